@@ -1,0 +1,24 @@
+// The commands of kestova-cli.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct Command {
+    const char* name;
+    const char* usage;   ///< arguments after the command's name
+    const char* summary; ///< one line for --help
+    /// Arguments after the command's name, as the raw bytes the shell passed (paths need not be
+    /// UTF-8); returns the exit status.
+    int (*run)(const std::vector<std::string>& args);
+};
+
+int scanCommand(const std::vector<std::string>& args);
+
+/// Exit statuses shared by the commands.
+namespace ExitStatus {
+inline constexpr int ok = 0;
+inline constexpr int failed = 1;
+inline constexpr int usage = 2;
+inline constexpr int interrupted = 130;
+} // namespace ExitStatus

@@ -1,0 +1,53 @@
+// kestova-cli: builds and lists walls from a terminal.
+#include "cli/Commands.h"
+
+#include <QCoreApplication>
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::array commands{
+    Command{"scan", "SOURCE [--out DIR]",
+            "List the photos a wall of SOURCE would include, one JSON object per line.", scanCommand},
+};
+
+void printHelp(std::FILE* to)
+{
+    std::fputs("Usage: kestova-cli COMMAND [ARGUMENTS]\n\n"
+               "Kestova turns every photo in a folder into one scrollable wall: a web page that\n"
+               "opens in your browser and works without Kestova.\n\nCommands:\n",
+               to);
+    for (const auto& command : commands)
+        std::fprintf(to, "  %s %s\n      %s\n", command.name, command.usage, command.summary);
+    std::fputs("\nkestova-cli --help shows this text.\n", to);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName("Kestova");
+    QCoreApplication::setApplicationName("Kestova");
+
+    if (argc < 2) {
+        printHelp(stderr);
+        return ExitStatus::usage;
+    }
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        printHelp(stdout);
+        return ExitStatus::ok;
+    }
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    for (const auto& command : commands) {
+        if (name == command.name)
+            return command.run(args);
+    }
+    std::fprintf(stderr, "kestova-cli: unknown command \"%s\". Try kestova-cli --help.\n", name.c_str());
+    return ExitStatus::usage;
+}

@@ -1,0 +1,2 @@
+// Date inference (being written).
+#include "dates/Dates.h"

@@ -1,0 +1,17 @@
+// One photo file found by the walk.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct FileEntry {
+    /// Path relative to the source, "/" between folders, no leading "/". Raw bytes as the file
+    /// system gave them: a name need not be valid UTF-8.
+    std::string rel;
+    /// Bytes; 0 when not available.
+    std::int64_t size = 0;
+    /// Content modification time, whole seconds since 1970 UTC (truncated toward zero); 0 when not available.
+    std::int64_t mtime = 0;
+
+    friend bool operator==(const FileEntry&, const FileEntry&) = default;
+};
