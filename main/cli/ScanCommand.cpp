@@ -1,4 +1,73 @@
-// kestova-cli scan: the photos a wall would include.
+// kestova-cli scan: the photos a wall of a folder would include, one JSON object per line.
 #include "cli/Commands.h"
 
-int scanCommand(const std::vector<std::string>&) { return 0; }
+#include "engine/Indexer.h"
+#include "engine/Json.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+int usage(const char* message)
+{
+    std::fprintf(stderr, "kestova-cli scan: %s\nUsage: kestova-cli scan SOURCE [--out DIR]\n", message);
+    return ExitStatus::usage;
+}
+
+} // namespace
+
+int scanCommand(const std::vector<std::string>& args)
+{
+    std::string source;
+    std::string out;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--out") {
+            if (++i == args.size())
+                return usage("--out needs a folder.");
+            out = args[i];
+        } else if (args[i] == "--help" || args[i] == "-h") {
+            std::puts("Usage: kestova-cli scan SOURCE [--out DIR]\n"
+                      "Lists the photos a wall of SOURCE would include, one JSON object per line:\n"
+                      "{\"rel\": path inside SOURCE, \"size\": bytes, \"mtime\": seconds since 1970}.\n"
+                      "--out DIR names an output folder to leave out of the walk.");
+            return ExitStatus::ok;
+        } else if (source.empty()) {
+            source = args[i];
+        } else {
+            return usage("give one SOURCE folder.");
+        }
+    }
+    if (source.empty())
+        return usage("give a SOURCE folder.");
+
+    struct stat st{};
+    if (stat(source.c_str(), &st) != 0) {
+        std::fprintf(stderr, "kestova-cli scan: can't find \"%s\": %s.\n", source.c_str(), std::strerror(errno));
+        return ExitStatus::usage;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        std::fprintf(stderr, "kestova-cli scan: \"%s\" is not a folder. Kestova works on folders and drives.\n",
+                     source.c_str());
+        return ExitStatus::usage;
+    }
+
+    const std::filesystem::path root = std::filesystem::absolute(source).lexically_normal();
+    const std::filesystem::path outDir = out.empty() ? root / "_Photo Gallery" : std::filesystem::absolute(out);
+    Indexer job(root, outDir, "", false, nullptr);
+    std::string line;
+    for (const FileEntry& entry : job.scan()) {
+        line.clear();
+        line += "{\"rel\":";
+        Json::appendString(line, entry.rel);
+        line += ",\"size\":";
+        Json::appendInt(line, entry.size);
+        line += ",\"mtime\":";
+        Json::appendInt(line, entry.mtime);
+        line += "}\n";
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    }
+    return std::fflush(stdout) == 0 ? ExitStatus::ok : ExitStatus::failed;
+}

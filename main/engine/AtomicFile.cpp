@@ -1,0 +1,90 @@
+// Whole-file writes by temporary file and rename.
+#include "engine/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace AtomicFile {
+namespace {
+
+std::string failure(const std::filesystem::path& file, int error)
+{
+    return "Couldn't write \u201C" + file.string() + "\u201D: " + std::strerror(error) + ".";
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<std::string> write(const std::filesystem::path& target, std::string_view bytes)
+{
+    std::string temp = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return failure(target, errno);
+    // mkstemp creates the file readable by its owner only; a wall is meant to be shared like
+    // any other document, so give it the usual permissions under the user's umask.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    int error = 0;
+    if (!writeAll(fd, bytes) || fsync(fd) != 0)
+        error = errno;
+    if (close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && rename(temp.c_str(), target.c_str()) != 0)
+        error = errno;
+    if (error != 0) {
+        unlink(temp.c_str());
+        return failure(target, error);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> read(const std::filesystem::path& file)
+{
+    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat st{};
+    std::string bytes;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
+    else if (fstat(fd, &st) == 0 && !S_ISREG(st.st_mode)) {
+        close(fd);
+        return std::nullopt;
+    }
+    char buffer[1 << 16];
+    while (true) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            close(fd);
+            return std::nullopt;
+        }
+        if (n == 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fd);
+    return bytes;
+}
+
+} // namespace AtomicFile

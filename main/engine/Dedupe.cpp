@@ -1,0 +1,106 @@
+// Duplicate collapsing: copies share a file name (ignoring case) and a size.
+#include "engine/Indexer.h"
+
+#include "engine/IcuText.h"
+
+#include <unicode/normalizer2.h>
+#include <unicode/locid.h>
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace {
+
+/// NFC of the bytes when they are UTF-8; other bytes are compared as they are.
+std::string nfc(std::string_view bytes)
+{
+    if (IcuText::isAscii(bytes))
+        return std::string(bytes);
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* normalizer = icu::Normalizer2::getNFCInstance(status);
+    const icu::UnicodeString text = IcuText::fromBytes(bytes);
+    if (U_FAILURE(status))
+        return std::string(bytes);
+    icu::UnicodeString normal = normalizer->normalize(text, status);
+    if (U_FAILURE(status))
+        return std::string(bytes);
+    std::string out = IcuText::toBytes(normal);
+    // A name that is not UTF-8 came back with U+FFFD in it; keep its own bytes instead, so two
+    // different invalid names never collapse into one.
+    if (out.find("\xEF\xBF\xBD") != std::string::npos && std::string_view(bytes).find("\xEF\xBF\xBD") == std::string_view::npos)
+        return std::string(bytes);
+    return out;
+}
+
+/// The locale-independent lower-case mapping, then NFC, so canonically equivalent names agree.
+std::string nameKey(std::string_view name)
+{
+    if (IcuText::isAscii(name)) {
+        std::string out(name);
+        for (char& c : out) {
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        }
+        return out;
+    }
+    icu::UnicodeString text = IcuText::fromBytes(name);
+    text.toLower(icu::Locale::getRoot());
+    const std::string lowered = IcuText::toBytes(text);
+    if (lowered.find("\xEF\xBF\xBD") != std::string::npos && name.find("\xEF\xBF\xBD") == std::string_view::npos)
+        return std::string(name);
+    return nfc(lowered);
+}
+
+struct Key {
+    std::string name;
+    std::int64_t size;
+    bool operator==(const Key&) const = default;
+};
+
+struct KeyHash {
+    std::size_t operator()(const Key& k) const noexcept
+    {
+        return std::hash<std::string>{}(k.name) ^ (std::hash<std::int64_t>{}(k.size) * 0x9E3779B97F4A7C15ull);
+    }
+};
+
+std::size_t depth(const std::string& rel)
+{
+    return static_cast<std::size_t>(std::count(rel.begin(), rel.end(), '/'));
+}
+
+std::string_view lastComponent(const std::string& rel)
+{
+    const auto slash = rel.rfind('/');
+    return slash == std::string::npos ? std::string_view(rel) : std::string_view(rel).substr(slash + 1);
+}
+
+} // namespace
+
+std::vector<FileEntry> Indexer::dedupe(const std::vector<FileEntry>& entries)
+{
+    std::unordered_map<Key, const FileEntry*, KeyHash> chosen;
+    chosen.reserve(entries.size());
+    for (const FileEntry& entry : entries) {
+        auto [it, inserted] = chosen.try_emplace(Key{nameKey(lastComponent(entry.rel)), entry.size}, &entry);
+        // A later copy replaces the held one only when it lies strictly nearer the top.
+        if (!inserted && depth(entry.rel) < depth(it->second->rel))
+            it->second = &entry;
+    }
+
+    struct Sorted {
+        std::string order; // rel in NFC: UTF-8 byte order is code-point order
+        const FileEntry* entry;
+    };
+    std::vector<Sorted> sorted;
+    sorted.reserve(chosen.size());
+    for (const auto& [key, entry] : chosen)
+        sorted.push_back({nfc(entry->rel), entry});
+    std::sort(sorted.begin(), sorted.end(), [](const Sorted& a, const Sorted& b) { return a.order < b.order; });
+
+    std::vector<FileEntry> out;
+    out.reserve(sorted.size());
+    for (const Sorted& s : sorted)
+        out.push_back(*s.entry);
+    return out;
+}

@@ -1,0 +1,63 @@
+// The walk's constant tables and the junk pattern.
+#include "engine/Indexer.h"
+
+#include "engine/IcuText.h"
+
+#include <unicode/regex.h>
+
+#include <memory>
+
+const std::unordered_set<std::string>& Indexer::imageExt()
+{
+    static const std::unordered_set<std::string> set{
+        "jpg", "jpeg", "png", "heic", "heif", "gif", "webp", "tif", "tiff",
+        "bmp", "dng", "cr2", "cr3", "nef", "arw", "raf", "orf", "rw2"};
+    return set;
+}
+
+const std::unordered_set<std::string>& Indexer::skipDirs()
+{
+    static const std::unordered_set<std::string> set{
+        ".Trashes", ".Spotlight-V100", ".fseventsd", "System Volume Information",
+        "$RECYCLE.BIN", "node_modules", ".git", "_Photo Gallery"};
+    return set;
+}
+
+namespace {
+
+const icu::RegexPattern& junkPattern()
+{
+    // Compiled once; the function-local static makes the first use thread-safe.
+    static const std::unique_ptr<icu::RegexPattern> pattern = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        UParseError parseError;
+        std::unique_ptr<icu::RegexPattern> compiled(icu::RegexPattern::compile(
+            icu::UnicodeString::fromUTF8(
+                R"((?:^|/)(?:\.Trashes|\.Spotlight-V100|\.fseventsd|System Volume Information|\$RECYCLE\.BIN|node_modules|\.git)/|photoslibrary/resources/|/AppDomain[^/]*/|/Library/(?:Application Support|Frameworks|Caches)/|\.(?:app|framework)/|/(?:Contents|Resources|icons?|assets)/)"),
+            UREGEX_CASE_INSENSITIVE, parseError, status));
+        if (U_FAILURE(status))
+            std::abort(); // a constant pattern that does not compile is a programming error
+        return compiled;
+    }();
+    return *pattern;
+}
+
+} // namespace
+
+bool Indexer::isJunk(std::string_view path)
+{
+    // A matcher is not thread-safe, but it is cheap to reuse: one per thread.
+    thread_local std::unique_ptr<icu::RegexMatcher> matcher = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::RegexMatcher> m(junkPattern().matcher(status));
+        if (U_FAILURE(status))
+            std::abort();
+        return m;
+    }();
+    const icu::UnicodeString text = IcuText::fromBytes(path);
+    matcher->reset(text);
+    UErrorCode status = U_ZERO_ERROR;
+    const bool found = matcher->find(0, status);
+    matcher->reset(icu::UnicodeString()); // do not keep a pointer to the local text
+    return U_SUCCESS(status) && found;
+}

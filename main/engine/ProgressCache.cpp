@@ -1,0 +1,50 @@
+// The progress cache: loading, saving, the reuse test and pruning.
+#include "engine/Indexer.h"
+
+#include "engine/AtomicFile.h"
+#include "engine/CacheFormat.h"
+
+#include <sys/stat.h>
+
+#include <unordered_set>
+
+CacheMap Indexer::loadCache() const
+{
+    const auto text = AtomicFile::read(cacheURL());
+    if (!text)
+        return {};
+    auto map = CacheFormat::parse(*text);
+    return map ? std::move(*map) : CacheMap{};
+}
+
+void Indexer::saveCache(const CacheMap& map) const
+{
+    // Best effort: the next save tries again with the whole map.
+    (void)AtomicFile::write(cacheURL(), CacheFormat::serialize(map));
+}
+
+bool Indexer::canReuse(const FileEntry& entry, const CacheMap& map) const
+{
+    const auto it = map.find(entry.rel);
+    if (it == map.end())
+        return false;
+    const CacheRecord& record = it->second;
+    if (record.size() < Record::count)
+        return false;
+    const std::string* key = Record::textAt(record, Record::key);
+    const std::int64_t* mtime = Record::intAt(record, Record::mtime);
+    const std::int64_t* size = Record::intAt(record, Record::size);
+    if (!key || !mtime || *mtime != entry.mtime || !size || *size != entry.size)
+        return false;
+    struct stat st{};
+    return stat(thumbURL(*key).c_str(), &st) == 0;
+}
+
+void Indexer::prune(CacheMap& map, const std::vector<FileEntry>& entries)
+{
+    std::unordered_set<std::string_view> keep;
+    keep.reserve(entries.size());
+    for (const FileEntry& entry : entries)
+        keep.insert(entry.rel);
+    std::erase_if(map, [&](const auto& item) { return !keep.contains(item.first); });
+}

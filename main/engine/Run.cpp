@@ -1,0 +1,132 @@
+// The whole job: walk, duplicates, cache, parallel processing, wall.
+#include "engine/Indexer.h"
+
+#include "engine/WorkerPool.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr auto pollInterval = std::chrono::milliseconds(150);
+constexpr auto saveInterval = std::chrono::seconds(30);
+/// The estimate needs this many finished photos to be worth showing.
+constexpr std::int64_t estimateAfter = 21;
+
+/// State the workers share with the job's thread while photos are processed.
+struct Work {
+    std::mutex lock; ///< guards map, finished and failed; never held with the job's own lock
+    CacheMap map;
+    std::int64_t finished = 0;
+    std::int64_t failed = 0;
+};
+
+} // namespace
+
+JobSummary Indexer::run()
+{
+    // 1. The thumbnail folder, and with it the output folder.
+    {
+        std::error_code ec;
+        fs::create_directories(thumbDir(), ec);
+        if (ec || !fs::is_directory(thumbDir(), ec))
+            throw JobError("Couldn't create the folder \u201C" + thumbDir().string() + "\u201D: "
+                           + (ec ? ec.message() : std::string("a file is in the way")) + ".");
+    }
+
+    // 2-3.
+    JobSummary summary;
+    summary.gallery = galleryFile();
+    if (onUpdate)
+        onUpdate(JobUpdates::Scanning{0});
+
+    // 4-6. The walk, then duplicates.
+    std::vector<FileEntry> entries = scan();
+    summary.found = static_cast<std::int64_t>(entries.size());
+    if (shouldDedupe) {
+        entries = dedupe(entries);
+        summary.duplicates = summary.found - static_cast<std::int64_t>(entries.size());
+    }
+
+    // 7-8. What is already done.
+    Work work;
+    work.map = loadCache();
+    std::vector<const FileEntry*> todo;
+    for (const FileEntry& entry : entries) {
+        if (!canReuse(entry, work.map))
+            todo.push_back(&entry);
+    }
+
+    // 9. Processing.
+    if (!todo.empty()) {
+        using Clock = std::chrono::steady_clock;
+        const auto total = static_cast<std::int64_t>(todo.size());
+        {
+            WorkerPool pool(jobs);
+            for (const FileEntry* entry : todo) {
+                pool.add([this, entry, &work] {
+                    if (cancelled())
+                        return;
+                    std::optional<CacheRecord> record;
+                    try {
+                        record = process(*entry);
+                    } catch (...) {
+                        // An image library that throws (out of memory on a huge picture) makes
+                        // the photo unreadable, not the run a failure.
+                    }
+                    std::lock_guard guard(work.lock);
+                    ++work.finished;
+                    if (record)
+                        work.map.insert_or_assign(entry->rel, std::move(*record));
+                    else
+                        ++work.failed; // an older record for this photo stays and reaches the wall
+                });
+            }
+            const auto started = Clock::now();
+            auto lastSave = started;
+            while (pool.count() > 0) {
+                std::this_thread::sleep_for(pollInterval);
+                if (cancelled())
+                    pool.cancelPending();
+                std::int64_t finished;
+                std::optional<CacheMap> snapshot;
+                {
+                    std::lock_guard guard(work.lock);
+                    finished = work.finished;
+                    if (Clock::now() - lastSave > saveInterval)
+                        snapshot = work.map;
+                }
+                std::optional<double> eta;
+                if (finished >= estimateAfter) {
+                    const double elapsed = std::chrono::duration<double>(Clock::now() - started).count();
+                    eta = static_cast<double>(total - finished) / (static_cast<double>(finished) / elapsed);
+                }
+                if (onUpdate)
+                    onUpdate(JobUpdates::Thumbnails{finished, total, eta});
+                if (snapshot) {
+                    saveCache(*snapshot);
+                    lastSave = Clock::now();
+                }
+            }
+        } // the pool's threads end here; no worker touches `work` any more
+        summary.unreadable = work.failed;
+        summary.partial = cancelled();
+    }
+
+    // 10-11.
+    if (onUpdate)
+        onUpdate(JobUpdates::Writing{});
+    prune(work.map, entries);
+    saveCache(work.map);
+
+    // 12-13.
+    Wall wall = buildWall(work.map);
+    summary.undated = wall.undated;
+    summary.photos = static_cast<std::int64_t>(wall.entries.size());
+    writeWall(wall.entries);
+    return summary;
+}

@@ -1,0 +1,109 @@
+// The wall: entries dated and sorted from the cache, manifest.js and index.html.
+#include "engine/Indexer.h"
+
+#include "dates/Dates.h"
+#include "engine/AtomicFile.h"
+#include "engine/Json.h"
+
+#include <algorithm>
+
+namespace {
+
+/// The text before the first "/", leading "/" skipped; the whole path when there is none.
+std::string firstComponent(std::string_view rel)
+{
+    const auto start = rel.find_first_not_of('/');
+    if (start == std::string_view::npos)
+        return std::string(rel);
+    const auto rest = rel.substr(start);
+    return std::string(rest.substr(0, rest.find('/')));
+}
+
+std::int64_t dateOf(std::string_view dateText, std::string_view rel)
+{
+    if (const auto exif = Dates::fromExif(dateText); exif && *exif != 0)
+        return *exif;
+    if (const auto path = Dates::fromPath(rel); path && path->first != 0)
+        return path->first;
+    return 0;
+}
+
+} // namespace
+
+Wall Indexer::buildWall(const CacheMap& map)
+{
+    Wall wall;
+    wall.entries.reserve(map.size());
+    for (const auto& [rel, record] : map) {
+        const std::string* key = Record::textAt(record, Record::key);
+        if (record.size() < Record::count || !key)
+            continue;
+        WallEntry entry;
+        entry.key = *key;
+        entry.rel = rel;
+        entry.width = Record::intOrZero(record, Record::width);
+        entry.height = Record::intOrZero(record, Record::height);
+        entry.date = dateOf(Record::textOrEmpty(record, Record::date), rel);
+        entry.first = firstComponent(rel);
+        entry.mtime = Record::intOrZero(record, Record::mtime);
+        if (entry.date == 0)
+            ++wall.undated;
+        wall.entries.push_back(std::move(entry));
+    }
+    // Dated before undated, newer first; ties keep the map's order.
+    std::stable_sort(wall.entries.begin(), wall.entries.end(), [](const WallEntry& a, const WallEntry& b) {
+        if ((a.date != 0) != (b.date != 0))
+            return a.date != 0;
+        return a.date > b.date;
+    });
+    return wall;
+}
+
+std::string Indexer::manifestText(const std::vector<WallEntry>& entries) const
+{
+    std::string text;
+    text.reserve(entries.size() * 110 + 256);
+    text += "window.GALLERY_TITLE=";
+    Json::appendString(text, title);
+    text += ";\nwindow.GALLERY_ROOT=";
+    std::string rootPath = root.string();
+    while (rootPath.size() > 1 && rootPath.back() == '/')
+        rootPath.pop_back();
+    Json::appendString(text, rootPath);
+    text += ";\nwindow.PHOTOS=[";
+    bool first = true;
+    for (const WallEntry& e : entries) {
+        if (!first)
+            text += ',';
+        first = false;
+        text += '[';
+        Json::appendString(text, e.key);
+        text += ',';
+        Json::appendString(text, e.rel);
+        text += ',';
+        Json::appendInt(text, e.width);
+        text += ',';
+        Json::appendInt(text, e.height);
+        text += ',';
+        Json::appendInt(text, e.date);
+        text += ',';
+        Json::appendString(text, e.first);
+        text += ',';
+        Json::appendInt(text, e.mtime);
+        text += ']';
+    }
+    text += "];";
+    return text;
+}
+
+void Indexer::writeWall(const std::vector<WallEntry>& entries) const
+{
+    if (auto error = AtomicFile::write(manifestFile(), manifestText(entries)))
+        throw JobError(*error);
+    const std::filesystem::path page = templateFile.empty() ? findTemplate() : templateFile;
+    const auto bytes = AtomicFile::read(page);
+    if (!bytes)
+        throw JobError("The gallery template is missing from the app. Please re-download Kestova.");
+    if (auto error = AtomicFile::write(galleryFile(), *bytes))
+        throw JobError(*error);
+}
