@@ -1,0 +1,152 @@
+// The application's one state object: its stage, the run in progress, its texts and the recent walls.
+#pragma once
+
+#include "engine/JobSummary.h"
+#include "engine/JobUpdate.h"
+#include "model/PlatformActions.h"
+#include "model/Recent.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+class Indexer;
+class RunOutbox;
+
+Q_DECLARE_METATYPE(JobSummary)
+
+/// Overrides for one run, for kestova-cli; an empty field takes the model's own choice.
+struct RunOptions {
+    std::optional<std::filesystem::path> out; ///< the wall's folder instead of galleryDir()
+    std::optional<QString> title;              ///< the wall's title instead of title()
+    std::optional<bool> dedupe;                ///< this run only; the stored setting is unchanged
+};
+
+/// Every operation and every field change happens on the main thread, and every change signal
+/// is emitted there. A run works on its own detached thread and reaches the model only by
+/// queued posting, so a report or the outcome is applied in the order it was sent.
+class Model : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(Stage stage READ stage WRITE setStage NOTIFY stageChanged)
+    Q_PROPERTY(QString status READ status NOTIFY statusChanged)
+    Q_PROPERTY(QString detail READ detail NOTIFY detailChanged)
+    Q_PROPERTY(std::optional<double> fraction READ fraction NOTIFY fractionChanged)
+    Q_PROPERTY(std::optional<JobSummary> summary READ summary NOTIFY summaryChanged)
+    Q_PROPERTY(QString error READ error NOTIFY errorChanged)
+    Q_PROPERTY(QString currentTitle READ currentTitle NOTIFY currentTitleChanged)
+    Q_PROPERTY(QList<Recent> recents READ recents NOTIFY recentsChanged)
+    Q_PROPERTY(bool dedupe READ dedupe WRITE setDedupe NOTIFY dedupeChanged)
+
+public:
+    /// Which screen the interface shows.
+    enum class Stage { idle, running, done, failed };
+    Q_ENUM(Stage)
+
+    /// The application's one model, created on first use (on the main thread) and never
+    /// destroyed.
+    static Model& shared();
+
+    /// A model of its own, loading "recents" and "dedupe" from the settings store. The
+    /// application uses shared(); tests make their own. A model must outlive its runs: reports
+    /// posted after its destruction are dropped, but its job keeps running to the end.
+    explicit Model(QObject* parent = nullptr);
+    ~Model() override;
+
+    Stage stage() const { return _stage; }
+    /// The interface returns to idle when the user leaves the result or failure screen.
+    void setStage(Stage stage);
+    QString status() const { return _status; }
+    QString detail() const { return _detail; }
+    /// Progress from 0 to 1; nothing while it cannot be told.
+    std::optional<double> fraction() const { return _fraction; }
+    /// The result of the last run that finished.
+    std::optional<JobSummary> summary() const { return _summary; }
+    /// The message of the last failure.
+    QString error() const { return _error; }
+    QString currentTitle() const { return _currentTitle; }
+    /// The walls built recently, newest first.
+    QList<Recent> recents() const { return _recents; }
+    bool dedupe() const { return _dedupe; }
+    /// Stores the setting at once.
+    void setDedupe(bool dedupe);
+
+    /// Installs the desktop's services; without them choosing a folder and opening a wall do
+    /// nothing.
+    void installActions(std::unique_ptr<PlatformActions> actions);
+    PlatformActions* actions() const { return _actions.get(); }
+
+    /// The wall's title for a source: its display name; "Computer" for "/".
+    static QString title(const std::filesystem::path& root);
+    /// The wall's folder for a source: "_Photo Gallery" inside it when it can take it, else a
+    /// folder named after the title under Pictures/Kestova. Creates nothing.
+    static std::filesystem::path galleryDir(const std::filesystem::path& root, const QString& title);
+    /// The time left in words: "under a minute", "about 5 minutes", "about 1 hour, 20 minutes".
+    static QString duration(double seconds);
+
+    /// Starts a run on a folder given as raw path bytes; kestova-cli may override the choices.
+    void start(const std::filesystem::path& path, const RunOptions& options = {});
+
+public Q_SLOTS:
+    /// Asks for a folder with the desktop's chooser, then starts a run on it.
+    void choose();
+    /// Starts a run on a folder or drive given as path text. Ignored while a run is in progress.
+    void start(const QString& path);
+    /// Asks the run in progress to stop and shows "Stopping…".
+    void cancel();
+    /// Opens the entry's wall in the browser, or fails when its index.html is gone.
+    void open(const Recent& recent);
+    /// Runs again on the entry's source, or fails when the source is gone.
+    void update(const Recent& recent);
+    /// Removes every entry equal to this one from the list; no file is touched.
+    void forget(const Recent& recent);
+
+Q_SIGNALS:
+    void stageChanged(Model::Stage stage);
+    void statusChanged(const QString& status);
+    void detailChanged(const QString& detail);
+    void fractionChanged();
+    void summaryChanged();
+    void errorChanged(const QString& error);
+    void currentTitleChanged(const QString& currentTitle);
+    void recentsChanged();
+    void dedupeChanged(bool dedupe);
+
+private:
+    friend class RunOutbox;
+
+    void setStatus(const QString& status);
+    void setDetail(const QString& detail);
+    void setFraction(std::optional<double> fraction);
+    void setSummary(std::optional<JobSummary> summary);
+    void setError(const QString& error);
+    void setCurrentTitle(const QString& title);
+    void setRecents(QList<Recent> recents);
+
+    void applyUpdate(const JobUpdate& update);
+    void finish(const JobSummary& summary, const QString& root, const QString& title);
+    void stopped();
+    void fail(const QString& message);
+    void saveRecents() const;
+
+    Stage _stage = Stage::idle;
+    QString _status;
+    QString _detail;
+    std::optional<double> _fraction;
+    std::optional<JobSummary> _summary;
+    QString _error;
+    QString _currentTitle;
+    QList<Recent> _recents;
+    bool _dedupe = true;
+
+    std::shared_ptr<Indexer> job;            ///< the run in progress
+    std::shared_ptr<RunOutbox> outbox;       ///< how runs post back; outlives the model if need be
+    std::unique_ptr<PlatformActions> _actions;
+};
+
+/// The count with the locale's digit grouping, a space and the singular word for exactly 1,
+/// else the plural word: "1 photo", "0 photos", "1,500 photos".
+QString plural(qint64 n, const QString& singular, const QString& pluralWord);

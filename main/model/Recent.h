@@ -1,0 +1,26 @@
+// One remembered wall of the "Your walls" list.
+#pragma once
+
+#include <QDateTime>
+#include <QMetaType>
+#include <QString>
+
+/// Texts are path text (model/PathText.h): a name that is not valid UTF-8 survives unchanged.
+struct Recent {
+    QString root;     ///< the source folder or drive the wall was built from; identifies the entry
+    QString gallery;  ///< the wall's index.html
+    QString title;
+    qint64 photos = 0;
+    QDateTime updated; ///< when the last run on this source finished
+
+    const QString& id() const { return root; }
+
+    /// All five fields equal: texts up to Unicode canonical equivalence, `updated` as the same
+    /// instant.
+    friend bool operator==(const Recent& a, const Recent& b);
+};
+
+/// Whether two texts are canonically equivalent (the same text in NFC).
+bool sameText(const QString& a, const QString& b);
+
+Q_DECLARE_METATYPE(Recent)
