@@ -1,0 +1,315 @@
+// The walk: which files are photos, which folders are pruned, and how a stop ends it.
+#include "engine/Indexer.h"
+
+#include "TempDir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::UnorderedElementsAre;
+using ::testing::UnorderedElementsAreArray;
+
+namespace {
+
+std::vector<std::string> rels(const std::vector<FileEntry>& entries)
+{
+    std::vector<std::string> out;
+    for (const auto& e : entries)
+        out.push_back(e.rel);
+    return out;
+}
+
+struct Walk {
+    explicit Walk(const std::filesystem::path& root, std::filesystem::path out = {})
+        : job(root, out.empty() ? root / "_Photo Gallery" : out, "t", true,
+              [this](const JobUpdate& u) { updates.push_back(u); })
+    {
+    }
+    std::vector<std::string> files() { return rels(job.scan()); }
+    std::vector<JobUpdate> updates;
+    Indexer job;
+};
+
+/// Sets an environment variable for one scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : name(name)
+    {
+        if (const char* old = std::getenv(name))
+            previous = old;
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv()
+    {
+        if (previous)
+            setenv(name, previous->c_str(), 1);
+        else
+            unsetenv(name);
+    }
+
+private:
+    const char* name;
+    std::optional<std::string> previous;
+};
+
+} // namespace
+
+TEST(WalkNames, PhotoExtensionsInAnyCaseCountAndNothingElse)
+{
+    TempDir dir;
+    for (const char* name : {"DSC0001.JPG", "a.JPEG", "b.HeIc", "c.png", "d.gif", "e.webp", "f.tif", "g.tiff", "h.bmp",
+                             "i.dng", "j.CR2", "k.cr3", "l.nef", "m.arw", "n.raf", "o.orf", "p.rw2", "q.heif",
+                             ".hidden.jpg", "._IMG_1.jpg", "x.jpg.txt", "README", "photo.jpg.bak", "jpg", "noext."})
+        dir.write(name);
+    EXPECT_THAT(Walk(dir.path()).files(),
+                UnorderedElementsAre("DSC0001.JPG", "a.JPEG", "b.HeIc", "c.png", "d.gif", "e.webp", "f.tif", "g.tiff",
+                                     "h.bmp", "i.dng", "j.CR2", "k.cr3", "l.nef", "m.arw", "n.raf", "o.orf", "p.rw2",
+                                     "q.heif"));
+}
+
+TEST(WalkNames, RelIsRelativeWithSlashesAndSizeAndMtimeComeFromTheFile)
+{
+    TempDir dir;
+    const auto file = dir.write("2019/Rome/IMG_0001.JPG", "12345");
+    setMtime(file, 1563210000, 999999999);
+    const auto entries = Walk(dir.path()).job.scan();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0], (FileEntry{"2019/Rome/IMG_0001.JPG", 5, 1563210000}));
+}
+
+TEST(WalkNames, MtimeBefore1970IsCutTowardZero)
+{
+    TempDir dir;
+    setMtime(dir.write("old.jpg"), -2, 500000000); // -1.5 s
+    setMtime(dir.write("older.jpg"), -100, 0);
+    auto entries = Walk(dir.path()).job.scan();
+    std::sort(entries.begin(), entries.end(), [](auto& a, auto& b) { return a.rel < b.rel; });
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].mtime, -1);
+    EXPECT_EQ(entries[1].mtime, -100);
+}
+
+TEST(WalkNames, OddNamesAreListedWithTheirOwnBytes)
+{
+    TempDir dir;
+    const std::vector<std::string> names{"with space.jpg", "quote\"s'.jpg", "new\nline.jpg", "Caf\xC3\xA9.jpg",
+                                         "bad\xFF\xFE.jpg", "tab\t.jpg", "back\\slash.jpg"};
+    for (const auto& name : names)
+        dir.write("odd/" + name);
+    std::vector<std::string> expected;
+    for (const auto& name : names)
+        expected.push_back("odd/" + name);
+    EXPECT_THAT(Walk(dir.path()).files(), UnorderedElementsAreArray(expected));
+}
+
+TEST(WalkPruning, FoldersArePrunedByEachRule)
+{
+    TempDir dir;
+    const std::vector<std::string> pruned{
+        ".hidden/a.jpg",          ".Trashes/a.jpg",         ".Spotlight-V100/a.jpg", ".fseventsd/a.jpg",
+        "System Volume Information/a.jpg", "$RECYCLE.BIN/a.jpg", "deep/node_modules/a.jpg", "deep/.git/a.jpg",
+        "_Photo Gallery/thumbs/ab/a.jpg", "Disk.sparsebundle/a.jpg", "2020/Contents/a.jpg", "assets/a.jpg",
+        "ASSETS/a.jpg",           "x/Resources/a.jpg",      "x/icon/a.jpg",          "x/icons/a.jpg",
+        "Node_Modules/a.jpg",     "Thing.app/a.jpg",        "Kit.framework/a.jpg",   "x/AppDomain-com.foo/a.jpg",
+        "u/Library/Caches/a.jpg", "u/Library/Application Support/a.jpg", "u/Library/Frameworks/a.jpg",
+        "Photos Library.photoslibrary/resources/a.jpg", "P.PHOTOSLIBRARY/Resources/b.jpg"};
+    const std::vector<std::string> kept{
+        "Contents.jpg",           "Assets.jpg",             "_photo gallery/a.jpg",  "Disk.SPARSEBUNDLE/a.jpg",
+        "Photos Library.photoslibrary/originals/a.jpg", "u/Library/Mobile Documents/a.jpg", "Library/a.jpg",
+        "myapp/a.jpg",            "contents2/a.jpg",        "x.app.bak/a.jpg"};
+    for (const auto& rel : pruned)
+        dir.write(rel);
+    for (const auto& rel : kept)
+        dir.write(rel);
+    EXPECT_THAT(Walk(dir.path()).files(), UnorderedElementsAreArray(kept));
+}
+
+TEST(WalkPruning, TheOutputFolderIsNeverWalkedWhereverItIs)
+{
+    TempDir dir;
+    dir.write("a.jpg");
+    dir.write("walls/mine/thumbs/00/x.jpg");
+    EXPECT_THAT(Walk(dir.path(), dir / "walls/mine").files(), ElementsAre("a.jpg"));
+    // Named with "." and ".." and a trailing slash, the output folder is still recognised.
+    EXPECT_THAT(Walk(dir.path(), dir / "walls/./other/../mine/").files(), ElementsAre("a.jpg"));
+}
+
+TEST(WalkPruning, TheOutputFolderIsRecognisedThroughALinkedRoot)
+{
+    TempDir dir;
+    dir.write("real/a.jpg");
+    dir.write("real/wall/thumbs/00/x.jpg");
+    std::filesystem::create_directory_symlink(dir / "real", dir / "link");
+    Walk walk(dir / "link", dir / "real/wall");
+    EXPECT_THAT(walk.files(), ElementsAre("a.jpg"));
+}
+
+TEST(WalkPruning, HomeLibraryIsPrunedOnlyWhenTheRootIsHome)
+{
+    TempDir dir;
+    dir.write("Library/a.jpg");
+    dir.write("Pictures/Library/b.jpg");
+    {
+        ScopedEnv home("HOME", dir.path().string());
+        EXPECT_THAT(Walk(dir.path()).files(), ElementsAre("Pictures/Library/b.jpg"));
+        EXPECT_THAT(Walk(dir / "Pictures").files(), ElementsAre("Library/b.jpg"));
+    }
+    ScopedEnv home("HOME", (dir / "elsewhere").string());
+    EXPECT_THAT(Walk(dir.path()).files(), UnorderedElementsAre("Library/a.jpg", "Pictures/Library/b.jpg"));
+}
+
+TEST(WalkPruning, SystemFolderNamesArePrunedOnlyBelowTheFileSystemRoot)
+{
+    // Below any other root they are ordinary folders.
+    TempDir dir;
+    for (const char* name : {"System", "Library", "private", "usr", "bin", "sbin", "cores", "opt", "Applications",
+                             "Volumes", "dev"})
+        dir.write(std::string(name) + "/a.jpg");
+    EXPECT_EQ(Walk(dir.path()).files().size(), 11u);
+}
+
+TEST(WalkLinks, LinksToPhotosAndFoldersAreIgnoredAndLoopsEndTheWalk)
+{
+    TempDir dir;
+    dir.write("real/a.jpg");
+    std::filesystem::create_symlink(dir / "real/a.jpg", dir / "link.jpg");
+    std::filesystem::create_directory_symlink(dir / "real", dir / "linked");
+    std::filesystem::create_directory_symlink(dir.path(), dir / "real/loop");
+    EXPECT_THAT(Walk(dir.path()).files(), ElementsAre("real/a.jpg"));
+}
+
+TEST(WalkLinks, ARootThatIsALinkToAFolderIsWalked)
+{
+    TempDir dir;
+    dir.write("real/sub/a.jpg");
+    std::filesystem::create_directory_symlink(dir / "real", dir / "link");
+    EXPECT_THAT(Walk(dir / "link").files(), ElementsAre("sub/a.jpg"));
+    EXPECT_THAT(Walk(dir.path() / "link/").files(), ElementsAre("sub/a.jpg"));
+}
+
+TEST(WalkLinks, PipesNamedLikePhotosAreSkipped)
+{
+    // Opening a pipe to read a photo would block the run forever.
+    TempDir dir;
+    ASSERT_EQ(mkfifo((dir / "pipe.jpg").c_str(), 0644), 0);
+    dir.write("a.jpg");
+    EXPECT_THAT(Walk(dir.path()).files(), ElementsAre("a.jpg"));
+}
+
+TEST(WalkFailures, AMissingOrUnreadableRootGivesAnEmptyListWithoutReports)
+{
+    TempDir dir;
+    Walk missing(dir / "nope");
+    EXPECT_THAT(missing.files(), IsEmpty());
+    EXPECT_THAT(missing.updates, IsEmpty());
+}
+
+TEST(WalkFailures, AnUnreadableFolderIsPassedOver)
+{
+    TempDir dir;
+    dir.write("open/a.jpg");
+    dir.write("closed/b.jpg");
+    chmod(dir.path().c_str(), 0755);
+    chmod((dir / "closed").c_str(), 0);
+    // Root reads any folder whatever its permission bits, so walk as an ordinary user.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(100);
+        const auto files = Walk(dir.path()).files();
+        _exit(files == std::vector<std::string>{"open/a.jpg"} ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 100)
+        GTEST_SKIP() << "cannot switch to an unprivileged user here";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the walk did not list exactly open/a.jpg";
+}
+
+TEST(WalkReports, AnEmptyRootReportsZeroOnce)
+{
+    TempDir dir;
+    Walk walk(dir.path());
+    EXPECT_THAT(walk.files(), IsEmpty());
+    ASSERT_EQ(walk.updates.size(), 1u);
+    EXPECT_EQ(std::get<JobUpdates::Scanning>(walk.updates[0]).found, 0);
+}
+
+TEST(WalkReports, TheFirstPhotoIsReportedAtOnceAndTheFinalCountLast)
+{
+    TempDir dir;
+    for (int i = 0; i < 50; ++i)
+        dir.write("p" + std::to_string(i) + ".jpg");
+    Walk walk(dir.path());
+    walk.files();
+    ASSERT_GE(walk.updates.size(), 2u);
+    EXPECT_EQ(std::get<JobUpdates::Scanning>(walk.updates.front()).found, 1);
+    EXPECT_EQ(std::get<JobUpdates::Scanning>(walk.updates.back()).found, 50);
+}
+
+TEST(WalkStop, AStopBeforeOrDuringTheWalkThrowsAndDeliversNothing)
+{
+    TempDir dir;
+    for (int i = 0; i < 20; ++i)
+        dir.write("f" + std::to_string(i % 4) + "/p" + std::to_string(i) + ".jpg");
+    {
+        Walk walk(dir.path());
+        walk.job.cancel();
+        EXPECT_THROW(walk.job.scan(), JobCancelled);
+        EXPECT_THAT(walk.updates, IsEmpty());
+    }
+    // A stop raised from the first report ends the walk at the next item.
+    Indexer* self = nullptr;
+    int reports = 0;
+    Indexer job(dir.path(), dir / "_Photo Gallery", "t", true, [&](const JobUpdate&) {
+        ++reports;
+        self->cancel();
+    });
+    self = &job;
+    EXPECT_THROW(job.scan(), JobCancelled);
+    EXPECT_EQ(reports, 1);
+    EXPECT_TRUE(job.cancelled());
+}
+
+TEST(WalkJunk, PatternBranchesIgnoreCaseAndNeedAFolder)
+{
+    struct Case {
+        const char* path;
+        bool junk;
+    };
+    const Case cases[] = {
+        {"/.Trashes/", true},           {"/x/.trashes/", true},          {"/.Spotlight-V100/", true},
+        {"/.fseventsd/", true},         {"/System Volume Information/", true}, {"/$RECYCLE.BIN/", true},
+        {"/$recycle.bin/", true},       {"/NODE_MODULES/", true},         {"/a/.git/", true},
+        {"/a/.github/", false},         {"/Photos.photoslibrary/resources/", true},
+        {"/Photos.photoslibrary/originals/", false},                      {"/x/AppDomain-x/", true},
+        {"/appdomainfoo/", true},       {"/Library/Caches/", true},       {"/a/library/application support/", true},
+        {"/Library/Frameworks/", true}, {"/Library/Preferences/", false}, {"/Foo.app/", true},
+        {"/Foo.APP/", true},            {"/Foo.framework/", true},        {"/a/Contents/", true},
+        {"/a/Resources/", true},        {"/a/icon/", true},               {"/a/ICONS/", true},
+        {"/a/assets/", true},           {"/Contents.jpg", false},         {"/a/assets.jpg", false},
+        {"/.git", false},               {"/a/contents2/", false},         {"/a/my assets/", false},
+        {"/node_modules.jpg", false},   {"/Caf\xC3\xA9/Contents/", true},  {"/bad\xFF/Contents/", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Indexer::isJunk(c.path), c.junk) << c.path;
+}
+
+TEST(WalkJobs, JobsFollowTheProcessorCountWithinTwoToSix)
+{
+    EXPECT_EQ(Indexer::jobsFor(1), 2);
+    EXPECT_EQ(Indexer::jobsFor(2), 2);
+    EXPECT_EQ(Indexer::jobsFor(3), 3);
+    EXPECT_EQ(Indexer::jobsFor(5), 5);
+    EXPECT_EQ(Indexer::jobsFor(6), 6);
+    EXPECT_EQ(Indexer::jobsFor(12), 6);
+    EXPECT_GE(Indexer::availableProcessors(), 1);
+}
