@@ -1,0 +1,64 @@
+// Duplicate collapsing: same file name ignoring case and same size; the shallowest copy stays.
+#include "engine/Indexer.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using ::testing::ElementsAre;
+
+namespace {
+
+std::vector<std::string> survivors(const std::vector<FileEntry>& input)
+{
+    std::vector<std::string> out;
+    for (const auto& e : Indexer::dedupe(input))
+        out.push_back(e.rel);
+    return out;
+}
+
+} // namespace
+
+TEST(Dedupe, TheShallowestCopySurvivesWhateverTheOrder)
+{
+    EXPECT_THAT(survivors({{"2019/IMG_1.JPG", 100, 1}, {"Backup/2019/img_1.jpg", 100, 2}, {"img_1.jpg", 100, 3}}),
+                ElementsAre("img_1.jpg"));
+    EXPECT_THAT(survivors({{"img_1.jpg", 100, 3}, {"2019/IMG_1.JPG", 100, 1}}), ElementsAre("img_1.jpg"));
+}
+
+TEST(Dedupe, AtTheSameDepthTheFirstDeliveredSurvives)
+{
+    EXPECT_THAT(survivors({{"A/x.jpg", 100, 0}, {"B/X.JPG", 100, 0}}), ElementsAre("A/x.jpg"));
+    EXPECT_THAT(survivors({{"B/X.JPG", 100, 0}, {"A/x.jpg", 100, 0}}), ElementsAre("B/X.JPG"));
+}
+
+TEST(Dedupe, DifferentSizesOrNamesAreNotCopies)
+{
+    EXPECT_THAT(survivors({{"x.jpg", 100, 0}, {"sub/x.jpg", 101, 0}}), ElementsAre("sub/x.jpg", "x.jpg"));
+    EXPECT_THAT(survivors({{"x.jpg", 100, 0}, {"x.jpeg", 100, 0}}), ElementsAre("x.jpeg", "x.jpg"));
+    // Sizes that could not be read (0) still collapse: the name and the size agree.
+    EXPECT_THAT(survivors({{"a/x.jpg", 0, 0}, {"x.jpg", 0, 0}}), ElementsAre("x.jpg"));
+}
+
+TEST(Dedupe, CanonicallyEquivalentAndUnicodeCaseNamesAreCopies)
+{
+    const std::string composed = "caf\xC3\xA9.jpg";      // é precomposed
+    const std::string decomposed = "cafe\xCC\x81.jpg";  // e + combining acute
+    const std::string upper = "CAF\xC3\x89.JPG";        // É
+    EXPECT_EQ(Indexer::dedupe({{"a/" + composed, 5, 0}, {"b/" + decomposed, 5, 0}, {"c/" + upper, 5, 0}}).size(), 1u);
+    // Names that are not UTF-8 are compared by their bytes, so two different ones stay apart.
+    EXPECT_EQ(Indexer::dedupe({{"a/\xFF.jpg", 5, 0}, {"b/\xFE.jpg", 5, 0}}).size(), 2u);
+}
+
+TEST(Dedupe, OutputIsSortedByCodePointsAfterNormalisation)
+{
+    EXPECT_THAT(survivors({{"a.jpg", 1, 0}, {"B.jpg", 2, 0}, {"\xC3\xA9.jpg", 3, 0}, {"Z/a.jpg", 4, 0}, {"_.jpg", 5, 0}}),
+                ElementsAre("B.jpg", "Z/a.jpg", "_.jpg", "a.jpg", "\xC3\xA9.jpg"));
+    EXPECT_TRUE(Indexer::dedupe({}).empty());
+}
+
+TEST(Dedupe, EntriesAreReturnedUnchanged)
+{
+    const auto out = Indexer::dedupe({{"Deep/Er/X.JPG", 7, -5}});
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0], (FileEntry{"Deep/Er/X.JPG", 7, -5}));
+}
