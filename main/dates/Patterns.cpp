@@ -5,7 +5,7 @@
 
 #include <unicode/ustring.h>
 
-#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <optional>
 #include <string>
 #include <thread>
@@ -284,6 +285,52 @@ TEST(FromExif, CaptureDateTexts)
     };
     for (const auto& r : rows)
         EXPECT_EQ(Dates::fromExif(r.text), r.expected) << r.text;
+}
+
+// ---------------------------------------------------------------------------------------------
+TEST(Robustness, ArbitraryBytesGiveNothingOrADateInRange)
+{
+    // Pieces that make the patterns nearly match, mixed with full-width digits, line breaks and
+    // broken UTF-8; a fixed seed keeps any failure reproducible.
+    const std::vector<std::string> parts{
+        "19", "20", "2019", "0", "1", "9", "31", "-", ".", "_", ":", "/", " ", "\t", "\n", ",", "July", "may",
+        "x", "07", "15", "2019-", "18:30:05", "99:99:99", "２", "\xef\xbc\x90", "\xff", "\xc3", "\xe2\x80",
+        "\xed\xa0\x80", std::string(1, '\0'), "<nil>"};
+    // Latest reachable: 31 December 2035, plus at most 99:99:99 of capture time.
+    const std::int64_t earliest = jan01_1990_midnight;
+    const std::int64_t latest = dec31_2035_noon + 99 * 3600 + 99 * 60 + 99;
+    // Capture-date texts open with a date most of the time, so that their times get exercised.
+    const std::vector<std::string> exifOpenings{"", "2019:07:15 ", "2035:12:31\t", " 1990:01:01 "};
+    std::mt19937 random(20190715);
+    int exifDated = 0;
+    int segmentsDated = 0;
+    int pathsDated = 0;
+    for (int i = 0; i < 20000; ++i) {
+        std::string text;
+        const auto length = random() % 12;
+        for (unsigned j = 0; j < length; ++j)
+            text += parts[random() % parts.size()];
+        const std::string exif = exifOpenings[static_cast<std::size_t>(i) % exifOpenings.size()] + text;
+        if (const auto date = Dates::fromExif(exif)) {
+            ++exifDated;
+            EXPECT_GE(*date, earliest) << exif;
+            EXPECT_LE(*date, latest) << exif;
+        }
+        if (const auto date = Dates::segDate(text)) {
+            ++segmentsDated;
+            EXPECT_GE(*date, earliest) << text;
+            EXPECT_LE(*date, dec31_2035_noon) << text;
+        }
+        if (const auto date = Dates::fromPath(text)) {
+            ++pathsDated;
+            EXPECT_EQ(date->first % 86400, 43200) << text;
+            EXPECT_LE(date->first, dec31_2035_noon) << text;
+        }
+    }
+    // The mix must reach the dated branches, or this test would prove nothing.
+    EXPECT_GT(exifDated, 100);
+    EXPECT_GT(segmentsDated, 20);
+    EXPECT_GT(pathsDated, 1000);
 }
 
 // ---------------------------------------------------------------------------------------------
