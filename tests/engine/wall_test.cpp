@@ -1,0 +1,134 @@
+// The wall: entries built from the cache, their order, and the exact text of manifest.js.
+#include "engine/Indexer.h"
+
+#include "TempDir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<std::string> order(const Wall& wall)
+{
+    std::vector<std::string> out;
+    for (const auto& e : wall.entries)
+        out.push_back(e.rel);
+    return out;
+}
+
+} // namespace
+
+TEST(WallEntries, DatedNewestFirstThenUndated)
+{
+    const CacheMap map{
+        {"2019.jpg", Record::make("k1", 1, 1, "2019:05:01 10:00:00", 0, 1)},
+        {"2021.jpg", Record::make("k2", 1, 1, "2021:05:01 10:00:00", 0, 1)},
+        {"Family/nodate.jpg", Record::make("k3", 1, 1, "", 0, 1)},
+        {"Trips/2020-07-15 Rome/IMG_1.jpg", Record::make("k4", 1, 1, "", 0, 1)},
+        {"Summer 2018/IMG_2.jpg", Record::make("k5", 1, 1, "0000:00:00 00:00:00", 0, 1)},
+    };
+    const Wall wall = Indexer::buildWall(map);
+    EXPECT_THAT(order(wall), ::testing::ElementsAre("2021.jpg", "Trips/2020-07-15 Rome/IMG_1.jpg", "2019.jpg",
+                                                     "Summer 2018/IMG_2.jpg", "Family/nodate.jpg"));
+    EXPECT_EQ(wall.undated, 1);
+    EXPECT_EQ(wall.entries[0].date, 1619863200); // 2021-05-01 10:00:00 read as UTC
+}
+
+TEST(WallEntries, ExifDateBeatsThePathAndIsReadAsUtcCivilTime)
+{
+    const Wall wall = Indexer::buildWall({{"2010-01-01/a.jpg", Record::make("k", 1, 1, "2019:07:15 18:30:05", 0, 1)}});
+    ASSERT_EQ(wall.entries.size(), 1u);
+    EXPECT_EQ(wall.entries[0].date, 1563215405);
+}
+
+TEST(WallEntries, FieldsComeFromTheRecordWithZeroForWrongTypes)
+{
+    const CacheMap map{
+        {"2019/Rome/IMG_1.jpg", Record::make("abc", 4000, 3000, "", 1500000000, 10)},
+        {"IMG_2.jpg", {std::string("def"), std::string("wide"), std::monostate{}, 5, std::string("soon"), 1}},
+        {"//lead/x.jpg", Record::make("ghi", 1, 2, "", 3, 4)},
+        {"short.jpg", {std::string("k"), 1, 2, std::string(""), 3}},
+        {"nokey.jpg", {1, 1, 2, std::string(""), 3, 4}},
+    };
+    const Wall wall = Indexer::buildWall(map);
+    ASSERT_EQ(wall.entries.size(), 3u) << "records with five values or no key are left out";
+    std::map<std::string, WallEntry> byRel;
+    for (const auto& e : wall.entries)
+        byRel[e.rel] = e;
+    EXPECT_EQ(byRel["2019/Rome/IMG_1.jpg"], (WallEntry{"abc", "2019/Rome/IMG_1.jpg", 4000, 3000,
+                                                       Indexer::buildWall({{"2019", Record::make("a", 0, 0, "", 0, 0)}}).entries[0].date,
+                                                       "2019", 1500000000}));
+    EXPECT_EQ(byRel["IMG_2.jpg"], (WallEntry{"def", "IMG_2.jpg", 0, 0, 0, "IMG_2.jpg", 0}));
+    EXPECT_EQ(byRel["//lead/x.jpg"].first, "lead");
+    EXPECT_EQ(wall.undated, 2);
+}
+
+TEST(WallManifest, ExactTextForTrickyTitlesAndPaths)
+{
+    struct Case {
+        std::string title;
+        std::string root;
+        std::string expectedStart;
+    };
+    const Case cases[] = {
+        {"Trips 2019/2020", "/media/card", "window.GALLERY_TITLE=\"Trips 2019/2020\";\nwindow.GALLERY_ROOT=\"/media/card\";\n"},
+        {"Say \"hi\"\\\nnow", "/a/", "window.GALLERY_TITLE=\"Say \\\"hi\\\"\\\\\\nnow\";\nwindow.GALLERY_ROOT=\"/a\";\n"},
+        {"</script><img src=x onerror=alert(1)>", "/", "window.GALLERY_TITLE=\"</script><img src=x onerror=alert(1)>\";\nwindow.GALLERY_ROOT=\"/\";\n"},
+        {"Caf\xC3\xA9 \xFF", "/m\xFF", "window.GALLERY_TITLE=\"Caf\xC3\xA9 \\udcff\";\nwindow.GALLERY_ROOT=\"/m\\udcff\";\n"},
+    };
+    for (const auto& c : cases) {
+        Indexer job(c.root, "/tmp/out", c.title, true, nullptr);
+        EXPECT_EQ(job.manifestText({}), c.expectedStart + "window.PHOTOS=[];");
+    }
+    Indexer job("/photos", "/tmp/out", "T", true, nullptr);
+    EXPECT_EQ(job.manifestText({{"0123456789abcdef", "2019/a \"b\".jpg", 4000, 3000, 1563192000, "2019", -1},
+                                {"fedcba9876543210", "x.jpg", 0, 0, 0, "x.jpg", 0}}),
+              "window.GALLERY_TITLE=\"T\";\nwindow.GALLERY_ROOT=\"/photos\";\nwindow.PHOTOS=["
+              "[\"0123456789abcdef\",\"2019/a \\\"b\\\".jpg\",4000,3000,1563192000,\"2019\",-1],"
+              "[\"fedcba9876543210\",\"x.jpg\",0,0,0,\"x.jpg\",0]];");
+}
+
+TEST(WallFiles, ManifestAndPageAreWrittenAndTheTemplateIsCopiedByteForByte)
+{
+    TempDir dir;
+    const auto page = dir.write("template.html", std::string("<html>\xFF\0</html>", 15));
+    Indexer job(dir / "src", dir.mkdir("out"), "T", true, nullptr);
+    job.templateFile = page;
+    job.writeWall({});
+    EXPECT_EQ(readFile(dir / "out/index.html"), readFile(page));
+    EXPECT_EQ(readFile(dir / "out/manifest.js"), job.manifestText({}));
+}
+
+TEST(WallFiles, AMissingTemplateFailsWithItsMessageAfterTheManifest)
+{
+    TempDir dir;
+    dir.write("out/index.html", "old page");
+    Indexer job(dir / "src", dir / "out", "T", true, nullptr);
+    job.templateFile = dir / "nowhere/template.html";
+    try {
+        job.writeWall({});
+        FAIL() << "no error";
+    } catch (const JobError& e) {
+        EXPECT_STREQ(e.what(), "The gallery template is missing from the app. Please re-download Kestova.");
+    }
+    EXPECT_TRUE(std::filesystem::exists(dir / "out/manifest.js"));
+    EXPECT_EQ(readFile(dir / "out/index.html"), "old page");
+}
+
+TEST(WallFiles, AnUnwritableFolderFailsWithTheFileAndTheFault)
+{
+    TempDir dir;
+    Indexer job(dir / "src", dir / "missing", "T", true, nullptr);
+    try {
+        job.writeWall({});
+        FAIL() << "no error";
+    } catch (const JobError& e) {
+        EXPECT_THAT(e.what(), ::testing::HasSubstr("manifest.js"));
+        EXPECT_THAT(e.what(), ::testing::HasSubstr("No such file or directory"));
+    }
+}
+
+TEST(WallFiles, TheBundledTemplateIsFound)
+{
+    EXPECT_TRUE(std::filesystem::exists(Indexer::findTemplate())) << Indexer::findTemplate();
+}
