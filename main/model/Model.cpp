@@ -1,0 +1,313 @@
+// The model's stages, its runs and the recent walls.
+#include "model/Model.h"
+
+#include "engine/Indexer.h"
+#include "engine/JobErrors.h"
+#include "model/PathText.h"
+#include "model/RunOutbox.h"
+#include "model/SettingsStore.h"
+#include "model/TextFormat.h"
+#include "model/WallLocation.h"
+
+#include <cmath>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int recentLimit = 8;
+
+const char* const notAFolder = "Kestova works on folders and drives. Choose a folder rather than a single file.";
+const char* const wallGone = "That gallery isn't there anymore. If it was on an external drive, plug the drive in "
+                             "and try again, or choose Update to rebuild it.";
+
+bool isThere(const fs::path& path)
+{
+    std::error_code ec;
+    return fs::exists(path, ec);
+}
+
+} // namespace
+
+Model& Model::shared()
+{
+    static Model* const instance = new Model;
+    return *instance;
+}
+
+Model::Model(QObject* parent)
+    : QObject(parent), _recents(SettingsStore::loadRecents()), _dedupe(SettingsStore::loadDedupe()),
+      outbox(std::make_shared<RunOutbox>(this))
+{
+}
+
+Model::~Model()
+{
+    outbox->detach();
+}
+
+void Model::installActions(std::unique_ptr<PlatformActions> actions)
+{
+    _actions = std::move(actions);
+}
+
+QString Model::duration(double seconds)
+{
+    return TextFormat::duration(seconds);
+}
+
+QString plural(qint64 n, const QString& singular, const QString& pluralWord)
+{
+    return TextFormat::count(n) + QLatin1Char(' ') + (n == 1 ? singular : pluralWord);
+}
+
+// --- fields
+
+void Model::setStage(Stage stage)
+{
+    // Only the end of a run leaves `running`; the interface sets idle from the result and
+    // failure screens.
+    if (_stage == Stage::running || _stage == stage)
+        return;
+    _stage = stage;
+    Q_EMIT stageChanged(stage);
+}
+
+void Model::setStatus(const QString& status)
+{
+    if (_status == status)
+        return;
+    _status = status;
+    Q_EMIT statusChanged(status);
+}
+
+void Model::setDetail(const QString& detail)
+{
+    if (_detail == detail)
+        return;
+    _detail = detail;
+    Q_EMIT detailChanged(detail);
+}
+
+void Model::setFraction(std::optional<double> fraction)
+{
+    if (_fraction == fraction)
+        return;
+    _fraction = fraction;
+    Q_EMIT fractionChanged();
+}
+
+void Model::setSummary(std::optional<JobSummary> summary)
+{
+    if (_summary == summary)
+        return;
+    _summary = std::move(summary);
+    Q_EMIT summaryChanged();
+}
+
+void Model::setError(const QString& error)
+{
+    if (_error == error)
+        return;
+    _error = error;
+    Q_EMIT errorChanged(error);
+}
+
+void Model::setCurrentTitle(const QString& title)
+{
+    if (_currentTitle == title)
+        return;
+    _currentTitle = title;
+    Q_EMIT currentTitleChanged(title);
+}
+
+void Model::setRecents(QList<Recent> recents)
+{
+    _recents = std::move(recents);
+    Q_EMIT recentsChanged();
+}
+
+void Model::setDedupe(bool dedupe)
+{
+    SettingsStore::saveDedupe(dedupe);
+    if (_dedupe == dedupe)
+        return;
+    _dedupe = dedupe;
+    Q_EMIT dedupeChanged(dedupe);
+}
+
+// --- runs
+
+void Model::choose()
+{
+    if (_stage == Stage::running || !_actions)
+        return;
+    const auto chosen = _actions->chooseFolder(
+        QStringLiteral("Build Kestova"),
+        QStringLiteral("Choose a drive or folder. Kestova finds every photo inside it, including in subfolders."));
+    if (chosen)
+        start(*chosen);
+}
+
+void Model::start(const QString& path)
+{
+    start(PathText::toPath(path));
+}
+
+void Model::start(const fs::path& path, const RunOptions& options)
+{
+    if (_stage == Stage::running)
+        return;
+    std::error_code ec;
+    if (!fs::is_directory(path, ec)) {
+        fail(QString::fromUtf8(notAFolder));
+        return;
+    }
+    const fs::path root = WallLocation::standardized(path);
+    const QString title = options.title.value_or(Model::title(root));
+    const fs::path out = options.out ? WallLocation::standardized(*options.out) : galleryDir(root, title);
+    const QString rootText = PathText::fromPath(root);
+
+    setCurrentTitle(title);
+    _stage = Stage::running;
+    Q_EMIT stageChanged(_stage);
+    setStatus(QStringLiteral("Looking for photos…"));
+    setDetail(rootText);
+    setFraction(std::nullopt);
+    setSummary(std::nullopt);
+
+    const bool dedupeRun = options.dedupe.value_or(_dedupe);
+    // The handler runs on the job's thread: it only copies the report and posts it.
+    std::shared_ptr<RunOutbox> box = outbox;
+    job = std::make_shared<Indexer>(root, out, PathText::toBytes(title), dedupeRun, [box](const JobUpdate& update) {
+        box->post([update](Model& model) { model.applyUpdate(update); });
+    });
+
+    std::thread([job = job, box, rootText, title] {
+        try {
+            const JobSummary summary = job->run();
+            box->post([summary, rootText, title](Model& model) { model.finish(summary, rootText, title); });
+        } catch (const JobCancelled&) {
+            box->post([](Model& model) { model.stopped(); });
+        } catch (const std::exception& error) {
+            box->post([message = QString::fromUtf8(error.what())](Model& model) { model.fail(message); });
+        } catch (...) {
+            box->post([](Model& model) { model.fail(QStringLiteral("The wall could not be built.")); });
+        }
+    }).detach();
+}
+
+void Model::applyUpdate(const JobUpdate& update)
+{
+    if (_stage != Stage::running)
+        return;
+    // After Stop the texts keep saying "Stopping…" until the run ends.
+    if (job && job->cancelled())
+        return;
+    if (const auto* scanning = std::get_if<JobUpdates::Scanning>(&update)) {
+        setStatus(QStringLiteral("Looking for photos…"));
+        setDetail(TextFormat::count(scanning->found) + QStringLiteral(" found so far"));
+        setFraction(std::nullopt);
+    } else if (const auto* thumbnails = std::get_if<JobUpdates::Thumbnails>(&update)) {
+        QString detail = TextFormat::count(thumbnails->done) + QStringLiteral(" of ") + TextFormat::count(thumbnails->total);
+        if (thumbnails->eta && std::isfinite(*thumbnails->eta) && thumbnails->done < thumbnails->total)
+            detail += QStringLiteral(" · ") + duration(*thumbnails->eta) + QStringLiteral(" left");
+        setStatus(QStringLiteral("Making thumbnails"));
+        setDetail(detail);
+        setFraction(thumbnails->total >= 1
+                        ? std::optional<double>(static_cast<double>(thumbnails->done) / static_cast<double>(thumbnails->total))
+                        : std::nullopt);
+    } else {
+        setStatus(QStringLiteral("Building your wall…"));
+        setDetail(QString());
+        setFraction(std::nullopt);
+    }
+}
+
+void Model::cancel()
+{
+    if (job)
+        job->cancel();
+    setStatus(QStringLiteral("Stopping…"));
+}
+
+void Model::finish(const JobSummary& summary, const QString& root, const QString& title)
+{
+    job.reset();
+    setSummary(summary);
+    _stage = Stage::done;
+    Q_EMIT stageChanged(_stage);
+
+    const QString gallery = PathText::fromPath(summary.gallery);
+    QList<Recent> recents;
+    recents.append(Recent{root, gallery, title, summary.photos, QDateTime::currentDateTimeUtc()});
+    for (const Recent& recent : std::as_const(_recents)) {
+        if (!sameText(recent.root, root))
+            recents.append(recent);
+    }
+    if (recents.size() > recentLimit)
+        recents.resize(recentLimit);
+    setRecents(std::move(recents));
+    saveRecents();
+
+    if (summary.photos >= 1 && !summary.partial && _actions)
+        _actions->openFile(gallery);
+}
+
+void Model::stopped()
+{
+    _stage = Stage::idle;
+    Q_EMIT stageChanged(_stage);
+    job.reset();
+}
+
+void Model::fail(const QString& message)
+{
+    job.reset();
+    setError(message);
+    _stage = Stage::failed;
+    Q_EMIT stageChanged(_stage);
+}
+
+// --- recent walls
+
+void Model::saveRecents() const
+{
+    SettingsStore::saveRecents(_recents);
+}
+
+void Model::open(const Recent& recent)
+{
+    if (isThere(PathText::toPath(recent.gallery))) {
+        if (_actions)
+            _actions->openFile(recent.gallery);
+        return;
+    }
+    // A run in progress must end on its own; the list is not on screen during one anyway.
+    if (_stage != Stage::running)
+        fail(QString::fromUtf8(wallGone));
+}
+
+void Model::update(const Recent& recent)
+{
+    if (_stage == Stage::running)
+        return;
+    if (isThere(PathText::toPath(recent.root))) {
+        start(recent.root);
+        return;
+    }
+    fail(QStringLiteral("Can't find ") + recent.root + QStringLiteral(". If it's an external drive, plug it in and try again."));
+}
+
+void Model::forget(const Recent& recent)
+{
+    QList<Recent> kept;
+    for (const Recent& entry : std::as_const(_recents)) {
+        if (!(entry == recent))
+            kept.append(entry);
+    }
+    if (kept.size() != _recents.size())
+        setRecents(std::move(kept));
+    saveRecents();
+}

@@ -1,0 +1,62 @@
+// The model's settings in QSettings.
+#include "model/SettingsStore.h"
+
+#include "model/RecentsJson.h"
+
+#include <QByteArray>
+#include <QSettings>
+#include <QVariant>
+
+namespace SettingsStore {
+namespace {
+
+constexpr QLatin1String dedupeKey("dedupe");
+constexpr QLatin1String recentsKey("recents");
+
+QSettings store()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Kestova"), QStringLiteral("Kestova"));
+}
+
+} // namespace
+
+bool loadDedupe()
+{
+    const QVariant value = store().value(dedupeKey);
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool();
+    // The settings file keeps a yes/no value as the word "true" or "false".
+    if (value.typeId() == QMetaType::QString) {
+        const QString word = value.toString();
+        if (word == QLatin1String("false"))
+            return false;
+    }
+    return true;
+}
+
+void saveDedupe(bool dedupe)
+{
+    auto settings = store();
+    settings.setValue(dedupeKey, dedupe);
+    settings.sync();
+}
+
+QList<Recent> loadRecents()
+{
+    const QVariant value = store().value(recentsKey);
+    if (value.typeId() != QMetaType::QByteArray)
+        return {};
+    const QByteArray bytes = value.toByteArray();
+    return RecentsJson::decode(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))
+        .value_or(QList<Recent>{});
+}
+
+void saveRecents(const QList<Recent>& recents)
+{
+    const std::string text = RecentsJson::encode(recents);
+    auto settings = store();
+    settings.setValue(recentsKey, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+    settings.sync();
+}
+
+} // namespace SettingsStore
