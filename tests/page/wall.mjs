@@ -1,0 +1,72 @@
+// Builds wall folders for the page tests: manifest.js written exactly as the engine writes it,
+// index.html copied from the template, and small placeholder thumbnails.
+import { createHash } from 'node:crypto';
+import { copyFileSync, mkdirSync, mkdtempSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+export const template = fileURLToPath(new URL('../../resources/template.html', import.meta.url));
+
+// Four solid-colour 24x16 JPEGs, so that tiles differ on screenshots.
+const placeholders = [
+  '/9j/2wBDAAoHBwgHBgoICAgLCgoLDhgQDg0NDh0VFhEYIx8lJCIfIiEmKzcvJik0KSEiMEExNDk7Pj4+JS5ESUM8SDc9Pjv/2wBDAQoLCw4NDhwQEBw7KCIoOzs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozv/wAARCAAQABgDASIAAhEBAxEB/8QAFQABAQAAAAAAAAAAAAAAAAAAAAX/xAAUEAEAAAAAAAAAAAAAAAAAAAAA/8QAFgEBAQEAAAAAAAAAAAAAAAAAAAUG/8QAFBEBAAAAAAAAAAAAAAAAAAAAAP/aAAwDAQACEQMRAD8AoAI7QAAP/9k=',
+  '/9j/2wBDAAoHBwgHBgoICAgLCgoLDhgQDg0NDh0VFhEYIx8lJCIfIiEmKzcvJik0KSEiMEExNDk7Pj4+JS5ESUM8SDc9Pjv/2wBDAQoLCw4NDhwQEBw7KCIoOzs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozv/wAARCAAQABgDASIAAhEBAxEB/8QAFQABAQAAAAAAAAAAAAAAAAAAAAb/xAAUEAEAAAAAAAAAAAAAAAAAAAAA/8QAFgEBAQEAAAAAAAAAAAAAAAAAAAUG/8QAFBEBAAAAAAAAAAAAAAAAAAAAAP/aAAwDAQACEQMRAD8AqgGWVAAH/9k=',
+  '/9j/2wBDAAoHBwgHBgoICAgLCgoLDhgQDg0NDh0VFhEYIx8lJCIfIiEmKzcvJik0KSEiMEExNDk7Pj4+JS5ESUM8SDc9Pjv/2wBDAQoLCw4NDhwQEBw7KCIoOzs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozv/wAARCAAQABgDASIAAhEBAxEB/8QAFQABAQAAAAAAAAAAAAAAAAAAAAL/xAAUEAEAAAAAAAAAAAAAAAAAAAAA/8QAFgEBAQEAAAAAAAAAAAAAAAAAAAMF/8QAFBEBAAAAAAAAAAAAAAAAAAAAAP/aAAwDAQACEQMRAD8AsBFggAP/2Q==',
+  '/9j/2wBDAAoHBwgHBgoICAgLCgoLDhgQDg0NDh0VFhEYIx8lJCIfIiEmKzcvJik0KSEiMEExNDk7Pj4+JS5ESUM8SDc9Pjv/2wBDAQoLCw4NDhwQEBw7KCIoOzs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozs7Ozv/wAARCAAQABgDASIAAhEBAxEB/8QAFQABAQAAAAAAAAAAAAAAAAAAAAP/xAAUEAEAAAAAAAAAAAAAAAAAAAAA/8QAFQEBAQAAAAAAAAAAAAAAAAAAAAX/xAAUEQEAAAAAAAAAAAAAAAAAAAAA/9oADAMBAAIRAxEAPwCwC0kAAP/Z',
+].map((b) => Buffer.from(b, 'base64'));
+
+export const key = (rel) => createHash('md5').update(rel, 'utf8').digest('hex').slice(0, 16);
+
+// A civil date-time read as UTC, in seconds: the engine's date values.
+export const civil = (y, mo, d = 1, h = 0, mi = 0, s = 0) => Date.UTC(y, mo - 1, d, h, mi, s) / 1000;
+
+// One wall entry as the engine writes it: [key, rel, width, height, date, first, mtime].
+export function entry(rel, date, width = 4032, height = 3024, mtime = 1700000000) {
+  const trimmed = rel.replace(/^\/+/, '');
+  const cut = trimmed.indexOf('/');
+  return [key(rel), rel, width, height, date, cut < 0 ? trimmed : trimmed.slice(0, cut), mtime];
+}
+
+// n photos spread over the years before 2025, newest first, about one in fifty undated.
+// Sizes cycle through common shapes, including 0 x 0 (unknown).
+export function synthetic(n, { years = 12, undatedEvery = 50 } = {}) {
+  const shapes = [[4032, 3024], [3024, 4032], [6000, 4000], [1920, 1080], [2000, 2000], [0, 0], [4000, 6000], [5472, 3078]];
+  const end = civil(2024, 12, 31, 23, 59);
+  const step = Math.max(1, Math.floor((years * 365.25 * 86400) / Math.max(1, n)));
+  const dated = [];
+  const undated = [];
+  for (let i = 0; i < n; i++) {
+    const [w, h] = shapes[(i * 7 + (i >> 3)) % shapes.length];
+    if (undatedEvery && i % undatedEvery === undatedEvery - 1) {
+      undated.push(entry(`Scans/box ${i % 7}/scan_${i}.jpg`, 0, w, h));
+      continue;
+    }
+    const date = end - i * step;
+    const year = new Date(date * 1000).getUTCFullYear();
+    const rel = i % 13 === 0 ? `IMG_${i}.HEIC` : `${year}/Trip ${(i >> 6) % 9}/IMG_${i}.jpg`;
+    dated.push(entry(rel, date, w, h));
+  }
+  return dated.concat(undated);
+}
+
+export function manifestText(title, root, entries) {
+  return `window.GALLERY_TITLE=${JSON.stringify(title)};\nwindow.GALLERY_ROOT=${JSON.stringify(root)};\nwindow.PHOTOS=${JSON.stringify(entries)};`;
+}
+
+// Writes a wall into a new temporary folder and returns its index.html address.
+// thumbs(entry, i) says whether a photo gets its thumbnail; manifest replaces manifest.js's text
+// (null: no manifest.js at all).
+export function makeWall(entries, { title = 'Test wall', root = '/home/ana/Pictures', thumbs = () => true, manifest } = {}) {
+  const dir = mkdtempSync(join(tmpdir(), 'kestova-page-'));
+  copyFileSync(template, join(dir, 'index.html'));
+  if (manifest !== null) writeFileSync(join(dir, 'manifest.js'), manifest ?? manifestText(title, root, entries));
+  const made = new Set();
+  entries.forEach((e, i) => {
+    if (!thumbs(e, i)) return;
+    const sub = join(dir, 'thumbs', e[0].slice(0, 2));
+    if (!made.has(sub)) { mkdirSync(sub, { recursive: true }); made.add(sub); }
+    writeFileSync(join(sub, `${e[0]}.jpg`), placeholders[i % placeholders.length]);
+  });
+  return { dir, url: `file://${dir}/index.html` };
+}
