@@ -31,6 +31,14 @@ JobSummary Indexer::run()
 {
     // 1. The thumbnail folder, and with it the output folder.
     {
+        // Everything is written inside the wall's own folder: a link planted in place of that
+        // folder or of its thumbs folder would send the writes somewhere else, so refuse it.
+        for (const fs::path& dir : {out, thumbDir()}) {
+            std::error_code ec;
+            if (fs::is_symlink(dir, ec))
+                throw JobError("\u201C" + dir.string() + "\u201D is a link to another place. Kestova writes a wall "
+                               "only into a real folder, so nothing was written.");
+        }
         std::error_code ec;
         fs::create_directories(thumbDir(), ec);
         if (ec || !fs::is_directory(thumbDir(), ec))

@@ -50,11 +50,14 @@ Wall Indexer::buildWall(const CacheMap& map)
             ++wall.undated;
         wall.entries.push_back(std::move(entry));
     }
-    // Dated before undated, newer first; ties keep the map's order.
-    std::stable_sort(wall.entries.begin(), wall.entries.end(), [](const WallEntry& a, const WallEntry& b) {
+    // Dated before undated, newer first. Photos of the same moment (a burst, a folder dated by
+    // its name) and the undated ones follow their paths, so a wall comes out the same on every run.
+    std::sort(wall.entries.begin(), wall.entries.end(), [](const WallEntry& a, const WallEntry& b) {
         if ((a.date != 0) != (b.date != 0))
             return a.date != 0;
-        return a.date > b.date;
+        if (a.date != b.date)
+            return a.date > b.date;
+        return a.rel < b.rel;
     });
     return wall;
 }

@@ -1,0 +1,157 @@
+// The progress cache: the file's shape rules, round trips, the reuse test and pruning.
+#include "engine/CacheFormat.h"
+#include "engine/Indexer.h"
+#include "engine/Json.h"
+
+#include "TempDir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+CacheRecord record(const std::string& key, std::int64_t mtime, std::int64_t size)
+{
+    return Record::make(key, 4000, 3000, "2019:07:15 18:30:05", mtime, size);
+}
+
+struct Job {
+    TempDir dir;
+    Indexer job{dir / "src", dir / "out", "t", true, nullptr};
+    void writeCache(std::string_view text) const { dir.write("out/.cache.json", text); }
+    void touchThumb(const std::string& key) const { dir.write("out/thumbs/" + key.substr(0, 2) + "/" + key + ".jpg"); }
+};
+
+} // namespace
+
+TEST(CacheFile, ShapesThatAreNotAnObjectOfArraysReadAsEmpty)
+{
+    const char* bad[] = {
+        "",
+        "garbage",
+        "[]",
+        "[[\"k\",1,2,\"\",3,4]]",
+        "{\"a.jpg\":5}",
+        "{\"a.jpg\":[\"k\",1,2,\"\",3,4],\"b.jpg\":{\"x\":1}}",
+        "{\"a.jpg\":[\"k\",1,2,\"\",3,4]",
+        "{\"a.jpg\":[\"k\",1,2,\"\",3,4]} trailing",
+        "\"just a string\"",
+        "{\"a.jpg\":[\"k\",01]}",
+        "{\"a.jpg\":[\"unterminated]}",
+        "{\"a\x01.jpg\":[]}",
+    };
+    for (const char* text : bad)
+        EXPECT_FALSE(CacheFormat::parse(text).has_value()) << text;
+    EXPECT_EQ(CacheFormat::parse("{}")->size(), 0u);
+}
+
+TEST(CacheFile, ValuesOfOtherTypesReadAsNullAndNestedValuesAreSkipped)
+{
+    const auto map = CacheFormat::parse(
+        R"( { "a.jpg" : [ "k", 1.5, 1e3, {"x":[1,2]}, [true,false,null], 99999999999999999999, -7 ] } )");
+    ASSERT_TRUE(map);
+    const CacheRecord& r = map->at("a.jpg");
+    ASSERT_EQ(r.size(), 7u);
+    EXPECT_EQ(std::get<std::string>(r[0]), "k");
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_TRUE(std::holds_alternative<std::monostate>(r[i])) << i;
+    EXPECT_EQ(std::get<std::int64_t>(r[6]), -7);
+}
+
+TEST(CacheFile, EscapedAndPlainSlashesReadTheSame)
+{
+    const auto a = CacheFormat::parse(R"({"2019\/Rome\/a.jpg":["k",1,2,"",3,4]})");
+    const auto b = CacheFormat::parse(R"({"2019/Rome/a.jpg":["k",1,2,"",3,4]})");
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(*a, *b);
+    EXPECT_TRUE(a->contains("2019/Rome/a.jpg"));
+}
+
+TEST(CacheFile, AnyNameSurvivesARoundTrip)
+{
+    CacheMap map;
+    for (const std::string& name : std::vector<std::string>{"plain.jpg", "2019/Rome/a b.jpg", "quote\"back\\slash.jpg", "new\nline\ttab.jpg",
+                                   "caf\xC3\xA9 \xF0\x9F\x93\xB7.jpg", "bad\xFF\xC3(.jpg", "\xED\xA0\x80surrogate.jpg",
+                                   "sep\xE2\x80\xA8.jpg", std::string("nul\0byte.jpg", 12)})
+        map[name] = record("0123456789abcdef", -1, 1LL << 40);
+    const std::string text = CacheFormat::serialize(map);
+    const auto back = CacheFormat::parse(text);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(*back, map);
+}
+
+TEST(CacheFile, WrittenTextIsCompactJsonWithPlainSlashes)
+{
+    CacheMap map{{"a/b.jpg", Record::make("k", 1, 2, "", 3, 4)}};
+    EXPECT_EQ(CacheFormat::serialize(map), R"({"a/b.jpg":["k",1,2,"",3,4]})");
+    EXPECT_EQ(CacheFormat::serialize({}), "{}");
+}
+
+TEST(CacheFile, JsonStringsEscapeWhatJavaScriptNeeds)
+{
+    EXPECT_EQ(Json::quoted("a/b"), "\"a/b\"");
+    EXPECT_EQ(Json::quoted("\"\\\n\r\t\b\f\x01\x7f"), R"("\"\\\n\r\t\b\f\u0001\u007f")");
+    EXPECT_EQ(Json::quoted("\xE2\x80\xA8\xE2\x80\xA9"), R"("\u2028\u2029")");
+    EXPECT_EQ(Json::quoted("\xFF" "a\xC3"), R"("\udcffa\udcc3")");
+    EXPECT_EQ(Json::quoted("caf\xC3\xA9"), "\"caf\xC3\xA9\"");
+    EXPECT_EQ(Json::quoted("</script>"), "\"</script>\"");
+}
+
+TEST(CacheStore, LoadingAMissingOrBrokenFileGivesAnEmptyMapAndSavingReplacesIt)
+{
+    Job j;
+    EXPECT_TRUE(j.job.loadCache().empty());
+    j.dir.mkdir("out");
+    j.writeCache("{\"a.jpg\":5}");
+    EXPECT_TRUE(j.job.loadCache().empty());
+    CacheMap map{{"a.jpg", record("k1", 10, 20)}, {"b/c.jpg", record("k2", 11, 21)}};
+    j.job.saveCache(map);
+    EXPECT_EQ(j.job.loadCache(), map);
+    // No temporary file is left beside it.
+    int files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(j.dir / "out")) {
+        (void)e;
+        ++files;
+    }
+    EXPECT_EQ(files, 1);
+}
+
+TEST(CacheStore, AFailedSaveIsSilentAndKeepsTheOldFile)
+{
+    Job j;
+    j.job.saveCache({{"a.jpg", record("k", 1, 2)}}); // the output folder does not exist
+    EXPECT_FALSE(std::filesystem::exists(j.job.cacheURL()));
+}
+
+TEST(CacheReuse, EveryConditionMustHold)
+{
+    Job j;
+    const FileEntry entry{"a/b.jpg", 20, 10};
+    const std::string key = Indexer::key("a/b.jpg");
+    CacheMap map{{"a/b.jpg", record(key, 10, 20)}};
+    EXPECT_FALSE(j.job.canReuse(entry, map)) << "no thumbnail yet";
+    j.touchThumb(key);
+    EXPECT_TRUE(j.job.canReuse(entry, map));
+
+    EXPECT_FALSE(j.job.canReuse({"a/other.jpg", 20, 10}, map)) << "no record";
+    EXPECT_FALSE(j.job.canReuse({"a/b.jpg", 20, 11}, map)) << "mtime changed by one second";
+    EXPECT_FALSE(j.job.canReuse({"a/b.jpg", 21, 10}, map)) << "size changed";
+
+    CacheMap five{{"a/b.jpg", {key, 1, 2, "", 10}}};
+    EXPECT_FALSE(j.job.canReuse(entry, five)) << "five values";
+    CacheMap textMtime{{"a/b.jpg", {key, 1, 2, "", std::string("10"), 20}}};
+    EXPECT_FALSE(j.job.canReuse(entry, textMtime)) << "mtime as text";
+    CacheMap numberKey{{"a/b.jpg", {7, 1, 2, "", 10, 20}}};
+    EXPECT_FALSE(j.job.canReuse(entry, numberKey)) << "key not a string";
+    CacheMap seven{{"a/b.jpg", {key, 1, 2, "", 10, 20, std::string("extra")}}};
+    EXPECT_TRUE(j.job.canReuse(entry, seven)) << "extra values are fine";
+}
+
+TEST(CachePrune, OnlyTheRunsEntriesStay)
+{
+    CacheMap map{{"a.jpg", record("k1", 1, 2)}, {"gone.jpg", record("k2", 1, 2)}, {"b/c.jpg", record("k3", 1, 2)}};
+    Indexer::prune(map, {{"a.jpg", 2, 1}, {"b/c.jpg", 2, 1}, {"new.jpg", 2, 1}});
+    EXPECT_EQ(map.size(), 2u);
+    EXPECT_TRUE(map.contains("a.jpg"));
+    EXPECT_TRUE(map.contains("b/c.jpg"));
+}
