@@ -98,7 +98,7 @@ void writeBenchPhotos(const OutputTree& tree, int count)
         exif.dateTimeDigitized = exif.dateTimeOriginal;
         exif.dateTime = exif.dateTimeOriginal;
         // Grain like a camera's at base ISO keeps the JPEG near a real camera's file size.
-        const Canvas canvas = paintLandscape(0xbe7c4ULL + static_cast<std::uint64_t>(i), caption, {4000, 3000, 3, 14});
+        const Canvas canvas = paintLandscape(0xbe7c4ULL + static_cast<std::uint64_t>(i), caption, {4000, 3000, 3, 8});
         tree.writeFile(name, withExif(encodeJpeg(canvas, 92), exif), mtimeFor(*exif.dateTimeOriginal));
     });
 }
