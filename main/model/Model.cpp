@@ -4,12 +4,12 @@
 #include "engine/Indexer.h"
 #include "engine/JobErrors.h"
 #include "model/PathText.h"
+#include "model/ProgressText.h"
 #include "model/RunOutbox.h"
 #include "model/SettingsStore.h"
 #include "model/TextFormat.h"
 #include "model/WallLocation.h"
 
-#include <cmath>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -205,24 +205,10 @@ void Model::applyUpdate(const JobUpdate& update)
     // After Stop the texts keep saying "Stopping…" until the run ends.
     if (job && job->cancelled())
         return;
-    if (const auto* scanning = std::get_if<JobUpdates::Scanning>(&update)) {
-        setStatus(QStringLiteral("Looking for photos…"));
-        setDetail(TextFormat::count(scanning->found) + QStringLiteral(" found so far"));
-        setFraction(std::nullopt);
-    } else if (const auto* thumbnails = std::get_if<JobUpdates::Thumbnails>(&update)) {
-        QString detail = TextFormat::count(thumbnails->done) + QStringLiteral(" of ") + TextFormat::count(thumbnails->total);
-        if (thumbnails->eta && std::isfinite(*thumbnails->eta) && thumbnails->done < thumbnails->total)
-            detail += QStringLiteral(" · ") + duration(*thumbnails->eta) + QStringLiteral(" left");
-        setStatus(QStringLiteral("Making thumbnails"));
-        setDetail(detail);
-        setFraction(thumbnails->total >= 1
-                        ? std::optional<double>(static_cast<double>(thumbnails->done) / static_cast<double>(thumbnails->total))
-                        : std::nullopt);
-    } else {
-        setStatus(QStringLiteral("Building your wall…"));
-        setDetail(QString());
-        setFraction(std::nullopt);
-    }
+    const ProgressText texts = ProgressText::forUpdate(update);
+    setStatus(texts.status);
+    setDetail(texts.detail);
+    setFraction(texts.fraction);
 }
 
 void Model::cancel()

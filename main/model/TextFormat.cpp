@@ -50,12 +50,14 @@ QString duration(double seconds)
 {
     if (seconds < 60)
         return QStringLiteral("under a minute");
+    if (!std::isfinite(seconds))
+        return QStringLiteral("about ");
     UErrorCode status = U_ZERO_ERROR;
     icu::MeasureFormat format(userLocale(), UMEASFMT_WIDTH_WIDE, status);
     if (U_FAILURE(status))
         return QStringLiteral("about ");
     // Whole minutes, counted down: an estimate is shown as "about", never as more than it is.
-    const double total = std::isfinite(seconds) ? std::floor(seconds / 60) : 0;
+    const double total = std::floor(seconds / 60);
     icu::UnicodeString text;
     icu::FieldPosition position(icu::FieldPosition::DONT_CARE);
     if (seconds >= 3600) {

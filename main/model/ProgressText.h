@@ -1,0 +1,20 @@
+// The progress screen's texts for one report of a run.
+#pragma once
+
+#include "engine/JobUpdate.h"
+
+#include <QString>
+
+#include <optional>
+
+struct ProgressText {
+    QString status;
+    QString detail;
+    std::optional<double> fraction; ///< nothing while the progress cannot be told
+
+    /// "Looking for photos…" / "12 found so far"; "Making thumbnails" / "1,204 of 3,000 ·
+    /// about 5 minutes left"; "Building your wall…".
+    static ProgressText forUpdate(const JobUpdate& update);
+
+    friend bool operator==(const ProgressText&, const ProgressText&) = default;
+};

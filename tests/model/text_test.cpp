@@ -1,0 +1,127 @@
+// Counts, times left, relative dates and progress texts in US English.
+#include "model/Model.h"
+#include "model/ProgressText.h"
+#include "model/TextFormat.h"
+
+#include <QDateTime>
+#include <QTimeZone>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+struct DurationCase {
+    double seconds;
+    const char* expected;
+};
+
+TEST(Duration, ThresholdsAndUnits)
+{
+    const DurationCase cases[] = {
+        {0, "under a minute"},
+        {59.9, "under a minute"},
+        {60, "about 1 minute"},
+        {119.9, "about 1 minute"},
+        {120, "about 2 minutes"},
+        {300, "about 5 minutes"},
+        {3599, "about 59 minutes"},
+        {3600, "about 1 hour"},
+        {3660, "about 1 hour, 1 minute"},
+        {5000, "about 1 hour, 23 minutes"},
+        {7200, "about 2 hours"},
+        {90061, "about 25 hours, 1 minute"},
+        {std::numeric_limits<double>::infinity(), "about "},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Model::duration(c.seconds).toStdString(), c.expected) << c.seconds;
+}
+
+struct PluralCase {
+    qint64 n;
+    const char* expected;
+};
+
+TEST(Plural, CountAndWord)
+{
+    const PluralCase cases[] = {
+        {-1, "-1 photos"}, {0, "0 photos"}, {1, "1 photo"}, {2, "2 photos"},
+        {1500, "1,500 photos"}, {12345678, "12,345,678 photos"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(plural(c.n, QStringLiteral("photo"), QStringLiteral("photos")).toStdString(), c.expected) << c.n;
+    EXPECT_EQ(plural(1, QStringLiteral("photo has"), QStringLiteral("photos have")).toStdString(), "1 photo has");
+}
+
+struct RelativeCase {
+    qint64 secondsBefore;
+    const char* expected;
+};
+
+TEST(RelativeDate, NamedDaysAndWideUnits)
+{
+    // Noon, so that whole days never cross a change of clocks.
+    const QDateTime now(QDate(2024, 3, 13), QTime(12, 0), QTimeZone::systemTimeZone());
+    const RelativeCase cases[] = {
+        {0, "now"},
+        {30, "30 seconds ago"},
+        {60, "1 minute ago"},
+        {45 * 60, "45 minutes ago"},
+        {2 * 3600, "2 hours ago"},
+        {23 * 3600, "23 hours ago"},
+        {86400, "yesterday"},
+        {2 * 86400, "2 days ago"},
+        {6 * 86400, "6 days ago"},
+        {7 * 86400, "last week"},
+        {21 * 86400, "3 weeks ago"},
+        {45 * 86400, "last month"},
+        {100 * 86400, "3 months ago"},
+        {400 * 86400, "last year"},
+        {800 * 86400, "2 years ago"},
+        {-86400, "tomorrow"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(TextFormat::relativeDate(now.addSecs(-c.secondsBefore), now).toStdString(), c.expected)
+            << c.secondsBefore;
+    }
+}
+
+struct ProgressCase {
+    JobUpdate update;
+    const char* status;
+    const char* detail;
+    std::optional<double> fraction;
+};
+
+TEST(ProgressText, EachReport)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const ProgressCase cases[] = {
+        {JobUpdates::Scanning{0}, "Looking for photos…", "0 found so far", std::nullopt},
+        {JobUpdates::Scanning{12345}, "Looking for photos…", "12,345 found so far", std::nullopt},
+        {JobUpdates::Thumbnails{1204, 3000, 300.0}, "Making thumbnails", "1,204 of 3,000 · about 5 minutes left",
+         1204.0 / 3000.0},
+        {JobUpdates::Thumbnails{2990, 3000, 59.9}, "Making thumbnails", "2,990 of 3,000 · under a minute left",
+         2990.0 / 3000.0},
+        {JobUpdates::Thumbnails{21, 100, 60.0}, "Making thumbnails", "21 of 100 · about 1 minute left", 0.21},
+        {JobUpdates::Thumbnails{21, 100, 5000.0}, "Making thumbnails", "21 of 100 · about 1 hour, 23 minutes left",
+         0.21},
+        {JobUpdates::Thumbnails{3000, 3000, 0.0}, "Making thumbnails", "3,000 of 3,000", 1.0},
+        {JobUpdates::Thumbnails{5, 10, std::nullopt}, "Making thumbnails", "5 of 10", 0.5},
+        {JobUpdates::Thumbnails{50, 100, inf}, "Making thumbnails", "50 of 100", 0.5},
+        {JobUpdates::Thumbnails{50, 100, nan}, "Making thumbnails", "50 of 100", 0.5},
+        {JobUpdates::Thumbnails{0, 0, std::nullopt}, "Making thumbnails", "0 of 0", std::nullopt},
+        {JobUpdates::Writing{}, "Building your wall…", "", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const ProgressText text = ProgressText::forUpdate(c.update);
+        EXPECT_EQ(text.status.toStdString(), c.status);
+        EXPECT_EQ(text.detail.toStdString(), c.detail);
+        EXPECT_EQ(text.fraction, c.fraction) << c.detail;
+    }
+}
+
+} // namespace
