@@ -14,6 +14,8 @@ struct Command {
 };
 
 int scanCommand(const std::vector<std::string>& args);
+int buildCommand(const std::vector<std::string>& args);
+int wallsCommand(const std::vector<std::string>& args);
 
 /// Exit statuses shared by the commands.
 namespace ExitStatus {

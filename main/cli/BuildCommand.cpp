@@ -1,0 +1,294 @@
+// kestova-cli build: one wall from a terminal, through the same model as the window.
+#include "cli/Commands.h"
+
+#include "engine/Json.h"
+#include "model/Model.h"
+#include "model/PathText.h"
+#include "model/TextFormat.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const usageText =
+    "Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--json] [--open]\n";
+
+const char* const helpText =
+    "Builds the wall of every photo in SOURCE and adds it to Your walls.\n"
+    "  --out DIR     write the wall into DIR instead of SOURCE/_Photo Gallery\n"
+    "                (or Pictures/Kestova when SOURCE is read-only)\n"
+    "  --title TEXT  the wall's title instead of the folder's name\n"
+    "  --no-dedupe   show duplicate copies on this wall (the saved setting is unchanged)\n"
+    "  --json        print the result as one JSON object on one line\n"
+    "  --open        open the finished wall in the web browser\n"
+    "Ctrl-C stops: while looking for photos nothing is written; later the photos done so far\n"
+    "make a wall that the next build finishes. A second Ctrl-C ends at once.\n";
+
+int usage(const char* message)
+{
+    std::fprintf(stderr, "kestova-cli build: %s\n%s", message, usageText);
+    return ExitStatus::usage;
+}
+
+void print(std::FILE* to, const QString& text)
+{
+    const std::string bytes = PathText::toBytes(text);
+    std::fwrite(bytes.data(), 1, bytes.size(), to);
+}
+
+void printLine(std::FILE* to, const QString& text)
+{
+    print(to, text);
+    std::fputc('\n', to);
+}
+
+// Signal handlers can reach only what lives at file scope: the pipe that wakes the event loop
+// and the count of Ctrl-Cs so far.
+int interruptPipe[2] = {-1, -1};
+std::atomic<int> interrupts{0};
+
+extern "C" void onInterrupt(int)
+{
+    if (interrupts.fetch_add(1) >= 1)
+        _exit(ExitStatus::interrupted); // a second Ctrl-C: at once; the cache is replaced atomically
+    const char byte = 1;
+    [[maybe_unused]] const auto written = write(interruptPipe[1], &byte, 1);
+}
+
+/// The desktop of a terminal: a wall to open is kept to be printed after the result, or handed
+/// to xdg-open with --open.
+class ConsoleActions : public PlatformActions {
+public:
+    explicit ConsoleActions(bool openInBrowser) : openInBrowser(openInBrowser) {}
+
+    QStringList toPrint;
+
+    std::optional<QString> chooseFolder(const QString&, const QString&) override { return std::nullopt; }
+    void openFile(const QString& path) override
+    {
+        if (!openInBrowser || !QProcess::startDetached(QStringLiteral("xdg-open"), {path}))
+            toPrint.append(path);
+    }
+    void openUrl(const QUrl& url) override { toPrint.append(url.toString()); }
+    void revealFile(const QString& path) override { toPrint.append(path); }
+    void copyText(const QString& text) override { toPrint.append(text); }
+    void showAlert(const QString& title, const QString& text) override
+    {
+        printLine(stderr, title + QStringLiteral(": ") + text);
+    }
+
+private:
+    bool openInBrowser;
+};
+
+/// The progress line: redrawn in place on a terminal, else a plain line at most once a second.
+class ProgressLine {
+public:
+    explicit ProgressLine(Model& model) : model(model), terminal(isatty(STDERR_FILENO) == 1)
+    {
+        if (terminal) {
+            QObject::connect(&model, &Model::statusChanged, &context, [this] { draw(); });
+            QObject::connect(&model, &Model::detailChanged, &context, [this] { draw(); });
+        } else {
+            timer.setInterval(1000);
+            QObject::connect(&timer, &QTimer::timeout, &context, [this] { draw(); });
+            timer.start();
+        }
+    }
+
+    void draw()
+    {
+        const QString line = model.detail().isEmpty() ? model.status() : model.status() + QStringLiteral("  ") + model.detail();
+        if (line == last)
+            return;
+        last = line;
+        if (!terminal) {
+            printLine(stderr, line);
+            return;
+        }
+        // Cut to the terminal's width so the line never wraps and can be redrawn.
+        QString shown = line;
+        winsize size{};
+        if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1 && shown.size() >= size.ws_col)
+            shown = shown.left(size.ws_col - 2) + QStringLiteral("…");
+        std::fputs("\r\033[K", stderr);
+        print(stderr, shown);
+        std::fflush(stderr);
+    }
+
+    void clear()
+    {
+        timer.stop();
+        if (terminal && !last.isEmpty())
+            std::fputs("\r\033[K", stderr);
+        std::fflush(stderr);
+    }
+
+private:
+    Model& model;
+    bool terminal;
+    QString last;
+    QTimer timer;
+    QObject context; ///< ends the connections with this line
+};
+
+/// The result in the words of the result screen.
+void printResult(const JobSummary& s, const QString& title)
+{
+    const auto count = TextFormat::count;
+    if (s.photos == 0) {
+        printLine(stdout, QStringLiteral("No photos found"));
+        printLine(stdout, QStringLiteral("Nothing in ") + title
+                              + QStringLiteral(" looked like a photo (JPEG, HEIC, PNG, RAW and so on)."));
+        return;
+    }
+    printLine(stdout, s.partial ? QStringLiteral("Stopped early: ") + count(s.photos) + QStringLiteral(" photos so far")
+                                : count(s.photos) + QStringLiteral(" photos ready"));
+    if (s.partial)
+        printLine(stdout, QStringLiteral("Choose Update later to finish. The work so far is saved."));
+    if (s.duplicates > 0)
+        printLine(stdout, plural(s.duplicates, QStringLiteral("duplicate copy"), QStringLiteral("duplicate copies"))
+                              + QStringLiteral(" shown once"));
+    if (s.undated > 0)
+        printLine(stdout, plural(s.undated, QStringLiteral("photo has"), QStringLiteral("photos have"))
+                              + QStringLiteral(" no date and ") + (s.undated == 1 ? "is" : "are")
+                              + QStringLiteral(" grouped at the end"));
+    if (s.unreadable > 0)
+        printLine(stdout, plural(s.unreadable, QStringLiteral("file"), QStringLiteral("files"))
+                              + QStringLiteral(" couldn't be read and ") + (s.unreadable == 1 ? "was" : "were")
+                              + QStringLiteral(" skipped"));
+    printLine(stdout, QStringLiteral("The wall is saved at ") + PathText::fromPath(s.gallery.parent_path())
+                          + QStringLiteral(". It opens in your web browser, and you can open it any time, even "
+                                           "without this app."));
+}
+
+std::string summaryJson(const JobSummary& s)
+{
+    std::string out = "{\"photos\":";
+    Json::appendInt(out, s.photos);
+    out += ",\"found\":";
+    Json::appendInt(out, s.found);
+    out += ",\"duplicates\":";
+    Json::appendInt(out, s.duplicates);
+    out += ",\"unreadable\":";
+    Json::appendInt(out, s.unreadable);
+    out += ",\"undated\":";
+    Json::appendInt(out, s.undated);
+    out += ",\"gallery\":";
+    Json::appendString(out, s.gallery.native());
+    out += ",\"partial\":";
+    out += s.partial ? "true" : "false";
+    out += '}';
+    return out;
+}
+
+} // namespace
+
+int buildCommand(const std::vector<std::string>& args)
+{
+    std::string source;
+    bool haveSource = false;
+    RunOptions options;
+    bool json = false;
+    bool openInBrowser = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--out") {
+            if (++i == args.size() || args[i].empty())
+                return usage("--out needs a folder.");
+            options.out = fs::path(args[i]);
+        } else if (arg == "--title") {
+            if (++i == args.size() || args[i].empty())
+                return usage("--title needs a text.");
+            options.title = PathText::fromBytes(args[i]);
+        } else if (arg == "--no-dedupe") {
+            options.dedupe = false;
+        } else if (arg == "--json") {
+            json = true;
+        } else if (arg == "--open") {
+            openInBrowser = true;
+        } else if (arg == "--help" || arg == "-h") {
+            std::fputs(usageText, stdout);
+            std::fputs(helpText, stdout);
+            return ExitStatus::ok;
+        } else if (arg.size() > 1 && arg.front() == '-' && arg != "--") {
+            return usage(("unknown option \"" + arg + "\".").c_str());
+        } else if (!haveSource) {
+            source = arg == "--" && i + 1 < args.size() ? args[++i] : arg;
+            haveSource = true;
+        } else {
+            return usage("give one SOURCE folder.");
+        }
+    }
+    if (!haveSource || source.empty())
+        return usage("give a SOURCE folder.");
+
+    Model& model = Model::shared();
+    auto console = std::make_unique<ConsoleActions>(openInBrowser);
+    ConsoleActions& actions = *console;
+    model.installActions(std::move(console));
+
+    if (pipe(interruptPipe) != 0)
+        return ExitStatus::failed;
+    QSocketNotifier interrupted(interruptPipe[0], QSocketNotifier::Read);
+    QObject::connect(&interrupted, &QSocketNotifier::activated, &model, [&] {
+        char byte;
+        [[maybe_unused]] const auto got = read(interruptPipe[0], &byte, 1);
+        model.cancel();
+    });
+    std::signal(SIGINT, onInterrupt);
+
+    model.start(fs::path(source), options);
+    if (model.stage() == Model::Stage::failed) {
+        printLine(stderr, QStringLiteral("kestova-cli build: ") + model.error());
+        return ExitStatus::usage;
+    }
+
+    {
+        ProgressLine progress(model);
+        progress.draw();
+        QEventLoop loop;
+        QObject::connect(&model, &Model::stageChanged, &loop, [&](Model::Stage stage) {
+            if (stage != Model::Stage::running)
+                loop.quit();
+        });
+        if (model.stage() == Model::Stage::running)
+            loop.exec();
+        progress.clear();
+    }
+    std::signal(SIGINT, SIG_DFL);
+
+    switch (model.stage()) {
+    case Model::Stage::done: {
+        const JobSummary summary = *model.summary();
+        if (json) {
+            std::puts(summaryJson(summary).c_str());
+        } else {
+            printResult(summary, model.currentTitle());
+            for (const QString& path : std::as_const(actions.toPrint))
+                printLine(stdout, path);
+        }
+        return ExitStatus::ok;
+    }
+    case Model::Stage::failed:
+        printLine(stderr, QStringLiteral("kestova-cli build: ") + model.error());
+        return ExitStatus::failed;
+    default:
+        std::fputs("Stopped while looking for photos. No wall was written.\n", stderr);
+        return ExitStatus::interrupted;
+    }
+}
