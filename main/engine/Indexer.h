@@ -90,10 +90,15 @@ public:
 
     // --- progress cache
     CacheMap loadCache() const;
+    /// The cache file's map, or nothing when it is missing, unreadable or of the wrong shape.
+    std::optional<CacheMap> readCache() const;
     /// Atomic replace; failures are swallowed.
     void saveCache(const CacheMap& map) const;
     /// Whether the entry can be skipped: its record matches and its thumbnail exists.
     bool canReuse(const FileEntry& entry, const CacheMap& map) const;
+    /// The key of the entry's record when the record matches the entry's size and time; the
+    /// thumbnail's existence is the other half of the reuse test.
+    static const std::string* reusableKey(const FileEntry& entry, const CacheMap& map);
     /// Keeps only the records of the run's entries.
     static void prune(CacheMap& map, const std::vector<FileEntry>& entries);
 

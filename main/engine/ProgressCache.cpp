@@ -8,12 +8,17 @@
 
 #include <unordered_set>
 
-CacheMap Indexer::loadCache() const
+std::optional<CacheMap> Indexer::readCache() const
 {
     const auto text = AtomicFile::read(cacheURL());
     if (!text)
-        return {};
-    auto map = CacheFormat::parse(*text);
+        return std::nullopt;
+    return CacheFormat::parse(*text);
+}
+
+CacheMap Indexer::loadCache() const
+{
+    auto map = readCache();
     return map ? std::move(*map) : CacheMap{};
 }
 
@@ -23,21 +28,27 @@ void Indexer::saveCache(const CacheMap& map) const
     (void)AtomicFile::write(cacheURL(), CacheFormat::serialize(map));
 }
 
-bool Indexer::canReuse(const FileEntry& entry, const CacheMap& map) const
+const std::string* Indexer::reusableKey(const FileEntry& entry, const CacheMap& map)
 {
     const auto it = map.find(entry.rel);
     if (it == map.end())
-        return false;
+        return nullptr;
     const CacheRecord& record = it->second;
     if (record.size() < Record::count)
-        return false;
+        return nullptr;
     const std::string* key = Record::textAt(record, Record::key);
     const std::int64_t* mtime = Record::intAt(record, Record::mtime);
     const std::int64_t* size = Record::intAt(record, Record::size);
     if (!key || !mtime || *mtime != entry.mtime || !size || *size != entry.size)
-        return false;
+        return nullptr;
+    return key;
+}
+
+bool Indexer::canReuse(const FileEntry& entry, const CacheMap& map) const
+{
+    const std::string* key = reusableKey(entry, map);
     struct stat st{};
-    return stat(thumbURL(*key).c_str(), &st) == 0;
+    return key && stat(thumbURL(*key).c_str(), &st) == 0;
 }
 
 void Indexer::prune(CacheMap& map, const std::vector<FileEntry>& entries)

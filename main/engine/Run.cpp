@@ -1,6 +1,7 @@
 // The whole job: walk, duplicates, cache, parallel processing, wall.
 #include "engine/Indexer.h"
 
+#include "engine/ThumbIndex.h"
 #include "engine/WorkerPool.h"
 
 #include <cerrno>
@@ -62,12 +63,20 @@ JobSummary Indexer::run()
 
     // 7-8. What is already done.
     Work work;
-    work.map = loadCache();
+    std::optional<CacheMap> stored = readCache();
+    const bool storedUsable = stored.has_value();
+    if (stored)
+        work.map = std::move(*stored);
+    // The reuse test, with the thumbnails' existence learned by listing their folders: a large
+    // wall's update then costs a few hundred directory reads instead of a lookup per photo.
     std::vector<const FileEntry*> todo;
+    ThumbIndex thumbs(thumbDir());
     for (const FileEntry& entry : entries) {
-        if (!canReuse(entry, work.map))
+        const std::string* key = reusableKey(entry, work.map);
+        if (!key || !thumbs.has(*key))
             todo.push_back(&entry);
     }
+    const std::size_t loaded = work.map.size();
 
     // 9. Processing.
     if (!todo.empty()) {
@@ -129,7 +138,9 @@ JobSummary Indexer::run()
     if (onUpdate)
         onUpdate(JobUpdates::Writing{});
     prune(work.map, entries);
-    saveCache(work.map);
+    // When nothing was processed and nothing pruned, the file on disk already holds this map.
+    if (!storedUsable || !todo.empty() || work.map.size() != loaded)
+        saveCache(work.map);
 
     // 12-13.
     Wall wall = buildWall(work.map);

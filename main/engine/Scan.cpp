@@ -77,10 +77,23 @@ struct Item {
     std::string name;
     unsigned char type;
     ino_t inode;
+    bool haveStat = false;
+    struct stat st{};
 };
+
+/// Whether a name has a photo extension and is not hidden: only such files are looked at closer.
+bool photoName(std::string_view name)
+{
+    if (name.empty() || name.front() == '.')
+        return false;
+    const auto dot = name.rfind('.');
+    return dot != std::string_view::npos && Indexer::imageExt().contains(lowerAscii(name.substr(dot + 1)));
+}
 
 /// The items of one folder in the order the file system delivers them, read in one go so that
 /// no descriptor stays open while the walk goes deeper (a deep tree would run out of them).
+/// Files with photo names are stat'ed here, relative to the open folder, which spares the
+/// kernel a walk down the whole path for each of them.
 std::optional<std::vector<Item>> readFolder(const std::string& path, bool followLink = false)
 {
     // Below the root a folder that was swapped for a link since its parent was read is not entered.
@@ -92,7 +105,13 @@ std::optional<std::vector<Item>> readFolder(const std::string& path, bool follow
         const char* n = e->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
             continue;
-        items.push_back({n, e->d_type, e->d_ino});
+        Item item{n, e->d_type, e->d_ino};
+        if ((item.type == DT_REG || item.type == DT_UNKNOWN) && photoName(item.name)) {
+            item.haveStat = fstatat(dirfd(dir.stream), n, &item.st, AT_SYMLINK_NOFOLLOW) == 0;
+            if (item.haveStat)
+                item.type = S_ISDIR(item.st.st_mode) ? DT_DIR : S_ISLNK(item.st.st_mode) ? DT_LNK : DT_REG;
+        }
+        items.push_back(std::move(item));
     }
     return items;
 }
@@ -142,20 +161,23 @@ std::vector<FileEntry> Indexer::scan() const
             stack.pop_back();
             continue;
         }
-        const Item item = frame.items[frame.next++];
+        Item item = std::move(frame.items[frame.next++]);
         const std::string parentRel = frame.rel; // frame may move when the stack grows
 
         if (cancelled())
             throw JobCancelled();
+        // Most items of a drive are files that are no photos: drop them before any path is built.
+        if ((item.type == DT_REG || item.type == DT_LNK) && !item.haveStat && !photoName(item.name))
+            continue;
 
         const std::string rel = parentRel + item.name;
         const std::string path = prefix + rel;
         const std::string& name = item.name;
 
         unsigned char type = item.type;
-        struct stat st{};
-        bool haveStat = false;
-        if (type == DT_UNKNOWN) {
+        struct stat st = item.st;
+        bool haveStat = item.haveStat;
+        if (type == DT_UNKNOWN && !haveStat) {
             haveStat = lstat(path.c_str(), &st) == 0;
             if (haveStat)
                 type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
@@ -193,10 +215,7 @@ std::vector<FileEntry> Indexer::scan() const
         }
 
         // Anything else is treated as a file.
-        if (name.front() == '.')
-            continue;
-        const auto dot = name.rfind('.');
-        if (dot == std::string::npos || !imageExt().contains(lowerAscii(std::string_view(name).substr(dot + 1))))
+        if (!photoName(name))
             continue;
         // The junk test of a file needs no pattern run: every branch of the pattern ends in "/",
         // so a match lies within the folders of the path, and each of those passed the same test

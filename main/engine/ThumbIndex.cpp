@@ -1,0 +1,35 @@
+// Listing thumbnail folders.
+#include "engine/ThumbIndex.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+bool ThumbIndex::has(std::string_view key)
+{
+    // A key that could name another folder never matches a listed file.
+    if (key.size() < 2 || key.find('/') != std::string_view::npos || key.substr(0, 2) == "..")
+        return false;
+    const std::string prefix(key.substr(0, 2));
+    auto it = folders.find(prefix);
+    if (it == folders.end()) {
+        std::unordered_set<std::string> names;
+        if (DIR* dir = opendir((thumbDir / prefix).c_str())) {
+            while (const dirent* e = readdir(dir)) {
+                bool file = e->d_type == DT_REG;
+                if (e->d_type == DT_UNKNOWN) {
+                    struct stat st{};
+                    file = fstatat(dirfd(dir), e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+                }
+                if (file)
+                    names.emplace(e->d_name);
+            }
+            closedir(dir);
+        }
+        it = folders.emplace(prefix, std::move(names)).first;
+    }
+    std::string name(key);
+    name += ".jpg";
+    return it->second.contains(name);
+}
