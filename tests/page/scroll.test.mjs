@@ -1,0 +1,109 @@
+// A wall of 200,000 photos: taller than browsers let an element be, yet every month reachable,
+// with a DOM that stays small while it scrolls.
+import assert from 'node:assert/strict';
+import { after, before, describe, test } from 'node:test';
+import { launch } from './browser.mjs';
+import { assertQuiet, desktop, domSize, open, phone, sweep, topHeading, visibleNames } from './harness.mjs';
+import { makeWall, synthetic } from './wall.mjs';
+
+const n = 200000;
+const entries = synthetic(n);
+// Thumbnails at both ends only: writing 200,000 files would take longer than the tests.
+const wall = makeWall(entries, { thumbs: (e, i) => i < 3000 || i >= n - 3000 });
+const monthName = new Intl.DateTimeFormat('en-US', { year: 'numeric', month: 'long', timeZone: 'UTC' });
+const months = [...new Set(entries.map((e) => (e[4] ? monthName.format(new Date(e[4] * 1000)) : 'No date')))];
+const lastName = entries[n - 1][1].split('/').pop();
+// Elements in the page besides the wall's own (header, timeline, viewer) are a few dozen; a
+// screen of rows is a few hundred.
+const domBound = 1200;
+
+let browser;
+before(async () => { browser = await launch(); });
+after(async () => { await browser?.close(); });
+
+async function scrubberBox(page) {
+  const box = await page.locator('#scrubber .track').boundingBox();
+  return { x: box.x + box.width / 2, top: box.y, bottom: box.y + box.height };
+}
+
+for (const [name, viewport] of [['desktop', desktop], ['phone', phone]]) {
+  describe(`200,000 photos on a ${name}`, () => {
+    test('scrolling from top to bottom keeps the DOM small, never shows a hole and ends at the last photo', async () => {
+      const { context, page, record } = await open(browser, wall.url, { viewport });
+      assert.equal(await page.textContent('#count'), '200,000 photos');
+      // The page itself stays under the browsers' height limits.
+      assert.ok(await page.evaluate(() => document.documentElement.scrollHeight) <= 6001000);
+      const result = await sweep(page, 40000);
+      assert.deepEqual(result.holes, []);
+      assert.ok(result.most < domBound, `${result.most} elements`);
+      assert.ok(result.steps > 20);
+      assert.ok((await visibleNames(page)).includes(lastName));
+      assertQuiet(record);
+      await context.close();
+    });
+
+    test('dragging the timeline to its end reaches the last photo; a click jumps to the month named on hover', async () => {
+      const { context, page } = await open(browser, wall.url, { viewport });
+      const s = await scrubberBox(page);
+      await page.mouse.move(s.x, (s.top + s.bottom) / 2);
+      const hovered = await page.textContent('#scrubber .bubble');
+      assert.ok(months.includes(hovered), hovered);
+      await page.mouse.down();
+      let most = 0;
+      for (let i = 0; i <= 20; i++) {
+        await page.mouse.move(s.x, s.top + ((s.bottom - s.top) * i) / 20);
+        most = Math.max(most, await domSize(page));
+      }
+      assert.equal(await page.textContent('#scrubber .bubble'), 'No date');
+      await page.mouse.up();
+      assert.ok(most < domBound, `${most} elements`);
+      assert.ok((await visibleNames(page)).includes(lastName));
+      await page.mouse.move(s.x, (s.top + s.bottom) / 2);
+      const target = await page.textContent('#scrubber .bubble');
+      await page.mouse.down();
+      await page.mouse.up();
+      assert.equal(await topHeading(page), target);
+      await context.close();
+    });
+  });
+}
+
+describe('200,000 photos: every month is reachable', () => {
+  test('the timeline walks every month in order with the keyboard', async () => {
+    const { context, page } = await open(browser, wall.url);
+    assert.equal(months.length > 100, true);
+    await page.focus('#scrubber');
+    const seen = [await topHeading(page)];
+    for (let i = 1; i < months.length; i++) {
+      await page.keyboard.press('ArrowDown');
+      seen.push(await topHeading(page));
+    }
+    assert.deepEqual(seen, months);
+    assert.equal(await page.getAttribute('#scrubber', 'aria-valuetext'), 'No date');
+    await page.keyboard.press('Home');
+    assert.equal(await topHeading(page), months[0]);
+    await page.keyboard.press('PageDown');
+    assert.equal(await topHeading(page), 'December 2023');
+    await page.keyboard.press('End');
+    assert.equal(await topHeading(page), 'No date');
+    await context.close();
+  });
+
+  test('resizing the window keeps the photos on screen', async () => {
+    const { context, page } = await open(browser, wall.url);
+    await page.focus('#scrubber');
+    for (let i = 0; i < 60; i++) await page.keyboard.press('ArrowDown');
+    await page.mouse.wheel(0, 500);
+    await page.waitForTimeout(100);
+    const before = await visibleNames(page);
+    for (const size of [{ width: 900, height: 700 }, phone, desktop]) {
+      await page.setViewportSize(size);
+      // Laid out again for the new width: the rows end at the new right edge.
+      await page.waitForFunction((width) => document.body.dataset.state === 'ready'
+        && Math.abs(Math.max(...[...document.querySelectorAll('.tile')].map((t) => t.getBoundingClientRect().right)) - width) < 60, size.width);
+      const now = await visibleNames(page);
+      assert.ok(now.includes(before[0]), `${before[0]} still on screen at ${size.width}px`);
+    }
+    await context.close();
+  });
+});
