@@ -1,0 +1,58 @@
+// The window, its File and Help menus, and how it sizes itself to its content.
+#include "ui/AppShell.h"
+
+#include "ui/BuildInfo.h"
+#include "ui/ContentView.h"
+#include "ui/DesktopActions.h"
+#include "ui/Feedback.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+AppShell::AppShell(Model& m, DesktopActions& desktop, QWidget* parent)
+    : QWidget(parent), _content(new ContentView(m, this)), bar(new QMenuBar(this))
+{
+    setWindowTitle(QStringLiteral("Kestova"));
+
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    choose = file->addAction(QStringLiteral("Choose a Folder or Drive…"));
+    choose->setShortcut(QKeySequence::Open);
+    // While a run is in progress the command stays enabled and choose() ignores it.
+    connect(choose, &QAction::triggered, &m, &Model::choose);
+    file->addSeparator();
+    QAction* quit = file->addAction(QStringLiteral("Quit"));
+    quit->setShortcut(QKeySequence::Quit);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    connect(help->addAction(QStringLiteral("Send Feedback…")), &QAction::triggered, this,
+            [&desktop] { Feedback::send(desktop); });
+    connect(help->addAction(QStringLiteral("Join the Kestova Pro Waitlist…")), &QAction::triggered, this,
+            [&desktop] { desktop.openUrl(webPage(QStringLiteral("src=app"), QStringLiteral("pro"))); });
+    help->addSeparator();
+    connect(help->addAction(QStringLiteral("Kestova Website")), &QAction::triggered, this,
+            [&desktop] { desktop.openUrl(webPage()); });
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(bar);
+    layout->addWidget(_content);
+    // The window takes its limits from the content: fixed width, a height that grows with a
+    // long list of walls and may be made taller by hand.
+    layout->setSizeConstraint(QLayout::SetMinAndMaxSize);
+}
+
+QUrl AppShell::webPage(const QString& query, const QString& fragment)
+{
+    QUrl url;
+    url.setScheme(QStringLiteral("https"));
+    url.setHost(QString::fromUtf8(BuildInfo::webHost));
+    url.setPath(QStringLiteral("/kestova"));
+    if (!query.isEmpty())
+        url.setQuery(query);
+    if (!fragment.isEmpty())
+        url.setFragment(fragment);
+    return url;
+}

@@ -1,0 +1,30 @@
+// The application's one window: its title, its menus and its content.
+#pragma once
+
+#include "model/Model.h"
+
+#include <QWidget>
+
+class ContentView;
+class DesktopActions;
+class QAction;
+class QMenuBar;
+
+/// Exactly as wide as its content (540) and at least as tall; closing it ends the program.
+class AppShell : public QWidget {
+    Q_OBJECT
+public:
+    AppShell(Model& m, DesktopActions& desktop, QWidget* parent = nullptr);
+
+    ContentView* content() const { return _content; }
+    QMenuBar* menuBar() const { return bar; }
+    QAction* chooseAction() const { return choose; }
+
+    /// The maker's page, optionally with a query and a fragment.
+    static QUrl webPage(const QString& query = {}, const QString& fragment = {});
+
+private:
+    ContentView* _content;
+    QMenuBar* bar;
+    QAction* choose;
+};

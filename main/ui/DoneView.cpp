@@ -1,0 +1,92 @@
+// Building the result screen from the model's summary.
+#include "ui/DoneView.h"
+
+#include "model/PathText.h"
+#include "ui/Look.h"
+#include "ui/ResultText.h"
+#include "ui/ScreenKeys.h"
+#include "ui/Symbol.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using Look::TextStyle;
+
+DoneView::DoneView(Model& m, QWidget* parent) : QWidget(parent)
+{
+    auto* stack = new QVBoxLayout(this);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(16);
+    stack->addStretch(1);
+    const std::optional<JobSummary> summary = m.summary();
+    if (!summary) {
+        stack->addStretch(1);
+        return;
+    }
+    const ResultText text = ResultText::of(*summary, m.currentTitle());
+    const QString gallery = PathText::fromPath(summary->gallery);
+
+    _symbol = text.paused ? new SymbolView(SymbolName::pause, 54, Look::orange(), this)
+                          : new SymbolView(SymbolName::checkmark, 54, Look::green(), this);
+    stack->addWidget(_symbol, 0, Qt::AlignHCenter);
+
+    headline = Look::wrappedLabel(text.headline, TextStyle::title2, this);
+    headline->setFont(Look::scaledFont(17, QFont::Bold));
+    stack->addWidget(headline);
+
+    if (!text.details.isEmpty()) {
+        auto* lines = new QVBoxLayout;
+        lines->setSpacing(4);
+        for (const QString& line : text.details) {
+            auto* label = Look::wrappedLabel(line, TextStyle::callout, this);
+            Look::setTextColor(label, Look::secondary(palette()));
+            lines->addWidget(label);
+            details << label;
+        }
+        stack->addLayout(lines);
+    }
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(10);
+    buttons->addStretch(1);
+    if (text.hasWall) {
+        open = new QPushButton(QStringLiteral("Open Kestova"), this);
+        Look::makeProminent(open);
+        connect(open, &QPushButton::clicked, &m, [&m, gallery] {
+            if (m.actions())
+                m.actions()->openFile(gallery);
+        });
+        show = new QPushButton(QStringLiteral("Show in Folder"), this);
+        connect(show, &QPushButton::clicked, &m, [&m, gallery] {
+            if (m.actions())
+                m.actions()->revealFile(gallery);
+        });
+        buttons->addWidget(open);
+        buttons->addWidget(show);
+    }
+    done = new QPushButton(QStringLiteral("Done"), this);
+    connect(done, &QPushButton::clicked, &m, [&m] { m.setStage(Model::Stage::idle); });
+    buttons->addWidget(done);
+    buttons->addStretch(1);
+    for (QPushButton* button : {open, show, done}) {
+        if (!button)
+            continue;
+        button->setAutoDefault(false);
+        Look::makeLarge(button);
+    }
+    stack->addSpacing(6);
+    stack->addLayout(buttons);
+
+    if (text.hasWall) {
+        savedAt = Look::wrappedLabel(text.savedAt, TextStyle::caption, this, 420);
+        Look::setTextColor(savedAt, Look::secondary(palette()));
+        savedAt->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        savedAt->setFixedWidth(420);
+        stack->addWidget(savedAt, 0, Qt::AlignHCenter);
+    }
+    stack->addStretch(1);
+
+    ScreenKeys::bind(this, open, done);
+}

@@ -1,0 +1,124 @@
+// Building the start screen from the model's recent walls and duplicate setting.
+#include "ui/IdleView.h"
+
+#include "ui/AppMark.h"
+#include "ui/Feedback.h"
+#include "ui/LinkButton.h"
+#include "ui/Look.h"
+#include "ui/RecentRow.h"
+#include "ui/RoundedPanel.h"
+#include "ui/ScreenKeys.h"
+
+#include <QCheckBox>
+#include <algorithm>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using Look::TextStyle;
+
+IdleView::IdleView(Model& m, bool dropping, QWidget* parent) : QWidget(parent), m(m), stack(new QVBoxLayout(this))
+{
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(18);
+
+    stack->addWidget(new AppMark(this), 0, Qt::AlignHCenter);
+
+    auto* heading = new QVBoxLayout;
+    heading->setSpacing(6);
+    auto* name = Look::label(QStringLiteral("Kestova"), TextStyle::body, this);
+    name->setFont(Look::scaledFont(26, QFont::Bold));
+    heading->addWidget(name, 0, Qt::AlignHCenter);
+    auto* promise = Look::wrappedLabel(QStringLiteral("See every photo on a drive or folder in one scrollable wall, sorted by "
+                                               "month. Nothing is uploaded, moved or changed."),
+                                TextStyle::body, this);
+    Look::setTextColor(promise, Look::secondary(palette()));
+    heading->addWidget(promise);
+    stack->addLayout(heading);
+
+    choose = new QPushButton(QStringLiteral("Choose a Folder or Drive…"), this);
+    choose->setAutoDefault(false);
+    Look::makeProminent(choose);
+    Look::makeLarge(choose);
+    choose->setMinimumWidth(std::max(choose->minimumWidth(), 220 + 2 * choose->fontMetrics().averageCharWidth() * 3));
+    connect(choose, &QPushButton::clicked, &m, &Model::choose);
+    stack->addWidget(choose, 0, Qt::AlignHCenter);
+
+    hint = Look::label(QString(), TextStyle::callout, this);
+    stack->addWidget(hint, 0, Qt::AlignHCenter);
+    setDropping(dropping);
+
+    dedupe = new QCheckBox(QStringLiteral("Show duplicate copies once"), this);
+    dedupe->setFont(Look::font(TextStyle::callout));
+    dedupe->setToolTip(QStringLiteral("The same photo saved in several backup folders gets one tile. Matched by file "
+                                      "name and size."));
+    dedupe->setChecked(m.dedupe());
+    connect(dedupe, &QCheckBox::toggled, &m, &Model::setDedupe);
+    connect(&m, &Model::dedupeChanged, dedupe, [this](bool value) {
+        const QSignalBlocker blocker(dedupe);
+        dedupe->setChecked(value);
+    });
+    stack->addWidget(dedupe, 0, Qt::AlignHCenter);
+
+    // The walls panel goes here, before the space that pushes the link to the bottom.
+    stack->addStretch(1);
+
+    feedback = new LinkButton(QStringLiteral("Send feedback or request a feature"), this);
+    feedback->setFont(Look::font(TextStyle::callout));
+    connect(feedback, &LinkButton::clicked, this, [&m] { Feedback::send(m); });
+    stack->addWidget(feedback, 0, Qt::AlignHCenter);
+
+    connect(&m, &Model::recentsChanged, this, &IdleView::showWalls);
+    showWalls();
+
+    ScreenKeys::bind(this, choose, nullptr);
+}
+
+void IdleView::setDropping(bool dropping)
+{
+    if (dropping) {
+        hint->setText(QStringLiteral("Drop it here"));
+        Look::setTextColor(hint, Look::accent(palette()));
+    } else {
+        hint->setText(QStringLiteral("or drag a folder or drive onto this window"));
+        Look::setTextColor(hint, Look::secondary(palette()));
+    }
+}
+
+void IdleView::showWalls()
+{
+    if (walls) {
+        // A row's own button may have led here (removing it from the list).
+        stack->removeWidget(walls);
+        walls->hide();
+        walls->deleteLater();
+    }
+    const QList<Recent> recents = m.recents();
+    if (recents.isEmpty())
+        return;
+
+    auto* panel = new RoundedPanel(this);
+    auto* column = new QVBoxLayout(panel);
+    column->setContentsMargins(14, 14, 14, 14);
+    column->setSpacing(0);
+    auto* heading = Look::label(QStringLiteral("Your walls"), TextStyle::headline, panel);
+    column->addWidget(heading);
+    column->addSpacing(8);
+    for (const Recent& recent : recents) {
+        column->addWidget(new RecentRow(m, recent, panel));
+        if (!(recent == recents.last())) {
+            auto* divider = new QFrame(panel);
+            divider->setObjectName(QStringLiteral("divider"));
+            divider->setFixedHeight(1);
+            divider->setAutoFillBackground(true);
+            QPalette palette = divider->palette();
+            palette.setColor(QPalette::Window, Look::separator(palette));
+            divider->setPalette(palette);
+            column->addWidget(divider);
+        }
+    }
+    walls = panel;
+    // After the check box: mark, heading, button, hint, check box, then the panel.
+    stack->insertWidget(stack->indexOf(dedupe) + 1, panel);
+}

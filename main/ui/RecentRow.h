@@ -1,0 +1,33 @@
+// One wall of the "Your walls" list, with its three actions.
+#pragma once
+
+#include "model/Model.h"
+
+#include <QWidget>
+
+class ElidedLabel;
+class QLabel;
+class QPushButton;
+class QToolButton;
+
+class RecentRow : public QWidget {
+    Q_OBJECT
+public:
+    RecentRow(Model& m, Recent r, QWidget* parent = nullptr);
+
+    /// "1 photo · updated yesterday": the count and how long ago, told relative to `now`.
+    static QString caption(const Recent& r, const QDateTime& now);
+
+    ElidedLabel* titleLabel() const { return title; }
+    QLabel* captionLabel() const { return counts; }
+    QPushButton* openButton() const { return open; }
+    QPushButton* updateButton() const { return update; }
+    QToolButton* removeButton() const { return remove; }
+
+private:
+    ElidedLabel* title;
+    QLabel* counts;
+    QPushButton* open;
+    QPushButton* update;
+    QToolButton* remove;
+};

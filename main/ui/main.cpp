@@ -1,0 +1,99 @@
+// The program: one window on the one model, folders from the command line and from later launches.
+#include "model/Model.h"
+#include "model/PathText.h"
+#include "ui/AppMark.h"
+#include "ui/AppShell.h"
+#include "ui/ContentView.h"
+#include "ui/QtDesktop.h"
+#include "ui/SingleInstance.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+/// Receives the folders the desktop hands to the program (`kestova FOLDER…` from a file
+/// manager's "Open With", or a later launch) and starts a run on the first one.
+class AppDelegate {
+public:
+    AppDelegate(Model& model, AppShell& window) : model(model), window(window) {}
+
+    /// Raw path bytes, as the command line gives them; an empty list only shows the window.
+    void open(const QList<QByteArray>& folders)
+    {
+        window.show();
+        window.raise();
+        window.activateWindow();
+        if (folders.isEmpty() || folders.first().isEmpty())
+            return;
+        const QString path = PathText::fromBytes(std::string_view(folders.first().constData(),
+                                                                  static_cast<std::size_t>(folders.first().size())));
+        // After the caller has returned, as the desktop's own hand-over would be; start()
+        // judges whether it is a folder and ignores it during a run.
+        QTimer::singleShot(0, &model, [model = &model, path] { model->start(path); });
+    }
+
+private:
+    Model& model;
+    AppShell& window;
+};
+
+/// The application: the one model with the desktop's services, its window and its delegate.
+class KestovaApp {
+public:
+    KestovaApp()
+        : model(Model::shared()), desktop(new QtDesktop), window(model, *desktop), delegate(model, window)
+    {
+        desktop->setWindow(&window);
+        model.installActions(std::unique_ptr<PlatformActions>(desktop));
+    }
+
+    Model& model;
+    QtDesktop* desktop; ///< owned by the model once installed
+    AppShell window;
+    AppDelegate delegate;
+};
+
+QList<QByteArray> folderArguments(int argc, char** argv)
+{
+    QList<QByteArray> folders;
+    for (int i = 1; i < argc; ++i)
+        folders << QByteArray(argv[i]);
+    return folders;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // QApplication takes its own options (-platform and the like) out of argv.
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kestova"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Kestova"));
+    QApplication::setDesktopFileName(QStringLiteral("kestova"));
+    QApplication::setWindowIcon(appIcon());
+    const QList<QByteArray> folders = folderArguments(argc, argv);
+
+    SingleInstance instance(SingleInstance::defaultName());
+    const QByteArray first = folders.value(0);
+    if (instance.handOff(first))
+        return EXIT_SUCCESS;
+    if (!instance.listen() && instance.handOff(first))
+        return EXIT_SUCCESS;
+
+    KestovaApp kestova;
+    QObject::connect(&instance, &SingleInstance::received, &kestova.window,
+                     [&kestova](const QByteArray& folder) { kestova.delegate.open({folder}); });
+    kestova.delegate.open(folders);
+
+    const int status = QApplication::exec();
+    // A run still in progress ends with the process: its threads are not waited for, and the
+    // next run on that source resumes from the cache as last saved. Leaving without the usual
+    // teardown keeps it from freeing what those threads still use.
+    if (kestova.model.stage() == Model::Stage::running)
+        std::_Exit(status);
+    return status;
+}
