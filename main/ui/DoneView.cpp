@@ -58,19 +58,19 @@ DoneView::DoneView(Model& m, QWidget* parent) : QWidget(parent)
             if (m.actions())
                 m.actions()->openFile(gallery);
         });
-        show = new QPushButton(QStringLiteral("Show in Folder"), this);
-        connect(show, &QPushButton::clicked, &m, [&m, gallery] {
+        reveal = new QPushButton(QStringLiteral("Show in Folder"), this);
+        connect(reveal, &QPushButton::clicked, &m, [&m, gallery] {
             if (m.actions())
                 m.actions()->revealFile(gallery);
         });
         buttons->addWidget(open);
-        buttons->addWidget(show);
+        buttons->addWidget(reveal);
     }
     done = new QPushButton(QStringLiteral("Done"), this);
     connect(done, &QPushButton::clicked, &m, [&m] { m.setStage(Model::Stage::idle); });
     buttons->addWidget(done);
     buttons->addStretch(1);
-    for (QPushButton* button : {open, show, done}) {
+    for (QPushButton* button : {open, reveal, done}) {
         if (!button)
             continue;
         button->setAutoDefault(false);

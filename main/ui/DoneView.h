@@ -19,7 +19,7 @@ public:
     QLabel* headlineLabel() const { return headline; }
     QList<QLabel*> detailLabels() const { return details; }
     QPushButton* openButton() const { return open; }
-    QPushButton* showButton() const { return show; }
+    QPushButton* showButton() const { return reveal; }
     QPushButton* doneButton() const { return done; }
     QLabel* savedAtLabel() const { return savedAt; }
 
@@ -28,7 +28,7 @@ private:
     QLabel* headline = nullptr;
     QList<QLabel*> details;
     QPushButton* open = nullptr;
-    QPushButton* show = nullptr;
+    QPushButton* reveal = nullptr;
     QPushButton* done = nullptr;
     QLabel* savedAt = nullptr;
 };
