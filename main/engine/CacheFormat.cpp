@@ -19,6 +19,7 @@ public:
     std::optional<CacheMap> document()
     {
         CacheMap map;
+        map.reserve(text.size() / 64); // a record takes about 80 bytes of text
         skipSpace();
         if (!take('{'))
             return std::nullopt;
@@ -36,7 +37,7 @@ public:
                 CacheRecord record;
                 if (!array(&record))
                     return std::nullopt; // one member that is not an array spoils the whole file
-                map.insert_or_assign(name, std::move(record));
+                map.insert_or_assign(std::move(name), std::move(record));
                 skipSpace();
             } while (take(','));
             if (!take('}'))
@@ -74,13 +75,13 @@ private:
         skipSpace();
         if (take(']'))
             return true;
+        if (record)
+            record->reserve(6);
         do {
             skipSpace();
-            RecordValue value;
-            if (!this->value(record ? &value : nullptr, depth + 1))
+            RecordValue* value = record ? &record->emplace_back() : nullptr;
+            if (!this->value(value, depth + 1))
                 return false;
-            if (record)
-                record->push_back(std::move(value));
             skipSpace();
         } while (take(','));
         return take(']');

@@ -89,6 +89,19 @@ void appendString(std::string& out, std::string_view s)
     out += '"';
     std::size_t i = 0;
     while (i < s.size()) {
+        // Copy the run of printable ASCII that needs no escape in one go: most names are just that.
+        std::size_t plain = i;
+        while (plain < s.size()) {
+            const unsigned char b = static_cast<unsigned char>(s[plain]);
+            if (b < 0x20 || b >= 0x7F || b == '"' || b == '\\')
+                break;
+            ++plain;
+        }
+        if (plain > i) {
+            out.append(s.data() + i, plain - i);
+            i = plain;
+            continue;
+        }
         const unsigned char c = static_cast<unsigned char>(s[i]);
         const std::size_t n = validSequence(s, i);
         if (n == 0) {

@@ -93,13 +93,23 @@ Wall Indexer::buildWall(const CacheMap& map)
     }
     // Dated before undated, newer first. Photos of the same moment (a burst, a folder dated by
     // its name) and the undated ones follow their paths, so a wall comes out the same on every run.
-    std::sort(wall.entries.begin(), wall.entries.end(), [](const WallEntry& a, const WallEntry& b) {
-        if ((a.date != 0) != (b.date != 0))
-            return a.date != 0;
-        if (a.date != b.date)
-            return a.date > b.date;
-        return a.rel < b.rel;
+    // The order is worked out on indices, which are cheap to move, then applied once.
+    std::vector<std::uint32_t> order(wall.entries.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    const auto& e = wall.entries;
+    std::sort(order.begin(), order.end(), [&e](std::uint32_t a, std::uint32_t b) {
+        if ((e[a].date != 0) != (e[b].date != 0))
+            return e[a].date != 0;
+        if (e[a].date != e[b].date)
+            return e[a].date > e[b].date;
+        return e[a].rel < e[b].rel;
     });
+    std::vector<WallEntry> sorted;
+    sorted.reserve(order.size());
+    for (const std::uint32_t i : order)
+        sorted.push_back(std::move(wall.entries[i]));
+    wall.entries = std::move(sorted);
     return wall;
 }
 
