@@ -1,0 +1,135 @@
+// Dropping folders and files on the window, with real runs on real folders.
+#include "UiTest.h"
+
+#include "TempDir.h"
+#include "model/PathText.h"
+#include "ui/ContentView.h"
+#include "ui/QtDesktop.h"
+
+#include <QDropEvent>
+#include <QMimeData>
+
+namespace {
+
+using Stage = Model::Stage;
+
+QString text(const std::filesystem::path& path)
+{
+    return PathText::fromPath(path);
+}
+
+/// Drops the files on the view; whether the drop was accepted.
+bool drop(ContentView& view, const QList<std::filesystem::path>& paths)
+{
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const auto& path : paths)
+        urls << QtDesktop::fileUrl(text(path));
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &enter);
+    QDropEvent event(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &event);
+    return event.isAccepted();
+}
+
+class DropTest : public UiTest {
+protected:
+    void finishRun()
+    {
+        ASSERT_TRUE(waitFor([this] { return m->stage() != Stage::running; }));
+    }
+};
+
+TEST_F(DropTest, ThreeFoldersStartOneRunOnTheFirst)
+{
+    TempDir dir;
+    const auto first = dir.mkdir("Holiday");
+    const auto second = dir.mkdir("Work");
+    const auto third = dir.mkdir("Pets");
+    ContentView view(*m);
+    EXPECT_TRUE(drop(view, {first, second, third}));
+    EXPECT_FALSE(view.dropping());
+    // The start is posted, as a drop's answer arrives later.
+    EXPECT_EQ(m->stage(), Stage::idle);
+    ASSERT_TRUE(waitFor([this] { return m->stage() != Stage::idle; }));
+    EXPECT_EQ(m->stage(), Stage::running);
+    EXPECT_EQ(m->currentTitle(), QStringLiteral("Holiday"));
+    EXPECT_EQ(m->detail(), text(first));
+    finishRun();
+    EXPECT_EQ(m->stage(), Stage::done);
+    ASSERT_EQ(m->recents().size(), 1);
+    EXPECT_EQ(m->recents().first().root, text(first));
+    EXPECT_FALSE(std::filesystem::exists(second / "_Photo Gallery"));
+    EXPECT_FALSE(std::filesystem::exists(third / "_Photo Gallery"));
+    // An empty wall is not opened.
+    EXPECT_TRUE(desktop->opened.isEmpty());
+}
+
+TEST_F(DropTest, ADropDuringARunIsRefused)
+{
+    TempDir dir;
+    ModelStates::running(*m, QStringLiteral("Card"), QStringLiteral("Making thumbnails"), QStringLiteral("3 of 9"), 1.0 / 3);
+    ContentView view(*m);
+    EXPECT_FALSE(drop(view, {dir.mkdir("Other")}));
+    settle();
+    EXPECT_EQ(m->stage(), Stage::running);
+    EXPECT_EQ(m->currentTitle(), QStringLiteral("Card"));
+    EXPECT_EQ(m->detail(), QStringLiteral("3 of 9"));
+    EXPECT_FALSE(view.dropping());
+}
+
+TEST_F(DropTest, ADroppedFileEndsOnTheFailureScreen)
+{
+    TempDir dir;
+    const auto photo = dir.write("IMG_0001.JPG", "not a folder");
+    ContentView view(*m);
+    EXPECT_TRUE(drop(view, {photo}));
+    ASSERT_TRUE(waitFor([this] { return m->stage() == Stage::failed; }));
+    EXPECT_EQ(m->error(), QStringLiteral("Kestova works on folders and drives. Choose a folder rather than a single file."));
+}
+
+TEST_F(DropTest, ADropOnTheResultOrFailureScreenStartsAtOnce)
+{
+    TempDir dir;
+    const auto folder = dir.mkdir("Card");
+    for (const bool failed : {false, true}) {
+        SCOPED_TRACE(failed);
+        if (failed)
+            ModelStates::failed(*m, QStringLiteral("Broken."));
+        else
+            ModelStates::done(*m, JobSummary{}, QStringLiteral("Old"));
+        ContentView view(*m);
+        EXPECT_TRUE(drop(view, {folder}));
+        ASSERT_TRUE(waitFor([this] { return m->stage() == Stage::running; }));
+        EXPECT_EQ(m->currentTitle(), QStringLiteral("Card"));
+        finishRun();
+    }
+}
+
+TEST_F(DropTest, ANameThatIsNotUtf8ReachesTheModelByteForByte)
+{
+    TempDir dir;
+    const std::filesystem::path odd = dir.path() / std::string("Caf\xe9");
+    std::filesystem::create_directories(odd);
+    ContentView view(*m);
+    EXPECT_TRUE(drop(view, {odd}));
+    ASSERT_TRUE(waitFor([this] { return m->stage() != Stage::idle; }));
+    EXPECT_EQ(m->stage(), Stage::running);
+    finishRun();
+    EXPECT_EQ(m->stage(), Stage::done);
+    EXPECT_TRUE(std::filesystem::exists(odd / "_Photo Gallery" / "index.html"));
+}
+
+TEST_F(DropTest, ADragWithoutFilesIsNotTaken)
+{
+    ContentView view(*m);
+    QMimeData data;
+    data.setText(QStringLiteral("/tmp"));
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    EXPECT_FALSE(view.dropping());
+}
+
+} // namespace
