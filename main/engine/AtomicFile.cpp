@@ -34,7 +34,8 @@ bool writeAll(int fd, std::string_view bytes)
 
 std::optional<std::string> write(const std::filesystem::path& target, std::string_view bytes)
 {
-    std::string temp = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    // The process id in the name tells a later run which temporary files a killed writer left.
+    std::string temp = (target.parent_path() / ("." + target.filename().string() + "." + std::to_string(getpid()) + ".XXXXXX")).string();
     const int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
         return failure(target, errno);
@@ -59,7 +60,9 @@ std::optional<std::string> write(const std::filesystem::path& target, std::strin
 
 std::optional<std::string> read(const std::filesystem::path& file)
 {
-    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, or a pipe planted under the file's name would hold the run forever waiting
+    // for a writer; it is no regular file and is refused below anyway.
+    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
     struct stat st{};

@@ -8,7 +8,7 @@
 
 namespace AtomicFile {
 
-/// Writes bytes to a new hidden file in the target's folder, flushes it to disk and renames it
+/// Writes bytes to a new hidden file in the target's folder (".<name>.<pid>.XXXXXX"), flushes it to disk and renames it
 /// over target. On failure nothing is left behind and the message names the file and the fault.
 /// A link planted at target is replaced, never followed.
 std::optional<std::string> write(const std::filesystem::path& target, std::string_view bytes);

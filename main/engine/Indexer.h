@@ -7,6 +7,7 @@
 #include "engine/JobSummary.h"
 #include "engine/JobUpdate.h"
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -54,6 +55,9 @@ public:
     const UpdateHandler onUpdate;     ///< called on the thread that runs run(), never on a worker
     /// The page template copied to index.html; when empty, findTemplate() is asked at write time.
     std::filesystem::path templateFile;
+    /// How long processing waits while no photo finishes before it gives up on the photos in
+    /// flight (a decoder that hangs) and writes the wall without them.
+    std::chrono::milliseconds stallLimit = std::chrono::minutes(5);
 
     /// The stop flag. Takes `lock` for the single read or write; any thread, never blocks for long.
     bool cancelled() const;
@@ -64,6 +68,8 @@ public:
     std::filesystem::path cacheURL() const { return out / ".cache.json"; }
     std::filesystem::path galleryFile() const { return out / "index.html"; }
     std::filesystem::path manifestFile() const { return out / "manifest.js"; }
+    /// The photos in flight, for the next run to know which one a crash or hang came from.
+    std::filesystem::path journalFile() const { return out / ".inflight"; }
 
     /// The whole job on the calling thread. Throws JobCancelled when stopped during the walk,
     /// JobError when the output cannot be written or the template is missing. Call once.

@@ -114,7 +114,12 @@ std::optional<CacheRecord> Indexer::process(const FileEntry& entry) const
         // An existing thumbnail is kept as it is: that is what makes a resumed or updated wall cheap.
         if (!fs::exists(thumb, ec)) {
             fs::create_directories(thumb.parent_path(), ec); // a failure shows in the write below
+            // A link planted for the thumbnail's folder or its temporary file would take the
+            // write outside the wall: refuse the first, remove the second (the encoder follows it).
+            if (fs::is_symlink(thumb.parent_path(), ec))
+                return std::nullopt;
             const fs::path temp = thumb.parent_path() / ("." + photoKey + ".tmp");
+            fs::remove(temp, ec);
             const ThumbnailSpec spec{thumbSize, int(std::lround(quality * 100))};
             const auto made = photo->writeThumbnail(temp, spec);
             // The decoder's handles and buffers go before the file system work below.

@@ -1,12 +1,16 @@
 // The whole job: walk, duplicates, cache, parallel processing, wall.
 #include "engine/Indexer.h"
 
+#include "engine/PhotoJournal.h"
 #include "engine/ThumbIndex.h"
+#include "engine/WallGuard.h"
 #include "engine/WorkerPool.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <memory>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -24,6 +28,7 @@ struct Work {
     CacheMap map;
     std::int64_t finished = 0;
     std::int64_t failed = 0;
+    bool abandoned = false; ///< the run went on without the photos still in flight
 };
 
 } // namespace
@@ -45,6 +50,10 @@ JobSummary Indexer::run()
         if (ec || !fs::is_directory(thumbDir(), ec))
             throw JobError("Couldn't create the folder \u201C" + thumbDir().string() + "\u201D: "
                            + (ec ? ec.message() : std::string("a file is in the way")) + ".");
+        if (const auto link = WallGuard::linkedThumbFolder(thumbDir()))
+            throw JobError("\u201C" + link->string() + "\u201D is a link to another place. Kestova writes a wall "
+                           "only into a real folder, so nothing was written.");
+        WallGuard::removeStaleTemporaries(out);
     }
 
     // 2-3.
@@ -62,7 +71,10 @@ JobSummary Indexer::run()
     }
 
     // 7-8. What is already done.
-    Work work;
+    // Shared with the workers rather than owned by this frame: a worker stuck in a decoder may
+    // outlive run() (see the stall below).
+    const auto shared = std::make_shared<Work>();
+    Work& work = *shared;
     std::optional<CacheMap> stored = readCache();
     const bool storedUsable = stored.has_value();
     if (stored)
@@ -77,38 +89,57 @@ JobSummary Indexer::run()
             todo.push_back(&entry);
     }
     const std::size_t loaded = work.map.size();
+    // Photos that were in flight when earlier runs died: the one that crashes the decoder is
+    // passed over after a few deaths, the others are tried first, alone.
+    const auto journal = std::make_shared<PhotoJournal>(journalFile(), entries);
+    const auto passedOver = std::erase_if(todo, [&](const FileEntry* e) { return journal->passesOver(*e); });
+    std::stable_partition(todo.begin(), todo.end(), [&](const FileEntry* e) { return journal->isSuspect(*e); });
 
     // 9. Processing.
     if (!todo.empty()) {
         using Clock = std::chrono::steady_clock;
         const auto total = static_cast<std::int64_t>(todo.size());
+        std::size_t stuck = 0;
+        bool gaveUp = false;
         {
-            WorkerPool pool(jobs);
+            journal->open();
+            // A twin of this job for the workers, which share it: a worker stuck in a decoder
+            // then never reads a job that its owner has already dropped.
+            const auto worker = std::make_shared<const Indexer>(root, out, title, shouldDedupe, nullptr);
+            auto pool = std::make_unique<WorkerPool>(jobs);
             for (const FileEntry* entry : todo) {
-                pool.add([this, entry, &work] {
+                pool->add([this, entry = *entry, shared, journal, worker] {
                     if (cancelled())
                         return;
+                    const auto flight = journal->begin(entry);
+                    if (!flight)
+                        return; // the run gave up before this photo's turn
                     std::optional<CacheRecord> record;
                     try {
-                        record = process(*entry);
+                        record = worker->process(entry);
                     } catch (...) {
                         // An image library that throws (out of memory on a huge picture) makes
                         // the photo unreadable, not the run a failure.
                     }
+                    Work& work = *shared;
                     std::lock_guard guard(work.lock);
+                    if (work.abandoned)
+                        return;
                     ++work.finished;
                     if (record)
-                        work.map.insert_or_assign(entry->rel, std::move(*record));
+                        work.map.insert_or_assign(entry.rel, std::move(*record));
                     else
                         ++work.failed; // an older record for this photo stays and reaches the wall
                 });
             }
             const auto started = Clock::now();
             auto lastSave = started;
-            while (pool.count() > 0) {
+            auto lastProgress = started;
+            std::int64_t lastFinished = 0;
+            while (pool->count() > stuck) {
                 std::this_thread::sleep_for(pollInterval);
                 if (cancelled())
-                    pool.cancelPending();
+                    pool->cancelPending();
                 std::int64_t finished;
                 std::optional<CacheMap> snapshot;
                 {
@@ -116,6 +147,17 @@ JobSummary Indexer::run()
                     finished = work.finished;
                     if (Clock::now() - lastSave > saveInterval)
                         snapshot = work.map;
+                }
+                // A decoder that never returns must not hold the wall forever: when no photo has
+                // finished for a long while, the photos in flight are given up (the next run
+                // passes them over) and the run ends without waiting for them.
+                if (finished != lastFinished) {
+                    lastFinished = finished;
+                    lastProgress = Clock::now();
+                } else if (!gaveUp && Clock::now() - lastProgress > stallLimit) {
+                    pool->cancelPending();
+                    stuck = journal->giveUp();
+                    gaveUp = true;
                 }
                 std::optional<double> eta;
                 if (finished >= estimateAfter) {
@@ -129,10 +171,19 @@ JobSummary Indexer::run()
                     lastSave = Clock::now();
                 }
             }
+            if (gaveUp) {
+                // The stuck workers cannot be joined; their pool is left to them, and they find
+                // the work abandoned if they ever come back.
+                std::lock_guard guard(work.lock);
+                work.abandoned = true;
+                (void)pool.release();
+            }
         } // the pool's threads end here; no worker touches `work` any more
-        summary.unreadable = work.failed;
-        summary.partial = cancelled();
+        journal->close();
+        summary.unreadable = work.failed + static_cast<std::int64_t>(stuck);
+        summary.partial = cancelled() || gaveUp;
     }
+    summary.unreadable += static_cast<std::int64_t>(passedOver);
 
     // 10-11.
     if (onUpdate)

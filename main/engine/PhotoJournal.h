@@ -1,0 +1,92 @@
+// Which photos a run was processing when it died, so that a photo that crashes or hangs a
+// decoder cannot keep a wall from ever being finished.
+//
+// The file ".inflight" in the wall's folder holds one line per event, names as JSON strings so
+// that any bytes fit on one line:
+//   D <deaths> <size> <mtime> "<rel>"   carried from earlier runs
+//   S <size> <mtime> "<rel>"            processing started
+//   E "<rel>"                           processing ended, with or without a record
+//   H "<rel>"                           the run stopped waiting for it
+// A photo started and never ended was in flight when its run died. Such photos are processed
+// alone, one at a time, before the others in the next run, so that an innocent neighbour is not
+// blamed twice; a photo that was in flight at `deathsToPassOver` deaths, or that the run stopped
+// waiting for, is passed over and counted unreadable until the file changes.
+#pragma once
+
+#include "engine/FileEntry.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class PhotoJournal {
+public:
+    static constexpr int deathsToPassOver = 3;
+
+    /// Reads what earlier runs left for these entries; a count whose photo has since changed in
+    /// size or time, or left the source, is forgotten. A missing or damaged file counts nothing.
+    PhotoJournal(std::filesystem::path file, const std::vector<FileEntry>& entries);
+    ~PhotoJournal();
+    PhotoJournal(const PhotoJournal&) = delete;
+    PhotoJournal& operator=(const PhotoJournal&) = delete;
+
+    /// Earlier runs died or gave up too often with this photo in flight.
+    bool passesOver(const FileEntry& entry) const;
+    /// An earlier run died with this photo in flight; it is processed alone.
+    bool isSuspect(const FileEntry& entry) const;
+
+    /// Starts this run's record. Best effort: without it the run goes on unrecorded.
+    void open();
+
+    /// One photo in flight; ends its record when it goes.
+    class Flight {
+    public:
+        Flight() = default;
+        Flight(Flight&& other) noexcept : journal(other.journal), rel(std::move(other.rel)) { other.journal = nullptr; }
+        Flight& operator=(Flight&&) = delete;
+        ~Flight();
+        /// False when the run gave up before this photo's turn: it is not to be processed.
+        explicit operator bool() const { return journal != nullptr; }
+
+    private:
+        friend class PhotoJournal;
+        Flight(PhotoJournal* journal, std::string rel) : journal(journal), rel(std::move(rel)) {}
+        PhotoJournal* journal = nullptr;
+        std::string rel;
+    };
+
+    /// Waits until the photo may start (a suspect waits to be alone, others wait while a suspect
+    /// runs), then records it. Safe from several threads.
+    Flight begin(const FileEntry& entry);
+
+    /// Gives up on every photo in flight: each is recorded as given up, and photos still waiting
+    /// for their turn are let go unprocessed. Returns how many were in flight.
+    std::size_t giveUp();
+
+    /// Processing is over: keeps only the counts that still matter, or removes the file.
+    void close();
+
+private:
+    struct Count {
+        int deaths = 0;
+        std::int64_t size = 0;
+        std::int64_t mtime = 0;
+    };
+
+    std::string countLines() const;
+    void append(const std::string& line);
+    void end(const std::string& rel);
+
+    const std::filesystem::path file;
+    mutable std::mutex mutex; ///< guards everything below; never held while a photo is processed
+    std::condition_variable turn;
+    std::unordered_map<std::string, Count> counts;
+    std::unordered_map<std::string, Count> inFlight; ///< deaths unused
+    bool alone = false;     ///< a suspect is being processed
+    bool gaveUp = false;
+    int fd = -1;
+};
