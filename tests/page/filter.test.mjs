@@ -3,7 +3,7 @@ import assert from 'node:assert/strict';
 import { after, before, describe, test } from 'node:test';
 import { launch } from './browser.mjs';
 import { assertQuiet, headings, open, tileNames, topHeading, visibleNames, whenReady } from './harness.mjs';
-import { makeWall, synthetic } from './wall.mjs';
+import { civil, entry, makeWall, synthetic } from './wall.mjs';
 
 const entries = synthetic(10000);
 const wall = makeWall(entries, { thumbs: (e, i) => i < 500 });
@@ -107,6 +107,19 @@ describe('filter', () => {
     await page.mouse.up();
     const last = entries.filter((e) => e[5] === '2015').pop();
     assert.ok((await visibleNames(page)).includes(last[1].split('/').pop()));
+    await context.close();
+  });
+
+  test('a name whose lower case is longer does not shift the search of the names after it', async () => {
+    const names = ['İzmir İnci/IMG_1.jpg', 'Rome/IMG_2.jpg', 'Paris/IMG_3.jpg', 'Paris/ıIMG_4.jpg'];
+    const small = names.map((rel, i) => entry(rel, civil(2020, 5, 10 - i)));
+    const { context, page } = await open(browser, makeWall(small).url);
+    for (const [query, expected] of [['paris', ['IMG_3.jpg', 'ıIMG_4.jpg']], ['img_2.jpg', ['IMG_2.jpg']], ['paris/img_3.jpg', ['IMG_3.jpg']], ['nci/img_1.jpg', ['IMG_1.jpg']]]) {
+      await page.fill('#search', query);
+      await page.waitForFunction((q) => location.hash === `#q=${encodeURIComponent(q)}`, query);
+      await settled(page, `${expected.length} of 4 photos`);
+      assert.deepEqual(await tileNames(page), expected);
+    }
     await context.close();
   });
 

@@ -1,0 +1,195 @@
+#!/usr/bin/env node
+// Measures the wall page in headless Chromium for large walls:
+//   - navigation to the first row of thumbnails painted (manifest parse included),
+//   - the longest main-thread task while loading, and while scrolling fast through the whole
+//     wall (timeline drag and big scroll steps),
+//   - a timeline jump to a month until its thumbnails are on screen (thumbnails already read
+//     once, so in the disk cache),
+//   - the most DOM elements seen.
+//
+// Usage: node bench/page.mjs [COUNT ...]      (default: 100000 1000000)
+// Needs tests/page/node_modules (scripts/setup) and /usr/bin/chromium. Walls are written under
+// /tmp/kestova-bench-COUNT and reused when already there.
+import { execFileSync } from 'node:child_process';
+import { existsSync, linkSync, mkdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { loadavg } from 'node:os';
+import { join } from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { launch } from '../tests/page/browser.mjs';
+import { manifestText, synthetic, template } from '../tests/page/wall.mjs';
+
+const counts = process.argv.slice(2).map(Number).filter((n) => n > 0);
+const sharedPhotos = fileURLToPath(new URL('../../shared/photos', import.meta.url));
+// A million thumbnail files would take longer to write than the benchmark runs, so photos share
+// 4,096 keys whose files are hard links to a few real 420-pixel thumbnails.
+const distinctKeys = 4096;
+
+function makeThumbnails(dir) {
+  const sources = ['orientation/Landscape_1.jpg', 'orientation/Portrait_1.jpg', 'cameras/iphone_hdr_NO.jpg', 'cameras/Canon_40D.jpg'];
+  return sources.map((source, i) => {
+    const out = join(dir, `source-${i}.jpg`);
+    execFileSync('vipsthumbnail', [join(sharedPhotos, source), '--size', '420x420', '-o', `${out}[Q=55,strip]`]);
+    return out;
+  });
+}
+
+function makeBenchWall(n) {
+  const dir = `/tmp/kestova-bench-${n}`;
+  const manifest = join(dir, 'manifest.js');
+  if (!existsSync(manifest)) {
+    rmSync(dir, { recursive: true, force: true });
+    mkdirSync(dir, { recursive: true });
+  }
+  // Always the current page; the photos are made once.
+  writeFileSync(join(dir, 'index.html'), readFileSync(template));
+  if (existsSync(manifest)) return dir;
+  const entries = synthetic(n, { years: 25 });
+  const keys = Array.from({ length: distinctKeys }, (_, i) => (0x1000000000000000n + BigInt(i) * 0x9e3779b97f4a7n).toString(16).slice(0, 16));
+  entries.forEach((e, i) => { e[0] = keys[i % distinctKeys]; });
+  writeFileSync(manifest, manifestText(`Benchmark ${n}`, '/home/ana/Pictures', entries));
+  const thumbs = makeThumbnails(dir);
+  keys.forEach((key, i) => {
+    const sub = join(dir, 'thumbs', key.slice(0, 2));
+    mkdirSync(sub, { recursive: true });
+    linkSync(thumbs[i % thumbs.length], join(sub, `${key}.jpg`));
+  });
+  return dir;
+}
+
+// Marks the first row's images (the page tags them) and keeps every long animation frame.
+function observe() {
+  window.__firstRow = [];
+  new PerformanceObserver((list) => {
+    for (const e of list.getEntries()) if (e.identifier === 'first-row') window.__firstRow.push(e.renderTime || e.loadTime);
+  }).observe({ type: 'element', buffered: true });
+}
+
+// The longest tasks on the page's main thread in a Chromium trace, in milliseconds.
+function longestTasks(trace) {
+  const events = JSON.parse(trace).traceEvents;
+  const mains = events.filter((e) => e.name === 'thread_name' && e.args.name === 'CrRendererMain');
+  let best = [];
+  for (const m of mains) {
+    const tasks = events.filter((e) => e.pid === m.pid && e.tid === m.tid && e.ph === 'X' && e.name === 'RunTask');
+    if (tasks.length > best.length) best = tasks;
+  }
+  return best.map((t) => t.dur / 1000).sort((a, b) => b - a);
+}
+
+async function traced(browser, page, action) {
+  await browser.startTracing(page, { categories: ['devtools.timeline', 'disabled-by-default-devtools.timeline'] });
+  await action();
+  const buffer = await browser.stopTracing();
+  return longestTasks(buffer.toString('utf8'));
+}
+
+const median = (xs) => xs.slice().sort((a, b) => a - b)[xs.length >> 1];
+const ms = (x) => `${x.toFixed(0)} ms`;
+
+async function firstRow(browser, url) {
+  const context = await browser.newContext({ viewport: { width: 1440, height: 900 } });
+  const page = await context.newPage();
+  await page.addInitScript(observe);
+  let tasks = [];
+  tasks = await traced(browser, page, async () => {
+    await page.goto(url);
+    await page.waitForSelector('body[data-state="ready"]', { timeout: 120000 });
+    const tiles = await page.$$eval('img[elementtiming="first-row"]', (i) => i.length);
+    await page.waitForFunction((n) => window.__firstRow.length >= n, tiles, { timeout: 60000 });
+  });
+  const painted = await page.evaluate(() => Math.max(...window.__firstRow));
+  const heap = await page.evaluate(() => (performance.memory ? performance.memory.usedJSHeapSize : 0));
+  return { context, page, painted, tasks, heap };
+}
+
+async function run(browser, n) {
+  const dir = makeBenchWall(n);
+  const url = `file://${dir}/index.html`;
+  console.log(`\n${n.toLocaleString('en-US')} photos (${(readFileSync(join(dir, 'manifest.js')).length / 1e6).toFixed(0)} MB manifest)`);
+
+  const paints = [];
+  let load = null;
+  for (let i = 0; i < 3; i++) {
+    const r = await firstRow(browser, url);
+    paints.push(r.painted);
+    if (load) await load.context.close();
+    load = r;
+  }
+  const { page } = load;
+  console.log(`  first row painted:       ${paints.map(ms).join(', ')} (median ${ms(median(paints))})`);
+  console.log(`  longest tasks in load:   ${load.tasks.slice(0, 3).map(ms).join(', ')} (the first is the manifest's own evaluation)`);
+  console.log(`  JS heap after load:      ${(load.heap / 1e6).toFixed(0)} MB`);
+
+  // A fast pass through the whole wall with the timeline, then with big scroll steps.
+  const box = await page.locator('#scrubber .track').boundingBox();
+  const x = box.x + box.width / 2;
+  let most = 0;
+  const dragTasks = await traced(browser, page, async () => {
+    await page.mouse.move(x, box.y + 1);
+    await page.mouse.down();
+    for (let i = 0; i <= 120; i++) {
+      await page.mouse.move(x, box.y + (box.height * i) / 120);
+      if (i % 10 === 0) most = Math.max(most, await page.evaluate(() => document.getElementsByTagName('*').length));
+    }
+    await page.mouse.up();
+  });
+  await page.evaluate(() => scrollTo(0, 0));
+  await page.waitForTimeout(200);
+  let scrollSteps = 0;
+  const scrollTasks = await traced(browser, page, async () => {
+    const r = await page.evaluate(async () => {
+      const frame = () => new Promise((resolve) => requestAnimationFrame(resolve));
+      let last = -1, steps = 0, biggest = 0;
+      while (scrollY !== last && steps < 3000) {
+        last = scrollY;
+        scrollBy(0, 20000);
+        await frame();
+        steps++;
+        biggest = Math.max(biggest, document.getElementsByTagName('*').length);
+      }
+      return { steps, biggest };
+    });
+    scrollSteps = r.steps;
+    most = Math.max(most, r.biggest);
+  });
+  console.log(`  longest task, timeline drag top to bottom (121 moves): ${dragTasks.slice(0, 3).map(ms).join(', ')}`);
+  console.log(`  longest task, ${scrollSteps} scroll steps of 20,000 px:      ${scrollTasks.slice(0, 3).map(ms).join(', ')}`);
+
+  // Timeline jumps: each month visited once first, so its thumbnails are in the disk cache.
+  const fractions = [0.15, 0.35, 0.55, 0.75, 0.9];
+  const jump = (f) => page.evaluate(async ({ y, x }) => {
+    const start = performance.now();
+    const target = document.elementFromPoint(x, y);
+    const options = { bubbles: true, clientX: x, clientY: y, pointerId: 1, button: 0, isPrimary: true, pointerType: 'mouse' };
+    target.dispatchEvent(new PointerEvent('pointerdown', options));
+    target.dispatchEvent(new PointerEvent('pointerup', options));
+    const top = document.getElementById('top').getBoundingClientRect().bottom;
+    const frame = () => new Promise((resolve) => requestAnimationFrame(resolve));
+    for (;;) {
+      await frame();
+      const visible = [...document.querySelectorAll('.tile img')].filter((i) => {
+        const b = i.getBoundingClientRect();
+        return b.bottom > top && b.top < innerHeight;
+      });
+      if (visible.length && visible.every((i) => i.classList.contains('loaded') || i.parentNode.classList.contains('missing'))) {
+        return { ms: performance.now() - start, tiles: visible.length };
+      }
+    }
+  }, { y: box.y + box.height * f, x });
+  for (const f of fractions) { await jump(f); await page.evaluate(() => scrollTo(0, 0)); }
+  const jumps = [];
+  for (const f of fractions) {
+    jumps.push(await jump(f));
+    most = Math.max(most, await page.evaluate(() => document.getElementsByTagName('*').length));
+    await page.evaluate(() => scrollTo(0, 0));
+    await page.waitForTimeout(100);
+  }
+  console.log(`  timeline jump to a month, its thumbnails on screen: ${jumps.map((j) => ms(j.ms)).join(', ')} (${jumps[0].tiles} tiles on screen)`);
+  console.log(`  most DOM elements seen:  ${most}`);
+  await load.context.close();
+}
+
+const browser = await launch();
+console.log(`Chromium ${browser.version()}, load average ${loadavg().map((l) => l.toFixed(1)).join(' ')} on 2 cores`);
+for (const n of counts.length ? counts : [100000, 1000000]) await run(browser, n);
+await browser.close();
