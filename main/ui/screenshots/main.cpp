@@ -73,6 +73,7 @@ int main(int argc, char** argv)
         settle();
         const QString file = out + QLatin1Char('/') + name + QStringLiteral(".png");
         window.grab().save(file);
+        // KESTOVA_DUMP=1 lists every visible widget with its place and size hints, for layout faults.
         if (qEnvironmentVariableIsSet("KESTOVA_DUMP")) {
             for (QWidget* w : window.findChildren<QWidget*>())
                 if (w->isVisible())
