@@ -696,3 +696,50 @@ TEST(Process, ReleasesEveryFileItOpens)
     }
     EXPECT_EQ(openFiles(), before);
 }
+
+TEST(Process, DamagedFilesGiveARecordOrNothingButNeverAPartialThumbnail)
+{
+    TempDir fixtures;
+    const VImage picture = halves(300, 200);
+    picture.pngsave((fixtures.path / "p.png").c_str());
+    picture.tiffsave((fixtures.path / "p.tif").c_str());
+    picture.webpsave((fixtures.path / "p.webp").c_str());
+    picture.gifsave((fixtures.path / "p.gif").c_str());
+    const std::vector<std::pair<std::string, std::string>> originals{
+        {"jpg", readBytes(photos / "cameras/Canon_40D.jpg")},
+        {"heic", readBytes(photos / "heif/samplefilehub.heif")},
+        {"png", readBytes(fixtures.path / "p.png")},
+        {"tif", readBytes(fixtures.path / "p.tif")},
+        {"webp", readBytes(fixtures.path / "p.webp")},
+        {"gif", readBytes(fixtures.path / "p.gif")},
+        {"bmp", bmpOf(picture)},
+    };
+    for (const auto& [ext, bytes] : originals) {
+        std::vector<std::string> damaged;
+        for (int tenth : {1, 3, 5, 7, 9})
+            damaged.push_back(bytes.substr(0, bytes.size() * tenth / 10));
+        // Flipped bytes at several depths: in the metadata near the start, and in the pixels.
+        for (std::size_t at : {std::size_t(30), std::size_t(200), bytes.size() / 3, bytes.size() * 2 / 3}) {
+            std::string flipped = bytes;
+            for (std::size_t i = at; i < std::min(bytes.size(), at + 16); ++i)
+                flipped[i] = char(~flipped[i]);
+            damaged.push_back(flipped);
+        }
+        for (std::size_t i = 0; i < damaged.size(); ++i) {
+            SCOPED_TRACE(ext + " variant " + std::to_string(i));
+            Job job;
+            const FileEntry entry = job.addBytes(damaged[i], "photo." + ext);
+            const auto record = job.indexer.process(entry);
+            const auto files = job.filesWritten();
+            if (!record) {
+                EXPECT_TRUE(files.empty());
+                continue;
+            }
+            // Whatever came out is a whole JPEG under its final name, and nothing else.
+            ASSERT_EQ(files, std::vector<fs::path>{job.thumbOf(entry)});
+            const VImage thumb = VImage::new_from_file(
+                job.thumbOf(entry).c_str(), VImage::option()->set("fail_on", VIPS_FAIL_ON_WARNING));
+            EXPECT_GT(thumb.avg(), -1.0);
+        }
+    }
+}
