@@ -248,6 +248,7 @@ int buildCommand(const std::vector<std::string>& args)
     QObject::connect(&interrupted, &QSocketNotifier::activated, &model, [&] {
         char byte;
         [[maybe_unused]] const auto got = read(interruptPipe[0], &byte, 1);
+        std::fputs("\nStopping… Press Ctrl-C again to quit at once.\n", stderr);
         model.cancel();
     });
     std::signal(SIGINT, onInterrupt);

@@ -1,0 +1,276 @@
+// kestova-cli build and walls, run as a user would run them, on real photos.
+#include "TestSupport.h"
+
+#include "model/PathText.h"
+#include "model/RecentsJson.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <fstream>
+
+namespace fs = std::filesystem;
+using namespace TestSupport;
+
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+Result cli(const QStringList& args)
+{
+    QProcess process;
+    process.start(QStringLiteral(KESTOVA_CLI), args);
+    EXPECT_TRUE(process.waitForFinished(300000));
+    Result result;
+    result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput().toStdString();
+    result.err = process.readAllStandardError().toStdString();
+    return result;
+}
+
+QString arg(const fs::path& path)
+{
+    return PathText::fromPath(path);
+}
+
+std::optional<QList<Recent>> walls()
+{
+    const Result result = cli({QStringLiteral("walls"), QStringLiteral("--json")});
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::string text = result.out;
+    if (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    return RecentsJson::decode(text);
+}
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override { clearSettings(); }
+
+    /// Two photos, a duplicate copy in a subfolder, an undated photo and a damaged file.
+    static void mixedSource(const fs::path& root)
+    {
+        copyPhotos(root, {{"IMG_0001.JPG", "cameras/Canon_40D.jpg"},
+                          {"IMG_0002.JPG", "cameras/Nikon_D70.jpg"},
+                          {"backup/IMG_0001.JPG", "cameras/Canon_40D.jpg"},
+                          {"misc/Landscape.jpg", "orientation/Landscape_1.jpg"},
+                          {"misc/damaged.jpg", "broken/corrupted.jpg"}});
+    }
+
+    /// Many distinct photos that cost no disk: hard links to one copy of a large real photo.
+    static void manyPhotos(const fs::path& root, int count)
+    {
+        copyPhotos(root, {{"first.jpg", "cameras/iphone_hdr_NO.jpg"}});
+        for (int i = 0; i < count; ++i)
+            fs::create_hard_link(root / "first.jpg", root / ("IMG_" + std::to_string(1000 + i) + ".jpg"));
+    }
+};
+
+TEST_F(Cli, BuildPrintsTheResultAndTheWallThenUpdates)
+{
+    Folder folder;
+    const fs::path root = folder.path() / "Summer";
+    mixedSource(root);
+    const fs::path wall = root / "_Photo Gallery";
+
+    const Result first = cli({QStringLiteral("build"), arg(root)});
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(first.out, "3 photos ready\n"
+                         "1 duplicate copy shown once\n"
+                         "1 photo has no date and is grouped at the end\n"
+                         "1 file couldn't be read and was skipped\n"
+                         "The wall is saved at " + wall.native() + ". It opens in your web browser, and you can open "
+                         "it any time, even without this app.\n" + (wall / "index.html").native() + "\n");
+    EXPECT_TRUE(fs::exists(wall / "manifest.js"));
+    EXPECT_NE(first.err.find("Looking for photos…"), std::string::npos) << first.err;
+
+    const auto listed = walls();
+    ASSERT_TRUE(listed && listed->size() == 1);
+    EXPECT_EQ(listed->front().root, arg(root));
+    EXPECT_EQ(listed->front().gallery, arg(wall / "index.html"));
+    EXPECT_EQ(listed->front().title.toStdString(), "Summer");
+    EXPECT_EQ(listed->front().photos, 3);
+
+    // Again, as an update: one more photo; the entry is replaced, not added.
+    copyPhotos(root, {{"IMG_0003.JPG", "cameras/Pentax_K10D.jpg"}});
+    const Result again = cli({QStringLiteral("build"), arg(root), QStringLiteral("--json")});
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.out, "{\"photos\":4,\"found\":6,\"duplicates\":1,\"unreadable\":1,\"undated\":1,\"gallery\":\""
+                             + (wall / "index.html").native() + "\",\"partial\":false}\n");
+    const auto updated = walls();
+    ASSERT_TRUE(updated && updated->size() == 1);
+    EXPECT_EQ(updated->front().photos, 4);
+    EXPECT_GE(updated->front().updated, listed->front().updated);
+
+    const Result text = cli({QStringLiteral("walls")});
+    EXPECT_EQ(text.status, 0);
+    EXPECT_EQ(text.out.rfind("Summer\n  4 photos · updated ", 0), 0u) << text.out;
+    EXPECT_NE(text.out.find("\n  source: " + root.native() + "\n  wall:   " + (wall / "index.html").native() + "\n"),
+              std::string::npos)
+        << text.out;
+}
+
+TEST_F(Cli, OverridesAreForThisBuildOnly)
+{
+    Folder folder;
+    mixedSource(folder.path() / "src");
+    const fs::path out = folder.path() / "walls" / "mine";
+    const Result result = cli({QStringLiteral("build"), arg(folder.path() / "src"), QStringLiteral("--out"), arg(out),
+                               QStringLiteral("--title"), QStringLiteral("Beach / 2019"), QStringLiteral("--no-dedupe"),
+                               QStringLiteral("--json")});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "{\"photos\":4,\"found\":5,\"duplicates\":0,\"unreadable\":1,\"undated\":1,\"gallery\":\""
+                              + (out / "index.html").native() + "\",\"partial\":false}\n");
+    EXPECT_FALSE(fs::exists(folder.path() / "src" / "_Photo Gallery"));
+    std::ifstream manifest(out / "manifest.js");
+    const std::string page((std::istreambuf_iterator<char>(manifest)), std::istreambuf_iterator<char>());
+    EXPECT_NE(page.find("Beach / 2019"), std::string::npos);
+    EXPECT_FALSE(settings().contains(QStringLiteral("dedupe"))); // the stored setting is untouched
+    const auto listed = walls();
+    ASSERT_TRUE(listed && listed->size() == 1);
+    EXPECT_EQ(listed->front().title.toStdString(), "Beach / 2019");
+}
+
+struct RefusalCase {
+    const char* name;
+    QStringList args;
+    int status;
+    const char* message;
+};
+
+TEST_F(Cli, RefusesWhatIsNotAFolderAndBadArguments)
+{
+    Folder folder;
+    copyPhotos(folder.path(), {{"IMG_0001.JPG", "cameras/Canon_40D.jpg"}});
+    std::ofstream(folder.path() / "blocked");
+    const QString notAFolder = QStringLiteral(
+        "kestova-cli build: Kestova works on folders and drives. Choose a folder rather than a single file.\n");
+    const RefusalCase cases[] = {
+        {"missing folder", {QStringLiteral("build"), folder.text() + QStringLiteral("/missing")}, 2, ""},
+        {"a file", {QStringLiteral("build"), folder.text() + QStringLiteral("/IMG_0001.JPG")}, 2, ""},
+        {"no source", {QStringLiteral("build")}, 2, "kestova-cli build: give a SOURCE folder.\n"},
+        {"two sources", {QStringLiteral("build"), folder.text(), folder.text()}, 2,
+         "kestova-cli build: give one SOURCE folder.\n"},
+        {"unknown option", {QStringLiteral("build"), folder.text(), QStringLiteral("--fast")}, 2,
+         "kestova-cli build: unknown option \"--fast\".\n"},
+        {"--out without folder", {QStringLiteral("build"), folder.text(), QStringLiteral("--out")}, 2,
+         "kestova-cli build: --out needs a folder.\n"},
+        {"walls with a stray argument", {QStringLiteral("walls"), QStringLiteral("x")}, 2,
+         "kestova-cli walls: unknown argument \"x\".\n"},
+    };
+    for (const auto& c : cases) {
+        const Result result = cli(c.args);
+        EXPECT_EQ(result.status, c.status) << c.name;
+        EXPECT_EQ(result.out, "") << c.name;
+        const std::string expected = *c.message ? std::string(c.message) : notAFolder.toStdString();
+        EXPECT_EQ(result.err.substr(0, expected.size()), expected) << c.name;
+    }
+    EXPECT_FALSE(fs::exists(folder.path() / "_Photo Gallery"));
+    EXPECT_TRUE(walls()->isEmpty());
+}
+
+TEST_F(Cli, FailureGivesTheMessageAndStatusOne)
+{
+    Folder folder;
+    copyPhotos(folder.path() / "src", {{"IMG_0001.JPG", "cameras/Canon_40D.jpg"}});
+    std::ofstream(folder.path() / "blocked");
+    const Result result =
+        cli({QStringLiteral("build"), arg(folder.path() / "src"), QStringLiteral("--out"), arg(folder.path() / "blocked")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("kestova-cli build: Couldn't create the folder"), std::string::npos) << result.err;
+    EXPECT_TRUE(walls()->isEmpty());
+}
+
+TEST_F(Cli, NoPhotosFound)
+{
+    Folder folder;
+    fs::create_directories(folder.path() / "Empty");
+    const Result result = cli({QStringLiteral("build"), arg(folder.path() / "Empty")});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "No photos found\nNothing in Empty looked like a photo (JPEG, HEIC, PNG, RAW and so on).\n");
+    EXPECT_EQ(walls()->size(), 1);
+}
+
+/// Reads standard error until it contains `text`.
+bool waitUntilErr(QProcess& process, const QByteArray& text, QByteArray& err)
+{
+    while (!err.contains(text)) {
+        if (!process.waitForReadyRead(60000))
+            return false;
+        err += process.readAllStandardError();
+    }
+    return true;
+}
+
+/// Starts a build and returns once its progress on standard error contains `text`.
+bool startUntil(QProcess& process, const QStringList& args, const QByteArray& text, QByteArray& err)
+{
+    process.setReadChannel(QProcess::StandardError); // waitForReadyRead watches this channel only
+    process.start(QStringLiteral(KESTOVA_CLI), args);
+    return process.waitForStarted() && waitUntilErr(process, text, err);
+}
+
+TEST_F(Cli, InterruptWhileMakingThumbnailsFinishesAPartialWall)
+{
+    Folder folder;
+    manyPhotos(folder.path(), 400);
+    QProcess process;
+    QByteArray err;
+    ASSERT_TRUE(startUntil(process, {QStringLiteral("build"), folder.text(), QStringLiteral("--json")},
+                           "Making thumbnails", err))
+        << err.toStdString();
+    kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(300000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+    const std::string out = process.readAllStandardOutput().toStdString();
+    EXPECT_NE(out.find("\"partial\":true}"), std::string::npos) << out;
+    const auto listed = walls();
+    ASSERT_TRUE(listed && listed->size() == 1);
+    EXPECT_LT(listed->front().photos, 401);
+}
+
+TEST_F(Cli, InterruptWhileLookingForPhotosWritesNoWall)
+{
+    Folder folder;
+    makeLongWalk(folder.path(), 200, 100);
+    QProcess process;
+    QByteArray err;
+    ASSERT_TRUE(startUntil(process, {QStringLiteral("build"), folder.text()}, "Looking for photos…", err));
+    kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(300000));
+    err += process.readAllStandardError();
+    EXPECT_EQ(process.exitCode(), 130) << err.toStdString();
+    EXPECT_TRUE(err.contains("Stopped while looking for photos. No wall was written.")) << err.toStdString();
+    EXPECT_FALSE(fs::exists(folder.path() / "_Photo Gallery" / "index.html"));
+    EXPECT_TRUE(walls()->isEmpty());
+}
+
+TEST_F(Cli, SecondInterruptEndsAtOnce)
+{
+    Folder folder;
+    manyPhotos(folder.path(), 400);
+    QProcess process;
+    QByteArray err;
+    ASSERT_TRUE(startUntil(process, {QStringLiteral("build"), folder.text()}, "Making thumbnails", err));
+    // Two signals sent together may reach the process as one, so the second waits until the
+    // first has been taken; the run then still needs its running photos and the wall.
+    kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(waitUntilErr(process, "Press Ctrl-C again", err));
+    kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(300000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 130);
+    EXPECT_EQ(process.readAllStandardOutput().toStdString(), "");
+    EXPECT_FALSE(fs::exists(folder.path() / "_Photo Gallery" / "index.html"));
+}
+
+} // namespace
