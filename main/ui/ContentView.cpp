@@ -20,7 +20,7 @@ ContentView::ContentView(Model& m, QWidget* parent) : QWidget(parent), m(m), fra
 {
     frame->setContentsMargins(margin, margin, margin, margin);
     frame->setSpacing(0);
-    setFixedWidth(width);
+    setFixedWidth(fixedWidth);
     setAcceptDrops(true);
     connect(&m, &Model::stageChanged, this, &ContentView::showScreen);
     showScreen();
@@ -58,7 +58,7 @@ QSize ContentView::minimumSizeHint() const
     // Taller than 460 only when the screen needs it; an explicit minimum would stop the window
     // from growing with a long list of walls.
     const QSize content = QWidget::minimumSizeHint();
-    return {width, std::max(content.height(), minimumHeight)};
+    return {fixedWidth, std::max(content.height(), leastHeight)};
 }
 
 QSize ContentView::sizeHint() const

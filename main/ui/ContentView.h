@@ -23,8 +23,8 @@ public:
     QSize minimumSizeHint() const override;
     QSize sizeHint() const override;
 
-    static constexpr int width = 540;
-    static constexpr int minimumHeight = 460;
+    static constexpr int fixedWidth = 540;
+    static constexpr int leastHeight = 460;
     static constexpr int margin = 28;
 
 protected:

@@ -1,6 +1,8 @@
 // Wrapped text measured at its known width.
 #include "ui/WrapLabel.h"
 
+#include <algorithm>
+
 WrapLabel::WrapLabel(const QString& text, int wrapWidth, QWidget* parent) : QLabel(text, parent), wrapWidth(wrapWidth)
 {
     setWordWrap(true);
@@ -15,4 +17,9 @@ QSize WrapLabel::minimumSizeHint() const
 QSize WrapLabel::sizeHint() const
 {
     return {wrapWidth, heightForWidth(wrapWidth)};
+}
+
+int WrapLabel::heightForWidth(int width) const
+{
+    return QLabel::heightForWidth(std::min(width, wrapWidth));
 }

@@ -14,6 +14,8 @@ public:
 
     QSize minimumSizeHint() const override;
     QSize sizeHint() const override;
+    /// A layout offers its own width, which may be more than this label takes.
+    int heightForWidth(int width) const override;
 
 private:
     int wrapWidth;

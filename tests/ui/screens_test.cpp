@@ -9,6 +9,7 @@
 #include "ui/Look.h"
 #include "ui/RunningView.h"
 #include "ui/Symbol.h"
+#include "ui/WrapLabel.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -226,6 +227,41 @@ TEST_F(ScreensTest, StopAsksTheModelToStopAndStaysEnabled)
     EXPECT_EQ(view.statusLabel()->text(), QStringLiteral("Stopping…"));
     EXPECT_TRUE(view.stopButton()->isEnabled());
     EXPECT_EQ(m->stage(), Stage::running);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ScreensTest, WrappedTextsGetEveryLineTheyNeed)
+{
+    ContentView content(*m);
+    content.show();
+    const auto check = [&](const char* name) {
+        SCOPED_TRACE(name);
+        content.resize(content.width(), 0);
+        settle();
+        const QList<WrapLabel*> labels = content.findChildren<WrapLabel*>();
+        ASSERT_FALSE(labels.isEmpty());
+        for (WrapLabel* label : labels) {
+            if (label->isVisible())
+                EXPECT_GE(label->height(), label->QLabel::heightForWidth(label->width())) << label->text().toStdString();
+        }
+    };
+    check("start");
+    ModelStates::failed(*m, QStringLiteral("Can't find /media/ana/SD Card. If it's an external drive, plug it in and try again."));
+    check("failure");
+    JobSummary s;
+    s.photos = 12480;
+    s.duplicates = 310;
+    s.undated = 57;
+    s.unreadable = 1024;
+    s.partial = true;
+    s.gallery = "/home/ana/Pictures/Kestova/A rather long wall title for a card 3f9a2c/index.html";
+    ModelStates::done(*m, s, QStringLiteral("Card"));
+    check("result");
+    ModelStates::running(*m, QStringLiteral("Card"), QStringLiteral("Looking for photos…"), QStringLiteral("/media"), std::nullopt);
+    check("progress");
 }
 
 } // namespace
