@@ -224,7 +224,6 @@ PixelSize saved(vips::VImage image, int orientation, const fs::path& jpeg, const
 struct VipsPhoto::State {
     // Declared first so that it is closed last, after every image reading from it.
     FileDescriptor file;
-    fs::path path;
     Loader loader{};
     std::optional<vips::VSource> source;
     vips::VImage header;
@@ -266,7 +265,6 @@ std::optional<VipsPhoto> VipsPhoto::open(const fs::path& file)
     state->file = FileDescriptor(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
     if (state->file.get() < 0)
         return std::nullopt;
-    state->path = file;
     try {
         state->source.emplace(vips::VSource::new_from_descriptor(state->file.get()));
         const char* found = vips_foreign_find_load_source(state->source->get_source());
