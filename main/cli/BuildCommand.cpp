@@ -101,13 +101,26 @@ public:
     explicit ProgressLine(Model& model) : model(model), terminal(isatty(STDERR_FILENO) == 1)
     {
         if (terminal) {
-            QObject::connect(&model, &Model::statusChanged, &context, [this] { draw(); });
-            QObject::connect(&model, &Model::detailChanged, &context, [this] { draw(); });
+            // One report changes the status and the detail one after the other; drawing once
+            // both have changed never shows a status with the previous report's detail.
+            QObject::connect(&model, &Model::statusChanged, &context, [this] { schedule(); });
+            QObject::connect(&model, &Model::detailChanged, &context, [this] { schedule(); });
         } else {
             timer.setInterval(1000);
             QObject::connect(&timer, &QTimer::timeout, &context, [this] { draw(); });
             timer.start();
         }
+    }
+
+    void schedule()
+    {
+        if (pending)
+            return;
+        pending = true;
+        QTimer::singleShot(0, &context, [this] {
+            pending = false;
+            draw();
+        });
     }
 
     void draw()
@@ -142,6 +155,7 @@ private:
     Model& model;
     bool terminal;
     QString last;
+    bool pending = false;
     QTimer timer;
     QObject context; ///< ends the connections with this line
 };
