@@ -241,7 +241,9 @@ TEST_F(Cli, InterruptWhileMakingThumbnailsFinishesAPartialWall)
 TEST_F(Cli, InterruptWhileLookingForPhotosWritesNoWall)
 {
     Folder folder;
-    makeLongWalk(folder.path(), 200, 100);
+    // 100,000 names: the walk of them takes long enough, even on a fast idle machine, for the
+    // signal sent on the first status line to land while it is still going.
+    makeLongWalk(folder.path(), 500, 200);
     QProcess process;
     QByteArray err;
     ASSERT_TRUE(startUntil(process, {QStringLiteral("build"), folder.text()}, "Looking for photos…", err));
