@@ -77,7 +77,7 @@ function longestTasks(trace) {
   return best.map((t) => ({ wall: t.dur / 1000, cpu: (t.tdur ?? t.dur) / 1000 })).sort((a, b) => b.wall - a.wall);
 }
 const describeTasks = (tasks) => {
-  const cpu = Math.max(0, ...tasks.map((t) => t.cpu));
+  const cpu = tasks.reduce((most, t) => Math.max(most, t.cpu), 0);
   return `${tasks.slice(0, 3).map((t) => `${ms(t.wall)} (cpu ${ms(t.cpu)})`).join(', ')}; most cpu in one task ${ms(cpu)}`;
 };
 
@@ -103,8 +103,10 @@ async function firstRow(browser, url) {
     await page.waitForFunction((n) => window.__firstRow.length >= n, tiles, { timeout: 60000 });
   });
   const painted = await page.evaluate(() => Math.max(...window.__firstRow));
+  const phases = await page.evaluate(() => Object.fromEntries(performance.getEntriesByType('mark')
+    .filter((m) => m.name.startsWith('kestova:')).map((m) => [m.name.slice(8), m.startTime])));
   const heap = await page.evaluate(() => (performance.memory ? performance.memory.usedJSHeapSize : 0));
-  return { context, page, painted, tasks, heap };
+  return { context, page, painted, tasks, heap, phases };
 }
 
 async function run(browser, n) {
@@ -113,16 +115,19 @@ async function run(browser, n) {
   console.log(`\n${n.toLocaleString('en-US')} photos (${(readFileSync(join(dir, 'manifest.js')).length / 1e6).toFixed(0)} MB manifest)`);
 
   const paints = [];
+  const phases = [];
   let load = null;
   for (let i = 0; i < 3; i++) {
     const r = await firstRow(browser, url);
     paints.push(r.painted);
+    phases.push(r.phases);
     if (load) await load.context.close();
     load = r;
   }
   const { page } = load;
   console.log(`  first row painted:       ${paints.map(ms).join(', ')} (median ${ms(median(paints))})`);
-  console.log(`  longest tasks in load:   ${describeTasks(load.tasks)} (the first is the manifest's own evaluation)`);
+  console.log(`    of which: manifest.js evaluated at ${phases.map((p) => ms(p.manifest)).join(', ')}; photo table built at ${phases.map((p) => ms(p.table)).join(', ')}; wall laid out at ${phases.map((p) => ms(p.ready)).join(', ')}`);
+  console.log(`  longest tasks in load:   ${describeTasks(load.tasks)}`);
   console.log(`  JS heap after load:      ${(load.heap / 1e6).toFixed(0)} MB`);
 
   // A fast pass through the whole wall with the timeline, then with big scroll steps.
