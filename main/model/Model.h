@@ -117,6 +117,8 @@ Q_SIGNALS:
 
 private:
     friend class RunOutbox;
+    /// Puts a model into any state for the window's tests and screenshots (main/ui/states).
+    friend struct ModelStatesAccess;
 
     void setStatus(const QString& status);
     void setDetail(const QString& detail);

@@ -1,39 +1,31 @@
-// Reaching the model's private setters from outside, for tests and screenshots only.
+// Putting the model into any state, for tests and screenshots only.
 #include "ui/states/ModelStates.h"
+
+// The model lets this one type at its private setters, for tests and screenshots only.
+struct ModelStatesAccess {
+    static void enter(Model& m, Model::Stage stage)
+    {
+        if (m.stage() == stage)
+            return;
+        m._stage = stage;
+        Q_EMIT m.stageChanged(stage);
+    }
+    static void setStatus(Model& m, const QString& v) { m.setStatus(v); }
+    static void setDetail(Model& m, const QString& v) { m.setDetail(v); }
+    static void setFraction(Model& m, std::optional<double> v) { m.setFraction(v); }
+    static void setSummary(Model& m, std::optional<JobSummary> v) { m.setSummary(std::move(v)); }
+    static void setError(Model& m, const QString& v) { m.setError(v); }
+    static void setCurrentTitle(Model& m, const QString& v) { m.setCurrentTitle(v); }
+    static void setRecents(Model& m, QList<Recent> v) { m.setRecents(std::move(v)); }
+};
 
 namespace {
 
-// An explicit instantiation may name private members; each one below hands a pointer to one
-// member out through a friend function, so the model itself needs no test hooks.
-template <typename Tag, typename Tag::type Member>
-struct Grant {
-    friend typename Tag::type get(Tag) { return Member; }
-};
-
-#define KESTOVA_GRANT(TagName, Type, Member)            \
-    struct TagName {                                    \
-        using type = Type;                              \
-        friend type get(TagName);                       \
-    };                                                  \
-    template struct Grant<TagName, &Member>;
-
-KESTOVA_GRANT(StageField, Model::Stage Model::*, Model::_stage)
-KESTOVA_GRANT(SetStatus, void (Model::*)(const QString&), Model::setStatus)
-KESTOVA_GRANT(SetDetail, void (Model::*)(const QString&), Model::setDetail)
-KESTOVA_GRANT(SetFraction, void (Model::*)(std::optional<double>), Model::setFraction)
-KESTOVA_GRANT(SetSummary, void (Model::*)(std::optional<JobSummary>), Model::setSummary)
-KESTOVA_GRANT(SetError, void (Model::*)(const QString&), Model::setError)
-KESTOVA_GRANT(SetCurrentTitle, void (Model::*)(const QString&), Model::setCurrentTitle)
-KESTOVA_GRANT(SetRecents, void (Model::*)(QList<Recent>), Model::setRecents)
-
-#undef KESTOVA_GRANT
+using Access = ModelStatesAccess;
 
 void enter(Model& m, Model::Stage stage)
 {
-    if (m.stage() == stage)
-        return;
-    m.*get(StageField{}) = stage;
-    Q_EMIT m.stageChanged(stage);
+    Access::enter(m, stage);
 }
 
 } // namespace
@@ -43,22 +35,22 @@ namespace ModelStates {
 void running(Model& m, const QString& title, const QString& status, const QString& detail,
              std::optional<double> fraction)
 {
-    (m.*get(SetCurrentTitle{}))(title);
+    Access::setCurrentTitle(m, title);
     enter(m, Model::Stage::running);
     progress(m, status, detail, fraction);
 }
 
 void progress(Model& m, const QString& status, const QString& detail, std::optional<double> fraction)
 {
-    (m.*get(SetStatus{}))(status);
-    (m.*get(SetDetail{}))(detail);
-    (m.*get(SetFraction{}))(fraction);
+    Access::setStatus(m, status);
+    Access::setDetail(m, detail);
+    Access::setFraction(m, fraction);
 }
 
 void done(Model& m, const JobSummary& summary, const QString& title)
 {
-    (m.*get(SetCurrentTitle{}))(title);
-    (m.*get(SetSummary{}))(summary);
+    Access::setCurrentTitle(m, title);
+    Access::setSummary(m, summary);
     // A screen already showing is rebuilt for the new result.
     enter(m, Model::Stage::idle);
     enter(m, Model::Stage::done);
@@ -66,7 +58,7 @@ void done(Model& m, const JobSummary& summary, const QString& title)
 
 void failed(Model& m, const QString& message)
 {
-    (m.*get(SetError{}))(message);
+    Access::setError(m, message);
     enter(m, Model::Stage::idle);
     enter(m, Model::Stage::failed);
 }
@@ -78,7 +70,7 @@ void idle(Model& m)
 
 void recents(Model& m, const QList<Recent>& recents)
 {
-    (m.*get(SetRecents{}))(recents);
+    Access::setRecents(m, recents);
 }
 
 } // namespace ModelStates
