@@ -42,6 +42,34 @@ describe('month sections', () => {
     });
   }
 
+  test('small months share a line, each photo under its own month\u2019s heading', async () => {
+    const { context, page } = await open(browser, wall.url, { viewport: tall });
+    const layout = await page.evaluate(() => ({
+      headings: [...document.querySelectorAll('.month')].map((m) => {
+        const b = m.getBoundingClientRect();
+        return { label: m.querySelector('h2').textContent, top: b.top, left: b.left };
+      }),
+      tiles: [...document.querySelectorAll('.tile')].map((t) => {
+        const b = t.getBoundingClientRect();
+        return { pos: Number(t.dataset.pos), top: b.top, left: b.left };
+      }),
+    }));
+    const byLabel = Object.fromEntries(layout.headings.map((h) => [h.label, h]));
+    assert.equal(byLabel['July 2023'].top, byLabel['June 2023'].top);
+    // The heading of a tile is the nearest one above it that starts at or left of it.
+    const expected = ['July 2023', 'July 2023', 'June 2023', 'January 2023', 'December 2022', 'May 2019', 'December 1969', 'No date', 'No date', 'No date'];
+    for (const t of layout.tiles) {
+      const above = layout.headings.filter((h) => h.top < t.top && h.left <= t.left + 1)
+        .sort((x, y) => y.top - x.top || y.left - x.left)[0];
+      assert.equal(above.label, expected[t.pos], `photo ${t.pos}`);
+    }
+    // Arrow keys walk across months that share a line.
+    await page.focus('.tile[data-pos="1"]');
+    await page.keyboard.press('ArrowRight');
+    assert.equal(await page.evaluate(() => document.activeElement.dataset.pos), '2');
+    await context.close();
+  });
+
   test('headings and counts follow the browser locale', async () => {
     const { context, page } = await open(browser, wall.url, { locale: 'de-DE', viewport: tall });
     assert.deepEqual((await headings(page)).slice(0, 3), ['Juli 2023|2 photos', 'Juni 2023|1 photo', 'Januar 2023|1 photo']);
