@@ -1,6 +1,8 @@
 // JSON strings for arbitrary bytes.
 #include "engine/Json.h"
 
+#include "engine/Utf8.h"
+
 #include <charconv>
 
 namespace Json {
@@ -13,52 +15,6 @@ void appendEscape(std::string& out, unsigned code)
     out += "\\u";
     for (int shift = 12; shift >= 0; shift -= 4)
         out += hexDigits[(code >> shift) & 0xF];
-}
-
-/// Length of the valid UTF-8 sequence at s[i], or 0 when the byte there does not start one.
-std::size_t validSequence(std::string_view s, std::size_t i)
-{
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char c = byte(i);
-    const auto cont = [&](std::size_t k, unsigned char lo = 0x80, unsigned char hi = 0xBF) {
-        return k < s.size() && byte(k) >= lo && byte(k) <= hi;
-    };
-    if (c < 0x80)
-        return 1;
-    if (c >= 0xC2 && c <= 0xDF)
-        return cont(i + 1) ? 2 : 0;
-    if (c == 0xE0)
-        return cont(i + 1, 0xA0) && cont(i + 2) ? 3 : 0;
-    if ((c >= 0xE1 && c <= 0xEC) || c == 0xEE || c == 0xEF)
-        return cont(i + 1) && cont(i + 2) ? 3 : 0;
-    if (c == 0xED) // excludes the UTF-16 surrogates themselves
-        return cont(i + 1, 0x80, 0x9F) && cont(i + 2) ? 3 : 0;
-    if (c == 0xF0)
-        return cont(i + 1, 0x90) && cont(i + 2) && cont(i + 3) ? 4 : 0;
-    if (c >= 0xF1 && c <= 0xF3)
-        return cont(i + 1) && cont(i + 2) && cont(i + 3) ? 4 : 0;
-    if (c == 0xF4)
-        return cont(i + 1, 0x80, 0x8F) && cont(i + 2) && cont(i + 3) ? 4 : 0;
-    return 0;
-}
-
-void appendUtf8(std::string& out, unsigned code)
-{
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 bool readHex4(std::string_view text, std::size_t pos, unsigned& code)
@@ -103,7 +59,8 @@ void appendString(std::string& out, std::string_view s)
             continue;
         }
         const unsigned char c = static_cast<unsigned char>(s[i]);
-        const std::size_t n = validSequence(s, i);
+        char32_t code;
+        const std::size_t n = Utf8::decodeOne(s, i, code);
         if (n == 0) {
             appendEscape(out, 0xDC00 + c);
             ++i;
@@ -192,17 +149,17 @@ bool readString(std::string_view text, std::size_t& pos, std::string& out)
                 unsigned low;
                 if (i + 2 < text.size() && text[i + 1] == '\\' && text[i + 2] == 'u'
                     && readHex4(text, i + 3, low) && low >= 0xDC00 && low <= 0xDFFF) {
-                    appendUtf8(out, 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00));
+                    Utf8::append(out, 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00));
                     i += 6;
                 } else {
-                    appendUtf8(out, 0xFFFD);
+                    Utf8::append(out, 0xFFFD);
                 }
             } else if (code >= 0xDC80 && code <= 0xDCFF) {
                 out += static_cast<char>(code - 0xDC00); // a raw byte of a non-UTF-8 name
             } else if (code >= 0xDC00 && code <= 0xDFFF) {
-                appendUtf8(out, 0xFFFD);
+                Utf8::append(out, 0xFFFD);
             } else {
-                appendUtf8(out, code);
+                Utf8::append(out, code);
             }
             break;
         }
