@@ -90,6 +90,14 @@ async function traced(browser, page, action) {
   return longestTasks(buffer.toString('utf8'));
 }
 
+// The JS heap in use, exactly (performance.memory is rounded and only updated now and then).
+async function usedHeap(page) {
+  const cdp = await page.context().newCDPSession(page);
+  const { usedSize } = await cdp.send('Runtime.getHeapUsage');
+  await cdp.detach();
+  return usedSize;
+}
+
 const median = (xs) => xs.slice().sort((a, b) => a - b)[xs.length >> 1];
 const ms = (x) => `${x.toFixed(0)} ms`;
 
@@ -107,7 +115,7 @@ async function firstRow(browser, url) {
   const painted = await page.evaluate(() => Math.max(...window.__firstRow));
   const phases = await page.evaluate(() => Object.fromEntries(performance.getEntriesByType('mark')
     .filter((m) => m.name.startsWith('kestova:')).map((m) => [m.name.slice(8), m.startTime])));
-  const heap = await page.evaluate(() => (performance.memory ? performance.memory.usedJSHeapSize : 0));
+  const heap = await usedHeap(page);
   return { context, page, painted, tasks, heap, phases };
 }
 
@@ -198,8 +206,7 @@ async function run(browser, n) {
   }
   console.log(`  timeline jump to a month, its thumbnails on screen: ${jumps.map((j) => ms(j.ms)).join(', ')} (${jumps[0].tiles} tiles on screen)`);
   console.log(`  most DOM elements seen:  ${most}`);
-  const heap = await page.evaluate(() => (performance.memory ? performance.memory.usedJSHeapSize : 0));
-  console.log(`  JS heap at the end:      ${(heap / 1e6).toFixed(0)} MB`);
+  console.log(`  JS heap at the end:      ${((await usedHeap(page)) / 1e6).toFixed(0)} MB`);
   await load.context.close();
 }
 
