@@ -3,6 +3,7 @@
 
 #include "engine/Json.h"
 #include "model/Model.h"
+#include "model/ResultText.h"
 #include "model/PathText.h"
 #include "model/TextFormat.h"
 
@@ -163,31 +164,12 @@ private:
 /// The result in the words of the result screen.
 void printResult(const JobSummary& s, const QString& title)
 {
-    const auto count = TextFormat::count;
-    if (s.photos == 0) {
-        printLine(stdout, QStringLiteral("No photos found"));
-        printLine(stdout, QStringLiteral("Nothing in ") + title
-                              + QStringLiteral(" looked like a photo (JPEG, HEIC, PNG, RAW and so on)."));
-        return;
-    }
-    printLine(stdout, s.partial ? QStringLiteral("Stopped early: ") + count(s.photos) + QStringLiteral(" photos so far")
-                                : count(s.photos) + QStringLiteral(" photos ready"));
-    if (s.partial)
-        printLine(stdout, QStringLiteral("Choose Update later to finish. The work so far is saved."));
-    if (s.duplicates > 0)
-        printLine(stdout, plural(s.duplicates, QStringLiteral("duplicate copy"), QStringLiteral("duplicate copies"))
-                              + QStringLiteral(" shown once"));
-    if (s.undated > 0)
-        printLine(stdout, plural(s.undated, QStringLiteral("photo has"), QStringLiteral("photos have"))
-                              + QStringLiteral(" no date and ") + (s.undated == 1 ? "is" : "are")
-                              + QStringLiteral(" grouped at the end"));
-    if (s.unreadable > 0)
-        printLine(stdout, plural(s.unreadable, QStringLiteral("file"), QStringLiteral("files"))
-                              + QStringLiteral(" couldn't be read and ") + (s.unreadable == 1 ? "was" : "were")
-                              + QStringLiteral(" skipped"));
-    printLine(stdout, QStringLiteral("The wall is saved at ") + PathText::fromPath(s.gallery.parent_path())
-                          + QStringLiteral(". It opens in your web browser, and you can open it any time, even "
-                                           "without this app."));
+    const ResultText text = ResultText::of(s, title);
+    printLine(stdout, text.headline);
+    for (const QString& line : text.details)
+        printLine(stdout, line);
+    if (text.hasWall)
+        printLine(stdout, text.savedAt);
 }
 
 std::string summaryJson(const JobSummary& s)

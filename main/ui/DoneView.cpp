@@ -3,7 +3,7 @@
 
 #include "model/PathText.h"
 #include "ui/Look.h"
-#include "ui/ResultText.h"
+#include "model/ResultText.h"
 #include "ui/ScreenKeys.h"
 #include "ui/Symbol.h"
 

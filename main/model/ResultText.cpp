@@ -1,5 +1,5 @@
 // The result sentences, counts formatted in the user's locale.
-#include "ui/ResultText.h"
+#include "model/ResultText.h"
 
 #include "model/Model.h"
 #include "model/PathText.h"
