@@ -237,6 +237,11 @@ struct VipsPhoto::State {
         const int longest = std::max(size.width, size.height);
         if (longest <= maxSide)
             return header;
+        // A scale that leaves the shorter side under one pixel makes libvips abort the whole
+        // process (a 42088x1 JPEG): such thin pictures are decoded at full size.
+        const int shortest = std::min(size.width, size.height);
+        if (double(shortest) * maxSide / longest < 1.0)
+            return header;
         if (loader.format == Format::jpeg) {
             // libjpeg scales while decoding (1/2, 1/4, 1/8), which skips most of the work.
             // Take the strongest scale that still leaves at least maxSide pixels, so the
