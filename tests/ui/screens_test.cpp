@@ -21,15 +21,7 @@ using Stage = Model::Stage;
 
 JobSummary summary(qint64 photos, qint64 duplicates, qint64 undated, qint64 unreadable, bool partial)
 {
-    JobSummary s;
-    s.photos = photos;
-    s.found = photos + duplicates;
-    s.duplicates = duplicates;
-    s.undated = undated;
-    s.unreadable = unreadable;
-    s.partial = partial;
-    s.gallery = "/walls/Holiday/_Photo Gallery/index.html";
-    return s;
+    return ModelStates::summary(photos, duplicates, undated, unreadable, partial, "/walls/Holiday/_Photo Gallery/index.html");
 }
 
 QStringList texts(const QList<QLabel*>& labels)

@@ -28,15 +28,7 @@ void settle(int ms = 150)
 
 JobSummary summary(qint64 photos, qint64 duplicates, qint64 undated, qint64 unreadable, bool partial)
 {
-    JobSummary s;
-    s.photos = photos;
-    s.found = photos + duplicates;
-    s.duplicates = duplicates;
-    s.undated = undated;
-    s.unreadable = unreadable;
-    s.partial = partial;
-    s.gallery = "/home/ana/Pictures/Holiday 2023/_Photo Gallery/index.html";
-    return s;
+    return ModelStates::summary(photos, duplicates, undated, unreadable, partial, "/home/ana/Pictures/Holiday 2023/_Photo Gallery/index.html");
 }
 
 Recent wall(const QString& title, qint64 photos, qint64 daysAgo)

@@ -73,4 +73,18 @@ void recents(Model& m, const QList<Recent>& recents)
     Access::setRecents(m, recents);
 }
 
+JobSummary summary(qint64 photos, qint64 duplicates, qint64 undated, qint64 unreadable, bool partial,
+                   const std::filesystem::path& gallery)
+{
+    JobSummary s;
+    s.photos = photos;
+    s.found = photos + duplicates;
+    s.duplicates = duplicates;
+    s.undated = undated;
+    s.unreadable = unreadable;
+    s.partial = partial;
+    s.gallery = gallery;
+    return s;
+}
+
 } // namespace ModelStates
