@@ -11,6 +11,14 @@
 
 namespace {
 
+/// Whether a conversion brought in U+FFFD that the original bytes did not hold: they were not
+/// UTF-8, and the converted text would make different names equal.
+bool lostBytes(std::string_view original, std::string_view converted)
+{
+    constexpr std::string_view replacement = "\xEF\xBF\xBD";
+    return converted.find(replacement) != std::string_view::npos && original.find(replacement) == std::string_view::npos;
+}
+
 /// NFC of the bytes when they are UTF-8; other bytes are compared as they are.
 std::string nfc(std::string_view bytes)
 {
@@ -27,7 +35,7 @@ std::string nfc(std::string_view bytes)
     std::string out = IcuText::toBytes(normal);
     // A name that is not UTF-8 came back with U+FFFD in it; keep its own bytes instead, so two
     // different invalid names never collapse into one.
-    if (out.find("\xEF\xBF\xBD") != std::string::npos && std::string_view(bytes).find("\xEF\xBF\xBD") == std::string_view::npos)
+    if (lostBytes(bytes, out))
         return std::string(bytes);
     return out;
 }
@@ -35,18 +43,12 @@ std::string nfc(std::string_view bytes)
 /// The locale-independent lower-case mapping, then NFC, so canonically equivalent names agree.
 std::string nameKey(std::string_view name)
 {
-    if (IcuText::isAscii(name)) {
-        std::string out(name);
-        for (char& c : out) {
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        }
-        return out;
-    }
+    if (IcuText::isAscii(name))
+        return IcuText::lowerAscii(name);
     icu::UnicodeString text = IcuText::fromBytes(name);
     text.toLower(icu::Locale::getRoot());
     const std::string lowered = IcuText::toBytes(text);
-    if (lowered.find("\xEF\xBF\xBD") != std::string::npos && name.find("\xEF\xBF\xBD") == std::string_view::npos)
+    if (lostBytes(name, lowered))
         return std::string(name);
     return nfc(lowered);
 }

@@ -1,6 +1,8 @@
 // One photo's processing: its cache record and its thumbnail.
 #include "engine/Indexer.h"
 
+#include "engine/IcuText.h"
+
 #include "engine/ExifReader.h"
 #include "engine/Md5.h"
 #include "engine/RawDecoder.h"
@@ -15,23 +17,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-/// Lower-cased ASCII extension of the file name in rel, without the dot.
-std::string extensionOf(std::string_view rel)
-{
-    const std::string_view name = rel.substr(rel.find_last_of('/') + 1);
-    const auto dot = name.find_last_of('.');
-    if (dot == std::string_view::npos)
-        return {};
-    std::string ext(name.substr(dot + 1));
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : char(c); });
-    return ext;
-}
-
 bool isCameraRaw(std::string_view rel)
 {
     static const std::array<std::string_view, 8> raws{"dng", "cr2", "cr3", "nef", "arw", "raf", "orf", "rw2"};
-    const std::string ext = extensionOf(rel);
+    const std::string ext = IcuText::lowerExtension(rel);
     return std::find(raws.begin(), raws.end(), ext) != raws.end();
 }
 

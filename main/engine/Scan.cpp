@@ -1,6 +1,8 @@
 // The walk: every photo file below the root, with junk, system and output folders pruned.
 #include "engine/Indexer.h"
 
+#include "engine/IcuText.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
@@ -47,16 +49,6 @@ std::int64_t wholeSeconds(const timespec& t)
     return t.tv_sec < 0 && t.tv_nsec > 0 ? t.tv_sec + 1 : t.tv_sec;
 }
 
-std::string lowerAscii(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
-
 struct Directory {
     explicit Directory(int fd) : stream(fd >= 0 ? fdopendir(fd) : nullptr)
     {
@@ -84,10 +76,7 @@ struct Item {
 /// Whether a name has a photo extension and is not hidden: only such files are looked at closer.
 bool photoName(std::string_view name)
 {
-    if (name.empty() || name.front() == '.')
-        return false;
-    const auto dot = name.rfind('.');
-    return dot != std::string_view::npos && Indexer::imageExt().contains(lowerAscii(name.substr(dot + 1)));
+    return !name.empty() && name.front() != '.' && Indexer::imageExt().contains(IcuText::lowerExtension(name));
 }
 
 /// The items of one folder in the order the file system delivers them, read in one go so that
