@@ -66,13 +66,14 @@ std::optional<std::string> read(const std::filesystem::path& file)
     if (fd < 0)
         return std::nullopt;
     struct stat st{};
-    std::string bytes;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
-    else if (fstat(fd, &st) == 0 && !S_ISREG(st.st_mode)) {
+    const bool known = fstat(fd, &st) == 0;
+    if (known && !S_ISREG(st.st_mode)) {
         close(fd);
         return std::nullopt;
     }
+    std::string bytes;
+    if (known && st.st_size > 0)
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[1 << 16];
     while (true) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);

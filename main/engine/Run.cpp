@@ -31,6 +31,13 @@ struct Work {
     bool abandoned = false; ///< the run went on without the photos still in flight
 };
 
+/// The refusal of a link planted in the wall's folder: writes through it would land elsewhere.
+JobError linkRefused(const fs::path& link)
+{
+    return JobError("\u201C" + link.string() + "\u201D is a link to another place. Kestova writes a wall "
+                    "only into a real folder, so nothing was written.");
+}
+
 } // namespace
 
 JobSummary Indexer::run()
@@ -42,8 +49,7 @@ JobSummary Indexer::run()
         for (const fs::path& dir : {out, thumbDir()}) {
             std::error_code ec;
             if (fs::is_symlink(dir, ec))
-                throw JobError("\u201C" + dir.string() + "\u201D is a link to another place. Kestova writes a wall "
-                               "only into a real folder, so nothing was written.");
+                throw linkRefused(dir);
         }
         std::error_code ec;
         fs::create_directories(thumbDir(), ec);
@@ -51,8 +57,7 @@ JobSummary Indexer::run()
             throw JobError("Couldn't create the folder \u201C" + thumbDir().string() + "\u201D: "
                            + (ec ? ec.message() : std::string("a file is in the way")) + ".");
         if (const auto link = WallGuard::linkedThumbFolder(thumbDir()))
-            throw JobError("\u201C" + link->string() + "\u201D is a link to another place. Kestova writes a wall "
-                           "only into a real folder, so nothing was written.");
+            throw linkRefused(*link);
         WallGuard::removeStaleTemporaries(out);
     }
 
