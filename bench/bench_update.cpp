@@ -5,7 +5,6 @@
 // whole run() and a breakdown of its steps, each measured on its own, and the peak memory.
 #include "engine/CacheFormat.h"
 #include "engine/Indexer.h"
-#include "engine/ThumbIndex.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -98,8 +97,7 @@ int main(int argc, char** argv)
     std::size_t todo = 0;
     ThumbIndex thumbs(steps.thumbDir());
     for (const auto& e : entries) {
-        const std::string* key = Indexer::reusableKey(e, map);
-        todo += key && thumbs.has(*key) ? 0 : 1;
+        todo += Indexer::canReuse(e, map, thumbs) ? 0 : 1;
     }
     const double reuse = seconds(t);
     t = Clock::now();

@@ -6,6 +6,7 @@
 #include "engine/JobErrors.h"
 #include "engine/JobSummary.h"
 #include "engine/JobUpdate.h"
+#include "engine/ThumbIndex.h"
 
 #include <chrono>
 #include <filesystem>
@@ -101,10 +102,8 @@ public:
     /// Atomic replace; failures are swallowed.
     void saveCache(const CacheMap& map) const;
     /// Whether the entry can be skipped: its record matches and its thumbnail exists.
-    bool canReuse(const FileEntry& entry, const CacheMap& map) const;
-    /// The key of the entry's record when the record matches the entry's size and time; the
-    /// thumbnail's existence is the other half of the reuse test.
-    static const std::string* reusableKey(const FileEntry& entry, const CacheMap& map);
+    /// The thumbnails' existence is learned from `thumbs`, which lists each of their folders once.
+    static bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs);
     /// Keeps only the records of the run's entries.
     static void prune(CacheMap& map, const std::vector<FileEntry>& entries);
 

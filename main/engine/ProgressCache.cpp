@@ -4,7 +4,6 @@
 #include "engine/AtomicFile.h"
 #include "engine/CacheFormat.h"
 
-#include <sys/stat.h>
 
 #include <unordered_set>
 
@@ -28,27 +27,20 @@ void Indexer::saveCache(const CacheMap& map) const
     (void)AtomicFile::write(cacheURL(), CacheFormat::serialize(map));
 }
 
-const std::string* Indexer::reusableKey(const FileEntry& entry, const CacheMap& map)
+bool Indexer::canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs)
 {
     const auto it = map.find(entry.rel);
     if (it == map.end())
-        return nullptr;
+        return false;
     const CacheRecord& record = it->second;
     if (record.size() < Record::count)
-        return nullptr;
+        return false;
     const std::string* key = Record::textAt(record, Record::key);
     const std::int64_t* mtime = Record::intAt(record, Record::mtime);
     const std::int64_t* size = Record::intAt(record, Record::size);
     if (!key || !mtime || *mtime != entry.mtime || !size || *size != entry.size)
-        return nullptr;
-    return key;
-}
-
-bool Indexer::canReuse(const FileEntry& entry, const CacheMap& map) const
-{
-    const std::string* key = reusableKey(entry, map);
-    struct stat st{};
-    return key && stat(thumbURL(*key).c_str(), &st) == 0;
+        return false;
+    return thumbs.has(*key);
 }
 
 void Indexer::prune(CacheMap& map, const std::vector<FileEntry>& entries)

@@ -2,7 +2,6 @@
 #include "engine/Indexer.h"
 
 #include "engine/PhotoJournal.h"
-#include "engine/ThumbIndex.h"
 #include "engine/WallGuard.h"
 #include "engine/WorkerPool.h"
 
@@ -89,8 +88,7 @@ JobSummary Indexer::run()
     std::vector<const FileEntry*> todo;
     ThumbIndex thumbs(thumbDir());
     for (const FileEntry& entry : entries) {
-        const std::string* key = reusableKey(entry, work.map);
-        if (!key || !thumbs.has(*key))
+        if (!canReuse(entry, work.map, thumbs))
             todo.push_back(&entry);
     }
     const std::size_t loaded = work.map.size();

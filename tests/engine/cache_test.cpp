@@ -20,6 +20,12 @@ struct Job {
     Indexer job{dir / "src", dir / "out", "t", true, nullptr};
     void writeCache(std::string_view text) const { dir.write("out/.cache.json", text); }
     void touchThumb(const std::string& key) const { dir.write("out/thumbs/" + key.substr(0, 2) + "/" + key + ".jpg"); }
+    /// The reuse test as a run makes it, with the thumbnails listed afresh.
+    bool canReuse(const FileEntry& entry, const CacheMap& map) const
+    {
+        ThumbIndex thumbs(job.thumbDir());
+        return Indexer::canReuse(entry, map, thumbs);
+    }
 };
 
 } // namespace
@@ -129,22 +135,22 @@ TEST(CacheReuse, EveryConditionMustHold)
     const FileEntry entry{"a/b.jpg", 20, 10};
     const std::string key = Indexer::key("a/b.jpg");
     CacheMap map{{"a/b.jpg", record(key, 10, 20)}};
-    EXPECT_FALSE(j.job.canReuse(entry, map)) << "no thumbnail yet";
+    EXPECT_FALSE(j.canReuse(entry, map)) << "no thumbnail yet";
     j.touchThumb(key);
-    EXPECT_TRUE(j.job.canReuse(entry, map));
+    EXPECT_TRUE(j.canReuse(entry, map));
 
-    EXPECT_FALSE(j.job.canReuse({"a/other.jpg", 20, 10}, map)) << "no record";
-    EXPECT_FALSE(j.job.canReuse({"a/b.jpg", 20, 11}, map)) << "mtime changed by one second";
-    EXPECT_FALSE(j.job.canReuse({"a/b.jpg", 21, 10}, map)) << "size changed";
+    EXPECT_FALSE(j.canReuse({"a/other.jpg", 20, 10}, map)) << "no record";
+    EXPECT_FALSE(j.canReuse({"a/b.jpg", 20, 11}, map)) << "mtime changed by one second";
+    EXPECT_FALSE(j.canReuse({"a/b.jpg", 21, 10}, map)) << "size changed";
 
     CacheMap five{{"a/b.jpg", {key, 1, 2, "", 10}}};
-    EXPECT_FALSE(j.job.canReuse(entry, five)) << "five values";
+    EXPECT_FALSE(j.canReuse(entry, five)) << "five values";
     CacheMap textMtime{{"a/b.jpg", {key, 1, 2, "", std::string("10"), 20}}};
-    EXPECT_FALSE(j.job.canReuse(entry, textMtime)) << "mtime as text";
+    EXPECT_FALSE(j.canReuse(entry, textMtime)) << "mtime as text";
     CacheMap numberKey{{"a/b.jpg", {7, 1, 2, "", 10, 20}}};
-    EXPECT_FALSE(j.job.canReuse(entry, numberKey)) << "key not a string";
+    EXPECT_FALSE(j.canReuse(entry, numberKey)) << "key not a string";
     CacheMap seven{{"a/b.jpg", {key, 1, 2, "", 10, 20, std::string("extra")}}};
-    EXPECT_TRUE(j.job.canReuse(entry, seven)) << "extra values are fine";
+    EXPECT_TRUE(j.canReuse(entry, seven)) << "extra values are fine";
 }
 
 TEST(CachePrune, OnlyTheRunsEntriesStay)
