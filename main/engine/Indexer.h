@@ -6,7 +6,9 @@
 #include "engine/JobErrors.h"
 #include "engine/JobSummary.h"
 #include "engine/JobUpdate.h"
+#include "engine/PhotoResult.h"
 #include "engine/ThumbIndex.h"
+#include "engine/WalkResult.h"
 
 #include <chrono>
 #include <filesystem>
@@ -59,6 +61,14 @@ public:
     /// How long processing waits while no photo finishes before it gives up on the photos in
     /// flight (a decoder that hangs) and writes the wall without them.
     std::chrono::milliseconds stallLimit = std::chrono::minutes(5);
+    /// How long a stop waits for the photos in flight before it leaves them behind as a stall
+    /// does: a read that never returns (a hung drive) must not hold a stop.
+    std::chrono::milliseconds stopLimit = std::chrono::seconds(1);
+    /// While another process writes this wall: wait for it (reporting Waiting) instead of
+    /// failing with WallInUse.
+    bool waitForWall = false;
+    /// Try again, alone, the photos that earlier runs passed over because they crashed a decoder.
+    bool retryPassedOver = false;
 
     /// The stop flag. Takes `lock` for the single read or write; any thread, never blocks for long.
     bool cancelled() const;
@@ -71,14 +81,19 @@ public:
     std::filesystem::path manifestFile() const { return out / "manifest.js"; }
     /// The photos in flight, for the next run to know which one a crash or hang came from.
     std::filesystem::path journalFile() const { return out / ".inflight"; }
+    /// Locked by the run writing the wall; holds that process's id.
+    std::filesystem::path lockFile() const { return out / ".lock"; }
 
     /// The whole job on the calling thread. Throws JobCancelled when stopped during the walk,
-    /// JobError when the output cannot be written or the template is missing. Call once.
+    /// JobError when the output cannot be written or the template is missing, WallInUse when
+    /// another process writes the wall, SourceMissing when the source has vanished. Call once.
     JobSummary run();
 
     // --- discovery
     /// Walks root; throws JobCancelled when stopped. Reports Scanning through onUpdate.
     std::vector<FileEntry> scan() const;
+    /// The walk, with the folders it could not read.
+    WalkResult walk() const;
     static bool isJunk(std::string_view path);
     static const std::unordered_set<std::string>& imageExt();
     static const std::unordered_set<std::string>& skipDirs();
@@ -91,6 +106,8 @@ public:
     /// The photo's cache record, writing its thumbnail unless one exists; nothing when unreadable.
     /// Safe to call from several threads at once.
     std::optional<CacheRecord> process(const FileEntry& entry) const;
+    /// The same, telling a photo that changed while it was read from one that cannot be read.
+    PhotoResult processPhoto(const FileEntry& entry) const;
     /// First 16 hex digits of md5Hex(rel).
     static std::string key(std::string_view rel);
     std::filesystem::path thumbURL(std::string_view key) const;
@@ -104,8 +121,10 @@ public:
     /// Whether the entry can be skipped: its record matches and its thumbnail exists.
     /// The thumbnails' existence is learned from `thumbs`, which lists each of their folders once.
     static bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs);
-    /// Keeps only the records of the run's entries.
-    static void prune(CacheMap& map, const std::vector<FileEntry>& entries);
+    /// Keeps only the records of the run's entries, and those inside folders the walk could
+    /// not read (their photos are unknown, not gone).
+    static void prune(CacheMap& map, const std::vector<FileEntry>& entries,
+                      const std::vector<std::string>& unreadableFolders = {});
 
     // --- wall output
     static Wall buildWall(const CacheMap& map);

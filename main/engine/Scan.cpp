@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -109,7 +110,13 @@ std::optional<std::vector<Item>> readFolder(const std::string& path, bool follow
 
 std::vector<FileEntry> Indexer::scan() const
 {
-    std::vector<FileEntry> found;
+    return walk().entries;
+}
+
+WalkResult Indexer::walk() const
+{
+    WalkResult result;
+    std::vector<FileEntry>& found = result.entries;
 
     // The prefix every item's path starts with; rel is what follows it. The walk builds each
     // path from this prefix, so an item always starts with it, even when the root is reached
@@ -119,8 +126,10 @@ std::vector<FileEntry> Indexer::scan() const
         prefix += '/';
 
     std::optional<std::vector<Item>> top = readFolder(prefix, /*followLink=*/true);
-    if (!top)
-        return found; // the walk cannot start: no list, no report
+    if (!top) {
+        result.rootUnreadable = true;
+        return result; // the walk cannot start: no list, no report
+    }
 
     const std::string outPath = standardPath(out);
     // The output folder is also known by identity, so it is recognised when the root or the
@@ -197,9 +206,12 @@ std::vector<FileEntry> Indexer::scan() const
             }
             if (isJunk("/" + rel + "/"))
                 continue;
-            // A folder that cannot be read (no permission, vanished) is passed over.
+            // A folder that cannot be read is passed over; unless it has merely vanished (or
+            // was swapped for a link), its photos are unknown rather than gone.
             if (auto items = readFolder(path))
                 stack.push_back({rel + "/", std::move(*items), 0});
+            else if (errno != ENOENT && errno != ENOTDIR && errno != ELOOP)
+                result.unreadableFolders.push_back(rel);
             continue;
         }
 
@@ -231,5 +243,5 @@ std::vector<FileEntry> Indexer::scan() const
 
     if (onUpdate)
         onUpdate(JobUpdates::Scanning{static_cast<std::int64_t>(found.size())});
-    return found;
+    return result;
 }

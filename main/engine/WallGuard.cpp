@@ -7,8 +7,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <sys/syscall.h>
+
 #include <cerrno>
 #include <charconv>
+#include <string>
 #include <string_view>
 
 namespace WallGuard {
@@ -42,7 +45,66 @@ std::optional<pid_t> writerOf(std::string_view name)
     return pid;
 }
 
+/// The writer's process id when name is a thumbnail's temporary file: ".<key>.<pid>.<thread>.tmp";
+/// 0 for the ".<key>.tmp" of earlier versions, which named no writer.
+std::optional<pid_t> thumbnailWriterOf(std::string_view name)
+{
+    constexpr std::size_t keyLength = 16;
+    if (name.size() < 1 + keyLength + 4 || name[0] != '.' || !name.ends_with(".tmp"))
+        return std::nullopt;
+    for (std::size_t i = 1; i <= keyLength; ++i) {
+        if (!isHex(name[i]))
+            return std::nullopt;
+    }
+    std::string_view rest = name.substr(1 + keyLength, name.size() - (1 + keyLength) - 4);
+    if (rest.empty())
+        return 0;
+    if (rest[0] != '.')
+        return std::nullopt;
+    rest.remove_prefix(1);
+    pid_t pid = 0;
+    const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), pid);
+    if (error != std::errc() || pid <= 0 || end == rest.data() + rest.size() || *end != '.')
+        return std::nullopt;
+    return pid;
+}
+
+bool writerIsGone(pid_t pid)
+{
+    return pid == 0 || (kill(pid, 0) != 0 && errno == ESRCH);
+}
+
+/// Removes the regular files of one folder whose names `writerOf` ties to a writer that is gone.
+template <class WriterOf>
+void removeLeftovers(int folder, WriterOf writerOf)
+{
+    const int fd = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+        close(fd);
+        return;
+    }
+    while (const dirent* e = readdir(dir)) {
+        const auto pid = writerOf(std::string_view(e->d_name));
+        if (!pid || !writerIsGone(*pid))
+            continue; // not ours, or its writer may still be at work
+        struct stat st{};
+        if (fstatat(dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            unlinkat(dirfd(dir), e->d_name, 0);
+    }
+    closedir(dir);
+}
+
 } // namespace
+
+std::filesystem::path thumbnailTemporary(const std::filesystem::path& thumb)
+{
+    const std::string key = thumb.stem().string();
+    return thumb.parent_path()
+           / ("." + key + "." + std::to_string(getpid()) + "." + std::to_string(syscall(SYS_gettid)) + ".tmp");
+}
 
 std::optional<std::filesystem::path> linkedThumbFolder(const std::filesystem::path& thumbDir)
 {
@@ -64,20 +126,30 @@ std::optional<std::filesystem::path> linkedThumbFolder(const std::filesystem::pa
     return link;
 }
 
-void removeStaleTemporaries(const std::filesystem::path& out)
+void removeStaleTemporaries(const std::filesystem::path& out, bool thumbnailsToo)
 {
-    DIR* dir = opendir(out.c_str());
-    if (!dir)
+    const int folder = open(out.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder < 0)
         return;
-    while (const dirent* e = readdir(dir)) {
-        const auto pid = writerOf(e->d_name);
-        if (!pid || kill(*pid, 0) == 0 || errno != ESRCH)
-            continue; // not ours, or its writer may still be at work
-        struct stat st{};
-        if (fstatat(dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
-            unlinkat(dirfd(dir), e->d_name, 0);
+    removeLeftovers(folder, writerOf);
+    if (thumbnailsToo) {
+        const int thumbs = openat(folder, "thumbs", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (thumbs >= 0) {
+            static constexpr char hex[] = "0123456789abcdef";
+            for (char a : std::string_view(hex, 16)) {
+                for (char b : std::string_view(hex, 16)) {
+                    const char name[3] = {a, b, 0};
+                    const int sub = openat(thumbs, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+                    if (sub < 0)
+                        continue;
+                    removeLeftovers(sub, thumbnailWriterOf);
+                    close(sub);
+                }
+            }
+            close(thumbs);
+        }
     }
-    closedir(dir);
+    close(folder);
 }
 
 } // namespace WallGuard
