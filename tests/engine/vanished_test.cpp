@@ -4,6 +4,7 @@
 #include "engine/CacheFormat.h"
 #include "engine/Indexer.h"
 
+#include "PrivateMounts.h"
 #include "TempDir.h"
 
 #include <sys/mount.h>
@@ -44,21 +45,6 @@ struct Source {
     /// The wall's own files, byte for byte.
     std::string wallFiles() const { return readFile(out / "manifest.js") + readFile(out / ".cache.json"); }
 };
-
-/// Runs f in a child process in a mount namespace of its own; its exit status is the result.
-/// Gives 77 when the machine does not allow a private mount.
-int inPrivateMounts(const std::function<int()>& f)
-{
-    const pid_t child = fork();
-    if (child == 0) {
-        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-            _exit(77);
-        _exit(f());
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
 
 } // namespace
 

@@ -219,29 +219,9 @@ bool startUntil(QProcess& process, const QStringList& args, const QByteArray& te
     return process.waitForStarted() && waitUntilErr(process, text, err);
 }
 
-TEST_F(Cli, InterruptWhileMakingThumbnailsFinishesAPartialWall)
+TEST_F(Cli, InterruptTermAndHangUpWhileMakingThumbnailsFinishAPartialWallAndSaySoInTheStatus)
 {
-    Folder folder;
-    manyPhotos(folder.path(), 400);
-    QProcess process;
-    QByteArray err;
-    ASSERT_TRUE(startUntil(process, {QStringLiteral("build"), folder.text(), QStringLiteral("--json")},
-                           "Making thumbnails", err))
-        << err.toStdString();
-    kill(static_cast<pid_t>(process.processId()), SIGINT);
-    ASSERT_TRUE(process.waitForFinished(300000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 130) << "a wall cut short is no success";
-    const std::string out = process.readAllStandardOutput().toStdString();
-    EXPECT_NE(out.find("\"partial\":true}"), std::string::npos) << out;
-    const auto listed = walls();
-    ASSERT_TRUE(listed && listed->size() == 1);
-    EXPECT_LT(listed->front().photos, 401);
-}
-
-TEST_F(Cli, TermAndHangUpStopAsStopDoesAndSayStoppedInTheStatus)
-{
-    for (const int signal : {SIGTERM, SIGHUP}) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         clearSettings();
         Folder folder;
         manyPhotos(folder.path(), 400);
@@ -254,7 +234,7 @@ TEST_F(Cli, TermAndHangUpStopAsStopDoesAndSayStoppedInTheStatus)
         ASSERT_TRUE(process.waitForFinished(300000));
         err += process.readAllStandardError();
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << signal;
-        EXPECT_EQ(process.exitCode(), 128 + signal);
+        EXPECT_EQ(process.exitCode(), 128 + signal) << "a wall cut short is no success";
         EXPECT_TRUE(err.contains("Stopping…")) << err.toStdString();
         const std::string out = process.readAllStandardOutput().toStdString();
         EXPECT_NE(out.find("\"partial\":true}"), std::string::npos) << out;
@@ -340,8 +320,9 @@ TEST_F(Cli, AnUpdateOfAMovedSourceLeavesTheWallAndSaysWhere)
         fs::rename(card / name, folder.path() / name);
     const Result result = cli({QStringLiteral("build"), arg(card), QStringLiteral("--out"), arg(wall)});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "kestova-cli build: " + card.native() + " held 2 photos last time, but Kestova can't find "
-                          "any there now. Is the drive connected? The wall was left as it was.\n");
+    const std::string said = "kestova-cli build: " + card.native() + " held 2 photos last time, but Kestova can't find "
+                             "any there now. Is the drive connected? The wall was left as it was.\n";
+    EXPECT_TRUE(result.err.ends_with(said)) << result.err;
     std::ifstream after(wall / "manifest.js");
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>()), manifest);
     EXPECT_EQ(walls()->front().photos, 2);
