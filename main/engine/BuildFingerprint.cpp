@@ -1,5 +1,5 @@
 // The fingerprint of this build: the program file and the decoders' versions.
-#include "engine/BuildFingerprint.h"
+#include "engine/internal/BuildFingerprint.h"
 
 #include <exiv2/exiv2.hpp>
 #include <libraw/libraw.h>

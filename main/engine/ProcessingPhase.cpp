@@ -1,8 +1,8 @@
 // Photos processed in parallel while the calling thread reports, saves and watches for stops
 // and stalls.
-#include "engine/ProcessingPhase.h"
+#include "engine/internal/ProcessingPhase.h"
 
-#include "engine/WorkerPool.h"
+#include "engine/internal/WorkerPool.h"
 
 #include <atomic>
 #include <mutex>

@@ -1,11 +1,14 @@
 // The whole job: walk, duplicates, cache, parallel processing, wall.
 #include "engine/Indexer.h"
 
-#include "engine/BuildFingerprint.h"
-#include "engine/PhotoJournal.h"
-#include "engine/ProcessingPhase.h"
-#include "engine/WallGuard.h"
-#include "engine/WallLock.h"
+#include "engine/internal/BuildFingerprint.h"
+#include "engine/internal/PhotoJournal.h"
+#include "engine/internal/ProcessingPhase.h"
+#include "engine/internal/ProgressCache.h"
+#include "engine/internal/ThumbIndex.h"
+#include "engine/internal/WallGuard.h"
+#include "engine/internal/WallLock.h"
+#include "engine/internal/WallOutput.h"
 
 #include <algorithm>
 #include <chrono>
@@ -105,7 +108,7 @@ JobSummary Indexer::run()
     {
         ThumbIndex thumbs(thumbDir());
         for (const FileEntry& entry : entries) {
-            if (!canReuse(entry, map, thumbs))
+            if (!ProgressCache::canReuse(entry, map, thumbs))
                 todo.push_back(entry);
         }
     }
@@ -148,15 +151,15 @@ JobSummary Indexer::run()
     // 10-11.
     if (onUpdate)
         onUpdate(JobUpdates::Writing{});
-    prune(map, entries, walked.unreadableFolders);
+    ProgressCache::prune(map, entries, walked.unreadableFolders);
     // When nothing was processed and nothing pruned, the file on disk already holds this map.
     if (!storedUsable || !todo.empty() || map.size() != loaded)
         saveCache(map);
 
     // 12-13.
-    Wall wall = buildWall(map);
+    Wall wall = WallOutput::buildWall(map);
     summary.undated = wall.undated;
     summary.photos = static_cast<std::int64_t>(wall.entries.size());
-    writeWall(wall.entries);
+    WallOutput::writeWall(*this, wall.entries);
     return summary;
 }

@@ -1,5 +1,5 @@
 // The wall's lock file.
-#include "engine/WallLock.h"
+#include "engine/internal/WallLock.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -4,11 +4,11 @@
 // a run killed from outside counts nothing against its photos, and a run that stops making
 // progress leaves its stuck photos behind. Processes and threads are ordered by pipes and
 // latches, never by sleeps.
-#include "engine/BuildFingerprint.h"
-#include "engine/CacheFormat.h"
 #include "engine/Indexer.h"
-#include "engine/PhotoJournal.h"
-#include "engine/ProcessingPhase.h"
+#include "engine/internal/BuildFingerprint.h"
+#include "engine/internal/CacheFormat.h"
+#include "engine/internal/PhotoJournal.h"
+#include "engine/internal/ProcessingPhase.h"
 
 #include "TempDir.h"
 

@@ -5,7 +5,7 @@
 #include "engine/CacheRecord.h"
 #include "engine/FileEntry.h"
 #include "engine/JobUpdate.h"
-#include "engine/PhotoJournal.h"
+#include "engine/internal/PhotoJournal.h"
 #include "engine/PhotoResult.h"
 
 #include <chrono>
