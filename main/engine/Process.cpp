@@ -90,12 +90,6 @@ struct FileState {
         return FileState{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
     }
 
-    /// Whole seconds toward zero, as the walk gives them.
-    std::int64_t mtime() const
-    {
-        return modified.tv_sec < 0 && modified.tv_nsec > 0 ? modified.tv_sec + 1 : modified.tv_sec;
-    }
-
     friend bool operator==(const FileState& a, const FileState& b)
     {
         return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modified.tv_sec == b.modified.tv_sec
@@ -180,9 +174,9 @@ PhotoResult Indexer::processPhoto(const FileEntry& entry) const
             if (!unchanged())
                 return changed;
         }
-        // The size and time of the file that was read, which the next walk finds unless the
-        // photo changes again.
-        return {Record::make(photoKey, width, height, date, before->mtime(), before->size), false};
+        // The size and time the walk found: a photo replaced since then no longer matches them,
+        // so the next run makes it again from the file as it is by then.
+        return {Record::make(photoKey, width, height, date, entry.mtime, entry.size), false};
     } catch (...) {
         // A photo's processing never ends the run: whatever failed, the photo is unreadable.
         return {};
