@@ -14,6 +14,7 @@
 #pragma once
 
 #include "engine/FileEntry.h"
+#include "engine/internal/UniqueFd.h"
 
 #include <condition_variable>
 #include <cstdint>
@@ -30,7 +31,6 @@ public:
     /// Reads what earlier runs left for these entries; a count whose photo has since changed in
     /// size or time, or left the source, is forgotten. A missing or damaged file counts nothing.
     PhotoJournal(std::filesystem::path file, const std::vector<FileEntry>& entries);
-    ~PhotoJournal();
     PhotoJournal(const PhotoJournal&) = delete;
     PhotoJournal& operator=(const PhotoJournal&) = delete;
 
@@ -88,5 +88,5 @@ private:
     std::unordered_map<std::string, Count> inFlight; ///< deaths unused
     bool alone = false;     ///< a suspect is being processed
     bool gaveUp = false;
-    int fd = -1;
+    UniqueFd fd;
 };
