@@ -1,12 +1,15 @@
 // Links planted in a wall's folder, and what killed writers left there.
 #include "engine/internal/WallGuard.h"
 
-#include <dirent.h>
+#include "engine/internal/DirStream.h"
+#include "engine/internal/WallFiles.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <string_view>
@@ -37,7 +40,7 @@ std::optional<pid_t> writerOf(std::string_view name)
         return std::nullopt;
     // Only the wall's own files are ever written this way.
     const std::string_view file = name.substr(1, pidDot - 1);
-    if (file != ".cache.json" && file != "manifest.js" && file != "index.html" && file != ".inflight")
+    if (std::find(WallFiles::wholeFiles.begin(), WallFiles::wholeFiles.end(), file) == WallFiles::wholeFiles.end())
         return std::nullopt;
     return pid;
 }
@@ -46,38 +49,29 @@ std::optional<pid_t> writerOf(std::string_view name)
 
 std::optional<std::filesystem::path> linkedThumbFolder(const std::filesystem::path& thumbDir)
 {
-    DIR* dir = opendir(thumbDir.c_str());
-    if (!dir)
-        return std::nullopt;
-    std::optional<std::filesystem::path> link;
-    while (const dirent* e = readdir(dir)) {
+    DirStream dir(thumbDir);
+    while (const dirent* e = dir.next()) {
         const std::string_view name = e->d_name;
         if (name.size() != 2 || !isHex(name[0]) || !isHex(name[1]))
             continue;
         struct stat st{};
-        if (fstatat(dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
-            link = thumbDir / e->d_name;
-            break;
-        }
+        if (fstatat(dir.fd(), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+            return thumbDir / e->d_name;
     }
-    closedir(dir);
-    return link;
+    return std::nullopt;
 }
 
 void removeStaleTemporaries(const std::filesystem::path& out)
 {
-    DIR* dir = opendir(out.c_str());
-    if (!dir)
-        return;
-    while (const dirent* e = readdir(dir)) {
+    DirStream dir(out);
+    while (const dirent* e = dir.next()) {
         const auto pid = writerOf(e->d_name);
         if (!pid || kill(*pid, 0) == 0 || errno != ESRCH)
             continue; // not ours, or its writer may still be at work
         struct stat st{};
-        if (fstatat(dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
-            unlinkat(dirfd(dir), e->d_name, 0);
+        if (fstatat(dir.fd(), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            unlinkat(dir.fd(), e->d_name, 0);
     }
-    closedir(dir);
 }
 
 } // namespace WallGuard
