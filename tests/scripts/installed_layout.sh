@@ -22,6 +22,6 @@ export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$wo
 mkdir -p "$HOME" "$work/src"
 cp "$photo" "$work/src/"
 "$work/moved/bin/kestova-cli" build "$work/src" --out "$work/wall" >/dev/null
-cmp "$work/wall/index.html" "$source/resources/template.html"
+cmp "$work/wall/index.html" "$build/resources/template.html"
 [ -f "$work/wall/manifest.js" ] || { echo "no manifest.js"; exit 1; }
 echo "installed layout: template found, wall written"
