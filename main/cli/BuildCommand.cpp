@@ -80,7 +80,12 @@ public:
         if (!openInBrowser || !QProcess::startDetached(QStringLiteral("xdg-open"), {path}))
             toPrint.append(path);
     }
-    void openUrl(const QUrl& url) override { toPrint.append(url.toString()); }
+    /// No application takes an address here; it is printed for the user.
+    bool openUrl(const QUrl& url) override
+    {
+        toPrint.append(url.toString());
+        return false;
+    }
     void revealFile(const QString& path) override { toPrint.append(path); }
     void copyText(const QString& text) override { toPrint.append(text); }
     void showAlert(const QString& title, const QString& text) override

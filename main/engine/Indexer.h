@@ -56,14 +56,18 @@ public:
     /// Raises the stop flag; it is never cleared.
     void cancel();
 
-    std::filesystem::path thumbDir() const { return out / "thumbs"; }
-    std::filesystem::path cacheURL() const { return out / ".cache.json"; }
-    std::filesystem::path galleryFile() const { return out / "index.html"; }
-    std::filesystem::path manifestFile() const { return out / "manifest.js"; }
-    /// The photos in flight, for the next run to know which one a crash or hang came from.
-    std::filesystem::path journalFile() const { return out / ".inflight"; }
-    /// Locked by the run writing the wall; holds that process's id.
-    std::filesystem::path lockFile() const { return out / ".lock"; }
+    /// thumbs/ in the wall's folder.
+    std::filesystem::path thumbDir() const;
+    /// .cache.json, the progress cache.
+    std::filesystem::path cacheURL() const;
+    /// index.html, the wall's page.
+    std::filesystem::path galleryFile() const;
+    /// manifest.js, the wall's data.
+    std::filesystem::path manifestFile() const;
+    /// .inflight, the photos in flight, for the next run to know which one a crash or hang came from.
+    std::filesystem::path journalFile() const;
+    /// .lock, locked by the run writing the wall; holds that process's id.
+    std::filesystem::path lockFile() const;
 
     /// The whole job on the calling thread. Throws JobCancelled when stopped during the walk,
     /// JobError when the output cannot be written or the template is missing, WallInUse when
@@ -76,7 +80,10 @@ public:
     /// The walk, with the folders it could not read.
     WalkResult walk() const;
     static bool isJunk(std::string_view path);
+    /// The photo extensions, lower case: those below and the usual image formats.
     static const std::unordered_set<std::string>& imageExt();
+    /// The camera raw extensions, lower case: these photos are developed by LibRaw.
+    static const std::unordered_set<std::string>& rawExt();
     static const std::unordered_set<std::string>& skipDirs();
 
     // --- duplicates

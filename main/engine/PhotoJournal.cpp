@@ -205,12 +205,6 @@ PhotoJournal::PhotoJournal(std::filesystem::path file_, const std::vector<FileEn
     }
 }
 
-PhotoJournal::~PhotoJournal()
-{
-    if (fd >= 0)
-        ::close(fd);
-}
-
 bool PhotoJournal::passesOver(const FileEntry& entry) const
 {
     std::lock_guard guard(mutex);
@@ -242,8 +236,8 @@ void PhotoJournal::open()
     if (AtomicFile::write(file, countLines()))
         return;
     // Not through a link planted after the write above: the journal lives in the wall's folder only.
-    fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
-    if (fd >= 0)
+    fd = UniqueFd(::open(file.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC));
+    if (fd)
         installFaultHandler();
 }
 
@@ -252,11 +246,11 @@ void PhotoJournal::append(const std::string& line)
     // One write per line: a run killed at any moment leaves whole lines, or a last line without
     // its line break, which the reader ignores. No fsync: the lines must survive the process,
     // not the machine.
-    if (fd < 0)
+    if (!fd)
         return;
     std::string_view rest = line;
     while (!rest.empty()) {
-        const ssize_t n = ::write(fd, rest.data(), rest.size());
+        const ssize_t n = ::write(fd.get(), rest.data(), rest.size());
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -283,10 +277,10 @@ PhotoJournal::Flight PhotoJournal::begin(const FileEntry& entry)
     Json::appendString(line, entry.rel);
     line += '\n';
     append(line);
-    if (fd >= 0) {
+    if (fd) {
         thread_local AltStack altStack;
         if (crashNote.fd < 0)
-            crashNote.fd = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+            crashNote.fd = fcntl(fd.get(), F_DUPFD_CLOEXEC, 0);
         crashNote.line = eventLine('C', entry.rel);
     }
     return Flight(this, entry.rel);
@@ -344,10 +338,7 @@ std::vector<std::string> PhotoJournal::giveUp()
 void PhotoJournal::close()
 {
     std::lock_guard guard(mutex);
-    if (fd >= 0) {
-        ::close(fd);
-        fd = -1;
-    }
+    (void)fd.close();
     if (counts.empty()) {
         std::error_code ec;
         std::filesystem::remove(file, ec);

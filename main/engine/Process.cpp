@@ -10,8 +10,6 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
-#include <array>
 #include <cmath>
 #include <system_error>
 
@@ -21,9 +19,7 @@ namespace {
 
 bool isCameraRaw(std::string_view rel)
 {
-    static const std::array<std::string_view, 8> raws{"dng", "cr2", "cr3", "nef", "arw", "raf", "orf", "rw2"};
-    const std::string ext = AsciiText::lowerExtension(rel);
-    return std::find(raws.begin(), raws.end(), ext) != raws.end();
+    return Indexer::rawExt().contains(AsciiText::lowerExtension(rel));
 }
 
 /// What the record needs from a photo's header, and how to make its thumbnail.

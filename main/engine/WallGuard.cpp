@@ -1,7 +1,9 @@
 // Links planted in a wall's folder, and what killed writers left there.
 #include "engine/internal/WallGuard.h"
 
-#include <dirent.h>
+#include "engine/internal/DirStream.h"
+#include "engine/internal/WallFiles.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -9,6 +11,7 @@
 
 #include <sys/syscall.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <string>
@@ -40,7 +43,7 @@ std::optional<pid_t> writerOf(std::string_view name)
         return std::nullopt;
     // Only the wall's own files are ever written this way.
     const std::string_view file = name.substr(1, pidDot - 1);
-    if (file != ".cache.json" && file != "manifest.js" && file != "index.html" && file != ".inflight")
+    if (std::find(WallFiles::wholeFiles.begin(), WallFiles::wholeFiles.end(), file) == WallFiles::wholeFiles.end())
         return std::nullopt;
     return pid;
 }
@@ -76,25 +79,16 @@ bool writerIsGone(pid_t pid)
 
 /// Removes the regular files of one folder whose names `writerOf` ties to a writer that is gone.
 template <class WriterOf>
-void removeLeftovers(int folder, WriterOf writerOf)
+void removeLeftovers(DirStream& dir, WriterOf writerOf)
 {
-    const int fd = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    DIR* dir = fdopendir(fd);
-    if (!dir) {
-        close(fd);
-        return;
-    }
-    while (const dirent* e = readdir(dir)) {
+    while (const dirent* e = dir.next()) {
         const auto pid = writerOf(std::string_view(e->d_name));
         if (!pid || !writerIsGone(*pid))
             continue; // not ours, or its writer may still be at work
         struct stat st{};
-        if (fstatat(dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
-            unlinkat(dirfd(dir), e->d_name, 0);
+        if (fstatat(dir.fd(), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            unlinkat(dir.fd(), e->d_name, 0);
     }
-    closedir(dir);
 }
 
 } // namespace
@@ -108,48 +102,37 @@ std::filesystem::path thumbnailTemporary(const std::filesystem::path& thumb)
 
 std::optional<std::filesystem::path> linkedThumbFolder(const std::filesystem::path& thumbDir)
 {
-    DIR* dir = opendir(thumbDir.c_str());
-    if (!dir)
-        return std::nullopt;
-    std::optional<std::filesystem::path> link;
-    while (const dirent* e = readdir(dir)) {
+    DirStream dir(thumbDir);
+    while (const dirent* e = dir.next()) {
         const std::string_view name = e->d_name;
         if (name.size() != 2 || !isHex(name[0]) || !isHex(name[1]))
             continue;
         struct stat st{};
-        if (fstatat(dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
-            link = thumbDir / e->d_name;
-            break;
-        }
+        if (fstatat(dir.fd(), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+            return thumbDir / e->d_name;
     }
-    closedir(dir);
-    return link;
+    return std::nullopt;
 }
 
 void removeStaleTemporaries(const std::filesystem::path& out, bool thumbnailsToo)
 {
-    const int folder = open(out.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (folder < 0)
+    DirStream folder(out, O_NOFOLLOW);
+    if (!folder)
         return;
     removeLeftovers(folder, writerOf);
-    if (thumbnailsToo) {
-        const int thumbs = openat(folder, "thumbs", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (thumbs >= 0) {
-            static constexpr char hex[] = "0123456789abcdef";
-            for (char a : std::string_view(hex, 16)) {
-                for (char b : std::string_view(hex, 16)) {
-                    const char name[3] = {a, b, 0};
-                    const int sub = openat(thumbs, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-                    if (sub < 0)
-                        continue;
-                    removeLeftovers(sub, thumbnailWriterOf);
-                    close(sub);
-                }
-            }
-            close(thumbs);
+    if (!thumbnailsToo)
+        return;
+    DirStream thumbs(folder.fd(), WallFiles::thumbs.data(), O_NOFOLLOW);
+    if (!thumbs)
+        return;
+    static constexpr char hex[] = "0123456789abcdef";
+    for (char a : std::string_view(hex, 16)) {
+        for (char b : std::string_view(hex, 16)) {
+            const char name[3] = {a, b, 0};
+            DirStream sub(thumbs.fd(), name, O_NOFOLLOW);
+            removeLeftovers(sub, thumbnailWriterOf);
         }
     }
-    close(folder);
 }
 
 } // namespace WallGuard

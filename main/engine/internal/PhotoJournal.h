@@ -18,6 +18,7 @@
 #pragma once
 
 #include "engine/FileEntry.h"
+#include "engine/internal/UniqueFd.h"
 
 #include <condition_variable>
 #include <cstdint>
@@ -37,7 +38,6 @@ public:
     /// `retryPassedOver`, photos passed over are tried once more, alone.
     PhotoJournal(std::filesystem::path file, const std::vector<FileEntry>& entries, std::string fingerprint = {},
                  bool retryPassedOver = false);
-    ~PhotoJournal();
     PhotoJournal(const PhotoJournal&) = delete;
     PhotoJournal& operator=(const PhotoJournal&) = delete;
 
@@ -103,5 +103,5 @@ private:
     bool alone = false;     ///< a suspect is being processed
     bool gaveUp = false;
     std::size_t waitingCount = 0;
-    int fd = -1;
+    UniqueFd fd;
 };
