@@ -34,6 +34,9 @@ async function buildView(job) {
       if (folderId !== -1 && folderOf[photo] !== folderId) continue;
       var path = terms.length ? loweredPath(photo) : '';
       var when = terms.length ? searchableDate(monthOf[photo]) : '';
+      // A pair's raw file answers for its JPEG ("cr2" finds the photos shot in raw too).
+      var raw = terms.length && rawOf.size ? rawOf.get(photo) : undefined;
+      if (raw !== undefined) path += '\n' + loweredPath(raw);
       var t = 0;
       while (t < terms.length && (path.indexOf(terms[t]) >= 0 || when.indexOf(terms[t]) >= 0)) t++;
       if (t === terms.length) pos[count++] = photo;
