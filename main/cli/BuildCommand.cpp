@@ -188,6 +188,10 @@ std::string summaryJson(const JobSummary& s)
     Json::appendString(out, s.gallery.native());
     out += ",\"partial\":";
     out += s.partial ? "true" : "false";
+    if (s.tooLong > 0) {
+        out += ",\"tooLong\":";
+        Json::appendInt(out, s.tooLong);
+    }
     out += '}';
     return out;
 }

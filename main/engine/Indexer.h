@@ -77,20 +77,37 @@ public:
     JobSummary run();
 
     // --- discovery
+    /// What a walk passed over that the user should hear of.
+    struct WalkNotes {
+        /// Folders and photos whose path is longer than the system allows (deep nesting).
+        std::int64_t tooLong = 0;
+    };
     /// Walks root; throws JobCancelled when stopped. Reports Scanning through onUpdate.
     std::vector<FileEntry> scan() const;
+    std::vector<FileEntry> scan(WalkNotes& notes) const;
     static bool isJunk(std::string_view path);
     static const std::unordered_set<std::string>& imageExt();
     static const std::unordered_set<std::string>& skipDirs();
 
     // --- duplicates
+    /// A sample of a photo's content, or nothing when it cannot be read; may throw JobCancelled.
+    using ContentOf = std::function<std::optional<std::string>(const FileEntry&)>;
     /// One entry per (lower-cased NFC file name, size), the shallowest surviving; sorted by rel.
-    static std::vector<FileEntry> dedupe(const std::vector<FileEntry>& entries);
+    /// With `contentOf`, entries that share a name and a size collapse only when their samples
+    /// agree too.
+    static std::vector<FileEntry> dedupe(const std::vector<FileEntry>& entries, const ContentOf& contentOf = nullptr);
+    /// The content sample of a photo below root, asked of the file itself.
+    std::optional<std::string> contentSample(const FileEntry& entry) const;
 
     // --- processing
-    /// The photo's cache record, writing its thumbnail unless one exists; nothing when unreadable.
-    /// Safe to call from several threads at once.
-    std::optional<CacheRecord> process(const FileEntry& entry) const;
+    /// When a thumbnail already on disk may stand for the photo without decoding it again.
+    enum class KeepThumbnail {
+        ifNotOlder, ///< when it was written no earlier than the photo's modification time
+        never,      ///< the photo is known to have changed: always make it anew
+    };
+    /// The photo's cache record, writing its thumbnail unless one that may be kept exists;
+    /// nothing when unreadable. Safe to call from several threads at once.
+    std::optional<CacheRecord> process(const FileEntry& entry, KeepThumbnail keep = KeepThumbnail::ifNotOlder) const;
     /// First 16 hex digits of md5Hex(rel).
     static std::string key(std::string_view rel);
     std::filesystem::path thumbURL(std::string_view key) const;
@@ -104,6 +121,9 @@ public:
     /// Whether the entry can be skipped: its record matches and its thumbnail exists.
     /// The thumbnails' existence is learned from `thumbs`, which lists each of their folders once.
     static bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs);
+    /// Whether the map holds a record of this photo made when its size or time were different:
+    /// the photo was replaced or edited since, and its old thumbnail shows something else.
+    static bool recordedOtherwise(const FileEntry& entry, const CacheMap& map);
     /// Keeps only the records of the run's entries.
     static void prune(CacheMap& map, const std::vector<FileEntry>& entries);
 

@@ -12,6 +12,7 @@ struct JobSummary {
     std::int64_t undated = 0;    ///< photos on the wall without a date
     std::filesystem::path gallery; ///< always out / "index.html"
     bool partial = false;        ///< a stop had been requested when processing ended
+    std::int64_t tooLong = 0;    ///< folders and photos left out: their path is longer than the system allows
 
     friend bool operator==(const JobSummary&, const JobSummary&) = default;
 };

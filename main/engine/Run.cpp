@@ -2,6 +2,7 @@
 #include "engine/Indexer.h"
 
 #include "engine/PhotoJournal.h"
+#include "engine/WallFolder.h"
 #include "engine/WallGuard.h"
 #include "engine/WorkerPool.h"
 
@@ -11,6 +12,7 @@
 #include <cstring>
 #include <memory>
 #include <thread>
+#include <unordered_set>
 
 namespace fs = std::filesystem;
 
@@ -43,6 +45,10 @@ JobSummary Indexer::run()
 {
     // 1. The thumbnail folder, and with it the output folder.
     {
+        // A folder of the user's own (photos, or a page of another program) is not made a wall:
+        // its photos would vanish from the wall and its files be overwritten.
+        if (const auto refused = WallFolder::refusal(out, root))
+            throw JobError(*refused);
         // Everything is written inside the wall's own folder: a link planted in place of that
         // folder or of its thumbs folder would send the writes somewhere else, so refuse it.
         for (const fs::path& dir : {out, thumbDir()}) {
@@ -67,10 +73,16 @@ JobSummary Indexer::run()
         onUpdate(JobUpdates::Scanning{0});
 
     // 4-6. The walk, then duplicates.
-    std::vector<FileEntry> entries = scan();
+    WalkNotes walked;
+    std::vector<FileEntry> entries = scan(walked);
     summary.found = static_cast<std::int64_t>(entries.size());
+    summary.tooLong = walked.tooLong;
     if (shouldDedupe) {
-        entries = dedupe(entries);
+        entries = dedupe(entries, [this](const FileEntry& entry) {
+            if (cancelled())
+                throw JobCancelled();
+            return contentSample(entry);
+        });
         summary.duplicates = summary.found - static_cast<std::int64_t>(entries.size());
     }
 
@@ -86,10 +98,15 @@ JobSummary Indexer::run()
     // The reuse test, with the thumbnails' existence learned by listing their folders: a large
     // wall's update then costs a few hundred directory reads instead of a lookup per photo.
     std::vector<const FileEntry*> todo;
+    // Photos replaced or edited since their record was made: their thumbnails are made anew.
+    std::unordered_set<const FileEntry*> changed;
     ThumbIndex thumbs(thumbDir());
     for (const FileEntry& entry : entries) {
-        if (!canReuse(entry, work.map, thumbs))
-            todo.push_back(&entry);
+        if (canReuse(entry, work.map, thumbs))
+            continue;
+        todo.push_back(&entry);
+        if (recordedOtherwise(entry, work.map))
+            changed.insert(&entry);
     }
     const std::size_t loaded = work.map.size();
     // Photos that were in flight when earlier runs died: the one that crashes the decoder is
@@ -111,7 +128,8 @@ JobSummary Indexer::run()
             const auto worker = std::make_shared<const Indexer>(root, out, title, shouldDedupe, nullptr);
             auto pool = std::make_unique<WorkerPool>(jobs);
             for (const FileEntry* entry : todo) {
-                pool->add([this, entry = *entry, shared, journal, worker] {
+                const KeepThumbnail keep = changed.contains(entry) ? KeepThumbnail::never : KeepThumbnail::ifNotOlder;
+                pool->add([this, entry = *entry, keep, shared, journal, worker] {
                     if (cancelled())
                         return;
                     const auto flight = journal->begin(entry);
@@ -119,7 +137,7 @@ JobSummary Indexer::run()
                         return; // the run gave up before this photo's turn
                     std::optional<CacheRecord> record;
                     try {
-                        record = worker->process(entry);
+                        record = worker->process(entry, keep);
                     } catch (...) {
                         // An image library that throws (out of memory on a huge picture) makes
                         // the photo unreadable, not the run a failure.

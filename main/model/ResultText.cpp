@@ -5,6 +5,19 @@
 #include "model/PathText.h"
 #include "model/TextFormat.h"
 
+namespace {
+
+/// Paths the system cannot open are left out, and the user is told how many.
+void addTooLong(ResultText& text, const JobSummary& s)
+{
+    if (s.tooLong > 0)
+        text.details << plural(s.tooLong, QStringLiteral("folder or photo"), QStringLiteral("folders or photos")) +
+                            QStringLiteral(" nested deeper than the system allows ") +
+                            (s.tooLong == 1 ? QStringLiteral("was") : QStringLiteral("were")) + QStringLiteral(" left out");
+}
+
+} // namespace
+
 ResultText ResultText::of(const JobSummary& s, const QString& title)
 {
     ResultText text;
@@ -13,6 +26,7 @@ ResultText ResultText::of(const JobSummary& s, const QString& title)
         text.headline = QStringLiteral("No photos found");
         text.details << QStringLiteral("Nothing in ") + title +
                             QStringLiteral(" looked like a photo (JPEG, HEIC, PNG, RAW and so on).");
+        addTooLong(text, s);
         return text;
     }
     // The counted headlines keep the word "photos" even for one.
@@ -31,6 +45,7 @@ ResultText ResultText::of(const JobSummary& s, const QString& title)
         text.details << plural(s.unreadable, QStringLiteral("file"), QStringLiteral("files")) +
                             QStringLiteral(" couldn't be read and ") +
                             (s.unreadable == 1 ? QStringLiteral("was") : QStringLiteral("were")) + QStringLiteral(" skipped");
+    addTooLong(text, s);
     text.hasWall = true;
     text.savedAt = QStringLiteral("The wall is saved at ") + PathText::fromPath(s.gallery.parent_path()) +
                    QStringLiteral(". It opens in your web browser, and you can open it any time, even without this app.");
