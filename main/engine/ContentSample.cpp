@@ -1,5 +1,5 @@
 // A cheap fingerprint of a file's content, through libcrypto.
-#include "engine/ContentSample.h"
+#include "engine/internal/ContentSample.h"
 
 #include <openssl/evp.h>
 

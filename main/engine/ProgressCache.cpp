@@ -1,9 +1,9 @@
 // The progress cache: loading, saving, the reuse test and pruning.
 #include "engine/Indexer.h"
 
-#include "engine/AtomicFile.h"
-#include "engine/CacheFormat.h"
-
+#include "engine/internal/AtomicFile.h"
+#include "engine/internal/CacheFormat.h"
+#include "engine/internal/ProgressCache.h"
 
 #include <unordered_set>
 
@@ -39,7 +39,9 @@ bool sameFile(const FileEntry& entry, const CacheRecord& record)
 
 } // namespace
 
-bool Indexer::canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs)
+namespace ProgressCache {
+
+bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs)
 {
     const auto it = map.find(entry.rel);
     if (it == map.end())
@@ -53,7 +55,7 @@ bool Indexer::canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& 
     return thumbs.has(*key);
 }
 
-bool Indexer::recordedOtherwise(const FileEntry& entry, const CacheMap& map)
+bool recordedOtherwise(const FileEntry& entry, const CacheMap& map)
 {
     const auto it = map.find(entry.rel);
     // A record too damaged to tell says nothing about the photo.
@@ -62,7 +64,7 @@ bool Indexer::recordedOtherwise(const FileEntry& entry, const CacheMap& map)
     return !sameFile(entry, it->second);
 }
 
-void Indexer::prune(CacheMap& map, const std::vector<FileEntry>& entries)
+void prune(CacheMap& map, const std::vector<FileEntry>& entries)
 {
     std::unordered_set<std::string_view> keep;
     keep.reserve(entries.size());
@@ -70,3 +72,5 @@ void Indexer::prune(CacheMap& map, const std::vector<FileEntry>& entries)
         keep.insert(entry.rel);
     std::erase_if(map, [&](const auto& item) { return !keep.contains(item.first); });
 }
+
+} // namespace ProgressCache

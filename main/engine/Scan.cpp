@@ -1,8 +1,8 @@
 // The walk: every photo file below the root, with junk, system and output folders pruned.
 #include "engine/Indexer.h"
 
-#include "engine/IcuText.h"
-#include "engine/WallFolder.h"
+#include "engine/internal/AsciiText.h"
+#include "engine/internal/WallFolder.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -78,7 +78,7 @@ struct Item {
 /// Whether a name has a photo extension and is not hidden: only such files are looked at closer.
 bool photoName(std::string_view name)
 {
-    return !name.empty() && name.front() != '.' && Indexer::imageExt().contains(IcuText::lowerExtension(name));
+    return !name.empty() && name.front() != '.' && Indexer::imageExt().contains(AsciiText::lowerExtension(name));
 }
 
 /// Whether a path is longer than the system lets a program name a file by: such a folder cannot

@@ -1,8 +1,8 @@
 // Telling a wall's folder by what it holds, and where a wall may not be written.
-#include "engine/WallFolder.h"
+#include "engine/internal/WallFolder.h"
 
 #include "engine/Indexer.h"
-#include "engine/IcuText.h"
+#include "engine/internal/AsciiText.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -81,7 +81,7 @@ Contents contentsOf(const fs::path& dir)
                 continue;
             if (type == DT_DIR)
                 pending.push_back(path + "/" + e->d_name);
-            else if (type == DT_REG && Indexer::imageExt().contains(IcuText::lowerExtension(name)))
+            else if (type == DT_REG && Indexer::imageExt().contains(AsciiText::lowerExtension(name)))
                 contents.photos = true;
         }
         top = false;
