@@ -1,6 +1,8 @@
 // A cheap fingerprint of a file's content, through libcrypto.
 #include "engine/internal/ContentSample.h"
 
+#include "engine/internal/UniqueFd.h"
+
 #include <openssl/evp.h>
 
 #include <fcntl.h>
@@ -13,15 +15,6 @@
 
 namespace ContentSample {
 namespace {
-
-struct FileCloser {
-    int fd;
-    ~FileCloser()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
 
 struct DigestFree {
     void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
@@ -45,9 +38,9 @@ bool readAt(int fd, std::int64_t offset, std::int64_t length, std::vector<unsign
 
 std::optional<std::string> of(const std::filesystem::path& file, std::int64_t size)
 {
-    const FileCloser opened{::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK)};
+    const UniqueFd opened(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     struct stat st{};
-    if (opened.fd < 0 || fstat(opened.fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != size)
+    if (!opened || fstat(opened.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != size)
         return std::nullopt;
     // Each block is hashed at its place, so two files that hold the same blocks in another
     // order differ.
@@ -62,7 +55,7 @@ std::optional<std::string> of(const std::filesystem::path& file, std::int64_t si
         return std::nullopt;
     std::vector<unsigned char> bytes;
     for (const auto& [offset, length] : blocks) {
-        if (!readAt(opened.fd, offset, length, bytes) || EVP_DigestUpdate(context.get(), bytes.data(), bytes.size()) != 1)
+        if (!readAt(opened.get(), offset, length, bytes) || EVP_DigestUpdate(context.get(), bytes.data(), bytes.size()) != 1)
             return std::nullopt;
     }
     std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};

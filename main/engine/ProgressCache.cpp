@@ -64,13 +64,20 @@ bool recordedOtherwise(const FileEntry& entry, const CacheMap& map)
     return !sameFile(entry, it->second);
 }
 
-void prune(CacheMap& map, const std::vector<FileEntry>& entries)
+void prune(CacheMap& map, const std::vector<FileEntry>& entries, const std::vector<std::string>& unreadableFolders)
 {
     std::unordered_set<std::string_view> keep;
     keep.reserve(entries.size());
     for (const FileEntry& entry : entries)
         keep.insert(entry.rel);
-    std::erase_if(map, [&](const auto& item) { return !keep.contains(item.first); });
+    const auto inUnreadableFolder = [&](std::string_view rel) {
+        for (const std::string& folder : unreadableFolders) {
+            if (rel.size() > folder.size() && rel.starts_with(folder) && rel[folder.size()] == '/')
+                return true;
+        }
+        return false;
+    };
+    std::erase_if(map, [&](const auto& item) { return !keep.contains(item.first) && !inUnreadableFolder(item.first); });
 }
 
 } // namespace ProgressCache

@@ -3,14 +3,15 @@
 
 #include "engine/internal/AsciiText.h"
 #include "engine/internal/WallFolder.h"
+#include "engine/internal/DirStream.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -51,22 +52,6 @@ std::int64_t wholeSeconds(const timespec& t)
     return t.tv_sec < 0 && t.tv_nsec > 0 ? t.tv_sec + 1 : t.tv_sec;
 }
 
-struct Directory {
-    explicit Directory(int fd) : stream(fd >= 0 ? fdopendir(fd) : nullptr)
-    {
-        if (fd >= 0 && !stream)
-            close(fd);
-    }
-    ~Directory()
-    {
-        if (stream)
-            closedir(stream);
-    }
-    Directory(const Directory&) = delete;
-    Directory& operator=(const Directory&) = delete;
-    DIR* stream;
-};
-
 struct Item {
     std::string name;
     unsigned char type;
@@ -101,18 +86,16 @@ struct Folder {
 std::optional<Folder> readFolder(const std::string& path, bool followLink = false)
 {
     // Below the root a folder that was swapped for a link since its parent was read is not entered.
-    Directory dir(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW)));
-    if (!dir.stream)
+    DirStream dir(path, followLink ? 0 : O_NOFOLLOW);
+    if (!dir)
         return std::nullopt;
     Folder folder;
     WallFolder::Signs signs;
-    while (const dirent* e = readdir(dir.stream)) {
+    while (const dirent* e = dir.next()) {
         const char* n = e->d_name;
-        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
-            continue;
         Item item{n, e->d_type, e->d_ino};
         if ((item.type == DT_REG || item.type == DT_UNKNOWN) && photoName(item.name)) {
-            item.haveStat = fstatat(dirfd(dir.stream), n, &item.st, AT_SYMLINK_NOFOLLOW) == 0;
+            item.haveStat = fstatat(dir.fd(), n, &item.st, AT_SYMLINK_NOFOLLOW) == 0;
             if (item.haveStat)
                 item.type = S_ISDIR(item.st.st_mode) ? DT_DIR : S_ISLNK(item.st.st_mode) ? DT_LNK : DT_REG;
         }
@@ -127,13 +110,13 @@ std::optional<Folder> readFolder(const std::string& path, bool followLink = fals
 
 std::vector<FileEntry> Indexer::scan() const
 {
-    WalkNotes notes;
-    return scan(notes);
+    return walk().entries;
 }
 
-std::vector<FileEntry> Indexer::scan(WalkNotes& notes) const
+WalkResult Indexer::walk() const
 {
-    std::vector<FileEntry> found;
+    WalkResult result;
+    std::vector<FileEntry>& found = result.entries;
 
     // The prefix every item's path starts with; rel is what follows it. The walk builds each
     // path from this prefix, so an item always starts with it, even when the root is reached
@@ -143,8 +126,10 @@ std::vector<FileEntry> Indexer::scan(WalkNotes& notes) const
         prefix += '/';
 
     std::optional<Folder> top = readFolder(prefix, /*followLink=*/true);
-    if (!top)
-        return found; // the walk cannot start: no list, no report
+    if (!top) {
+        result.rootUnreadable = true;
+        return result; // the walk cannot start: no list, no report
+    }
 
     // The output folder, and its thumbs folder for a wall written into the source itself, are
     // also known by identity, so they are recognised when the root or the output folder was
@@ -236,12 +221,15 @@ std::vector<FileEntry> Indexer::scan(WalkNotes& notes) const
             if (isJunk("/" + rel + "/"))
                 continue;
             if (tooLong(path)) {
-                ++notes.tooLong;
+                ++result.tooLong;
                 continue;
             }
-            // A folder that cannot be read (no permission, vanished) is passed over.
+            // A folder that cannot be read is passed over; unless it has merely vanished (or
+            // was swapped for a link), its photos are unknown rather than gone.
             if (auto folder = readFolder(path))
                 stack.push_back({rel + "/", std::move(folder->items), folder->isWall, 0});
+            else if (errno != ENOENT && errno != ENOTDIR && errno != ELOOP)
+                result.unreadableFolders.push_back(rel);
             continue;
         }
 
@@ -249,7 +237,7 @@ std::vector<FileEntry> Indexer::scan(WalkNotes& notes) const
         if (!photoName(name))
             continue;
         if (tooLong(path)) {
-            ++notes.tooLong;
+            ++result.tooLong;
             continue;
         }
         // The junk test of a file needs no pattern run: every branch of the pattern ends in "/",
@@ -277,5 +265,5 @@ std::vector<FileEntry> Indexer::scan(WalkNotes& notes) const
 
     if (onUpdate)
         onUpdate(JobUpdates::Scanning{static_cast<std::int64_t>(found.size())});
-    return found;
+    return result;
 }

@@ -1,6 +1,8 @@
 // Photos decoded and thumbnails written through libvips.
 #include "engine/internal/VipsPhoto.h"
 
+#include "engine/internal/UniqueFd.h"
+
 #include <vips/vips8>
 
 #include <fcntl.h>
@@ -85,27 +87,6 @@ bool vipsReady()
     }();
     return ready;
 }
-
-/// A file descriptor closed with its owner.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : fd(fd) {}
-    FileDescriptor(FileDescriptor&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
-    FileDescriptor& operator=(FileDescriptor&& other) noexcept
-    {
-        std::swap(fd, other.fd);
-        return *this;
-    }
-    ~FileDescriptor()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    int get() const { return fd; }
-
-private:
-    int fd;
-};
 
 vips::VOption* loadOptions()
 {
@@ -258,7 +239,7 @@ PixelSize saved(vips::VImage image, int orientation, const fs::path& jpeg, const
 
 struct VipsPhoto::State {
     // Declared first so that it is closed last, after every image reading from it.
-    FileDescriptor file;
+    UniqueFd file;
     Loader loader{};
     std::optional<vips::VSource> source;
     vips::VImage header;
@@ -302,8 +283,8 @@ std::optional<VipsPhoto> VipsPhoto::open(const fs::path& file)
     if (!vipsReady())
         return std::nullopt;
     auto state = std::make_unique<State>();
-    state->file = FileDescriptor(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (state->file.get() < 0)
+    state->file = UniqueFd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!state->file)
         return std::nullopt;
     try {
         state->source.emplace(vips::VSource::new_from_descriptor(state->file.get()));

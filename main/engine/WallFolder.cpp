@@ -3,6 +3,8 @@
 
 #include "engine/Indexer.h"
 #include "engine/internal/AsciiText.h"
+#include "engine/internal/DirStream.h"
+#include "engine/internal/WallFiles.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -16,38 +18,15 @@ namespace fs = std::filesystem;
 namespace WallFolder {
 namespace {
 
-/// A listed folder, closed with its owner.
-class Listing {
-public:
-    explicit Listing(int fd) : stream(fd >= 0 ? fdopendir(fd) : nullptr)
-    {
-        if (fd >= 0 && !stream)
-            ::close(fd);
-    }
-    ~Listing()
-    {
-        if (stream)
-            closedir(stream);
-    }
-    Listing(const Listing&) = delete;
-    Listing& operator=(const Listing&) = delete;
-    DIR* const stream;
-};
-
 /// The entry's type, asking the file system only when the listing did not say.
-unsigned char typeOf(DIR* dir, const dirent* e)
+unsigned char typeOf(const DirStream& dir, const dirent* e)
 {
     if (e->d_type != DT_UNKNOWN)
         return e->d_type;
     struct stat st{};
-    if (fstatat(dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+    if (fstatat(dir.fd(), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
         return DT_UNKNOWN;
     return S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_LNK;
-}
-
-bool isDotOrDotDot(const char* n)
-{
-    return n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0));
 }
 
 struct Contents {
@@ -65,19 +44,17 @@ Contents contentsOf(const fs::path& dir)
     while (!pending.empty() && !(contents.photos && !top)) {
         const std::string path = std::move(pending.back());
         pending.pop_back();
-        Listing listing(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (top ? 0 : O_NOFOLLOW)));
-        if (!listing.stream) {
+        DirStream listing(path, top ? 0 : O_NOFOLLOW);
+        if (!listing) {
             top = false;
             continue;
         }
-        while (const dirent* e = readdir(listing.stream)) {
-            if (isDotOrDotDot(e->d_name))
-                continue;
-            const unsigned char type = typeOf(listing.stream, e);
+        while (const dirent* e = listing.next()) {
+            const unsigned char type = typeOf(listing, e);
             const std::string_view name = e->d_name;
             if (top)
                 contents.signs.note(name, type == DT_DIR, type == DT_REG);
-            if (name.front() == '.' || (top && name == "thumbs"))
+            if (name.front() == '.' || (top && name == WallFiles::thumbs))
                 continue;
             if (type == DT_DIR)
                 pending.push_back(path + "/" + e->d_name);
@@ -104,24 +81,24 @@ std::string quoted(const fs::path& path)
 
 void Signs::note(std::string_view name, bool maybeFolder, bool maybeFile)
 {
-    if (name == "thumbs")
+    if (name == WallFiles::thumbs)
         thumbs = thumbs || maybeFolder;
-    else if (name == "index.html")
+    else if (name == WallFiles::page)
         page = page || maybeFile;
-    else if (name == "manifest.js")
+    else if (name == WallFiles::manifest)
         manifest = manifest || maybeFile;
-    else if (name == ".cache.json")
+    else if (name == WallFiles::cache)
         cache = cache || maybeFile;
 }
 
 bool isWall(const fs::path& dir)
 {
-    Listing listing(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!listing.stream)
+    DirStream listing(dir);
+    if (!listing)
         return false;
     Signs signs;
-    while (const dirent* e = readdir(listing.stream)) {
-        const unsigned char type = typeOf(listing.stream, e);
+    while (const dirent* e = listing.next()) {
+        const unsigned char type = typeOf(listing, e);
         signs.note(e->d_name, type == DT_DIR, type == DT_REG);
     }
     return signs.isWall();
