@@ -207,6 +207,10 @@ std::string summaryJson(const JobSummary& s)
         out += ",\"changed\":";
         Json::appendInt(out, s.changed);
     }
+    if (s.tooLong > 0) {
+        out += ",\"tooLong\":";
+        Json::appendInt(out, s.tooLong);
+    }
     appendNames("passedOver", s.passedOver);
     appendNames("unreadableFolders", s.unreadableFolders);
     out += '}';

@@ -87,15 +87,26 @@ public:
     static const std::unordered_set<std::string>& skipDirs();
 
     // --- duplicates
+    /// A sample of a photo's content, or nothing when it cannot be read; may throw JobCancelled.
+    using ContentOf = std::function<std::optional<std::string>(const FileEntry&)>;
     /// One entry per (lower-cased NFC file name, size), the shallowest surviving; sorted by rel.
-    static std::vector<FileEntry> dedupe(const std::vector<FileEntry>& entries);
+    /// With `contentOf`, entries that share a name and a size collapse only when their samples
+    /// agree too.
+    static std::vector<FileEntry> dedupe(const std::vector<FileEntry>& entries, const ContentOf& contentOf = nullptr);
+    /// The content sample of a photo below root, asked of the file itself.
+    std::optional<std::string> contentSample(const FileEntry& entry) const;
 
     // --- processing
-    /// The photo's cache record, writing its thumbnail unless one exists; nothing when unreadable.
-    /// Safe to call from several threads at once.
-    std::optional<CacheRecord> process(const FileEntry& entry) const;
+    /// When a thumbnail already on disk may stand for the photo without decoding it again.
+    enum class KeepThumbnail {
+        ifNotOlder, ///< when it was written no earlier than the photo's modification time
+        never,      ///< the photo is known to have changed: always make it anew
+    };
+    /// The photo's cache record, writing its thumbnail unless one that may be kept exists;
+    /// nothing when unreadable. Safe to call from several threads at once.
+    std::optional<CacheRecord> process(const FileEntry& entry, KeepThumbnail keep = KeepThumbnail::ifNotOlder) const;
     /// The same, telling a photo that changed while it was read from one that cannot be read.
-    PhotoResult processPhoto(const FileEntry& entry) const;
+    PhotoResult processPhoto(const FileEntry& entry, KeepThumbnail keep = KeepThumbnail::ifNotOlder) const;
     /// First 16 hex digits of md5Hex(rel).
     static std::string key(std::string_view rel);
     std::filesystem::path thumbURL(std::string_view key) const;

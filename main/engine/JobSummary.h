@@ -22,6 +22,7 @@ struct JobSummary {
     /// Folders the walk could not read (relative paths): their photos of earlier runs stay on
     /// the wall.
     std::vector<std::string> unreadableFolders;
+    std::int64_t tooLong = 0;    ///< folders and photos left out: their path is longer than the system allows
 
     friend bool operator==(const JobSummary&, const JobSummary&) = default;
 };

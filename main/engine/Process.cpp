@@ -13,6 +13,8 @@
 #include <cmath>
 #include <system_error>
 
+#include <sys/stat.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -69,6 +71,18 @@ std::optional<OpenedPhoto> openPhoto(const fs::path& file, std::string_view rel)
     return photo;
 }
 
+/// Whether the thumbnail on disk may stand for the photo. A photo replaced under the same name
+/// (a card's new IMG_0001.JPG, a rotation fixed elsewhere) must not keep the old picture: one
+/// written before the photo's last change, or of a photo whose record says it changed, is made again.
+bool thumbnailStands(const fs::path& thumb, const FileEntry& entry, Indexer::KeepThumbnail keep)
+{
+    if (keep == Indexer::KeepThumbnail::never)
+        return false;
+    struct stat st{};
+    if (::stat(thumb.c_str(), &st) != 0)
+        return false;
+    return st.st_mtim.tv_sec >= entry.mtime;
+}
 /// What says a file is still the one that was read: a file replaced, rewritten or grown in
 /// between differs in identity, size or one of its times (the change time cannot be set back).
 struct FileState {
@@ -106,12 +120,12 @@ fs::path Indexer::thumbURL(std::string_view key) const
     return thumbDir() / std::string(key.substr(0, 2)) / (std::string(key) + ".jpg");
 }
 
-std::optional<CacheRecord> Indexer::process(const FileEntry& entry) const
+std::optional<CacheRecord> Indexer::process(const FileEntry& entry, KeepThumbnail keep) const
 {
-    return processPhoto(entry).record;
+    return processPhoto(entry, keep).record;
 }
 
-PhotoResult Indexer::processPhoto(const FileEntry& entry) const
+PhotoResult Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep) const
 {
     const PhotoResult changed{std::nullopt, true};
     try {
@@ -136,8 +150,9 @@ PhotoResult Indexer::processPhoto(const FileEntry& entry) const
 
         const fs::path thumb = thumbURL(photoKey);
         std::error_code ec;
-        // An existing thumbnail is kept as it is: that is what makes a resumed or updated wall cheap.
-        if (!fs::exists(thumb, ec)) {
+        // An existing thumbnail is kept as it is, which makes a resumed wall cheap, unless
+        // something says the photo changed since it was made.
+        if (!thumbnailStands(thumb, entry, keep)) {
             fs::create_directories(thumb.parent_path(), ec); // a failure shows in the write below
             // A link planted for the thumbnail's folder or its temporary file would take the
             // write outside the wall: refuse the first, remove the second (the encoder follows it).

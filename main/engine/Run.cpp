@@ -6,6 +6,7 @@
 #include "engine/internal/ProcessingPhase.h"
 #include "engine/internal/ProgressCache.h"
 #include "engine/internal/ThumbIndex.h"
+#include "engine/internal/WallFolder.h"
 #include "engine/internal/WallGuard.h"
 #include "engine/internal/WallLock.h"
 #include "engine/internal/WallOutput.h"
@@ -14,6 +15,7 @@
 #include <chrono>
 #include <memory>
 #include <thread>
+#include <unordered_set>
 
 namespace fs = std::filesystem;
 
@@ -41,6 +43,10 @@ JobSummary Indexer::run()
             throw linkRefused(dir);
     }
     {
+        // A folder of the user's own (photos, or a page of another program) is not made a wall:
+        // its photos would vanish from the wall and its files be overwritten.
+        if (const auto refused = WallFolder::refusal(out, root))
+            throw JobError(*refused);
         std::error_code ec;
         fs::create_directories(thumbDir(), ec);
         if (ec || !fs::is_directory(thumbDir(), ec))
@@ -86,8 +92,13 @@ JobSummary Indexer::run()
     std::vector<FileEntry>& entries = walked.entries;
     summary.found = static_cast<std::int64_t>(entries.size());
     summary.unreadableFolders = walked.unreadableFolders;
+    summary.tooLong = walked.tooLong;
     if (shouldDedupe) {
-        entries = dedupe(entries);
+        entries = dedupe(entries, [this](const FileEntry& entry) {
+            if (cancelled())
+                throw JobCancelled();
+            return contentSample(entry);
+        });
         summary.duplicates = summary.found - static_cast<std::int64_t>(entries.size());
     }
 
@@ -105,11 +116,17 @@ JobSummary Indexer::run()
     // The reuse test, with the thumbnails' existence learned by listing their folders: a large
     // wall's update then costs a few hundred directory reads instead of a lookup per photo.
     std::vector<FileEntry> todo;
+    // Photos replaced or edited since their record was made: their thumbnails are made anew.
+    // Shared with the workers, which may outlive this frame.
+    const auto changed = std::make_shared<std::unordered_set<std::string>>();
     {
         ThumbIndex thumbs(thumbDir());
         for (const FileEntry& entry : entries) {
-            if (!ProgressCache::canReuse(entry, map, thumbs))
-                todo.push_back(entry);
+            if (ProgressCache::canReuse(entry, map, thumbs))
+                continue;
+            todo.push_back(entry);
+            if (ProgressCache::recordedOtherwise(entry, map))
+                changed->insert(entry.rel);
         }
     }
     const std::size_t loaded = map.size();
@@ -139,7 +156,11 @@ JobSummary Indexer::run()
         const auto twin = std::make_shared<const Indexer>(root, out, title, shouldDedupe, nullptr);
         journal->open();
         auto outcome = ProcessingPhase::run(std::move(map), todo, journal,
-                                            [twin](const FileEntry& entry) { return twin->processPhoto(entry); }, settings);
+                                            [twin, changed](const FileEntry& entry) {
+                                                const auto keep = changed->contains(entry.rel) ? KeepThumbnail::never
+                                                                                               : KeepThumbnail::ifNotOlder;
+                                                return twin->processPhoto(entry, keep);
+                                            }, settings);
         journal->close();
         map = std::move(outcome.map);
         summary.unreadable = static_cast<std::int64_t>(outcome.unreadable.size() + outcome.givenUp.size());

@@ -3,6 +3,7 @@
 
 #include "engine/FileEntry.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,4 +14,6 @@ struct WalkResult {
     std::vector<std::string> unreadableFolders;
     /// The source itself could not be read.
     bool rootUnreadable = false;
+    /// Folders and photos left out because their path is longer than the system allows.
+    std::int64_t tooLong = 0;
 };

@@ -40,6 +40,11 @@ void addRemarks(const JobSummary& s, QStringList& details)
                        + QStringLiteral(" changed while being read and ")
                        + (s.changed == 1 ? QStringLiteral("is") : QStringLiteral("are"))
                        + QStringLiteral(" left for the next update");
+    // Paths the system cannot open are left out, and the user is told how many.
+    if (s.tooLong > 0)
+        details << plural(s.tooLong, QStringLiteral("folder or photo"), QStringLiteral("folders or photos"))
+                       + QStringLiteral(" nested deeper than the system allows ")
+                       + (s.tooLong == 1 ? QStringLiteral("was") : QStringLiteral("were")) + QStringLiteral(" left out");
 }
 
 } // namespace
