@@ -59,7 +59,22 @@ function dateText(seconds, format, kind) {
     }
     return text;
   }
-  return (kind === pathDay ? longDayFormat : dayTimeFormat).format(new Date(seconds * 1000));
+  if (kind === pathDay) return longDayFormat.format(new Date(seconds * 1000));
+  return timeKeptTogether(dayTimeFormat.formatToParts(new Date(seconds * 1000)));
+}
+
+// A date and time as text in which the time, with the word that leads to it ("at 10:00 AM"),
+// never breaks across lines: its spaces become no-break spaces.
+function timeKeptTogether(parts) {
+  var isTime = function (part) { return /^(hour|minute|second|dayPeriod)$/.test(part.type); };
+  var first = parts.findIndex(isTime);
+  var last = parts.length - 1;
+  while (last >= 0 && !isTime(parts[last])) last--;
+  return parts.map(function (part, i) {
+    if (first < 0 || i < first - 1 || i > last) return part.value;
+    if (i === first - 1) return part.value.replace(/\s+$/, '\u00a0');
+    return part.value.replace(/\s/g, '\u00a0');
+  }).join('');
 }
 
 // What someone typed to go to a date: "2019", "June 2019", "jun 2019", "2019-06", "6/2019",

@@ -17,6 +17,8 @@
 
 var tableSize = 0;
 var aspect = null;      // Float32Array: width / height, 1 when unknown
+var widthOf = null;     // Int32Array: the photo's pixel size as displayed, 0 when unknown
+var heightOf = null;
 var dateOf = null;      // Float64Array: the manifest's date, 0 when undated
 var dateKind = null;    // Uint8Array: clockDate, pathDay or pathYear (see dates.js)
 var monthOf = null;     // Int32Array: the photo's section (see dates.js)
@@ -57,6 +59,8 @@ function pathOf(photo) { return paths.get(photo); }
 async function buildTable(photos, job) {
   var n = tableSize = photos.length;
   aspect = new Float32Array(n);
+  widthOf = new Int32Array(n);
+  heightOf = new Int32Array(n);
   dateOf = new Float64Array(n);
   dateKind = new Uint8Array(n);
   monthOf = new Int32Array(n);
@@ -81,7 +85,9 @@ async function buildTable(photos, job) {
     valid[validCount++] = i;
     if (rawFile.test(p[1])) raws.set(withoutExtension(p[1]).toLowerCase(), i);
     var w = p[2], h = p[3];
-    aspect[i] = typeof w === 'number' && typeof h === 'number' && w > 0 && h > 0 ? w / h : 1;
+    var sized = typeof w === 'number' && typeof h === 'number' && w > 0 && h > 0;
+    aspect[i] = sized ? w / h : 1;
+    if (sized) { widthOf[i] = Math.min(w, 2147483647); heightOf[i] = Math.min(h, 2147483647); }
     var date = p[4];
     if (isDated(date)) {
       dateOf[i] = date;
