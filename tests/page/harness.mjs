@@ -5,8 +5,8 @@ import assert from 'node:assert/strict';
 export const desktop = { width: 1280, height: 800 };
 export const phone = { width: 390, height: 844 };
 
-export async function open(browser, url, { viewport = desktop, locale = 'en-US', timezoneId = 'UTC', colorScheme = 'light', waitFor = 'ready' } = {}) {
-  const context = await browser.newContext({ viewport, locale, timezoneId, colorScheme, reducedMotion: 'reduce' });
+export async function open(browser, url, { viewport = desktop, locale = 'en-US', timezoneId = 'UTC', colorScheme = 'light', waitFor = 'ready', deviceScaleFactor = 1 } = {}) {
+  const context = await browser.newContext({ viewport, locale, timezoneId, colorScheme, deviceScaleFactor, reducedMotion: 'reduce' });
   const page = await context.newPage();
   const record = { requests: [], errors: [], dialogs: [] };
   page.on('request', (r) => record.requests.push(r.url()));
