@@ -36,8 +36,11 @@ describe('shortcuts', () => {
     assert.equal(await page.inputValue('#search'), 't?');
     assert.equal(await page.$eval('#help', (d) => d.open), false);
     await page.fill('#search', '');
+    await page.waitForFunction(() => document.body.dataset.state === 'ready' && location.hash === '');
     await page.click('.tile[data-pos="0"]');
     await page.keyboard.press('Escape');
+    // Escape goes back in the history; the viewer closes when the browser has done so.
+    await page.waitForFunction(() => !document.getElementById('viewer').open);
     await page.keyboard.press('t');
     assert.equal(await active(page), 'scrubber');
     assertQuiet(record);
