@@ -26,6 +26,10 @@ var strings = {
   searchPlaceholder: 'Search names and dates',
   searchLabel: 'Search file names, folders and dates',
 
+  onThisDay: 'On this day: {photos}',
+  onThisDayTitle: 'Photos taken on {date} in {years}',
+  years: { one: 'an earlier year', other: '{n} earlier years' },
+
   noDate: 'No date',
   dateFromFolderName: 'date from folder name',
   dateFromFileName: 'date from file name',
