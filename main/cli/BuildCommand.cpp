@@ -26,7 +26,7 @@ namespace fs = std::filesystem;
 namespace {
 
 const char* const usageText =
-    "Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--json] [--open]\n";
+    "Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--json] [--open]\n";
 
 const char* const helpText =
     "Builds the wall of every photo in SOURCE and adds it to Your walls.\n"
@@ -34,6 +34,8 @@ const char* const helpText =
     "                (or Pictures/Kestova when SOURCE is read-only)\n"
     "  --title TEXT  the wall's title instead of the folder's name\n"
     "  --no-dedupe   show duplicate copies on this wall (the saved setting is unchanged)\n"
+    "  --previews    also make the large previews that a wall built before them lacks (this\n"
+    "                decodes each HEIC, TIFF and raw photo again)\n"
     "  --json        print the result as one JSON object on one line\n"
     "  --open        open the finished wall in the web browser\n"
     "Ctrl-C stops: while looking for photos nothing is written; later the photos done so far\n"
@@ -176,6 +178,10 @@ std::string summaryJson(const JobSummary& s)
 {
     std::string out = "{\"photos\":";
     Json::appendInt(out, s.photos);
+    if (s.videos > 0) {
+        out += ",\"videos\":";
+        Json::appendInt(out, s.videos);
+    }
     out += ",\"found\":";
     Json::appendInt(out, s.found);
     out += ",\"duplicates\":";
@@ -213,6 +219,8 @@ int buildCommand(const std::vector<std::string>& args)
             options.title = PathText::fromBytes(args[i]);
         } else if (arg == "--no-dedupe") {
             options.dedupe = false;
+        } else if (arg == "--previews") {
+            options.fillPreviews = true;
         } else if (arg == "--json") {
             json = true;
         } else if (arg == "--open") {

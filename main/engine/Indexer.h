@@ -27,6 +27,7 @@ struct WallEntry {
     std::int64_t date = 0; ///< civil seconds read as UTC; 0 = undated
     std::string first;     ///< first component of rel
     std::int64_t mtime = 0;
+    Record::Media media;           ///< a video's, a live photo's or a preview's; written only when flags are set
     friend bool operator==(const WallEntry&, const WallEntry&) = default;
 };
 
@@ -34,6 +35,7 @@ struct WallEntry {
 struct Wall {
     std::vector<WallEntry> entries;
     std::int64_t undated = 0;
+    std::int64_t videos = 0;
 };
 
 class Indexer {
@@ -52,6 +54,10 @@ public:
     const bool shouldDedupe;          ///< show duplicate copies once
     static constexpr int thumbSize = 420;
     static constexpr double quality = 0.55;
+    /// Longest side and JPEG quality (1..100) of the large previews of photos that browsers cannot
+    /// show: sharp on a 1440x900 screen at twice its pixel density (see bench/bench_preview).
+    static constexpr int previewSize = 2560;
+    static constexpr int previewQuality = 80;
     const int jobs;                   ///< photos processed at once, 2..6
     const UpdateHandler onUpdate;     ///< called on the thread that runs run(), never on a worker
     /// The page template copied to index.html; when empty, findTemplate() is asked at write time.
@@ -59,6 +65,9 @@ public:
     /// How long processing waits while no photo finishes before it gives up on the photos in
     /// flight (a decoder that hangs) and writes the wall without them.
     std::chrono::milliseconds stallLimit = std::chrono::minutes(5);
+    /// Whether photos of a wall built before previews existed get theirs in this run: each such
+    /// photo is decoded again, which takes hours for a large HEIC library, so it is asked for.
+    bool fillPreviews = false;
 
     /// The stop flag. Takes `lock` for the single read or write; any thread, never blocks for long.
     bool cancelled() const;
@@ -67,6 +76,7 @@ public:
 
     std::filesystem::path thumbDir() const { return out / "thumbs"; }
     std::filesystem::path cacheURL() const { return out / ".cache.json"; }
+    std::filesystem::path previewDir() const { return out / "previews"; }
     std::filesystem::path galleryFile() const { return out / "index.html"; }
     std::filesystem::path manifestFile() const { return out / "manifest.js"; }
     /// The photos in flight, for the next run to know which one a crash or hang came from.
@@ -82,6 +92,17 @@ public:
     static bool isJunk(std::string_view path);
     static const std::unordered_set<std::string>& imageExt();
     static const std::unordered_set<std::string>& skipDirs();
+    static const std::unordered_set<std::string>& videoExt();
+    /// Whether the name has one of videoExt().
+    static bool isVideo(std::string_view rel);
+    /// Whether the name is of a format browsers do not show (HEIF, TIFF, camera raw), whose
+    /// photos get a preview.
+    static bool wantsPreview(std::string_view rel);
+
+    // --- live photos
+    /// Pairs each still with the short video of the same name in the same folder: the video
+    /// leaves the list and becomes the still's `motion`. Keeps the order of what remains.
+    static std::vector<FileEntry> pairLivePhotos(std::vector<FileEntry> entries);
 
     // --- duplicates
     /// One entry per (lower-cased NFC file name, size), the shallowest surviving; sorted by rel.
@@ -90,10 +111,14 @@ public:
     // --- processing
     /// The photo's cache record, writing its thumbnail unless one exists; nothing when unreadable.
     /// Safe to call from several threads at once.
-    std::optional<CacheRecord> process(const FileEntry& entry) const;
+    /// A photo that wants a preview gets one from the decode that makes its thumbnail; with
+    /// `remakePreview` (its record had one) or `fillPreviews`, also when the thumbnail exists.
+    std::optional<CacheRecord> process(const FileEntry& entry, bool remakePreview = false) const;
     /// First 16 hex digits of md5Hex(rel).
     static std::string key(std::string_view rel);
     std::filesystem::path thumbURL(std::string_view key) const;
+    /// previews/<first two characters>/<key>.jpg
+    std::filesystem::path previewURL(std::string_view key) const;
 
     // --- progress cache
     CacheMap loadCache() const;
@@ -104,6 +129,10 @@ public:
     /// Whether the entry can be skipped: its record matches and its thumbnail exists.
     /// The thumbnails' existence is learned from `thumbs`, which lists each of their folders once.
     static bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs);
+    /// As above; a record that has a preview also needs its file in `previews`, and with
+    /// `fillPreviews` a photo that wants a preview and has none is done again.
+    static bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs, ThumbIndex& previews,
+                         bool fillPreviews);
     /// Keeps only the records of the run's entries.
     static void prune(CacheMap& map, const std::vector<FileEntry>& entries);
 

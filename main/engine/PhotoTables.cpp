@@ -15,6 +15,25 @@ const std::unordered_set<std::string>& Indexer::imageExt()
     return set;
 }
 
+const std::unordered_set<std::string>& Indexer::videoExt()
+{
+    static const std::unordered_set<std::string> set{"mp4", "mov", "m4v", "3gp", "mkv", "webm", "avi", "mts", "m2ts"};
+    return set;
+}
+
+bool Indexer::isVideo(std::string_view rel)
+{
+    return videoExt().contains(IcuText::lowerExtension(rel));
+}
+
+bool Indexer::wantsPreview(std::string_view rel)
+{
+    // Chromium and Firefox on Linux show JPEG, PNG, GIF, WebP and BMP themselves.
+    static const std::unordered_set<std::string> set{"heic", "heif", "tif", "tiff", "dng", "cr2",
+                                                     "cr3",  "nef",  "arw", "raf", "orf",  "rw2"};
+    return set.contains(IcuText::lowerExtension(rel));
+}
+
 const std::unordered_set<std::string>& Indexer::skipDirs()
 {
     static const std::unordered_set<std::string> set{

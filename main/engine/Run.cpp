@@ -45,7 +45,7 @@ JobSummary Indexer::run()
     {
         // Everything is written inside the wall's own folder: a link planted in place of that
         // folder or of its thumbs folder would send the writes somewhere else, so refuse it.
-        for (const fs::path& dir : {out, thumbDir()}) {
+        for (const fs::path& dir : {out, thumbDir(), previewDir()}) {
             std::error_code ec;
             if (fs::is_symlink(dir, ec))
                 throw linkRefused(dir);
@@ -55,8 +55,10 @@ JobSummary Indexer::run()
         if (ec || !fs::is_directory(thumbDir(), ec))
             throw JobError("Couldn't create the folder \u201C" + thumbDir().string() + "\u201D: "
                            + (ec ? ec.message() : std::string("a file is in the way")) + ".");
-        if (const auto link = WallGuard::linkedThumbFolder(thumbDir()))
-            throw linkRefused(*link);
+        for (const fs::path& dir : {thumbDir(), previewDir()}) {
+            if (const auto link = WallGuard::linkedThumbFolder(dir))
+                throw linkRefused(*link);
+        }
         WallGuard::removeStaleTemporaries(out);
     }
 
@@ -73,6 +75,7 @@ JobSummary Indexer::run()
         entries = dedupe(entries);
         summary.duplicates = summary.found - static_cast<std::int64_t>(entries.size());
     }
+    entries = pairLivePhotos(std::move(entries));
 
     // 7-8. What is already done.
     // Shared with the workers rather than owned by this frame: a worker stuck in a decoder may
@@ -87,8 +90,9 @@ JobSummary Indexer::run()
     // wall's update then costs a few hundred directory reads instead of a lookup per photo.
     std::vector<const FileEntry*> todo;
     ThumbIndex thumbs(thumbDir());
+    ThumbIndex previews(previewDir());
     for (const FileEntry& entry : entries) {
-        if (!canReuse(entry, work.map, thumbs))
+        if (!canReuse(entry, work.map, thumbs, previews, fillPreviews))
             todo.push_back(&entry);
     }
     const std::size_t loaded = work.map.size();
@@ -108,10 +112,21 @@ JobSummary Indexer::run()
             journal->open();
             // A twin of this job for the workers, which share it: a worker stuck in a decoder
             // then never reads a job that its owner has already dropped.
-            const auto worker = std::make_shared<const Indexer>(root, out, title, shouldDedupe, nullptr);
+            const auto twin = std::make_shared<Indexer>(root, out, title, shouldDedupe, nullptr);
+            twin->fillPreviews = fillPreviews;
+            const std::shared_ptr<const Indexer> worker = twin;
+            // A preview deleted from the wall is made again, as a deleted thumbnail is. Read
+            // before the workers start changing the map.
+            std::unordered_set<std::string> hadPreview;
+            for (const FileEntry* entry : todo) {
+                const auto old = work.map.find(entry->rel);
+                if (old != work.map.end() && (Record::mediaOf(old->second).flags & Record::hasPreview))
+                    hadPreview.insert(entry->rel);
+            }
             auto pool = std::make_unique<WorkerPool>(jobs);
             for (const FileEntry* entry : todo) {
-                pool->add([this, entry = *entry, shared, journal, worker] {
+                const bool remakePreview = hadPreview.contains(entry->rel);
+                pool->add([this, entry = *entry, remakePreview, shared, journal, worker] {
                     if (cancelled())
                         return;
                     const auto flight = journal->begin(entry);
@@ -119,7 +134,7 @@ JobSummary Indexer::run()
                         return; // the run gave up before this photo's turn
                     std::optional<CacheRecord> record;
                     try {
-                        record = worker->process(entry);
+                        record = worker->process(entry, remakePreview);
                     } catch (...) {
                         // An image library that throws (out of memory on a huge picture) makes
                         // the photo unreadable, not the run a failure.
@@ -199,7 +214,8 @@ JobSummary Indexer::run()
     // 12-13.
     Wall wall = buildWall(work.map);
     summary.undated = wall.undated;
-    summary.photos = static_cast<std::int64_t>(wall.entries.size());
+    summary.videos = wall.videos;
+    summary.photos = static_cast<std::int64_t>(wall.entries.size()) - wall.videos;
     writeWall(wall.entries);
     return summary;
 }

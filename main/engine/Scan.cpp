@@ -73,10 +73,14 @@ struct Item {
     struct stat st{};
 };
 
-/// Whether a name has a photo extension and is not hidden: only such files are looked at closer.
+/// Whether a name has a photo or video extension and is not hidden: only such files are looked
+/// at closer.
 bool photoName(std::string_view name)
 {
-    return !name.empty() && name.front() != '.' && Indexer::imageExt().contains(IcuText::lowerExtension(name));
+    if (name.empty() || name.front() == '.')
+        return false;
+    const std::string ext = IcuText::lowerExtension(name);
+    return Indexer::imageExt().contains(ext) || Indexer::videoExt().contains(ext);
 }
 
 /// The items of one folder in the order the file system delivers them, read in one go so that
