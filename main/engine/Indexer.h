@@ -111,9 +111,16 @@ public:
     // --- processing
     /// The photo's cache record, writing its thumbnail unless one exists; nothing when unreadable.
     /// Safe to call from several threads at once.
-    /// A photo that wants a preview gets one from the decode that makes its thumbnail; with
-    /// `remakePreview` (its record had one) or `fillPreviews`, also when the thumbnail exists.
-    std::optional<CacheRecord> process(const FileEntry& entry, bool remakePreview = false) const;
+    std::optional<CacheRecord> process(const FileEntry& entry) const;
+    /// As above, and with `previews` a photo browsers cannot show (and a video's poster) also
+    /// gets its large preview, from the decode that makes its thumbnail. When the thumbnail
+    /// exists, the preview is made only with `remakePreview` (its record had one) or the job's
+    /// `fillPreviews`. The wall's run processes this way.
+    struct Extras {
+        bool previews = false;
+        bool remakePreview = false;
+    };
+    std::optional<CacheRecord> process(const FileEntry& entry, Extras extras) const;
     /// First 16 hex digits of md5Hex(rel).
     static std::string key(std::string_view rel);
     std::filesystem::path thumbURL(std::string_view key) const;

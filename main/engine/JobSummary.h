@@ -6,13 +6,13 @@
 
 struct JobSummary {
     std::int64_t photos = 0;     ///< photos on the wall that was written, videos not counted
-    std::int64_t videos = 0;     ///< videos on the wall (a live photo's clip is part of its photo)
     std::int64_t found = 0;      ///< photo files the walk returned, before duplicates are collapsed
     std::int64_t duplicates = 0; ///< found minus the photos left after collapsing; 0 when dedupe is off
     std::int64_t unreadable = 0; ///< photos whose processing failed in this run
     std::int64_t undated = 0;    ///< photos on the wall without a date
     std::filesystem::path gallery; ///< always out / "index.html"
     bool partial = false;        ///< a stop had been requested when processing ended
+    std::int64_t videos = 0;     ///< videos on the wall (a live photo's clip is part of its photo)
 
     friend bool operator==(const JobSummary&, const JobSummary&) = default;
 };

@@ -151,7 +151,12 @@ fs::path Indexer::previewURL(std::string_view key) const
     return previewDir() / std::string(key.substr(0, 2)) / (std::string(key) + ".jpg");
 }
 
-std::optional<CacheRecord> Indexer::process(const FileEntry& entry, bool remakePreview) const
+std::optional<CacheRecord> Indexer::process(const FileEntry& entry) const
+{
+    return process(entry, Extras{});
+}
+
+std::optional<CacheRecord> Indexer::process(const FileEntry& entry, Extras extras) const
 {
     try {
         const fs::path file = root / fs::path(entry.rel);
@@ -174,8 +179,9 @@ std::optional<CacheRecord> Indexer::process(const FileEntry& entry, bool remakeP
         PendingJpeg thumb{thumbURL(photoKey), {}};
         PendingJpeg preview{previewURL(photoKey), {}};
         const bool makeThumb = !fs::exists(thumb.final, ec);
-        const bool hasPreview = opened->wantsPreview && fs::exists(preview.final, ec);
-        const bool makePreview = opened->wantsPreview && !hasPreview && (makeThumb || remakePreview || fillPreviews);
+        const bool wantsPreview = extras.previews && opened->wantsPreview;
+        const bool hasPreview = wantsPreview && fs::exists(preview.final, ec);
+        const bool makePreview = wantsPreview && !hasPreview && (makeThumb || extras.remakePreview || fillPreviews);
         if (makeThumb || makePreview) {
             if ((makeThumb && !thumb.prepare(photoKey)) || (makePreview && !preview.prepare(photoKey)))
                 return std::nullopt;

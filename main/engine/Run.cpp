@@ -134,7 +134,7 @@ JobSummary Indexer::run()
                         return; // the run gave up before this photo's turn
                     std::optional<CacheRecord> record;
                     try {
-                        record = worker->process(entry, remakePreview);
+                        record = worker->process(entry, Extras{true, remakePreview});
                     } catch (...) {
                         // An image library that throws (out of memory on a huge picture) makes
                         // the photo unreadable, not the run a failure.
