@@ -4,6 +4,8 @@
 // record, and leave no temporary file behind.
 #include "engine/Indexer.h"
 
+#include "FuzzPlace.h"
+
 #include <unistd.h>
 
 #include <array>
@@ -19,30 +21,11 @@ namespace {
 
 constexpr std::array<const char*, 9> extensions{"mp4", "mov", "m4v", "3gp", "mkv", "webm", "avi", "mts", "m2ts"};
 
-/// One source and one wall folder for the whole fuzzing process.
-struct Place {
-    fs::path root;
-    Place()
-    {
-        std::string pattern = (fs::temp_directory_path() / "kestova-fuzz-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        root = pattern;
-        fs::create_directories(root / "src");
-        fs::create_directories(root / "wall/thumbs");
-    }
-    ~Place()
-    {
-        std::error_code ec;
-        fs::remove_all(root, ec);
-    }
-};
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static Place place;
+    static FuzzPlace place;
     static Indexer job(place.root / "src", place.root / "wall", "Fuzz", false, nullptr);
     if (size == 0)
         return 0;
