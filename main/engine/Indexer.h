@@ -55,9 +55,10 @@ public:
     static constexpr int thumbSize = 420;
     static constexpr double quality = 0.55;
     /// Longest side and JPEG quality (1..100) of the large previews of photos that browsers cannot
-    /// show: sharp on a 1440x900 screen at twice its pixel density (see bench/bench_preview).
-    static constexpr int previewSize = 2560;
-    static constexpr int previewQuality = 80;
+    /// show, chosen with bench/media.sh: sharp on a 1440x900 screen, a little soft at twice its
+    /// pixel density, under a tenth of the processing and about a seventh of a HEIC's bytes.
+    static constexpr int previewSize = 2048;
+    static constexpr int previewQuality = 70;
     const int jobs;                   ///< photos processed at once, 2..6
     const UpdateHandler onUpdate;     ///< called on the thread that runs run(), never on a worker
     /// The page template copied to index.html; when empty, findTemplate() is asked at write time.
