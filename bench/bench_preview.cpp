@@ -7,8 +7,8 @@
 // time is the thread's own, so other work on the machine does not count. Sharpness compares the
 // preview with the full original, both fitted to a 1440x900 screen at 1x (1440x900 pixels) and
 // 2x (2880x1800): PSNR in dB, and detail as the preview's gradient energy against the original's.
-#include "engine/RawDecoder.h"
-#include "engine/VipsImage.h"
+#include "engine/internal/RawPhoto.h"
+#include "engine/internal/VipsPhoto.h"
 
 #include <vips/vips8>
 

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 struct JobSummary {
     std::int64_t photos = 0;     ///< photos on the wall that was written, videos not counted
@@ -12,6 +14,15 @@ struct JobSummary {
     std::int64_t undated = 0;    ///< photos on the wall without a date
     std::filesystem::path gallery; ///< always out / "index.html"
     bool partial = false;        ///< a stop had been requested when processing ended
+    /// Photos that changed, vanished or grew while they were read: left for the next run.
+    std::int64_t changed = 0;
+    /// Photos not tried because they crashed a decoder in earlier runs (relative paths; they
+    /// are counted in `unreadable` too).
+    std::vector<std::string> passedOver;
+    /// Folders the walk could not read (relative paths): their photos of earlier runs stay on
+    /// the wall.
+    std::vector<std::string> unreadableFolders;
+    std::int64_t tooLong = 0;    ///< folders and photos left out: their path is longer than the system allows
     std::int64_t videos = 0;     ///< videos on the wall (a live photo's clip is part of its photo)
 
     friend bool operator==(const JobSummary&, const JobSummary&) = default;

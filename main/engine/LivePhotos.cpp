@@ -1,7 +1,7 @@
 // Live photos: a still and the short clip of the same name beside it make one photo.
 #include "engine/Indexer.h"
 
-#include "engine/IcuText.h"
+#include "engine/internal/AsciiText.h"
 
 #include <unordered_map>
 
@@ -18,12 +18,12 @@ std::string stemKey(std::string_view rel)
     const auto slash = rel.rfind('/');
     const auto dot = rel.rfind('.');
     const auto end = dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash) ? rel.size() : dot;
-    return IcuText::lowerAscii(rel.substr(0, end));
+    return AsciiText::lower(rel.substr(0, end));
 }
 
 bool isClip(const FileEntry& entry)
 {
-    const std::string ext = IcuText::lowerExtension(entry.rel);
+    const std::string ext = AsciiText::lowerExtension(entry.rel);
     return (ext == "mov" || ext == "mp4") && entry.size > 0 && entry.size <= maxClipBytes;
 }
 

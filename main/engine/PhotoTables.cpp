@@ -1,17 +1,26 @@
 // The walk's constant tables and the junk pattern.
 #include "engine/Indexer.h"
 
-#include "engine/IcuText.h"
+#include "engine/internal/AsciiText.h"
+#include "engine/internal/IcuText.h"
 
 #include <unicode/regex.h>
 
 #include <memory>
 
+const std::unordered_set<std::string>& Indexer::rawExt()
+{
+    static const std::unordered_set<std::string> set{"dng", "cr2", "cr3", "nef", "arw", "raf", "orf", "rw2"};
+    return set;
+}
+
 const std::unordered_set<std::string>& Indexer::imageExt()
 {
-    static const std::unordered_set<std::string> set{
-        "jpg", "jpeg", "png", "heic", "heif", "gif", "webp", "tif", "tiff",
-        "bmp", "dng", "cr2", "cr3", "nef", "arw", "raf", "orf", "rw2"};
+    static const std::unordered_set<std::string> set = [] {
+        std::unordered_set<std::string> all{"jpg", "jpeg", "png", "heic", "heif", "gif", "webp", "tif", "tiff", "bmp"};
+        all.insert(rawExt().begin(), rawExt().end());
+        return all;
+    }();
     return set;
 }
 
@@ -23,7 +32,7 @@ const std::unordered_set<std::string>& Indexer::videoExt()
 
 bool Indexer::isVideo(std::string_view rel)
 {
-    return videoExt().contains(IcuText::lowerExtension(rel));
+    return videoExt().contains(AsciiText::lowerExtension(rel));
 }
 
 bool Indexer::wantsPreview(std::string_view rel)
@@ -31,7 +40,7 @@ bool Indexer::wantsPreview(std::string_view rel)
     // Chromium and Firefox on Linux show JPEG, PNG, GIF, WebP and BMP themselves.
     static const std::unordered_set<std::string> set{"heic", "heif", "tif", "tiff", "dng", "cr2",
                                                      "cr3",  "nef",  "arw", "raf", "orf",  "rw2"};
-    return set.contains(IcuText::lowerExtension(rel));
+    return set.contains(AsciiText::lowerExtension(rel));
 }
 
 const std::unordered_set<std::string>& Indexer::skipDirs()

@@ -1,18 +1,22 @@
 // One photo's processing: its cache record and its thumbnail.
 #include "engine/Indexer.h"
 
-#include "engine/IcuText.h"
-
-#include "engine/ExifReader.h"
 #include "engine/Md5.h"
-#include "engine/RawDecoder.h"
-#include "engine/VideoDecoder.h"
-#include "engine/VipsImage.h"
+#include "engine/internal/AsciiText.h"
+#include "engine/internal/ExifReader.h"
+#include "engine/internal/RawPhoto.h"
+#include "engine/internal/VideoDecoder.h"
+#include "engine/internal/VipsPhoto.h"
+#include "engine/internal/WallGuard.h"
+
+#include <sys/stat.h>
 
 #include <algorithm>
-#include <array>
+
 #include <cmath>
 #include <system_error>
+
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -20,9 +24,7 @@ namespace {
 
 bool isCameraRaw(std::string_view rel)
 {
-    static const std::array<std::string_view, 8> raws{"dng", "cr2", "cr3", "nef", "arw", "raf", "orf", "rw2"};
-    const std::string ext = IcuText::lowerExtension(rel);
-    return std::find(raws.begin(), raws.end(), ext) != raws.end();
+    return Indexer::rawExt().contains(AsciiText::lowerExtension(rel));
 }
 
 /// What the record needs from a photo's or a video's header, and how to make its JPEGs.
@@ -106,7 +108,7 @@ struct PendingJpeg {
     fs::path temp;
 
     /// Makes the folder and clears the way; false when the folder is a planted link.
-    bool prepare(const std::string& key)
+    bool prepare()
     {
         std::error_code ec;
         fs::create_directories(final.parent_path(), ec); // a failure shows in the write
@@ -114,7 +116,7 @@ struct PendingJpeg {
         // the wall: refuse the first, remove the second (the encoder follows it).
         if (fs::is_symlink(final.parent_path(), ec))
             return false;
-        temp = final.parent_path() / ("." + key + ".tmp");
+        temp = WallGuard::thumbnailTemporary(final);
         fs::remove(temp, ec);
         return true;
     }
@@ -131,6 +133,44 @@ struct PendingJpeg {
         std::error_code ec;
         fs::rename(temp, final, ec);
         return !ec;
+    }
+};
+
+/// Whether the thumbnail on disk may stand for the photo. A photo replaced under the same name
+/// (a card's new IMG_0001.JPG, a rotation fixed elsewhere) must not keep the old picture: one
+/// written before the photo's last change, or of a photo whose record says it changed, is made again.
+bool thumbnailStands(const fs::path& thumb, const FileEntry& entry, Indexer::KeepThumbnail keep)
+{
+    if (keep == Indexer::KeepThumbnail::never)
+        return false;
+    struct stat st{};
+    if (::stat(thumb.c_str(), &st) != 0)
+        return false;
+    return st.st_mtim.tv_sec >= entry.mtime;
+}
+
+/// What says a file is still the one that was read: a file replaced, rewritten or grown in
+/// between differs in identity, size or one of its times (the change time cannot be set back).
+struct FileState {
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::int64_t size = 0;
+    timespec modified{};
+    timespec changed{};
+
+    static std::optional<FileState> of(const fs::path& file)
+    {
+        struct stat st{};
+        if (stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            return std::nullopt;
+        return FileState{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+    }
+
+    friend bool operator==(const FileState& a, const FileState& b)
+    {
+        return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modified.tv_sec == b.modified.tv_sec
+               && a.modified.tv_nsec == b.modified.tv_nsec && a.changed.tv_sec == b.changed.tv_sec
+               && a.changed.tv_nsec == b.changed.tv_nsec;
     }
 };
 
@@ -151,19 +191,32 @@ fs::path Indexer::previewURL(std::string_view key) const
     return previewDir() / std::string(key.substr(0, 2)) / (std::string(key) + ".jpg");
 }
 
-std::optional<CacheRecord> Indexer::process(const FileEntry& entry) const
+std::optional<CacheRecord> Indexer::process(const FileEntry& entry, KeepThumbnail keep) const
 {
-    return process(entry, Extras{});
+    return processPhoto(entry, keep, Extras{}).record;
 }
 
-std::optional<CacheRecord> Indexer::process(const FileEntry& entry, Extras extras) const
+PhotoResult Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep) const
 {
+    return processPhoto(entry, keep, Extras{});
+}
+
+PhotoResult Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, Extras extras) const
+{
+    const PhotoResult changed{std::nullopt, true};
     try {
         const fs::path file = root / fs::path(entry.rel);
         const std::string photoKey = key(entry.rel);
+        // A file deleted, replaced or still being copied while it is read would give a
+        // thumbnail and a record of no file that ever was: the file must be the same before
+        // and after, else it is left for the next run.
+        const auto before = FileState::of(file);
+        if (!before)
+            return changed;
+        const auto unchanged = [&] { return FileState::of(file) == before; };
         auto opened = isVideo(entry.rel) ? openVideo(file) : openPhoto(file, entry.rel);
         if (!opened)
-            return std::nullopt;
+            return unchanged() ? PhotoResult{} : changed;
 
         const std::string date = opened->date;
         Record::Media media = opened->media;
@@ -173,18 +226,19 @@ std::optional<CacheRecord> Indexer::process(const FileEntry& entry, Extras extra
         std::int64_t height = quarterTurn ? opened->stored.width : opened->stored.height;
 
         std::error_code ec;
-        // An existing thumbnail is kept as it is: that is what makes a resumed or updated wall
-        // cheap. A preview is made only from the decode that makes the thumbnail, unless the
-        // run was asked to fill in the previews of an older wall.
+        // An existing thumbnail is kept as it is, which makes a resumed or updated wall cheap,
+        // unless something says the photo changed since it was made; a preview likewise. A
+        // preview is made only from the decode that makes the thumbnail, unless the run was
+        // asked to fill in the previews of an older wall or the record had one.
         PendingJpeg thumb{thumbURL(photoKey), {}};
         PendingJpeg preview{previewURL(photoKey), {}};
-        const bool makeThumb = !fs::exists(thumb.final, ec);
+        const bool makeThumb = !thumbnailStands(thumb.final, entry, keep);
         const bool wantsPreview = extras.previews && opened->wantsPreview;
-        const bool hasPreview = wantsPreview && fs::exists(preview.final, ec);
+        const bool hasPreview = wantsPreview && thumbnailStands(preview.final, entry, keep);
         const bool makePreview = wantsPreview && !hasPreview && (makeThumb || extras.remakePreview || fillPreviews);
         if (makeThumb || makePreview) {
-            if ((makeThumb && !thumb.prepare(photoKey)) || (makePreview && !preview.prepare(photoKey)))
-                return std::nullopt;
+            if ((makeThumb && !thumb.prepare()) || (makePreview && !preview.prepare()))
+                return {};
             JpegTargets targets;
             if (makeThumb)
                 targets.thumbnail = thumb.temp;
@@ -195,17 +249,25 @@ std::optional<CacheRecord> Indexer::process(const FileEntry& entry, Extras extra
             const auto made = opened->writeJpegs(targets);
             // The decoder's handles and buffers go before the file system work below.
             opened.reset();
-            if (!made) {
+            const bool same = unchanged();
+            if (!made || !same) {
                 thumb.discard();
                 preview.discard();
-                return std::nullopt;
+                return same ? PhotoResult{} : changed;
             }
             if (makeThumb && (width == 0 || height == 0) && made->thumbnail) {
                 width = made->thumbnail->width;
                 height = made->thumbnail->height;
             }
-            if ((makePreview && !preview.commit()) || (makeThumb && !thumb.commit()))
-                return std::nullopt;
+            if ((makePreview && !preview.commit()) || (makeThumb && !thumb.commit())) {
+                thumb.discard();
+                preview.discard();
+                return {};
+            }
+        } else {
+            opened.reset();
+            if (!unchanged())
+                return changed;
         }
         if (hasPreview || makePreview)
             media.flags |= Record::hasPreview;
@@ -218,9 +280,11 @@ std::optional<CacheRecord> Indexer::process(const FileEntry& entry, Extras extra
                 media.motion = entry.motion;
             }
         }
-        return Record::make(photoKey, width, height, date, entry.mtime, entry.size, std::move(media));
+        // The size and time the walk found: a photo replaced since then no longer matches them,
+        // so the next run makes it again from the file as it is by then.
+        return {Record::make(photoKey, width, height, date, entry.mtime, entry.size, std::move(media)), false};
     } catch (...) {
         // A photo's processing never ends the run: whatever failed, the photo is unreadable.
-        return std::nullopt;
+        return {};
     }
 }

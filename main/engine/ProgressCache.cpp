@@ -1,9 +1,9 @@
 // The progress cache: loading, saving, the reuse test and pruning.
 #include "engine/Indexer.h"
 
-#include "engine/AtomicFile.h"
-#include "engine/CacheFormat.h"
-
+#include "engine/internal/AtomicFile.h"
+#include "engine/internal/CacheFormat.h"
+#include "engine/internal/ProgressCache.h"
 
 #include <unordered_set>
 
@@ -29,7 +29,15 @@ void Indexer::saveCache(const CacheMap& map) const
 
 namespace {
 
-/// The entry's record when it matches the entry's size and time.
+/// Whether a well-formed record was made from a file of this time and size.
+bool sameFile(const FileEntry& entry, const CacheRecord& record)
+{
+    const std::int64_t* mtime = Record::intAt(record, Record::mtime);
+    const std::int64_t* size = Record::intAt(record, Record::size);
+    return mtime && *mtime == entry.mtime && size && *size == entry.size;
+}
+
+/// The entry's record when it is well formed and was made from a file of this time and size.
 const CacheRecord* matchingRecord(const FileEntry& entry, const CacheMap& map)
 {
     const auto it = map.find(entry.rel);
@@ -39,23 +47,22 @@ const CacheRecord* matchingRecord(const FileEntry& entry, const CacheMap& map)
     if (record.size() < Record::count)
         return nullptr;
     const std::string* key = Record::textAt(record, Record::key);
-    const std::int64_t* mtime = Record::intAt(record, Record::mtime);
-    const std::int64_t* size = Record::intAt(record, Record::size);
-    if (!key || !mtime || *mtime != entry.mtime || !size || *size != entry.size)
+    if (!key || !sameFile(entry, record))
         return nullptr;
     return &record;
 }
 
 } // namespace
 
-bool Indexer::canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs)
+namespace ProgressCache {
+
+bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs)
 {
     const CacheRecord* record = matchingRecord(entry, map);
     return record && thumbs.has(*Record::textAt(*record, Record::key));
 }
 
-bool Indexer::canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs, ThumbIndex& previews,
-                       bool fillPreviews)
+bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs, ThumbIndex& previews, bool fillPreviews)
 {
     const CacheRecord* record = matchingRecord(entry, map);
     if (!record)
@@ -69,16 +76,34 @@ bool Indexer::canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& 
     // A still whose clip came or went, or was renamed, is looked at again (its header only).
     if (entry.motion != ((media.flags & Record::isLive) ? media.motion : std::string()))
         return false;
-    if (fillPreviews && !(media.flags & Record::hasPreview) && (wantsPreview(entry.rel) || isVideo(entry.rel)))
+    if (fillPreviews && !(media.flags & Record::hasPreview) && (Indexer::wantsPreview(entry.rel) || Indexer::isVideo(entry.rel)))
         return false;
     return true;
 }
 
-void Indexer::prune(CacheMap& map, const std::vector<FileEntry>& entries)
+bool recordedOtherwise(const FileEntry& entry, const CacheMap& map)
+{
+    const auto it = map.find(entry.rel);
+    // A record too damaged to tell says nothing about the photo.
+    if (it == map.end() || !Record::intAt(it->second, Record::mtime) || !Record::intAt(it->second, Record::size))
+        return false;
+    return !sameFile(entry, it->second);
+}
+
+void prune(CacheMap& map, const std::vector<FileEntry>& entries, const std::vector<std::string>& unreadableFolders)
 {
     std::unordered_set<std::string_view> keep;
     keep.reserve(entries.size());
     for (const FileEntry& entry : entries)
         keep.insert(entry.rel);
-    std::erase_if(map, [&](const auto& item) { return !keep.contains(item.first); });
+    const auto inUnreadableFolder = [&](std::string_view rel) {
+        for (const std::string& folder : unreadableFolders) {
+            if (rel.size() > folder.size() && rel.starts_with(folder) && rel[folder.size()] == '/')
+                return true;
+        }
+        return false;
+    };
+    std::erase_if(map, [&](const auto& item) { return !keep.contains(item.first) && !inUnreadableFolder(item.first); });
 }
+
+} // namespace ProgressCache

@@ -3,7 +3,7 @@
 // FFmpeg rather than a thumbnailer library: one library reads every container and codec a phone
 // or camera writes, gives the container's rotation and creation dates as well as the frames,
 // and lets us refuse anything that is not a video container before its demuxer runs.
-#include "engine/VideoDecoder.h"
+#include "engine/internal/VideoDecoder.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

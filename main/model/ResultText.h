@@ -15,4 +15,9 @@ struct ResultText {
 
     /// The words for a run's summary; `title` is the wall's title.
     static ResultText of(const JobSummary& summary, const QString& title);
+
+    /// Why a run did not start: another process (0 when unknown) is writing the wall in `wall`.
+    static QString wallInUse(qint64 holder, const QString& wall);
+    /// Why a run left the wall as it was: `root` holds no photo now, or cannot be read.
+    static QString sourceMissing(const QString& root, qint64 photosLastTime);
 };

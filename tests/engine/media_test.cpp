@@ -170,7 +170,7 @@ TEST_F(Media, videoRecordsHoldShownSizeLengthCodecAndRecordingDate)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.rel);
-        const auto record = job.process(wall.add(row.clip, row.rel), Indexer::Extras{true, false});
+        const auto record = job.processPhoto(wall.add(row.clip, row.rel), Indexer::KeepThumbnail::ifNotOlder, Indexer::Extras{true, false}).record;
         ASSERT_TRUE(record);
         ASSERT_EQ(record->size(), 9u);
         EXPECT_EQ(integer((*record)[Record::width]), row.width);
