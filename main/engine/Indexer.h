@@ -84,7 +84,10 @@ public:
     static const std::unordered_set<std::string>& imageExt();
     /// The camera raw extensions, lower case: these photos are developed by LibRaw.
     static const std::unordered_set<std::string>& rawExt();
+    /// Folders never entered, among them the wall folder that a source usually holds.
     static const std::unordered_set<std::string>& skipDirs();
+    /// The wall's folder inside its source, where the wall goes when the source can take it.
+    static constexpr std::string_view defaultWallFolder = "_Photo Gallery";
 
     // --- duplicates
     /// A sample of a photo's content, or nothing when it cannot be read; may throw JobCancelled.

@@ -70,7 +70,7 @@ QString Model::title(const fs::path& root)
 
 fs::path Model::galleryDir(const fs::path& root, const QString& title)
 {
-    const fs::path candidate = root / "_Photo Gallery";
+    const fs::path candidate = root / Indexer::defaultWallFolder;
     std::error_code ec;
     if (fs::exists(candidate, ec) && WallLocation::isWritable(candidate))
         return candidate;
