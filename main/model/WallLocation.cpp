@@ -1,6 +1,7 @@
 // Wall titles and output folders on Linux.
 #include "model/WallLocation.h"
 
+#include "engine/Indexer.h"
 #include "engine/Md5.h"
 #include "model/Model.h"
 #include "model/PathText.h"
