@@ -94,6 +94,7 @@ public:
     static const std::unordered_set<std::string>& imageExt();
     /// The camera raw extensions, lower case: these photos are developed by LibRaw.
     static const std::unordered_set<std::string>& rawExt();
+    /// Folders never entered, among them the wall folder that a source usually holds.
     static const std::unordered_set<std::string>& skipDirs();
     static const std::unordered_set<std::string>& videoExt();
     /// Whether the name has one of videoExt().
@@ -106,6 +107,8 @@ public:
     /// Pairs each still with the short video of the same name in the same folder: the video
     /// leaves the list and becomes the still's `motion`. Keeps the order of what remains.
     static std::vector<FileEntry> pairLivePhotos(std::vector<FileEntry> entries);
+    /// The wall's folder inside its source, where the wall goes when the source can take it.
+    static constexpr std::string_view defaultWallFolder = "_Photo Gallery";
 
     // --- duplicates
     /// A sample of a photo's content, or nothing when it cannot be read; may throw JobCancelled.

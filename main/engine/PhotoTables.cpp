@@ -47,7 +47,7 @@ const std::unordered_set<std::string>& Indexer::skipDirs()
 {
     static const std::unordered_set<std::string> set{
         ".Trashes", ".Spotlight-V100", ".fseventsd", "System Volume Information",
-        "$RECYCLE.BIN", "node_modules", ".git", "_Photo Gallery"};
+        "$RECYCLE.BIN", "node_modules", ".git", std::string(defaultWallFolder)};
     return set;
 }
 
