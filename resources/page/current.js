@@ -28,7 +28,7 @@ function followScroll() {
   if (shown && s !== currentSection) {
     currentSection = s;
     currentLabel.textContent = monthLabel(view.sectionMonth[s]);
-    currentCount.textContent = photoCount(view.sectionStart[s + 1] - view.sectionStart[s]);
+    currentCount.textContent = sectionCount(view, s);
   }
 }
 

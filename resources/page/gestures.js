@@ -22,7 +22,8 @@ function startPinch() {
 }
 
 stage.addEventListener('pointerdown', function (event) {
-  if (event.button > 0) return;
+  // A video's own controls take its pointers.
+  if (event.button > 0 || (event.target.closest && event.target.closest('video[controls]'))) return;
   viewerTouched();
   stage.setPointerCapture(event.pointerId);
   var p = stagePoint(event);

@@ -21,6 +21,7 @@ function fillInfo(photo, path) {
   var link = infoField('link');
   link.href = fileUrl(root, path);
   link.textContent = shown(root) + (root.endsWith('/') ? '' : '/') + rel;
+  fillMediaInfo(photo);
 }
 
 // Where a date came from: the photo's own data (its camera), or which name in its path.

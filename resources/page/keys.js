@@ -20,6 +20,7 @@ var shortcuts = [
   ['+ - 0', 'keysZoom'],
   ['i', 'keysInfo'],
   ['Space', 'keysSlideshow'],
+  ['p', 'keysPlay', 'media'],
   ['Esc', 'keysClose']
 ];
 
@@ -27,6 +28,8 @@ function showHelp() {
   var list = helpDialog.querySelector('dl');
   if (!list.firstChild) {
     shortcuts.forEach(function (s) {
+      // Only a wall with videos or live photos has anything to play.
+      if (s[2] === 'media' && !mediaInfo.size) return;
       var keys = document.createElement('dt');
       s[0].split(/ {1,2}(?=\S{2,}|\S$)/).forEach(function (key) {
         var k = document.createElement('kbd');

@@ -28,7 +28,7 @@ var measureContext = null;
 var labelWidths = new Map();
 function headingWidth(v, s, m) {
   var label = monthLabel(v.sectionMonth[s]);
-  var count = photoCount(v.sectionStart[s + 1] - v.sectionStart[s]);
+  var count = sectionCount(v, s);
   var cacheKey = m.phone + label + count;
   var width = labelWidths.get(cacheKey);
   if (width === undefined) {

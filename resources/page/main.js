@@ -16,7 +16,7 @@ async function refresh(then, keepPlace) {
   clearRendered();
   say('');
   var total = order.length;
-  var count = view.pos.length === total ? photoCount(total) : tr('someOfPhotos', { shown: view.pos.length, photos: photoCount(total) });
+  var count = wallCount(view.pos, total);
   countText.textContent = rawOf.size ? tr('withPairs', { count: count, pairs: tr('pairs', { n: rawOf.size }) }) : count;
   if (total === 0) say(tr('noPhotosYet'));
   else if (view.pos.length === 0) say(tr('noMatch'), { label: tr('showAll'), run: showAll });

@@ -8,7 +8,7 @@ var todayButton = document.getElementById('today');
 // One pass over the wall, before it is first laid out so that the header's height is final.
 function findOnThisDay(now) {
   var month = now.getMonth(), day = now.getDate(), year = now.getFullYear();
-  var count = 0, years = new Set();
+  var count = 0, videos = 0, years = new Set();
   for (var i = 0; i < order.length; i++) {
     var photo = order[i];
     // The section is the cheap test; most photos are out by it.
@@ -16,12 +16,13 @@ function findOnThisDay(now) {
     if (((section % 12) + 12) % 12 !== month) continue;
     if (!onDayOf(dateOf[photo], section, dateKind[photo], month, day, year)) continue;
     count++;
+    if (isVideoPhoto(photo)) videos++;
     years.add(Math.floor(section / 12));
   }
   todayLine.hidden = count === 0;
   if (!count) return;
   todayButton.dataset.day = dayKey(now);
-  todayButton.textContent = tr('onThisDay', { photos: photoCount(count) });
+  todayButton.textContent = tr('onThisDay', { photos: itemCount(count, videos) });
   todayButton.title = tr('onThisDayTitle', { date: dayMonthFormat.format(now), years: tr('years', { n: years.size }) });
   showToday();
 }

@@ -76,7 +76,7 @@ function monthHeading(s) {
   var h = document.createElement('h2');
   h.textContent = monthLabel(view.sectionMonth[s]);
   var count = document.createElement('span');
-  count.textContent = photoCount(view.sectionStart[s + 1] - view.sectionStart[s]);
+  count.textContent = sectionCount(view, s);
   element.append(h, count);
   return element;
 }
@@ -143,6 +143,7 @@ function addTiles(element, item, start, end, x, y, scale, visible) {
     if (deferImages) img.dataset.src = thumbUrl(keyOf(photo));
     else img.src = thumbUrl(keyOf(photo));
     tile.appendChild(img);
+    if (mediaOf[photo]) markTile(tile, img, photo);
     element.appendChild(tile);
   }
 }

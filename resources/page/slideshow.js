@@ -18,18 +18,26 @@ function showSlideState() {
   viewer.classList.toggle('fading', running && !motionQuery.matches);
 }
 
+// The slideshow passes over videos: it shows photos at its own pace, and a video's sound and
+// length are the person's to choose. -1 when no photo follows.
+function nextSlide(from) {
+  for (var q = from + 1; q < view.pos.length; q++) if (!isVideoPhoto(view.pos[q])) return q;
+  return -1;
+}
+
 function scheduleSlide() {
   clearTimeout(slideTimer);
   slideTimer = setTimeout(function () {
     slideTimer = 0;
-    if (viewing < 0 || viewing >= view.pos.length - 1) { showSlideState(); return; }
+    var next = viewing < 0 ? -1 : nextSlide(viewing);
+    if (next < 0) { showSlideState(); return; }
     scheduleSlide();
-    openViewer(viewing + 1, false);
+    openViewer(next, false);
   }, slideInterval);
 }
 
 function startSlideshow() {
-  if (viewing < 0 || viewing >= view.pos.length - 1) return;
+  if (viewing < 0 || nextSlide(viewing) < 0) return;
   resetZoom();
   scheduleSlide();
   showSlideState();

@@ -5,6 +5,7 @@
 //   GALLERY_ROOT   the absolute path of the photos' folder
 //   PHOTOS         one entry per photo, newest first, undated last:
 //                  [key, rel, width, height, date, top folder, mtime]
+//                  and for videos, live photos and previews more (see media.js)
 // where date counts the seconds of the photo's clock time as if it were UTC (0 = no date).
 // Thumbnails lie in thumbs/<first two characters of key>/<key>.jpg.
 //
@@ -72,6 +73,7 @@ async function buildTable(photos, job) {
   keys = new Packed(n);
   paths = new Packed(n);
   lowered = null;
+  resetMedia(n);
   var valid = new Int32Array(n);
   var validCount = 0;
   var dirIds = new Map([['', 0]]), lastDir = 0;
@@ -88,6 +90,7 @@ async function buildTable(photos, job) {
     paths.add(i, ok ? p[1] : '');
     if (!ok) continue;
     valid[validCount++] = i;
+    readMedia(i, p);
     if (rawFile.test(p[1])) raws.set(withoutExtension(p[1]).toLowerCase(), i);
     var w = p[2], h = p[3];
     var sized = typeof w === 'number' && typeof h === 'number' && w > 0 && h > 0;
@@ -148,9 +151,45 @@ async function buildTable(photos, job) {
     });
   }
   if (yearsAlone) order = await placeYearsAlone(order, job);
-  if (order) folders = folderMenu(dirs, dirCount);
-  return order !== null;
+  if (!order) return false;
+  folders = folderMenu(dirs, dirCount);
+  if (mediaInfo.size) for (var v = 0; v < order.length; v++) if (mediaOf[order[v]] & isVideo) videosInTable++;
+  return true;
 }
+
+// Videos, live photos and previews (see media.js): their flags for every photo, the rest only
+// for the few that have it.
+var hasPreview = 1, isVideo = 2, isLive = 4;   // the bits of the media flags
+var mediaOf = null;      // Uint8Array: the flags of each photo
+var mediaInfo = new Map(); // photo index -> { length, codec, motion } of videos and live photos
+var videosInTable = 0;   // videos among the table's entries (before the view's filter)
+
+function resetMedia(n) {
+  mediaOf = new Uint8Array(n);
+  mediaInfo = new Map();
+  videosInTable = 0;
+}
+
+// Reads the extra positions of entry p (photo i) into the table.
+function readMedia(i, p) {
+  if (p.length <= 7) return;
+  var flags = p[7];
+  if (!Number.isInteger(flags) || flags <= 0) return;
+  flags &= hasPreview | isVideo | isLive;
+  if (!(flags & (isVideo | isLive))) { mediaOf[i] = flags; return; }
+  var length = Number.isInteger(p[8]) && p[8] > 0 ? p[8] : 0;
+  var codec = typeof p[9] === 'string' ? p[9] : '';
+  var motion = typeof p[10] === 'string' ? p[10] : '';
+  // A video is never also a live photo; a live photo without its clip is a still.
+  if (flags & isVideo) flags &= ~isLive;
+  else if (!motion) flags &= ~isLive;
+  mediaOf[i] = flags;
+  if (flags & (isVideo | isLive)) mediaInfo.set(i, { length: length, codec: codec, motion: motion });
+}
+
+function isVideoPhoto(photo) { return mediaOf !== null && (mediaOf[photo] & isVideo) !== 0; }
+function isLivePhoto(photo) { return mediaOf !== null && (mediaOf[photo] & isLive) !== 0; }
+function hasPreviewImage(photo) { return mediaOf !== null && (mediaOf[photo] & hasPreview) !== 0; }
 
 // The folders to filter by: every folder down to menuDepth levels, each counting the photos in
 // it and below, in the order of the tree (a folder before its subfolders, by name), labelled

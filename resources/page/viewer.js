@@ -23,7 +23,8 @@ function openViewer(p, addToHistory) {
   var path = pathOf(photo);
   var rel = shown(path);
   var original = fileUrl(root, path);
-  var canShow = showable.test(path);
+  var full = largeImage(photo, path);
+  var canShow = full !== '';
   var short = tr('photoAlt', { name: fileName(rel), date: dateText(dateOf[photo], 'short', dateKind[photo]) });
   stage.classList.remove('missing', 'sharp');
   resetZoom();
@@ -33,7 +34,7 @@ function openViewer(p, addToHistory) {
   fullImage.classList.remove('loaded');
   fullImage.hidden = !canShow;
   fullImage.alt = canShow ? short : '';
-  if (canShow) fullImage.src = original; else fullImage.removeAttribute('src');
+  if (canShow) fullImage.src = full; else fullImage.removeAttribute('src');
   showWhen(photo, path);
   fillInfo(photo, path);
   pathText.textContent = rel;
@@ -47,7 +48,8 @@ function openViewer(p, addToHistory) {
     rawLink.href = fileUrl(root, rawPath);
     rawLink.textContent = tr('openRaw', { type: rawPath.slice(rawPath.lastIndexOf('.') + 1).toUpperCase() });
   }
-  noteText.textContent = canShow ? '' : tr('previewOnly');
+  noteText.textContent = showable.test(path) || isVideoPhoto(photo) ? '' : tr('previewOnly');
+  showMovie(photo, path);
   prevButton.disabled = p === 0;
   nextButton.disabled = p === view.pos.length - 1;
   // The neighbours are fetched now so that stepping shows them at once.
@@ -55,7 +57,8 @@ function openViewer(p, addToHistory) {
     var neighbour = view.pos[q];
     var images = [new Image()];
     images[0].src = thumbUrl(keyOf(neighbour));
-    if (showable.test(pathOf(neighbour))) { images.push(new Image()); images[1].src = fileUrl(root, pathOf(neighbour)); }
+    var large = largeImage(neighbour, pathOf(neighbour));
+    if (large) { images.push(new Image()); images[1].src = large; }
     return images;
   });
   if (!viewer.open) {
@@ -63,7 +66,16 @@ function openViewer(p, addToHistory) {
     // Not a button: an Enter that opened the viewer must not also close it.
     stage.focus();
   }
+  placeMovie();
   writeLocation(addToHistory ? 'push' : 'replace');
+}
+
+// The image the viewer shows large: the original where the browser can show it, else the
+// wall's preview of it where there is one; '' for a video or a photo with neither.
+function largeImage(photo, path) {
+  if (isVideoPhoto(photo)) return '';
+  if (showable.test(path)) return fileUrl(root, path);
+  return hasPreviewImage(photo) ? previewUrl(keyOf(photo)) : '';
 }
 
 // The date, and for a date read from the path, where it came from.
@@ -83,6 +95,7 @@ function closeViewer() {
   viewing = -1;
   preloaded = [];
   stopSlideshow();
+  stopMovie();
   viewer.close();
   fullImage.removeAttribute('src');
   focusPhoto(p);
@@ -109,7 +122,8 @@ fullImage.addEventListener('load', function () {
 fullImage.addEventListener('error', function () {
   if (!fullImage.getAttribute('src')) return;
   fullImage.hidden = true;
-  noteText.textContent = tr('originalMissing');
+  // A preview that failed leaves the thumbnail, which is a preview too.
+  if (showable.test(pathOf(view.pos[viewing]))) noteText.textContent = tr('originalMissing');
 });
 thumbImage.addEventListener('error', function () {
   thumbImage.hidden = true;
@@ -128,12 +142,13 @@ var viewerKeys = {
   '=': function () { zoomBy(1.5); },
   '-': function () { zoomBy(1 / 1.5); },
   '0': resetZoom,
-  i: toggleInfo
+  i: toggleInfo,
+  p: playOrPause
 };
 viewer.addEventListener('keydown', function (event) {
   if (event.key === 'Tab') { keepFocusInside(event); return; }
   if (event.altKey || event.metaKey || (event.ctrlKey && event.key !== '0')) return;
-  var onButton = event.target.closest && event.target.closest('button, a');
+  var onButton = event.target.closest && event.target.closest('button, a, video');
   if (event.key === ' ' && !onButton) { event.preventDefault(); toggleSlideshow(); return; }
   if (event.key !== ' ') viewerTouched();
   var action = viewerKeys[event.key];
@@ -142,7 +157,7 @@ viewer.addEventListener('keydown', function (event) {
 
 // Tab and Shift+Tab go round the viewer's controls and never leave it while it is open.
 function keepFocusInside(event) {
-  var stops = Array.prototype.filter.call(viewer.querySelectorAll('button, a[href]'), function (e) {
+  var stops = Array.prototype.filter.call(viewer.querySelectorAll('button, a[href], video[controls]'), function (e) {
     return !e.disabled && e.getClientRects().length > 0;
   });
   if (!stops.length) { event.preventDefault(); return; }

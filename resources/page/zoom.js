@@ -25,7 +25,11 @@ function actualScale() {
   if (!fullImage.classList.contains('loaded') || fullImage.hidden) return 0;
   return fullImage.naturalWidth / (fitRect().width * (window.devicePixelRatio || 1));
 }
-function maxScale() { return Math.min(64, Math.max(4, actualScale() * 2)); }
+// A video is not zoomed: its player's own full screen does better.
+function maxScale() {
+  if (viewing >= 0 && isVideoPhoto(view.pos[viewing])) return 1;
+  return Math.min(64, Math.max(4, actualScale() * 2));
+}
 function isZoomed() { return zoom.scale > 1; }
 
 // The offset that keeps content of this size (starting at start, unscaled) over the room,
@@ -45,6 +49,7 @@ function applyZoom() {
   }
   frame.style.transform = zoom.scale === 1 ? '' : 'translate(' + zoom.x + 'px,' + zoom.y + 'px) scale(' + zoom.scale + ')';
   stage.classList.toggle('zoomed', zoom.scale > 1);
+  placeMovie();
 }
 
 // Scales to scale, keeping the point (x, y) of the stage where it is.

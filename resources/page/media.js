@@ -1,0 +1,102 @@
+// Videos, live photos and previews. A wall entry of such a photo carries more after mtime:
+//   [..., media flags, length in ms, codec, motion clip]
+// flags: hasPreview (a large JPEG in previews/ for an original the browser cannot show),
+// isVideo (the thumbnail is the video's poster), isLive (a still with a short clip beside it,
+// the clip's path relative to the source last). The codec is FFmpeg's name ("h264", "hevc").
+// Entries of plain photos end at mtime; a value of the wrong type counts as absent (the table
+// reads them: see readMedia in table.js).
+
+// How many of the photos at positions start..end-1 of list are videos.
+function videosIn(list, start, end) {
+  if (!videosInTable) return 0;
+  var count = 0;
+  for (var q = start; q < end; q++) if (mediaOf[list[q]] & isVideo) count++;
+  return count;
+}
+
+// "12 photos", "12 photos and 3 videos", "3 videos": a wall without videos reads as ever.
+function itemCount(total, videos) {
+  if (!videos) return photoCount(total);
+  if (videos === total) return tr('videos', { n: videos });
+  return tr('photosAndVideos', { photos: photoCount(total - videos), videos: tr('videos', { n: videos }) });
+}
+// The wall's count in its header: all of it, or how much of it the filter shows.
+function wallCount(pos, total) {
+  var all = itemCount(total, videosInTable);
+  if (pos.length === total) return all;
+  var shownCount = videosInTable ? itemCount(pos.length, videosIn(pos, 0, pos.length)) : pos.length;
+  return tr('someOfPhotos', { shown: shownCount, photos: all });
+}
+function sectionCount(v, s) {
+  var start = v.sectionStart[s], end = v.sectionStart[s + 1];
+  return itemCount(end - start, videosIn(v.pos, start, end));
+}
+
+// A length in milliseconds as a clock shows it: "0:07", "12:30", "1:02:03"; '' when unknown.
+function lengthText(ms) {
+  if (!(ms > 0)) return '';
+  var seconds = Math.max(1, Math.round(ms / 1000));
+  var h = Math.floor(seconds / 3600), m = Math.floor(seconds / 60) % 60, s = seconds % 60;
+  var two = function (x) { return (x < 10 ? '0' : '') + x; };
+  return h ? h + ':' + two(m) + ':' + two(s) : m + ':' + two(s);
+}
+
+// Codecs by FFmpeg's name: how people call them, and how a browser is asked about them.
+var codecs = {
+  h264: { name: 'H.264', type: 'avc1.42E01E' },
+  hevc: { name: 'HEVC (H.265)', type: 'hvc1.1.6.L93.B0' },
+  vp8: { name: 'VP8', type: 'vp8' },
+  vp9: { name: 'VP9', type: 'vp09.00.10.08' },
+  av1: { name: 'AV1', type: 'av01.0.05M.08' },
+  mpeg4: { name: 'MPEG-4 Part 2', type: 'mp4v.20.8' },
+  mpeg2video: { name: 'MPEG-2', type: '' },
+  mjpeg: { name: 'Motion JPEG', type: '' },
+  prores: { name: 'ProRes', type: '' }
+};
+function codecName(codec) {
+  var known = codecs[codec];
+  return known ? known.name : codec ? codec.toUpperCase() : '';
+}
+
+// The type a browser is asked about for a file of this name and codec; '' when no browser of
+// ours plays that container at all (AVI, MPEG transport streams).
+var containers = { mp4: 'video/mp4', m4v: 'video/mp4', mov: 'video/mp4', '3gp': 'video/mp4', webm: 'video/webm', mkv: 'video/webm' };
+function videoType(path, codec) {
+  var dot = path.lastIndexOf('.');
+  var container = containers[path.slice(dot + 1).toLowerCase()];
+  if (!container) return '';
+  if (!codec) return container;
+  var known = codecs[codec];
+  return known && known.type ? container + '; codecs="' + known.type + '"' : '';
+}
+
+// Whether this browser may play the file: it says so for the container and codec. It may still
+// fail on the file itself; the video element's error event catches that.
+function mayPlay(path, codec, probe) {
+  var type = videoType(path, codec);
+  return type !== '' && probe.canPlayType(type) !== '';
+}
+
+function previewUrl(key) {
+  return 'previews/' + encodeURIComponent(shown(key.slice(0, 2))) + '/' + encodeURIComponent(shown(key)) + '.jpg';
+}
+
+// What a tile shows over its thumbnail: a video's play mark and length, a live photo's mark.
+function markTile(tile, img, photo) {
+  var flags = mediaOf[photo];
+  if (!(flags & (isVideo | isLive))) return;
+  var info = mediaInfo.get(photo);
+  var mark = document.createElement('span');
+  mark.setAttribute('aria-hidden', 'true');
+  if (flags & isVideo) {
+    mark.className = 'video-mark';
+    mark.textContent = lengthText(info.length);
+    img.alt = tr('videoAlt', { photo: img.alt, length: lengthText(info.length) || tr('infoUnknown') });
+  } else {
+    mark.className = 'live-mark';
+    mark.textContent = tr('liveMark');
+    img.alt = tr('liveAlt', { photo: img.alt });
+  }
+  tile.classList.add(flags & isVideo ? 'video' : 'live');
+  tile.appendChild(mark);
+}

@@ -1,0 +1,122 @@
+// Videos and live photos in the viewer. A video plays its original with the browser's own
+// player where the browser can play it, else stays its poster with a sentence saying so. A live
+// photo is its still; on demand its motion clip plays once, muted, over it and gives way to the
+// still again. One video element serves both.
+
+var movie = viewer.querySelector('.movie');
+var liveButton = viewer.querySelector('.live-button');
+var motionLink = viewer.querySelector('.motion');
+var movieMode = '';   // 'video' while a video is loaded, 'live' while a motion plays, else ''
+
+function fileType(path) { return path.slice(path.lastIndexOf('.') + 1).toUpperCase(); }
+
+// Called for every photo the viewer opens; notes about the photo are already written.
+function showMovie(photo, path) {
+  stopMovie();
+  var video = isVideoPhoto(photo), live = isLivePhoto(photo);
+  var info = mediaInfo.get(photo);
+  liveButton.hidden = !live;
+  motionLink.hidden = !live;
+  stage.classList.toggle('video', video);
+  if (live) {
+    motionLink.href = fileUrl(root, info.motion);
+    motionLink.textContent = tr('motionLink', { type: fileType(info.motion) });
+  }
+  if (!video) return;
+  var length = lengthText(info.length);
+  if (length) {
+    var span = document.createElement('span');
+    span.className = 'length';
+    span.textContent = tr('videoLength', { length: length });
+    whenText.append(' ', span);
+  }
+  if (!mayPlay(path, info.codec, movie)) { noteText.textContent = cannotPlayText('cannotPlay', info.codec); return; }
+  movieMode = 'video';
+  movie.controls = true;
+  movie.muted = false;
+  movie.poster = thumbUrl(keyOf(photo));
+  movie.src = fileUrl(root, path);
+  movie.hidden = false;
+  placeMovie();
+}
+
+function cannotPlayText(name, codec) {
+  return tr(name, { format: codecName(codec) || tr('infoUnknown') });
+}
+
+function stopMovie() {
+  if (!movie.getAttribute('src') && movie.hidden) { movieMode = ''; return; }
+  movie.pause();
+  movie.removeAttribute('src');
+  movie.removeAttribute('poster');
+  movie.load();
+  movie.hidden = true;
+  movieMode = '';
+  stage.classList.remove('moving');
+}
+
+// The video lies exactly over the photo's place, so that taps and swipes beside it still reach
+// the viewer and its own controls stay on the picture.
+function placeMovie() {
+  if (movie.hidden || viewing < 0) return;
+  // The clip's own shape once known, else the one the wall recorded (the poster may be missing).
+  var a = movie.videoWidth && movie.videoHeight ? movie.videoWidth / movie.videoHeight : aspect[view.pos[viewing]];
+  var w = stage.clientWidth, h = stage.clientHeight;
+  var fw = Math.min(w, h * a), fh = fw / a;
+  movie.style.left = (w - fw) / 2 + 'px';
+  movie.style.top = (h - fh) / 2 + 'px';
+  movie.style.width = fw + 'px';
+  movie.style.height = fh + 'px';
+}
+
+function playMotion() {
+  if (viewing < 0 || movieMode === 'live') return;
+  var photo = view.pos[viewing];
+  if (!isLivePhoto(photo)) return;
+  var info = mediaInfo.get(photo);
+  if (!mayPlay(info.motion, info.codec, movie)) { noteText.textContent = cannotPlayText('motionCannotPlay', info.codec); return; }
+  resetZoom();
+  movieMode = 'live';
+  movie.controls = false;
+  movie.muted = true;
+  movie.src = fileUrl(root, info.motion);
+  movie.hidden = false;
+  stage.classList.add('moving');
+  placeMovie();
+  movie.play().catch(function () { /* the error event tells */ });
+}
+function endMotion() {
+  if (movieMode !== 'live') return;
+  stopMovie();
+}
+
+// The key p: a video plays or pauses, a live photo plays its motion.
+function playOrPause() {
+  if (movieMode === 'video') {
+    if (movie.paused) movie.play().catch(function () { /* the error event tells */ });
+    else movie.pause();
+  } else playMotion();
+}
+
+movie.addEventListener('ended', endMotion);
+movie.addEventListener('loadedmetadata', placeMovie);
+movie.addEventListener('error', function () {
+  if (!movie.getAttribute('src') || viewing < 0) return;
+  var photo = view.pos[viewing], info = mediaInfo.get(photo);
+  // A codec the browser names as playable that still fails is most likely a file not there.
+  var known = !!info.codec;
+  if (movieMode === 'live') noteText.textContent = known ? tr('motionMissing') : cannotPlayText('motionCannotPlay', info.codec);
+  else noteText.textContent = known ? tr('videoMissing') : cannotPlayText('cannotPlay', info.codec);
+  stopMovie();
+});
+liveButton.addEventListener('click', function () { viewerTouched(); playMotion(); });
+
+// The info panel's rows for a video or a live photo's motion.
+function fillMediaInfo(photo) {
+  var rows = infoPanel.querySelector('.media-rows');
+  var info = mediaInfo.get(photo);
+  rows.hidden = !info;
+  if (!info) return;
+  infoField('length').textContent = lengthText(info.length) || tr('infoUnknown');
+  infoField('codec').textContent = codecName(info.codec) || tr('infoUnknown');
+}
