@@ -6,6 +6,7 @@
 #include "model/ResultText.h"
 #include "model/PathText.h"
 #include "model/TextFormat.h"
+#include "session/RunSession.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -25,36 +26,29 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const usageText =
-    "Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--json] [--open]\n";
-
-const char* const helpText =
-    "Builds the wall of every photo in SOURCE and adds it to Your walls.\n"
-    "  --out DIR     write the wall into DIR instead of SOURCE/_Photo Gallery\n"
-    "                (or Pictures/Kestova when SOURCE is read-only)\n"
-    "  --title TEXT  the wall's title instead of the folder's name\n"
-    "  --no-dedupe   show duplicate copies on this wall (the saved setting is unchanged)\n"
-    "  --json        print the result as one JSON object on one line\n"
-    "  --open        open the finished wall in the web browser\n"
-    "Ctrl-C stops: while looking for photos nothing is written; later the photos done so far\n"
-    "make a wall that the next build finishes. A second Ctrl-C ends at once.\n";
-
-int usage(const char* message)
+QString usageText()
 {
-    std::fprintf(stderr, "kestova-cli build: %s\n%s", message, usageText);
+    return Cli::tr("Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--json] [--open]\n");
+}
+
+QString helpText()
+{
+    return Cli::tr("Builds the wall of every photo in SOURCE and adds it to Your walls.\n"
+                   "  --out DIR     write the wall into DIR instead of SOURCE/_Photo Gallery\n"
+                   "                (or Pictures/Kestova when SOURCE is read-only)\n"
+                   "  --title TEXT  the wall's title instead of the folder's name\n"
+                   "  --no-dedupe   show duplicate copies on this wall (the saved setting is unchanged)\n"
+                   "  --json        print the result as one JSON object on one line\n"
+                   "  --open        open the finished wall in the web browser\n"
+                   "Ctrl-C stops: while looking for photos nothing is written; later the photos done so far\n"
+                   "make a wall that the next build finishes. A second Ctrl-C ends at once.\n");
+}
+
+int usage(const QString& message)
+{
+    printLine(stderr, QStringLiteral("kestova-cli build: ") + message);
+    print(stderr, usageText());
     return ExitStatus::usage;
-}
-
-void print(std::FILE* to, const QString& text)
-{
-    const std::string bytes = PathText::toBytes(text);
-    std::fwrite(bytes.data(), 1, bytes.size(), to);
-}
-
-void printLine(std::FILE* to, const QString& text)
-{
-    print(to, text);
-    std::fputc('\n', to);
 }
 
 // Signal handlers can reach only what lives at file scope: the pipe that wakes the event loop
@@ -205,11 +199,11 @@ int buildCommand(const std::vector<std::string>& args)
         const std::string& arg = args[i];
         if (arg == "--out") {
             if (++i == args.size() || args[i].empty())
-                return usage("--out needs a folder.");
+                return usage(Cli::tr("--out needs a folder."));
             options.out = fs::path(args[i]);
         } else if (arg == "--title") {
             if (++i == args.size() || args[i].empty())
-                return usage("--title needs a text.");
+                return usage(Cli::tr("--title needs a text."));
             options.title = PathText::fromBytes(args[i]);
         } else if (arg == "--no-dedupe") {
             options.dedupe = false;
@@ -218,20 +212,20 @@ int buildCommand(const std::vector<std::string>& args)
         } else if (arg == "--open") {
             openInBrowser = true;
         } else if (arg == "--help" || arg == "-h") {
-            std::fputs(usageText, stdout);
-            std::fputs(helpText, stdout);
+            print(stdout, usageText());
+            print(stdout, helpText());
             return ExitStatus::ok;
         } else if (arg.size() > 1 && arg.front() == '-' && arg != "--") {
-            return usage(("unknown option \"" + arg + "\".").c_str());
+            return usage(Cli::tr("unknown option \"%1\".").arg(PathText::fromBytes(arg)));
         } else if (!haveSource) {
             source = arg == "--" && i + 1 < args.size() ? args[++i] : arg;
             haveSource = true;
         } else {
-            return usage("give one SOURCE folder.");
+            return usage(Cli::tr("give one SOURCE folder."));
         }
     }
     if (!haveSource || source.empty())
-        return usage("give a SOURCE folder.");
+        return usage(Cli::tr("give a SOURCE folder."));
 
     Model& model = Model::shared();
     auto console = std::make_unique<ConsoleActions>(openInBrowser);
@@ -244,7 +238,7 @@ int buildCommand(const std::vector<std::string>& args)
     QObject::connect(&interrupted, &QSocketNotifier::activated, &model, [&] {
         char byte;
         [[maybe_unused]] const auto got = read(interruptPipe[0], &byte, 1);
-        std::fputs("\nStopping… Press Ctrl-C again to quit at once.\n", stderr);
+        print(stderr, Cli::tr("\nStopping… Press Ctrl-C again to quit at once.\n"));
         model.cancel();
     });
     std::signal(SIGINT, onInterrupt);
@@ -256,6 +250,8 @@ int buildCommand(const std::vector<std::string>& args)
     }
 
     {
+        // A first build of a big library runs for hours: the computer stays awake meanwhile.
+        RunSession session(model);
         ProgressLine progress(model);
         progress.draw();
         QEventLoop loop;
@@ -285,7 +281,7 @@ int buildCommand(const std::vector<std::string>& args)
         printLine(stderr, QStringLiteral("kestova-cli build: ") + model.error());
         return ExitStatus::failed;
     default:
-        std::fputs("Stopped while looking for photos. No wall was written.\n", stderr);
+        printLine(stderr, Cli::tr("Stopped while looking for photos. No wall was written."));
         return ExitStatus::interrupted;
     }
 }

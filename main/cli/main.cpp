@@ -1,6 +1,8 @@
 // kestova-cli: builds and lists walls from a terminal.
 #include "cli/Commands.h"
 
+#include "model/Translations.h"
+
 #include <QCoreApplication>
 
 #include <array>
@@ -12,21 +14,23 @@ namespace {
 
 const std::array commands{
     Command{"scan", "SOURCE [--out DIR]",
-            "List the photos a wall of SOURCE would include, one JSON object per line.", scanCommand},
+            QT_TRANSLATE_NOOP("Cli", "List the photos a wall of SOURCE would include, one JSON object per line."),
+            scanCommand},
     Command{"build", "SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--json] [--open]",
-            "Build the wall of SOURCE, show its progress, and add it to Your walls.", buildCommand},
-    Command{"walls", "[--json]", "List the walls built recently, newest first.", wallsCommand},
+            QT_TRANSLATE_NOOP("Cli", "Build the wall of SOURCE, show its progress, and add it to Your walls."),
+            buildCommand},
+    Command{"walls", "[--json]", QT_TRANSLATE_NOOP("Cli", "List the walls built recently, newest first."), wallsCommand},
 };
 
 void printHelp(std::FILE* to)
 {
-    std::fputs("Usage: kestova-cli COMMAND [ARGUMENTS]\n\n"
-               "Kestova turns every photo in a folder into one scrollable wall: a web page that\n"
-               "opens in your browser and works without Kestova.\n\nCommands:\n",
-               to);
+    print(to, Cli::tr("Usage: kestova-cli COMMAND [ARGUMENTS]\n\n"
+                      "Kestova turns every photo in a folder into one scrollable wall: a web page that\n"
+                      "opens in your browser and works without Kestova.\n\nCommands:\n"));
     for (const auto& command : commands)
-        std::fprintf(to, "  %s %s\n      %s\n", command.name, command.usage, command.summary);
-    std::fputs("\nkestova-cli --help shows this text.\n", to);
+        printLine(to, QStringLiteral("  %1 %2\n      %3")
+                          .arg(QString::fromUtf8(command.name), QString::fromUtf8(command.usage), Cli::tr(command.summary)));
+    print(to, Cli::tr("\nkestova-cli --help shows this text.\n"));
 }
 
 } // namespace
@@ -36,6 +40,7 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName("Kestova");
     QCoreApplication::setApplicationName("Kestova");
+    const Translations translations;
 
     if (argc < 2) {
         printHelp(stderr);
@@ -51,6 +56,6 @@ int main(int argc, char* argv[])
         if (name == command.name)
             return command.run(args);
     }
-    std::fprintf(stderr, "kestova-cli: unknown command \"%s\". Try kestova-cli --help.\n", name.c_str());
+    printLine(stderr, Cli::tr("kestova-cli: unknown command \"%1\". Try kestova-cli --help.").arg(QString::fromLocal8Bit(name)));
     return ExitStatus::usage;
 }

@@ -33,8 +33,7 @@ struct Work {
 /// The refusal of a link planted in the wall's folder: writes through it would land elsewhere.
 JobError linkRefused(const fs::path& link)
 {
-    return JobError("\u201C" + link.string() + "\u201D is a link to another place. Kestova writes a wall "
-                    "only into a real folder, so nothing was written.");
+    return JobError(JobErrorTexts::linkRefused, {link.string()});
 }
 
 } // namespace
@@ -53,8 +52,8 @@ JobSummary Indexer::run()
         std::error_code ec;
         fs::create_directories(thumbDir(), ec);
         if (ec || !fs::is_directory(thumbDir(), ec))
-            throw JobError("Couldn't create the folder \u201C" + thumbDir().string() + "\u201D: "
-                           + (ec ? ec.message() : std::string("a file is in the way")) + ".");
+            throw ec ? JobError(JobErrorTexts::folderFailed, {thumbDir().string()}, ec.value())
+                     : JobError(JobErrorTexts::folderBlocked, {thumbDir().string()});
         if (const auto link = WallGuard::linkedThumbFolder(thumbDir()))
             throw linkRefused(*link);
         WallGuard::removeStaleTemporaries(out);

@@ -153,11 +153,11 @@ std::string Indexer::manifestText(const std::vector<WallEntry>& entries) const
 void Indexer::writeWall(const std::vector<WallEntry>& entries) const
 {
     if (auto error = AtomicFile::write(manifestFile(), manifestText(entries)))
-        throw JobError(*error);
+        throw *error;
     const std::filesystem::path page = templateFile.empty() ? findTemplate() : templateFile;
     const auto bytes = AtomicFile::read(page);
     if (!bytes)
-        throw JobError("The gallery template is missing from the app. Please re-download Kestova.");
+        throw JobError(JobErrorTexts::templateMissing, {});
     if (auto error = AtomicFile::write(galleryFile(), *bytes))
-        throw JobError(*error);
+        throw *error;
 }

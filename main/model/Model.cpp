@@ -3,6 +3,7 @@
 
 #include "engine/Indexer.h"
 #include "engine/JobErrors.h"
+#include "model/FailureText.h"
 #include "model/PathText.h"
 #include "model/ProgressText.h"
 #include "model/RunOutbox.h"
@@ -18,9 +19,6 @@ namespace {
 
 constexpr int recentLimit = 8;
 
-const char* const notAFolder = "Kestova works on folders and drives. Choose a folder rather than a single file.";
-const char* const wallGone = "That gallery isn't there anymore. If it was on an external drive, plug the drive in "
-                             "and try again, or choose Update to rebuild it.";
 
 bool isThere(const fs::path& path)
 {
@@ -144,8 +142,7 @@ void Model::choose()
     if (_stage == Stage::running || !_actions)
         return;
     const auto chosen = _actions->chooseFolder(
-        QStringLiteral("Build Kestova"),
-        QStringLiteral("Choose a drive or folder. Kestova finds every photo inside it, including in subfolders."));
+        tr("Build Kestova"), tr("Choose a drive or folder. Kestova finds every photo inside it, including in subfolders."));
     if (chosen)
         start(*chosen);
 }
@@ -161,7 +158,7 @@ void Model::start(const fs::path& path, const RunOptions& options)
         return;
     std::error_code ec;
     if (!fs::is_directory(path, ec)) {
-        fail(QString::fromUtf8(notAFolder));
+        fail(tr("Kestova works on folders and drives. Choose a folder rather than a single file."));
         return;
     }
     const fs::path root = WallLocation::standardized(path);
@@ -172,7 +169,7 @@ void Model::start(const fs::path& path, const RunOptions& options)
     setCurrentTitle(title);
     _stage = Stage::running;
     Q_EMIT stageChanged(_stage);
-    setStatus(QStringLiteral("Looking for photos…"));
+    setStatus(ProgressText::tr("Looking for photos…"));
     setDetail(rootText);
     setFraction(std::nullopt);
     setSummary(std::nullopt);
@@ -190,10 +187,12 @@ void Model::start(const fs::path& path, const RunOptions& options)
             box->post([summary, rootText, title](Model& model) { model.finish(summary, rootText, title); });
         } catch (const JobCancelled&) {
             box->post([](Model& model) { model.stopped(); });
+        } catch (const JobError& error) {
+            box->post([message = FailureText::of(error)](Model& model) { model.fail(message); });
         } catch (const std::exception& error) {
             box->post([message = QString::fromUtf8(error.what())](Model& model) { model.fail(message); });
         } catch (...) {
-            box->post([](Model& model) { model.fail(QStringLiteral("The wall could not be built.")); });
+            box->post([](Model& model) { model.fail(tr("The wall could not be built.")); });
         }
     }).detach();
 }
@@ -215,7 +214,7 @@ void Model::cancel()
 {
     if (job)
         job->cancel();
-    setStatus(QStringLiteral("Stopping…"));
+    setStatus(tr("Stopping…"));
 }
 
 void Model::finish(const JobSummary& summary, const QString& root, const QString& title)
@@ -272,7 +271,8 @@ void Model::open(const Recent& recent)
     }
     // A run in progress must end on its own; the list is not on screen during one anyway.
     if (_stage != Stage::running)
-        fail(QString::fromUtf8(wallGone));
+        fail(tr("That gallery isn't there anymore. If it was on an external drive, plug the drive in and try again, or "
+                "choose Update to rebuild it."));
 }
 
 void Model::update(const Recent& recent)
@@ -283,7 +283,7 @@ void Model::update(const Recent& recent)
         start(recent.root);
         return;
     }
-    fail(QStringLiteral("Can't find ") + recent.root + QStringLiteral(". If it's an external drive, plug it in and try again."));
+    fail(tr("Can't find %1. If it's an external drive, plug it in and try again.").arg(recent.root));
 }
 
 void Model::forget(const Recent& recent)

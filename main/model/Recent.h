@@ -23,4 +23,10 @@ struct Recent {
 /// Whether two texts are canonically equivalent (the same text in NFC).
 bool sameText(const QString& a, const QString& b);
 
+namespace RecentText {
+/// The line under a wall's title: "12,480 photos · updated 3 weeks ago", "1 photo · updated
+/// yesterday", in the user's language.
+QString caption(const Recent& recent, const QDateTime& now);
+} // namespace RecentText
+
 Q_DECLARE_METATYPE(Recent)

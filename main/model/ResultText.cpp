@@ -10,29 +10,27 @@ ResultText ResultText::of(const JobSummary& s, const QString& title)
     ResultText text;
     text.paused = s.partial;
     if (s.photos == 0) {
-        text.headline = QStringLiteral("No photos found");
-        text.details << QStringLiteral("Nothing in ") + title +
-                            QStringLiteral(" looked like a photo (JPEG, HEIC, PNG, RAW and so on).");
+        text.headline = tr("No photos found");
+        text.details << tr("Nothing in %1 looked like a photo (JPEG, HEIC, PNG, RAW and so on).").arg(title);
         return text;
     }
-    // The counted headlines keep the word "photos" even for one.
-    text.headline = s.partial ? QStringLiteral("Stopped early: ") + TextFormat::count(s.photos) + QStringLiteral(" photos so far")
-                              : TextFormat::count(s.photos) + QStringLiteral(" photos ready");
+    // The counted headlines keep the word "photos" even for one in English.
+    const int photos = TextFormat::numerus(s.photos);
+    text.headline = s.partial ? tr("Stopped early: %1 photos so far", nullptr, photos).arg(TextFormat::count(s.photos))
+                              : tr("%1 photos ready", nullptr, photos).arg(TextFormat::count(s.photos));
     if (s.partial)
-        text.details << QStringLiteral("Choose Update later to finish. The work so far is saved.");
+        text.details << tr("Choose Update later to finish. The work so far is saved.");
     if (s.duplicates > 0)
-        text.details << plural(s.duplicates, QStringLiteral("duplicate copy"), QStringLiteral("duplicate copies")) +
-                            QStringLiteral(" shown once");
+        text.details << tr("%1 duplicate copies shown once", nullptr, TextFormat::numerus(s.duplicates)).arg(TextFormat::count(s.duplicates));
     if (s.undated > 0)
-        text.details << plural(s.undated, QStringLiteral("photo has"), QStringLiteral("photos have")) +
-                            QStringLiteral(" no date and ") + (s.undated == 1 ? QStringLiteral("is") : QStringLiteral("are")) +
-                            QStringLiteral(" grouped at the end");
+        text.details << tr("%1 photos have no date and are grouped at the end", nullptr, TextFormat::numerus(s.undated))
+                            .arg(TextFormat::count(s.undated));
     if (s.unreadable > 0)
-        text.details << plural(s.unreadable, QStringLiteral("file"), QStringLiteral("files")) +
-                            QStringLiteral(" couldn't be read and ") +
-                            (s.unreadable == 1 ? QStringLiteral("was") : QStringLiteral("were")) + QStringLiteral(" skipped");
+        text.details << tr("%1 files couldn't be read and were skipped", nullptr, TextFormat::numerus(s.unreadable))
+                            .arg(TextFormat::count(s.unreadable));
     text.hasWall = true;
-    text.savedAt = QStringLiteral("The wall is saved at ") + PathText::fromPath(s.gallery.parent_path()) +
-                   QStringLiteral(". It opens in your web browser, and you can open it any time, even without this app.");
+    text.savedAt = tr("The wall is saved at %1. It opens in your web browser, and you can open it any time, even without "
+                      "this app.")
+                       .arg(PathText::fromPath(s.gallery.parent_path()));
     return text;
 }

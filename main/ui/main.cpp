@@ -1,6 +1,8 @@
 // The program: one window on the one model, folders from the command line and from later launches.
 #include "model/Model.h"
 #include "model/PathText.h"
+#include "model/Translations.h"
+#include "session/RunSession.h"
 #include "ui/AppMark.h"
 #include "ui/AppShell.h"
 #include "ui/ContentView.h"
@@ -45,7 +47,8 @@ private:
 class KestovaApp {
 public:
     KestovaApp()
-        : model(Model::shared()), desktop(new QtDesktop), window(model, *desktop), delegate(model, window)
+        : model(Model::shared()), desktop(new QtDesktop), window(model, *desktop), delegate(model, window),
+          session(model, RunSession::Window{[this] { return window.isActiveWindow(); }, [this] { delegate.open({}); }})
     {
         desktop->setWindow(&window);
         model.installActions(std::unique_ptr<PlatformActions>(desktop));
@@ -55,6 +58,7 @@ public:
     QtDesktop* desktop; ///< owned by the model once installed
     AppShell window;
     AppDelegate delegate;
+    RunSession session;
 };
 
 QList<QByteArray> folderArguments(int argc, char** argv)
@@ -75,6 +79,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationDisplayName(QStringLiteral("Kestova"));
     QApplication::setDesktopFileName(QStringLiteral("kestova"));
     QApplication::setWindowIcon(appIcon());
+    const Translations translations;
     const QList<QByteArray> folders = folderArguments(argc, argv);
 
     SingleInstance instance(SingleInstance::defaultName());

@@ -1,0 +1,537 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de">
+<context>
+    <name>AppShell</name>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>Choose a Folder or Drive…</source>
+        <translation>Ordner oder Laufwerk wählen…</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>Send Feedback…</source>
+        <translation>Rückmeldung senden…</translation>
+    </message>
+    <message>
+        <source>Join the Kestova Pro Waitlist…</source>
+        <translation>Auf die Warteliste für Kestova Pro…</translation>
+    </message>
+    <message>
+        <source>Kestova Website</source>
+        <translation>Kestova-Website</translation>
+    </message>
+</context>
+<context>
+    <name>Cli</name>
+    <message>
+        <source>Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--json] [--open]
+</source>
+        <translation>Aufruf: kestova-cli build QUELLE [--out ORDNER] [--title TEXT] [--no-dedupe] [--json] [--open]
+</translation>
+    </message>
+    <message>
+        <source>Builds the wall of every photo in SOURCE and adds it to Your walls.
+  --out DIR     write the wall into DIR instead of SOURCE/_Photo Gallery
+                (or Pictures/Kestova when SOURCE is read-only)
+  --title TEXT  the wall&apos;s title instead of the folder&apos;s name
+  --no-dedupe   show duplicate copies on this wall (the saved setting is unchanged)
+  --json        print the result as one JSON object on one line
+  --open        open the finished wall in the web browser
+Ctrl-C stops: while looking for photos nothing is written; later the photos done so far
+make a wall that the next build finishes. A second Ctrl-C ends at once.
+</source>
+        <translation>Erstellt die Fotowand aller Fotos in QUELLE und fügt sie zu „Ihre Fotowände“ hinzu.
+  --out ORDNER  die Fotowand in ORDNER schreiben statt in QUELLE/_Photo Gallery
+                (oder Bilder/Kestova, wenn QUELLE schreibgeschützt ist)
+  --title TEXT  der Titel der Fotowand statt des Ordnernamens
+  --no-dedupe   doppelte Kopien auf dieser Fotowand zeigen (die gespeicherte Einstellung bleibt)
+  --json        das Ergebnis als ein JSON-Objekt in einer Zeile ausgeben
+  --open        die fertige Fotowand im Webbrowser öffnen
+Strg-C hält an: während der Suche nach Fotos wird nichts geschrieben; danach ergeben die
+bisher fertigen Fotos eine Fotowand, die der nächste Lauf vollendet. Ein zweites Strg-C beendet sofort.
+</translation>
+    </message>
+    <message>
+        <source>--out needs a folder.</source>
+        <translation>--out braucht einen Ordner.</translation>
+    </message>
+    <message>
+        <source>--title needs a text.</source>
+        <translation>--title braucht einen Text.</translation>
+    </message>
+    <message>
+        <source>unknown option &quot;%1&quot;.</source>
+        <translation>unbekannte Option „%1“.</translation>
+    </message>
+    <message>
+        <source>give one SOURCE folder.</source>
+        <translation>geben Sie einen einzigen QUELLE-Ordner an.</translation>
+    </message>
+    <message>
+        <source>give a SOURCE folder.</source>
+        <translation>geben Sie einen QUELLE-Ordner an.</translation>
+    </message>
+    <message>
+        <source>
+Stopping… Press Ctrl-C again to quit at once.
+</source>
+        <translation>
+Wird angehalten… Erneut Strg-C drücken, um sofort zu beenden.
+</translation>
+    </message>
+    <message>
+        <source>Stopped while looking for photos. No wall was written.</source>
+        <translation>Während der Suche nach Fotos angehalten. Es wurde keine Fotowand geschrieben.</translation>
+    </message>
+    <message>
+        <source>List the photos a wall of SOURCE would include, one JSON object per line.</source>
+        <translation>Die Fotos auflisten, die eine Fotowand von QUELLE enthielte, ein JSON-Objekt pro Zeile.</translation>
+    </message>
+    <message>
+        <source>Build the wall of SOURCE, show its progress, and add it to Your walls.</source>
+        <translation>Die Fotowand von QUELLE erstellen, den Fortschritt zeigen und sie zu „Ihre Fotowände“ hinzufügen.</translation>
+    </message>
+    <message>
+        <source>List the walls built recently, newest first.</source>
+        <translation>Die zuletzt erstellten Fotowände auflisten, die neueste zuerst.</translation>
+    </message>
+    <message>
+        <source>Usage: kestova-cli COMMAND [ARGUMENTS]
+
+Kestova turns every photo in a folder into one scrollable wall: a web page that
+opens in your browser and works without Kestova.
+
+Commands:
+</source>
+        <translation>Aufruf: kestova-cli BEFEHL [ARGUMENTE]
+
+Kestova macht aus allen Fotos eines Ordners eine einzige Fotowand zum Durchscrollen:
+eine Webseite, die sich im Browser öffnet und ohne Kestova funktioniert.
+
+Befehle:
+</translation>
+    </message>
+    <message>
+        <source>
+kestova-cli --help shows this text.
+</source>
+        <translation>
+kestova-cli --help zeigt diesen Text.
+</translation>
+    </message>
+    <message>
+        <source>kestova-cli: unknown command &quot;%1&quot;. Try kestova-cli --help.</source>
+        <translation>kestova-cli: unbekannter Befehl „%1“. Versuchen Sie kestova-cli --help.</translation>
+    </message>
+    <message>
+        <source>Usage: kestova-cli scan SOURCE [--out DIR]</source>
+        <translation>Aufruf: kestova-cli scan QUELLE [--out ORDNER]</translation>
+    </message>
+    <message>
+        <source>Lists the photos a wall of SOURCE would include, one JSON object per line:
+{&quot;rel&quot;: path inside SOURCE, &quot;size&quot;: bytes, &quot;mtime&quot;: seconds since 1970}.
+--out DIR names an output folder to leave out of the walk.</source>
+        <translation>Listet die Fotos auf, die eine Fotowand von QUELLE enthielte, ein JSON-Objekt pro Zeile:
+{&quot;rel&quot;: Pfad in QUELLE, &quot;size&quot;: Bytes, &quot;mtime&quot;: Sekunden seit 1970}.
+--out ORDNER nennt einen Ausgabeordner, der beim Durchsuchen übergangen wird.</translation>
+    </message>
+    <message>
+        <source>kestova-cli scan: can&apos;t find &quot;%1&quot;: %2.</source>
+        <translation>kestova-cli scan: „%1“ nicht gefunden: %2.</translation>
+    </message>
+    <message>
+        <source>kestova-cli scan: &quot;%1&quot; is not a folder. Kestova works on folders and drives.</source>
+        <translation>kestova-cli scan: „%1“ ist kein Ordner. Kestova arbeitet mit Ordnern und Laufwerken.</translation>
+    </message>
+    <message>
+        <source>Usage: kestova-cli walls [--json]</source>
+        <translation>Aufruf: kestova-cli walls [--json]</translation>
+    </message>
+    <message>
+        <source>Lists the walls built recently, newest first: title, photos, when updated, the source
+folder and the wall&apos;s index.html. --json prints them as one JSON array of objects
+{&quot;root&quot;, &quot;gallery&quot;, &quot;title&quot;, &quot;photos&quot;, &quot;updated&quot; (seconds since 2001-01-01 UTC)}.</source>
+        <translation>Listet die zuletzt erstellten Fotowände auf, die neueste zuerst: Titel, Fotos, wann aktualisiert,
+den Quellordner und die index.html der Fotowand. --json gibt sie als ein JSON-Array von Objekten aus:
+{&quot;root&quot;, &quot;gallery&quot;, &quot;title&quot;, &quot;photos&quot;, &quot;updated&quot; (Sekunden seit 2001-01-01 UTC)}.</translation>
+    </message>
+    <message>
+        <source>kestova-cli walls: unknown argument &quot;%1&quot;.</source>
+        <translation>kestova-cli walls: unbekanntes Argument „%1“.</translation>
+    </message>
+    <message>
+        <source>No walls yet. Build one with: kestova-cli build SOURCE</source>
+        <translation>Noch keine Fotowände. Erstellen Sie eine mit: kestova-cli build QUELLE</translation>
+    </message>
+    <message>
+        <source>  source: %1</source>
+        <translation>  Quelle:   %1</translation>
+    </message>
+    <message>
+        <source>  wall:   %1</source>
+        <translation>  Fotowand: %1</translation>
+    </message>
+</context>
+<context>
+    <name>DoneView</name>
+    <message>
+        <source>Open Kestova</source>
+        <translation>Kestova öffnen</translation>
+    </message>
+    <message>
+        <source>Show in Folder</source>
+        <translation>Im Ordner zeigen</translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <translation>Fertig</translation>
+    </message>
+</context>
+<context>
+    <name>FailedView</name>
+    <message>
+        <source>Something went wrong</source>
+        <translation>Etwas ist schiefgegangen</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>Feedback</name>
+    <message>
+        <source>What&apos;s working, what isn&apos;t, or what would you like Kestova to do next?</source>
+        <translation>Was funktioniert, was nicht, oder was soll Kestova als Nächstes können?</translation>
+    </message>
+    <message>
+        <source>Email us at %1</source>
+        <translation>Schreiben Sie uns an %1</translation>
+    </message>
+    <message>
+        <source>No email app is set up on this computer, so the address has been copied for you.</source>
+        <translation>Auf diesem Computer ist kein E-Mail-Programm eingerichtet, deshalb wurde die Adresse für Sie kopiert.</translation>
+    </message>
+</context>
+<context>
+    <name>IdleView</name>
+    <message>
+        <source>See every photo on a drive or folder in one scrollable wall, sorted by month. Nothing is uploaded, moved or changed.</source>
+        <translation>Sehen Sie jedes Foto eines Laufwerks oder Ordners auf einer einzigen Fotowand zum Durchscrollen, nach Monaten sortiert. Nichts wird hochgeladen, verschoben oder verändert.</translation>
+    </message>
+    <message>
+        <source>Choose a Folder or Drive…</source>
+        <translation>Ordner oder Laufwerk wählen…</translation>
+    </message>
+    <message>
+        <source>Show duplicate copies once</source>
+        <translation>Doppelte Kopien nur einmal zeigen</translation>
+    </message>
+    <message>
+        <source>The same photo saved in several backup folders gets one tile. Matched by file name and size.</source>
+        <translation>Dasselbe Foto in mehreren Sicherungsordnern bekommt nur eine Kachel. Erkannt an Dateiname und Größe.</translation>
+    </message>
+    <message>
+        <source>Send feedback or request a feature</source>
+        <translation>Rückmeldung geben oder eine Funktion wünschen</translation>
+    </message>
+    <message>
+        <source>Drop it here</source>
+        <translation>Hier ablegen</translation>
+    </message>
+    <message>
+        <source>or drag a folder or drive onto this window</source>
+        <translation>oder einen Ordner oder ein Laufwerk auf dieses Fenster ziehen</translation>
+    </message>
+    <message>
+        <source>Your walls</source>
+        <translation>Ihre Fotowände</translation>
+    </message>
+</context>
+<context>
+    <name>JobError</name>
+    <message>
+        <source>Couldn&apos;t write “%1”: %2.</source>
+        <translation>„%1“ konnte nicht geschrieben werden: %2.</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t create the folder “%1”: %2.</source>
+        <translation>Der Ordner „%1“ konnte nicht angelegt werden: %2.</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t create the folder “%1”: a file is in the way.</source>
+        <translation>Der Ordner „%1“ konnte nicht angelegt werden: Eine Datei ist im Weg.</translation>
+    </message>
+    <message>
+        <source>“%1” is a link to another place. Kestova writes a wall only into a real folder, so nothing was written.</source>
+        <translation>„%1“ ist eine Verknüpfung an einen anderen Ort. Kestova schreibt eine Fotowand nur in einen echten Ordner, deshalb wurde nichts geschrieben.</translation>
+    </message>
+    <message>
+        <source>The gallery template is missing from the app. Please re-download Kestova.</source>
+        <translation>Der App fehlt die Vorlage für die Galerie. Bitte laden Sie Kestova erneut herunter.</translation>
+    </message>
+</context>
+<context>
+    <name>Model</name>
+    <message>
+        <source>Build Kestova</source>
+        <translation>Kestova erstellen</translation>
+    </message>
+    <message>
+        <source>Choose a drive or folder. Kestova finds every photo inside it, including in subfolders.</source>
+        <translation>Wählen Sie ein Laufwerk oder einen Ordner. Kestova findet jedes Foto darin, auch in Unterordnern.</translation>
+    </message>
+    <message>
+        <source>Kestova works on folders and drives. Choose a folder rather than a single file.</source>
+        <translation>Kestova arbeitet mit Ordnern und Laufwerken. Wählen Sie einen Ordner statt einer einzelnen Datei.</translation>
+    </message>
+    <message>
+        <source>The wall could not be built.</source>
+        <translation>Die Fotowand konnte nicht erstellt werden.</translation>
+    </message>
+    <message>
+        <source>Stopping…</source>
+        <translation>Wird angehalten…</translation>
+    </message>
+    <message>
+        <source>That gallery isn&apos;t there anymore. If it was on an external drive, plug the drive in and try again, or choose Update to rebuild it.</source>
+        <translation>Diese Galerie ist nicht mehr da. Lag sie auf einem externen Laufwerk, schließen Sie das Laufwerk an und versuchen Sie es erneut, oder wählen Sie „Aktualisieren“, um sie neu zu erstellen.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t find %1. If it&apos;s an external drive, plug it in and try again.</source>
+        <translation>%1 wurde nicht gefunden. Ist es ein externes Laufwerk, schließen Sie es an und versuchen Sie es erneut.</translation>
+    </message>
+</context>
+<context>
+    <name>Notifier</name>
+    <message>
+        <source>Show Kestova</source>
+        <translation>Kestova zeigen</translation>
+    </message>
+</context>
+<context>
+    <name>ProgressText</name>
+    <message>
+        <source>Looking for photos…</source>
+        <translation>Fotos werden gesucht…</translation>
+    </message>
+    <message>
+        <source>%1 found so far</source>
+        <translation>bisher %1 gefunden</translation>
+    </message>
+    <message>
+        <source>%1 of %2 · %3 left</source>
+        <comment>photos done, photos in all, time left</comment>
+        <translation>%1 von %2 · noch %3</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <comment>photos done, photos in all</comment>
+        <translation>%1 von %2</translation>
+    </message>
+    <message>
+        <source>Making thumbnails</source>
+        <translation>Vorschaubilder werden erstellt</translation>
+    </message>
+    <message>
+        <source>Building your wall…</source>
+        <translation>Ihre Fotowand wird erstellt…</translation>
+    </message>
+</context>
+<context>
+    <name>Recent</name>
+    <message numerus="yes">
+        <source>%1 photos · updated %2</source>
+        <comment>photos on the wall, when it was updated</comment>
+        <translation>
+            <numerusform>%1 Foto · %2 aktualisiert</numerusform>
+            <numerusform>%1 Fotos · %2 aktualisiert</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>RecentRow</name>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>Aktualisieren</translation>
+    </message>
+    <message>
+        <source>Add photos that are new since last time. Only new photos are processed.</source>
+        <translation>Fotos hinzufügen, die seit dem letzten Mal neu sind. Nur neue Fotos werden verarbeitet.</translation>
+    </message>
+    <message>
+        <source>Remove from this list. The gallery files stay where they are.</source>
+        <translation>Aus dieser Liste entfernen. Die Dateien der Galerie bleiben, wo sie sind.</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+</context>
+<context>
+    <name>ResultText</name>
+    <message>
+        <source>No photos found</source>
+        <translation>Keine Fotos gefunden</translation>
+    </message>
+    <message>
+        <source>Nothing in %1 looked like a photo (JPEG, HEIC, PNG, RAW and so on).</source>
+        <translation>Nichts in %1 sah nach einem Foto aus (JPEG, HEIC, PNG, RAW und so weiter).</translation>
+    </message>
+    <message numerus="yes">
+        <source>Stopped early: %1 photos so far</source>
+        <translation>
+            <numerusform>Vorzeitig angehalten: bisher %1 Foto</numerusform>
+            <numerusform>Vorzeitig angehalten: bisher %1 Fotos</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 photos ready</source>
+        <translation>
+            <numerusform>%1 Foto bereit</numerusform>
+            <numerusform>%1 Fotos bereit</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Choose Update later to finish. The work so far is saved.</source>
+        <translation>Wählen Sie später „Aktualisieren“, um fertig zu werden. Die bisherige Arbeit ist gespeichert.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 duplicate copies shown once</source>
+        <translation>
+            <numerusform>%1 doppelte Kopie nur einmal gezeigt</numerusform>
+            <numerusform>%1 doppelte Kopien nur einmal gezeigt</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 photos have no date and are grouped at the end</source>
+        <translation>
+            <numerusform>%1 Foto hat kein Datum und steht am Ende</numerusform>
+            <numerusform>%1 Fotos haben kein Datum und stehen am Ende</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 files couldn&apos;t be read and were skipped</source>
+        <translation>
+            <numerusform>%1 Datei war nicht lesbar und wurde übersprungen</numerusform>
+            <numerusform>%1 Dateien waren nicht lesbar und wurden übersprungen</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The wall is saved at %1. It opens in your web browser, and you can open it any time, even without this app.</source>
+        <translation>Die Fotowand ist unter %1 gespeichert. Sie öffnet sich in Ihrem Webbrowser, und Sie können sie jederzeit öffnen, auch ohne diese App.</translation>
+    </message>
+</context>
+<context>
+    <name>RunSession</name>
+    <message>
+        <source>Building a wall of photos</source>
+        <translation>Eine Fotowand wird erstellt</translation>
+    </message>
+    <message>
+        <source>Something went wrong</source>
+        <translation>Etwas ist schiefgegangen</translation>
+    </message>
+</context>
+<context>
+    <name>RunningView</name>
+    <message>
+        <source>The first run on a big drive can take a while. You can stop at any time, and the next run picks up where this one left off.</source>
+        <translation>Der erste Lauf auf einem großen Laufwerk kann eine Weile dauern. Sie können jederzeit anhalten, und der nächste Lauf macht dort weiter, wo dieser aufgehört hat.</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Anhalten</translation>
+    </message>
+</context>
+<context>
+    <name>SystemError</name>
+    <message>
+        <source>No space left on device</source>
+        <translation>Kein Platz mehr auf dem Gerät</translation>
+    </message>
+    <message>
+        <source>Permission denied</source>
+        <translation>Keine Berechtigung</translation>
+    </message>
+    <message>
+        <source>Operation not permitted</source>
+        <translation>Vorgang nicht zulässig</translation>
+    </message>
+    <message>
+        <source>Read-only file system</source>
+        <translation>Dateisystem ist schreibgeschützt</translation>
+    </message>
+    <message>
+        <source>Disk quota exceeded</source>
+        <translation>Speicherkontingent überschritten</translation>
+    </message>
+    <message>
+        <source>Input/output error</source>
+        <translation>Ein-/Ausgabefehler</translation>
+    </message>
+    <message>
+        <source>No such file or directory</source>
+        <translation>Datei oder Ordner nicht vorhanden</translation>
+    </message>
+    <message>
+        <source>Not a directory</source>
+        <translation>Kein Ordner</translation>
+    </message>
+    <message>
+        <source>Is a directory</source>
+        <translation>Ist ein Ordner</translation>
+    </message>
+    <message>
+        <source>File exists</source>
+        <translation>Datei existiert bereits</translation>
+    </message>
+    <message>
+        <source>File name too long</source>
+        <translation>Dateiname zu lang</translation>
+    </message>
+    <message>
+        <source>Too many levels of symbolic links</source>
+        <translation>Zu viele Ebenen symbolischer Verknüpfungen</translation>
+    </message>
+    <message>
+        <source>Device or resource busy</source>
+        <translation>Gerät oder Ressource belegt</translation>
+    </message>
+    <message>
+        <source>Too many open files</source>
+        <translation>Zu viele offene Dateien</translation>
+    </message>
+    <message>
+        <source>Cannot allocate memory</source>
+        <translation>Nicht genug Arbeitsspeicher</translation>
+    </message>
+</context>
+<context>
+    <name>TextFormat</name>
+    <message>
+        <source>under a minute</source>
+        <translation>weniger als eine Minute</translation>
+    </message>
+    <message>
+        <source>about %1</source>
+        <comment>a time left, such as 5 minutes</comment>
+        <translation>etwa %1</translation>
+    </message>
+</context>
+</TS>
