@@ -182,6 +182,14 @@ den Quellordner und die index.html der Fotowand. --json gibt sie als ein JSON-Ar
         <source>  wall:   %1</source>
         <translation>  Fotowand: %1</translation>
     </message>
+    <message>
+        <source>SOURCE [--out DIR]</source>
+        <translation>QUELLE [--out ORDNER]</translation>
+    </message>
+    <message>
+        <source>SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--json] [--open]</source>
+        <translation>QUELLE [--out ORDNER] [--title TEXT] [--no-dedupe] [--json] [--open]</translation>
+    </message>
 </context>
 <context>
     <name>DoneView</name>

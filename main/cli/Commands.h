@@ -10,7 +10,7 @@
 
 struct Command {
     const char* name;
-    const char* usage;   ///< arguments after the command's name
+    const char* usage;   ///< arguments after the command's name, in English; Cli::tr() translates it
     const char* summary; ///< one line for --help, in English; Cli::tr() translates it
     /// Arguments after the command's name, as the raw bytes the shell passed (paths need not be
     /// UTF-8); returns the exit status.

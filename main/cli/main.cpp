@@ -13,10 +13,10 @@
 namespace {
 
 const std::array commands{
-    Command{"scan", "SOURCE [--out DIR]",
+    Command{"scan", QT_TRANSLATE_NOOP("Cli", "SOURCE [--out DIR]"),
             QT_TRANSLATE_NOOP("Cli", "List the photos a wall of SOURCE would include, one JSON object per line."),
             scanCommand},
-    Command{"build", "SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--json] [--open]",
+    Command{"build", QT_TRANSLATE_NOOP("Cli", "SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--json] [--open]"),
             QT_TRANSLATE_NOOP("Cli", "Build the wall of SOURCE, show its progress, and add it to Your walls."),
             buildCommand},
     Command{"walls", "[--json]", QT_TRANSLATE_NOOP("Cli", "List the walls built recently, newest first."), wallsCommand},
@@ -29,7 +29,7 @@ void printHelp(std::FILE* to)
                       "opens in your browser and works without Kestova.\n\nCommands:\n"));
     for (const auto& command : commands)
         printLine(to, QStringLiteral("  %1 %2\n      %3")
-                          .arg(QString::fromUtf8(command.name), QString::fromUtf8(command.usage), Cli::tr(command.summary)));
+                          .arg(QString::fromUtf8(command.name), Cli::tr(command.usage), Cli::tr(command.summary)));
     print(to, Cli::tr("\nkestova-cli --help shows this text.\n"));
 }
 

@@ -64,12 +64,12 @@ std::unique_ptr<Translations> english()
 bool sameInEveryLanguage(const QString& text)
 {
     static const QStringList names = {QStringLiteral("Kestova"), QStringLiteral("OK"), QStringLiteral("Holiday"),
-                                      QStringLiteral("Holiday 2023"), QStringLiteral("SD Card"), QStringLiteral("…"),
+                                      QStringLiteral("Holiday 2023"), QStringLiteral("SD Card"), QStringLiteral("Urlaub"), QStringLiteral("…"),
                                       QStringLiteral("×")};
     if (text.trimmed().isEmpty() || names.contains(text) || text.startsWith(QLatin1Char('/')))
         return true;
-    // Walls named "Card 3", the long wall's name, numbers and JSON.
+    // Walls named "Card 3", the long wall's name, numbers, JSON and a command with only options.
     static const QRegularExpression data(QStringLiteral(
-        "^(Card \\d+|Family archive with a very long name.*|[\\d.,\\s]+|[{\\[].*|  [^ ].*/.*)$"));
+        "^(Card \\d+|Family archive with a very long name.*|[\\d.,\\s]+|[{\\[].*|[a-z]+ \\[--[a-z]+\\])$"));
     return data.match(text).hasMatch();
 }

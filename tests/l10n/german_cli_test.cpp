@@ -85,5 +85,5 @@ TEST(GermanCli, everyMessageAndEveryHelpTextIsGerman)
     }
     const Output built = run({QStringLiteral("build"), photos}, true);
     EXPECT_THAT(built.lines, ::testing::Contains(QStringLiteral("2 Fotos bereit")));
-    EXPECT_THAT(built.lines, ::testing::Contains(QStringLiteral("1 Foto hat kein Datum und steht am Ende")));
+    EXPECT_THAT(built.lines, ::testing::Contains(QStringLiteral("1 Datei war nicht lesbar und wurde übersprungen")));
 }

@@ -5,6 +5,7 @@
 
 #include "model/Model.h"
 #include "ui/AppShell.h"
+#include "ui/ElidedLabel.h"
 #include "ui/QtDesktop.h"
 #include "ui/states/ScreenStates.h"
 
@@ -23,8 +24,10 @@ namespace {
 
 void settle()
 {
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
         QApplication::processEvents();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 void addActions(const QList<QAction*>& actions, std::set<QString>& texts)
@@ -49,6 +52,8 @@ std::set<QString> visibleTexts(AppShell& window)
             continue;
         if (auto* label = qobject_cast<QLabel*>(widget))
             texts.insert(label->text());
+        if (auto* elided = qobject_cast<ElidedLabel*>(widget))
+            texts.insert(elided->text());
         if (auto* button = qobject_cast<QAbstractButton*>(widget))
             texts.insert(button->text());
         texts.insert(widget->toolTip());

@@ -88,7 +88,7 @@ TEST(GermanText, resultsUseGermanPluralForms)
 TEST(GermanText, relativeDatesAreGerman)
 {
     const auto de = german();
-    const QDateTime now = QDateTime(QDate(2024, 5, 15), QTime(12, 0), QTimeZone::UTC);
+    const QDateTime now = QDateTime(QDate(2024, 5, 15), QTime(12, 0), Qt::UTC);
     const Recent recent{QStringLiteral("/a"), QStringLiteral("/a/i.html"), QStringLiteral("a"), 1, now.addDays(-1)};
     EXPECT_EQ(RecentText::caption(recent, now), QStringLiteral("1 Foto · gestern aktualisiert"));
     Recent many = recent;

@@ -12,6 +12,8 @@
 #include <QDBusMessage>
 #include <QtTest/QTest>
 
+#include <fstream>
+
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 

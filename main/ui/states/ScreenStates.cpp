@@ -36,18 +36,20 @@ JobUpdate thumbnails()
 std::vector<ScreenState> screenStates()
 {
     std::vector<ScreenState> states;
-    states.push_back({QStringLiteral("start-empty"), [](Model& m, [[maybe_unused]] AppShell& window) { ModelStates::idle(m); }});
-    states.push_back({QStringLiteral("start-three-walls"), [](Model& m, [[maybe_unused]] AppShell& window) {
+    states.push_back({QStringLiteral("start-empty"), [](Model& m, AppShell&) {
+        ModelStates::idle(m);
+    }});
+    states.push_back({QStringLiteral("start-three-walls"), [](Model& m, AppShell&) {
         ModelStates::recents(m, {wall(QStringLiteral("Holiday 2023"), 1, 1), wall(QStringLiteral("SD Card"), 12480, 21),
                                  wall(QStringLiteral("Family archive with a very long name that will not fit on one row"), 0, 400)});
     }});
-    states.push_back({QStringLiteral("start-drag-hovering"), [](Model& m, [[maybe_unused]] AppShell& window) {
+    states.push_back({QStringLiteral("start-drag-hovering"), [](Model&, AppShell& window) {
         QMimeData dragged;
         dragged.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp"))});
         QDragEnterEvent enter(QPoint(270, 200), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(window.content(), &enter);
     }});
-    states.push_back({QStringLiteral("start-eight-walls"), [](Model& m, [[maybe_unused]] AppShell& window) {
+    states.push_back({QStringLiteral("start-eight-walls"), [](Model& m, AppShell& window) {
         QDragLeaveEvent leave;
         QApplication::sendEvent(window.content(), &leave);
         QList<Recent> walls;
@@ -56,39 +58,57 @@ std::vector<ScreenState> screenStates()
         ModelStates::recents(m, walls);
     }});
 
-    states.push_back({QStringLiteral("progress-indeterminate"), [](Model& m, [[maybe_unused]] AppShell& window) {
+    states.push_back({QStringLiteral("progress-indeterminate"), [](Model& m, AppShell&) {
         const ProgressText texts = ProgressText::forUpdate(JobUpdates::Scanning{2512});
         ModelStates::running(m, QStringLiteral("Holiday 2023"), texts.status, texts.detail, texts.fraction);
     }});
-    states.push_back({QStringLiteral("progress-time-left"), [](Model& m, [[maybe_unused]] AppShell& window) {
+    states.push_back({QStringLiteral("progress-time-left"), [](Model& m, AppShell&) {
         const ProgressText texts = ProgressText::forUpdate(thumbnails());
         ModelStates::progress(m, texts.status, texts.detail, texts.fraction);
     }});
-    states.push_back({QStringLiteral("progress-long-path"), [](Model& m, [[maybe_unused]] AppShell& window) {
+    states.push_back({QStringLiteral("progress-long-path"), [](Model& m, AppShell&) {
         ModelStates::progress(m, ProgressText::forUpdate(JobUpdates::Scanning{0}).status,
                               QStringLiteral("/media/ana/Backup drive from the old laptop/Users/ana/Pictures/Photos "
                                              "Library.photoslibrary/originals/2019/summer"),
                               std::nullopt);
     }});
-    states.push_back({QStringLiteral("progress-stopping"), [](Model& m, [[maybe_unused]] AppShell& window) {
+    states.push_back({QStringLiteral("progress-stopping"), [](Model& m, AppShell&) {
         const ProgressText texts = ProgressText::forUpdate(thumbnails());
         ModelStates::progress(m, Model::tr("Stopping…"), texts.detail, texts.fraction);
     }});
 
-    states.push_back({QStringLiteral("result-one-photo"), [](Model& m, [[maybe_unused]] AppShell& window) { ModelStates::done(m, summary(1, 0, 0, 0, false), QStringLiteral("Holiday")); }});
-    states.push_back({QStringLiteral("result-partial-duplicates"), [](Model& m, [[maybe_unused]] AppShell& window) { ModelStates::done(m, summary(250, 3, 0, 0, true), QStringLiteral("Holiday")); }});
-    states.push_back({QStringLiteral("result-empty"), [](Model& m, [[maybe_unused]] AppShell& window) { ModelStates::done(m, summary(0, 0, 0, 0, false), QStringLiteral("Holiday")); }});
-    states.push_back({QStringLiteral("result-partial-empty"), [](Model& m, [[maybe_unused]] AppShell& window) { ModelStates::done(m, summary(0, 0, 0, 0, true), QStringLiteral("Holiday")); }});
-    states.push_back({QStringLiteral("result-undated-one"), [](Model& m, [[maybe_unused]] AppShell& window) { ModelStates::done(m, summary(40, 0, 1, 0, false), QStringLiteral("Holiday")); }});
-    states.push_back({QStringLiteral("result-undated-two"), [](Model& m, [[maybe_unused]] AppShell& window) { ModelStates::done(m, summary(40, 0, 2, 0, false), QStringLiteral("Holiday")); }});
-    states.push_back({QStringLiteral("result-unreadable-one"), [](Model& m, [[maybe_unused]] AppShell& window) { ModelStates::done(m, summary(40, 0, 0, 1, false), QStringLiteral("Holiday")); }});
-    states.push_back({QStringLiteral("result-unreadable-1024"), [](Model& m, [[maybe_unused]] AppShell& window) { ModelStates::done(m, summary(12480, 0, 0, 1024, false), QStringLiteral("Holiday")); }});
-    states.push_back({QStringLiteral("result-every-line"), [](Model& m, [[maybe_unused]] AppShell& window) { ModelStates::done(m, summary(12480, 310, 57, 1024, true), QStringLiteral("Holiday")); }});
+    states.push_back({QStringLiteral("result-one-photo"), [](Model& m, AppShell&) {
+        ModelStates::done(m, summary(1, 0, 0, 0, false), QStringLiteral("Holiday"));
+    }});
+    states.push_back({QStringLiteral("result-partial-duplicates"), [](Model& m, AppShell&) {
+        ModelStates::done(m, summary(250, 3, 0, 0, true), QStringLiteral("Holiday"));
+    }});
+    states.push_back({QStringLiteral("result-empty"), [](Model& m, AppShell&) {
+        ModelStates::done(m, summary(0, 0, 0, 0, false), QStringLiteral("Holiday"));
+    }});
+    states.push_back({QStringLiteral("result-partial-empty"), [](Model& m, AppShell&) {
+        ModelStates::done(m, summary(0, 0, 0, 0, true), QStringLiteral("Holiday"));
+    }});
+    states.push_back({QStringLiteral("result-undated-one"), [](Model& m, AppShell&) {
+        ModelStates::done(m, summary(40, 0, 1, 0, false), QStringLiteral("Holiday"));
+    }});
+    states.push_back({QStringLiteral("result-undated-two"), [](Model& m, AppShell&) {
+        ModelStates::done(m, summary(40, 0, 2, 0, false), QStringLiteral("Holiday"));
+    }});
+    states.push_back({QStringLiteral("result-unreadable-one"), [](Model& m, AppShell&) {
+        ModelStates::done(m, summary(40, 0, 0, 1, false), QStringLiteral("Holiday"));
+    }});
+    states.push_back({QStringLiteral("result-unreadable-1024"), [](Model& m, AppShell&) {
+        ModelStates::done(m, summary(12480, 0, 0, 1024, false), QStringLiteral("Holiday"));
+    }});
+    states.push_back({QStringLiteral("result-every-line"), [](Model& m, AppShell&) {
+        ModelStates::done(m, summary(12480, 310, 57, 1024, true), QStringLiteral("Holiday"));
+    }});
 
-    states.push_back({QStringLiteral("failure"), [](Model& m, [[maybe_unused]] AppShell& window) {
+    states.push_back({QStringLiteral("failure"), [](Model& m, AppShell&) {
         ModelStates::failed(m, Model::tr("Kestova works on folders and drives. Choose a folder rather than a single file."));
     }});
-    states.push_back({QStringLiteral("failure-missing-source"), [](Model& m, [[maybe_unused]] AppShell& window) {
+    states.push_back({QStringLiteral("failure-missing-source"), [](Model& m, AppShell&) {
         ModelStates::failed(m, Model::tr("Can't find %1. If it's an external drive, plug it in and try again.")
                                    .arg(QStringLiteral("/media/ana/SD Card")));
     }});
