@@ -417,7 +417,7 @@ den Quellordner und die index.html der Fotowand. --json gibt sie als ein JSON-Ar
     </message>
     <message>
         <source>Choose Update later to finish. The work so far is saved.</source>
-        <translation>Wählen Sie später „Aktualisieren“, um fertig zu werden. Die bisherige Arbeit ist gespeichert.</translation>
+        <translation>Wählen Sie später „Aktualisieren“, um sie fertigzustellen. Die bisherige Arbeit ist gespeichert.</translation>
     </message>
     <message numerus="yes">
         <source>%1 duplicate copies shown once</source>

@@ -32,6 +32,15 @@ QDBusMessage method(const QString& service, const QString& path, const QString& 
     return call;
 }
 
+/// A session service whose Inhibit answers with a cookie (its interface is named as it is).
+struct CookieService {
+    QString holder;
+    QString name;
+    QString path;
+    QString uninhibit;
+    QVariantList arguments;
+};
+
 } // namespace
 
 SleepInhibitor::SleepInhibitor(const QString& reason)
@@ -66,31 +75,23 @@ SleepInhibitor::SleepInhibitor(const QString& reason)
         return;
     }
 
-    const QVariant gnome = ask(session, method(QStringLiteral("org.gnome.SessionManager"), QStringLiteral("/org/gnome/SessionManager"),
-                                               QStringLiteral("org.gnome.SessionManager"), QStringLiteral("Inhibit"),
-                                               {appName, 0u, reason, 4u | 8u}));
-    if (gnome.typeId() == QMetaType::UInt) {
-        const uint cookie = gnome.toUInt();
-        _holder = QStringLiteral("gnome");
-        release = [session, cookie] {
-            session.call(method(QStringLiteral("org.gnome.SessionManager"), QStringLiteral("/org/gnome/SessionManager"),
-                                QStringLiteral("org.gnome.SessionManager"), QStringLiteral("Uninhibit"), {cookie}),
-                         QDBus::NoBlock);
+    // Both answer with a cookie that a second call hands back.
+    const CookieService cookieServices[] = {
+        {QStringLiteral("gnome"), QStringLiteral("org.gnome.SessionManager"), QStringLiteral("/org/gnome/SessionManager"),
+         QStringLiteral("Uninhibit"), {appName, 0u, reason, 4u | 8u}},
+        {QStringLiteral("screensaver"), QStringLiteral("org.freedesktop.ScreenSaver"),
+         QStringLiteral("/org/freedesktop/ScreenSaver"), QStringLiteral("UnInhibit"), {appName, reason}},
+    };
+    for (const CookieService& service : cookieServices) {
+        const QVariant cookie = ask(session, method(service.name, service.path, service.name, QStringLiteral("Inhibit"),
+                                                    service.arguments));
+        if (cookie.typeId() != QMetaType::UInt)
+            continue;
+        _holder = service.holder;
+        release = [session, service, cookie] {
+            session.call(method(service.name, service.path, service.name, service.uninhibit, {cookie}), QDBus::NoBlock);
         };
         return;
-    }
-
-    const QVariant saver = ask(session, method(QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/org/freedesktop/ScreenSaver"),
-                                               QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("Inhibit"),
-                                               {appName, reason}));
-    if (saver.typeId() == QMetaType::UInt) {
-        const uint cookie = saver.toUInt();
-        _holder = QStringLiteral("screensaver");
-        release = [session, cookie] {
-            session.call(method(QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/org/freedesktop/ScreenSaver"),
-                                QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("UnInhibit"), {cookie}),
-                         QDBus::NoBlock);
-        };
     }
 }
 

@@ -9,6 +9,7 @@
 #include "model/Recent.h"
 #include "model/ResultText.h"
 #include "model/TextFormat.h"
+#include "ui/states/ModelStates.h"
 
 #include <gtest/gtest.h>
 
@@ -18,15 +19,8 @@ namespace {
 
 JobSummary summary(qint64 photos, qint64 duplicates, qint64 undated, qint64 unreadable, bool partial)
 {
-    JobSummary s;
-    s.photos = photos;
-    s.found = photos + duplicates;
-    s.duplicates = duplicates;
-    s.undated = undated;
-    s.unreadable = unreadable;
-    s.partial = partial;
-    s.gallery = "/home/ana/Bilder/Urlaub/_Photo Gallery/index.html";
-    return s;
+    return ModelStates::summary(photos, duplicates, undated, unreadable, partial,
+                                "/home/ana/Bilder/Urlaub/_Photo Gallery/index.html");
 }
 
 } // namespace
