@@ -1,5 +1,5 @@
 // Whole-file writes by temporary file and rename.
-#include "engine/AtomicFile.h"
+#include "engine/internal/AtomicFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

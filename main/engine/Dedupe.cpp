@@ -1,7 +1,8 @@
 // Duplicate collapsing: copies share a file name (ignoring case) and a size.
 #include "engine/Indexer.h"
 
-#include "engine/IcuText.h"
+#include "engine/internal/AsciiText.h"
+#include "engine/internal/IcuText.h"
 
 #include <unicode/normalizer2.h>
 #include <unicode/locid.h>
@@ -22,7 +23,7 @@ bool lostBytes(std::string_view original, std::string_view converted)
 /// NFC of the bytes when they are UTF-8; other bytes are compared as they are.
 std::string nfc(std::string_view bytes)
 {
-    if (IcuText::isAscii(bytes))
+    if (AsciiText::isAscii(bytes))
         return std::string(bytes);
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* normalizer = icu::Normalizer2::getNFCInstance(status);
@@ -43,8 +44,8 @@ std::string nfc(std::string_view bytes)
 /// The locale-independent lower-case mapping, then NFC, so canonically equivalent names agree.
 std::string nameKey(std::string_view name)
 {
-    if (IcuText::isAscii(name))
-        return IcuText::lowerAscii(name);
+    if (AsciiText::isAscii(name))
+        return AsciiText::lower(name);
     icu::UnicodeString text = IcuText::fromBytes(name);
     text.toLower(icu::Locale::getRoot());
     const std::string lowered = IcuText::toBytes(text);

@@ -6,7 +6,6 @@
 #include "engine/JobErrors.h"
 #include "engine/JobSummary.h"
 #include "engine/JobUpdate.h"
-#include "engine/ThumbIndex.h"
 
 #include <chrono>
 #include <filesystem>
@@ -17,24 +16,6 @@
 #include <string_view>
 #include <unordered_set>
 #include <vector>
-
-/// One photo on the wall, written to manifest.js as [key, rel, width, height, date, first, mtime].
-struct WallEntry {
-    std::string key;
-    std::string rel;
-    std::int64_t width = 0;
-    std::int64_t height = 0;
-    std::int64_t date = 0; ///< civil seconds read as UTC; 0 = undated
-    std::string first;     ///< first component of rel
-    std::int64_t mtime = 0;
-    friend bool operator==(const WallEntry&, const WallEntry&) = default;
-};
-
-/// The wall entries, sorted newest first with undated last, and how many are undated.
-struct Wall {
-    std::vector<WallEntry> entries;
-    std::int64_t undated = 0;
-};
 
 class Indexer {
 public:
@@ -54,7 +35,7 @@ public:
     static constexpr double quality = 0.55;
     const int jobs;                   ///< photos processed at once, 2..6
     const UpdateHandler onUpdate;     ///< called on the thread that runs run(), never on a worker
-    /// The page template copied to index.html; when empty, findTemplate() is asked at write time.
+    /// The page template copied to index.html; when empty, the one installed with the program.
     std::filesystem::path templateFile;
     /// How long processing waits while no photo finishes before it gives up on the photos in
     /// flight (a decoder that hangs) and writes the wall without them.
@@ -101,24 +82,6 @@ public:
     std::optional<CacheMap> readCache() const;
     /// Atomic replace; failures are swallowed.
     void saveCache(const CacheMap& map) const;
-    /// Whether the entry can be skipped: its record matches and its thumbnail exists.
-    /// The thumbnails' existence is learned from `thumbs`, which lists each of their folders once.
-    static bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs);
-    /// Keeps only the records of the run's entries.
-    static void prune(CacheMap& map, const std::vector<FileEntry>& entries);
-
-    // --- wall output
-    static Wall buildWall(const CacheMap& map);
-    /// The whole text of manifest.js.
-    std::string manifestText(const std::vector<WallEntry>& entries) const;
-    /// Writes manifest.js, then copies the template to index.html; throws JobError.
-    void writeWall(const std::vector<WallEntry>& entries) const;
-
-    /// Processors available to this process (sched_getaffinity), clamped to 2..6.
-    static int jobsFor(int processors);
-    static int availableProcessors();
-    /// The page template: beside the program, then in the installed share folder.
-    static std::filesystem::path findTemplate();
 
 private:
     mutable std::mutex lock; ///< guards _cancelled only

@@ -1,7 +1,7 @@
 // The record of photos in flight.
-#include "engine/PhotoJournal.h"
+#include "engine/internal/PhotoJournal.h"
 
-#include "engine/AtomicFile.h"
+#include "engine/internal/AtomicFile.h"
 #include "engine/Json.h"
 
 #include <fcntl.h>

@@ -1,7 +1,7 @@
 // The walk's constant tables and the junk pattern.
 #include "engine/Indexer.h"
 
-#include "engine/IcuText.h"
+#include "engine/internal/IcuText.h"
 
 #include <unicode/regex.h>
 

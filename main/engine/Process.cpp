@@ -1,12 +1,11 @@
 // One photo's processing: its cache record and its thumbnail.
 #include "engine/Indexer.h"
 
-#include "engine/IcuText.h"
-
-#include "engine/ExifReader.h"
 #include "engine/Md5.h"
-#include "engine/RawDecoder.h"
-#include "engine/VipsImage.h"
+#include "engine/internal/AsciiText.h"
+#include "engine/internal/ExifReader.h"
+#include "engine/internal/RawPhoto.h"
+#include "engine/internal/VipsPhoto.h"
 
 #include <algorithm>
 #include <array>
@@ -20,7 +19,7 @@ namespace {
 bool isCameraRaw(std::string_view rel)
 {
     static const std::array<std::string_view, 8> raws{"dng", "cr2", "cr3", "nef", "arw", "raf", "orf", "rw2"};
-    const std::string ext = IcuText::lowerExtension(rel);
+    const std::string ext = AsciiText::lowerExtension(rel);
     return std::find(raws.begin(), raws.end(), ext) != raws.end();
 }
 

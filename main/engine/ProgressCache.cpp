@@ -1,9 +1,9 @@
 // The progress cache: loading, saving, the reuse test and pruning.
 #include "engine/Indexer.h"
 
-#include "engine/AtomicFile.h"
-#include "engine/CacheFormat.h"
-
+#include "engine/internal/AtomicFile.h"
+#include "engine/internal/CacheFormat.h"
+#include "engine/internal/ProgressCache.h"
 
 #include <unordered_set>
 
@@ -27,7 +27,9 @@ void Indexer::saveCache(const CacheMap& map) const
     (void)AtomicFile::write(cacheURL(), CacheFormat::serialize(map));
 }
 
-bool Indexer::canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs)
+namespace ProgressCache {
+
+bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs)
 {
     const auto it = map.find(entry.rel);
     if (it == map.end())
@@ -43,7 +45,7 @@ bool Indexer::canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& 
     return thumbs.has(*key);
 }
 
-void Indexer::prune(CacheMap& map, const std::vector<FileEntry>& entries)
+void prune(CacheMap& map, const std::vector<FileEntry>& entries)
 {
     std::unordered_set<std::string_view> keep;
     keep.reserve(entries.size());
@@ -51,3 +53,5 @@ void Indexer::prune(CacheMap& map, const std::vector<FileEntry>& entries)
         keep.insert(entry.rel);
     std::erase_if(map, [&](const auto& item) { return !keep.contains(item.first); });
 }
+
+} // namespace ProgressCache

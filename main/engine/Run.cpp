@@ -1,9 +1,11 @@
 // The whole job: walk, duplicates, cache, parallel processing, wall.
 #include "engine/Indexer.h"
 
-#include "engine/PhotoJournal.h"
-#include "engine/WallGuard.h"
-#include "engine/WorkerPool.h"
+#include "engine/internal/PhotoJournal.h"
+#include "engine/internal/ProgressCache.h"
+#include "engine/internal/WallGuard.h"
+#include "engine/internal/WallOutput.h"
+#include "engine/internal/WorkerPool.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -87,7 +89,7 @@ JobSummary Indexer::run()
     std::vector<const FileEntry*> todo;
     ThumbIndex thumbs(thumbDir());
     for (const FileEntry& entry : entries) {
-        if (!canReuse(entry, work.map, thumbs))
+        if (!ProgressCache::canReuse(entry, work.map, thumbs))
             todo.push_back(&entry);
     }
     const std::size_t loaded = work.map.size();
@@ -190,15 +192,15 @@ JobSummary Indexer::run()
     // 10-11.
     if (onUpdate)
         onUpdate(JobUpdates::Writing{});
-    prune(work.map, entries);
+    ProgressCache::prune(work.map, entries);
     // When nothing was processed and nothing pruned, the file on disk already holds this map.
     if (!storedUsable || !todo.empty() || work.map.size() != loaded)
         saveCache(work.map);
 
     // 12-13.
-    Wall wall = buildWall(work.map);
+    Wall wall = WallOutput::buildWall(work.map);
     summary.undated = wall.undated;
     summary.photos = static_cast<std::int64_t>(wall.entries.size());
-    writeWall(wall.entries);
+    WallOutput::writeWall(*this, wall.entries);
     return summary;
 }

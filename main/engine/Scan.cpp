@@ -1,7 +1,7 @@
 // The walk: every photo file below the root, with junk, system and output folders pruned.
 #include "engine/Indexer.h"
 
-#include "engine/IcuText.h"
+#include "engine/internal/AsciiText.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -76,7 +76,7 @@ struct Item {
 /// Whether a name has a photo extension and is not hidden: only such files are looked at closer.
 bool photoName(std::string_view name)
 {
-    return !name.empty() && name.front() != '.' && Indexer::imageExt().contains(IcuText::lowerExtension(name));
+    return !name.empty() && name.front() != '.' && Indexer::imageExt().contains(AsciiText::lowerExtension(name));
 }
 
 /// The items of one folder in the order the file system delivers them, read in one go so that

@@ -1,5 +1,5 @@
 // Listing thumbnail folders.
-#include "engine/ThumbIndex.h"
+#include "engine/internal/ThumbIndex.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,5 +1,5 @@
 // Links planted in a wall's folder, and what killed writers left there.
-#include "engine/WallGuard.h"
+#include "engine/internal/WallGuard.h"
 
 #include <dirent.h>
 #include <fcntl.h>

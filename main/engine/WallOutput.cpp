@@ -1,8 +1,10 @@
 // The wall: entries dated and sorted from the cache, manifest.js and index.html.
-#include "engine/Indexer.h"
+#include "engine/internal/WallOutput.h"
 
 #include "dates/Dates.h"
-#include "engine/AtomicFile.h"
+#include "engine/Indexer.h"
+#include "engine/internal/AtomicFile.h"
+#include "engine/internal/PageTemplate.h"
 #include "engine/Json.h"
 
 #include <algorithm>
@@ -70,7 +72,9 @@ std::int64_t dateOf(std::string_view dateText, std::string_view rel, PathDates& 
 
 } // namespace
 
-Wall Indexer::buildWall(const CacheMap& map)
+namespace WallOutput {
+
+Wall buildWall(const CacheMap& map)
 {
     Wall wall;
     wall.entries.reserve(map.size());
@@ -113,14 +117,14 @@ Wall Indexer::buildWall(const CacheMap& map)
     return wall;
 }
 
-std::string Indexer::manifestText(const std::vector<WallEntry>& entries) const
+std::string manifestText(const Indexer& job, const std::vector<WallEntry>& entries)
 {
     std::string text;
     text.reserve(entries.size() * 110 + 256);
     text += "window.GALLERY_TITLE=";
-    Json::appendString(text, title);
+    Json::appendString(text, job.title);
     text += ";\nwindow.GALLERY_ROOT=";
-    std::string rootPath = root.string();
+    std::string rootPath = job.root.string();
     while (rootPath.size() > 1 && rootPath.back() == '/')
         rootPath.pop_back();
     Json::appendString(text, rootPath);
@@ -150,14 +154,16 @@ std::string Indexer::manifestText(const std::vector<WallEntry>& entries) const
     return text;
 }
 
-void Indexer::writeWall(const std::vector<WallEntry>& entries) const
+void writeWall(const Indexer& job, const std::vector<WallEntry>& entries)
 {
-    if (auto error = AtomicFile::write(manifestFile(), manifestText(entries)))
+    if (auto error = AtomicFile::write(job.manifestFile(), manifestText(job, entries)))
         throw *error;
-    const std::filesystem::path page = templateFile.empty() ? findTemplate() : templateFile;
+    const std::filesystem::path page = job.templateFile.empty() ? PageTemplate::find() : job.templateFile;
     const auto bytes = AtomicFile::read(page);
     if (!bytes)
         throw JobError(JobErrorTexts::templateMissing, {});
-    if (auto error = AtomicFile::write(galleryFile(), *bytes))
+    if (auto error = AtomicFile::write(job.galleryFile(), *bytes))
         throw *error;
 }
+
+} // namespace WallOutput

@@ -1,5 +1,5 @@
 // The worker pool.
-#include "engine/WorkerPool.h"
+#include "engine/internal/WorkerPool.h"
 
 WorkerPool::WorkerPool(int count)
 {

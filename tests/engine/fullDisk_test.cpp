@@ -1,6 +1,6 @@
 // Output that runs out of room or disappears mid-run: a clear error, no crash, nothing half-written.
-#include "engine/CacheFormat.h"
 #include "engine/Indexer.h"
+#include "engine/internal/CacheFormat.h"
 
 #include "TempDir.h"
 

@@ -1,9 +1,9 @@
 // A photo that kills or hangs the process while it is decoded must not keep a wall from being
 // finished: the photos in flight are journalled, suspects are retried alone, a photo in flight at
 // three deaths is passed over, and a run that stops making progress gives up on its stuck photos.
-#include "engine/CacheFormat.h"
 #include "engine/Indexer.h"
-#include "engine/PhotoJournal.h"
+#include "engine/internal/CacheFormat.h"
+#include "engine/internal/PhotoJournal.h"
 
 #include "TempDir.h"
 

@@ -1,6 +1,6 @@
 // The whole job on real photos: reports, resume, stop, duplicates, failures, and the source untouched.
-#include "engine/CacheFormat.h"
 #include "engine/Indexer.h"
+#include "engine/internal/CacheFormat.h"
 
 #include "TempDir.h"
 

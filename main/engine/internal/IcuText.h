@@ -21,13 +21,4 @@ inline std::string toBytes(const icu::UnicodeString& text)
     return out;
 }
 
-bool isAscii(std::string_view bytes);
-
-/// The bytes with A-Z made a-z and every other byte kept.
-std::string lowerAscii(std::string_view bytes);
-
-/// The extension of a path's last component, after its last ".", in ASCII lower case; "" when
-/// there is none. Photo extensions are ASCII, so no other case mapping can matter here.
-std::string lowerExtension(std::string_view path);
-
 } // namespace IcuText

@@ -1,5 +1,5 @@
 // Photos decoded and thumbnails written through libvips.
-#include "engine/VipsImage.h"
+#include "engine/internal/VipsPhoto.h"
 
 #include <vips/vips8>
 

@@ -1,7 +1,7 @@
 // Camera raw photos decoded through LibRaw. Nothing else includes LibRaw.
 #pragma once
 
-#include "engine/PixelBuffer.h"
+#include "engine/internal/PixelBuffer.h"
 
 #include <filesystem>
 #include <memory>

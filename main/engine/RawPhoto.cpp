@@ -1,5 +1,5 @@
 // Camera raw photos decoded through LibRaw.
-#include "engine/RawDecoder.h"
+#include "engine/internal/RawPhoto.h"
 
 #include <libraw/libraw.h>
 

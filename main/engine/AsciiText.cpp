@@ -1,16 +1,16 @@
-// Byte-string helpers around ICU text.
-#include "engine/IcuText.h"
+// ASCII-only text helpers.
+#include "engine/internal/AsciiText.h"
 
 #include <algorithm>
 
-namespace IcuText {
+namespace AsciiText {
 
 bool isAscii(std::string_view bytes)
 {
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-std::string lowerAscii(std::string_view bytes)
+std::string lower(std::string_view bytes)
 {
     std::string out(bytes);
     for (char& c : out) {
@@ -24,7 +24,7 @@ std::string lowerExtension(std::string_view path)
 {
     const std::string_view name = path.substr(path.find_last_of('/') + 1);
     const auto dot = name.rfind('.');
-    return dot == std::string_view::npos ? std::string() : lowerAscii(name.substr(dot + 1));
+    return dot == std::string_view::npos ? std::string() : lower(name.substr(dot + 1));
 }
 
-} // namespace IcuText
+} // namespace AsciiText

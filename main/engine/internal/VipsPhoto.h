@@ -1,7 +1,7 @@
 // Photos decoded and thumbnails written through libvips. Nothing else includes libvips.
 #pragma once
 
-#include "engine/PixelBuffer.h"
+#include "engine/internal/PixelBuffer.h"
 
 #include <filesystem>
 #include <memory>
@@ -9,10 +9,10 @@
 #include <string>
 #include <string_view>
 
-/// How the thumbnail JPEG is made.
+/// How the thumbnail JPEG is made; the job decides both (Indexer::thumbSize and quality).
 struct ThumbnailSpec {
-    int maxSide = 420; ///< longest side; smaller images are never enlarged
-    int quality = 55;  ///< JPEG quality, 1..100
+    int maxSide = 0; ///< longest side; smaller images are never enlarged
+    int quality = 0; ///< JPEG quality, 1..100
 };
 
 /// One photo opened through libvips. Opening reads only the header; pixels are decoded by
