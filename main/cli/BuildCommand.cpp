@@ -2,6 +2,7 @@
 #include "cli/Commands.h"
 
 #include "engine/Json.h"
+#include "model/HelpText.h"
 #include "model/Model.h"
 #include "model/ResultText.h"
 #include "model/PathText.h"
@@ -38,6 +39,21 @@ const char* const helpText =
     "  --open        open the finished wall in the web browser\n"
     "Ctrl-C stops: while looking for photos nothing is written; later the photos done so far\n"
     "make a wall that the next build finishes. A second Ctrl-C ends at once.\n";
+
+void printHelpEnd()
+{
+    std::fputc('\n', stdout);
+    HelpText::print(stdout, HelpText::exitStatuses({
+        {ExitStatus::ok, QT_TRANSLATE_NOOP("HelpText", "the wall was written, whole or, after Ctrl-C, in part")},
+        {ExitStatus::failed, QT_TRANSLATE_NOOP("HelpText", "the run failed; the message says why")},
+        {ExitStatus::usage, QT_TRANSLATE_NOOP("HelpText", "the command line is wrong, or SOURCE is not a folder")},
+        {ExitStatus::interrupted, QT_TRANSLATE_NOOP("HelpText", "stopped with Ctrl-C while looking for photos; nothing was written")},
+    }));
+    std::fputc('\n', stdout);
+    HelpText::print(stdout, HelpText::examples({
+        "kestova-cli build ~/Pictures/Holiday --title \"Holiday 2024\" --open",
+    }));
+}
 
 int usage(const char* message)
 {
@@ -170,6 +186,8 @@ void printResult(const JobSummary& s, const QString& title)
         printLine(stdout, line);
     if (text.hasWall)
         printLine(stdout, text.savedAt);
+    for (const QString& line : ResultText::unreadableList(s))
+        printLine(stdout, line);
 }
 
 std::string summaryJson(const JobSummary& s)
@@ -182,6 +200,13 @@ std::string summaryJson(const JobSummary& s)
     Json::appendInt(out, s.duplicates);
     out += ",\"unreadable\":";
     Json::appendInt(out, s.unreadable);
+    out += ",\"unreadableFiles\":[";
+    for (std::size_t i = 0; i < s.unreadableFiles.size(); ++i) {
+        if (i > 0)
+            out += ',';
+        Json::appendString(out, s.unreadableFiles[i]);
+    }
+    out += ']';
     out += ",\"undated\":";
     Json::appendInt(out, s.undated);
     out += ",\"gallery\":";
@@ -220,6 +245,7 @@ int buildCommand(const std::vector<std::string>& args)
         } else if (arg == "--help" || arg == "-h") {
             std::fputs(usageText, stdout);
             std::fputs(helpText, stdout);
+            printHelpEnd();
             return ExitStatus::ok;
         } else if (arg.size() > 1 && arg.front() == '-' && arg != "--") {
             return usage(("unknown option \"" + arg + "\".").c_str());

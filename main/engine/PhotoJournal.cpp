@@ -200,9 +200,9 @@ PhotoJournal::Flight::~Flight()
         journal->end(rel);
 }
 
-std::size_t PhotoJournal::giveUp()
+std::vector<std::string> PhotoJournal::giveUp()
 {
-    std::size_t given = 0;
+    std::vector<std::string> given;
     {
         std::lock_guard guard(mutex);
         gaveUp = true;
@@ -212,8 +212,8 @@ std::size_t PhotoJournal::giveUp()
             Json::appendString(line, rel);
             line += '\n';
             append(line);
+            given.push_back(rel);
         }
-        given = inFlight.size();
         inFlight.clear();
     }
     turn.notify_all();

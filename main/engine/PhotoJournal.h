@@ -64,8 +64,8 @@ public:
     Flight begin(const FileEntry& entry);
 
     /// Gives up on every photo in flight: each is recorded as given up, and photos still waiting
-    /// for their turn are let go unprocessed. Returns how many were in flight.
-    std::size_t giveUp();
+    /// for their turn are let go unprocessed. Returns the names of those that were in flight.
+    std::vector<std::string> giveUp();
 
     /// Processing is over: keeps only the counts that still matter, or removes the file.
     void close();

@@ -26,7 +26,7 @@ struct Work {
     std::mutex lock; ///< guards map, finished and failed; never held with the job's own lock
     CacheMap map;
     std::int64_t finished = 0;
-    std::int64_t failed = 0;
+    std::vector<std::string> failed; ///< the rels whose processing gave no record
     bool abandoned = false; ///< the run went on without the photos still in flight
 };
 
@@ -95,14 +95,20 @@ JobSummary Indexer::run()
     // Photos that were in flight when earlier runs died: the one that crashes the decoder is
     // passed over after a few deaths, the others are tried first, alone.
     const auto journal = std::make_shared<PhotoJournal>(journalFile(), entries);
-    const auto passedOver = std::erase_if(todo, [&](const FileEntry* e) { return journal->passesOver(*e); });
+    std::vector<std::string> passedOver;
+    std::erase_if(todo, [&](const FileEntry* e) {
+        if (!journal->passesOver(*e))
+            return false;
+        passedOver.push_back(e->rel);
+        return true;
+    });
     std::stable_partition(todo.begin(), todo.end(), [&](const FileEntry* e) { return journal->isSuspect(*e); });
 
     // 9. Processing.
     if (!todo.empty()) {
         using Clock = std::chrono::steady_clock;
         const auto total = static_cast<std::int64_t>(todo.size());
-        std::size_t stuck = 0;
+        std::vector<std::string> stuck;
         bool gaveUp = false;
         {
             journal->open();
@@ -132,14 +138,14 @@ JobSummary Indexer::run()
                     if (record)
                         work.map.insert_or_assign(entry.rel, std::move(*record));
                     else
-                        ++work.failed; // an older record for this photo stays and reaches the wall
+                        work.failed.push_back(entry.rel); // an older record stays and reaches the wall
                 });
             }
             const auto started = Clock::now();
             auto lastSave = started;
             auto lastProgress = started;
             std::int64_t lastFinished = 0;
-            while (pool->count() > stuck) {
+            while (pool->count() > stuck.size()) {
                 std::this_thread::sleep_for(pollInterval);
                 if (cancelled())
                     pool->cancelPending();
@@ -183,10 +189,17 @@ JobSummary Indexer::run()
             }
         } // the pool's threads end here; no worker touches `work` any more
         journal->close();
-        summary.unreadable = work.failed + static_cast<std::int64_t>(stuck);
+        {
+            // A stuck worker that comes back still takes the lock to find the work abandoned.
+            std::lock_guard guard(work.lock);
+            summary.unreadableFiles = std::move(work.failed);
+        }
+        summary.unreadableFiles.insert(summary.unreadableFiles.end(), stuck.begin(), stuck.end());
         summary.partial = cancelled() || gaveUp;
     }
-    summary.unreadable += static_cast<std::int64_t>(passedOver);
+    summary.unreadableFiles.insert(summary.unreadableFiles.end(), passedOver.begin(), passedOver.end());
+    std::sort(summary.unreadableFiles.begin(), summary.unreadableFiles.end());
+    summary.unreadable = static_cast<std::int64_t>(summary.unreadableFiles.size());
 
     // 10-11.
     if (onUpdate)

@@ -104,7 +104,7 @@ TEST(HostileJournal, GivingUpLetsWaitingPhotosGoUnprocessedAndIsRemembered)
     PhotoJournal journal(dir / ".inflight", {entry("a.jpg"), entry("b.jpg")});
     journal.open();
     auto stuck = std::make_optional(journal.begin(entry("a.jpg")));
-    EXPECT_EQ(journal.giveUp(), 1u);
+    EXPECT_EQ(journal.giveUp().size(), 1u);
     EXPECT_FALSE(journal.begin(entry("b.jpg")));
     stuck.reset(); // it came back after all: still given up
     journal.close();
@@ -176,6 +176,7 @@ TEST(HostileHang, ARunThatStopsMakingProgressGivesUpOnTheStuckPhotoAndFinishesTh
     EXPECT_TRUE(summary.partial);
     EXPECT_EQ(summary.photos, 3);
     EXPECT_EQ(summary.unreadable, 1);
+    EXPECT_EQ(summary.unreadableFiles, std::vector<std::string>{"hang.jpg"}); // named though never finished
     EXPECT_EQ(f.journal(), "D 3 " + std::to_string(fs::file_size(photos / "cameras/Nikon_D70.jpg")) + " "
                               + std::to_string(fixedTime) + " \"hang.jpg\"\n");
     // The stuck worker comes back to a run that is over; it must find nothing to touch.
@@ -189,6 +190,7 @@ TEST(HostileHang, ARunThatStopsMakingProgressGivesUpOnTheStuckPhotoAndFinishesTh
     EXPECT_FALSE(second.partial);
     EXPECT_EQ(second.photos, 3);
     EXPECT_EQ(second.unreadable, 1);
+    EXPECT_EQ(second.unreadableFiles, std::vector<std::string>{"hang.jpg"}); // passed over, still named
 
     // Once the file changes it is tried again.
     setMtime(f.src / "hang.jpg", fixedTime + 1);
@@ -196,6 +198,7 @@ TEST(HostileHang, ARunThatStopsMakingProgressGivesUpOnTheStuckPhotoAndFinishesTh
     const JobSummary third = changed.run();
     EXPECT_EQ(third.photos, 4);
     EXPECT_EQ(third.unreadable, 0);
+    EXPECT_TRUE(third.unreadableFiles.empty());
     EXPECT_FALSE(fs::exists(f.out / ".inflight"));
 }
 
@@ -239,6 +242,7 @@ TEST(HostileHang, APhotoInFlightAtThreeDeathsIsPassedOverAndTheOthersAreFinished
     const JobSummary summary = job.run();
     EXPECT_EQ(summary.photos, 3);
     EXPECT_EQ(summary.unreadable, 1);
+    EXPECT_EQ(summary.unreadableFiles, std::vector<std::string>{"hang.jpg"});
     EXPECT_FALSE(summary.partial);
     const CacheMap cache = CacheFormat::parse(readFile(f.out / ".cache.json")).value_or(CacheMap{});
     EXPECT_TRUE(cache.contains("a.jpg") && cache.contains("b.jpg") && cache.contains("c.jpg"));
