@@ -130,7 +130,8 @@ class Versions(unittest.TestCase):
             self.skipTest("built without the window")
         status, out, err = run(WINDOW, "--frobnicate")
         self.assertEqual((status, out), (2, ""))
-        self.assertEqual(err, 'kestova: unknown option "--frobnicate". Try kestova --help.\n')
+        # Qt may say something of its own first.
+        self.assertEqual(err.splitlines()[-1], 'kestova: unknown option "--frobnicate". Try kestova --help.')
 
 
 if __name__ == "__main__":

@@ -4,7 +4,7 @@
 # installed, with nothing of the build or source tree to fall back on.
 #   install_test.sh BUILD_DIR SAMPLE_PHOTO WITH_WINDOW
 set -uo pipefail
-build=$1 photo=$2 window=$3
+build=$(cd "$1" && pwd) photo=$2 window=$3
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 failures=0

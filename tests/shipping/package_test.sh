@@ -4,7 +4,7 @@
 # appstreamcli validate --strict.
 #   package_test.sh BUILD_DIR SOURCE_DIR VERSION
 set -uo pipefail
-build=$1 source=$2 version=$3
+build=$(cd "$1" && pwd) source=$(cd "$2" && pwd) version=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
