@@ -46,7 +46,9 @@ DoneView::DoneView(Model& m, QWidget* parent) : QWidget(parent)
             if (details.size() == text.unreadableDetail) {
                 // The same words, as a link to the names of those files.
                 label->setTextFormat(Qt::RichText);
-                label->setText(QStringLiteral("<a href=\"unreadable\">") + line.toHtmlEscaped() + QStringLiteral("</a>"));
+                // In the accent colour of the window's other links, not the browser blue.
+                label->setText(QStringLiteral("<a href=\"unreadable\" style=\"color: %1\">%2</a>")
+                                   .arg(Look::accent(palette()).name(), line.toHtmlEscaped()));
                 label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
                 label->setToolTip(tr("Show which files"));
                 const JobSummary s = *summary;

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -127,7 +128,7 @@ int main(int argc, char** argv)
     shoot(QStringLiteral("result-unreadable-1024"),
           [&] { ModelStates::done(m, summary(12480, 0, 0, 1024, false), QStringLiteral("Holiday")); });
     // The list behind the unreadable line, as the user opens it from the link.
-    if (auto* done = window.findChild<DoneView*>(); done && done->unreadableLabel()) {
+    if (auto* done = qobject_cast<DoneView*>(window.content()->screen()); done && done->unreadableLabel()) {
         Q_EMIT done->unreadableLabel()->linkActivated(QStringLiteral("unreadable"));
         settle();
         if (UnreadableDialog* dialog = done->unreadableDialog()) {
