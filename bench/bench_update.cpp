@@ -3,8 +3,10 @@
 // The tree holds tiny files with photo names; the wall's cache and thumbnails are pre-filled as
 // a finished first run leaves them, so the run below processes nothing. Prints the time of the
 // whole run() and a breakdown of its steps, each measured on its own, and the peak memory.
-#include "engine/CacheFormat.h"
 #include "engine/Indexer.h"
+#include "engine/internal/CacheFormat.h"
+#include "engine/internal/ProgressCache.h"
+#include "engine/internal/WallOutput.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -97,18 +99,18 @@ int main(int argc, char** argv)
     std::size_t todo = 0;
     ThumbIndex thumbs(steps.thumbDir());
     for (const auto& e : entries) {
-        todo += Indexer::canReuse(e, map, thumbs) ? 0 : 1;
+        todo += ProgressCache::canReuse(e, map, thumbs) ? 0 : 1;
     }
     const double reuse = seconds(t);
     t = Clock::now();
-    Indexer::prune(map, entries);
+    ProgressCache::prune(map, entries);
     steps.saveCache(map);
     const double save = seconds(t);
     t = Clock::now();
-    const Wall wall = Indexer::buildWall(map);
+    const Wall wall = WallOutput::buildWall(map);
     const double dating = seconds(t);
     t = Clock::now();
-    steps.writeWall(wall.entries);
+    WallOutput::writeWall(steps, wall.entries);
     const double write = seconds(t);
 
     rusage usage{};

@@ -16,7 +16,7 @@ namespace {
 const std::array commands{
     Command{"scan", "SOURCE [--out DIR]",
             "List the photos a wall of SOURCE would include, one JSON object per line.", scanCommand},
-    Command{"build", "SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--json] [--open]",
+    Command{"build", "SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--wait] [--retry-skipped] [--json] [--open]",
             "Build the wall of SOURCE, show its progress, and add it to Your walls.", buildCommand},
     Command{"walls", "[--json]", "List the walls built recently, newest first.", wallsCommand},
 };
@@ -36,6 +36,7 @@ void printHelp(std::FILE* to)
         {ExitStatus::ok, QT_TRANSLATE_NOOP("HelpText", "success")},
         {ExitStatus::failed, QT_TRANSLATE_NOOP("HelpText", "the command failed; the message says why")},
         {ExitStatus::usage, QT_TRANSLATE_NOOP("HelpText", "the command line is wrong, or SOURCE is not a folder")},
+        {ExitStatus::wallInUse, QT_TRANSLATE_NOOP("HelpText", "build: another Kestova is writing the same wall")},
         {ExitStatus::interrupted, QT_TRANSLATE_NOOP("HelpText", "stopped with Ctrl-C before any wall was written")},
     }));
     std::fputc('\n', to);

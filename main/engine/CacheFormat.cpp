@@ -3,7 +3,7 @@
 // Written by hand rather than through a JSON library: names that are not UTF-8 travel as lone
 // surrogate escapes (see Json.h), which strict libraries refuse, and a wall of a million photos
 // needs a reader that builds the map directly without a document tree in between.
-#include "engine/CacheFormat.h"
+#include "engine/internal/CacheFormat.h"
 
 #include "engine/Json.h"
 

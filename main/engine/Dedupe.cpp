@@ -1,7 +1,9 @@
 // Duplicate collapsing: copies share a file name (ignoring case) and a size.
 #include "engine/Indexer.h"
 
-#include "engine/IcuText.h"
+#include "engine/internal/AsciiText.h"
+#include "engine/internal/ContentSample.h"
+#include "engine/internal/IcuText.h"
 
 #include <unicode/normalizer2.h>
 #include <unicode/locid.h>
@@ -22,7 +24,7 @@ bool lostBytes(std::string_view original, std::string_view converted)
 /// NFC of the bytes when they are UTF-8; other bytes are compared as they are.
 std::string nfc(std::string_view bytes)
 {
-    if (IcuText::isAscii(bytes))
+    if (AsciiText::isAscii(bytes))
         return std::string(bytes);
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* normalizer = icu::Normalizer2::getNFCInstance(status);
@@ -43,8 +45,8 @@ std::string nfc(std::string_view bytes)
 /// The locale-independent lower-case mapping, then NFC, so canonically equivalent names agree.
 std::string nameKey(std::string_view name)
 {
-    if (IcuText::isAscii(name))
-        return IcuText::lowerAscii(name);
+    if (AsciiText::isAscii(name))
+        return AsciiText::lower(name);
     icu::UnicodeString text = IcuText::fromBytes(name);
     text.toLower(icu::Locale::getRoot());
     const std::string lowered = IcuText::toBytes(text);
@@ -56,13 +58,15 @@ std::string nameKey(std::string_view name)
 struct Key {
     std::string name;
     std::int64_t size;
+    std::string content; ///< the content sample of a candidate copy; empty until one is needed
     bool operator==(const Key&) const = default;
 };
 
 struct KeyHash {
     std::size_t operator()(const Key& k) const noexcept
     {
-        return std::hash<std::string>{}(k.name) ^ (std::hash<std::int64_t>{}(k.size) * 0x9E3779B97F4A7C15ull);
+        return std::hash<std::string>{}(k.name) ^ (std::hash<std::int64_t>{}(k.size) * 0x9E3779B97F4A7C15ull)
+               ^ (std::hash<std::string>{}(k.content) << 1);
     }
 };
 
@@ -79,12 +83,31 @@ std::string_view lastComponent(const std::string& rel)
 
 } // namespace
 
-std::vector<FileEntry> Indexer::dedupe(const std::vector<FileEntry>& entries)
+std::vector<FileEntry> Indexer::dedupe(const std::vector<FileEntry>& entries, const ContentOf& contentOf)
 {
+    std::vector<Key> keys;
+    keys.reserve(entries.size());
+    for (const FileEntry& entry : entries)
+        keys.push_back(Key{nameKey(lastComponent(entry.rel)), entry.size, {}});
+    if (contentOf) {
+        // Only photos that share a name and a size with another are looked into: they are
+        // copies only when their content agrees too (scans and raw files often share both).
+        std::unordered_map<Key, int, KeyHash> sharing;
+        for (const Key& key : keys)
+            ++sharing[key];
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (sharing[keys[i]] < 2)
+                continue;
+            // A file that cannot be read is no proven copy: a marker of its own keeps it apart.
+            keys[i].content = contentOf(entries[i]).value_or("unread:" + entries[i].rel);
+        }
+    }
+
     std::unordered_map<Key, const FileEntry*, KeyHash> chosen;
     chosen.reserve(entries.size());
-    for (const FileEntry& entry : entries) {
-        auto [it, inserted] = chosen.try_emplace(Key{nameKey(lastComponent(entry.rel)), entry.size}, &entry);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const FileEntry& entry = entries[i];
+        auto [it, inserted] = chosen.try_emplace(std::move(keys[i]), &entry);
         // A later copy replaces the held one only when it lies strictly nearer the top.
         if (!inserted && depth(entry.rel) < depth(it->second->rel))
             it->second = &entry;
@@ -105,4 +128,9 @@ std::vector<FileEntry> Indexer::dedupe(const std::vector<FileEntry>& entries)
     for (const Sorted& s : sorted)
         out.push_back(*s.entry);
     return out;
+}
+
+std::optional<std::string> Indexer::contentSample(const FileEntry& entry) const
+{
+    return ContentSample::of(root / std::filesystem::path(entry.rel), entry.size);
 }

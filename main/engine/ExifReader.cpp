@@ -1,5 +1,5 @@
 // Capture-date text read from EXIF metadata through Exiv2.
-#include "engine/ExifReader.h"
+#include "engine/internal/ExifReader.h"
 
 #include <exiv2/exiv2.hpp>
 

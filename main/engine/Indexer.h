@@ -6,7 +6,8 @@
 #include "engine/JobErrors.h"
 #include "engine/JobSummary.h"
 #include "engine/JobUpdate.h"
-#include "engine/ThumbIndex.h"
+#include "engine/PhotoResult.h"
+#include "engine/WalkResult.h"
 
 #include <chrono>
 #include <filesystem>
@@ -17,24 +18,6 @@
 #include <string_view>
 #include <unordered_set>
 #include <vector>
-
-/// One photo on the wall, written to manifest.js as [key, rel, width, height, date, first, mtime].
-struct WallEntry {
-    std::string key;
-    std::string rel;
-    std::int64_t width = 0;
-    std::int64_t height = 0;
-    std::int64_t date = 0; ///< civil seconds read as UTC; 0 = undated
-    std::string first;     ///< first component of rel
-    std::int64_t mtime = 0;
-    friend bool operator==(const WallEntry&, const WallEntry&) = default;
-};
-
-/// The wall entries, sorted newest first with undated last, and how many are undated.
-struct Wall {
-    std::vector<WallEntry> entries;
-    std::int64_t undated = 0;
-};
 
 class Indexer {
 public:
@@ -54,43 +37,76 @@ public:
     static constexpr double quality = 0.55;
     const int jobs;                   ///< photos processed at once, 2..6
     const UpdateHandler onUpdate;     ///< called on the thread that runs run(), never on a worker
-    /// The page template copied to index.html; when empty, findTemplate() is asked at write time.
+    /// The page template copied to index.html; when empty, the one installed with the program.
     std::filesystem::path templateFile;
     /// How long processing waits while no photo finishes before it gives up on the photos in
     /// flight (a decoder that hangs) and writes the wall without them.
     std::chrono::milliseconds stallLimit = std::chrono::minutes(5);
+    /// How long a stop waits for the photos in flight before it leaves them behind as a stall
+    /// does: a read that never returns (a hung drive) must not hold a stop.
+    std::chrono::milliseconds stopLimit = std::chrono::seconds(1);
+    /// While another process writes this wall: wait for it (reporting Waiting) instead of
+    /// failing with WallInUse.
+    bool waitForWall = false;
+    /// Try again, alone, the photos that earlier runs passed over because they crashed a decoder.
+    bool retryPassedOver = false;
 
     /// The stop flag. Takes `lock` for the single read or write; any thread, never blocks for long.
     bool cancelled() const;
     /// Raises the stop flag; it is never cleared.
     void cancel();
 
-    std::filesystem::path thumbDir() const { return out / "thumbs"; }
-    std::filesystem::path cacheURL() const { return out / ".cache.json"; }
-    std::filesystem::path galleryFile() const { return out / "index.html"; }
-    std::filesystem::path manifestFile() const { return out / "manifest.js"; }
-    /// The photos in flight, for the next run to know which one a crash or hang came from.
-    std::filesystem::path journalFile() const { return out / ".inflight"; }
+    /// thumbs/ in the wall's folder.
+    std::filesystem::path thumbDir() const;
+    /// .cache.json, the progress cache.
+    std::filesystem::path cacheURL() const;
+    /// index.html, the wall's page.
+    std::filesystem::path galleryFile() const;
+    /// manifest.js, the wall's data.
+    std::filesystem::path manifestFile() const;
+    /// .inflight, the photos in flight, for the next run to know which one a crash or hang came from.
+    std::filesystem::path journalFile() const;
+    /// .lock, locked by the run writing the wall; holds that process's id.
+    std::filesystem::path lockFile() const;
 
     /// The whole job on the calling thread. Throws JobCancelled when stopped during the walk,
-    /// JobError when the output cannot be written or the template is missing. Call once.
+    /// JobError when the output cannot be written or the template is missing, WallInUse when
+    /// another process writes the wall, SourceMissing when the source has vanished. Call once.
     JobSummary run();
 
     // --- discovery
     /// Walks root; throws JobCancelled when stopped. Reports Scanning through onUpdate.
     std::vector<FileEntry> scan() const;
+    /// The walk, with the folders it could not read.
+    WalkResult walk() const;
     static bool isJunk(std::string_view path);
+    /// The photo extensions, lower case: those below and the usual image formats.
     static const std::unordered_set<std::string>& imageExt();
+    /// The camera raw extensions, lower case: these photos are developed by LibRaw.
+    static const std::unordered_set<std::string>& rawExt();
     static const std::unordered_set<std::string>& skipDirs();
 
     // --- duplicates
+    /// A sample of a photo's content, or nothing when it cannot be read; may throw JobCancelled.
+    using ContentOf = std::function<std::optional<std::string>(const FileEntry&)>;
     /// One entry per (lower-cased NFC file name, size), the shallowest surviving; sorted by rel.
-    static std::vector<FileEntry> dedupe(const std::vector<FileEntry>& entries);
+    /// With `contentOf`, entries that share a name and a size collapse only when their samples
+    /// agree too.
+    static std::vector<FileEntry> dedupe(const std::vector<FileEntry>& entries, const ContentOf& contentOf = nullptr);
+    /// The content sample of a photo below root, asked of the file itself.
+    std::optional<std::string> contentSample(const FileEntry& entry) const;
 
     // --- processing
-    /// The photo's cache record, writing its thumbnail unless one exists; nothing when unreadable.
-    /// Safe to call from several threads at once.
-    std::optional<CacheRecord> process(const FileEntry& entry) const;
+    /// When a thumbnail already on disk may stand for the photo without decoding it again.
+    enum class KeepThumbnail {
+        ifNotOlder, ///< when it was written no earlier than the photo's modification time
+        never,      ///< the photo is known to have changed: always make it anew
+    };
+    /// The photo's cache record, writing its thumbnail unless one that may be kept exists;
+    /// nothing when unreadable. Safe to call from several threads at once.
+    std::optional<CacheRecord> process(const FileEntry& entry, KeepThumbnail keep = KeepThumbnail::ifNotOlder) const;
+    /// The same, telling a photo that changed while it was read from one that cannot be read.
+    PhotoResult processPhoto(const FileEntry& entry, KeepThumbnail keep = KeepThumbnail::ifNotOlder) const;
     /// First 16 hex digits of md5Hex(rel).
     static std::string key(std::string_view rel);
     std::filesystem::path thumbURL(std::string_view key) const;
@@ -101,24 +117,6 @@ public:
     std::optional<CacheMap> readCache() const;
     /// Atomic replace; failures are swallowed.
     void saveCache(const CacheMap& map) const;
-    /// Whether the entry can be skipped: its record matches and its thumbnail exists.
-    /// The thumbnails' existence is learned from `thumbs`, which lists each of their folders once.
-    static bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs);
-    /// Keeps only the records of the run's entries.
-    static void prune(CacheMap& map, const std::vector<FileEntry>& entries);
-
-    // --- wall output
-    static Wall buildWall(const CacheMap& map);
-    /// The whole text of manifest.js.
-    std::string manifestText(const std::vector<WallEntry>& entries) const;
-    /// Writes manifest.js, then copies the template to index.html; throws JobError.
-    void writeWall(const std::vector<WallEntry>& entries) const;
-
-    /// Processors available to this process (sched_getaffinity), clamped to 2..6.
-    static int jobsFor(int processors);
-    static int availableProcessors();
-    /// The page template: beside the program, then in the installed share folder.
-    static std::filesystem::path findTemplate();
 
 private:
     mutable std::mutex lock; ///< guards _cancelled only

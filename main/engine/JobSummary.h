@@ -17,6 +17,15 @@ struct JobSummary {
     /// The rels of the unreadable photos, sorted: as many names as `unreadable` counts. Only
     /// failures are named, so a run of a million photos that all decode carries an empty list.
     std::vector<std::string> unreadableFiles;
+    /// Photos that changed, vanished or grew while they were read: left for the next run.
+    std::int64_t changed = 0;
+    /// Photos not tried because they crashed a decoder in earlier runs (relative paths; they
+    /// are counted in `unreadable` too).
+    std::vector<std::string> passedOver;
+    /// Folders the walk could not read (relative paths): their photos of earlier runs stay on
+    /// the wall.
+    std::vector<std::string> unreadableFolders;
+    std::int64_t tooLong = 0;    ///< folders and photos left out: their path is longer than the system allows
 
     friend bool operator==(const JobSummary&, const JobSummary&) = default;
 };

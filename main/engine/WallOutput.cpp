@@ -1,12 +1,14 @@
 // The wall: entries dated and sorted from the cache, manifest.js and index.html.
-#include "engine/Indexer.h"
+#include "engine/internal/WallOutput.h"
 
 #include "dates/Dates.h"
-#include "engine/AtomicFile.h"
+#include "dates/PathDates.h"
+#include "engine/Indexer.h"
+#include "engine/internal/AtomicFile.h"
+#include "engine/internal/PageTemplate.h"
 #include "engine/Json.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 namespace {
 
@@ -20,61 +22,23 @@ std::string firstComponent(std::string_view rel)
     return std::string(rest.substr(0, rest.find('/')));
 }
 
-using PathDate = std::optional<std::pair<std::int64_t, std::string>>;
-
-/// The date a path gives, with the folders' part remembered per folder: a drive has thousands
-/// of photos in each folder, and the folders are read again for each of them otherwise.
-class PathDates {
-public:
-    std::int64_t of(std::string_view rel)
-    {
-        const auto slash = rel.rfind('/');
-        if (slash == std::string_view::npos)
-            return seconds(Dates::fromPath(rel));
-        const PathDate name = Dates::fromPath(rel.substr(slash + 1));
-        // A full date in the file name wins; then a full date in a folder; then a year in the
-        // file name; then a year in a folder: the order in which the whole path is searched.
-        if (name && name->second == "path")
-            return name->first;
-        const PathDate& folders = folderDate(rel.substr(0, slash));
-        if (folders && folders->second == "path")
-            return folders->first;
-        return name ? name->first : seconds(folders);
-    }
-
-private:
-    static std::int64_t seconds(const PathDate& date) { return date ? date->first : 0; }
-
-    const PathDate& folderDate(std::string_view folder)
-    {
-        auto it = folders.find(folder);
-        if (it == folders.end())
-            it = folders.emplace(std::string(folder), Dates::fromPath(folder)).first;
-        return it->second;
-    }
-
-    struct Hash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>{}(s); }
-    };
-    // Photos of one folder sit together in the cache map only by chance, so keep every folder seen.
-    std::unordered_map<std::string, PathDate, Hash, std::equal_to<>> folders;
-};
-
-std::int64_t dateOf(std::string_view dateText, std::string_view rel, PathDates& paths)
+std::int64_t dateOf(std::string_view dateText, std::string_view rel, Dates::PathDates& paths)
 {
     if (const auto exif = Dates::fromExif(dateText); exif && *exif != 0)
         return *exif;
-    return paths.of(rel);
+    const auto path = paths.fromPath(rel);
+    return path ? path->first : 0;
 }
 
 } // namespace
 
-Wall Indexer::buildWall(const CacheMap& map)
+namespace WallOutput {
+
+Wall buildWall(const CacheMap& map)
 {
     Wall wall;
     wall.entries.reserve(map.size());
-    PathDates paths;
+    Dates::PathDates paths;
     for (const auto& [rel, record] : map) {
         const std::string* key = Record::textAt(record, Record::key);
         if (record.size() < Record::count || !key)
@@ -113,14 +77,14 @@ Wall Indexer::buildWall(const CacheMap& map)
     return wall;
 }
 
-std::string Indexer::manifestText(const std::vector<WallEntry>& entries) const
+std::string manifestText(const Indexer& job, const std::vector<WallEntry>& entries)
 {
     std::string text;
     text.reserve(entries.size() * 110 + 256);
     text += "window.GALLERY_TITLE=";
-    Json::appendString(text, title);
+    Json::appendString(text, job.title);
     text += ";\nwindow.GALLERY_ROOT=";
-    std::string rootPath = root.string();
+    std::string rootPath = job.root.string();
     while (rootPath.size() > 1 && rootPath.back() == '/')
         rootPath.pop_back();
     Json::appendString(text, rootPath);
@@ -150,14 +114,16 @@ std::string Indexer::manifestText(const std::vector<WallEntry>& entries) const
     return text;
 }
 
-void Indexer::writeWall(const std::vector<WallEntry>& entries) const
+void writeWall(const Indexer& job, const std::vector<WallEntry>& entries)
 {
-    if (auto error = AtomicFile::write(manifestFile(), manifestText(entries)))
+    if (auto error = AtomicFile::write(job.manifestFile(), manifestText(job, entries)))
         throw JobError(*error);
-    const std::filesystem::path page = templateFile.empty() ? findTemplate() : templateFile;
+    const std::filesystem::path page = job.templateFile.empty() ? PageTemplate::find() : job.templateFile;
     const auto bytes = AtomicFile::read(page);
     if (!bytes)
         throw JobError("The gallery template is missing from the app. Please re-download Kestova.");
-    if (auto error = AtomicFile::write(galleryFile(), *bytes))
+    if (auto error = AtomicFile::write(job.galleryFile(), *bytes))
         throw JobError(*error);
 }
+
+} // namespace WallOutput

@@ -26,6 +26,14 @@ struct Texts {
         return {QStringLiteral("Making thumbnails"), detail, fraction};
     }
 
+    ProgressText operator()(const JobUpdates::Waiting& waiting) const
+    {
+        const QString who = waiting.holder > 0 ? QStringLiteral("Process ") + QString::number(waiting.holder)
+                                               : QStringLiteral("Another Kestova");
+        return {QStringLiteral("Waiting for the other Kestova…"), who + QStringLiteral(" is writing this wall."),
+                std::nullopt};
+    }
+
     ProgressText operator()(const JobUpdates::Writing&) const
     {
         return {QStringLiteral("Building your wall…"), QString(), std::nullopt};

@@ -8,6 +8,64 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+namespace {
+
+/// At most three names in quotes, then how many more: “a.jpg”, “b.jpg”, “c.jpg” and 4 more.
+QString someNames(const std::vector<std::string>& names)
+{
+    constexpr std::size_t shown = 3;
+    QStringList quoted;
+    for (std::size_t i = 0; i < names.size() && i < shown; ++i)
+        quoted << QStringLiteral("\u201C") + PathText::fromBytes(names[i]) + QStringLiteral("\u201D");
+    QString text = quoted.join(QStringLiteral(", "));
+    if (names.size() > shown)
+        text += QStringLiteral(" and ") + TextFormat::count(static_cast<qint64>(names.size() - shown)) + QStringLiteral(" more");
+    return text;
+}
+
+/// The remarks every run can have, whether or not it found photos.
+void addRemarks(const JobSummary& s, QStringList& details)
+{
+    if (!s.unreadableFolders.empty()) {
+        const bool one = s.unreadableFolders.size() == 1;
+        details << (one ? QStringLiteral("The folder ") : QStringLiteral("The folders "))
+                       + someNames(s.unreadableFolders)
+                       + (one ? QStringLiteral(" couldn't be opened; its photos from earlier runs stay on the wall")
+                              : QStringLiteral(" couldn't be opened; their photos from earlier runs stay on the wall"));
+    }
+    if (!s.passedOver.empty())
+        details << QStringLiteral("Passed over because the decoder crashed on ")
+                       + (s.passedOver.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"))
+                       + QStringLiteral(" before: ") + someNames(s.passedOver)
+                       + QStringLiteral(". Kestova tries again when it or its image libraries are updated");
+    if (s.changed > 0)
+        details << plural(s.changed, QStringLiteral("photo"), QStringLiteral("photos"))
+                       + QStringLiteral(" changed while being read and ")
+                       + (s.changed == 1 ? QStringLiteral("is") : QStringLiteral("are"))
+                       + QStringLiteral(" left for the next update");
+    // Paths the system cannot open are left out, and the user is told how many.
+    if (s.tooLong > 0)
+        details << plural(s.tooLong, QStringLiteral("folder or photo"), QStringLiteral("folders or photos"))
+                       + QStringLiteral(" nested deeper than the system allows ")
+                       + (s.tooLong == 1 ? QStringLiteral("was") : QStringLiteral("were")) + QStringLiteral(" left out");
+}
+
+} // namespace
+
+QString ResultText::wallInUse(qint64 holder, const QString& wall)
+{
+    const QString who = holder > 0 ? QStringLiteral("Another Kestova (process ") + QString::number(holder) + QStringLiteral(")")
+                                   : QStringLiteral("Another Kestova");
+    return who + QStringLiteral(" is writing the wall in ") + wall
+           + QStringLiteral(" right now. Try again when it has finished.");
+}
+
+QString ResultText::sourceMissing(const QString& root, qint64 photosLastTime)
+{
+    return root + QStringLiteral(" held ") + plural(photosLastTime, QStringLiteral("photo"), QStringLiteral("photos"))
+           + QStringLiteral(" last time, but Kestova can't find any there now. Is the drive connected? "
+                            "The wall was left as it was.");
+}
 
 ResultText ResultText::of(const JobSummary& s, const QString& title)
 {
@@ -17,6 +75,7 @@ ResultText ResultText::of(const JobSummary& s, const QString& title)
         text.headline = QStringLiteral("No photos found");
         text.details << QStringLiteral("Nothing in ") + title +
                             QStringLiteral(" looked like a photo (JPEG, HEIC, PNG, RAW and so on).");
+        addRemarks(s, text.details);
         return text;
     }
     // The counted headlines keep the word "photos" even for one.
@@ -37,6 +96,7 @@ ResultText ResultText::of(const JobSummary& s, const QString& title)
                             QStringLiteral(" couldn't be read and ") +
                             (s.unreadable == 1 ? QStringLiteral("was") : QStringLiteral("were")) + QStringLiteral(" skipped");
     }
+    addRemarks(s, text.details);
     text.hasWall = true;
     text.savedAt = QStringLiteral("The wall is saved at ") + PathText::fromPath(s.gallery.parent_path()) +
                    QStringLiteral(". It opens in your web browser, and you can open it any time, even without this app.");

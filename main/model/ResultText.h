@@ -28,4 +28,8 @@ struct ResultText {
     static QString unreadableHeading(const JobSummary& summary);
     /// The names of the files that couldn't be read, as text, in the summary's order.
     static QStringList unreadableNames(const JobSummary& summary);
+    /// Why a run did not start: another process (0 when unknown) is writing the wall in `wall`.
+    static QString wallInUse(qint64 holder, const QString& wall);
+    /// Why a run left the wall as it was: `root` holds no photo now, or cannot be read.
+    static QString sourceMissing(const QString& root, qint64 photosLastTime);
 };

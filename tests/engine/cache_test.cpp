@@ -1,6 +1,7 @@
 // The progress cache: the file's shape rules, round trips, the reuse test and pruning.
-#include "engine/CacheFormat.h"
 #include "engine/Indexer.h"
+#include "engine/internal/CacheFormat.h"
+#include "engine/internal/ProgressCache.h"
 #include "engine/Json.h"
 
 #include "TempDir.h"
@@ -24,7 +25,7 @@ struct Job {
     bool canReuse(const FileEntry& entry, const CacheMap& map) const
     {
         ThumbIndex thumbs(job.thumbDir());
-        return Indexer::canReuse(entry, map, thumbs);
+        return ProgressCache::canReuse(entry, map, thumbs);
     }
 };
 
@@ -156,7 +157,7 @@ TEST(CacheReuse, EveryConditionMustHold)
 TEST(CachePrune, OnlyTheRunsEntriesStay)
 {
     CacheMap map{{"a.jpg", record("k1", 1, 2)}, {"gone.jpg", record("k2", 1, 2)}, {"b/c.jpg", record("k3", 1, 2)}};
-    Indexer::prune(map, {{"a.jpg", 2, 1}, {"b/c.jpg", 2, 1}, {"new.jpg", 2, 1}});
+    ProgressCache::prune(map, {{"a.jpg", 2, 1}, {"b/c.jpg", 2, 1}, {"new.jpg", 2, 1}});
     EXPECT_EQ(map.size(), 2u);
     EXPECT_TRUE(map.contains("a.jpg"));
     EXPECT_TRUE(map.contains("b/c.jpg"));

@@ -1,5 +1,6 @@
 // The walk: which files are photos, which folders are pruned, and how a stop ends it.
 #include "engine/Indexer.h"
+#include "engine/internal/Processors.h"
 
 #include "TempDir.h"
 
@@ -305,11 +306,11 @@ TEST(WalkJunk, PatternBranchesIgnoreCaseAndNeedAFolder)
 
 TEST(WalkJobs, JobsFollowTheProcessorCountWithinTwoToSix)
 {
-    EXPECT_EQ(Indexer::jobsFor(1), 2);
-    EXPECT_EQ(Indexer::jobsFor(2), 2);
-    EXPECT_EQ(Indexer::jobsFor(3), 3);
-    EXPECT_EQ(Indexer::jobsFor(5), 5);
-    EXPECT_EQ(Indexer::jobsFor(6), 6);
-    EXPECT_EQ(Indexer::jobsFor(12), 6);
-    EXPECT_GE(Indexer::availableProcessors(), 1);
+    EXPECT_EQ(Processors::jobsFor(1), 2);
+    EXPECT_EQ(Processors::jobsFor(2), 2);
+    EXPECT_EQ(Processors::jobsFor(3), 3);
+    EXPECT_EQ(Processors::jobsFor(5), 5);
+    EXPECT_EQ(Processors::jobsFor(6), 6);
+    EXPECT_EQ(Processors::jobsFor(12), 6);
+    EXPECT_GE(Processors::available(), 1);
 }

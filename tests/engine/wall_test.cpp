@@ -1,5 +1,7 @@
 // The wall: entries built from the cache, their order, and the exact text of manifest.js.
 #include "engine/Indexer.h"
+#include "engine/internal/PageTemplate.h"
+#include "engine/internal/WallOutput.h"
 
 #include "TempDir.h"
 
@@ -27,7 +29,7 @@ TEST(WallEntries, DatedNewestFirstThenUndated)
         {"Trips/2020-07-15 Rome/IMG_1.jpg", Record::make("k4", 1, 1, "", 0, 1)},
         {"Summer 2018/IMG_2.jpg", Record::make("k5", 1, 1, "0000:00:00 00:00:00", 0, 1)},
     };
-    const Wall wall = Indexer::buildWall(map);
+    const Wall wall = WallOutput::buildWall(map);
     EXPECT_THAT(order(wall), ::testing::ElementsAre("2021.jpg", "Trips/2020-07-15 Rome/IMG_1.jpg", "2019.jpg",
                                                      "Summer 2018/IMG_2.jpg", "Family/nodate.jpg"));
     EXPECT_EQ(wall.undated, 1);
@@ -36,7 +38,7 @@ TEST(WallEntries, DatedNewestFirstThenUndated)
 
 TEST(WallEntries, ExifDateBeatsThePathAndIsReadAsUtcCivilTime)
 {
-    const Wall wall = Indexer::buildWall({{"2010-01-01/a.jpg", Record::make("k", 1, 1, "2019:07:15 18:30:05", 0, 1)}});
+    const Wall wall = WallOutput::buildWall({{"2010-01-01/a.jpg", Record::make("k", 1, 1, "2019:07:15 18:30:05", 0, 1)}});
     ASSERT_EQ(wall.entries.size(), 1u);
     EXPECT_EQ(wall.entries[0].date, 1563215405);
 }
@@ -50,13 +52,13 @@ TEST(WallEntries, FieldsComeFromTheRecordWithZeroForWrongTypes)
         {"short.jpg", {std::string("k"), 1, 2, std::string(""), 3}},
         {"nokey.jpg", {1, 1, 2, std::string(""), 3, 4}},
     };
-    const Wall wall = Indexer::buildWall(map);
+    const Wall wall = WallOutput::buildWall(map);
     ASSERT_EQ(wall.entries.size(), 3u) << "records with five values or no key are left out";
     std::map<std::string, WallEntry> byRel;
     for (const auto& e : wall.entries)
         byRel[e.rel] = e;
     EXPECT_EQ(byRel["2019/Rome/IMG_1.jpg"], (WallEntry{"abc", "2019/Rome/IMG_1.jpg", 4000, 3000,
-                                                       Indexer::buildWall({{"2019", Record::make("a", 0, 0, "", 0, 0)}}).entries[0].date,
+                                                       WallOutput::buildWall({{"2019", Record::make("a", 0, 0, "", 0, 0)}}).entries[0].date,
                                                        "2019", 1500000000}));
     EXPECT_EQ(byRel["IMG_2.jpg"], (WallEntry{"def", "IMG_2.jpg", 0, 0, 0, "IMG_2.jpg", 0}));
     EXPECT_EQ(byRel["//lead/x.jpg"].first, "lead");
@@ -78,10 +80,10 @@ TEST(WallManifest, ExactTextForTrickyTitlesAndPaths)
     };
     for (const auto& c : cases) {
         Indexer job(c.root, "/tmp/out", c.title, true, nullptr);
-        EXPECT_EQ(job.manifestText({}), c.expectedStart + "window.PHOTOS=[];");
+        EXPECT_EQ(WallOutput::manifestText(job, {}), c.expectedStart + "window.PHOTOS=[];");
     }
     Indexer job("/photos", "/tmp/out", "T", true, nullptr);
-    EXPECT_EQ(job.manifestText({{"0123456789abcdef", "2019/a \"b\".jpg", 4000, 3000, 1563192000, "2019", -1},
+    EXPECT_EQ(WallOutput::manifestText(job, {{"0123456789abcdef", "2019/a \"b\".jpg", 4000, 3000, 1563192000, "2019", -1},
                                 {"fedcba9876543210", "x.jpg", 0, 0, 0, "x.jpg", 0}}),
               "window.GALLERY_TITLE=\"T\";\nwindow.GALLERY_ROOT=\"/photos\";\nwindow.PHOTOS=["
               "[\"0123456789abcdef\",\"2019/a \\\"b\\\".jpg\",4000,3000,1563192000,\"2019\",-1],"
@@ -94,9 +96,9 @@ TEST(WallFiles, ManifestAndPageAreWrittenAndTheTemplateIsCopiedByteForByte)
     const auto page = dir.write("template.html", std::string("<html>\xFF\0</html>", 15));
     Indexer job(dir / "src", dir.mkdir("out"), "T", true, nullptr);
     job.templateFile = page;
-    job.writeWall({});
+    WallOutput::writeWall(job, {});
     EXPECT_EQ(readFile(dir / "out/index.html"), readFile(page));
-    EXPECT_EQ(readFile(dir / "out/manifest.js"), job.manifestText({}));
+    EXPECT_EQ(readFile(dir / "out/manifest.js"), WallOutput::manifestText(job, {}));
 }
 
 TEST(WallFiles, AMissingTemplateFailsWithItsMessageAfterTheManifest)
@@ -106,7 +108,7 @@ TEST(WallFiles, AMissingTemplateFailsWithItsMessageAfterTheManifest)
     Indexer job(dir / "src", dir / "out", "T", true, nullptr);
     job.templateFile = dir / "nowhere/template.html";
     try {
-        job.writeWall({});
+        WallOutput::writeWall(job, {});
         FAIL() << "no error";
     } catch (const JobError& e) {
         EXPECT_STREQ(e.what(), "The gallery template is missing from the app. Please re-download Kestova.");
@@ -120,7 +122,7 @@ TEST(WallFiles, AnUnwritableFolderFailsWithTheFileAndTheFault)
     TempDir dir;
     Indexer job(dir / "src", dir / "missing", "T", true, nullptr);
     try {
-        job.writeWall({});
+        WallOutput::writeWall(job, {});
         FAIL() << "no error";
     } catch (const JobError& e) {
         EXPECT_THAT(e.what(), ::testing::HasSubstr("manifest.js"));
@@ -130,5 +132,5 @@ TEST(WallFiles, AnUnwritableFolderFailsWithTheFileAndTheFault)
 
 TEST(WallFiles, TheBundledTemplateIsFound)
 {
-    EXPECT_TRUE(std::filesystem::exists(Indexer::findTemplate())) << Indexer::findTemplate();
+    EXPECT_TRUE(std::filesystem::exists(PageTemplate::find())) << PageTemplate::find();
 }

@@ -10,6 +10,7 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <fstream>
 
 namespace fs = std::filesystem;
@@ -258,24 +259,113 @@ bool startUntil(QProcess& process, const QStringList& args, const QByteArray& te
     return process.waitForStarted() && waitUntilErr(process, text, err);
 }
 
-TEST_F(Cli, InterruptWhileMakingThumbnailsFinishesAPartialWall)
+TEST_F(Cli, InterruptTermAndHangUpWhileMakingThumbnailsFinishAPartialWallAndSaySoInTheStatus)
+{
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        clearSettings();
+        Folder folder;
+        manyPhotos(folder.path(), 400);
+        QProcess process;
+        QByteArray err;
+        ASSERT_TRUE(startUntil(process, {QStringLiteral("build"), folder.text(), QStringLiteral("--json")},
+                               "Making thumbnails", err))
+            << err.toStdString();
+        kill(static_cast<pid_t>(process.processId()), signal);
+        ASSERT_TRUE(process.waitForFinished(300000));
+        err += process.readAllStandardError();
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << signal;
+        EXPECT_EQ(process.exitCode(), 128 + signal) << "a wall cut short is no success";
+        EXPECT_TRUE(err.contains("Stopping…")) << err.toStdString();
+        const std::string out = process.readAllStandardOutput().toStdString();
+        EXPECT_NE(out.find("\"partial\":true}"), std::string::npos) << out;
+        // The work so far is saved: the cache holds every photo on the partial wall.
+        const fs::path wall = folder.path() / "_Photo Gallery";
+        EXPECT_TRUE(fs::exists(wall / "index.html"));
+        std::ifstream cache(wall / ".cache.json");
+        const std::string text((std::istreambuf_iterator<char>(cache)), std::istreambuf_iterator<char>());
+        const auto listed = walls();
+        ASSERT_TRUE(listed && listed->size() == 1);
+        EXPECT_GT(listed->front().photos, 0) << signal;
+        EXPECT_EQ(static_cast<qint64>(std::count(text.begin(), text.end(), '[')), listed->front().photos) << signal;
+    }
+}
+
+TEST_F(Cli, ASecondBuildOfTheSameWallDoesNotStartOrWaitsWithWait)
 {
     Folder folder;
-    manyPhotos(folder.path(), 400);
-    QProcess process;
-    QByteArray err;
-    ASSERT_TRUE(startUntil(process, {QStringLiteral("build"), folder.text(), QStringLiteral("--json")},
-                           "Making thumbnails", err))
-        << err.toStdString();
-    kill(static_cast<pid_t>(process.processId()), SIGINT);
-    ASSERT_TRUE(process.waitForFinished(300000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 0);
-    const std::string out = process.readAllStandardOutput().toStdString();
-    EXPECT_NE(out.find("\"partial\":true}"), std::string::npos) << out;
-    const auto listed = walls();
-    ASSERT_TRUE(listed && listed->size() == 1);
-    EXPECT_LT(listed->front().photos, 401);
+    manyPhotos(folder.path(), 300);
+    QProcess first;
+    QByteArray firstErr;
+    ASSERT_TRUE(startUntil(first, {QStringLiteral("build"), folder.text(), QStringLiteral("--json")}, "Making thumbnails",
+                           firstErr));
+    const std::string holder = std::to_string(first.processId());
+
+    const Result refused = cli({QStringLiteral("build"), folder.text()});
+    EXPECT_EQ(refused.status, 75);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_NE(refused.err.find("kestova-cli build: Another Kestova (process " + holder + ") is writing the wall in "
+                               + (folder.path() / "_Photo Gallery").native() + " right now."),
+              std::string::npos)
+        << refused.err;
+
+    QProcess waiter;
+    QByteArray waitErr;
+    ASSERT_TRUE(startUntil(waiter, {QStringLiteral("build"), folder.text(), QStringLiteral("--wait"), QStringLiteral("--json")},
+                           "Waiting for the other Kestova…", waitErr))
+        << waitErr.toStdString();
+    EXPECT_TRUE(waitErr.contains(QByteArray("Process ") + QByteArray::fromStdString(holder) + " is writing this wall."))
+        << waitErr.toStdString();
+    ASSERT_TRUE(first.waitForFinished(300000));
+    EXPECT_EQ(first.exitCode(), 0);
+    ASSERT_TRUE(waiter.waitForFinished(300000));
+    EXPECT_EQ(waiter.exitCode(), 0);
+    const std::string out = waiter.readAllStandardOutput().toStdString();
+    EXPECT_EQ(out.rfind("{\"photos\":301,\"found\":301,", 0), 0u) << out;
+}
+
+TEST_F(Cli, TwoBuildsStartedTogetherLoseNoPhoto)
+{
+    Folder folder;
+    manyPhotos(folder.path(), 200);
+    QProcess a, b;
+    const QStringList args{QStringLiteral("build"), folder.text(), QStringLiteral("--json")};
+    a.start(QStringLiteral(KESTOVA_CLI), args);
+    b.start(QStringLiteral(KESTOVA_CLI), args);
+    ASSERT_TRUE(a.waitForFinished(300000) && b.waitForFinished(300000));
+    const std::vector<int> statuses{a.exitCode(), b.exitCode()};
+    // Either one waited its turn out (75) or they ran one after the other; never a lost photo.
+    for (const int status : statuses)
+        EXPECT_TRUE(status == 0 || status == 75) << status;
+    EXPECT_TRUE(statuses[0] == 0 || statuses[1] == 0);
+    const Result after = cli({QStringLiteral("build"), folder.text(), QStringLiteral("--json")});
+    ASSERT_EQ(after.status, 0) << after.err;
+    EXPECT_EQ(after.out.rfind("{\"photos\":201,\"found\":201,\"duplicates\":0,\"unreadable\":0,", 0), 0u) << after.out;
+    for (QProcess* p : {&a, &b}) {
+        const std::string out = p->readAllStandardOutput().toStdString();
+        if (!out.empty())
+            EXPECT_EQ(out.rfind("{\"photos\":201,\"found\":201,\"duplicates\":0,\"unreadable\":0,", 0), 0u) << out;
+    }
+}
+
+TEST_F(Cli, AnUpdateOfAMovedSourceLeavesTheWallAndSaysWhere)
+{
+    Folder folder;
+    const fs::path card = folder.path() / "Card";
+    copyPhotos(card, {{"IMG_0001.JPG", "cameras/Canon_40D.jpg"}, {"IMG_0002.JPG", "cameras/Nikon_D70.jpg"}});
+    const fs::path wall = folder.path() / "wall";
+    ASSERT_EQ(cli({QStringLiteral("build"), arg(card), QStringLiteral("--out"), arg(wall)}).status, 0);
+    std::ifstream before(wall / "manifest.js");
+    const std::string manifest((std::istreambuf_iterator<char>(before)), std::istreambuf_iterator<char>());
+    for (const char* name : {"IMG_0001.JPG", "IMG_0002.JPG"})
+        fs::rename(card / name, folder.path() / name);
+    const Result result = cli({QStringLiteral("build"), arg(card), QStringLiteral("--out"), arg(wall)});
+    EXPECT_EQ(result.status, 1);
+    const std::string said = "kestova-cli build: " + card.native() + " held 2 photos last time, but Kestova can't find "
+                             "any there now. Is the drive connected? The wall was left as it was.\n";
+    EXPECT_TRUE(result.err.ends_with(said)) << result.err;
+    std::ifstream after(wall / "manifest.js");
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>()), manifest);
+    EXPECT_EQ(walls()->front().photos, 2);
 }
 
 TEST_F(Cli, InterruptWhileLookingForPhotosWritesNoWall)
@@ -307,10 +397,10 @@ TEST_F(Cli, SecondInterruptEndsAtOnce)
     // first has been taken; the run then still needs its running photos and the wall.
     kill(static_cast<pid_t>(process.processId()), SIGINT);
     ASSERT_TRUE(waitUntilErr(process, "Press Ctrl-C again", err));
-    kill(static_cast<pid_t>(process.processId()), SIGINT);
+    kill(static_cast<pid_t>(process.processId()), SIGTERM);
     ASSERT_TRUE(process.waitForFinished(300000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 130);
+    EXPECT_EQ(process.exitCode(), 143) << "the second signal's own status";
     EXPECT_EQ(process.readAllStandardOutput().toStdString(), "");
     EXPECT_FALSE(fs::exists(folder.path() / "_Photo Gallery" / "index.html"));
 }

@@ -1,0 +1,38 @@
+// The wall: its entries dated and sorted from the progress cache, manifest.js and index.html.
+#pragma once
+
+#include "engine/CacheRecord.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class Indexer;
+
+/// One photo on the wall, written to manifest.js as [key, rel, width, height, date, first, mtime].
+struct WallEntry {
+    std::string key;
+    std::string rel;
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    std::int64_t date = 0; ///< civil seconds read as UTC; 0 = undated
+    std::string first;     ///< first component of rel
+    std::int64_t mtime = 0;
+    friend bool operator==(const WallEntry&, const WallEntry&) = default;
+};
+
+/// The wall entries, sorted newest first with undated last, and how many are undated.
+struct Wall {
+    std::vector<WallEntry> entries;
+    std::int64_t undated = 0;
+};
+
+namespace WallOutput {
+
+Wall buildWall(const CacheMap& map);
+/// The whole text of the job's manifest.js.
+std::string manifestText(const Indexer& job, const std::vector<WallEntry>& entries);
+/// Writes manifest.js, then copies the page template to index.html; throws JobError.
+void writeWall(const Indexer& job, const std::vector<WallEntry>& entries);
+
+} // namespace WallOutput
