@@ -8,7 +8,7 @@
 function metrics() {
   var width = document.documentElement.clientWidth;
   var phone = width < 600;
-  var scrub = phone ? 30 : 48;
+  var scrub = phone ? 36 : 48;
   var left = phone ? 4 : 16;
   return {
     phone: phone,
@@ -66,8 +66,8 @@ async function computeLayout(v, aspects, m, widthsOf, job) {
     }
     if (natural <= width * 0.75) {
       var needs = widthsOf(v, s, m);
-      var segment = { section: s, start: start, end: end, x: 0, width: Math.max(natural, needs.label) };
-      segment.short = segment.width < needs.full;   // too narrow for the count
+      // As wide as its photos, or as its heading with the count where that is wider.
+      var segment = { section: s, start: start, end: end, x: 0, width: Math.max(natural, needs.full) };
       if (band && bandWidth + monthGap + segment.width <= width) {
         segment.x = bandWidth + monthGap;
         bandWidth = segment.x + segment.width;

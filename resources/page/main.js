@@ -16,7 +16,8 @@ async function refresh(then, keepPlace) {
   clearRendered();
   say('');
   var total = order.length;
-  countText.textContent = view.pos.length === total ? photoCount(total) : tr('someOfPhotos', { shown: view.pos.length, photos: photoCount(total) });
+  var count = view.pos.length === total ? photoCount(total) : tr('someOfPhotos', { shown: view.pos.length, photos: photoCount(total) });
+  countText.textContent = rawOf.size ? tr('withPairs', { count: count, pairs: tr('pairs', { n: rawOf.size }) }) : count;
   if (total === 0) say(tr('noPhotosYet'));
   else if (view.pos.length === 0) say(tr('noMatch'), { label: tr('showAll'), run: showAll });
   measure();
@@ -28,6 +29,7 @@ async function refresh(then, keepPlace) {
   }
   scroll.base = 0;
   scrollToVirtual(v);
+  placeCurrent();
   if (then) then();
   // Tells scripts driving the page (tests, benchmarks) that the wall is in place.
   document.body.dataset.state = 'ready';

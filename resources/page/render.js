@@ -96,7 +96,6 @@ function makeRow(item, visible) {
       heading.style.right = 'auto';
       heading.style.width = segment.width + 'px';
       heading.style.height = m.heading + 'px';
-      if (segment.short) heading.lastChild.hidden = true;
       element.appendChild(heading);
       addTiles(element, item, segment.start, segment.end, m.left + segment.x, m.heading, m.target, visible);
     });
@@ -135,7 +134,7 @@ function addTiles(element, item, start, end, x, y, scale, visible) {
     tile.dataset.name = name;
     tile.title = rel;
     var img = document.createElement('img');
-    img.alt = tr('photoAlt', { name: name, date: dateText(dateOf[photo], 'short') });
+    img.alt = tr('photoAlt', { name: name, date: dateText(dateOf[photo], 'short', dateKind[photo]) });
     img.decoding = 'async';
     img.draggable = false;
     img.fetchPriority = visible ? 'high' : 'low';

@@ -87,5 +87,6 @@ function onScroll() {
   placeLayer();
   render();
   showScrollPosition(true);
+  followScroll();
 }
 

@@ -20,28 +20,26 @@ function placeScrubber() {
   yearsLayer.textContent = '';
   var box = track.getBoundingClientRect();
   trackTop = box.top;
-  var height = trackHeight = box.height;
-  var lastLabel = -Infinity, lastDot = -Infinity, lastYear = NaN;
+  trackHeight = box.height;
+  var years = [];
+  var end = Math.max(1, scroll.virtualMax);
   for (var s = 0; s < view.sectionMonth.length; s++) {
     var month = view.sectionMonth[s];
-    var year = month === undatedMonth ? month : Math.floor(month / 12);
-    if (year === lastYear) continue;
-    lastYear = year;
-    var y = Math.min(1, layout.sectionTop[s] / Math.max(1, scroll.virtualMax)) * height;
-    var marker;
-    if (y - lastLabel >= 18 && year !== undatedMonth) {
-      marker = document.createElement('div');
-      marker.className = 'year';
-      marker.textContent = String(year);
-      lastLabel = y;
-    } else if (y - lastDot >= 5 && y - lastLabel >= 8) {
-      marker = document.createElement('div');
-      marker.className = 'dot';
-      lastDot = y;
-    } else continue;
-    marker.style.top = y + 'px';
-    yearsLayer.appendChild(marker);
+    var year = sectionYear(month);   // NaN for the undated: a dot, never a label
+    var at = Math.min(1, layout.sectionTop[s] / end);
+    var last = years[years.length - 1];
+    if (last && (last.year === year || (year !== year && last.year !== last.year))) continue;
+    if (last) last.share = at - last.at;
+    years.push({ year: year, at: at, share: 0 });
   }
+  if (years.length) years[years.length - 1].share = 1 - years[years.length - 1].at;
+  yearMarks(years, trackHeight, 18, 5).forEach(function (m) {
+    var marker = document.createElement('div');
+    marker.className = m.label ? 'year' : 'dot';
+    if (m.label) marker.textContent = String(m.year);
+    marker.style.top = m.at + 'px';
+    yearsLayer.appendChild(marker);
+  });
   showScrollPosition(false);
 }
 
@@ -123,13 +121,13 @@ scrubber.addEventListener('keydown', function (event) {
   else if (event.key === 'End') target = count - 1;
   else if (event.key === 'PageDown' || event.key === 'PageUp') {
     var step = event.key === 'PageDown' ? 1 : -1;
-    var year = Math.floor(view.sectionMonth[s] / 12);
+    var year = sectionYear(view.sectionMonth[s]);
     target = s + step;
-    while (target > 0 && target < count && Math.floor(view.sectionMonth[target] / 12) === year) target += step;
+    while (target > 0 && target < count && sectionYear(view.sectionMonth[target]) === year) target += step;
     if (step < 0) {
       // To the first month of that earlier year.
-      var earlier = Math.floor(view.sectionMonth[Math.max(0, target)] / 12);
-      while (target > 0 && Math.floor(view.sectionMonth[target - 1] / 12) === earlier) target--;
+      var earlier = sectionYear(view.sectionMonth[Math.max(0, target)]);
+      while (target > 0 && sectionYear(view.sectionMonth[target - 1]) === earlier) target--;
     }
   } else return;
   event.preventDefault();

@@ -3,6 +3,17 @@
 var filter = { folder: '', query: '' };   // folder: '' for all, '/' for the root, else a name
 var view = null;        // { pos: Int32Array of photo indices, sections: {start, month, count} }
 
+// The search finds a photo by its path or by its section's name ("june 2019", "2015").
+var searchableDates = new Map();
+function searchableDate(month) {
+  var text = searchableDates.get(month);
+  if (text === undefined) {
+    text = month === undatedMonth ? '' : monthLabel(month).toLowerCase();
+    searchableDates.set(month, text);
+  }
+  return text;
+}
+
 async function buildView(job) {
   var folderId = -1;
   if (filter.folder) {
@@ -22,8 +33,12 @@ async function buildView(job) {
       var photo = order[i];
       if (folderId !== -1 && folderOf[photo] !== folderId) continue;
       var path = terms.length ? loweredPath(photo) : '';
+      var when = terms.length ? searchableDate(monthOf[photo]) : '';
+      // A pair's raw file answers for its JPEG ("cr2" finds the photos shot in raw too).
+      var raw = terms.length && rawOf.size ? rawOf.get(photo) : undefined;
+      if (raw !== undefined) path += '\n' + loweredPath(raw);
       var t = 0;
-      while (t < terms.length && path.indexOf(terms[t]) >= 0) t++;
+      while (t < terms.length && (path.indexOf(terms[t]) >= 0 || when.indexOf(terms[t]) >= 0)) t++;
       if (t === terms.length) pos[count++] = photo;
     }
     pos = pos.subarray(0, count);

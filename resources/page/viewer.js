@@ -8,6 +8,7 @@ var whenText = viewer.querySelector('.when');
 var pathText = viewer.querySelector('.path');
 var positionText = viewer.querySelector('.position');
 var originalLink = viewer.querySelector('.original');
+var rawLink = viewer.querySelector('.raw');
 var noteText = viewer.querySelector('.note');
 var prevButton = viewer.querySelector('.prev');
 var nextButton = viewer.querySelector('.next');
@@ -23,7 +24,7 @@ function openViewer(p, addToHistory) {
   var rel = shown(path);
   var original = fileUrl(root, path);
   var canShow = showable.test(path);
-  var short = tr('photoAlt', { name: fileName(rel), date: dateText(dateOf[photo], 'short') });
+  var short = tr('photoAlt', { name: fileName(rel), date: dateText(dateOf[photo], 'short', dateKind[photo]) });
   stage.classList.remove('missing', 'sharp');
   thumbImage.hidden = false;
   thumbImage.src = thumbUrl(keyOf(photo));
@@ -32,11 +33,18 @@ function openViewer(p, addToHistory) {
   fullImage.hidden = !canShow;
   fullImage.alt = canShow ? short : '';
   if (canShow) fullImage.src = original; else fullImage.removeAttribute('src');
-  whenText.textContent = dateText(dateOf[photo], 'long');
+  showWhen(photo, path);
   pathText.textContent = rel;
   pathText.title = shown(root) + '/' + rel;
   positionText.textContent = tr('position', { n: p + 1, count: view.pos.length });
   originalLink.href = original;
+  var raw = rawOf.get(photo);
+  rawLink.hidden = raw === undefined;
+  if (raw !== undefined) {
+    var rawPath = pathOf(raw);
+    rawLink.href = fileUrl(root, rawPath);
+    rawLink.textContent = tr('openRaw', { type: rawPath.slice(rawPath.lastIndexOf('.') + 1).toUpperCase() });
+  }
   noteText.textContent = canShow ? '' : tr('previewOnly');
   prevButton.disabled = p === 0;
   nextButton.disabled = p === view.pos.length - 1;
@@ -54,6 +62,17 @@ function openViewer(p, addToHistory) {
     stage.focus();
   }
   writeLocation(addToHistory ? 'push' : 'replace');
+}
+
+// The date, and for a date read from the path, where it came from.
+function showWhen(photo, path) {
+  var kind = dateKind[photo];
+  whenText.textContent = dateText(dateOf[photo], 'long', kind);
+  if (kind === clockDate) return;
+  var origin = document.createElement('span');
+  origin.className = 'origin';
+  origin.textContent = tr(pathDate(path).piece === 0 ? 'dateFromFileName' : 'dateFromFolderName');
+  whenText.append(' ', origin);
 }
 
 function closeViewer() {

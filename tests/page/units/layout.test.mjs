@@ -3,7 +3,7 @@ import assert from 'node:assert/strict';
 import { describe, test } from 'node:test';
 import { endlessJob, loadPage, plain } from './page.mjs';
 
-const page = loadPage('strings.js', 'text.js', 'dates.js', 'slices.js', 'layout.js');
+const page = loadPage('strings.js', 'text.js', 'dates.js', 'slices.js', 'layout.js', 'marks.js');
 const desktop = { phone: false, left: 16, width: 1000, gap: 4, target: 200, heading: 56, bottom: 24 };
 const june2019 = 2019 * 12 + 5;
 
@@ -47,16 +47,17 @@ describe('justified rows', () => {
     assert.deepEqual(items, [[0, 56, 0, -1], [56, 125, 0, 1], [185, 200, 1, 2]]);
   });
 
-  test('small months share a line, each under its own heading; a narrow one hides its count', async () => {
+  test('small months share a line, each under its own heading, wide enough for its count', async () => {
     const { items, bands, sectionTop, total } = await layOut([1, 1, 1, 1], [2, 2]);
     assert.deepEqual(items, [[0, 256, 0, 4]]);
     assert.equal(total, 284);
     assert.deepEqual(sectionTop, [0, 0]);
     assert.deepEqual(bands, [[0, [
-      { section: 0, start: 0, end: 2, x: 0, width: 404, short: false },
-      { section: 1, start: 2, end: 4, x: 432, width: 404, short: false }]]]);
+      { section: 0, start: 0, end: 2, x: 0, width: 404 },
+      { section: 1, start: 2, end: 4, x: 432, width: 404 }]]]);
+    // Headings wider than their photos widen their months.
     const narrow = await layOut([1, 1, 1, 1], [2, 2], { label: 80, full: 420 });
-    assert.deepEqual(narrow.bands[0][1].map((s) => s.short), [true, true]);
+    assert.deepEqual(narrow.bands[0][1].map((s) => [s.x, s.width]), [[0, 420], [448, 420]]);
   });
 
   test('a month too wide for the rest of a line starts a line of its own', async () => {
@@ -85,5 +86,26 @@ describe('finding places in the layout', () => {
     assert.deepEqual([0, 3, 4, 5, 6, 9].map((p) => page.rowOf(p)), [1, 1, 2, 2, 3, 3]);
     // Of months sharing a band, the first.
     assert.deepEqual([0, 300, 472, 900].map((y) => page.sectionAt(y)), [0, 0, 1, 1]);
+  });
+});
+
+describe('the timeline\u2019s years', () => {
+  const marks = (years, height) => [...page.yearMarks(years, height, 18, 5)].map((m) => `${m.year}${m.label ? '' : ' dot'}@${m.at}`);
+
+  test('a large year keeps its label where a small neighbour would crowd it', () => {
+    // 2022 holds 1% of the wall and starts 4 px above 2021, which holds a third of it.
+    const years = [{ year: 2024, at: 0, share: 0.05 }, { year: 2023, at: 0.05, share: 0.6 },
+      { year: 2022, at: 0.65, share: 0.01 }, { year: 2021, at: 0.66, share: 0.34 }];
+    assert.deepEqual(marks(years, 400), ['2024@0', '2023@20', '2021@264']);
+    // With room, every year is named.
+    assert.deepEqual(marks(years, 4000), ['2024@0', '2023@200', '2022@2600', '2021@2640']);
+  });
+
+  test('crowded small years become dots, and the undated are never named', () => {
+    const years = [{ year: 2020, at: 0, share: 0.9 }, { year: 2019, at: 0.9, share: 0.02 },
+      { year: 2018, at: 0.92, share: 0.02 }, { year: 2017, at: 0.94, share: 0.03 }, { year: NaN, at: 0.97, share: 0.03 }];
+    assert.deepEqual(marks(years, 400), ['2020@0', '2019 dot@360', '2018 dot@368', '2017@376', 'NaN dot@388']);
+    // Too close to a label, a year gets no mark at all.
+    assert.deepEqual(marks(years, 200), ['2020@0', '2019 dot@180', '2017@188']);
   });
 });

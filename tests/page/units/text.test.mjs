@@ -32,12 +32,19 @@ describe('dates', () => {
     assert.equal(page.monthLabel(page.undatedMonth), 'No date');
   });
 
-  test('clock times are shown as they were taken, whatever the time zone; midnight has no time', () => {
+  test('clock times are shown as they were taken, whatever the time zone', () => {
     assert.equal(page.dateText(at(2019, 6, 15, 23, 30), 'long'), 'Saturday, June 15, 2019 at 11:30 PM');
     assert.equal(page.dateText(at(2019, 6, 15, 23, 30), 'short'), 'Jun 15, 2019');
-    assert.equal(page.dateText(at(2019, 6, 15), 'long'), 'Saturday, June 15, 2019');
+    assert.equal(page.dateText(at(2019, 6, 15), 'long'), 'Saturday, June 15, 2019 at 12:00 AM');
     assert.equal(page.dateText(at(1969, 12, 31, 23, 59), 'short'), 'Dec 31, 1969');
     for (const undated of [0, undefined, NaN, 9e12]) assert.equal(page.dateText(undated, 'long'), 'No date');
+  });
+
+  test('a month, a month with a year, or a year alone is a place to go to', () => {
+    const when = (text) => { const w = page.parseWhen(text); return w && [w.year, w.month]; };
+    assert.deepEqual(['June 2019', 'jun 2019', '2019 June', '2019-06', '6/2019', '2015', ' 2015 '].map(when),
+      [[2019, 5], [2019, 5], [2019, 5], [2019, 5], [2019, 5], [2015, -1], [2015, -1]]);
+    assert.deepEqual(['', 'June', 'Junes 2019', '13/2019', '2019 2020', 'June July 2019'].map(when), [null, null, null, null, null, null]);
   });
 });
 
