@@ -2,22 +2,22 @@
 #include "cli/Commands.h"
 
 #include "engine/Json.h"
+#include "model/HelpText.h"
 #include "model/Model.h"
 #include "model/ResultText.h"
 #include "model/PathText.h"
+#include "model/StopSignals.h"
 #include "model/TextFormat.h"
 #include "session/RunSession.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QProcess>
-#include <QSocketNotifier>
 #include <QTimer>
 
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -28,7 +28,7 @@ namespace {
 
 QString usageText()
 {
-    return Cli::tr("Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--json] [--open]\n");
+    return Cli::tr("Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--wait] [--retry-skipped] [--json] [--open]\n");
 }
 
 QString helpText()
@@ -38,10 +38,30 @@ QString helpText()
                    "                (or Pictures/Kestova when SOURCE is read-only)\n"
                    "  --title TEXT  the wall's title instead of the folder's name\n"
                    "  --no-dedupe   show duplicate copies on this wall (the saved setting is unchanged)\n"
+                   "  --wait        when another Kestova is writing the same wall, wait for it to finish\n"
+                   "                (without it the build does not start and exits with status 75)\n"
+                   "  --retry-skipped  try again the photos passed over because they crashed a decoder\n"
                    "  --json        print the result as one JSON object on one line\n"
                    "  --open        open the finished wall in the web browser\n"
-                   "Ctrl-C stops: while looking for photos nothing is written; later the photos done so far\n"
-                   "make a wall that the next build finishes. A second Ctrl-C ends at once.\n");
+                   "Ctrl-C, SIGTERM and SIGHUP stop: while looking for photos nothing is written; later the\n"
+                   "photos done so far make a wall that the next build finishes, and the exit status is 128\n"
+                   "plus the signal's number (130, 143, 129). A second signal ends at once.\n");
+}
+
+void printHelpEnd()
+{
+    std::fputc('\n', stdout);
+    print(stdout, HelpText::exitStatuses({
+        {ExitStatus::ok, QT_TRANSLATE_NOOP("HelpText", "the wall was written, whole or, after Ctrl-C, in part")},
+        {ExitStatus::failed, QT_TRANSLATE_NOOP("HelpText", "the run failed; the message says why")},
+        {ExitStatus::usage, QT_TRANSLATE_NOOP("HelpText", "the command line is wrong, or SOURCE is not a folder")},
+        {ExitStatus::wallInUse, QT_TRANSLATE_NOOP("HelpText", "another Kestova is writing the same wall; nothing was started")},
+        {ExitStatus::interrupted, QT_TRANSLATE_NOOP("HelpText", "stopped with Ctrl-C while looking for photos; nothing was written")},
+    }));
+    std::fputc('\n', stdout);
+    print(stdout, HelpText::examples({
+        "kestova-cli build ~/Pictures/Holiday --title \"Holiday 2024\" --open",
+    }));
 }
 
 int usage(const QString& message)
@@ -51,17 +71,10 @@ int usage(const QString& message)
     return ExitStatus::usage;
 }
 
-// Signal handlers can reach only what lives at file scope: the pipe that wakes the event loop
-// and the count of Ctrl-Cs so far.
-int interruptPipe[2] = {-1, -1};
-std::atomic<int> interrupts{0};
-
-extern "C" void onInterrupt(int)
+/// The shell's status for a run ended by a signal: 128 plus its number.
+int statusFor(int signal)
 {
-    if (interrupts.fetch_add(1) >= 1)
-        _exit(ExitStatus::interrupted); // a second Ctrl-C: at once; the cache is replaced atomically
-    const char byte = 1;
-    [[maybe_unused]] const auto written = write(interruptPipe[1], &byte, 1);
+    return signal ? 128 + signal : ExitStatus::interrupted;
 }
 
 /// The desktop of a terminal: a wall to open is kept to be printed after the result, or handed
@@ -78,7 +91,12 @@ public:
         if (!openInBrowser || !QProcess::startDetached(QStringLiteral("xdg-open"), {path}))
             toPrint.append(path);
     }
-    void openUrl(const QUrl& url) override { toPrint.append(url.toString()); }
+    /// No application takes an address here; it is printed for the user.
+    bool openUrl(const QUrl& url) override
+    {
+        toPrint.append(url.toString());
+        return false;
+    }
     void revealFile(const QString& path) override { toPrint.append(path); }
     void copyText(const QString& text) override { toPrint.append(text); }
     void showAlert(const QString& title, const QString& text) override
@@ -164,6 +182,8 @@ void printResult(const JobSummary& s, const QString& title)
         printLine(stdout, line);
     if (text.hasWall)
         printLine(stdout, text.savedAt);
+    for (const QString& line : ResultText::unreadableList(s))
+        printLine(stdout, line);
 }
 
 std::string summaryJson(const JobSummary& s)
@@ -176,12 +196,37 @@ std::string summaryJson(const JobSummary& s)
     Json::appendInt(out, s.duplicates);
     out += ",\"unreadable\":";
     Json::appendInt(out, s.unreadable);
+    const auto appendNames = [&out](const char* name, const std::vector<std::string>& names) {
+        out += ",\"";
+        out += name;
+        out += "\":[";
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (i)
+                out += ',';
+            Json::appendString(out, names[i]);
+        }
+        out += ']';
+    };
+    appendNames("unreadableFiles", s.unreadableFiles);
     out += ",\"undated\":";
     Json::appendInt(out, s.undated);
     out += ",\"gallery\":";
     Json::appendString(out, s.gallery.native());
     out += ",\"partial\":";
     out += s.partial ? "true" : "false";
+    // Said only when there is something to say, so that the usual result stays as it was.
+    if (s.changed > 0) {
+        out += ",\"changed\":";
+        Json::appendInt(out, s.changed);
+    }
+    if (s.tooLong > 0) {
+        out += ",\"tooLong\":";
+        Json::appendInt(out, s.tooLong);
+    }
+    if (!s.passedOver.empty())
+        appendNames("passedOver", s.passedOver);
+    if (!s.unreadableFolders.empty())
+        appendNames("unreadableFolders", s.unreadableFolders);
     out += '}';
     return out;
 }
@@ -207,6 +252,10 @@ int buildCommand(const std::vector<std::string>& args)
             options.title = PathText::fromBytes(args[i]);
         } else if (arg == "--no-dedupe") {
             options.dedupe = false;
+        } else if (arg == "--wait") {
+            options.waitForWall = true;
+        } else if (arg == "--retry-skipped") {
+            options.retryPassedOver = true;
         } else if (arg == "--json") {
             json = true;
         } else if (arg == "--open") {
@@ -214,6 +263,7 @@ int buildCommand(const std::vector<std::string>& args)
         } else if (arg == "--help" || arg == "-h") {
             print(stdout, usageText());
             print(stdout, helpText());
+            printHelpEnd();
             return ExitStatus::ok;
         } else if (arg.size() > 1 && arg.front() == '-' && arg != "--") {
             return usage(Cli::tr("unknown option \"%1\".").arg(PathText::fromBytes(arg)));
@@ -232,16 +282,12 @@ int buildCommand(const std::vector<std::string>& args)
     ConsoleActions& actions = *console;
     model.installActions(std::move(console));
 
-    if (pipe(interruptPipe) != 0)
-        return ExitStatus::failed;
-    QSocketNotifier interrupted(interruptPipe[0], QSocketNotifier::Read);
-    QObject::connect(&interrupted, &QSocketNotifier::activated, &model, [&] {
-        char byte;
-        [[maybe_unused]] const auto got = read(interruptPipe[0], &byte, 1);
-        print(stderr, Cli::tr("\nStopping… Press Ctrl-C again to quit at once.\n"));
+    auto signals = std::make_unique<StopSignals>();
+    QObject::connect(signals.get(), &StopSignals::received, &model, [&model](int signal) {
+        print(stderr, signal == SIGINT ? Cli::tr("\nStopping… Press Ctrl-C again to quit at once.\n")
+                                       : Cli::tr("\nStopping… Another signal quits at once.\n"));
         model.cancel();
     });
-    std::signal(SIGINT, onInterrupt);
 
     model.start(fs::path(source), options);
     if (model.stage() == Model::Stage::failed) {
@@ -263,7 +309,8 @@ int buildCommand(const std::vector<std::string>& args)
             loop.exec();
         progress.clear();
     }
-    std::signal(SIGINT, SIG_DFL);
+    const int stoppedBy = signals->first();
+    signals.reset();
 
     switch (model.stage()) {
     case Model::Stage::done: {
@@ -275,13 +322,14 @@ int buildCommand(const std::vector<std::string>& args)
             for (const QString& path : std::as_const(actions.toPrint))
                 printLine(stdout, path);
         }
-        return ExitStatus::ok;
+        // A wall cut short by a signal is no success for whoever sent it.
+        return summary.partial && stoppedBy ? statusFor(stoppedBy) : ExitStatus::ok;
     }
     case Model::Stage::failed:
         printLine(stderr, QStringLiteral("kestova-cli build: ") + model.error());
-        return ExitStatus::failed;
+        return model.failure() == Model::Failure::wallInUse ? ExitStatus::wallInUse : ExitStatus::failed;
     default:
         printLine(stderr, Cli::tr("Stopped while looking for photos. No wall was written."));
-        return ExitStatus::interrupted;
+        return statusFor(stoppedBy);
     }
 }

@@ -35,5 +35,7 @@ namespace ExitStatus {
 inline constexpr int ok = 0;
 inline constexpr int failed = 1;
 inline constexpr int usage = 2;
+/// Another process is writing the wall (EX_TEMPFAIL: try again later).
+inline constexpr int wallInUse = 75;
 inline constexpr int interrupted = 130;
 } // namespace ExitStatus

@@ -1,6 +1,8 @@
 // kestova-cli: builds and lists walls from a terminal.
 #include "cli/Commands.h"
 
+#include "model/HelpText.h"
+#include "model/ProgramVersion.h"
 #include "model/Translations.h"
 
 #include <QCoreApplication>
@@ -16,7 +18,7 @@ const std::array commands{
     Command{"scan", QT_TRANSLATE_NOOP("Cli", "SOURCE [--out DIR]"),
             QT_TRANSLATE_NOOP("Cli", "List the photos a wall of SOURCE would include, one JSON object per line."),
             scanCommand},
-    Command{"build", QT_TRANSLATE_NOOP("Cli", "SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--json] [--open]"),
+    Command{"build", QT_TRANSLATE_NOOP("Cli", "SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--wait] [--retry-skipped] [--json] [--open]"),
             QT_TRANSLATE_NOOP("Cli", "Build the wall of SOURCE, show its progress, and add it to Your walls."),
             buildCommand},
     Command{"walls", "[--json]", QT_TRANSLATE_NOOP("Cli", "List the walls built recently, newest first."), wallsCommand},
@@ -30,7 +32,21 @@ void printHelp(std::FILE* to)
     for (const auto& command : commands)
         printLine(to, QStringLiteral("  %1 %2\n      %3")
                           .arg(QString::fromUtf8(command.name), Cli::tr(command.usage), Cli::tr(command.summary)));
-    print(to, Cli::tr("\nkestova-cli --help shows this text.\n"));
+    print(to, Cli::tr("\nkestova-cli COMMAND --help shows what a command does and its options.\n"
+                      "kestova-cli --version shows the version.\n\n"));
+    print(to, HelpText::exitStatuses({
+        {ExitStatus::ok, QT_TRANSLATE_NOOP("HelpText", "success")},
+        {ExitStatus::failed, QT_TRANSLATE_NOOP("HelpText", "the command failed; the message says why")},
+        {ExitStatus::usage, QT_TRANSLATE_NOOP("HelpText", "the command line is wrong, or SOURCE is not a folder")},
+        {ExitStatus::wallInUse, QT_TRANSLATE_NOOP("HelpText", "build: another Kestova is writing the same wall")},
+        {ExitStatus::interrupted, QT_TRANSLATE_NOOP("HelpText", "stopped with Ctrl-C before any wall was written")},
+    }));
+    std::fputc('\n', to);
+    print(to, HelpText::examples({
+        "kestova-cli build ~/Pictures/Holiday",
+        "kestova-cli build /media/ana/PHONE --out ~/Walls/Phone --title \"Ana's phone\"",
+        "kestova-cli walls",
+    }));
 }
 
 } // namespace
@@ -49,6 +65,10 @@ int main(int argc, char* argv[])
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         printHelp(stdout);
+        return ExitStatus::ok;
+    }
+    if (name == "--version") {
+        print(stdout, ProgramVersion::line(QStringLiteral("kestova-cli")) + QLatin1Char('\n'));
         return ExitStatus::ok;
     }
     const std::vector<std::string> args(argv + 2, argv + argc);

@@ -1,6 +1,8 @@
 // Whole-file writes by temporary file and rename.
 #include "engine/internal/AtomicFile.h"
 
+#include "engine/internal/UniqueFd.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,18 +38,18 @@ std::optional<JobError> write(const std::filesystem::path& target, std::string_v
 {
     // The process id in the name tells a later run which temporary files a killed writer left.
     std::string temp = (target.parent_path() / ("." + target.filename().string() + "." + std::to_string(getpid()) + ".XXXXXX")).string();
-    const int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
+    UniqueFd fd(mkostemp(temp.data(), O_CLOEXEC));
+    if (!fd)
         return failure(target, errno);
     // mkstemp creates the file readable by its owner only; a wall is meant to be shared like
     // any other document, so give it the usual permissions under the user's umask.
     const mode_t mask = umask(0);
     umask(mask);
-    fchmod(fd, 0666 & ~mask);
+    fchmod(fd.get(), 0666 & ~mask);
     int error = 0;
-    if (!writeAll(fd, bytes) || fsync(fd) != 0)
+    if (!writeAll(fd.get(), bytes) || fsync(fd.get()) != 0)
         error = errno;
-    if (close(fd) != 0 && error == 0)
+    if (fd.close() != 0 && error == 0)
         error = errno;
     if (error == 0 && rename(temp.c_str(), target.c_str()) != 0)
         error = errno;
@@ -62,32 +64,27 @@ std::optional<std::string> read(const std::filesystem::path& file)
 {
     // Non-blocking, or a pipe planted under the file's name would hold the run forever waiting
     // for a writer; it is no regular file and is refused below anyway.
-    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    const UniqueFd fd(open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd)
         return std::nullopt;
     struct stat st{};
-    const bool known = fstat(fd, &st) == 0;
-    if (known && !S_ISREG(st.st_mode)) {
-        close(fd);
+    const bool known = fstat(fd.get(), &st) == 0;
+    if (known && !S_ISREG(st.st_mode))
         return std::nullopt;
-    }
     std::string bytes;
     if (known && st.st_size > 0)
         bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[1 << 16];
     while (true) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0) {
-            close(fd);
+        if (n < 0)
             return std::nullopt;
-        }
         if (n == 0)
             break;
         bytes.append(buffer, static_cast<std::size_t>(n));
     }
-    close(fd);
     return bytes;
 }
 

@@ -2,6 +2,7 @@
 #include "engine/Indexer.h"
 
 #include "engine/internal/AsciiText.h"
+#include "engine/internal/ContentSample.h"
 #include "engine/internal/IcuText.h"
 
 #include <unicode/normalizer2.h>
@@ -57,13 +58,15 @@ std::string nameKey(std::string_view name)
 struct Key {
     std::string name;
     std::int64_t size;
+    std::string content; ///< the content sample of a candidate copy; empty until one is needed
     bool operator==(const Key&) const = default;
 };
 
 struct KeyHash {
     std::size_t operator()(const Key& k) const noexcept
     {
-        return std::hash<std::string>{}(k.name) ^ (std::hash<std::int64_t>{}(k.size) * 0x9E3779B97F4A7C15ull);
+        return std::hash<std::string>{}(k.name) ^ (std::hash<std::int64_t>{}(k.size) * 0x9E3779B97F4A7C15ull)
+               ^ (std::hash<std::string>{}(k.content) << 1);
     }
 };
 
@@ -80,12 +83,31 @@ std::string_view lastComponent(const std::string& rel)
 
 } // namespace
 
-std::vector<FileEntry> Indexer::dedupe(const std::vector<FileEntry>& entries)
+std::vector<FileEntry> Indexer::dedupe(const std::vector<FileEntry>& entries, const ContentOf& contentOf)
 {
+    std::vector<Key> keys;
+    keys.reserve(entries.size());
+    for (const FileEntry& entry : entries)
+        keys.push_back(Key{nameKey(lastComponent(entry.rel)), entry.size, {}});
+    if (contentOf) {
+        // Only photos that share a name and a size with another are looked into: they are
+        // copies only when their content agrees too (scans and raw files often share both).
+        std::unordered_map<Key, int, KeyHash> sharing;
+        for (const Key& key : keys)
+            ++sharing[key];
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (sharing[keys[i]] < 2)
+                continue;
+            // A file that cannot be read is no proven copy: a marker of its own keeps it apart.
+            keys[i].content = contentOf(entries[i]).value_or("unread:" + entries[i].rel);
+        }
+    }
+
     std::unordered_map<Key, const FileEntry*, KeyHash> chosen;
     chosen.reserve(entries.size());
-    for (const FileEntry& entry : entries) {
-        auto [it, inserted] = chosen.try_emplace(Key{nameKey(lastComponent(entry.rel)), entry.size}, &entry);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const FileEntry& entry = entries[i];
+        auto [it, inserted] = chosen.try_emplace(std::move(keys[i]), &entry);
         // A later copy replaces the held one only when it lies strictly nearer the top.
         if (!inserted && depth(entry.rel) < depth(it->second->rel))
             it->second = &entry;
@@ -106,4 +128,9 @@ std::vector<FileEntry> Indexer::dedupe(const std::vector<FileEntry>& entries)
     for (const Sorted& s : sorted)
         out.push_back(*s.entry);
     return out;
+}
+
+std::optional<std::string> Indexer::contentSample(const FileEntry& entry) const
+{
+    return ContentSample::of(root / std::filesystem::path(entry.rel), entry.size);
 }

@@ -2,6 +2,7 @@
 #include "engine/Indexer.h"
 
 #include "engine/internal/Processors.h"
+#include "engine/internal/WallFiles.h"
 
 namespace fs = std::filesystem;
 
@@ -21,4 +22,34 @@ void Indexer::cancel()
 {
     std::lock_guard guard(lock);
     _cancelled = true;
+}
+
+fs::path Indexer::thumbDir() const
+{
+    return out / WallFiles::thumbs;
+}
+
+fs::path Indexer::cacheURL() const
+{
+    return out / WallFiles::cache;
+}
+
+fs::path Indexer::galleryFile() const
+{
+    return out / WallFiles::page;
+}
+
+fs::path Indexer::manifestFile() const
+{
+    return out / WallFiles::manifest;
+}
+
+fs::path Indexer::journalFile() const
+{
+    return out / WallFiles::journal;
+}
+
+fs::path Indexer::lockFile() const
+{
+    return out / WallFiles::lock;
 }

@@ -6,6 +6,8 @@
 #include "engine/JobErrors.h"
 #include "engine/JobSummary.h"
 #include "engine/JobUpdate.h"
+#include "engine/PhotoResult.h"
+#include "engine/WalkResult.h"
 
 #include <chrono>
 #include <filesystem>
@@ -40,38 +42,71 @@ public:
     /// How long processing waits while no photo finishes before it gives up on the photos in
     /// flight (a decoder that hangs) and writes the wall without them.
     std::chrono::milliseconds stallLimit = std::chrono::minutes(5);
+    /// How long a stop waits for the photos in flight before it leaves them behind as a stall
+    /// does: a read that never returns (a hung drive) must not hold a stop.
+    std::chrono::milliseconds stopLimit = std::chrono::seconds(1);
+    /// While another process writes this wall: wait for it (reporting Waiting) instead of
+    /// failing with WallInUse.
+    bool waitForWall = false;
+    /// Try again, alone, the photos that earlier runs passed over because they crashed a decoder.
+    bool retryPassedOver = false;
 
     /// The stop flag. Takes `lock` for the single read or write; any thread, never blocks for long.
     bool cancelled() const;
     /// Raises the stop flag; it is never cleared.
     void cancel();
 
-    std::filesystem::path thumbDir() const { return out / "thumbs"; }
-    std::filesystem::path cacheURL() const { return out / ".cache.json"; }
-    std::filesystem::path galleryFile() const { return out / "index.html"; }
-    std::filesystem::path manifestFile() const { return out / "manifest.js"; }
-    /// The photos in flight, for the next run to know which one a crash or hang came from.
-    std::filesystem::path journalFile() const { return out / ".inflight"; }
+    /// thumbs/ in the wall's folder.
+    std::filesystem::path thumbDir() const;
+    /// .cache.json, the progress cache.
+    std::filesystem::path cacheURL() const;
+    /// index.html, the wall's page.
+    std::filesystem::path galleryFile() const;
+    /// manifest.js, the wall's data.
+    std::filesystem::path manifestFile() const;
+    /// .inflight, the photos in flight, for the next run to know which one a crash or hang came from.
+    std::filesystem::path journalFile() const;
+    /// .lock, locked by the run writing the wall; holds that process's id.
+    std::filesystem::path lockFile() const;
 
     /// The whole job on the calling thread. Throws JobCancelled when stopped during the walk,
-    /// JobError when the output cannot be written or the template is missing. Call once.
+    /// JobError when the output cannot be written or the template is missing, WallInUse when
+    /// another process writes the wall, SourceMissing when the source has vanished. Call once.
     JobSummary run();
 
     // --- discovery
     /// Walks root; throws JobCancelled when stopped. Reports Scanning through onUpdate.
     std::vector<FileEntry> scan() const;
+    /// The walk, with the folders it could not read.
+    WalkResult walk() const;
     static bool isJunk(std::string_view path);
+    /// The photo extensions, lower case: those below and the usual image formats.
     static const std::unordered_set<std::string>& imageExt();
+    /// The camera raw extensions, lower case: these photos are developed by LibRaw.
+    static const std::unordered_set<std::string>& rawExt();
     static const std::unordered_set<std::string>& skipDirs();
 
     // --- duplicates
+    /// A sample of a photo's content, or nothing when it cannot be read; may throw JobCancelled.
+    using ContentOf = std::function<std::optional<std::string>(const FileEntry&)>;
     /// One entry per (lower-cased NFC file name, size), the shallowest surviving; sorted by rel.
-    static std::vector<FileEntry> dedupe(const std::vector<FileEntry>& entries);
+    /// With `contentOf`, entries that share a name and a size collapse only when their samples
+    /// agree too.
+    static std::vector<FileEntry> dedupe(const std::vector<FileEntry>& entries, const ContentOf& contentOf = nullptr);
+    /// The content sample of a photo below root, asked of the file itself.
+    std::optional<std::string> contentSample(const FileEntry& entry) const;
 
     // --- processing
-    /// The photo's cache record, writing its thumbnail unless one exists; nothing when unreadable.
-    /// Safe to call from several threads at once.
-    std::optional<CacheRecord> process(const FileEntry& entry) const;
+    /// When a thumbnail already on disk may stand for the photo without decoding it again.
+    enum class KeepThumbnail {
+        ifNotOlder, ///< when it was written no earlier than the photo's modification time
+        never,      ///< the photo is known to have changed: always make it anew
+    };
+    /// The photo's cache record, writing its thumbnail unless one that may be kept exists;
+    /// nothing when unreadable. Safe to call from several threads at once.
+    std::optional<CacheRecord> process(const FileEntry& entry, KeepThumbnail keep = KeepThumbnail::ifNotOlder) const;
+    /// The same, telling a photo that changed while it was read from one that cannot be read.
+    PhotoResult processPhoto(const FileEntry& entry, KeepThumbnail keep = KeepThumbnail::ifNotOlder) const;
     /// First 16 hex digits of md5Hex(rel).
     static std::string key(std::string_view rel);
     std::filesystem::path thumbURL(std::string_view key) const;

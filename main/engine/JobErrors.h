@@ -1,6 +1,10 @@
-// The two ways a run can end with an error.
+// The ways a run can end with an error.
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstdint>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -52,4 +56,47 @@ inline constexpr const char* linkRefused =
                                   "folder, so nothing was written.");
 inline constexpr const char* templateMissing =
     QT_TRANSLATE_NOOP("JobError", "The gallery template is missing from the app. Please re-download Kestova.");
+inline constexpr const char* folderUnreadable =
+    QT_TRANSLATE_NOOP("JobError", "Couldn't read the folder \u201C%1\u201D. Check that it may be opened.");
+inline constexpr const char* foreignPage =
+    QT_TRANSLATE_NOOP("JobError", "\u201C%1\u201D already holds an index.html or manifest.js that is not a Kestova wall. "
+                                  "Kestova writes a wall only where it replaces or hides nothing of yours, so nothing "
+                                  "was written; choose another folder for the wall.");
+inline constexpr const char* holdsPhotos =
+    QT_TRANSLATE_NOOP("JobError", "\u201C%1\u201D holds photos. Kestova writes a wall only where it replaces or hides "
+                                  "nothing of yours, so nothing was written; choose another folder for the wall.");
+/// The front ends tell these two in their own words, from the fields of WallInUse and
+/// SourceMissing; the sentences here are what() for everyone else.
+inline constexpr const char* wallInUse =
+    QT_TRANSLATE_NOOP("JobError", "Another Kestova (process %1) is writing the wall in \u201C%2\u201D. Try again when "
+                                  "it has finished.");
+inline constexpr const char* sourceMissing =
+    QT_TRANSLATE_NOOP("JobError", "\u201C%1\u201D held %2 photos last time, but none are there now. Is the drive "
+                                  "connected? The wall was left as it was.");
 } // namespace JobErrorTexts
+
+/// Another process is writing the same wall; nothing was written. The front ends say it in
+/// their own words from `holder` and `wall`.
+class WallInUse : public JobError {
+public:
+    WallInUse(pid_t holder, std::filesystem::path wall)
+        : JobError(JobErrorTexts::wallInUse, {std::to_string(holder), wall.string()}), holder(holder),
+          wall(std::move(wall))
+    {
+    }
+    pid_t holder; ///< 0 when the holder did not say
+    std::filesystem::path wall;
+};
+
+/// The source holds no photo, or cannot be read, although the wall had photos of it: most
+/// likely a drive that is not connected. The wall and its records are left as they were.
+class SourceMissing : public JobError {
+public:
+    SourceMissing(std::filesystem::path root, std::int64_t photosLastTime)
+        : JobError(JobErrorTexts::sourceMissing, {root.string(), std::to_string(photosLastTime)}),
+          root(std::move(root)), photosLastTime(photosLastTime)
+    {
+    }
+    std::filesystem::path root;
+    std::int64_t photosLastTime;
+};

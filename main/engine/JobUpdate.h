@@ -19,10 +19,15 @@ struct Thumbnails {
     std::optional<double> eta;
     friend bool operator==(const Thumbnails&, const Thumbnails&) = default;
 };
+/// Another process is writing this wall; the run waits for it before it starts.
+struct Waiting {
+    std::int64_t holder = 0; ///< its process id; 0 when it did not say
+    friend bool operator==(const Waiting&, const Waiting&) = default;
+};
 /// Processing has ended (or was not needed); the wall is about to be written.
 struct Writing {
     friend bool operator==(const Writing&, const Writing&) = default;
 };
 } // namespace JobUpdates
 
-using JobUpdate = std::variant<JobUpdates::Scanning, JobUpdates::Thumbnails, JobUpdates::Writing>;
+using JobUpdate = std::variant<JobUpdates::Scanning, JobUpdates::Thumbnails, JobUpdates::Writing, JobUpdates::Waiting>;

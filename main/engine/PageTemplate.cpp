@@ -10,23 +10,19 @@ namespace PageTemplate {
 
 fs::path find()
 {
-    // 1. beside the program (the build tree copies it there); 2. the installed share folder
-    // relative to the program, so a relocated install works; 3. the configured install prefix;
-    // 4. the source tree the program was built from.
-    std::vector<fs::path> candidates;
+    // Only places relative to the program, so that an installation can be moved and no build
+    // leaves its own folders compiled into the program: beside it (the build tree copies the
+    // template there), then the share folder of <prefix> for a program in <prefix>/bin.
     std::error_code ec;
     const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec) {
-        candidates.push_back(exe.parent_path() / "template.html");
-        candidates.push_back(exe.parent_path().parent_path() / "share" / "kestova" / "template.html");
-    }
-    candidates.emplace_back(fs::path(KESTOVA_DATA_DIR) / "template.html");
-    candidates.emplace_back(fs::path(KESTOVA_SOURCE_RESOURCES) / "template.html");
+    if (ec)
+        return {}; // reading it fails, with the missing-template message
+    const std::vector<fs::path> candidates{exe.parent_path() / "template.html",
+                                           exe.parent_path() / KESTOVA_DATA_FROM_BIN / "template.html"};
     for (const auto& candidate : candidates) {
         if (fs::is_regular_file(candidate, ec))
-            return candidate;
+            return candidate.lexically_normal();
     }
-    // Absent everywhere: run() fails with the missing-template message when it gets there.
     return candidates.front();
 }
 

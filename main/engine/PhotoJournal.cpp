@@ -5,12 +5,17 @@
 #include "engine/Json.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
+#include <cstdlib>
+#include <mutex>
 #include <optional>
+#include <unordered_set>
 
 namespace {
 
@@ -27,7 +32,10 @@ std::optional<Line> parseLine(std::string_view text)
     if (text.size() < 2 || text[1] != ' ')
         return std::nullopt;
     line.tag = text[0];
-    const int numbers = line.tag == 'D' ? 3 : line.tag == 'S' ? 2 : (line.tag == 'E' || line.tag == 'H') ? 0 : -1;
+    const int numbers = line.tag == 'D'                                                          ? 3
+                        : line.tag == 'S'                                                        ? 2
+                        : (line.tag == 'E' || line.tag == 'H' || line.tag == 'C' || line.tag == 'F') ? 0
+                                                                                                 : -1;
     if (numbers < 0)
         return std::nullopt;
     std::size_t pos = 2;
@@ -42,15 +50,106 @@ std::optional<Line> parseLine(std::string_view text)
     return line;
 }
 
+std::string eventLine(char tag, const std::string& rel)
+{
+    std::string line{tag, ' '};
+    Json::appendString(line, rel);
+    line += '\n';
+    return line;
+}
+
+/// What a worker thread's crash writes, set while the thread processes a photo. The handler
+/// can only reach the crashing thread's own state, and must not allocate: the line is made
+/// beforehand, and the descriptor is the thread's own duplicate, so that it stays valid even
+/// for a worker left behind after its run closed the journal.
+struct CrashNote {
+    int fd = -1;
+    std::string line;
+    ~CrashNote()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+thread_local CrashNote crashNote;
+
+/// A stack of its own for the fault handler, per worker thread: a decoder's runaway recursion
+/// leaves no room on the thread's stack for the handler to run on.
+struct AltStack {
+    AltStack()
+    {
+        stack_t stack{};
+        stack.ss_size = 64 * 1024;
+        stack.ss_sp = std::malloc(stack.ss_size);
+        if (stack.ss_sp && sigaltstack(&stack, nullptr) == 0)
+            memory = stack.ss_sp;
+        else
+            std::free(stack.ss_sp);
+    }
+    ~AltStack()
+    {
+        if (!memory)
+            return;
+        stack_t off{};
+        off.ss_flags = SS_DISABLE;
+        sigaltstack(&off, nullptr);
+        std::free(memory);
+    }
+    void* memory = nullptr;
+};
+
+constexpr std::array fatalSignals{SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
+
+/// The handlers that were installed before ours, put back when a fault is handled. Written once,
+/// before any fault can reach the handler; the process has one set of signal handlers, so this
+/// table is the process's too.
+std::array<struct sigaction, NSIG>& previousHandlers()
+{
+    static std::array<struct sigaction, NSIG> previous{};
+    return previous;
+}
+
+extern "C" void onFault(int signal, siginfo_t* info, void*)
+{
+    // A fault of the code itself (si_code > 0) or an abort() by it; the same signal sent from
+    // outside is no decoder's crash.
+    const bool crash = info && (info->si_code > 0 || info->si_pid == getpid());
+    if (crash && crashNote.fd >= 0) {
+        [[maybe_unused]] const auto written = ::write(crashNote.fd, crashNote.line.data(), crashNote.line.size());
+    }
+    sigaction(signal, &previousHandlers()[static_cast<std::size_t>(signal)], nullptr);
+    // Returning from a fault runs the faulting instruction again, now under the previous
+    // handler; a signal that was sent has to be sent again.
+    if (!info || info->si_code <= 0)
+        raise(signal);
+}
+
+void installFaultHandler()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction action{};
+        action.sa_sigaction = onFault;
+        action.sa_flags = SA_SIGINFO | SA_ONSTACK;
+        sigemptyset(&action.sa_mask);
+        for (const int signal : fatalSignals)
+            sigaction(signal, &action, &previousHandlers()[static_cast<std::size_t>(signal)]);
+    });
+}
+
 } // namespace
 
-PhotoJournal::PhotoJournal(std::filesystem::path file_, const std::vector<FileEntry>& entries) : file(std::move(file_))
+PhotoJournal::PhotoJournal(std::filesystem::path file_, const std::vector<FileEntry>& entries, std::string fingerprint_,
+                           bool retryPassedOver)
+    : file(std::move(file_)), fingerprint(std::move(fingerprint_))
 {
     const auto text = AtomicFile::read(file);
     if (!text)
         return;
     std::unordered_map<std::string, Count> read;
     std::unordered_map<std::string, Count> started;
+    std::unordered_set<std::string> crashed;
+    std::string writtenBy;
     std::string_view rest = *text;
     while (!rest.empty()) {
         const auto newline = rest.find('\n');
@@ -61,8 +160,11 @@ PhotoJournal::PhotoJournal(std::filesystem::path file_, const std::vector<FileEn
         if (!line)
             continue;
         switch (line->tag) {
+        case 'F':
+            writtenBy = line->rel;
+            break;
         case 'D':
-            read[line->rel] = Count{static_cast<int>(std::min<std::int64_t>(line->numbers[0], deathsToPassOver)),
+            read[line->rel] = Count{static_cast<int>(std::clamp<std::int64_t>(line->numbers[0], 0, deathsToPassOver)),
                                     line->numbers[1], line->numbers[2]};
             break;
         case 'S':
@@ -72,36 +174,35 @@ PhotoJournal::PhotoJournal(std::filesystem::path file_, const std::vector<FileEn
             started.erase(line->rel);
             read.erase(line->rel);
             break;
-        case 'H': {
-            auto it = started.find(line->rel);
-            Count given = it != started.end() ? it->second : read[line->rel];
-            given.deaths = deathsToPassOver;
-            read[line->rel] = given;
-            if (it != started.end())
-                started.erase(it);
+        case 'H':
+            // The run went on without it: neither a death nor a crash.
+            started.erase(line->rel);
+            break;
+        case 'C':
+            crashed.insert(line->rel);
             break;
         }
-        }
     }
-    // Whatever was started and never ended was in flight when the run died.
+    // Whatever was started and never ended was in flight when the run died: a suspect, and one
+    // crash more when the decoder crashed on it.
     for (auto& [rel, start] : started) {
         auto& count = read[rel];
         const int before = count.size == start.size && count.mtime == start.mtime ? count.deaths : 0;
-        count = Count{std::min(before + 1, deathsToPassOver), start.size, start.mtime};
+        count = Count{std::min(before + (crashed.contains(rel) ? 1 : 0), deathsToPassOver), start.size, start.mtime};
     }
     if (read.empty())
         return;
+    // Another build may have mended the crash: one more try each, alone.
+    const bool retry = retryPassedOver || writtenBy != fingerprint;
     for (const FileEntry& entry : entries) {
         const auto it = read.find(entry.rel);
-        if (it != read.end() && it->second.size == entry.size && it->second.mtime == entry.mtime)
-            counts.emplace(entry.rel, it->second);
+        if (it == read.end() || it->second.size != entry.size || it->second.mtime != entry.mtime)
+            continue;
+        Count count = it->second;
+        if (retry && count.deaths >= deathsToPassOver)
+            count.deaths = deathsToPassOver - 1;
+        counts.emplace(entry.rel, count);
     }
-}
-
-PhotoJournal::~PhotoJournal()
-{
-    if (fd >= 0)
-        ::close(fd);
 }
 
 bool PhotoJournal::passesOver(const FileEntry& entry) const
@@ -114,13 +215,12 @@ bool PhotoJournal::passesOver(const FileEntry& entry) const
 bool PhotoJournal::isSuspect(const FileEntry& entry) const
 {
     std::lock_guard guard(mutex);
-    const auto it = counts.find(entry.rel);
-    return it != counts.end() && it->second.deaths > 0;
+    return counts.contains(entry.rel);
 }
 
 std::string PhotoJournal::countLines() const
 {
-    std::string text;
+    std::string text = eventLine('F', fingerprint);
     for (const auto& [rel, count] : counts) {
         text += "D " + std::to_string(count.deaths) + ' ' + std::to_string(count.size) + ' ' + std::to_string(count.mtime) + ' ';
         Json::appendString(text, rel);
@@ -136,7 +236,9 @@ void PhotoJournal::open()
     if (AtomicFile::write(file, countLines()))
         return;
     // Not through a link planted after the write above: the journal lives in the wall's folder only.
-    fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+    fd = UniqueFd(::open(file.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC));
+    if (fd)
+        installFaultHandler();
 }
 
 void PhotoJournal::append(const std::string& line)
@@ -144,11 +246,11 @@ void PhotoJournal::append(const std::string& line)
     // One write per line: a run killed at any moment leaves whole lines, or a last line without
     // its line break, which the reader ignores. No fsync: the lines must survive the process,
     // not the machine.
-    if (fd < 0)
+    if (!fd)
         return;
     std::string_view rest = line;
     while (!rest.empty()) {
-        const ssize_t n = ::write(fd, rest.data(), rest.size());
+        const ssize_t n = ::write(fd.get(), rest.data(), rest.size());
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -160,12 +262,13 @@ void PhotoJournal::append(const std::string& line)
 PhotoJournal::Flight PhotoJournal::begin(const FileEntry& entry)
 {
     std::unique_lock guard(mutex);
-    const auto it = counts.find(entry.rel);
-    const bool suspect = it != counts.end() && it->second.deaths > 0;
+    const bool suspect = counts.contains(entry.rel);
+    ++waitingCount;
     if (suspect)
         turn.wait(guard, [&] { return gaveUp || (!alone && inFlight.empty()); });
     else
         turn.wait(guard, [&] { return gaveUp || !alone; });
+    --waitingCount;
     if (gaveUp)
         return Flight();
     alone = suspect;
@@ -174,11 +277,29 @@ PhotoJournal::Flight PhotoJournal::begin(const FileEntry& entry)
     Json::appendString(line, entry.rel);
     line += '\n';
     append(line);
+    if (fd) {
+        thread_local AltStack altStack;
+        if (crashNote.fd < 0)
+            crashNote.fd = fcntl(fd.get(), F_DUPFD_CLOEXEC, 0);
+        crashNote.line = eventLine('C', entry.rel);
+    }
     return Flight(this, entry.rel);
+}
+
+std::size_t PhotoJournal::waiting() const
+{
+    std::lock_guard guard(mutex);
+    return waitingCount;
 }
 
 void PhotoJournal::end(const std::string& rel)
 {
+    // This thread's crashes from now on are no longer this photo's.
+    crashNote.line.clear();
+    if (crashNote.fd >= 0) {
+        ::close(crashNote.fd);
+        crashNote.fd = -1;
+    }
     {
         std::lock_guard guard(mutex);
         // A photo given up on keeps its count even if it comes back after all.
@@ -186,10 +307,7 @@ void PhotoJournal::end(const std::string& rel)
             return;
         alone = false;
         counts.erase(rel);
-        std::string line = "E ";
-        Json::appendString(line, rel);
-        line += '\n';
-        append(line);
+        append(eventLine('E', rel));
     }
     turn.notify_all();
 }
@@ -200,33 +318,27 @@ PhotoJournal::Flight::~Flight()
         journal->end(rel);
 }
 
-std::size_t PhotoJournal::giveUp()
+std::vector<std::string> PhotoJournal::giveUp()
 {
-    std::size_t given = 0;
+    std::vector<std::string> given;
     {
         std::lock_guard guard(mutex);
         gaveUp = true;
         for (const auto& [rel, start] : inFlight) {
-            counts[rel] = Count{deathsToPassOver, start.size, start.mtime};
-            std::string line = "H ";
-            Json::appendString(line, rel);
-            line += '\n';
-            append(line);
+            append(eventLine('H', rel));
+            given.push_back(rel);
         }
-        given = inFlight.size();
         inFlight.clear();
     }
     turn.notify_all();
+    std::sort(given.begin(), given.end());
     return given;
 }
 
 void PhotoJournal::close()
 {
     std::lock_guard guard(mutex);
-    if (fd >= 0) {
-        ::close(fd);
-        fd = -1;
-    }
+    (void)fd.close();
     if (counts.empty()) {
         std::error_code ec;
         std::filesystem::remove(file, ec);

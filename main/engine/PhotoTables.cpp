@@ -7,11 +7,19 @@
 
 #include <memory>
 
+const std::unordered_set<std::string>& Indexer::rawExt()
+{
+    static const std::unordered_set<std::string> set{"dng", "cr2", "cr3", "nef", "arw", "raf", "orf", "rw2"};
+    return set;
+}
+
 const std::unordered_set<std::string>& Indexer::imageExt()
 {
-    static const std::unordered_set<std::string> set{
-        "jpg", "jpeg", "png", "heic", "heif", "gif", "webp", "tif", "tiff",
-        "bmp", "dng", "cr2", "cr3", "nef", "arw", "raf", "orf", "rw2"};
+    static const std::unordered_set<std::string> set = [] {
+        std::unordered_set<std::string> all{"jpg", "jpeg", "png", "heic", "heif", "gif", "webp", "tif", "tiff", "bmp"};
+        all.insert(rawExt().begin(), rawExt().end());
+        return all;
+    }();
     return set;
 }
 

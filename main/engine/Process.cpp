@@ -6,11 +6,14 @@
 #include "engine/internal/ExifReader.h"
 #include "engine/internal/RawPhoto.h"
 #include "engine/internal/VipsPhoto.h"
+#include "engine/internal/WallGuard.h"
 
-#include <algorithm>
-#include <array>
+#include <sys/stat.h>
+
 #include <cmath>
 #include <system_error>
+
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -18,9 +21,7 @@ namespace {
 
 bool isCameraRaw(std::string_view rel)
 {
-    static const std::array<std::string_view, 8> raws{"dng", "cr2", "cr3", "nef", "arw", "raf", "orf", "rw2"};
-    const std::string ext = AsciiText::lowerExtension(rel);
-    return std::find(raws.begin(), raws.end(), ext) != raws.end();
+    return Indexer::rawExt().contains(AsciiText::lowerExtension(rel));
 }
 
 /// What the record needs from a photo's header, and how to make its thumbnail.
@@ -70,6 +71,43 @@ std::optional<OpenedPhoto> openPhoto(const fs::path& file, std::string_view rel)
     return photo;
 }
 
+/// Whether the thumbnail on disk may stand for the photo. A photo replaced under the same name
+/// (a card's new IMG_0001.JPG, a rotation fixed elsewhere) must not keep the old picture: one
+/// written before the photo's last change, or of a photo whose record says it changed, is made again.
+bool thumbnailStands(const fs::path& thumb, const FileEntry& entry, Indexer::KeepThumbnail keep)
+{
+    if (keep == Indexer::KeepThumbnail::never)
+        return false;
+    struct stat st{};
+    if (::stat(thumb.c_str(), &st) != 0)
+        return false;
+    return st.st_mtim.tv_sec >= entry.mtime;
+}
+/// What says a file is still the one that was read: a file replaced, rewritten or grown in
+/// between differs in identity, size or one of its times (the change time cannot be set back).
+struct FileState {
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::int64_t size = 0;
+    timespec modified{};
+    timespec changed{};
+
+    static std::optional<FileState> of(const fs::path& file)
+    {
+        struct stat st{};
+        if (stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            return std::nullopt;
+        return FileState{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+    }
+
+    friend bool operator==(const FileState& a, const FileState& b)
+    {
+        return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modified.tv_sec == b.modified.tv_sec
+               && a.modified.tv_nsec == b.modified.tv_nsec && a.changed.tv_sec == b.changed.tv_sec
+               && a.changed.tv_nsec == b.changed.tv_nsec;
+    }
+};
+
 } // namespace
 
 std::string Indexer::key(std::string_view rel)
@@ -82,14 +120,27 @@ fs::path Indexer::thumbURL(std::string_view key) const
     return thumbDir() / std::string(key.substr(0, 2)) / (std::string(key) + ".jpg");
 }
 
-std::optional<CacheRecord> Indexer::process(const FileEntry& entry) const
+std::optional<CacheRecord> Indexer::process(const FileEntry& entry, KeepThumbnail keep) const
 {
+    return processPhoto(entry, keep).record;
+}
+
+PhotoResult Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep) const
+{
+    const PhotoResult changed{std::nullopt, true};
     try {
         const fs::path file = root / fs::path(entry.rel);
         const std::string photoKey = key(entry.rel);
+        // A photo deleted, replaced or still being copied while it is read would give a
+        // thumbnail and a record of no file that ever was: the file must be the same before
+        // and after, else it is left for the next run.
+        const auto before = FileState::of(file);
+        if (!before)
+            return changed;
+        const auto unchanged = [&] { return FileState::of(file) == before; };
         auto photo = openPhoto(file, entry.rel);
         if (!photo)
-            return std::nullopt;
+            return unchanged() ? PhotoResult{} : changed;
 
         const std::string date = photo->date;
         // Orientations 5 to 8 turn the picture by a quarter: the record holds the size as shown.
@@ -99,36 +150,46 @@ std::optional<CacheRecord> Indexer::process(const FileEntry& entry) const
 
         const fs::path thumb = thumbURL(photoKey);
         std::error_code ec;
-        // An existing thumbnail is kept as it is: that is what makes a resumed or updated wall cheap.
-        if (!fs::exists(thumb, ec)) {
+        // An existing thumbnail is kept as it is, which makes a resumed wall cheap, unless
+        // something says the photo changed since it was made.
+        if (!thumbnailStands(thumb, entry, keep)) {
             fs::create_directories(thumb.parent_path(), ec); // a failure shows in the write below
             // A link planted for the thumbnail's folder or its temporary file would take the
             // write outside the wall: refuse the first, remove the second (the encoder follows it).
             if (fs::is_symlink(thumb.parent_path(), ec))
-                return std::nullopt;
-            const fs::path temp = thumb.parent_path() / ("." + photoKey + ".tmp");
+                return {};
+            const fs::path temp = WallGuard::thumbnailTemporary(thumb);
             fs::remove(temp, ec);
             const ThumbnailSpec spec{thumbSize, int(std::lround(quality * 100))};
             const auto made = photo->writeThumbnail(temp, spec);
             // The decoder's handles and buffers go before the file system work below.
             photo.reset();
-            if (!made) {
+            const bool same = unchanged();
+            if (!made || !same) {
                 fs::remove(temp, ec);
-                return std::nullopt;
+                return same ? PhotoResult{} : changed;
             }
             if (width == 0 || height == 0) {
                 width = made->width;
                 height = made->height;
             }
             // rename() replaces an existing file atomically, so the thumbnail is visible under
-            // its final name only when complete. When it fails the temporary file stays.
+            // its final name only when complete.
             fs::rename(temp, thumb, ec);
-            if (ec)
-                return std::nullopt;
+            if (ec) {
+                fs::remove(temp, ec);
+                return {};
+            }
+        } else {
+            photo.reset();
+            if (!unchanged())
+                return changed;
         }
-        return Record::make(photoKey, width, height, date, entry.mtime, entry.size);
+        // The size and time the walk found: a photo replaced since then no longer matches them,
+        // so the next run makes it again from the file as it is by then.
+        return {Record::make(photoKey, width, height, date, entry.mtime, entry.size), false};
     } catch (...) {
         // A photo's processing never ends the run: whatever failed, the photo is unreadable.
-        return std::nullopt;
+        return {};
     }
 }

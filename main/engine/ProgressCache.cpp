@@ -27,6 +27,18 @@ void Indexer::saveCache(const CacheMap& map) const
     (void)AtomicFile::write(cacheURL(), CacheFormat::serialize(map));
 }
 
+namespace {
+
+/// Whether a well-formed record was made from a file of this time and size.
+bool sameFile(const FileEntry& entry, const CacheRecord& record)
+{
+    const std::int64_t* mtime = Record::intAt(record, Record::mtime);
+    const std::int64_t* size = Record::intAt(record, Record::size);
+    return mtime && *mtime == entry.mtime && size && *size == entry.size;
+}
+
+} // namespace
+
 namespace ProgressCache {
 
 bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs)
@@ -38,20 +50,34 @@ bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs)
     if (record.size() < Record::count)
         return false;
     const std::string* key = Record::textAt(record, Record::key);
-    const std::int64_t* mtime = Record::intAt(record, Record::mtime);
-    const std::int64_t* size = Record::intAt(record, Record::size);
-    if (!key || !mtime || *mtime != entry.mtime || !size || *size != entry.size)
+    if (!key || !sameFile(entry, record))
         return false;
     return thumbs.has(*key);
 }
 
-void prune(CacheMap& map, const std::vector<FileEntry>& entries)
+bool recordedOtherwise(const FileEntry& entry, const CacheMap& map)
+{
+    const auto it = map.find(entry.rel);
+    // A record too damaged to tell says nothing about the photo.
+    if (it == map.end() || !Record::intAt(it->second, Record::mtime) || !Record::intAt(it->second, Record::size))
+        return false;
+    return !sameFile(entry, it->second);
+}
+
+void prune(CacheMap& map, const std::vector<FileEntry>& entries, const std::vector<std::string>& unreadableFolders)
 {
     std::unordered_set<std::string_view> keep;
     keep.reserve(entries.size());
     for (const FileEntry& entry : entries)
         keep.insert(entry.rel);
-    std::erase_if(map, [&](const auto& item) { return !keep.contains(item.first); });
+    const auto inUnreadableFolder = [&](std::string_view rel) {
+        for (const std::string& folder : unreadableFolders) {
+            if (rel.size() > folder.size() && rel.starts_with(folder) && rel[folder.size()] == '/')
+                return true;
+        }
+        return false;
+    };
+    std::erase_if(map, [&](const auto& item) { return !keep.contains(item.first) && !inUnreadableFolder(item.first); });
 }
 
 } // namespace ProgressCache

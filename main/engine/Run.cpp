@@ -1,36 +1,27 @@
 // The whole job: walk, duplicates, cache, parallel processing, wall.
 #include "engine/Indexer.h"
 
+#include "engine/internal/BuildFingerprint.h"
 #include "engine/internal/PhotoJournal.h"
+#include "engine/internal/ProcessingPhase.h"
 #include "engine/internal/ProgressCache.h"
+#include "engine/internal/ThumbIndex.h"
+#include "engine/internal/WallFolder.h"
 #include "engine/internal/WallGuard.h"
+#include "engine/internal/WallLock.h"
 #include "engine/internal/WallOutput.h"
-#include "engine/internal/WorkerPool.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <memory>
 #include <thread>
+#include <unordered_set>
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr auto pollInterval = std::chrono::milliseconds(150);
-constexpr auto saveInterval = std::chrono::seconds(30);
-/// The estimate needs this many finished photos to be worth showing.
-constexpr std::int64_t estimateAfter = 21;
-
-/// State the workers share with the job's thread while photos are processed.
-struct Work {
-    std::mutex lock; ///< guards map, finished and failed; never held with the job's own lock
-    CacheMap map;
-    std::int64_t finished = 0;
-    std::int64_t failed = 0;
-    bool abandoned = false; ///< the run went on without the photos still in flight
-};
 
 /// The refusal of a link planted in the wall's folder: writes through it would land elsewhere.
 JobError linkRefused(const fs::path& link)
@@ -43,22 +34,50 @@ JobError linkRefused(const fs::path& link)
 JobSummary Indexer::run()
 {
     // 1. The thumbnail folder, and with it the output folder.
+    // Everything is written inside the wall's own folder: a link planted in place of that
+    // folder or of its thumbs folder would send the writes somewhere else, so refuse it.
+    for (const fs::path& dir : {out, thumbDir()}) {
+        std::error_code ec;
+        if (fs::is_symlink(dir, ec))
+            throw linkRefused(dir);
+    }
     {
-        // Everything is written inside the wall's own folder: a link planted in place of that
-        // folder or of its thumbs folder would send the writes somewhere else, so refuse it.
-        for (const fs::path& dir : {out, thumbDir()}) {
-            std::error_code ec;
-            if (fs::is_symlink(dir, ec))
-                throw linkRefused(dir);
-        }
+        // A folder of the user's own (photos, or a page of another program) is not made a wall:
+        // its photos would vanish from the wall and its files be overwritten.
+        if (const auto refused = WallFolder::refusal(out, root))
+            throw *refused;
         std::error_code ec;
         fs::create_directories(thumbDir(), ec);
         if (ec || !fs::is_directory(thumbDir(), ec))
             throw ec ? JobError(JobErrorTexts::folderFailed, {thumbDir().string()}, ec.value())
                      : JobError(JobErrorTexts::folderBlocked, {thumbDir().string()});
-        if (const auto link = WallGuard::linkedThumbFolder(thumbDir()))
-            throw linkRefused(*link);
-        WallGuard::removeStaleTemporaries(out);
+    }
+    if (const auto link = WallGuard::linkedThumbFolder(thumbDir()))
+        throw linkRefused(*link);
+    // One writer per wall: two runs at once would take each other's photos out of the cache.
+    WallLock wallLock(lockFile());
+    if (!wallLock.tryLock()) {
+        pid_t holder = wallLock.holder();
+        if (!waitForWall)
+            throw WallInUse(holder, out);
+        if (onUpdate)
+            onUpdate(JobUpdates::Waiting{holder});
+        while (!wallLock.tryLock()) {
+            if (cancelled())
+                throw JobCancelled();
+            std::this_thread::sleep_for(pollInterval);
+            if (const pid_t now = wallLock.holder(); now != holder && now != 0) {
+                holder = now;
+                if (onUpdate)
+                    onUpdate(JobUpdates::Waiting{holder});
+            }
+        }
+    }
+    // A journal left behind means a run died while making thumbnails, and may have left
+    // thumbnails half written.
+    {
+        std::error_code ec;
+        WallGuard::removeStaleTemporaries(out, fs::exists(journalFile(), ec));
     }
 
     // 2-3.
@@ -68,137 +87,100 @@ JobSummary Indexer::run()
         onUpdate(JobUpdates::Scanning{0});
 
     // 4-6. The walk, then duplicates.
-    std::vector<FileEntry> entries = scan();
+    WalkResult walked = walk();
+    std::vector<FileEntry>& entries = walked.entries;
     summary.found = static_cast<std::int64_t>(entries.size());
+    summary.unreadableFolders = walked.unreadableFolders;
+    summary.tooLong = walked.tooLong;
     if (shouldDedupe) {
-        entries = dedupe(entries);
+        entries = dedupe(entries, [this](const FileEntry& entry) {
+            if (cancelled())
+                throw JobCancelled();
+            return contentSample(entry);
+        });
         summary.duplicates = summary.found - static_cast<std::int64_t>(entries.size());
     }
 
     // 7-8. What is already done.
-    // Shared with the workers rather than owned by this frame: a worker stuck in a decoder may
-    // outlive run() (see the stall below).
-    const auto shared = std::make_shared<Work>();
-    Work& work = *shared;
     std::optional<CacheMap> stored = readCache();
     const bool storedUsable = stored.has_value();
-    if (stored)
-        work.map = std::move(*stored);
+    CacheMap map = stored ? std::move(*stored) : CacheMap{};
+    // A source that cannot be read, or that holds nothing where the wall had photos, is most
+    // likely a drive that is not plugged in (an empty mount point): pruning would empty the
+    // wall and forget every record. Leave both as they are.
+    if ((walked.rootUnreadable || entries.empty()) && !map.empty())
+        throw SourceMissing(root, static_cast<std::int64_t>(map.size()));
+    if (walked.rootUnreadable)
+        throw JobError(JobErrorTexts::folderUnreadable, {root.string()});
     // The reuse test, with the thumbnails' existence learned by listing their folders: a large
     // wall's update then costs a few hundred directory reads instead of a lookup per photo.
-    std::vector<const FileEntry*> todo;
-    ThumbIndex thumbs(thumbDir());
-    for (const FileEntry& entry : entries) {
-        if (!ProgressCache::canReuse(entry, work.map, thumbs))
-            todo.push_back(&entry);
+    std::vector<FileEntry> todo;
+    // Photos replaced or edited since their record was made: their thumbnails are made anew.
+    // Shared with the workers, which may outlive this frame.
+    const auto changed = std::make_shared<std::unordered_set<std::string>>();
+    {
+        ThumbIndex thumbs(thumbDir());
+        for (const FileEntry& entry : entries) {
+            if (ProgressCache::canReuse(entry, map, thumbs))
+                continue;
+            todo.push_back(entry);
+            if (ProgressCache::recordedOtherwise(entry, map))
+                changed->insert(entry.rel);
+        }
     }
-    const std::size_t loaded = work.map.size();
-    // Photos that were in flight when earlier runs died: the one that crashes the decoder is
-    // passed over after a few deaths, the others are tried first, alone.
-    const auto journal = std::make_shared<PhotoJournal>(journalFile(), entries);
-    const auto passedOver = std::erase_if(todo, [&](const FileEntry* e) { return journal->passesOver(*e); });
-    std::stable_partition(todo.begin(), todo.end(), [&](const FileEntry* e) { return journal->isSuspect(*e); });
+    const std::size_t loaded = map.size();
+    // Photos that were in flight when earlier runs died: one that crashes the decoder is passed
+    // over after a few crashes, the others are tried first, alone.
+    const auto journal = std::make_shared<PhotoJournal>(journalFile(), entries, BuildFingerprint::current(), retryPassedOver);
+    std::erase_if(todo, [&](const FileEntry& e) {
+        if (!journal->passesOver(e))
+            return false;
+        summary.passedOver.push_back(e.rel);
+        return true;
+    });
+    std::stable_partition(todo.begin(), todo.end(), [&](const FileEntry& e) { return journal->isSuspect(e); });
 
     // 9. Processing.
     if (!todo.empty()) {
-        using Clock = std::chrono::steady_clock;
-        const auto total = static_cast<std::int64_t>(todo.size());
-        std::size_t stuck = 0;
-        bool gaveUp = false;
-        {
-            journal->open();
-            // A twin of this job for the workers, which share it: a worker stuck in a decoder
-            // then never reads a job that its owner has already dropped.
-            const auto worker = std::make_shared<const Indexer>(root, out, title, shouldDedupe, nullptr);
-            auto pool = std::make_unique<WorkerPool>(jobs);
-            for (const FileEntry* entry : todo) {
-                pool->add([this, entry = *entry, shared, journal, worker] {
-                    if (cancelled())
-                        return;
-                    const auto flight = journal->begin(entry);
-                    if (!flight)
-                        return; // the run gave up before this photo's turn
-                    std::optional<CacheRecord> record;
-                    try {
-                        record = worker->process(entry);
-                    } catch (...) {
-                        // An image library that throws (out of memory on a huge picture) makes
-                        // the photo unreadable, not the run a failure.
-                    }
-                    Work& work = *shared;
-                    std::lock_guard guard(work.lock);
-                    if (work.abandoned)
-                        return;
-                    ++work.finished;
-                    if (record)
-                        work.map.insert_or_assign(entry.rel, std::move(*record));
-                    else
-                        ++work.failed; // an older record for this photo stays and reaches the wall
-                });
-            }
-            const auto started = Clock::now();
-            auto lastSave = started;
-            auto lastProgress = started;
-            std::int64_t lastFinished = 0;
-            while (pool->count() > stuck) {
-                std::this_thread::sleep_for(pollInterval);
-                if (cancelled())
-                    pool->cancelPending();
-                std::int64_t finished;
-                std::optional<CacheMap> snapshot;
-                {
-                    std::lock_guard guard(work.lock);
-                    finished = work.finished;
-                    if (Clock::now() - lastSave > saveInterval)
-                        snapshot = work.map;
-                }
-                // A decoder that never returns must not hold the wall forever: when no photo has
-                // finished for a long while, the photos in flight are given up (the next run
-                // passes them over) and the run ends without waiting for them.
-                if (finished != lastFinished) {
-                    lastFinished = finished;
-                    lastProgress = Clock::now();
-                } else if (!gaveUp && Clock::now() - lastProgress > stallLimit) {
-                    pool->cancelPending();
-                    stuck = journal->giveUp();
-                    gaveUp = true;
-                }
-                std::optional<double> eta;
-                if (finished >= estimateAfter) {
-                    const double elapsed = std::chrono::duration<double>(Clock::now() - started).count();
-                    eta = static_cast<double>(total - finished) / (static_cast<double>(finished) / elapsed);
-                }
-                if (onUpdate)
-                    onUpdate(JobUpdates::Thumbnails{finished, total, eta});
-                if (snapshot) {
-                    saveCache(*snapshot);
-                    lastSave = Clock::now();
-                }
-            }
-            if (gaveUp) {
-                // The stuck workers cannot be joined; their pool is left to them, and they find
-                // the work abandoned if they ever come back.
-                std::lock_guard guard(work.lock);
-                work.abandoned = true;
-                (void)pool.release();
-            }
-        } // the pool's threads end here; no worker touches `work` any more
+        ProcessingPhase::Settings settings;
+        settings.jobs = jobs;
+        settings.pollInterval = pollInterval;
+        settings.stallLimit = stallLimit;
+        settings.stopLimit = stopLimit;
+        settings.cancelled = [this] { return cancelled(); };
+        settings.onUpdate = onUpdate;
+        settings.save = [this](const CacheMap& snapshot) { saveCache(snapshot); };
+        // The workers share a twin of this job, not the job: a worker left behind in a read that
+        // never returns then never reads a job that its owner has already dropped.
+        const auto twin = std::make_shared<const Indexer>(root, out, title, shouldDedupe, nullptr);
+        journal->open();
+        auto outcome = ProcessingPhase::run(std::move(map), todo, journal,
+                                            [twin, changed](const FileEntry& entry) {
+                                                const auto keep = changed->contains(entry.rel) ? KeepThumbnail::never
+                                                                                               : KeepThumbnail::ifNotOlder;
+                                                return twin->processPhoto(entry, keep);
+                                            }, settings);
         journal->close();
-        summary.unreadable = work.failed + static_cast<std::int64_t>(stuck);
-        summary.partial = cancelled() || gaveUp;
+        map = std::move(outcome.map);
+        summary.unreadableFiles = std::move(outcome.unreadable);
+        summary.unreadableFiles.insert(summary.unreadableFiles.end(), outcome.givenUp.begin(), outcome.givenUp.end());
+        summary.changed = outcome.changed;
+        summary.partial = outcome.stopped || !outcome.givenUp.empty();
     }
-    summary.unreadable += static_cast<std::int64_t>(passedOver);
+    summary.unreadableFiles.insert(summary.unreadableFiles.end(), summary.passedOver.begin(), summary.passedOver.end());
+    std::sort(summary.unreadableFiles.begin(), summary.unreadableFiles.end());
+    summary.unreadable = static_cast<std::int64_t>(summary.unreadableFiles.size());
 
     // 10-11.
     if (onUpdate)
         onUpdate(JobUpdates::Writing{});
-    ProgressCache::prune(work.map, entries);
+    ProgressCache::prune(map, entries, walked.unreadableFolders);
     // When nothing was processed and nothing pruned, the file on disk already holds this map.
-    if (!storedUsable || !todo.empty() || work.map.size() != loaded)
-        saveCache(work.map);
+    if (!storedUsable || !todo.empty() || map.size() != loaded)
+        saveCache(map);
 
     // 12-13.
-    Wall wall = WallOutput::buildWall(work.map);
+    Wall wall = WallOutput::buildWall(map);
     summary.undated = wall.undated;
     summary.photos = static_cast<std::int64_t>(wall.entries.size());
     WallOutput::writeWall(*this, wall.entries);

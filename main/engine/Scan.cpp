@@ -2,13 +2,16 @@
 #include "engine/Indexer.h"
 
 #include "engine/internal/AsciiText.h"
+#include "engine/internal/WallFolder.h"
+#include "engine/internal/DirStream.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -49,22 +52,6 @@ std::int64_t wholeSeconds(const timespec& t)
     return t.tv_sec < 0 && t.tv_nsec > 0 ? t.tv_sec + 1 : t.tv_sec;
 }
 
-struct Directory {
-    explicit Directory(int fd) : stream(fd >= 0 ? fdopendir(fd) : nullptr)
-    {
-        if (fd >= 0 && !stream)
-            close(fd);
-    }
-    ~Directory()
-    {
-        if (stream)
-            closedir(stream);
-    }
-    Directory(const Directory&) = delete;
-    Directory& operator=(const Directory&) = delete;
-    DIR* stream;
-};
-
 struct Item {
     std::string name;
     unsigned char type;
@@ -79,37 +66,57 @@ bool photoName(std::string_view name)
     return !name.empty() && name.front() != '.' && Indexer::imageExt().contains(AsciiText::lowerExtension(name));
 }
 
+/// Whether a path is longer than the system lets a program name a file by: such a folder cannot
+/// be opened, nor such a photo decoded or linked from the page.
+bool tooLong(const std::string& path)
+{
+    return path.size() >= PATH_MAX;
+}
+
+/// One folder's items, and whether they make it a wall.
+struct Folder {
+    std::vector<Item> items;
+    bool isWall = false;
+};
+
 /// The items of one folder in the order the file system delivers them, read in one go so that
 /// no descriptor stays open while the walk goes deeper (a deep tree would run out of them).
 /// Files with photo names are stat'ed here, relative to the open folder, which spares the
 /// kernel a walk down the whole path for each of them.
-std::optional<std::vector<Item>> readFolder(const std::string& path, bool followLink = false)
+std::optional<Folder> readFolder(const std::string& path, bool followLink = false)
 {
     // Below the root a folder that was swapped for a link since its parent was read is not entered.
-    Directory dir(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW)));
-    if (!dir.stream)
+    DirStream dir(path, followLink ? 0 : O_NOFOLLOW);
+    if (!dir)
         return std::nullopt;
-    std::vector<Item> items;
-    while (const dirent* e = readdir(dir.stream)) {
+    Folder folder;
+    WallFolder::Signs signs;
+    while (const dirent* e = dir.next()) {
         const char* n = e->d_name;
-        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
-            continue;
         Item item{n, e->d_type, e->d_ino};
         if ((item.type == DT_REG || item.type == DT_UNKNOWN) && photoName(item.name)) {
-            item.haveStat = fstatat(dirfd(dir.stream), n, &item.st, AT_SYMLINK_NOFOLLOW) == 0;
+            item.haveStat = fstatat(dir.fd(), n, &item.st, AT_SYMLINK_NOFOLLOW) == 0;
             if (item.haveStat)
                 item.type = S_ISDIR(item.st.st_mode) ? DT_DIR : S_ISLNK(item.st.st_mode) ? DT_LNK : DT_REG;
         }
-        items.push_back(std::move(item));
+        signs.note(item.name, item.type == DT_DIR || item.type == DT_UNKNOWN, item.type == DT_REG || item.type == DT_UNKNOWN);
+        folder.items.push_back(std::move(item));
     }
-    return items;
+    folder.isWall = signs.isWall();
+    return folder;
 }
 
 } // namespace
 
 std::vector<FileEntry> Indexer::scan() const
 {
-    std::vector<FileEntry> found;
+    return walk().entries;
+}
+
+WalkResult Indexer::walk() const
+{
+    WalkResult result;
+    std::vector<FileEntry>& found = result.entries;
 
     // The prefix every item's path starts with; rel is what follows it. The walk builds each
     // path from this prefix, so an item always starts with it, even when the root is reached
@@ -118,15 +125,31 @@ std::vector<FileEntry> Indexer::scan() const
     if (prefix.empty() || prefix.back() != '/')
         prefix += '/';
 
-    std::optional<std::vector<Item>> top = readFolder(prefix, /*followLink=*/true);
-    if (!top)
-        return found; // the walk cannot start: no list, no report
+    std::optional<Folder> top = readFolder(prefix, /*followLink=*/true);
+    if (!top) {
+        result.rootUnreadable = true;
+        return result; // the walk cannot start: no list, no report
+    }
 
-    const std::string outPath = standardPath(out);
-    // The output folder is also known by identity, so it is recognised when the root or the
-    // output folder was named through a symbolic link.
-    struct stat outStat{};
-    const bool outKnown = stat(outPath.c_str(), &outStat) == 0 && S_ISDIR(outStat.st_mode);
+    // The output folder, and its thumbs folder for a wall written into the source itself, are
+    // also known by identity, so they are recognised when the root or the output folder was
+    // named through a symbolic link.
+    struct Place {
+        std::string path;
+        struct stat st{};
+        bool known = false;
+        explicit Place(std::string p) : path(std::move(p)) { known = stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode); }
+        bool is(const std::string& other, ino_t inode) const
+        {
+            if (other == path)
+                return true;
+            struct stat dirStat{};
+            return known && inode == st.st_ino && lstat(other.c_str(), &dirStat) == 0 && dirStat.st_dev == st.st_dev
+                   && dirStat.st_ino == st.st_ino;
+        }
+    };
+    const Place wall(standardPath(out));
+    const Place wallThumbs(standardPath(thumbDir()));
     const std::string rootPath = standardPath(root);
     const bool rootIsSystemRoot = rootPath == "/";
     const std::string home = homeFolder();
@@ -139,10 +162,11 @@ std::vector<FileEntry> Indexer::scan() const
     struct Frame {
         std::string rel; // "" for the root, else "a/b/"
         std::vector<Item> items;
+        bool isWall = false;
         std::size_t next = 0;
     };
     std::vector<Frame> stack;
-    stack.push_back({"", std::move(*top), 0});
+    stack.push_back({"", std::move(top->items), top->isWall, 0});
 
     while (!stack.empty()) {
         Frame& frame = stack.back();
@@ -152,6 +176,7 @@ std::vector<FileEntry> Indexer::scan() const
         }
         Item item = std::move(frame.items[frame.next++]);
         const std::string parentRel = frame.rel; // frame may move when the stack grows
+        const bool parentIsWall = frame.isWall;
 
         if (cancelled())
             throw JobCancelled();
@@ -181,14 +206,12 @@ std::vector<FileEntry> Indexer::scan() const
                 continue;
             if (skipDirs().contains(name) || name.ends_with(".sparsebundle"))
                 continue;
-            if (path == outPath)
+            if (wall.is(path, item.inode) || wallThumbs.is(path, item.inode))
                 continue;
-            if (outKnown && item.inode == outStat.st_ino) {
-                struct stat dirStat{};
-                if (lstat(path.c_str(), &dirStat) == 0 && dirStat.st_dev == outStat.st_dev
-                    && dirStat.st_ino == outStat.st_ino)
-                    continue;
-            }
+            // A wall's thumbnails are never photos: those of this wall when it lies in the
+            // source itself, and those of any other wall built inside the source.
+            if (parentIsWall && name == "thumbs")
+                continue;
             if (parentRel.empty()) {
                 if (rootIsSystemRoot && topLevelSystemFolders().contains(name))
                     continue;
@@ -197,15 +220,26 @@ std::vector<FileEntry> Indexer::scan() const
             }
             if (isJunk("/" + rel + "/"))
                 continue;
-            // A folder that cannot be read (no permission, vanished) is passed over.
-            if (auto items = readFolder(path))
-                stack.push_back({rel + "/", std::move(*items), 0});
+            if (tooLong(path)) {
+                ++result.tooLong;
+                continue;
+            }
+            // A folder that cannot be read is passed over; unless it has merely vanished (or
+            // was swapped for a link), its photos are unknown rather than gone.
+            if (auto folder = readFolder(path))
+                stack.push_back({rel + "/", std::move(folder->items), folder->isWall, 0});
+            else if (errno != ENOENT && errno != ENOTDIR && errno != ELOOP)
+                result.unreadableFolders.push_back(rel);
             continue;
         }
 
         // Anything else is treated as a file.
         if (!photoName(name))
             continue;
+        if (tooLong(path)) {
+            ++result.tooLong;
+            continue;
+        }
         // The junk test of a file needs no pattern run: every branch of the pattern ends in "/",
         // so a match lies within the folders of the path, and each of those passed the same test
         // when the walk entered it.
@@ -231,5 +265,5 @@ std::vector<FileEntry> Indexer::scan() const
 
     if (onUpdate)
         onUpdate(JobUpdates::Scanning{static_cast<std::int64_t>(found.size())});
-    return found;
+    return result;
 }

@@ -1,10 +1,10 @@
 // Listing thumbnail folders.
 #include "engine/internal/ThumbIndex.h"
 
-#include <dirent.h>
+#include "engine/internal/DirStream.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 bool ThumbIndex::has(std::string_view key)
 {
@@ -15,17 +15,15 @@ bool ThumbIndex::has(std::string_view key)
     auto it = folders.find(prefix);
     if (it == folders.end()) {
         std::unordered_set<std::string> names;
-        if (DIR* dir = opendir((thumbDir / prefix).c_str())) {
-            while (const dirent* e = readdir(dir)) {
-                bool file = e->d_type == DT_REG;
-                if (e->d_type == DT_UNKNOWN) {
-                    struct stat st{};
-                    file = fstatat(dirfd(dir), e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
-                }
-                if (file)
-                    names.emplace(e->d_name);
+        DirStream dir(thumbDir / prefix);
+        while (const dirent* e = dir.next()) {
+            bool file = e->d_type == DT_REG;
+            if (e->d_type == DT_UNKNOWN) {
+                struct stat st{};
+                file = fstatat(dir.fd(), e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
             }
-            closedir(dir);
+            if (file)
+                names.emplace(e->d_name);
         }
         it = folders.emplace(prefix, std::move(names)).first;
     }

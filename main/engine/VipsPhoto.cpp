@@ -1,6 +1,8 @@
 // Photos decoded and thumbnails written through libvips.
 #include "engine/internal/VipsPhoto.h"
 
+#include "engine/internal/UniqueFd.h"
+
 #include <vips/vips8>
 
 #include <fcntl.h>
@@ -17,12 +19,22 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Formats whose decoder holds a whole frame in memory get a pixel limit so that a photo that
-// declares huge dimensions cannot exhaust memory: 16384 x 16384 (268 megapixels) still admits
-// the largest phone and camera photos. JPEG, PNG and TIFF stream row by row through a
-// sequential pipeline (JPEG additionally shrinks on load), so their memory stays bounded
-// whatever the size and they get no limit of ours.
+// What one worker's decoder may hold at once, so that a photo that declares huge dimensions
+// cannot exhaust memory, whatever the file's own size (a 3.5 MB progressive JPEG of
+// 30000 x 30000 pixels needs 1.8 GB):
+// - Formats whose decoder holds a whole frame get a pixel limit: 16384 x 16384 (268
+//   megapixels) still admits the largest phone and camera photos. At the limit a GIF or WebP
+//   frame is 4 bytes a pixel, 1 GiB; HEIF is about 5.5 bytes a pixel with libheif's planes
+//   (1.5 GiB), 9 for a 10-bit HEIF (2.3 GiB); BMP goes through ImageMagick, whose own policy
+//   limits come first.
+// - A progressive JPEG keeps every DCT coefficient of the image until its last scan (2 bytes
+//   each, fewer for subsampled colour), and an interlaced PNG decodes whole: both may hold at
+//   most maxDecodeBytes, 1 GiB.
+// - Baseline JPEG, non-interlaced PNG and TIFF stream row by row through a sequential pipeline
+//   (JPEG additionally shrinks on load): a few rows of the widest image, a few MB.
+// So the worst case of one worker is about 2.3 GB, and that only for a 268-megapixel 10-bit HEIF.
 constexpr std::int64_t maxWholeFramePixels = std::int64_t(16384) * 16384;
+constexpr std::int64_t maxDecodeBytes = std::int64_t(1) << 30;
 
 enum class Format { jpeg, png, webp, tiff, gif, heif, bmp };
 
@@ -76,27 +88,6 @@ bool vipsReady()
     return ready;
 }
 
-/// A file descriptor closed with its owner.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : fd(fd) {}
-    FileDescriptor(FileDescriptor&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
-    FileDescriptor& operator=(FileDescriptor&& other) noexcept
-    {
-        std::swap(fd, other.fd);
-        return *this;
-    }
-    ~FileDescriptor()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    int get() const { return fd; }
-
-private:
-    int fd;
-};
-
 vips::VOption* loadOptions()
 {
     // Sequential access lets every loader stream; failing on errors turns a damaged file
@@ -109,6 +100,31 @@ vips::VImage loadFrom(const Loader& loader, const vips::VSource& source, vips::V
     vips::VImage out;
     vips::VImage::call(loader.operation, options->set("source", source)->set("out", &out));
     return out;
+}
+
+bool headerSays(const vips::VImage& header, const char* field)
+{
+    return header.get_typeof(field) == G_TYPE_INT && header.get_int(field) != 0;
+}
+
+/// The memory a streaming format's decoder needs for the whole image when the file is laid out
+/// so that it cannot stream: the coefficients of a progressive JPEG, the pixels of an
+/// interlaced PNG. 0 when it streams.
+std::int64_t wholeImageBytes(const Loader& loader, const vips::VImage& header)
+{
+    const std::int64_t pixels = std::int64_t(header.width()) * header.height();
+    if (loader.format == Format::jpeg && headerSays(header, "jpeg-multiscan")) {
+        // Two bytes per coefficient, one coefficient per pixel and component; subsampled
+        // colour components count at most half (4:2:2; 4:2:0 is a quarter).
+        const bool subsampled = header.get_typeof("jpeg-chroma-subsample") != 0
+                                && std::string_view(header.get_string("jpeg-chroma-subsample")) != "4:4:4";
+        const std::int64_t colour = header.bands() - 1;
+        const std::int64_t bytesPerPixel = 2 + (subsampled ? colour : 2 * colour);
+        return pixels * bytesPerPixel;
+    }
+    if (loader.format == Format::png && headerSays(header, "interlaced"))
+        return pixels * header.bands() * (header.format() == VIPS_FORMAT_USHORT ? 2 : 1);
+    return 0;
 }
 
 bool startsWithBmpSignature(int fd)
@@ -223,7 +239,7 @@ PixelSize saved(vips::VImage image, int orientation, const fs::path& jpeg, const
 
 struct VipsPhoto::State {
     // Declared first so that it is closed last, after every image reading from it.
-    FileDescriptor file;
+    UniqueFd file;
     Loader loader{};
     std::optional<vips::VSource> source;
     vips::VImage header;
@@ -267,8 +283,8 @@ std::optional<VipsPhoto> VipsPhoto::open(const fs::path& file)
     if (!vipsReady())
         return std::nullopt;
     auto state = std::make_unique<State>();
-    state->file = FileDescriptor(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (state->file.get() < 0)
+    state->file = UniqueFd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!state->file)
         return std::nullopt;
     try {
         state->source.emplace(vips::VSource::new_from_descriptor(state->file.get()));
@@ -295,6 +311,8 @@ std::optional<VipsPhoto> VipsPhoto::open(const fs::path& file)
         }
         state->size = {state->header.width(), state->header.height()};
         if (loader->wholeFrame && std::int64_t(state->size.width) * state->size.height > maxWholeFramePixels)
+            return std::nullopt;
+        if (wholeImageBytes(*loader, state->header) > maxDecodeBytes)
             return std::nullopt;
         // libvips reports the orientation the pixels still need: for HEIF, libheif has
         // already applied the file's rotation and mirroring, and the tag is not reported.

@@ -1,14 +1,20 @@
 // Links planted in a wall's folder, and what killed writers left there.
 #include "engine/internal/WallGuard.h"
 
-#include <dirent.h>
+#include "engine/internal/DirStream.h"
+#include "engine/internal/WallFiles.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <sys/syscall.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <string>
 #include <string_view>
 
 namespace WallGuard {
@@ -37,47 +43,96 @@ std::optional<pid_t> writerOf(std::string_view name)
         return std::nullopt;
     // Only the wall's own files are ever written this way.
     const std::string_view file = name.substr(1, pidDot - 1);
-    if (file != ".cache.json" && file != "manifest.js" && file != "index.html" && file != ".inflight")
+    if (std::find(WallFiles::wholeFiles.begin(), WallFiles::wholeFiles.end(), file) == WallFiles::wholeFiles.end())
         return std::nullopt;
     return pid;
 }
 
+/// The writer's process id when name is a thumbnail's temporary file: ".<key>.<pid>.<thread>.tmp";
+/// 0 for the ".<key>.tmp" of earlier versions, which named no writer.
+std::optional<pid_t> thumbnailWriterOf(std::string_view name)
+{
+    constexpr std::size_t keyLength = 16;
+    if (name.size() < 1 + keyLength + 4 || name[0] != '.' || !name.ends_with(".tmp"))
+        return std::nullopt;
+    for (std::size_t i = 1; i <= keyLength; ++i) {
+        if (!isHex(name[i]))
+            return std::nullopt;
+    }
+    std::string_view rest = name.substr(1 + keyLength, name.size() - (1 + keyLength) - 4);
+    if (rest.empty())
+        return 0;
+    if (rest[0] != '.')
+        return std::nullopt;
+    rest.remove_prefix(1);
+    pid_t pid = 0;
+    const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), pid);
+    if (error != std::errc() || pid <= 0 || end == rest.data() + rest.size() || *end != '.')
+        return std::nullopt;
+    return pid;
+}
+
+bool writerIsGone(pid_t pid)
+{
+    return pid == 0 || (kill(pid, 0) != 0 && errno == ESRCH);
+}
+
+/// Removes the regular files of one folder whose names `writerOf` ties to a writer that is gone.
+template <class WriterOf>
+void removeLeftovers(DirStream& dir, WriterOf writerOf)
+{
+    while (const dirent* e = dir.next()) {
+        const auto pid = writerOf(std::string_view(e->d_name));
+        if (!pid || !writerIsGone(*pid))
+            continue; // not ours, or its writer may still be at work
+        struct stat st{};
+        if (fstatat(dir.fd(), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            unlinkat(dir.fd(), e->d_name, 0);
+    }
+}
+
 } // namespace
+
+std::filesystem::path thumbnailTemporary(const std::filesystem::path& thumb)
+{
+    const std::string key = thumb.stem().string();
+    return thumb.parent_path()
+           / ("." + key + "." + std::to_string(getpid()) + "." + std::to_string(syscall(SYS_gettid)) + ".tmp");
+}
 
 std::optional<std::filesystem::path> linkedThumbFolder(const std::filesystem::path& thumbDir)
 {
-    DIR* dir = opendir(thumbDir.c_str());
-    if (!dir)
-        return std::nullopt;
-    std::optional<std::filesystem::path> link;
-    while (const dirent* e = readdir(dir)) {
+    DirStream dir(thumbDir);
+    while (const dirent* e = dir.next()) {
         const std::string_view name = e->d_name;
         if (name.size() != 2 || !isHex(name[0]) || !isHex(name[1]))
             continue;
         struct stat st{};
-        if (fstatat(dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
-            link = thumbDir / e->d_name;
-            break;
-        }
+        if (fstatat(dir.fd(), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+            return thumbDir / e->d_name;
     }
-    closedir(dir);
-    return link;
+    return std::nullopt;
 }
 
-void removeStaleTemporaries(const std::filesystem::path& out)
+void removeStaleTemporaries(const std::filesystem::path& out, bool thumbnailsToo)
 {
-    DIR* dir = opendir(out.c_str());
-    if (!dir)
+    DirStream folder(out, O_NOFOLLOW);
+    if (!folder)
         return;
-    while (const dirent* e = readdir(dir)) {
-        const auto pid = writerOf(e->d_name);
-        if (!pid || kill(*pid, 0) == 0 || errno != ESRCH)
-            continue; // not ours, or its writer may still be at work
-        struct stat st{};
-        if (fstatat(dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
-            unlinkat(dirfd(dir), e->d_name, 0);
+    removeLeftovers(folder, writerOf);
+    if (!thumbnailsToo)
+        return;
+    DirStream thumbs(folder.fd(), WallFiles::thumbs.data(), O_NOFOLLOW);
+    if (!thumbs)
+        return;
+    static constexpr char hex[] = "0123456789abcdef";
+    for (char a : std::string_view(hex, 16)) {
+        for (char b : std::string_view(hex, 16)) {
+            const char name[3] = {a, b, 0};
+            DirStream sub(thumbs.fd(), name, O_NOFOLLOW);
+            removeLeftovers(sub, thumbnailWriterOf);
+        }
     }
-    closedir(dir);
 }
 
 } // namespace WallGuard

@@ -2,13 +2,13 @@
 #include "engine/internal/WallOutput.h"
 
 #include "dates/Dates.h"
+#include "dates/PathDates.h"
 #include "engine/Indexer.h"
 #include "engine/internal/AtomicFile.h"
 #include "engine/internal/PageTemplate.h"
 #include "engine/Json.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 namespace {
 
@@ -22,52 +22,12 @@ std::string firstComponent(std::string_view rel)
     return std::string(rest.substr(0, rest.find('/')));
 }
 
-using PathDate = std::optional<std::pair<std::int64_t, std::string>>;
-
-/// The date a path gives, with the folders' part remembered per folder: a drive has thousands
-/// of photos in each folder, and the folders are read again for each of them otherwise.
-class PathDates {
-public:
-    std::int64_t of(std::string_view rel)
-    {
-        const auto slash = rel.rfind('/');
-        if (slash == std::string_view::npos)
-            return seconds(Dates::fromPath(rel));
-        const PathDate name = Dates::fromPath(rel.substr(slash + 1));
-        // A full date in the file name wins; then a full date in a folder; then a year in the
-        // file name; then a year in a folder: the order in which the whole path is searched.
-        if (name && name->second == "path")
-            return name->first;
-        const PathDate& folders = folderDate(rel.substr(0, slash));
-        if (folders && folders->second == "path")
-            return folders->first;
-        return name ? name->first : seconds(folders);
-    }
-
-private:
-    static std::int64_t seconds(const PathDate& date) { return date ? date->first : 0; }
-
-    const PathDate& folderDate(std::string_view folder)
-    {
-        auto it = folders.find(folder);
-        if (it == folders.end())
-            it = folders.emplace(std::string(folder), Dates::fromPath(folder)).first;
-        return it->second;
-    }
-
-    struct Hash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>{}(s); }
-    };
-    // Photos of one folder sit together in the cache map only by chance, so keep every folder seen.
-    std::unordered_map<std::string, PathDate, Hash, std::equal_to<>> folders;
-};
-
-std::int64_t dateOf(std::string_view dateText, std::string_view rel, PathDates& paths)
+std::int64_t dateOf(std::string_view dateText, std::string_view rel, Dates::PathDates& paths)
 {
     if (const auto exif = Dates::fromExif(dateText); exif && *exif != 0)
         return *exif;
-    return paths.of(rel);
+    const auto path = paths.fromPath(rel);
+    return path ? path->first : 0;
 }
 
 } // namespace
@@ -78,7 +38,7 @@ Wall buildWall(const CacheMap& map)
 {
     Wall wall;
     wall.entries.reserve(map.size());
-    PathDates paths;
+    Dates::PathDates paths;
     for (const auto& [rel, record] : map) {
         const std::string* key = Record::textAt(record, Record::key);
         if (record.size() < Record::count || !key)

@@ -5,19 +5,21 @@ WorkerPool::WorkerPool(int count)
 {
     threads.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
     for (int i = 0; i < count; ++i)
-        threads.emplace_back([this] { work(); });
+        threads.emplace_back([state = state] { work(state); });
 }
 
 WorkerPool::~WorkerPool()
 {
     {
-        std::lock_guard guard(mutex);
-        queue.clear();
-        stopping = true;
+        std::lock_guard guard(state->mutex);
+        state->queue.clear();
+        state->stopping = true;
     }
-    wake.notify_all();
-    for (auto& thread : threads)
-        thread.join();
+    state->wake.notify_all();
+    for (auto& thread : threads) {
+        if (thread.joinable())
+            thread.join();
+    }
 }
 
 void WorkerPool::add(std::function<void()> task)
@@ -27,48 +29,60 @@ void WorkerPool::add(std::function<void()> task)
         return;
     }
     {
-        std::lock_guard guard(mutex);
-        queue.push_back(std::move(task));
+        std::lock_guard guard(state->mutex);
+        state->queue.push_back(std::move(task));
     }
-    wake.notify_one();
+    state->wake.notify_one();
 }
 
 void WorkerPool::cancelPending()
 {
-    std::lock_guard guard(mutex);
-    queue.clear();
-    if (running == 0)
-        idle.notify_all();
+    std::lock_guard guard(state->mutex);
+    state->queue.clear();
+    if (state->running == 0)
+        state->idle.notify_all();
 }
 
 std::size_t WorkerPool::count() const
 {
-    std::lock_guard guard(mutex);
-    return queue.size() + running;
+    std::lock_guard guard(state->mutex);
+    return state->queue.size() + state->running;
 }
 
 void WorkerPool::wait()
 {
-    std::unique_lock guard(mutex);
-    idle.wait(guard, [this] { return queue.empty() && running == 0; });
+    std::unique_lock guard(state->mutex);
+    state->idle.wait(guard, [this] { return state->queue.empty() && state->running == 0; });
 }
 
-void WorkerPool::work()
+void WorkerPool::abandon()
 {
-    std::unique_lock guard(mutex);
+    {
+        std::lock_guard guard(state->mutex);
+        state->queue.clear();
+        state->stopping = true;
+    }
+    state->wake.notify_all();
+    for (auto& thread : threads)
+        thread.detach();
+}
+
+void WorkerPool::work(const std::shared_ptr<State>& state)
+{
+    std::unique_lock guard(state->mutex);
     while (true) {
-        wake.wait(guard, [this] { return stopping || !queue.empty(); });
-        if (queue.empty())
+        state->wake.wait(guard, [&] { return state->stopping || !state->queue.empty(); });
+        if (state->queue.empty())
             return; // stopping
-        auto task = std::move(queue.front());
-        queue.pop_front();
-        ++running;
+        auto task = std::move(state->queue.front());
+        state->queue.pop_front();
+        ++state->running;
         guard.unlock();
         task();
         task = nullptr; // release what the task captured before the count drops
         guard.lock();
-        --running;
-        if (running == 0 && queue.empty())
-            idle.notify_all();
+        --state->running;
+        if (state->running == 0 && state->queue.empty())
+            state->idle.notify_all();
     }
 }

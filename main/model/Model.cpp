@@ -6,10 +6,14 @@
 #include "model/FailureText.h"
 #include "model/PathText.h"
 #include "model/ProgressText.h"
+#include "model/ResultText.h"
 #include "model/RunOutbox.h"
 #include "model/SettingsStore.h"
 #include "model/TextFormat.h"
 #include "model/WallLocation.h"
+
+#include <QEventLoop>
+#include <QTimer>
 
 #include <thread>
 
@@ -180,6 +184,8 @@ void Model::start(const fs::path& path, const RunOptions& options)
     job = std::make_shared<Indexer>(root, out, PathText::toBytes(title), dedupeRun, [box](const JobUpdate& update) {
         box->post([update](Model& model) { model.applyUpdate(update); });
     });
+    job->waitForWall = options.waitForWall;
+    job->retryPassedOver = options.retryPassedOver;
 
     std::thread([job = job, box, rootText, title] {
         try {
@@ -187,6 +193,13 @@ void Model::start(const fs::path& path, const RunOptions& options)
             box->post([summary, rootText, title](Model& model) { model.finish(summary, rootText, title); });
         } catch (const JobCancelled&) {
             box->post([](Model& model) { model.stopped(); });
+        } catch (const WallInUse& busy) {
+            box->post([message = ResultText::wallInUse(busy.holder, PathText::fromPath(busy.wall))](Model& model) {
+                model.fail(message, Failure::wallInUse);
+            });
+        } catch (const SourceMissing& missing) {
+            box->post([message = ResultText::sourceMissing(PathText::fromPath(missing.root), missing.photosLastTime)](
+                          Model& model) { model.fail(message); });
         } catch (const JobError& error) {
             box->post([message = FailureText::of(error)](Model& model) { model.fail(message); });
         } catch (const std::exception& error) {
@@ -215,6 +228,22 @@ void Model::cancel()
     if (job)
         job->cancel();
     setStatus(tr("Stopping…"));
+}
+
+bool Model::stopRunBeforeQuitting(int limitMs)
+{
+    if (_stage != Stage::running)
+        return true;
+    cancel();
+    QEventLoop loop;
+    const QMetaObject::Connection ended = connect(this, &Model::stageChanged, &loop, [&loop](Stage stage) {
+        if (stage != Stage::running)
+            loop.quit();
+    });
+    QTimer::singleShot(limitMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    disconnect(ended);
+    return _stage != Stage::running;
 }
 
 void Model::finish(const JobSummary& summary, const QString& root, const QString& title)
@@ -247,9 +276,10 @@ void Model::stopped()
     job.reset();
 }
 
-void Model::fail(const QString& message)
+void Model::fail(const QString& message, Failure failure)
 {
     job.reset();
+    _failure = failure;
     setError(message);
     _stage = Stage::failed;
     Q_EMIT stageChanged(_stage);

@@ -24,6 +24,8 @@ struct RunOptions {
     std::optional<std::filesystem::path> out; ///< the wall's folder instead of galleryDir()
     std::optional<QString> title;              ///< the wall's title instead of title()
     std::optional<bool> dedupe;                ///< this run only; the stored setting is unchanged
+    bool waitForWall = false;                  ///< wait while another process writes the wall
+    bool retryPassedOver = false;              ///< try again the photos passed over for crashing a decoder
 };
 
 /// Every operation and every field change happens on the main thread, and every change signal
@@ -45,6 +47,8 @@ public:
     /// Which screen the interface shows.
     enum class Stage { idle, running, done, failed };
     Q_ENUM(Stage)
+    /// What the last failure was, for kestova-cli's exit status.
+    enum class Failure { other, wallInUse };
 
     /// The application's one model, created on first use (on the main thread) and never
     /// destroyed.
@@ -67,6 +71,7 @@ public:
     std::optional<JobSummary> summary() const { return _summary; }
     /// The message of the last failure.
     QString error() const { return _error; }
+    Failure failure() const { return _failure; }
     QString currentTitle() const { return _currentTitle; }
     /// The walls built recently, newest first.
     QList<Recent> recents() const { return _recents; }
@@ -97,6 +102,10 @@ public Q_SLOTS:
     void start(const QString& path);
     /// Asks the run in progress to stop and shows "Stopping…".
     void cancel();
+    /// The program is about to end (the window closed, the session ends, a signal): a run in
+    /// progress stops as Stop makes it, and this waits (running the event loop) until it has
+    /// saved its work and written its wall, or `limitMs` has passed. True when no run is left.
+    bool stopRunBeforeQuitting(int limitMs);
     /// Opens the entry's wall in the browser, or fails when its index.html is gone.
     void open(const Recent& recent);
     /// Runs again on the entry's source, or fails when the source is gone.
@@ -131,7 +140,7 @@ private:
     void applyUpdate(const JobUpdate& update);
     void finish(const JobSummary& summary, const QString& root, const QString& title);
     void stopped();
-    void fail(const QString& message);
+    void fail(const QString& message, Failure failure = Failure::other);
     void saveRecents() const;
 
     Stage _stage = Stage::idle;
@@ -140,6 +149,7 @@ private:
     std::optional<double> _fraction;
     std::optional<JobSummary> _summary;
     QString _error;
+    Failure _failure = Failure::other;
     QString _currentTitle;
     QList<Recent> _recents;
     bool _dedupe = true;

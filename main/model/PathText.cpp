@@ -61,4 +61,23 @@ std::filesystem::path toPath(const QString& text)
     return std::filesystem::path(toBytes(text));
 }
 
+QUrl fileUrl(const QString& path)
+{
+    // Percent-encoding the raw bytes keeps a name that is not UTF-8 intact on its way to the
+    // application that opens it.
+    const std::string bytes = toBytes(path);
+    const QByteArray encoded = QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())).toPercentEncoding("/");
+    return QUrl::fromEncoded("file://" + encoded, QUrl::StrictMode);
+}
+
+std::optional<QString> pathOf(const QUrl& url)
+{
+    if (!url.isLocalFile())
+        return std::nullopt;
+    const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    if (bytes.isEmpty())
+        return std::nullopt;
+    return fromBytes(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
 } // namespace PathText

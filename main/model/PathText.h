@@ -2,8 +2,10 @@
 #pragma once
 
 #include <QString>
+#include <QUrl>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,5 +18,10 @@ QString fromBytes(std::string_view bytes);
 QString fromPath(const std::filesystem::path& path);
 std::string toBytes(const QString& text);
 std::filesystem::path toPath(const QString& text);
+
+/// A file location for path text, byte for byte, also for names that are not UTF-8.
+QUrl fileUrl(const QString& path);
+/// Path text for a local file location, byte for byte; nothing for other locations.
+std::optional<QString> pathOf(const QUrl& url);
 
 } // namespace PathText

@@ -19,8 +19,9 @@ public:
     virtual std::optional<QString> chooseFolder(const QString& prompt, const QString& message) = 0;
     /// Opens a file in the application the desktop assigns to it (for index.html, the browser).
     virtual void openFile(const QString& path) = 0;
-    /// Opens a web or mailto address in its default application.
-    virtual void openUrl(const QUrl& url) = 0;
+    /// Opens a web or mailto address in its default application; false when no application
+    /// takes it (for mailto, when no mail application is set up).
+    virtual bool openUrl(const QUrl& url) = 0;
     /// Shows the file in the file manager, selected where the file manager can do that.
     virtual void revealFile(const QString& path) = 0;
     /// Puts text on the clipboard.

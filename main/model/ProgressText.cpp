@@ -29,6 +29,14 @@ struct Texts {
         return {ProgressText::tr("Making thumbnails"), detail, fraction};
     }
 
+    ProgressText operator()(const JobUpdates::Waiting& waiting) const
+    {
+        const QString detail = waiting.holder > 0
+                                   ? ProgressText::tr("Process %1 is writing this wall.").arg(QString::number(waiting.holder))
+                                   : ProgressText::tr("Another Kestova is writing this wall.");
+        return {ProgressText::tr("Waiting for the other Kestova…"), detail, std::nullopt};
+    }
+
     ProgressText operator()(const JobUpdates::Writing&) const
     {
         return {ProgressText::tr("Building your wall…"), QString(), std::nullopt};

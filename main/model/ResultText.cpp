@@ -5,6 +5,70 @@
 #include "model/PathText.h"
 #include "model/TextFormat.h"
 
+#include <QCoreApplication>
+
+#include <algorithm>
+namespace {
+
+/// At most three names in quotes, then how many more: “a.jpg”, “b.jpg”, “c.jpg” and 4 more.
+QString someNames(const std::vector<std::string>& names)
+{
+    constexpr std::size_t shown = 3;
+    QStringList quoted;
+    for (std::size_t i = 0; i < names.size() && i < shown; ++i)
+        quoted << ResultText::tr("\u201C%1\u201D", "a file or folder name in quotes").arg(PathText::fromBytes(names[i]));
+    const QString text = quoted.join(ResultText::tr(", ", "between the names of a list"));
+    if (names.size() <= shown)
+        return text;
+    return ResultText::tr("%1 and %2 more", "the first names of a list, then how many more")
+        .arg(text, TextFormat::count(static_cast<qint64>(names.size() - shown)));
+}
+
+/// The remarks every run can have, whether or not it found photos.
+void addRemarks(const JobSummary& s, QStringList& details)
+{
+    if (!s.unreadableFolders.empty()) {
+        const auto n = static_cast<qint64>(s.unreadableFolders.size());
+        details << ResultText::tr("The folders %1 couldn't be opened; their photos from earlier runs stay on the wall",
+                                  nullptr, TextFormat::numerus(n))
+                       .arg(someNames(s.unreadableFolders));
+    }
+    if (!s.passedOver.empty()) {
+        const auto n = static_cast<qint64>(s.passedOver.size());
+        details << ResultText::tr("Passed over because the decoder crashed on them before: %1. Kestova tries again "
+                                  "when it or its image libraries are updated",
+                                  nullptr, TextFormat::numerus(n))
+                       .arg(someNames(s.passedOver));
+    }
+    if (s.changed > 0)
+        details << ResultText::tr("%1 photos changed while being read and are left for the next update", nullptr,
+                                  TextFormat::numerus(s.changed))
+                       .arg(TextFormat::count(s.changed));
+    // Paths the system cannot open are left out, and the user is told how many.
+    if (s.tooLong > 0)
+        details << ResultText::tr("%1 folders or photos nested deeper than the system allows were left out", nullptr,
+                                  TextFormat::numerus(s.tooLong))
+                       .arg(TextFormat::count(s.tooLong));
+}
+
+} // namespace
+
+QString ResultText::wallInUse(qint64 holder, const QString& wall)
+{
+    if (holder > 0)
+        return tr("Another Kestova (process %1) is writing the wall in %2 right now. Try again when it has finished.")
+            .arg(QString::number(holder), wall);
+    return tr("Another Kestova is writing the wall in %1 right now. Try again when it has finished.").arg(wall);
+}
+
+QString ResultText::sourceMissing(const QString& root, qint64 photosLastTime)
+{
+    return tr("%1 held %2 photos last time, but Kestova can't find any there now. Is the drive connected? The wall was "
+              "left as it was.",
+              nullptr, TextFormat::numerus(photosLastTime))
+        .arg(root, TextFormat::count(photosLastTime));
+}
+
 ResultText ResultText::of(const JobSummary& s, const QString& title)
 {
     ResultText text;
@@ -12,6 +76,7 @@ ResultText ResultText::of(const JobSummary& s, const QString& title)
     if (s.photos == 0) {
         text.headline = tr("No photos found");
         text.details << tr("Nothing in %1 looked like a photo (JPEG, HEIC, PNG, RAW and so on).").arg(title);
+        addRemarks(s, text.details);
         return text;
     }
     // The counted headlines keep the word "photos" even for one in English.
@@ -25,12 +90,45 @@ ResultText ResultText::of(const JobSummary& s, const QString& title)
     if (s.undated > 0)
         text.details << tr("%1 photos have no date and are grouped at the end", nullptr, TextFormat::numerus(s.undated))
                             .arg(TextFormat::count(s.undated));
-    if (s.unreadable > 0)
+    if (s.unreadable > 0) {
+        text.unreadableDetail = text.details.size();
         text.details << tr("%1 files couldn't be read and were skipped", nullptr, TextFormat::numerus(s.unreadable))
                             .arg(TextFormat::count(s.unreadable));
+    }
+    addRemarks(s, text.details);
     text.hasWall = true;
     text.savedAt = tr("The wall is saved at %1. It opens in your web browser, and you can open it any time, even without "
                       "this app.")
                        .arg(PathText::fromPath(s.gallery.parent_path()));
     return text;
+}
+
+QString ResultText::unreadableHeading(const JobSummary& s)
+{
+    return s.unreadable == 1 ? tr("This file couldn't be read:") : tr("These files couldn't be read:");
+}
+
+QStringList ResultText::unreadableNames(const JobSummary& s)
+{
+    QStringList names;
+    names.reserve(static_cast<qsizetype>(s.unreadableFiles.size()));
+    for (const std::string& rel : s.unreadableFiles)
+        names << PathText::fromBytes(rel);
+    return names;
+}
+
+QStringList ResultText::unreadableList(const JobSummary& s, qsizetype shown)
+{
+    if (s.unreadable <= 0)
+        return {};
+    QStringList lines{unreadableHeading(s)};
+    const auto named = std::min<qsizetype>(shown, static_cast<qsizetype>(s.unreadableFiles.size()));
+    for (qsizetype i = 0; i < named; ++i)
+        lines << QStringLiteral("  ") + PathText::fromBytes(s.unreadableFiles[static_cast<std::size_t>(i)]);
+    // The count is the truth: a list cut short still says how many files there were.
+    if (const std::int64_t more = s.unreadable - named; more > 0) {
+        //: The rest of a list of files, after the first ten names; %1 is a count.
+        lines << QStringLiteral("  ") + tr("and %1 more").arg(TextFormat::count(more));
+    }
+    return lines;
 }

@@ -48,7 +48,9 @@ bool Translations::install(const QLocale& locale, const QString& name, const QSt
 
 QStringList Translations::folders()
 {
+    // Only places relative to the program, as for the page template: an installation can be
+    // moved, and no build leaves its own folders compiled in.
     const QString exe = QCoreApplication::applicationDirPath();
-    return {exe + QStringLiteral("/translations"), QDir::cleanPath(exe + QStringLiteral("/../share/kestova/translations")),
-            QStringLiteral(KESTOVA_DATA_DIR "/translations")};
+    return {exe + QStringLiteral("/translations"),
+            QDir::cleanPath(exe + QStringLiteral("/" KESTOVA_DATA_FROM_BIN "/translations"))};
 }

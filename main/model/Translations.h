@@ -26,7 +26,7 @@ public:
     QString language() const { return _language; }
 
     /// Where translations are looked for: beside the program (the build tree puts them there),
-    /// the share folder relative to the program (a relocated install), the configured prefix.
+    /// then <prefix>/share/kestova for a program in <prefix>/bin.
     static QStringList folders();
 
 private:

@@ -3,14 +3,13 @@
 
 #include "ui/BuildInfo.h"
 #include "ui/ContentView.h"
-#include "ui/DesktopActions.h"
 #include "ui/Feedback.h"
 
 #include <QApplication>
 #include <QMenuBar>
 #include <QVBoxLayout>
 
-AppShell::AppShell(Model& m, DesktopActions& desktop, QWidget* parent)
+AppShell::AppShell(Model& m, PlatformActions& desktop, QWidget* parent)
     : QWidget(parent), _content(new ContentView(m, this)), bar(new QMenuBar(this))
 {
     setWindowTitle(QStringLiteral("Kestova"));

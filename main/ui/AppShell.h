@@ -6,7 +6,7 @@
 #include <QWidget>
 
 class ContentView;
-class DesktopActions;
+class PlatformActions;
 class QAction;
 class QMenuBar;
 
@@ -14,7 +14,7 @@ class QMenuBar;
 class AppShell : public QWidget {
     Q_OBJECT
 public:
-    AppShell(Model& m, DesktopActions& desktop, QWidget* parent = nullptr);
+    AppShell(Model& m, PlatformActions& desktop, QWidget* parent = nullptr);
 
     ContentView* content() const { return _content; }
     QMenuBar* menuBar() const { return bar; }

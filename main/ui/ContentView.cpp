@@ -1,12 +1,12 @@
 // Screen routing by stage, the common frame, and dropping a folder on the window.
 #include "ui/ContentView.h"
 
+#include "model/PathText.h"
 #include "ui/DoneView.h"
 #include "ui/DropHighlight.h"
 #include "ui/FailedView.h"
 #include "ui/IdleView.h"
 #include "ui/Look.h"
-#include "ui/QtDesktop.h"
 #include "ui/RunningView.h"
 
 #include <QDragEnterEvent>
@@ -106,7 +106,7 @@ void ContentView::dropEvent(QDropEvent* event)
     }
     event->acceptProposedAction();
     // Only the first item counts; whether it is a folder at all is for start() to judge.
-    const std::optional<QString> path = QtDesktop::pathOf(urls.first());
+    const std::optional<QString> path = PathText::pathOf(urls.first());
     if (!path)
         return;
     Model* model = &m;

@@ -1,9 +1,9 @@
 // Writing the feedback mail, with the clipboard as the way out when no mail application is set up.
 #include "ui/Feedback.h"
 
-#include "model/Model.h"
+#include "model/PlatformActions.h"
+#include "model/ProgramVersion.h"
 #include "ui/BuildInfo.h"
-#include "ui/DesktopActions.h"
 
 #include <QCoreApplication>
 #include <QSysInfo>
@@ -36,23 +36,18 @@ QUrl mailUrl(const QString& body)
     return url;
 }
 
-void send(DesktopActions& desktop)
+void send(PlatformActions& desktop)
 {
     const QString system = QSysInfo::prettyProductName();
-    const QUrl url = mailUrl(body(QString::fromUtf8(BuildInfo::version), QString::fromUtf8(BuildInfo::build),
+    const QString revision = ProgramVersion::revision();
+    const QUrl url = mailUrl(body(ProgramVersion::number(), revision.isEmpty() ? QStringLiteral("?") : revision,
                                   system.isEmpty() ? QStringLiteral("?") : system));
-    if (url.isValid() && desktop.tryOpenUrl(url))
+    if (url.isValid() && desktop.openUrl(url))
         return;
     desktop.copyText(address());
     desktop.showAlert(QCoreApplication::translate("Feedback", "Email us at %1").arg(address()),
                       QCoreApplication::translate("Feedback", "No email app is set up on this computer, so the address "
                                                               "has been copied for you."));
-}
-
-void send(Model& model)
-{
-    if (auto* desktop = dynamic_cast<DesktopActions*>(model.actions()))
-        send(*desktop);
 }
 
 } // namespace Feedback

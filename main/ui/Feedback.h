@@ -4,8 +4,7 @@
 #include <QString>
 #include <QUrl>
 
-class DesktopActions;
-class Model;
+class PlatformActions;
 
 namespace Feedback {
 
@@ -20,8 +19,6 @@ QUrl mailUrl(const QString& body);
 
 /// Opens a new mail to the maker in the user's mail application; without one, copies the
 /// address to the clipboard and says so in an alert, which blocks until dismissed.
-void send(DesktopActions& desktop);
-/// The same through the model's desktop services; nothing when none are installed.
-void send(Model& model);
+void send(PlatformActions& desktop);
 
 } // namespace Feedback

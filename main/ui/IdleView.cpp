@@ -66,7 +66,10 @@ IdleView::IdleView(Model& m, bool dropping, QWidget* parent) : QWidget(parent), 
 
     feedback = new LinkButton(tr("Send feedback or request a feature"), this);
     feedback->setFont(Look::font(TextStyle::callout));
-    connect(feedback, &LinkButton::clicked, this, [&m] { Feedback::send(m); });
+    connect(feedback, &LinkButton::clicked, this, [&m] {
+        if (PlatformActions* desktop = m.actions())
+            Feedback::send(*desktop);
+    });
     stack->addWidget(feedback, 0, Qt::AlignHCenter);
 
     connect(&m, &Model::recentsChanged, this, &IdleView::showWalls);

@@ -46,25 +46,6 @@ std::string parentOf(const std::string& path)
 
 } // namespace
 
-QUrl QtDesktop::fileUrl(const QString& path)
-{
-    // Percent-encoding the raw bytes keeps a name that is not UTF-8 intact on its way to the
-    // application that opens it.
-    const std::string bytes = PathText::toBytes(path);
-    const QByteArray encoded = QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())).toPercentEncoding("/");
-    return QUrl::fromEncoded("file://" + encoded, QUrl::StrictMode);
-}
-
-std::optional<QString> QtDesktop::pathOf(const QUrl& url)
-{
-    if (!url.isLocalFile())
-        return std::nullopt;
-    const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-    if (bytes.isEmpty())
-        return std::nullopt;
-    return PathText::fromBytes(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-}
-
 std::optional<QString> QtDesktop::chooseFolder(const QString& prompt, const QString& message)
 {
     QFileDialog dialog(window, message);
@@ -78,15 +59,15 @@ std::optional<QString> QtDesktop::chooseFolder(const QString& prompt, const QStr
     const QList<QUrl> urls = dialog.selectedUrls();
     if (urls.isEmpty())
         return std::nullopt;
-    return pathOf(urls.first());
+    return PathText::pathOf(urls.first());
 }
 
 void QtDesktop::openFile(const QString& path)
 {
-    QDesktopServices::openUrl(fileUrl(path));
+    QDesktopServices::openUrl(PathText::fileUrl(path));
 }
 
-bool QtDesktop::tryOpenUrl(const QUrl& url)
+bool QtDesktop::openUrl(const QUrl& url)
 {
     // xdg-open starts even when nothing handles mailto and then fails out of sight, so the
     // question is asked first.
@@ -97,9 +78,9 @@ bool QtDesktop::tryOpenUrl(const QUrl& url)
 
 void QtDesktop::revealFile(const QString& path)
 {
-    const QUrl file = fileUrl(path);
+    const QUrl file = PathText::fileUrl(path);
     const QString folderPath = PathText::fromBytes(parentOf(PathText::toBytes(path)));
-    const QUrl folder = fileUrl(folderPath);
+    const QUrl folder = PathText::fileUrl(folderPath);
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         QDesktopServices::openUrl(folder);

@@ -1,21 +1,31 @@
 // The program: one window on the one model, folders from the command line and from later launches.
+#include "model/HelpText.h"
 #include "model/Model.h"
 #include "model/PathText.h"
+#include "model/ProgramVersion.h"
+#include "model/StopSignals.h"
 #include "model/Translations.h"
 #include "session/RunSession.h"
 #include "ui/AppMark.h"
 #include "ui/AppShell.h"
+#include "ui/CommandLine.h"
 #include "ui/ContentView.h"
 #include "ui/QtDesktop.h"
 #include "ui/SingleInstance.h"
 
 #include <QApplication>
+#include <QSessionManager>
 #include <QTimer>
 
 #include <cstdlib>
 #include <memory>
 
 namespace {
+
+/// How long the end of the program waits for a run to save its work and write its wall. A stop
+/// leaves photos that hang behind after a second, so this is only reached by a wall too large
+/// to write in time.
+constexpr int quitWaitMs = 20000;
 
 /// Receives the folders the desktop hands to the program (`kestova FOLDER…` from a file
 /// manager's "Open With", or a later launch) and starts a run on the first one.
@@ -61,18 +71,20 @@ public:
     RunSession session;
 };
 
-QList<QByteArray> folderArguments(int argc, char** argv)
-{
-    QList<QByteArray> folders;
-    for (int i = 1; i < argc; ++i)
-        folders << QByteArray(argv[i]);
-    return folders;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
+    // Questions to the program are answered without a display.
+    if (const auto request = CommandLine::request(argc, argv); request != CommandLine::Request::window) {
+        QCoreApplication app(argc, argv);
+        const Translations translations;
+        HelpText::print(stdout, request == CommandLine::Request::help
+                                    ? CommandLine::helpText()
+                                    : ProgramVersion::line(QStringLiteral("kestova")) + QLatin1Char('\n'));
+        return EXIT_SUCCESS;
+    }
+
     // QApplication takes its own options (-platform and the like) out of argv.
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestova"));
@@ -80,7 +92,12 @@ int main(int argc, char** argv)
     QApplication::setDesktopFileName(QStringLiteral("kestova"));
     QApplication::setWindowIcon(appIcon());
     const Translations translations;
-    const QList<QByteArray> folders = folderArguments(argc, argv);
+    const CommandLine::Folders arguments = CommandLine::folders(argc, argv);
+    if (!arguments.error.isEmpty()) {
+        HelpText::print(stderr, arguments.error + QLatin1Char('\n'));
+        return 2;
+    }
+    const QList<QByteArray>& folders = arguments.folders;
 
     SingleInstance instance(SingleInstance::defaultName());
     const QByteArray first = folders.value(0);
@@ -94,11 +111,22 @@ int main(int argc, char** argv)
                      [&kestova](const QByteArray& folder) { kestova.delegate.open({folder}); });
     kestova.delegate.open(folders);
 
+    // The end of the session (log-out, shut-down) and a SIGTERM or SIGHUP save a run's work
+    // as Stop does, and so does closing the window: the next run then resumes from all of it.
+    StopSignals signals;
+    QObject::connect(&signals, &StopSignals::received, &app, [] { QApplication::quit(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &kestova.model,
+                     [&kestova](QSessionManager&) { kestova.model.stopRunBeforeQuitting(quitWaitMs); });
+
     const int status = QApplication::exec();
-    // A run still in progress ends with the process: its threads are not waited for, and the
-    // next run on that source resumes from the cache as last saved. Leaving without the usual
-    // teardown keeps it from freeing what those threads still use.
-    if (kestova.model.stage() == Model::Stage::running)
-        std::_Exit(status);
-    return status;
+    const bool hadRun = kestova.model.stage() == Model::Stage::running;
+    kestova.model.stopRunBeforeQuitting(quitWaitMs);
+    const int signal = signals.first();
+    const int result = signal ? 128 + signal : status;
+    // After a run, workers left behind in a read that never returns (or a run that could not
+    // finish in time) may still be at work: leaving without the usual teardown keeps it from
+    // freeing what they use. The recent walls are already written to disk.
+    if (hadRun)
+        std::_Exit(result);
+    return result;
 }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ctime>
+#include <fstream>
 #include <limits>
 #include <random>
 #include <optional>
@@ -19,16 +21,8 @@ using Seconds = std::optional<std::int64_t>;
 // Seconds of a few civil dates read as UTC, worked out independently of the code under test.
 constexpr std::int64_t jul15_2019_183005 = 1563215405; // 2019-07-15 18:30:05
 constexpr std::int64_t jul15_2019_noon = 1563192000;   // 2019-07-15 12:00
-constexpr std::int64_t jul16_2019_noon = 1563278400;   // 2019-07-16 12:00
 constexpr std::int64_t jul16_2019_midnight = 1563235200;
-constexpr std::int64_t jul05_2019_noon = 1562328000;
-constexpr std::int64_t jul04_2019_noon = 1562241600;
 constexpr std::int64_t jun15_2019_noon = 1560600000;
-constexpr std::int64_t jun15_2018_noon = 1529064000;
-constexpr std::int64_t jun15_1990_noon = 645451200;
-constexpr std::int64_t jun15_2035_noon = 2065521600;
-constexpr std::int64_t jan01_2020_noon = 1577880000;
-constexpr std::int64_t jan02_2020_noon = 1577966400;
 constexpr std::int64_t jan01_1990_noon = 631195200;
 constexpr std::int64_t jan01_1990_midnight = 631152000;
 constexpr std::int64_t dec31_2035_noon = 2082715200;
@@ -95,73 +89,68 @@ struct TextRow {
     Seconds expected;
 };
 
-TEST(SegDate, PatternsInOrderFirstMatchOnly)
+// The cases the wall page is held to as well, one a line: see the file's head.
+struct SharedCase {
+    int line;
+    std::string function, text, date, kind;
+};
+
+std::vector<SharedCase> sharedCases()
 {
-    const std::vector<TextRow> rows{
-        // Separated numeric dates, anywhere in the segment.
-        {"2019-07-15", jul15_2019_noon},
-        {"2019.7.5", jul05_2019_noon},
-        {"2019_07_15", jul15_2019_noon},
-        {"2019-07_15", jul15_2019_noon},
-        {"12019-07-15", jul15_2019_noon},
-        {"2019-07-150", jul15_2019_noon},
-        {"2019-07-15 Rome", jul15_2019_noon},
-        {"2019/07/15", nullopt},
-        // Compact dates.
-        {"20190715", jul15_2019_noon},
-        {"IMG_20190715_123456", jul15_2019_noon},
-        {"20191315", nullopt},
-        {"19900101", jan01_1990_noon},
-        {"19891231", nullopt},
-        // A month word, its day and its year.
-        {"July 4, 2019 fireworks", jul04_2019_noon},
-        {"JULY 4,2019", jul04_2019_noon},
-        {"july  4,   2019", jul04_2019_noon},
-        {"Jul 4, 2019", nullopt},
-        {"xJuly 4, 2019", nullopt},
-        {"Juli 4, 2019", nullopt},
-        {"July 0, 2019", nullopt},
-        {"July 4 2019", nullopt},
-        {"February 31, 2021", mar03_2021_noon},
-        // Year bounds.
-        {"1989-12-31", nullopt},
-        {"1990-01-01", jan01_1990_noon},
-        {"2035-12-31", dec31_2035_noon},
-        {"2036-01-01", nullopt},
-        {"December 31, 1989", nullopt},
-        // Impossible days count on into the next month.
-        {"2021-02-31", mar03_2021_noon},
-        {"2021-04-31", may01_2021_noon},
-        {"2021-04-32", nullopt},
-        // Order: numeric, then word, then compact; a failed step goes on to the next.
-        {"20200101 July 4, 2019", jul04_2019_noon},
-        {"July 4, 2019 2020-01-02", jan02_2020_noon},
-        {"2019-13-01 July 4, 2019", jul04_2019_noon},
-        {"2019-13-01_20200101", jan01_2020_noon},
-        {"xJuly 4, 2019 20200101", jan01_2020_noon},
-        // Only each pattern's first match is read.
-        {"2019-13-45 and 2020-01-02", nullopt},
-        {"Jul 4, 2019 and July 5, 2019", nullopt},
-        {"20191315 20200101", nullopt},
-        // No date at all.
-        {"", nullopt},
-        {"IMG_0001.JPG", nullopt},
-        {"2019", nullopt},
-    };
-    for (const auto& r : rows)
-        EXPECT_EQ(Dates::segDate(r.text), r.expected) << r.text;
+    std::ifstream in(KESTOVA_PATH_DATE_CASES);
+    std::vector<SharedCase> cases;
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        if (line.empty() || line.front() == '#')
+            continue;
+        std::vector<std::string> fields;
+        for (std::size_t start = 0;;) {
+            const std::size_t tab = line.find('\t', start);
+            fields.push_back(line.substr(start, tab - start));
+            if (tab == std::string::npos)
+                break;
+            start = tab + 1;
+        }
+        fields.resize(4);
+        cases.push_back({number, fields[0], fields[1], fields[2], fields[3]});
+    }
+    return cases;
 }
 
-TEST(SegDate, OtherDigitsAndBytes)
+// Noon of "YYYY-MM-DD" in UTC by the C library, independently of the code under test; "-" is none.
+Seconds noonOf(const std::string& date)
+{
+    if (date == "-")
+        return nullopt;
+    std::tm tm{};
+    tm.tm_year = std::stoi(date.substr(0, 4)) - 1900;
+    tm.tm_mon = std::stoi(date.substr(5, 2)) - 1;
+    tm.tm_mday = std::stoi(date.substr(8, 2));
+    tm.tm_hour = 12;
+    return static_cast<std::int64_t>(timegm(&tm));
+}
+
+TEST(PathDates, SharedCases)
+{
+    const auto cases = sharedCases();
+    ASSERT_GE(cases.size(), 70u) << KESTOVA_PATH_DATE_CASES;
+    for (const auto& c : cases) {
+        const Seconds expected = noonOf(c.date);
+        if (c.function == "segDate") {
+            EXPECT_EQ(Dates::segDate(c.text), expected) << "line " << c.line << ": " << c.text;
+        } else {
+            ASSERT_EQ(c.function, "fromPath") << "line " << c.line;
+            const auto found = Dates::fromPath(c.text);
+            EXPECT_EQ(found ? Seconds(found->first) : nullopt, expected) << "line " << c.line << ": " << c.text;
+            if (found && expected)
+                EXPECT_EQ(found->second, c.kind) << "line " << c.line << ": " << c.text;
+        }
+    }
+}
+
+TEST(SegDate, Bytes)
 {
     const std::vector<TextRow> rows{
-        // \d admits full-width digits, but a group must read as an ASCII number.
-        {"２０１９-07-15", nullopt},
-        {"2019-０7-15", nullopt},
-        {"2019-０7-15 20190716", jul16_2019_noon},
-        {"July ４, 2019", nullopt},
-        {"July ４, 2019 2019-07-05", jul05_2019_noon},
-        {"20１90715", nullopt},
         // Invalid UTF-8 reads as U+FFFD and never swallows the ASCII that follows.
         {bytes({'\xff'}) + "2019-07-15" + bytes({'\xfe'}), jul15_2019_noon},
         {bytes({'\xc3'}) + "2019-07-15", jul15_2019_noon},
@@ -181,46 +170,11 @@ struct PathRow {
     std::optional<std::pair<std::int64_t, std::string>> expected;
 };
 
-TEST(FromPath, FileNameFirstThenDeeperFoldersThenYears)
+TEST(FromPath, Bytes)
 {
     using P = std::pair<std::int64_t, std::string>;
     const std::vector<PathRow> rows{
-        {"Trips/2019-07-15 Rome/IMG_0001.JPG", P{jul15_2019_noon, "path"}},
-        {"2018/2019-07-15/IMG_20200101_120000.jpg", P{jan01_2020_noon, "path"}},
-        {"2018-05-05/2019-07-15/IMG_0001.JPG", P{jul15_2019_noon, "path"}},
-        {"July 4, 2019/IMG_0001.JPG", P{jul04_2019_noon, "path"}},
-        {"IMG_1234/20190715", P{jul15_2019_noon, "path"}},
-        // A full date anywhere beats a year, however deep the year lies.
-        {"2019-07-15 Rome/Summer 2018/IMG_2018.JPG", P{jul15_2019_noon, "path"}},
-        {"Holidays/Summer 2019/IMG_0001.JPG", P{jun15_2019_noon, "year"}},
-        {"2018/Summer 2019/IMG_0001.JPG", P{jun15_2019_noon, "year"}},
-        {"Trips 2018/IMG_2019.JPG", P{jun15_2019_noon, "year"}},
-        {"Jul 4, 2019/IMG_0001.JPG", P{jun15_2019_noon, "year"}},
-        {"Family/IMG_0001.JPG", nullopt},
-        // The year must not touch other digits, and only a piece's first year-like number counts.
-        {"1920x1080 2019/IMG_0001.JPG", nullopt},
-        {"Photos 2018/1920x1080 2019/IMG_0001.JPG", P{jun15_2018_noon, "year"}},
-        {"Album 2018/DSC12019.JPG", P{jun15_2018_noon, "year"}},
-        {"Album 2018/20191315.jpg", P{jun15_2018_noon, "year"}},
-        {"Album 2018/IMG_1234.JPG", P{jun15_2018_noon, "year"}},
-        {"2019", P{jun15_2019_noon, "year"}},
-        // Year bounds.
-        {"Summer 1989/IMG_0001.JPG", nullopt},
-        {"Summer 1990/IMG_0001.JPG", P{jun15_1990_noon, "year"}},
-        {"Summer 2035/IMG_0001.JPG", P{jun15_2035_noon, "year"}},
-        {"Summer 2036/IMG_0001.JPG", nullopt},
-        {"2019/Summer 2036/IMG_0001.JPG", P{jun15_2019_noon, "year"}},
-        {"1989-12-31/IMG_0001.JPG", nullopt},
-        // Empty pieces are dropped.
-        {"//2019-07-15//", P{jul15_2019_noon, "path"}},
-        {"/Summer 2019/", P{jun15_2019_noon, "year"}},
-        {"", nullopt},
-        {"/", nullopt},
-        {"///", nullopt},
-        // Full-width digits and invalid bytes.
-        {"Summer ２０１９/IMG_0001.JPG", nullopt},
-        {"2018/Summer 20１9/IMG_0001.JPG", P{jun15_2018_noon, "year"}},
-        {"Summer 2019１/IMG_0001.JPG", P{jun15_2019_noon, "year"}},
+        // Invalid UTF-8 reads as U+FFFD.
         {bytes({'\xff', '\xfe'}) + "/Summer 2019" + bytes({'\xff'}) + "/IMG.jpg", P{jun15_2019_noon, "year"}},
         {bytes({'\xff'}) + "2019-07-15" + bytes({'\xc0'}) + "/" + bytes({'\x80'}), P{jul15_2019_noon, "path"}},
     };

@@ -62,3 +62,27 @@ TEST(Dedupe, EntriesAreReturnedUnchanged)
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0], (FileEntry{"Deep/Er/X.JPG", 7, -5}));
 }
+
+TEST(Dedupe, WithContentOnlyCopiesWhoseContentAgreesCollapseAndOnlyCandidatesAreRead)
+{
+    const std::vector<FileEntry> entries{{"Roll01/scan001.tif", 9, 0}, {"Roll02/scan001.tif", 9, 0},
+                                         {"Roll03/scan001.tif", 9, 0}, {"Backup/Roll01/scan001.tif", 9, 0},
+                                         {"Roll01/alone.tif", 9, 0},   {"Roll04/scan001.tif", 9, 0}};
+    std::vector<std::string> asked;
+    const auto content = [&](const FileEntry& e) -> std::optional<std::string> {
+        asked.push_back(e.rel);
+        if (e.rel.starts_with("Roll04"))
+            return std::nullopt; // unreadable: no proven copy
+        return e.rel.ends_with("Roll01/scan001.tif") ? "first roll" : e.rel.substr(0, 6);
+    };
+    std::vector<std::string> kept;
+    for (const auto& e : Indexer::dedupe(entries, content))
+        kept.push_back(e.rel);
+    EXPECT_THAT(kept, ElementsAre("Roll01/alone.tif", "Roll01/scan001.tif", "Roll02/scan001.tif", "Roll03/scan001.tif",
+                                  "Roll04/scan001.tif"));
+    EXPECT_EQ(asked.size(), 5u) << "alone.tif shares its name with nothing and is not read";
+
+    // A stop while the samples are read ends the collapsing.
+    EXPECT_THROW(Indexer::dedupe(entries, [](const FileEntry&) -> std::optional<std::string> { throw JobCancelled(); }),
+                 JobCancelled);
+}

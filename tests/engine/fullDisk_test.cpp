@@ -2,6 +2,7 @@
 #include "engine/Indexer.h"
 #include "engine/internal/CacheFormat.h"
 
+#include "PrivateMounts.h"
 #include "TempDir.h"
 
 #include <sched.h>
@@ -21,21 +22,6 @@ bool completeJpeg(const fs::path& file)
 {
     const std::string bytes = readFile(file);
     return bytes.size() > 4 && bytes.compare(0, 2, "\xFF\xD8") == 0 && bytes.compare(bytes.size() - 2, 2, "\xFF\xD9") == 0;
-}
-
-/// Runs f in a child process in a mount namespace of its own; its exit status is the result.
-/// Gives 77 when the machine does not allow a private mount.
-int inPrivateMounts(const std::function<int()>& f)
-{
-    const pid_t child = fork();
-    if (child == 0) {
-        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-            _exit(77);
-        _exit(f());
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 } // namespace

@@ -1,9 +1,14 @@
-// A photo that kills or hangs the process while it is decoded must not keep a wall from being
-// finished: the photos in flight are journalled, suspects are retried alone, a photo in flight at
-// three deaths is passed over, and a run that stops making progress gives up on its stuck photos.
+// A photo that crashes or hangs a decoder must not keep a wall from being finished: the photos
+// in flight are journalled, suspects are retried alone, a photo the decoder crashed on three
+// times is passed over (until the program or its libraries change, or a retry is asked for),
+// a run killed from outside counts nothing against its photos, and a run that stops making
+// progress leaves its stuck photos behind. Processes and threads are ordered by pipes and
+// latches, never by sleeps.
 #include "engine/Indexer.h"
+#include "engine/internal/BuildFingerprint.h"
 #include "engine/internal/CacheFormat.h"
 #include "engine/internal/PhotoJournal.h"
+#include "engine/internal/ProcessingPhase.h"
 
 #include "TempDir.h"
 
@@ -38,6 +43,8 @@ struct JournalCase {
     std::vector<FileEntry> entries;
     std::vector<std::string> suspects;   ///< processed alone
     std::vector<std::string> passedOver; ///< not processed at all
+    const char* fingerprint = "";
+    bool retry = false;
 };
 
 } // namespace
@@ -47,23 +54,29 @@ TEST(HostileJournal, ReadsWhatEarlierRunsLeft)
     const std::vector<JournalCase> cases = {
         {"no file", nullptr, {entry("a.jpg")}, {}, {}},
         {"ended cleanly", "S 10 20 \"a.jpg\"\nE \"a.jpg\"\n", {entry("a.jpg")}, {}, {}},
-        {"died in flight once", "S 10 20 \"a.jpg\"\nS 10 20 \"b.jpg\"\nE \"b.jpg\"\n", {entry("a.jpg"), entry("b.jpg")}, {"a.jpg"}, {}},
-        {"second death", "D 1 10 20 \"a.jpg\"\nS 10 20 \"a.jpg\"\n", {entry("a.jpg")}, {"a.jpg"}, {}},
-        {"third death", "D 2 10 20 \"a.jpg\"\nS 10 20 \"a.jpg\"\n", {entry("a.jpg")}, {"a.jpg"}, {"a.jpg"}},
+        {"killed in flight", "S 10 20 \"a.jpg\"\nS 10 20 \"b.jpg\"\nE \"b.jpg\"\n", {entry("a.jpg"), entry("b.jpg")}, {"a.jpg"}, {}},
+        {"killed in flight thrice", "D 0 10 20 \"a.jpg\"\nS 10 20 \"a.jpg\"\n", {entry("a.jpg")}, {"a.jpg"}, {}},
+        {"crashed once", "S 10 20 \"a.jpg\"\nC \"a.jpg\"\n", {entry("a.jpg")}, {"a.jpg"}, {}},
+        {"killed after two crashes", "D 2 10 20 \"a.jpg\"\nS 10 20 \"a.jpg\"\n", {entry("a.jpg")}, {"a.jpg"}, {}},
+        {"third crash", "D 2 10 20 \"a.jpg\"\nS 10 20 \"a.jpg\"\nC \"a.jpg\"\n", {entry("a.jpg")}, {"a.jpg"}, {"a.jpg"}},
         {"carried, not retried yet", "D 3 10 20 \"a.jpg\"\n", {entry("a.jpg")}, {"a.jpg"}, {"a.jpg"}},
+        {"another build", "F \"old build\"\nD 3 10 20 \"a.jpg\"\n", {entry("a.jpg")}, {"a.jpg"}, {}, "new build"},
+        {"the same build", "F \"this build\"\nD 3 10 20 \"a.jpg\"\n", {entry("a.jpg")}, {"a.jpg"}, {"a.jpg"}, "this build"},
+        {"a retry asked for", "F \"this build\"\nD 3 10 20 \"a.jpg\"\n", {entry("a.jpg")}, {"a.jpg"}, {}, "this build", true},
         {"suspect that came through", "D 2 10 20 \"a.jpg\"\nS 10 20 \"a.jpg\"\nE \"a.jpg\"\n", {entry("a.jpg")}, {}, {}},
-        {"given up after a stall", "S 10 20 \"a.jpg\"\nH \"a.jpg\"\n", {entry("a.jpg")}, {"a.jpg"}, {"a.jpg"}},
+        {"left behind after a stall", "S 10 20 \"a.jpg\"\nH \"a.jpg\"\n", {entry("a.jpg")}, {}, {}},
+        {"left behind keeps earlier crashes", "D 1 10 20 \"a.jpg\"\nS 10 20 \"a.jpg\"\nH \"a.jpg\"\n", {entry("a.jpg")}, {"a.jpg"}, {}},
         {"photo changed since", "D 3 10 20 \"a.jpg\"\n", {entry("a.jpg", 10, 21)}, {}, {}},
         {"photo gone from the source", "D 3 10 20 \"a.jpg\"\n", {entry("b.jpg")}, {}, {}},
         {"torn last line", "S 10 20 \"a.jpg\"\nE \"a.j", {entry("a.jpg")}, {"a.jpg"}, {}},
-        {"lines not ours", "X 1 \"a.jpg\"\nS ten 20 \"a.jpg\"\nS 10 20 a.jpg\n\n", {entry("a.jpg")}, {}, {}},
+        {"lines not ours", "X 1 \"a.jpg\"\nS ten 20 \"a.jpg\"\nS 10 20 a.jpg\nC a.jpg\n\n", {entry("a.jpg")}, {}, {}},
         {"any bytes in names", "S 10 20 \"\\n\\udcff</script>\"\n", {entry("\n\xff</script>")}, {"\n\xff</script>"}, {}},
     };
     for (const auto& c : cases) {
         TempDir dir;
         if (c.text)
             dir.write(".inflight", c.text);
-        PhotoJournal journal(dir / ".inflight", c.entries);
+        PhotoJournal journal(dir / ".inflight", c.entries, c.fingerprint, c.retry);
         std::vector<std::string> suspects, passedOver;
         for (const auto& e : c.entries) {
             if (journal.isSuspect(e))
@@ -89,7 +102,9 @@ TEST(HostileJournal, ASuspectRunsAloneAndOthersWaitForIt)
         const auto flight = journal.begin(entry("a.jpg"));
         started = true;
     });
-    std::this_thread::sleep_for(100ms);
+    // The other photo is provably waiting for its turn, not merely slow to start.
+    while (journal.waiting() != 1)
+        std::this_thread::yield();
     EXPECT_FALSE(started) << "a photo started beside a suspect";
     suspect.reset();
     other.join();
@@ -98,25 +113,24 @@ TEST(HostileJournal, ASuspectRunsAloneAndOthersWaitForIt)
     EXPECT_FALSE(fs::exists(dir / ".inflight")) << "nothing left to carry, so no file";
 }
 
-TEST(HostileJournal, GivingUpLetsWaitingPhotosGoUnprocessedAndIsRemembered)
+TEST(HostileJournal, GivingUpLetsWaitingPhotosGoUnprocessedAndCountsNothing)
 {
     TempDir dir;
     PhotoJournal journal(dir / ".inflight", {entry("a.jpg"), entry("b.jpg")});
     journal.open();
     auto stuck = std::make_optional(journal.begin(entry("a.jpg")));
-    EXPECT_EQ(journal.giveUp(), 1u);
+    EXPECT_EQ(journal.giveUp(), std::vector<std::string>{"a.jpg"});
     EXPECT_FALSE(journal.begin(entry("b.jpg")));
-    stuck.reset(); // it came back after all: still given up
+    stuck.reset(); // it came back after all
     journal.close();
     PhotoJournal next(dir / ".inflight", {entry("a.jpg"), entry("b.jpg")});
-    EXPECT_TRUE(next.passesOver(entry("a.jpg")));
+    EXPECT_FALSE(next.passesOver(entry("a.jpg")));
     EXPECT_FALSE(next.isSuspect(entry("b.jpg")));
 }
 
 namespace {
 
-/// A source of four real photos, one of which ("hang.jpg") turns into a pipe once the walk has
-/// listed it: opening it then blocks for ever, as a decoder stuck on a bad file would.
+/// A source of four real photos, one of which ("hang.jpg") is the one that troubles a decoder.
 struct HangFixture {
     TempDir dir;
     fs::path src = dir.mkdir("src");
@@ -137,7 +151,8 @@ struct HangFixture {
         setMtime(src / "hang.jpg", fixedTime);
     }
 
-    /// A job that swaps hang.jpg for a pipe when the walk has finished.
+    /// A job that swaps hang.jpg for a pipe when the walk has finished: opening it would block
+    /// for ever, as a read from a hung drive does.
     static JobSummary runSwapping(const fs::path& src, const fs::path& out, std::chrono::milliseconds stallLimit)
     {
         bool swapped = false;
@@ -153,103 +168,147 @@ struct HangFixture {
         return job.run();
     }
 
+    JobSummary run(bool retry = false) const
+    {
+        Indexer job(src, out, "Hang", true, nullptr);
+        job.retryPassedOver = retry;
+        return job.run();
+    }
+
     std::string journal() const { return fs::exists(out / ".inflight") ? readFile(out / ".inflight") : ""; }
+    static std::string hangSize() { return std::to_string(fs::file_size(photos / "cameras/Nikon_D70.jpg")); }
 };
 
-/// Lets a reader blocked in opening the pipe go on (it reads an empty file).
-void releasePipe(const fs::path& pipe)
+/// Runs the child test of this file in a fresh process: "crash" makes the decoder fault on
+/// hang.jpg, "hang" makes it block there after telling the parent through `tell`.
+pid_t startChild(const HangFixture& f, const char* mode, int tell = -1)
 {
-    const int fd = open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
-    if (fd >= 0)
-        close(fd);
+    const pid_t child = fork();
+    if (child == 0) {
+        setenv("KESTOVA_TEST_CHILD_SRC", f.src.c_str(), 1);
+        setenv("KESTOVA_TEST_CHILD_OUT", f.out.c_str(), 1);
+        setenv("KESTOVA_TEST_CHILD_MODE", mode, 1);
+        setenv("KESTOVA_TEST_CHILD_TELL", std::to_string(tell).c_str(), 1);
+        execl("/proc/self/exe", "hostile_journal_test", "--gtest_filter=HostileCrashChild.*", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return child;
 }
 
 } // namespace
 
-TEST(HostileHang, ARunThatStopsMakingProgressGivesUpOnTheStuckPhotoAndFinishesTheWall)
+TEST(HostileHang, APipeSwappedInForAPhotoAfterTheWalkIsLeftForTheNextRunNotWaitedFor)
 {
     HangFixture f;
     const auto before = std::chrono::steady_clock::now();
-    const JobSummary summary = HangFixture::runSwapping(f.src, f.out, 1s);
-    const auto took = std::chrono::steady_clock::now() - before;
-    EXPECT_LT(took, 30s);
-    EXPECT_TRUE(summary.partial);
+    const JobSummary summary = HangFixture::runSwapping(f.src, f.out, 1h);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 60s);
+    EXPECT_FALSE(summary.partial);
     EXPECT_EQ(summary.photos, 3);
-    EXPECT_EQ(summary.unreadable, 1);
-    EXPECT_EQ(f.journal(), "D 3 " + std::to_string(fs::file_size(photos / "cameras/Nikon_D70.jpg")) + " "
-                              + std::to_string(fixedTime) + " \"hang.jpg\"\n");
-    // The stuck worker comes back to a run that is over; it must find nothing to touch.
-    releasePipe(f.src / "hang.jpg");
-    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(summary.unreadable, 0);
+    EXPECT_EQ(summary.changed, 1);
+    EXPECT_TRUE(summary.unreadableFiles.empty());
+    EXPECT_EQ(f.journal(), "");
 
-    // Next run: the photo (a readable photo again, unchanged in size and time) is passed over.
+    // Next run: the photo, a readable photo again, is simply processed.
     f.restore();
-    Indexer again(f.src, f.out, "Hang", true, nullptr);
-    const JobSummary second = again.run();
-    EXPECT_FALSE(second.partial);
-    EXPECT_EQ(second.photos, 3);
-    EXPECT_EQ(second.unreadable, 1);
-
-    // Once the file changes it is tried again.
-    setMtime(f.src / "hang.jpg", fixedTime + 1);
-    Indexer changed(f.src, f.out, "Hang", true, nullptr);
-    const JobSummary third = changed.run();
-    EXPECT_EQ(third.photos, 4);
-    EXPECT_EQ(third.unreadable, 0);
-    EXPECT_FALSE(fs::exists(f.out / ".inflight"));
+    const JobSummary second = f.run();
+    EXPECT_EQ(second.photos, 4);
+    EXPECT_EQ(second.changed, 0);
+    EXPECT_TRUE(second.passedOver.empty());
 }
 
-TEST(HostileHang, APhotoInFlightAtThreeDeathsIsPassedOverAndTheOthersAreFinished)
+TEST(HostileCrash, APhotoTheDecoderCrashedOnThriceIsPassedOverUntilARetryOrAnotherBuild)
 {
     HangFixture f;
-    ino_t lastInode = 0;
-    for (int death = 1; death <= PhotoJournal::deathsToPassOver; ++death) {
-        f.restore();
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            setenv("KESTOVA_TEST_CHILD_SRC", f.src.c_str(), 1);
-            setenv("KESTOVA_TEST_CHILD_OUT", f.out.c_str(), 1);
-            execl("/proc/self/exe", "hostile_journal_test", "--gtest_filter=HostileHangChild.*", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        // Killed once it is stuck on the pipe, as a crash in the decoder would end it. The child
-        // replaces the journal when its processing starts, so wait for a new file with the start.
-        const std::string started = "S " + std::to_string(fs::file_size(photos / "cameras/Nikon_D70.jpg")) + " "
-                                    + std::to_string(fixedTime) + " \"hang.jpg\"\n";
-        const auto deadline = std::chrono::steady_clock::now() + 60s;
-        while (std::chrono::steady_clock::now() < deadline) {
-            struct stat st{};
-            if (stat((f.out / ".inflight").c_str(), &st) == 0 && st.st_ino != lastInode
-                && f.journal().find(started) != std::string::npos)
-                break;
-            std::this_thread::sleep_for(20ms);
-        }
-        std::this_thread::sleep_for(200ms);
-        kill(child, SIGKILL);
+    for (int crash = 1; crash <= PhotoJournal::deathsToPassOver; ++crash) {
+        const pid_t child = startChild(f, "crash");
+        ASSERT_GT(child, 0);
         int status = 0;
         waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the child finished by itself at death " << death;
-        struct stat st{};
-        lastInode = stat((f.out / ".inflight").c_str(), &st) == 0 ? st.st_ino : 0;
-        releasePipe(f.src / "hang.jpg");
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGSEGV) << "crash " << crash << ": status " << status;
+        EXPECT_NE(f.journal().find("C \"hang.jpg\"\n"), std::string::npos) << "crash " << crash;
     }
-    f.restore();
-    Indexer job(f.src, f.out, "Hang", true, nullptr);
-    const JobSummary summary = job.run();
-    EXPECT_EQ(summary.photos, 3);
-    EXPECT_EQ(summary.unreadable, 1);
-    EXPECT_FALSE(summary.partial);
+    const JobSummary passed = f.run();
+    EXPECT_EQ(passed.photos, 3);
+    EXPECT_EQ(passed.unreadable, 1);
+    EXPECT_EQ(passed.passedOver, std::vector<std::string>{"hang.jpg"});
+    EXPECT_EQ(passed.unreadableFiles, std::vector<std::string>{"hang.jpg"}); // passed over, still named
+    EXPECT_FALSE(passed.partial);
     const CacheMap cache = CacheFormat::parse(readFile(f.out / ".cache.json")).value_or(CacheMap{});
     EXPECT_TRUE(cache.contains("a.jpg") && cache.contains("b.jpg") && cache.contains("c.jpg"));
     EXPECT_FALSE(cache.contains("hang.jpg"));
+    EXPECT_EQ(f.journal(), "F \"" + BuildFingerprint::current() + "\"\nD 3 " + HangFixture::hangSize() + " "
+                              + std::to_string(fixedTime) + " \"hang.jpg\"\n");
+
+    // Asked for, the photo is tried again; here the decoder no longer crashes on it.
+    const JobSummary retried = f.run(/*retry=*/true);
+    EXPECT_EQ(retried.photos, 4);
+    EXPECT_TRUE(retried.passedOver.empty());
+    EXPECT_EQ(f.journal(), "");
+
+    // Counts written by another build of the program are tried again too.
+    f.dir.write("src/_Photo Gallery/.inflight", "F \"an older build\"\nD 3 " + HangFixture::hangSize() + " "
+                                                    + std::to_string(fixedTime) + " \"hang.jpg\"\n");
+    fs::remove(f.out / ".cache.json");
+    const JobSummary rebuilt = f.run();
+    EXPECT_EQ(rebuilt.photos, 4);
+    EXPECT_TRUE(rebuilt.passedOver.empty());
 }
 
-TEST(HostileHangChild, RunsTheJobTheDeathTestNames)
+TEST(HostileCrash, RunsKilledFromOutsideCountNothingAgainstThePhotosInFlight)
+{
+    HangFixture f;
+    for (int death = 1; death <= PhotoJournal::deathsToPassOver + 1; ++death) {
+        int tell[2];
+        ASSERT_EQ(pipe(tell), 0);
+        const pid_t child = startChild(f, "hang", tell[1]);
+        ASSERT_GT(child, 0);
+        close(tell[1]);
+        char byte = 0;
+        ASSERT_EQ(read(tell[0], &byte, 1), 1) << "the child never reached the photo";
+        close(tell[0]);
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    }
+    const JobSummary next = f.run();
+    EXPECT_EQ(next.photos, 4);
+    EXPECT_EQ(next.unreadable, 0);
+    EXPECT_TRUE(next.passedOver.empty());
+}
+
+TEST(HostileCrashChild, RunsThePhaseTheCrashTestsName)
 {
     const char* src = std::getenv("KESTOVA_TEST_CHILD_SRC");
     const char* out = std::getenv("KESTOVA_TEST_CHILD_OUT");
-    if (!src || !out)
-        GTEST_SKIP() << "only run as the child of the death test";
-    HangFixture::runSwapping(src, out, std::chrono::hours(1));
+    const char* mode = std::getenv("KESTOVA_TEST_CHILD_MODE");
+    const char* tellText = std::getenv("KESTOVA_TEST_CHILD_TELL");
+    if (!src || !out || !mode || !tellText)
+        GTEST_SKIP() << "only run as the child of the crash tests";
+    const int tell = std::atoi(tellText);
+    const std::string crash = mode;
+    // The real job's processing phase, journal and decoders, with one photo made fatal.
+    const auto job = std::make_shared<const Indexer>(src, out, "Hang", true, nullptr);
+    fs::create_directories(job->thumbDir());
+    std::vector<FileEntry> entries = job->scan();
+    std::stable_partition(entries.begin(), entries.end(), [](const FileEntry& e) { return e.rel == "hang.jpg"; });
+    auto journal = std::make_shared<PhotoJournal>(job->journalFile(), entries, BuildFingerprint::current());
+    journal->open();
+    ProcessingPhase::Settings settings;
+    settings.jobs = 2;
+    ProcessingPhase::run({}, entries, journal,
+                         [job, crash, tell](const FileEntry& e) {
+                             if (e.rel == "hang.jpg") {
+                                 if (crash == "crash")
+                                     *reinterpret_cast<volatile int*>(std::uintptr_t{16}) = 1; // a real fault
+                                 const char byte = 1;
+                                 [[maybe_unused]] const auto told = write(tell, &byte, 1);
+                                 pause();
+                             }
+                             return job->processPhoto(e);
+                         },
+                         settings);
+    FAIL() << "the phase ended although its photo crashed or hung";
 }

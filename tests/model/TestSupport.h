@@ -69,7 +69,11 @@ public:
         return chosenFolder;
     }
     void openFile(const QString& path) override { opened.append(path); }
-    void openUrl(const QUrl& url) override { opened.append(url.toString()); }
+    bool openUrl(const QUrl& url) override
+    {
+        opened.append(url.toString());
+        return true;
+    }
     void revealFile(const QString&) override {}
     void copyText(const QString&) override {}
     void showAlert(const QString&, const QString&) override {}

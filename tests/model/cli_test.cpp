@@ -10,6 +10,7 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <fstream>
 
 namespace fs = std::filesystem;
@@ -87,7 +88,9 @@ TEST_F(Cli, BuildPrintsTheResultAndTheWallThenUpdates)
                          "1 photo has no date and is grouped at the end\n"
                          "1 file couldn't be read and was skipped\n"
                          "The wall is saved at " + wall.native() + ". It opens in your web browser, and you can open "
-                         "it any time, even without this app.\n" + (wall / "index.html").native() + "\n");
+                         "it any time, even without this app.\n"
+                         "This file couldn't be read:\n"
+                         "  misc/damaged.jpg\n" + (wall / "index.html").native() + "\n");
     EXPECT_TRUE(fs::exists(wall / "manifest.js"));
     EXPECT_NE(first.err.find("Looking for photos…"), std::string::npos) << first.err;
 
@@ -102,7 +105,8 @@ TEST_F(Cli, BuildPrintsTheResultAndTheWallThenUpdates)
     copyPhotos(root, {{"IMG_0003.JPG", "cameras/Pentax_K10D.jpg"}});
     const Result again = cli({QStringLiteral("build"), arg(root), QStringLiteral("--json")});
     ASSERT_EQ(again.status, 0) << again.err;
-    EXPECT_EQ(again.out, "{\"photos\":4,\"found\":6,\"duplicates\":1,\"unreadable\":1,\"undated\":1,\"gallery\":\""
+    EXPECT_EQ(again.out, "{\"photos\":4,\"found\":6,\"duplicates\":1,\"unreadable\":1,"
+                         "\"unreadableFiles\":[\"misc/damaged.jpg\"],\"undated\":1,\"gallery\":\""
                              + (wall / "index.html").native() + "\",\"partial\":false}\n");
     const auto updated = walls();
     ASSERT_TRUE(updated && updated->size() == 1);
@@ -117,6 +121,42 @@ TEST_F(Cli, BuildPrintsTheResultAndTheWallThenUpdates)
         << text.out;
 }
 
+TEST_F(Cli, NamesTheFirstTenFilesItCouldNotReadAndJsonNamesThemAll)
+{
+    Folder folder;
+    const fs::path root = folder.path() / "Card";
+    copyPhotos(root, {{"IMG_0001.JPG", "cameras/Canon_40D.jpg"}});
+    std::vector<std::string> bad;
+    for (int i = 1; i <= 12; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "junk/bad-%02d.jpg", i);
+        bad.emplace_back(name);
+    }
+    bad.emplace_back("junk/bad-\xff.jpg"); // not UTF-8: printed as its bytes, escaped in JSON
+    fs::create_directories(root / "junk");
+    for (const std::string& rel : bad)
+        std::ofstream(root / rel) << "not a photo";
+
+    const Result text = cli({QStringLiteral("build"), arg(root)});
+    ASSERT_EQ(text.status, 0) << text.err;
+    std::string list = "These files couldn't be read:\n";
+    for (int i = 0; i < 10; ++i)
+        list += "  " + bad[static_cast<std::size_t>(i)] + "\n";
+    list += "  and 3 more\n";
+    EXPECT_NE(text.out.find("13 files couldn't be read and were skipped\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("even without this app.\n" + list + (root / "_Photo Gallery" / "index.html").native() + "\n"),
+              std::string::npos)
+        << text.out;
+
+    const Result json = cli({QStringLiteral("build"), arg(root), QStringLiteral("--json")});
+    ASSERT_EQ(json.status, 0) << json.err;
+    std::string names;
+    for (std::size_t i = 0; i + 1 < bad.size(); ++i)
+        names += (i ? ",\"" : "\"") + bad[i] + "\"";
+    names += ",\"junk/bad-\\udcff.jpg\"";
+    EXPECT_NE(json.out.find(",\"unreadable\":13,\"unreadableFiles\":[" + names + "],"), std::string::npos) << json.out;
+}
+
 TEST_F(Cli, OverridesAreForThisBuildOnly)
 {
     Folder folder;
@@ -126,7 +166,8 @@ TEST_F(Cli, OverridesAreForThisBuildOnly)
                                QStringLiteral("--title"), QStringLiteral("Beach / 2019"), QStringLiteral("--no-dedupe"),
                                QStringLiteral("--json")});
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "{\"photos\":4,\"found\":5,\"duplicates\":0,\"unreadable\":1,\"undated\":1,\"gallery\":\""
+    EXPECT_EQ(result.out, "{\"photos\":4,\"found\":5,\"duplicates\":0,\"unreadable\":1,"
+                          "\"unreadableFiles\":[\"misc/damaged.jpg\"],\"undated\":1,\"gallery\":\""
                               + (out / "index.html").native() + "\",\"partial\":false}\n");
     EXPECT_FALSE(fs::exists(folder.path() / "src" / "_Photo Gallery"));
     std::ifstream manifest(out / "manifest.js");
@@ -218,24 +259,113 @@ bool startUntil(QProcess& process, const QStringList& args, const QByteArray& te
     return process.waitForStarted() && waitUntilErr(process, text, err);
 }
 
-TEST_F(Cli, InterruptWhileMakingThumbnailsFinishesAPartialWall)
+TEST_F(Cli, InterruptTermAndHangUpWhileMakingThumbnailsFinishAPartialWallAndSaySoInTheStatus)
+{
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        clearSettings();
+        Folder folder;
+        manyPhotos(folder.path(), 400);
+        QProcess process;
+        QByteArray err;
+        ASSERT_TRUE(startUntil(process, {QStringLiteral("build"), folder.text(), QStringLiteral("--json")},
+                               "Making thumbnails", err))
+            << err.toStdString();
+        kill(static_cast<pid_t>(process.processId()), signal);
+        ASSERT_TRUE(process.waitForFinished(300000));
+        err += process.readAllStandardError();
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << signal;
+        EXPECT_EQ(process.exitCode(), 128 + signal) << "a wall cut short is no success";
+        EXPECT_TRUE(err.contains("Stopping…")) << err.toStdString();
+        const std::string out = process.readAllStandardOutput().toStdString();
+        EXPECT_NE(out.find("\"partial\":true}"), std::string::npos) << out;
+        // The work so far is saved: the cache holds every photo on the partial wall.
+        const fs::path wall = folder.path() / "_Photo Gallery";
+        EXPECT_TRUE(fs::exists(wall / "index.html"));
+        std::ifstream cache(wall / ".cache.json");
+        const std::string text((std::istreambuf_iterator<char>(cache)), std::istreambuf_iterator<char>());
+        const auto listed = walls();
+        ASSERT_TRUE(listed && listed->size() == 1);
+        EXPECT_GT(listed->front().photos, 0) << signal;
+        EXPECT_EQ(static_cast<qint64>(std::count(text.begin(), text.end(), '[')), listed->front().photos) << signal;
+    }
+}
+
+TEST_F(Cli, ASecondBuildOfTheSameWallDoesNotStartOrWaitsWithWait)
 {
     Folder folder;
-    manyPhotos(folder.path(), 400);
-    QProcess process;
-    QByteArray err;
-    ASSERT_TRUE(startUntil(process, {QStringLiteral("build"), folder.text(), QStringLiteral("--json")},
-                           "Making thumbnails", err))
-        << err.toStdString();
-    kill(static_cast<pid_t>(process.processId()), SIGINT);
-    ASSERT_TRUE(process.waitForFinished(300000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 0);
-    const std::string out = process.readAllStandardOutput().toStdString();
-    EXPECT_NE(out.find("\"partial\":true}"), std::string::npos) << out;
-    const auto listed = walls();
-    ASSERT_TRUE(listed && listed->size() == 1);
-    EXPECT_LT(listed->front().photos, 401);
+    manyPhotos(folder.path(), 300);
+    QProcess first;
+    QByteArray firstErr;
+    ASSERT_TRUE(startUntil(first, {QStringLiteral("build"), folder.text(), QStringLiteral("--json")}, "Making thumbnails",
+                           firstErr));
+    const std::string holder = std::to_string(first.processId());
+
+    const Result refused = cli({QStringLiteral("build"), folder.text()});
+    EXPECT_EQ(refused.status, 75);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_NE(refused.err.find("kestova-cli build: Another Kestova (process " + holder + ") is writing the wall in "
+                               + (folder.path() / "_Photo Gallery").native() + " right now."),
+              std::string::npos)
+        << refused.err;
+
+    QProcess waiter;
+    QByteArray waitErr;
+    ASSERT_TRUE(startUntil(waiter, {QStringLiteral("build"), folder.text(), QStringLiteral("--wait"), QStringLiteral("--json")},
+                           "Waiting for the other Kestova…", waitErr))
+        << waitErr.toStdString();
+    EXPECT_TRUE(waitErr.contains(QByteArray("Process ") + QByteArray::fromStdString(holder) + " is writing this wall."))
+        << waitErr.toStdString();
+    ASSERT_TRUE(first.waitForFinished(300000));
+    EXPECT_EQ(first.exitCode(), 0);
+    ASSERT_TRUE(waiter.waitForFinished(300000));
+    EXPECT_EQ(waiter.exitCode(), 0);
+    const std::string out = waiter.readAllStandardOutput().toStdString();
+    EXPECT_EQ(out.rfind("{\"photos\":301,\"found\":301,", 0), 0u) << out;
+}
+
+TEST_F(Cli, TwoBuildsStartedTogetherLoseNoPhoto)
+{
+    Folder folder;
+    manyPhotos(folder.path(), 200);
+    QProcess a, b;
+    const QStringList args{QStringLiteral("build"), folder.text(), QStringLiteral("--json")};
+    a.start(QStringLiteral(KESTOVA_CLI), args);
+    b.start(QStringLiteral(KESTOVA_CLI), args);
+    ASSERT_TRUE(a.waitForFinished(300000) && b.waitForFinished(300000));
+    const std::vector<int> statuses{a.exitCode(), b.exitCode()};
+    // Either one waited its turn out (75) or they ran one after the other; never a lost photo.
+    for (const int status : statuses)
+        EXPECT_TRUE(status == 0 || status == 75) << status;
+    EXPECT_TRUE(statuses[0] == 0 || statuses[1] == 0);
+    const Result after = cli({QStringLiteral("build"), folder.text(), QStringLiteral("--json")});
+    ASSERT_EQ(after.status, 0) << after.err;
+    EXPECT_EQ(after.out.rfind("{\"photos\":201,\"found\":201,\"duplicates\":0,\"unreadable\":0,", 0), 0u) << after.out;
+    for (QProcess* p : {&a, &b}) {
+        const std::string out = p->readAllStandardOutput().toStdString();
+        if (!out.empty())
+            EXPECT_EQ(out.rfind("{\"photos\":201,\"found\":201,\"duplicates\":0,\"unreadable\":0,", 0), 0u) << out;
+    }
+}
+
+TEST_F(Cli, AnUpdateOfAMovedSourceLeavesTheWallAndSaysWhere)
+{
+    Folder folder;
+    const fs::path card = folder.path() / "Card";
+    copyPhotos(card, {{"IMG_0001.JPG", "cameras/Canon_40D.jpg"}, {"IMG_0002.JPG", "cameras/Nikon_D70.jpg"}});
+    const fs::path wall = folder.path() / "wall";
+    ASSERT_EQ(cli({QStringLiteral("build"), arg(card), QStringLiteral("--out"), arg(wall)}).status, 0);
+    std::ifstream before(wall / "manifest.js");
+    const std::string manifest((std::istreambuf_iterator<char>(before)), std::istreambuf_iterator<char>());
+    for (const char* name : {"IMG_0001.JPG", "IMG_0002.JPG"})
+        fs::rename(card / name, folder.path() / name);
+    const Result result = cli({QStringLiteral("build"), arg(card), QStringLiteral("--out"), arg(wall)});
+    EXPECT_EQ(result.status, 1);
+    const std::string said = "kestova-cli build: " + card.native() + " held 2 photos last time, but Kestova can't find "
+                             "any there now. Is the drive connected? The wall was left as it was.\n";
+    EXPECT_TRUE(result.err.ends_with(said)) << result.err;
+    std::ifstream after(wall / "manifest.js");
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>()), manifest);
+    EXPECT_EQ(walls()->front().photos, 2);
 }
 
 TEST_F(Cli, InterruptWhileLookingForPhotosWritesNoWall)
@@ -267,10 +397,10 @@ TEST_F(Cli, SecondInterruptEndsAtOnce)
     // first has been taken; the run then still needs its running photos and the wall.
     kill(static_cast<pid_t>(process.processId()), SIGINT);
     ASSERT_TRUE(waitUntilErr(process, "Press Ctrl-C again", err));
-    kill(static_cast<pid_t>(process.processId()), SIGINT);
+    kill(static_cast<pid_t>(process.processId()), SIGTERM);
     ASSERT_TRUE(process.waitForFinished(300000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 130);
+    EXPECT_EQ(process.exitCode(), 143) << "the second signal's own status";
     EXPECT_EQ(process.readAllStandardOutput().toStdString(), "");
     EXPECT_FALSE(fs::exists(folder.path() / "_Photo Gallery" / "index.html"));
 }

@@ -6,6 +6,10 @@
 
 #include <QSignalSpy>
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <fstream>
 
 #include <gtest/gtest.h>
@@ -252,6 +256,69 @@ TEST_F(ModelRun, StopWhileMakingThumbnailsGivesAPartialWallThatIsListedNotOpened
     ASSERT_EQ(t.model.recents().size(), 1);
     EXPECT_EQ(t.model.recents().front().photos, t.model.summary()->photos);
     EXPECT_TRUE(t.actions->opened.isEmpty());
+}
+
+TEST_F(ModelRun, QuittingInTheMiddleOfARunSavesItAsStopDoes)
+{
+    Folder folder;
+    std::vector<std::pair<std::string, std::string>> photos;
+    for (int i = 0; i < 80; ++i)
+        photos.emplace_back("IMG_" + std::to_string(1000 + i) + ".JPG", "cameras/iphone_hdr_NO.jpg");
+    copyPhotos(folder.path(), photos);
+    TestModel t;
+    EXPECT_TRUE(t.model.stopRunBeforeQuitting(1000)) << "without a run there is nothing to wait for";
+    t.model.start(folder.path());
+    ASSERT_TRUE(waitFor([&] { return t.model.status() == QStringLiteral("Making thumbnails"); }));
+    ASSERT_TRUE(t.model.stopRunBeforeQuitting(60000));
+    ASSERT_EQ(t.model.stage(), Model::Stage::done) << t.model.error().toStdString();
+    EXPECT_TRUE(t.model.summary()->partial);
+    ASSERT_EQ(t.model.recents().size(), 1);
+    EXPECT_EQ(t.model.recents().front().photos, t.model.summary()->photos);
+    EXPECT_TRUE(fs::exists(folder.path() / "_Photo Gallery" / "index.html"));
+}
+
+TEST_F(ModelRun, AWallAnotherProcessWritesFailsWithASentenceNamingIt)
+{
+    Folder folder;
+    threePhotos(folder.path());
+    const fs::path wall = folder.path() / "_Photo Gallery";
+    fs::create_directories(wall);
+    // Held by another process: a child that takes the lock and waits for a word from us.
+    int go[2];
+    int ready[2];
+    ASSERT_EQ(pipe(go), 0);
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        const int fd = open((wall / ".lock").c_str(), O_RDWR | O_CREAT, 0644);
+        struct flock lock{};
+        lock.l_type = F_WRLCK;
+        if (fd < 0 || fcntl(fd, F_OFD_SETLK, &lock) != 0)
+            _exit(1);
+        const std::string pid = std::to_string(getpid()) + "\n";
+        [[maybe_unused]] const auto w = write(fd, pid.data(), pid.size());
+        char byte = 1;
+        [[maybe_unused]] const auto r = write(ready[1], &byte, 1);
+        [[maybe_unused]] const auto g = read(go[0], &byte, 1);
+        _exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    TestModel t;
+    t.model.start(folder.path());
+    ASSERT_TRUE(waitForRunEnd(t.model));
+    EXPECT_EQ(t.model.stage(), Model::Stage::failed);
+    EXPECT_EQ(t.model.failure(), Model::Failure::wallInUse);
+    EXPECT_EQ(t.model.error().toStdString(), "Another Kestova (process " + std::to_string(child)
+                                                 + ") is writing the wall in " + wall.native()
+                                                 + " right now. Try again when it has finished.");
+    EXPECT_TRUE(t.model.recents().isEmpty());
+    [[maybe_unused]] const auto g = write(go[1], &byte, 1);
+    waitpid(child, nullptr, 0);
+    // Once it has finished, the wall is ours.
+    ASSERT_TRUE(runToEnd(t.model, folder.path()));
+    EXPECT_EQ(t.model.stage(), Model::Stage::done);
+    EXPECT_EQ(t.model.summary()->photos, 3);
 }
 
 TEST_F(ModelRun, CancelWithoutARunOnlySaysStopping)

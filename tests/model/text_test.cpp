@@ -1,6 +1,7 @@
 // Counts, times left, relative dates and progress texts in US English.
 #include "model/Model.h"
 #include "model/ProgressText.h"
+#include "model/ResultText.h"
 #include "model/TextFormat.h"
 
 #include <QDateTime>
@@ -115,6 +116,8 @@ TEST(ProgressText, EachReport)
         {JobUpdates::Thumbnails{50, 100, nan}, "Making thumbnails", "50 of 100", 0.5},
         {JobUpdates::Thumbnails{0, 0, std::nullopt}, "Making thumbnails", "0 of 0", std::nullopt},
         {JobUpdates::Writing{}, "Building your wall…", "", std::nullopt},
+        {JobUpdates::Waiting{4242}, "Waiting for the other Kestova…", "Process 4242 is writing this wall.", std::nullopt},
+        {JobUpdates::Waiting{0}, "Waiting for the other Kestova…", "Another Kestova is writing this wall.", std::nullopt},
     };
     for (const auto& c : cases) {
         const ProgressText text = ProgressText::forUpdate(c.update);
@@ -122,6 +125,58 @@ TEST(ProgressText, EachReport)
         EXPECT_EQ(text.detail.toStdString(), c.detail);
         EXPECT_EQ(text.fraction, c.fraction) << c.detail;
     }
+}
+
+struct RemarkCase {
+    const char* name;
+    JobSummary summary;
+    std::vector<std::string> details;
+};
+
+TEST(ResultText, RemarksOnFoldersThatCouldNotBeOpenedPassedOverAndChangedPhotos)
+{
+    JobSummary base;
+    base.photos = 12;
+    const auto with = [&](auto change) {
+        JobSummary s = base;
+        change(s);
+        return s;
+    };
+    const RemarkCase cases[] = {
+        {"one folder", with([](JobSummary& s) { s.unreadableFolders = {"2019/Trip"}; }),
+         {"The folder \u201C2019/Trip\u201D couldn't be opened; its photos from earlier runs stay on the wall"}},
+        {"five folders", with([](JobSummary& s) { s.unreadableFolders = {"a", "b", "c", "d", "e"}; }),
+         {"The folders \u201Ca\u201D, \u201Cb\u201D, \u201Cc\u201D and 2 more couldn't be opened; their photos from "
+          "earlier runs stay on the wall"}},
+        {"one passed over", with([](JobSummary& s) {
+             s.unreadable = 1;
+             s.passedOver = {"bad.jpg"};
+         }),
+         {"1 file couldn't be read and was skipped",
+          "Passed over because the decoder crashed on it before: \u201Cbad.jpg\u201D. Kestova tries again when it or its "
+          "image libraries are updated"}},
+        {"changed", with([](JobSummary& s) { s.changed = 2; }), {"2 photos changed while being read and are left for the next update"}},
+    };
+    for (const auto& c : cases) {
+        const ResultText text = ResultText::of(c.summary, QStringLiteral("Card"));
+        std::vector<std::string> details;
+        for (const QString& line : text.details)
+            details.push_back(line.toStdString());
+        EXPECT_EQ(details, c.details) << c.name;
+    }
+}
+
+TEST(ResultText, FailureSentences)
+{
+    EXPECT_EQ(ResultText::wallInUse(4242, QStringLiteral("/media/Card/_Photo Gallery")).toStdString(),
+              "Another Kestova (process 4242) is writing the wall in /media/Card/_Photo Gallery right now. Try again "
+              "when it has finished.");
+    EXPECT_EQ(ResultText::sourceMissing(QStringLiteral("/media/Card"), 12480).toStdString(),
+              "/media/Card held 12,480 photos last time, but Kestova can't find any there now. Is the drive connected? "
+              "The wall was left as it was.");
+    EXPECT_EQ(ResultText::sourceMissing(QStringLiteral("/media/Card"), 1).toStdString(),
+              "/media/Card held 1 photo last time, but Kestova can't find any there now. Is the drive connected? "
+              "The wall was left as it was.");
 }
 
 } // namespace

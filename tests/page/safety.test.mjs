@@ -48,7 +48,7 @@ describe('privacy', () => {
     const html = readFileSync(template, 'utf8');
     const policy = html.match(/<meta http-equiv="Content-Security-Policy" content="([^"]*)">/)[1];
     assert.deepEqual(declaredHashes(html), inlineScriptHashes(html),
-      'the inline script changed: run node tests/page/update-csp.mjs');
+      'the page must name its own script by its hash');
     assert.match(policy, /default-src 'none'/);
     assert.doesNotMatch(policy, /script-src[^;]*'unsafe-inline'/);
     assert.doesNotMatch(policy, /https?:|\*|data:|blob:/);

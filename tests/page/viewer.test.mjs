@@ -18,7 +18,8 @@ const entries = [
   entry('2023/Summer/IMG 0001 #1.jpg', civil(2023, 7, 4, 10, 0)),
   // A file name that was not UTF-8: byte 0xE9 arrives as the lone surrogate U+DCE9.
   entry('2023/Summer/caf\udce9.jpg', civil(2023, 7, 3, 9, 15)),
-  entry('2023/Summer/IMG_0003.HEIC', civil(2023, 7, 2)),
+  // Dated by its file name: a day without a time of day.
+  entry('2023/Summer/IMG_20230702_0003.HEIC', civil(2023, 7, 2, 12)),
   entry('2023/Summer/100%20.png', civil(2023, 7, 1, 8)),
   ...[5, 6, 7, 8, 9, 10].map((i) => entry(`2023/June/IMG_${i}.jpg`, civil(2023, 6, 30 - i, 12))),
 ];
@@ -75,9 +76,9 @@ describe('viewer', () => {
     const heic = await state(page);
     assert.equal(heic.full, null);
     assert.equal(heic.thumb, thumb(entries[2]));
-    assert.equal(heic.original, `${encodedRoot}/2023/Summer/IMG_0003.HEIC`);
+    assert.equal(heic.original, `${encodedRoot}/2023/Summer/IMG_20230702_0003.HEIC`);
     assert.equal(heic.note, 'This browser cannot show this kind of file; this is its preview.');
-    assert.equal(heic.when, 'Sunday, July 2, 2023');
+    assert.equal(heic.when, 'Sunday, July 2, 2023 date from file name');
 
     await page.keyboard.press('ArrowRight');
     assert.equal((await state(page)).original, `${encodedRoot}/2023/Summer/100%2520.png`);

@@ -4,9 +4,16 @@ import { createHash } from 'node:crypto';
 import { copyFileSync, mkdirSync, mkdtempSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { fileURLToPath } from 'node:url';
+import { joinPage } from '../../tools/join-page.mjs';
 
-export const template = fileURLToPath(new URL('../../resources/template.html', import.meta.url));
+// The template the build joined (CTest names it), else one joined now from the sources.
+function joinedTemplate() {
+  if (process.env.KESTOVA_TEMPLATE) return process.env.KESTOVA_TEMPLATE;
+  const file = join(mkdtempSync(join(tmpdir(), 'kestova-template-')), 'template.html');
+  writeFileSync(file, joinPage());
+  return file;
+}
+export const template = joinedTemplate();
 
 // Four solid-colour 24x16 JPEGs, so that tiles differ on screenshots.
 const placeholders = [

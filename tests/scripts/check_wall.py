@@ -3,6 +3,7 @@
 
   check_wall.py after-kill OUT PID TEMPLATE   prints "<records> <temporary files> <present|absent>"
   check_wall.py final OUT REF_OUT FINAL_JSON REF_JSON
+  check_wall.py partial OUT RUN_JSON          a stopped run: its wall, cache and summary agree
 
 Exits 1 with the problem on standard output when the folder is not as it must be.
 """
@@ -12,11 +13,11 @@ import os
 import re
 import sys
 
-# Whole-file writes go through ".<name>.<pid>.XXXXXX"; a thumbnail through ".<key>.tmp".
+# Whole-file writes go through ".<name>.<pid>.XXXXXX"; a thumbnail through ".<key>.<pid>.<thread>.tmp".
 WRITE_TEMP = re.compile(r"^\.(\.cache\.json|manifest\.js|index\.html|\.inflight)\.(\d+)\.[A-Za-z0-9]{6}$")
-THUMB_TEMP = re.compile(r"^\.[0-9a-f]{16}\.tmp$")
+THUMB_TEMP = re.compile(r"^\.[0-9a-f]{16}\.\d+\.\d+\.tmp$")
 THUMB = re.compile(r"^[0-9a-f]{16}\.jpg$")
-FINAL_NAMES = {"index.html", "manifest.js", ".cache.json", ".inflight", "thumbs"}
+FINAL_NAMES = {"index.html", "manifest.js", ".cache.json", ".inflight", ".lock", "thumbs"}
 
 
 def fail(message):
@@ -129,9 +130,27 @@ def final(out, ref_out, final_json, ref_json):
             fail(f"summary {key}: {got.get(key)} after the kills, {want.get(key)} uninterrupted")
 
 
+def partial(out, run_json):
+    cache = read_cache(out) or {}
+    photos = read_photos(out) or []
+    with open(run_json) as f:
+        summary = json.load(f)
+    if summary.get("photos") != len(photos):
+        fail(f"the summary says {summary.get('photos')} photos, the wall has {len(photos)}")
+    missing = [p[1] for p in photos if p[1] not in cache]
+    if missing:
+        fail(f"photos on the wall without a record: {missing[:3]}")
+    if os.path.exists(os.path.join(out, ".inflight")):
+        with open(os.path.join(out, ".inflight")) as f:
+            if any(line.startswith("S ") for line in f):
+                fail("a stopped run left photos in flight in its journal")
+
+
 if __name__ == "__main__":
     if len(sys.argv) == 5 and sys.argv[1] == "after-kill":
         after_kill(sys.argv[2], int(sys.argv[3]), sys.argv[4])
+    elif len(sys.argv) == 4 and sys.argv[1] == "partial":
+        partial(sys.argv[2], sys.argv[3])
     elif len(sys.argv) == 6 and sys.argv[1] == "final":
         final(*sys.argv[2:6])
     else:

@@ -1,13 +1,13 @@
 // Desktop services that only record what the window asked of them.
 #pragma once
 
-#include "ui/DesktopActions.h"
+#include "model/PlatformActions.h"
 
 #include <QList>
 #include <QPair>
 #include <QStringList>
 
-struct RecordingDesktop : DesktopActions {
+struct RecordingDesktop : PlatformActions {
     std::optional<QString> folderToChoose;  ///< what the chooser answers; nothing = cancelled
     bool urlsOpen = true;                   ///< whether an application takes addresses
 
@@ -28,7 +28,7 @@ struct RecordingDesktop : DesktopActions {
         return folderToChoose;
     }
     void openFile(const QString& path) override { opened << path; }
-    bool tryOpenUrl(const QUrl& url) override
+    bool openUrl(const QUrl& url) override
     {
         urls << url;
         return urlsOpen;

@@ -4,7 +4,6 @@
 #include "TempDir.h"
 #include "model/PathText.h"
 #include "ui/ContentView.h"
-#include "ui/QtDesktop.h"
 
 #include <QDropEvent>
 #include <QMimeData>
@@ -24,7 +23,7 @@ bool drop(ContentView& view, const QList<std::filesystem::path>& paths)
     QMimeData data;
     QList<QUrl> urls;
     for (const auto& path : paths)
-        urls << QtDesktop::fileUrl(text(path));
+        urls << PathText::fileUrl(text(path));
     data.setUrls(urls);
     QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&view, &enter);

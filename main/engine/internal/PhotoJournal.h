@@ -1,19 +1,24 @@
-// Which photos a run was processing when it died, so that a photo that crashes or hangs a
-// decoder cannot keep a wall from ever being finished.
+// Which photos a run was processing when it died, so that a photo that crashes a decoder cannot
+// keep a wall from ever being finished.
 //
 // The file ".inflight" in the wall's folder holds one line per event, names as JSON strings so
 // that any bytes fit on one line:
-//   D <deaths> <size> <mtime> "<rel>"   carried from earlier runs
+//   F "<fingerprint>"                   the build that wrote the counts (BuildFingerprint)
+//   D <crashes> <size> <mtime> "<rel>"  carried from earlier runs
 //   S <size> <mtime> "<rel>"            processing started
 //   E "<rel>"                           processing ended, with or without a record
-//   H "<rel>"                           the run stopped waiting for it
+//   H "<rel>"                           the run stopped waiting for it (a stall, or a stop)
+//   C "<rel>"                           the decoder crashed on it (written by the fault handler)
 // A photo started and never ended was in flight when its run died. Such photos are processed
 // alone, one at a time, before the others in the next run, so that an innocent neighbour is not
-// blamed twice; a photo that was in flight at `deathsToPassOver` deaths, or that the run stopped
-// waiting for, is passed over and counted unreadable until the file changes.
+// blamed. Only a real crash counts: a photo the decoder crashed on `deathsToPassOver` times is
+// passed over and counted unreadable until the file changes, the program or its libraries
+// change, or the user asks for a retry. A run killed from outside (SIGKILL, a second Ctrl-C) or
+// one that stopped waiting counts nothing against the photos in flight.
 #pragma once
 
 #include "engine/FileEntry.h"
+#include "engine/internal/UniqueFd.h"
 
 #include <condition_variable>
 #include <cstdint>
@@ -29,17 +34,21 @@ public:
 
     /// Reads what earlier runs left for these entries; a count whose photo has since changed in
     /// size or time, or left the source, is forgotten. A missing or damaged file counts nothing.
-    PhotoJournal(std::filesystem::path file, const std::vector<FileEntry>& entries);
-    ~PhotoJournal();
+    /// When `fingerprint` differs from the one the counts were written under, or with
+    /// `retryPassedOver`, photos passed over are tried once more, alone.
+    PhotoJournal(std::filesystem::path file, const std::vector<FileEntry>& entries, std::string fingerprint = {},
+                 bool retryPassedOver = false);
     PhotoJournal(const PhotoJournal&) = delete;
     PhotoJournal& operator=(const PhotoJournal&) = delete;
 
-    /// Earlier runs died or gave up too often with this photo in flight.
+    /// A decoder crashed on this photo too often.
     bool passesOver(const FileEntry& entry) const;
     /// An earlier run died with this photo in flight; it is processed alone.
     bool isSuspect(const FileEntry& entry) const;
 
-    /// Starts this run's record. Best effort: without it the run goes on unrecorded.
+    /// Starts this run's record, and from now on a decoder's crash on a worker thread is
+    /// written down before the process dies. Best effort: without a file the run goes on
+    /// unrecorded.
     void open();
 
     /// One photo in flight; ends its record when it goes.
@@ -60,19 +69,23 @@ public:
     };
 
     /// Waits until the photo may start (a suspect waits to be alone, others wait while a suspect
-    /// runs), then records it. Safe from several threads.
+    /// runs), then records it. Safe from several threads; call it on the thread that processes
+    /// the photo, whose crash it then records.
     Flight begin(const FileEntry& entry);
+    /// How many photos wait in begin() for their turn.
+    std::size_t waiting() const;
 
-    /// Gives up on every photo in flight: each is recorded as given up, and photos still waiting
-    /// for their turn are let go unprocessed. Returns how many were in flight.
-    std::size_t giveUp();
+    /// Gives up on every photo in flight: each is recorded as given up (which counts nothing
+    /// against it), and photos still waiting for their turn are let go unprocessed. Returns
+    /// the photos that were in flight.
+    std::vector<std::string> giveUp();
 
     /// Processing is over: keeps only the counts that still matter, or removes the file.
     void close();
 
 private:
     struct Count {
-        int deaths = 0;
+        int deaths = 0; ///< crashes; 0 for a photo only suspected
         std::int64_t size = 0;
         std::int64_t mtime = 0;
     };
@@ -82,11 +95,13 @@ private:
     void end(const std::string& rel);
 
     const std::filesystem::path file;
+    const std::string fingerprint;
     mutable std::mutex mutex; ///< guards everything below; never held while a photo is processed
     std::condition_variable turn;
-    std::unordered_map<std::string, Count> counts;
+    std::unordered_map<std::string, Count> counts; ///< suspects, with their crashes
     std::unordered_map<std::string, Count> inFlight; ///< deaths unused
     bool alone = false;     ///< a suspect is being processed
     bool gaveUp = false;
-    int fd = -1;
+    std::size_t waitingCount = 0;
+    UniqueFd fd;
 };

@@ -5,6 +5,7 @@
 #include "engine/FileEntry.h"
 #include "engine/internal/ThumbIndex.h"
 
+#include <string>
 #include <vector>
 
 namespace ProgressCache {
@@ -12,7 +13,11 @@ namespace ProgressCache {
 /// Whether the entry can be skipped: its record matches and its thumbnail exists.
 /// The thumbnails' existence is learned from `thumbs`, which lists each of their folders once.
 bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs);
-/// Keeps only the records of the run's entries.
-void prune(CacheMap& map, const std::vector<FileEntry>& entries);
+/// Whether the map holds a record of this photo made when its size or time were different:
+/// the photo was replaced or edited since, and its old thumbnail shows something else.
+bool recordedOtherwise(const FileEntry& entry, const CacheMap& map);
+/// Keeps only the records of the run's entries, and those inside folders the walk could not
+/// read (their photos are unknown, not gone).
+void prune(CacheMap& map, const std::vector<FileEntry>& entries, const std::vector<std::string>& unreadableFolders = {});
 
 } // namespace ProgressCache

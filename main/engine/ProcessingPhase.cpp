@@ -1,0 +1,144 @@
+// Photos processed in parallel while the calling thread reports, saves and watches for stops
+// and stalls.
+#include "engine/internal/ProcessingPhase.h"
+
+#include "engine/internal/WorkerPool.h"
+
+#include <atomic>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace ProcessingPhase {
+namespace {
+
+/// The estimate needs this many finished photos to be worth showing.
+constexpr std::int64_t estimateAfter = 21;
+
+/// Everything the workers share with the calling thread, and nothing else. Owned jointly: a
+/// worker left behind in a read that never returns may come back after the phase is over.
+struct Shared {
+    std::mutex lock; ///< guards everything below; never held while a photo is processed
+    CacheMap map;
+    std::int64_t finished = 0;
+    std::int64_t changed = 0;
+    std::vector<std::string> processed;
+    std::vector<std::string> unreadable;
+    bool abandoned = false; ///< the phase went on without the photos still in flight
+};
+
+} // namespace
+
+Outcome run(CacheMap map, const std::vector<FileEntry>& todo, std::shared_ptr<PhotoJournal> journal, Process process,
+            const Settings& settings)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto shared = std::make_shared<Shared>();
+    shared->map = std::move(map);
+    const auto stop = std::make_shared<std::atomic<bool>>(false);
+    const auto processPhoto = std::make_shared<const Process>(std::move(process));
+    const auto total = static_cast<std::int64_t>(todo.size());
+    Outcome outcome;
+
+    WorkerPool pool(settings.jobs);
+    for (const FileEntry& entry : todo) {
+        // Cheap beside a photo, and the only way a stop reaches the inline twin.
+        if (!stop->load() && settings.cancelled && settings.cancelled())
+            stop->store(true);
+        pool.add([shared, stop, journal, processPhoto, entry] {
+            if (stop->load())
+                return;
+            const auto flight = journal->begin(entry);
+            if (!flight)
+                return; // the phase gave up before this photo's turn
+            PhotoResult result;
+            try {
+                result = (*processPhoto)(entry);
+            } catch (...) {
+                // An image library that throws (out of memory on a huge picture) makes the
+                // photo unreadable, not the run a failure.
+            }
+            std::lock_guard guard(shared->lock);
+            if (shared->abandoned)
+                return;
+            ++shared->finished;
+            if (result.record) {
+                shared->map.insert_or_assign(entry.rel, std::move(*result.record));
+                shared->processed.push_back(entry.rel);
+            } else if (result.changed) {
+                ++shared->changed; // left for the next run; an older record stays
+            } else {
+                shared->unreadable.push_back(entry.rel); // an older record stays and reaches the wall
+            }
+        });
+    }
+
+    const auto started = Clock::now();
+    auto lastSave = started;
+    auto lastProgress = started;
+    std::optional<Clock::time_point> stopSeen;
+    std::int64_t lastFinished = 0;
+    std::size_t stuck = 0;
+    bool leftBehind = false;
+    while (pool.count() > stuck) {
+        std::this_thread::sleep_for(settings.pollInterval);
+        const auto now = Clock::now();
+        if (settings.cancelled && settings.cancelled()) {
+            stop->store(true);
+            pool.cancelPending();
+            if (!stopSeen)
+                stopSeen = now;
+        }
+        std::int64_t finished;
+        std::optional<CacheMap> snapshot;
+        {
+            std::lock_guard guard(shared->lock);
+            finished = shared->finished;
+            if (now - lastSave > settings.saveInterval)
+                snapshot = shared->map;
+        }
+        if (finished != lastFinished) {
+            lastFinished = finished;
+            lastProgress = now;
+        }
+        // A decoder that never returns must not hold the wall for ever, nor a stop for longer
+        // than a moment: the photos in flight are left behind and the phase ends without them.
+        const bool stalled = now - lastProgress > settings.stallLimit;
+        const bool stopOverdue = stopSeen && now - *stopSeen > settings.stopLimit;
+        if (!leftBehind && (stalled || stopOverdue)) {
+            pool.cancelPending();
+            outcome.givenUp = journal->giveUp();
+            stuck = outcome.givenUp.size();
+            outcome.stalled = !stopOverdue;
+            leftBehind = true;
+        }
+        std::optional<double> eta;
+        if (finished >= estimateAfter) {
+            const double elapsed = std::chrono::duration<double>(now - started).count();
+            eta = static_cast<double>(total - finished) / (static_cast<double>(finished) / elapsed);
+        }
+        if (settings.onUpdate)
+            settings.onUpdate(JobUpdates::Thumbnails{finished, total, eta});
+        if (snapshot) {
+            if (settings.save)
+                settings.save(*snapshot);
+            lastSave = Clock::now();
+        }
+    }
+
+    std::lock_guard guard(shared->lock);
+    if (leftBehind) {
+        // The threads stuck in their photos cannot be joined: they are let go, and find the
+        // work abandoned if they ever come back.
+        shared->abandoned = true;
+        pool.abandon();
+    }
+    outcome.map = std::move(shared->map);
+    outcome.processed = std::move(shared->processed);
+    outcome.unreadable = std::move(shared->unreadable);
+    outcome.changed = shared->changed;
+    outcome.stopped = stop->load() || (settings.cancelled && settings.cancelled());
+    return outcome;
+}
+
+} // namespace ProcessingPhase

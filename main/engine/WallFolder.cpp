@@ -1,0 +1,118 @@
+// Telling a wall's folder by what it holds, and where a wall may not be written.
+#include "engine/internal/WallFolder.h"
+
+#include "engine/Indexer.h"
+#include "engine/internal/AsciiText.h"
+#include "engine/internal/DirStream.h"
+#include "engine/internal/WallFiles.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace WallFolder {
+namespace {
+
+/// The entry's type, asking the file system only when the listing did not say.
+unsigned char typeOf(const DirStream& dir, const dirent* e)
+{
+    if (e->d_type != DT_UNKNOWN)
+        return e->d_type;
+    struct stat st{};
+    if (fstatat(dir.fd(), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return DT_UNKNOWN;
+    return S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_LNK;
+}
+
+struct Contents {
+    Signs signs;
+    bool photos = false; ///< a photo file lies in the folder or below it
+};
+
+/// What a folder holds. Looks below it for a photo until one is found; links are not followed
+/// and hidden entries are no photos.
+Contents contentsOf(const fs::path& dir)
+{
+    Contents contents;
+    std::vector<std::string> pending{dir.string()};
+    bool top = true;
+    while (!pending.empty() && !(contents.photos && !top)) {
+        const std::string path = std::move(pending.back());
+        pending.pop_back();
+        DirStream listing(path, top ? 0 : O_NOFOLLOW);
+        if (!listing) {
+            top = false;
+            continue;
+        }
+        while (const dirent* e = listing.next()) {
+            const unsigned char type = typeOf(listing, e);
+            const std::string_view name = e->d_name;
+            if (top)
+                contents.signs.note(name, type == DT_DIR, type == DT_REG);
+            if (name.front() == '.' || (top && name == WallFiles::thumbs))
+                continue;
+            if (type == DT_DIR)
+                pending.push_back(path + "/" + e->d_name);
+            else if (type == DT_REG && Indexer::imageExt().contains(AsciiText::lowerExtension(name)))
+                contents.photos = true;
+        }
+        top = false;
+    }
+    return contents;
+}
+
+bool sameFolder(const fs::path& a, const fs::path& b)
+{
+    struct stat sa{}, sb{};
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+} // namespace
+
+void Signs::note(std::string_view name, bool maybeFolder, bool maybeFile)
+{
+    if (name == WallFiles::thumbs)
+        thumbs = thumbs || maybeFolder;
+    else if (name == WallFiles::page)
+        page = page || maybeFile;
+    else if (name == WallFiles::manifest)
+        manifest = manifest || maybeFile;
+    else if (name == WallFiles::cache)
+        cache = cache || maybeFile;
+}
+
+bool isWall(const fs::path& dir)
+{
+    DirStream listing(dir);
+    if (!listing)
+        return false;
+    Signs signs;
+    while (const dirent* e = listing.next()) {
+        const unsigned char type = typeOf(listing, e);
+        signs.note(e->d_name, type == DT_DIR, type == DT_REG);
+    }
+    return signs.isWall();
+}
+
+std::optional<JobError> refusal(const fs::path& out, const fs::path& root)
+{
+    std::error_code ec;
+    if (!fs::is_directory(out, ec))
+        return std::nullopt; // a new folder: nothing of the user's is in it
+    const Contents contents = contentsOf(out);
+    if (contents.signs.isWall())
+        return std::nullopt;
+    if (contents.signs.hasPageFiles())
+        return JobError(JobErrorTexts::foreignPage, {out.string()});
+    // The source itself may hold the wall: all its photos are on it.
+    if (contents.photos && !sameFolder(out, root))
+        return JobError(JobErrorTexts::holdsPhotos, {out.string()});
+    return std::nullopt;
+}
+
+} // namespace WallFolder

@@ -1,0 +1,20 @@
+// The names of what a wall's folder holds: the one list the job and the wall guard read.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace WallFiles {
+
+inline constexpr std::string_view thumbs = "thumbs";
+inline constexpr std::string_view cache = ".cache.json";
+inline constexpr std::string_view page = "index.html";
+inline constexpr std::string_view manifest = "manifest.js";
+inline constexpr std::string_view journal = ".inflight";
+/// Locked by the run writing the wall; holds that process's id.
+inline constexpr std::string_view lock = ".lock";
+
+/// The files written whole through AtomicFile, whose temporary files a killed run may leave.
+inline constexpr std::array<std::string_view, 4> wholeFiles{cache, page, manifest, journal};
+
+} // namespace WallFiles

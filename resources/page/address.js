@@ -1,0 +1,34 @@
+// Keeping the address in step with the wall: the filter and the open photo (see fragment.js).
+
+function readLocation() { return parseFragment(location.hash); }
+
+function writeLocation(mode) {
+  var hash = fragmentFor({ folder: filter.folder, query: filter.query, photo: viewing >= 0 ? keyOf(view.pos[viewing]) : '' });
+  if (hash === location.hash) return;
+  var url = hash || location.pathname + location.search;
+  if (mode === 'push') history.pushState({ viewer: viewing >= 0 }, '', url);
+  else history.replaceState(history.state, '', url);
+}
+
+function applyLocation() {
+  var state = readLocation();
+  var changed = state.folder !== filter.folder || state.query !== filter.query;
+  if (changed && viewing >= 0) { viewing = -1; viewer.close(); }
+  filter.folder = state.folder;
+  filter.query = state.query;
+  folderSelect.value = filter.folder;
+  if (folderSelect.value !== filter.folder) folderSelect.value = '';
+  searchInput.value = filter.query;
+  if (changed) refresh(function () { showPhoto(state.photo); }); else showPhoto(state.photo);
+}
+
+// Opens the viewer on the photo with this key, or closes it when there is none.
+function showPhoto(key) {
+  var p = -1;
+  for (var i = 0; key && i < view.pos.length; i++) {
+    if (keyOf(view.pos[i]) === key) { p = i; break; }
+  }
+  if (p >= 0) { revealPhoto(p); openViewer(p, false); } else closeViewer();
+}
+window.addEventListener('popstate', function () { if (view) applyLocation(); });
+

@@ -1,0 +1,59 @@
+// Header, filter controls and messages
+
+var message = document.getElementById('message');
+var countText = document.getElementById('count');
+var folderSelect = document.getElementById('folder');
+var searchInput = document.getElementById('search');
+var tools = header.querySelector('.tools');
+
+function say(text, action) {
+  message.textContent = text;
+  if (action) {
+    var button = document.createElement('button');
+    button.type = 'button';
+    button.textContent = action.label;
+    button.addEventListener('click', action.run);
+    message.append(document.createElement('br'), button);
+  }
+}
+
+function fillFolders() {
+  var collator = new Intl.Collator(undefined, { numeric: true, sensitivity: 'base' });
+  var sorted = folders.slice(1).sort(function (a, b) { return collator.compare(a.label, b.label); });
+  if (folders[0].count > 0) sorted.push(folders[0]);
+  var all = new Option(tr('allFolders', { count: order.length }), '');
+  var options = [all].concat(sorted.map(function (f) {
+    return new Option(tr('folderOption', { folder: f.label, count: f.count }), f.name);
+  }));
+  folderSelect.replaceChildren.apply(folderSelect, options);
+  tools.hidden = order.length === 0;
+}
+
+folderSelect.addEventListener('change', function () {
+  filter.folder = folderSelect.value;
+  writeLocation('push');
+  refresh();
+});
+var searchTimer = 0;
+searchInput.addEventListener('input', function () {
+  clearTimeout(searchTimer);
+  searchTimer = setTimeout(function () {
+    if (searchInput.value.trim() === filter.query.trim()) return;
+    filter.query = searchInput.value;
+    writeLocation('replace');
+    refresh();
+  }, 200);
+});
+searchInput.addEventListener('keydown', function (event) {
+  if (event.key === 'Escape' && searchInput.value) { searchInput.value = ''; searchInput.dispatchEvent(new Event('input')); }
+});
+
+function showAll() {
+  filter.folder = '';
+  filter.query = '';
+  folderSelect.value = '';
+  searchInput.value = '';
+  writeLocation('push');
+  refresh();
+}
+

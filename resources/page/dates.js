@@ -1,0 +1,90 @@
+// Dates: month and day texts of the engine's date values.
+
+// Dates are clock times stored as if they were UTC, so they are read and shown in UTC: a photo
+// taken at 23:30 on 31 May stays in May whatever the viewer's time zone.
+
+var monthFormat = new Intl.DateTimeFormat(undefined, { year: 'numeric', month: 'long', timeZone: 'UTC' });
+var dayFormat = new Intl.DateTimeFormat(undefined, { dateStyle: 'medium', timeZone: 'UTC' });
+var longDayFormat = new Intl.DateTimeFormat(undefined, { dateStyle: 'full', timeZone: 'UTC' });
+var dayTimeFormat = new Intl.DateTimeFormat(undefined, { dateStyle: 'full', timeStyle: 'short', timeZone: 'UTC' });
+
+var yearFormat = new Intl.DateTimeFormat(undefined, { year: 'numeric', timeZone: 'UTC' });
+
+// A photo's section: year * 12 + month (0-11); a year alone (a photo dated by a folder such as
+// "2019") has a section of its own, yearAlone + year; undatedMonth holds the undated photos.
+var undatedMonth = -2147483648;
+var yearAlone = 1 << 30;
+// The kinds of date: a clock time, a day found in the path, a year found in the path.
+var clockDate = 0, pathDay = 1, pathYear = 2;
+// Years alone lie far above every month a date can have (year 275760 at most).
+function isYearAlone(month) { return month >= yearAlone - 400000; }
+var maxDate = 8.64e12;
+function isDated(seconds) { return typeof seconds === 'number' && seconds !== 0 && Math.abs(seconds) < maxDate; }
+function utcDate(year, month) {
+  var d = new Date(0);
+  d.setUTCFullYear(year, month, 1);
+  return d;
+}
+// The year a section belongs to, NaN for the undated.
+function sectionYear(month) {
+  if (month === undatedMonth) return NaN;
+  return isYearAlone(month) ? month - yearAlone : Math.floor(month / 12);
+}
+var monthLabels = new Map();
+function monthLabel(month) {
+  if (month === undatedMonth) return tr('noDate');
+  var label = monthLabels.get(month);
+  if (label === undefined) {
+    label = isYearAlone(month) ? yearFormat.format(utcDate(month - yearAlone, 0))
+      : monthFormat.format(utcDate(Math.floor(month / 12), ((month % 12) + 12) % 12));
+    monthLabels.set(month, label);
+  }
+  return label;
+}
+var dayTexts = new Map();
+// A photo's date as text: 'short' for tiles, 'long' for the viewer. kind says what the date is
+// (clockDate, pathDay or pathYear): a date found in a path has no time of day, and a year alone
+// is only a year, whatever noon of 15 June the engine stored for it.
+function dateText(seconds, format, kind) {
+  if (!isDated(seconds)) return tr('noDate');
+  if (kind === pathYear) return yearFormat.format(new Date(seconds * 1000));
+  if (format !== 'long') {
+    // Tiles are made by the hundred while scrolling; neighbours mostly share a day.
+    var day = Math.floor(seconds / 86400);
+    var text = dayTexts.get(day);
+    if (text === undefined) {
+      if (dayTexts.size > 5000) dayTexts.clear();
+      text = dayFormat.format(new Date(day * 86400000));
+      dayTexts.set(day, text);
+    }
+    return text;
+  }
+  return (kind === pathDay ? longDayFormat : dayTimeFormat).format(new Date(seconds * 1000));
+}
+
+// What someone typed to go to a date: "2019", "June 2019", "jun 2019", "2019-06", "6/2019",
+// "2019 June", month names in English or the reader's language. Returns { year, month } with
+// month 0-11, or -1 for the whole year; null when it names no date.
+var monthWords = null;
+function parseWhen(text) {
+  if (!monthWords) {
+    var local = new Intl.DateTimeFormat(undefined, { month: 'long', timeZone: 'UTC' });
+    var localShort = new Intl.DateTimeFormat(undefined, { month: 'short', timeZone: 'UTC' });
+    var english = ['january', 'february', 'march', 'april', 'may', 'june', 'july', 'august', 'september', 'october', 'november', 'december'];
+    monthWords = english.map(function (name, m) {
+      return [name, name.slice(0, 3), local.format(utcDate(2000, m)).toLowerCase(), localShort.format(utcDate(2000, m)).toLowerCase().replace(/\.$/, '')];
+    });
+  }
+  var words = String(text).trim().toLowerCase().split(/[\s,./\-]+/).filter(Boolean);
+  var year = NaN, month = -1;
+  for (var i = 0; i < words.length; i++) {
+    var word = words[i];
+    if (/^\d{4}$/.test(word) && year !== year) { year = Number(word); continue; }
+    if (/^\d{1,2}$/.test(word) && month < 0 && Number(word) >= 1 && Number(word) <= 12) { month = Number(word) - 1; continue; }
+    var found = -1;
+    for (var m = 0; m < 12 && found < 0; m++) if (monthWords[m].indexOf(word) >= 0) found = m;
+    if (found < 0 || month >= 0) return null;
+    month = found;
+  }
+  return year === year ? { year: year, month: month } : null;
+}

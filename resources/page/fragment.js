@@ -1,0 +1,24 @@
+// The address fragment holds the filter and the open photo, so that reload and Back work:
+// #folder=2019&q=rome&photo=<key>
+
+function parseFragment(hash) {
+  var state = { folder: '', query: '', photo: '' };
+  hash.replace(/^#/, '').split('&').forEach(function (part) {
+    var eq = part.indexOf('=');
+    if (eq < 0) return;
+    var name = part.slice(0, eq), value = decodeSegment(part.slice(eq + 1).replace(/\+/g, ' '));
+    if (name === 'folder') state.folder = value;
+    else if (name === 'q') state.query = value;
+    else if (name === 'photo') state.photo = value;
+  });
+  return state;
+}
+
+// The fragment of a state, '' when it is the whole wall with no photo open.
+function fragmentFor(state) {
+  var parts = [];
+  if (state.folder) parts.push('folder=' + encodeSegment(state.folder));
+  if (state.query) parts.push('q=' + encodeSegment(state.query));
+  if (state.photo) parts.push('photo=' + encodeSegment(state.photo));
+  return parts.length ? '#' + parts.join('&') : '';
+}

@@ -1,0 +1,126 @@
+// Putting it together: filter, group and lay out in slices, then show.
+
+// Rebuilds the view for the current filter, keeping the first visible photo in place when
+// only the width changed.
+async function refresh(then, keepPlace) {
+  var job = startJob();
+  document.body.dataset.state = 'busy';
+  var anchor = keepPlace && layout && view ? anchorPhoto() : null;
+  var next = keepPlace && view ? view : await buildView(job);
+  if (!next) return;
+  if (!keepPlace && next.pos.length > 20000) say(tr('arranging', { photos: photoCount(next.pos.length) }));
+  var nextLayout = await computeLayout(next, aspect, metrics(), headingWidth, job);
+  if (!nextLayout) return;
+  view = next;
+  layout = nextLayout;
+  clearRendered();
+  say('');
+  var total = order.length;
+  var count = view.pos.length === total ? photoCount(total) : tr('someOfPhotos', { shown: view.pos.length, photos: photoCount(total) });
+  countText.textContent = rawOf.size ? tr('withPairs', { count: count, pairs: tr('pairs', { n: rawOf.size }) }) : count;
+  if (total === 0) say(tr('noPhotosYet'));
+  else if (view.pos.length === 0) say(tr('noMatch'), { label: tr('showAll'), run: showAll });
+  measure();
+  placeScrubber();
+  var v = 0;
+  if (anchor) {
+    var row = rowOf(anchor.pos);
+    v = layout.top[row] + anchor.into * layout.height[row];
+  }
+  scroll.base = 0;
+  scrollToVirtual(v);
+  placeCurrent();
+  if (then) then();
+  // Tells scripts driving the page (tests, benchmarks) that the wall is in place.
+  document.body.dataset.state = 'ready';
+  markPhase('ready');
+}
+
+// The photo at the top left of the screen, and how far down its row the screen's top is.
+function anchorPhoto() {
+  var item = itemAt(scroll.virtual);
+  if (layout.end[item] < 0 && item + 1 < layout.count) item++;
+  var into = (scroll.virtual - layout.top[item]) / Math.max(1, layout.height[item]);
+  return { pos: layout.start[item], into: Math.max(0, Math.min(1, into)) };
+}
+
+var resizeFrame = 0, lastWidth = 0, lastHeight = 0;
+window.addEventListener('resize', function () {
+  if (!layout || resizeFrame) return;
+  resizeFrame = requestAnimationFrame(function () {
+    resizeFrame = 0;
+    var width = document.documentElement.clientWidth;
+    if (width !== lastWidth) {
+      lastWidth = width;
+      lastHeight = window.innerHeight;
+      refresh(null, true);
+    } else if (window.innerHeight !== lastHeight) {
+      lastHeight = window.innerHeight;
+      var v = scroll.virtual;
+      measure();
+      placeScrubber();
+      scrollToVirtual(v);
+    }
+  });
+});
+window.addEventListener('scroll', onScroll, { passive: true });
+
+// Marks the phases of loading for performance tools (see bench/page.mjs).
+function markPhase(name) { if (performance.mark) performance.mark('kestova:' + name); }
+
+async function start() {
+  markPhase('manifest');
+  var title = shown(window.GALLERY_TITLE) || tr('pageTitle');
+  document.getElementById('title').textContent = title;
+  document.title = title;
+  root = typeof window.GALLERY_ROOT === 'string' ? window.GALLERY_ROOT : '';
+  document.getElementById('source').textContent = shown(root);
+  document.getElementById('source-sep').hidden = !root;
+  if (!Array.isArray(window.PHOTOS)) {
+    document.body.dataset.state = 'failed';
+    say(tr('manifestUnreadable'));
+    return;
+  }
+  var photos = window.PHOTOS;
+  if (photos.length > 20000) say(tr('arranging', { photos: photoCount(photos.length) }));
+  var job = startJob();
+  if (!(await buildTable(photos, job))) return;
+  // From here on the table holds everything; let the manifest's arrays go (see above).
+  photos = null;
+  delete window.PHOTOS;
+  markPhase('table');
+  fillFolders();
+  lastWidth = document.documentElement.clientWidth;
+  lastHeight = window.innerHeight;
+  var state = readLocation();
+  filter.folder = state.folder;
+  filter.query = state.query;
+  folderSelect.value = filter.folder;
+  if (folderSelect.value !== filter.folder) folderSelect.value = '';
+  searchInput.value = filter.query;
+  refresh(function () { if (state.photo) showPhoto(state.photo); });
+}
+
+// manifest.js is loaded by a script element: browsers refuse fetch and XHR for pages opened
+// from disk.
+if ('scrollRestoration' in history) history.scrollRestoration = 'manual';
+say(tr('loading'));
+var manifestFailed = false;
+window.addEventListener('error', function (event) {
+  if (event.filename && /manifest\.js$/.test(event.filename)) manifestFailed = true;
+});
+var script = document.createElement('script');
+script.src = 'manifest.js';
+script.onload = function () {
+  if (manifestFailed) {
+    document.body.dataset.state = 'failed';
+    say(tr('manifestUnreadable'));
+    return;
+  }
+  start();
+};
+script.onerror = function () {
+  document.body.dataset.state = 'failed';
+  say(tr('manifestMissing'));
+};
+document.head.appendChild(script);

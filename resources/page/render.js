@@ -1,0 +1,210 @@
+// Rendering: the items from a little above the screen to a screen below it are in the DOM,
+// as one contiguous run of elements in wall order (so that Tab follows the wall).
+
+var rendered = new Map();   // item index -> element
+var renderedFirst = 0, renderedLast = -1;
+var firstPaint = true;
+var deferImages = false;    // new tiles get their thumbnail once scrolling calms down
+var settleTimer = 0;
+
+// Starts the thumbnails that waited during a fast sweep, those on screen first.
+function loadDeferred() {
+  settleTimer = 0;
+  var waiting = Array.prototype.slice.call(layer.querySelectorAll('img[data-src]'));
+  var top = header.offsetHeight, bottom = window.innerHeight;
+  waiting.sort(function (a, b) {
+    var ra = a.getBoundingClientRect(), rb = b.getBoundingClientRect();
+    return (ra.bottom > top && ra.top < bottom ? 0 : 1) - (rb.bottom > top && rb.top < bottom ? 0 : 1);
+  });
+  waiting.forEach(function (img) {
+    img.src = img.dataset.src;
+    img.removeAttribute('data-src');
+  });
+}
+
+function clearRendered() {
+  rendered.clear();
+  layer.textContent = '';
+  renderedFirst = 0;
+  renderedLast = -1;
+}
+
+function render() {
+  if (!layout || layout.count === 0) return;
+  var top = scroll.virtual - scroll.viewHeight / 2;
+  var bottom = scroll.virtual + scroll.viewHeight * 2;
+  var first = itemAt(Math.max(0, top));
+  var last = itemAt(bottom);
+  if (first > renderedLast || last < renderedFirst) clearRendered();
+  for (var i = renderedFirst; i <= renderedLast; i++) {
+    if (i < first || i > last) { rendered.get(i).remove(); rendered.delete(i); }
+  }
+  var visibleEnd = scroll.virtual + scroll.viewHeight;
+  if (renderedLast < renderedFirst) {
+    for (var a = first; a <= last; a++) add(a, layout.top[a] < visibleEnd, null);
+  } else {
+    var anchor = rendered.get(Math.max(first, renderedFirst));
+    for (var b = first; b < renderedFirst; b++) add(b, layout.top[b] < visibleEnd, anchor);
+    for (var c = renderedLast + 1; c <= last; c++) add(c, layout.top[c] < visibleEnd, null);
+  }
+  renderedFirst = first;
+  renderedLast = last;
+  firstPaint = false;
+  if (deferImages) {
+    clearTimeout(settleTimer);
+    settleTimer = setTimeout(loadDeferred, 120);
+  }
+}
+
+function add(item, visible, before) {
+  var element = layout.end[item] < 0 ? makeHeading(item) : makeRow(item, visible);
+  element.style.top = (layout.top[item] - scroll.base) + 'px';
+  element.style.height = layout.height[item] + 'px';
+  layer.insertBefore(element, before);
+  rendered.set(item, element);
+}
+
+function makeHeading(item) {
+  var element = monthHeading(-1 - layout.end[item]);
+  element.style.left = layout.metrics.left + 'px';
+  return element;
+}
+
+function monthHeading(s) {
+  var element = document.createElement('div');
+  element.className = 'month';
+  var h = document.createElement('h2');
+  h.textContent = monthLabel(view.sectionMonth[s]);
+  var count = document.createElement('span');
+  count.textContent = photoCount(view.sectionStart[s + 1] - view.sectionStart[s]);
+  element.append(h, count);
+  return element;
+}
+
+function makeRow(item, visible) {
+  var m = layout.metrics;
+  var element = document.createElement('div');
+  element.className = 'row';
+  var start = layout.start[item], end = layout.end[item];
+  var height = layout.height[item];
+  var band = layout.bands.get(item);
+  if (band) {
+    // Months side by side: each heading above its photos, at the target height.
+    band.forEach(function (segment) {
+      var heading = monthHeading(segment.section);
+      heading.style.left = (m.left + segment.x) + 'px';
+      heading.style.right = 'auto';
+      heading.style.width = segment.width + 'px';
+      heading.style.height = m.heading + 'px';
+      element.appendChild(heading);
+      addTiles(element, item, segment.start, segment.end, m.left + segment.x, m.heading, m.target, visible);
+    });
+    return element;
+  }
+  var sum = 0;
+  for (var p = start; p < end; p++) sum += Math.min(8, Math.max(0.2, aspect[view.pos[p]]));
+  // Full rows are stretched to the exact width (their height was rounded); edges are rounded
+  // once so that the gaps stay even.
+  var fill = (m.width - (end - start - 1) * m.gap) / sum;
+  addTiles(element, item, start, end, m.left, 0, Math.abs(fill - height) < 1 ? fill : height, visible);
+  return element;
+}
+
+// The tiles of the photos at positions start..end-1, side by side from x, top at y, scale
+// pixels high (a tile's width is its aspect ratio times that).
+function addTiles(element, item, start, end, x, y, scale, visible) {
+  var m = layout.metrics;
+  for (var q = start; q < end; q++) {
+    var photo = view.pos[q];
+    var w = Math.min(8, Math.max(0.2, aspect[photo])) * scale;
+    var left = Math.round(x), right = Math.round(x + w);
+    x += w + m.gap;
+    var rel = shown(pathOf(photo));
+    var name = fileName(rel);
+    var tile = document.createElement('button');
+    tile.type = 'button';
+    tile.className = 'tile';
+    tile.style.left = left + 'px';
+    tile.style.width = (right - left) + 'px';
+    if (y) {
+      tile.style.top = y + 'px';
+      tile.style.height = Math.round(scale) + 'px';
+    }
+    tile.dataset.pos = q;
+    tile.dataset.name = name;
+    tile.title = rel;
+    var img = document.createElement('img');
+    img.alt = tr('photoAlt', { name: name, date: dateText(dateOf[photo], 'short', dateKind[photo]) });
+    img.decoding = 'async';
+    img.draggable = false;
+    img.fetchPriority = visible ? 'high' : 'low';
+    // Lets a performance observer see when the first row of the wall is on screen.
+    if (firstPaint && layout.start[item] === 0) img.setAttribute('elementtiming', 'first-row');
+    if (deferImages) img.dataset.src = thumbUrl(keyOf(photo));
+    else img.src = thumbUrl(keyOf(photo));
+    tile.appendChild(img);
+    element.appendChild(tile);
+  }
+}
+
+layer.addEventListener('load', function (event) {
+  if (event.target.tagName === 'IMG') event.target.classList.add('loaded');
+}, true);
+layer.addEventListener('error', function (event) {
+  if (event.target.tagName === 'IMG') event.target.parentNode.classList.add('missing');
+}, true);
+layer.addEventListener('click', function (event) {
+  var tile = event.target.closest('.tile');
+  if (tile) openViewer(Number(tile.dataset.pos), true);
+});
+
+// Arrow keys move between photos: left and right along the wall, up and down to the nearest
+// photo of the row above or below.
+layer.addEventListener('keydown', function (event) {
+  var tile = event.target.closest('.tile');
+  if (!tile || event.altKey || event.ctrlKey || event.metaKey) return;
+  var p = Number(tile.dataset.pos);
+  var target = -1;
+  if (event.key === 'ArrowRight') target = p + 1;
+  else if (event.key === 'ArrowLeft') target = p - 1;
+  else if (event.key === 'ArrowDown' || event.key === 'ArrowUp') {
+    var row = rowOf(p);
+    var step = event.key === 'ArrowDown' ? 1 : -1;
+    var next = row + step;
+    while (next >= 0 && next < layout.count && layout.end[next] < 0) next += step;
+    if (next >= 0 && next < layout.count) {
+      var rect = tile.getBoundingClientRect();
+      target = nearestInRow(next, rect.left + rect.width / 2);
+    }
+  } else return;
+  event.preventDefault();
+  if (target >= 0 && target < view.pos.length) focusPhoto(target);
+});
+
+function nearestInRow(item, x) {
+  var element = rendered.get(item);
+  if (!element) return layout.start[item];
+  var best = layout.start[item], bestDistance = Infinity;
+  for (var tile of element.querySelectorAll('.tile')) {
+    var r = tile.getBoundingClientRect();
+    var d = Math.abs(r.left + r.width / 2 - x);
+    if (d < bestDistance) { bestDistance = d; best = Number(tile.dataset.pos); }
+  }
+  return best;
+}
+
+// Scrolls just enough to show the photo's row, then returns its tile.
+function revealPhoto(p) {
+  var row = rowOf(p);
+  var top = layout.top[row], bottom = top + layout.height[row];
+  if (row > 0 && layout.end[row - 1] < 0) top = layout.top[row - 1];  // show the month too
+  if (top < scroll.virtual) scrollToVirtual(top);
+  else if (bottom > scroll.virtual + scroll.viewHeight) scrollToVirtual(bottom - scroll.viewHeight + layout.metrics.gap);
+  var element = rendered.get(row);
+  return element ? element.querySelector('.tile[data-pos="' + p + '"]') : null;
+}
+function focusPhoto(p) {
+  var tile = revealPhoto(p);
+  if (tile) tile.focus({ preventScroll: true });
+}
+

@@ -1,0 +1,92 @@
+// Scrolling. Browsers cap an element's height (near 16.7 or 33.5 million pixels), and a
+// million photos are taller than that. So the wall lives in two coordinates: the virtual one
+// of the layout, as tall as it needs to be, and the physical one of the page, at most
+// physicalCap tall. Ordinary scrolling moves both by the same amount, so wheel, touch and
+// keys feel native; the physical position is moved back towards the middle whenever it nears
+// an end that the virtual position is far from. The scroll bar is hidden because it would
+// show the physical position; the timeline on the right shows the virtual one.
+
+var physicalCap = 6000000;
+var header = document.getElementById('top');
+var wall = document.getElementById('wall');
+var layer = document.getElementById('layer');
+var layout = null;
+var scroll = { virtual: 0, physical: 0, offset: 0, base: 0, viewHeight: 0, virtualMax: 0, physicalMax: 0, scaled: false };
+
+function measure() {
+  scroll.viewHeight = Math.max(1, window.innerHeight - header.offsetHeight);
+  var physicalHeight = Math.min(layout.total, physicalCap);
+  scroll.scaled = layout.total > physicalCap;
+  scroll.virtualMax = Math.max(0, layout.total - scroll.viewHeight);
+  scroll.physicalMax = Math.max(0, physicalHeight - scroll.viewHeight);
+  wall.style.height = physicalHeight + 'px';
+}
+
+// The physical position that suits a virtual one: proportional, but never with less room to
+// either end than the virtual position has (up to a margin), so both ends stay reachable
+// by ordinary scrolling and the page's ends are the wall's ends.
+function physicalFor(v) {
+  if (!scroll.scaled) return v;
+  var margin = scroll.physicalMax / 4;
+  var below = scroll.virtualMax - v;
+  var lo = Math.max(Math.min(v, margin), scroll.physicalMax - below);
+  var hi = Math.min(v, scroll.physicalMax - Math.min(below, margin));
+  return Math.round(Math.min(hi, Math.max(lo, v / scroll.virtualMax * scroll.physicalMax)));
+}
+
+function placeLayer() {
+  scroll.offset = scroll.physical - scroll.virtual;
+  // Items are placed relative to a base near the screen so that no element sits millions of
+  // pixels down, where layout loses precision.
+  if (Math.abs(scroll.virtual - scroll.base) > 1000000) {
+    scroll.base = Math.floor(scroll.virtual);
+    clearRendered();
+  }
+  layer.style.top = (scroll.base + scroll.offset) + 'px';
+}
+
+// fast: part of a quick sweep (a timeline drag), where thumbnails wait until it stops.
+function scrollToVirtual(v, fast) {
+  deferImages = !!fast;
+  v = Math.max(0, Math.min(scroll.virtualMax, v));
+  var s = physicalFor(v);
+  scroll.virtual = v;
+  scroll.physical = s;
+  placeLayer();
+  window.scrollTo({ top: s, behavior: 'instant' });
+  render();
+}
+
+var lastScrollTime = 0;
+function onScroll() {
+  if (!layout) return;
+  var s = Math.max(0, Math.min(scroll.physicalMax, window.scrollY));
+  var delta = s - scroll.physical;
+  var now = performance.now();
+  // More than a screen a frame, frame after frame: rows fly past faster than anyone can see
+  // them, and starting a thousand image loads would only slow the sweep down.
+  deferImages = Math.abs(delta) > scroll.viewHeight && now - lastScrollTime < 100;
+  lastScrollTime = now;
+  scroll.physical = s;
+  if (!scroll.scaled) {
+    scroll.virtual = s;
+  } else if (s <= 0) {
+    scroll.virtual = 0;
+  } else if (s >= scroll.physicalMax) {
+    scroll.virtual = scroll.virtualMax;
+  } else {
+    scroll.virtual = Math.max(0, Math.min(scroll.virtualMax, scroll.virtual + delta));
+    var margin = scroll.physicalMax / 4;
+    var roomAbove = Math.min(scroll.virtual, margin);
+    var roomBelow = Math.min(scroll.virtualMax - scroll.virtual, margin);
+    if (s < roomAbove / 2 || scroll.physicalMax - s < roomBelow / 2) {
+      scroll.physical = physicalFor(scroll.virtual);
+      window.scrollTo({ top: scroll.physical, behavior: 'instant' });
+    }
+  }
+  placeLayer();
+  render();
+  showScrollPosition(true);
+  followScroll();
+}
+

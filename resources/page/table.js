@@ -1,0 +1,214 @@
+// The wall: every photo of a folder as one timeline of justified rows, grouped by month.
+//
+// The data come from manifest.js beside this page, which defines
+//   GALLERY_TITLE  the wall's title
+//   GALLERY_ROOT   the absolute path of the photos' folder
+//   PHOTOS         one entry per photo, newest first, undated last:
+//                  [key, rel, width, height, date, top folder, mtime]
+// where date counts the seconds of the photo's clock time as if it were UTC (0 = no date).
+// Thumbnails lie in thumbs/<first two characters of key>/<key>.jpg.
+//
+// A wall can hold a million photos, so nothing here is proportional to the number of photos
+// except typed arrays built in short slices: the DOM holds only the rows near the screen.
+//
+// The photo table: everything the page needs of every photo, in typed arrays and a few long
+// strings. The manifest's own list is dropped once this is built: a million small arrays
+// would stay alive and make every full garbage collection of the page take half a second.
+
+var tableSize = 0;
+var aspect = null;      // Float32Array: width / height, 1 when unknown
+var dateOf = null;      // Float64Array: the manifest's date, 0 when undated
+var dateKind = null;    // Uint8Array: clockDate, pathDay or pathYear (see dates.js)
+var monthOf = null;     // Int32Array: the photo's section (see dates.js)
+var folderOf = null;    // Int32Array: index into folders
+var folders = [];       // { name, label, count }; folders[0] is "not in a subfolder"
+var order = null;       // Int32Array: the photos that are entries, newest first
+var keys = null;        // packed strings (below)
+var paths = null;
+var lowered = null;     // lower-case paths for the search, made on the first search
+var rawOf = new Map();  // a JPEG's photo index -> the raw file of the same name beside it
+
+// Many strings stored as one string per block of 65,536, with where each one ends.
+var blockBits = 16;
+function Packed(n) {
+  this.blocks = [];
+  this.ends = new Int32Array(n);
+  this.parts = [];
+  this.length = 0;
+}
+Packed.prototype.add = function (i, text) {
+  this.parts.push(text);
+  this.length += text.length;
+  this.ends[i] = this.length;
+  if (this.parts.length === 1 << blockBits) this.close();
+};
+Packed.prototype.close = function () {
+  if (this.parts.length) this.blocks.push(this.parts.join(''));
+  this.parts = [];
+  this.length = 0;
+};
+Packed.prototype.get = function (i) {
+  var block = this.blocks[i >> blockBits];
+  return block.slice(i & ((1 << blockBits) - 1) ? this.ends[i - 1] : 0, this.ends[i]);
+};
+function keyOf(photo) { return keys.get(photo); }
+function pathOf(photo) { return paths.get(photo); }
+
+async function buildTable(photos, job) {
+  var n = tableSize = photos.length;
+  aspect = new Float32Array(n);
+  dateOf = new Float64Array(n);
+  dateKind = new Uint8Array(n);
+  monthOf = new Int32Array(n);
+  folderOf = new Int32Array(n);
+  keys = new Packed(n);
+  paths = new Packed(n);
+  lowered = null;
+  var valid = new Int32Array(n);
+  var validCount = 0;
+  var byName = new Map();
+  folders = [{ name: '/', label: tr('rootFolder'), count: 0 }];
+  var monthStart = 0, monthEnd = -1, currentMonth = 0;
+  var sorted = true, previous = Infinity, yearsAlone = 0;
+  var raws = new Map();   // lower-case path without extension -> photo index of a raw file
+  for (var i = 0; i < n; i++) {
+    if ((i & 1023) === 0 && !(await keepGoing(job))) return false;
+    var p = photos[i];
+    var ok = Array.isArray(p) && typeof p[0] === 'string' && typeof p[1] === 'string';
+    keys.add(i, ok ? p[0] : '');
+    paths.add(i, ok ? p[1] : '');
+    if (!ok) continue;
+    valid[validCount++] = i;
+    if (rawFile.test(p[1])) raws.set(withoutExtension(p[1]).toLowerCase(), i);
+    var w = p[2], h = p[3];
+    aspect[i] = typeof w === 'number' && typeof h === 'number' && w > 0 && h > 0 ? w / h : 1;
+    var date = p[4];
+    if (isDated(date)) {
+      dateOf[i] = date;
+      if (date < monthStart || date >= monthEnd) {
+        var d = new Date(date * 1000);
+        var y = d.getUTCFullYear(), m = d.getUTCMonth();
+        currentMonth = y * 12 + m;
+        monthStart = utcDate(y, m).getTime() / 1000;
+        monthEnd = utcDate(y, m + 1).getTime() / 1000;
+      }
+      // Only a date at noon exactly can have come from the path.
+      var kind = date % 86400 === 43200 ? pathKind(p[1], date) : clockDate;
+      dateKind[i] = kind;
+      if (kind === pathYear) yearsAlone++;
+      monthOf[i] = kind === pathYear ? yearAlone + Math.floor(currentMonth / 12) : currentMonth;
+      if (date > previous) sorted = false;
+      previous = date;
+    } else {
+      monthOf[i] = undatedMonth;
+      previous = -Infinity;
+    }
+    // Photos directly in the root name themselves as their top folder; they share one entry.
+    var top = p[5];
+    if (typeof top !== 'string' || top === '' || top === p[1] || p[1].indexOf('/') < 0) {
+      folderOf[i] = 0;
+      folders[0].count++;
+    } else {
+      var id = byName.get(top);
+      if (id === undefined) {
+        id = folders.length;
+        byName.set(top, id);
+        folders.push({ name: top, label: shown(top), count: 0 });
+      }
+      folderOf[i] = id;
+      folders[id].count++;
+    }
+  }
+  keys.close();
+  paths.close();
+  order = valid.subarray(0, validCount);
+  rawOf = new Map();
+  if (raws.size) order = await pairRaws(order, raws, job);
+  if (!order) return false;
+  if (!sorted) {
+    // The engine writes newest first; an older or edited manifest may not. Sort a copy.
+    order = Int32Array.from(order).sort(function (a, b) {
+      var da = dateOf[a] || -Infinity, db = dateOf[b] || -Infinity;
+      return da === db ? a - b : db - da;
+    });
+  }
+  if (yearsAlone) order = await placeYearsAlone(order, job);
+  return order !== null;
+}
+
+// A raw file and a JPEG of the same name in the same folder (IMG_1.CR2 and IMG_1.JPG) are one
+// photo taken twice: the wall shows the JPEG, and the viewer offers the raw file.
+var rawFile = /\.(3fr|arw|cr2|cr3|crw|dcr|dng|erf|iiq|k25|kdc|mef|mos|mrw|nef|nrw|orf|pef|raf|raw|rw2|rwl|sr2|srf|srw|x3f)$/i;
+var jpegFile = /\.jpe?g$/i;
+function withoutExtension(rel) {
+  var dot = rel.lastIndexOf('.');
+  return dot > rel.lastIndexOf('/') ? rel.slice(0, dot) : rel;
+}
+async function pairRaws(photos, raws, job) {
+  var hidden = new Set();
+  for (var i = 0; i < photos.length; i++) {
+    if ((i & 4095) === 0 && !(await keepGoing(job))) return null;
+    var path = pathOf(photos[i]);
+    if (!jpegFile.test(path)) continue;
+    var raw = raws.get(withoutExtension(path).toLowerCase());
+    if (raw === undefined || hidden.has(raw)) continue;
+    rawOf.set(photos[i], raw);
+    hidden.add(raw);
+    folders[folderOf[raw]].count--;
+  }
+  if (!hidden.size) return photos;
+  return photos.filter(function (photo) { return !hidden.has(photo); });
+}
+
+// Photos dated by a year alone go after every photo of that year with a fuller date, in a
+// section of their own, rather than among the photos of mid-June. order is newest first, so
+// a year's own photos have all passed once a photo of an earlier year (or an undated one) comes.
+async function placeYearsAlone(sortedOrder, job) {
+  var result = new Int32Array(sortedOrder.length), count = 0;
+  var waiting = [];   // [{ year, photos }], newest year first
+  function flush(before) {
+    while (waiting.length && !(waiting[0].year <= before)) {
+      waiting.shift().photos.forEach(function (photo) { result[count++] = photo; });
+    }
+  }
+  for (var i = 0; i < sortedOrder.length; i++) {
+    if ((i & 4095) === 0 && !(await keepGoing(job))) return null;
+    var photo = sortedOrder[i], month = monthOf[photo];
+    if (isYearAlone(month)) {
+      var year = month - yearAlone;
+      var last = waiting[waiting.length - 1];
+      if (last && last.year === year) last.photos.push(photo);
+      else waiting.push({ year: year, photos: [photo] });
+      continue;
+    }
+    flush(sectionYear(month));
+    result[count++] = photo;
+  }
+  flush(-Infinity);
+  return result;
+}
+
+// Lower case changes the length of a few characters (the Turkish dotted I); a block where it
+// does gets its own ends.
+async function buildLowered(job) {
+  var result = [];
+  for (var b = 0; b < paths.blocks.length; b++) {
+    if (!(await keepGoing(job))) return false;
+    var text = paths.blocks[b].toLowerCase();
+    if (text.length === paths.blocks[b].length) { result.push({ text: text, ends: null }); continue; }
+    var first = b << blockBits, last = Math.min(tableSize, first + (1 << blockBits));
+    var own = new Packed(last - first);
+    for (var i = first; i < last; i++) own.add(i - first, pathOf(i).toLowerCase());
+    own.close();
+    result.push({ text: own.blocks[0], ends: own.ends });
+  }
+  lowered = result;
+  return true;
+}
+function loweredPath(photo) {
+  var block = lowered[photo >> blockBits], at = photo & ((1 << blockBits) - 1);
+  var ends = block.ends || paths.ends;
+  var index = block.ends ? at : photo;
+  return block.text.slice(at ? ends[index - 1] : 0, ends[index]);
+}
+

@@ -1,0 +1,136 @@
+// The timeline on the right: years marked along it, the month under the pointer, and a click
+// or drag that jumps there.
+
+var scrubber = document.getElementById('scrubber');
+var track = scrubber.querySelector('.track');
+var yearsLayer = scrubber.querySelector('.years');
+var mark = scrubber.querySelector('.mark');
+var hoverLine = scrubber.querySelector('.hover');
+var bubble = scrubber.querySelector('.bubble');
+var bubbleTimer = 0;
+var drag = null;
+var hovering = false;
+var trackTop = 0, trackHeight = 0;   // kept, so that scrolling never waits for a layout
+
+function placeScrubber() {
+  var visible = layout && view.pos.length > 0 && layout.total > scroll.viewHeight * 1.5;
+  scrubber.hidden = !visible;
+  if (!visible) return;
+  scrubber.style.top = header.offsetHeight + 'px';
+  yearsLayer.textContent = '';
+  var box = track.getBoundingClientRect();
+  trackTop = box.top;
+  trackHeight = box.height;
+  var years = [];
+  var end = Math.max(1, scroll.virtualMax);
+  for (var s = 0; s < view.sectionMonth.length; s++) {
+    var month = view.sectionMonth[s];
+    var year = sectionYear(month);   // NaN for the undated: a dot, never a label
+    var at = Math.min(1, layout.sectionTop[s] / end);
+    var last = years[years.length - 1];
+    if (last && (last.year === year || (year !== year && last.year !== last.year))) continue;
+    if (last) last.share = at - last.at;
+    years.push({ year: year, at: at, share: 0 });
+  }
+  if (years.length) years[years.length - 1].share = 1 - years[years.length - 1].at;
+  yearMarks(years, trackHeight, 18, 5).forEach(function (m) {
+    var marker = document.createElement('div');
+    marker.className = m.label ? 'year' : 'dot';
+    if (m.label) marker.textContent = String(m.year);
+    marker.style.top = m.at + 'px';
+    yearsLayer.appendChild(marker);
+  });
+  showScrollPosition(false);
+}
+
+function fractionAt(clientY) {
+  return Math.max(0, Math.min(1, (clientY - trackTop) / Math.max(1, trackHeight)));
+}
+function currentFraction() { return scroll.virtualMax > 0 ? scroll.virtual / scroll.virtualMax : 0; }
+
+// Moves the mark to the current place; while scrolling, a bubble next to it names the month.
+function showScrollPosition(flash) {
+  if (scrubber.hidden) return;
+  var f = currentFraction();
+  var y = f * trackHeight;
+  mark.style.top = (y - 1) + 'px';
+  var label = monthLabel(view.sectionMonth[sectionAt(scroll.virtual + 1)]);
+  scrubber.setAttribute('aria-valuenow', String(Math.round(f * 100)));
+  scrubber.setAttribute('aria-valuetext', label);
+  if (flash && !drag && !hovering) {
+    bubble.textContent = label;
+    bubble.style.top = y + 'px';
+    bubble.style.display = 'block';
+    clearTimeout(bubbleTimer);
+    bubbleTimer = setTimeout(function () { bubble.style.display = ''; }, 900);
+  }
+}
+
+function showHover(clientY) {
+  var f = fractionAt(clientY);
+  var y = f * trackHeight;
+  hoverLine.style.top = (y - 1) + 'px';
+  bubble.style.top = y + 'px';
+  bubble.textContent = monthLabel(view.sectionMonth[sectionAt(f * scroll.virtualMax + 1)]);
+  scrubber.classList.add('active');
+  return f;
+}
+
+scrubber.addEventListener('pointermove', function (event) {
+  if (!layout) return;
+  var f = showHover(event.clientY);
+  if (drag && (drag.moved || Math.abs(event.clientY - drag.y) > 3)) {
+    drag.moved = true;
+    scrollToVirtual(f * scroll.virtualMax, true);
+  }
+});
+scrubber.addEventListener('pointerenter', function () { hovering = true; });
+scrubber.addEventListener('pointerleave', function () {
+  hovering = false;
+  if (!drag) scrubber.classList.remove('active');
+});
+scrubber.addEventListener('pointerdown', function (event) {
+  if (!layout || event.button !== 0) return;
+  drag = { y: event.clientY, moved: false };
+  scrubber.setPointerCapture(event.pointerId);
+  showHover(event.clientY);
+  event.preventDefault();
+});
+function endDrag(event) {
+  if (!drag) return;
+  // A click goes to the start of the month shown in the bubble; a drag stays where it was let go.
+  if (!drag.moved && event.type === 'pointerup') {
+    var s = sectionAt(fractionAt(event.clientY) * scroll.virtualMax + 1);
+    scrollToVirtual(layout.sectionTop[s]);
+  }
+  drag = null;
+  if (event.pointerType !== 'mouse' || !hovering) scrubber.classList.remove('active');
+}
+scrubber.addEventListener('pointerup', endDrag);
+scrubber.addEventListener('pointercancel', endDrag);
+
+// The keyboard walks the timeline by month, by year with Page Up and Page Down.
+scrubber.addEventListener('keydown', function (event) {
+  if (!layout) return;
+  var s = sectionAt(scroll.virtual + 1);
+  var count = view.sectionMonth.length;
+  var target;
+  if (event.key === 'ArrowDown' || event.key === 'ArrowRight') target = s + 1;
+  else if (event.key === 'ArrowUp' || event.key === 'ArrowLeft') target = layout.sectionTop[s] < scroll.virtual - 1 ? s : s - 1;
+  else if (event.key === 'Home') target = 0;
+  else if (event.key === 'End') target = count - 1;
+  else if (event.key === 'PageDown' || event.key === 'PageUp') {
+    var step = event.key === 'PageDown' ? 1 : -1;
+    var year = sectionYear(view.sectionMonth[s]);
+    target = s + step;
+    while (target > 0 && target < count && sectionYear(view.sectionMonth[target]) === year) target += step;
+    if (step < 0) {
+      // To the first month of that earlier year.
+      var earlier = sectionYear(view.sectionMonth[Math.max(0, target)]);
+      while (target > 0 && sectionYear(view.sectionMonth[target - 1]) === earlier) target--;
+    }
+  } else return;
+  event.preventDefault();
+  scrollToVirtual(layout.sectionTop[Math.max(0, Math.min(count - 1, target))]);
+});
+

@@ -1,0 +1,56 @@
+// The view: the photos that pass the filter, in wall order, cut into month sections.
+
+var filter = { folder: '', query: '' };   // folder: '' for all, '/' for the root, else a name
+var view = null;        // { pos: Int32Array of photo indices, sections: {start, month, count} }
+
+// The search finds a photo by its path or by its section's name ("june 2019", "2015").
+var searchableDates = new Map();
+function searchableDate(month) {
+  var text = searchableDates.get(month);
+  if (text === undefined) {
+    text = month === undatedMonth ? '' : monthLabel(month).toLowerCase();
+    searchableDates.set(month, text);
+  }
+  return text;
+}
+
+async function buildView(job) {
+  var folderId = -1;
+  if (filter.folder) {
+    folderId = filter.folder === '/' ? 0 : folders.findIndex(function (f) { return f.name === filter.folder; });
+    if (folderId < 0) folderId = -2;  // a folder that no longer exists: nothing matches
+  }
+  var terms = filter.query.toLowerCase().split(/\s+/).filter(Boolean);
+  if (terms.length && !lowered && !(await buildLowered(job))) return null;
+  var pos;
+  if (folderId === -1 && !terms.length) {
+    pos = order;
+  } else {
+    pos = new Int32Array(order.length);
+    var count = 0;
+    for (var i = 0; i < order.length; i++) {
+      if ((i & 1023) === 0 && !(await keepGoing(job))) return null;
+      var photo = order[i];
+      if (folderId !== -1 && folderOf[photo] !== folderId) continue;
+      var path = terms.length ? loweredPath(photo) : '';
+      var when = terms.length ? searchableDate(monthOf[photo]) : '';
+      // A pair's raw file answers for its JPEG ("cr2" finds the photos shot in raw too).
+      var raw = terms.length && rawOf.size ? rawOf.get(photo) : undefined;
+      if (raw !== undefined) path += '\n' + loweredPath(raw);
+      var t = 0;
+      while (t < terms.length && (path.indexOf(terms[t]) >= 0 || when.indexOf(terms[t]) >= 0)) t++;
+      if (t === terms.length) pos[count++] = photo;
+    }
+    pos = pos.subarray(0, count);
+  }
+  var start = [], month = [];
+  var last = NaN;
+  for (var j = 0; j < pos.length; j++) {
+    if ((j & 4095) === 0 && !(await keepGoing(job))) return null;
+    var mo = monthOf[pos[j]];
+    if (mo !== last) { start.push(j); month.push(mo); last = mo; }
+  }
+  start.push(pos.length);
+  return { pos: pos, sectionStart: Int32Array.from(start), sectionMonth: Int32Array.from(month) };
+}
+

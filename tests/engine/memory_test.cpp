@@ -1,0 +1,35 @@
+// One photo's decoding holds a bounded amount of memory, whatever the picture claims.
+#include "CliProcess.h"
+#include "InterlacedPng.h"
+#include "ProgressiveJpeg.h"
+#include "TempDir.h"
+
+#include "engine/Indexer.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+TEST(Memory, AHugeProgressiveJpegOrInterlacedPngIsSkippedWithoutHoldingItsWholeImage)
+{
+    TempDir dir;
+    const fs::path src = dir.mkdir("src");
+    const fs::path home = dir.mkdir("home");
+    // 30000 x 30000 pixels in 1.8 MB: decoding it would hold 1.8 GB of coefficients.
+    ProgressiveJpeg::write(src / "panorama.jpg", 30000, 30000);
+    // 40000 x 30000 pixels in 7.5 MB: its seven passes would be decoded into 1.2 GB.
+    InterlacedPng::write(src / "wide.png", 40000, 30000);
+    // An ordinary progressive photo still gets its thumbnail.
+    ProgressiveJpeg::write(src / "grey.jpg", 4000, 3000);
+    fs::copy_file(fs::path(KESTOVA_SHARED_PHOTOS) / "cameras/Canon_40D.jpg", src / "canon.jpg");
+
+    const CliRun run = runCli({"build", src.string(), "--out", (dir / "wall").string()}, home);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("2 photos ready"));
+    EXPECT_THAT(run.out, HasSubstr("2 files couldn't be read and were skipped"));
+    const std::string key = Indexer::key("grey.jpg");
+    EXPECT_TRUE(fs::is_regular_file(dir / "wall/thumbs" / key.substr(0, 2) / (key + ".jpg")));
+    EXPECT_LT(run.peakKilobytes, 400 * 1024) << "peak resident memory of kestova-cli";
+}

@@ -1,0 +1,129 @@
+// One writer per wall: a run does not start on a wall another run is writing (or waits for it),
+// and the temporary files of two writers can never be taken for each other's.
+#include "engine/Indexer.h"
+#include "engine/internal/WallGuard.h"
+#include "engine/internal/WallLock.h"
+
+#include "TempDir.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <latch>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path photos = KESTOVA_SHARED_PHOTOS;
+
+struct Fixture {
+    TempDir dir;
+    fs::path src = dir.mkdir("src");
+    fs::path out = dir.mkdir("wall");
+    Fixture() { fs::copy_file(photos / "cameras/Canon_40D.jpg", src / "a.jpg"); }
+};
+
+/// A process id that is certainly not running: a child that has ended and been reaped.
+pid_t goneProcess()
+{
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+}
+
+} // namespace
+
+TEST(OneWriter, ARunOnAWallThatIsBeingWrittenDoesNotStartAndNamesTheWriter)
+{
+    Fixture w;
+    Indexer job(w.src, w.out, "Wall", true, nullptr);
+    WallLock other(job.lockFile());
+    ASSERT_TRUE(other.tryLock());
+    try {
+        job.run();
+        FAIL() << "the run started";
+    } catch (const WallInUse& e) {
+        EXPECT_EQ(e.holder, getpid());
+        EXPECT_EQ(e.wall, w.out);
+    }
+    EXPECT_FALSE(fs::exists(w.out / "manifest.js"));
+    EXPECT_FALSE(fs::exists(w.out / ".cache.json"));
+}
+
+TEST(OneWriter, AWaitingRunStartsWhenTheOtherWriterIsDone)
+{
+    Fixture w;
+    auto other = std::make_unique<WallLock>(w.out / ".lock");
+    ASSERT_TRUE(other->tryLock());
+    std::latch waiting(1);
+    std::vector<JobUpdate> updates;
+    JobSummary summary;
+    std::thread runner([&] {
+        Indexer job(w.src, w.out, "Wall", true, [&](const JobUpdate& u) {
+            updates.push_back(u);
+            if (std::holds_alternative<JobUpdates::Waiting>(u))
+                waiting.count_down();
+        });
+        job.waitForWall = true;
+        summary = job.run();
+    });
+    waiting.wait();
+    EXPECT_FALSE(fs::exists(w.out / "manifest.js")) << "it wrote while the other held the wall";
+    other.reset(); // the other writer ends
+    runner.join();
+    EXPECT_EQ(summary.photos, 1);
+    ASSERT_FALSE(updates.empty());
+    EXPECT_EQ(updates.front(), JobUpdate(JobUpdates::Waiting{getpid()}));
+}
+
+TEST(OneWriter, TheLockIsFreeAgainWhenTheRunEndsAndWhenItsProcessDies)
+{
+    Fixture w;
+    Indexer(w.src, w.out, "Wall", true, nullptr).run();
+    {
+        WallLock after(w.out / ".lock");
+        EXPECT_TRUE(after.tryLock()) << "a finished run kept the wall";
+    }
+
+    const pid_t child = fork();
+    if (child == 0) {
+        WallLock held(w.out / ".lock");
+        _exit(held.tryLock() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    WallLock again(w.out / ".lock");
+    EXPECT_TRUE(again.tryLock()) << "a dead writer kept the wall";
+}
+
+TEST(OneWriter, ThumbnailTemporariesAreTheWritersOwnAndOnlyDeadWritersAreSweptAway)
+{
+    Fixture w;
+    const fs::path thumb = w.out / "thumbs/ab/abcdef0123456789.jpg";
+    fs::path mine = WallGuard::thumbnailTemporary(thumb);
+    fs::path theirs;
+    std::thread([&] { theirs = WallGuard::thumbnailTemporary(thumb); }).join();
+    EXPECT_NE(mine, theirs) << "two threads would write the same temporary file";
+    EXPECT_EQ(mine.parent_path(), thumb.parent_path());
+    EXPECT_EQ(mine.filename().string().rfind(".abcdef0123456789." + std::to_string(getpid()) + ".", 0), 0u) << mine;
+
+    const std::string dead = ".abcdef0123456789." + std::to_string(goneProcess()) + ".7.tmp";
+    for (const std::string& name : {mine.filename().string(), dead, std::string(".abcdef0123456789.tmp"),
+                                    std::string("abcdef0123456789.jpg"), std::string(".notours.1.2.tmp")})
+        w.dir.write("wall/thumbs/ab/" + name);
+    WallGuard::removeStaleTemporaries(w.out, /*thumbnailsToo=*/false);
+    EXPECT_TRUE(fs::exists(w.out / "thumbs/ab" / dead)) << "the thumbnail folders were swept without a reason";
+    WallGuard::removeStaleTemporaries(w.out, /*thumbnailsToo=*/true);
+    EXPECT_TRUE(fs::exists(mine)) << "a live writer's temporary file was removed";
+    EXPECT_FALSE(fs::exists(w.out / "thumbs/ab" / dead));
+    EXPECT_FALSE(fs::exists(w.out / "thumbs/ab/.abcdef0123456789.tmp"));
+    EXPECT_TRUE(fs::exists(thumb));
+    EXPECT_TRUE(fs::exists(w.out / "thumbs/ab/.notours.1.2.tmp"));
+}

@@ -1,0 +1,124 @@
+// The wall from the keyboard, the shortcut list, going to a date, and the month that stays
+// named at the top while scrolling.
+import assert from 'node:assert/strict';
+import { after, before, describe, test } from 'node:test';
+import { launch } from './browser.mjs';
+import { assertQuiet, open, phone, topHeading } from './harness.mjs';
+import { makeWall, synthetic } from './wall.mjs';
+
+let browser;
+before(async () => { browser = await launch(); });
+after(async () => { await browser?.close(); });
+
+const wall = makeWall(synthetic(3000, { years: 10 }));
+const active = (page) => page.evaluate(() => {
+  const e = document.activeElement;
+  return e.id || e.className;
+});
+const scrollTop = (page) => page.evaluate(() => Math.round(scrollY));
+
+describe('shortcuts', () => {
+  test('? lists every shortcut; / searches; t reaches the timeline', async () => {
+    const { context, page, record } = await open(browser, wall.url);
+    await page.keyboard.press('?');
+    await page.waitForSelector('#help[open]');
+    const list = await page.$$eval('#help dt', (ds) => ds.map((d) => `${d.textContent.trim()}: ${d.nextElementSibling.textContent}`));
+    assert.equal(list.length, 10);
+    for (const line of ['g: Go to a date', '/: Search', '?: Show these shortcuts', 'Home End: Go to the newest or the oldest photo']) {
+      assert.ok(list.includes(line), `${line} in ${list.join(' | ')}`);
+    }
+    await page.keyboard.press('Escape');
+    assert.equal(await page.$eval('#help', (d) => d.open), false);
+    await page.keyboard.press('/');
+    assert.equal(await active(page), 'search');
+    // Typed into the search, the keys are text.
+    await page.keyboard.type('t?');
+    assert.equal(await page.inputValue('#search'), 't?');
+    assert.equal(await page.$eval('#help', (d) => d.open), false);
+    await page.fill('#search', '');
+    await page.click('.tile[data-pos="0"]');
+    await page.keyboard.press('Escape');
+    await page.keyboard.press('t');
+    assert.equal(await active(page), 'scrubber');
+    assertQuiet(record);
+    await context.close();
+  });
+
+  test('g goes to a month or a year; a date the wall does not hold says so', async () => {
+    const { context, page, record } = await open(browser, wall.url);
+    await page.keyboard.press('g');
+    await page.waitForSelector('#goto[open]');
+    await page.keyboard.type('March 2019');
+    await page.keyboard.press('Enter');
+    await page.waitForFunction(() => !document.getElementById('goto').open);
+    assert.equal(await topHeading(page), 'March 2019');
+    await page.keyboard.press('g');
+    await page.keyboard.type('1980');
+    await page.keyboard.press('Enter');
+    assert.equal(await page.textContent('#goto .hint'), 'The wall holds no photos from then.');
+    await page.fill('#goto-when', 'someday');
+    await page.keyboard.press('Enter');
+    assert.equal(await page.textContent('#goto .hint'), 'Type a year, or a month and a year, and press Enter.');
+    await page.fill('#goto-when', '2016');
+    await page.keyboard.press('Enter');
+    assert.equal(await topHeading(page), 'December 2016');
+    assertQuiet(record);
+    await context.close();
+  });
+
+  test('Page Down and Up move a screen, End and Home to the ends, focus following', async () => {
+    const { context, page } = await open(browser, wall.url);
+    await page.focus('.tile[data-pos="0"]');
+    await page.keyboard.press('PageDown');
+    const screen = await page.evaluate(() => innerHeight - document.getElementById('top').offsetHeight - 60);
+    assert.equal(await scrollTop(page), screen);
+    const focused = await page.evaluate(() => document.activeElement.getBoundingClientRect().bottom > document.getElementById('top').offsetHeight);
+    assert.ok(focused, 'the focused tile is on screen');
+    await page.keyboard.press('End');
+    assert.equal(await page.evaluate(() => document.activeElement.dataset.pos), '2999');
+    assert.ok(await page.evaluate(() => scrollY + innerHeight >= document.documentElement.scrollHeight - 2));
+    await page.keyboard.press('PageUp');
+    assert.ok(await page.evaluate(() => scrollY + innerHeight < document.documentElement.scrollHeight - 100));
+    await page.keyboard.press('Home');
+    assert.equal(await scrollTop(page), 0);
+    assert.equal(await page.evaluate(() => document.activeElement.dataset.pos), '0');
+    await context.close();
+  });
+});
+
+describe('while scrolling', () => {
+  test('the month at the top stays named, with its count', async () => {
+    const { context, page } = await open(browser, wall.url);
+    assert.equal(await page.$eval('#current', (c) => c.hidden), true);
+    for (const y of [3000, 20000, 41000]) {
+      await page.evaluate((to) => scrollTo(0, to), y);
+      await page.waitForFunction(() => !document.getElementById('current').hidden);
+      const current = await page.$eval('#current', (c) => [c.querySelector('h2').textContent, c.querySelector('span').textContent]);
+      // The section under the sticky heading is the one it names.
+      const below = await page.evaluate(() => {
+        const bottom = document.getElementById('current').getBoundingClientRect().bottom;
+        const tile = document.elementFromPoint(innerWidth / 2, bottom + 30).closest('.tile');
+        return Number(tile.dataset.pos);
+      });
+      const month = await page.evaluate((p) => {
+        const tiles = [...document.querySelectorAll('.month')].filter((m) => m.getBoundingClientRect().top < 200);
+        return tiles.length ? tiles.at(-1).querySelector('h2').textContent : null;
+      }, below);
+      assert.match(current[1], /^\d[\d,]* photos?$/);
+      if (month) assert.equal(current[0], month);
+    }
+    await context.close();
+  });
+
+  test('on a phone the header leaves going down and comes back going up', async () => {
+    const { context, page } = await open(browser, wall.url, { viewport: phone });
+    const headerBottom = () => page.evaluate(() => Math.round(document.getElementById('top').getBoundingClientRect().bottom));
+    assert.ok(await headerBottom() > 40);
+    await page.mouse.move(200, 400);
+    for (let i = 0; i < 5; i++) { await page.mouse.wheel(0, 300); await page.waitForTimeout(50); }
+    await page.waitForFunction(() => document.getElementById('top').getBoundingClientRect().bottom <= 0);
+    await page.mouse.wheel(0, -200);
+    await page.waitForFunction(() => document.getElementById('top').getBoundingClientRect().bottom > 40);
+    await context.close();
+  });
+});

@@ -1,0 +1,111 @@
+// The justified layout and the binary search that finds rows, photos and months in it.
+import assert from 'node:assert/strict';
+import { describe, test } from 'node:test';
+import { endlessJob, loadPage, plain } from './page.mjs';
+
+const page = loadPage('strings.js', 'text.js', 'dates.js', 'slices.js', 'layout.js', 'marks.js');
+const desktop = { phone: false, left: 16, width: 1000, gap: 4, target: 200, heading: 56, bottom: 24 };
+const june2019 = 2019 * 12 + 5;
+
+// A view of photos with these aspect ratios, cut into months of these sizes.
+function view(aspects, monthSizes, firstMonth = june2019) {
+  const sectionStart = [0];
+  for (const size of monthSizes) sectionStart.push(sectionStart.at(-1) + size);
+  return {
+    view: { pos: Int32Array.from(aspects, (_, i) => i), sectionStart: Int32Array.from(sectionStart), sectionMonth: Int32Array.from(monthSizes, (_, i) => firstMonth - i) },
+    aspects: Float32Array.from(aspects),
+  };
+}
+async function layOut(aspects, monthSizes, headingWidths = { label: 80, full: 150 }) {
+  const { view: v, aspects: a } = view(aspects, monthSizes);
+  const l = await page.computeLayout(v, a, desktop, () => headingWidths, endlessJob());
+  const items = Array.from({ length: l.count }, (_, i) => [l.top[i], l.height[i], l.start[i], l.end[i]]);
+  return { items, total: l.total, bands: plain([...l.bands.entries()]), sectionTop: Array.from(l.sectionTop), layout: l };
+}
+
+describe('justified rows', () => {
+  test('a month is a heading and rows that fill the width; the last row keeps the target height', async () => {
+    // Row 1: 1.5 + 1.5 + 0.75 + 1 = 4.75 wide at 208 px (988 px of photos and 3 gaps of 4);
+    // taking the next photo too would make it 157 px high, further from the 200 px target.
+    const { items, total } = await layOut([1.5, 1.5, 0.75, 1, 1.5, 1.5], [6]);
+    assert.deepEqual(items, [[0, 56, 0, -1], [56, 208, 0, 4], [268, 200, 4, 6]]);
+    assert.equal(total, 496);
+  });
+
+  test('a photo joins the row when that brings the row closer to the target height', async () => {
+    // Row 1: three 1.6 photos are 968 px at 200 px; with the square after them the row would be
+    // 170 px high, with them alone 207 px: the square starts row 2. Row 2: square and two 1.6
+    // photos; with the last 1.6 photo the row is 170 px, without it 236 px: it joins.
+    const { items } = await layOut([1.6, 1.6, 1.6, 1.0, 1.6, 1.6, 1.6], [7]);
+    assert.deepEqual(items, [[0, 56, 0, -1], [56, 207, 0, 3], [267, 170, 3, 7]]);
+  });
+
+  test('very wide and very tall photos are cropped to between 1:5 and 8:1', async () => {
+    // A 20:1 panorama counts as 8:1 (1600 px at the target, more than the width): a row of
+    // its own, 1000 px wide and 125 px high. A 1:50 strip counts as 1:5.
+    const { items } = await layOut([20, 0.02], [2]);
+    assert.deepEqual(items, [[0, 56, 0, -1], [56, 125, 0, 1], [185, 200, 1, 2]]);
+  });
+
+  test('small months share a line, each under its own heading, wide enough for its count', async () => {
+    const { items, bands, sectionTop, total } = await layOut([1, 1, 1, 1], [2, 2]);
+    assert.deepEqual(items, [[0, 256, 0, 4]]);
+    assert.equal(total, 284);
+    assert.deepEqual(sectionTop, [0, 0]);
+    assert.deepEqual(bands, [[0, [
+      { section: 0, start: 0, end: 2, x: 0, width: 404 },
+      { section: 1, start: 2, end: 4, x: 432, width: 404 }]]]);
+    // Headings wider than their photos widen their months.
+    const narrow = await layOut([1, 1, 1, 1], [2, 2], { label: 80, full: 420 });
+    assert.deepEqual(narrow.bands[0][1].map((s) => [s.x, s.width]), [[0, 420], [448, 420]]);
+  });
+
+  test('a month too wide for the rest of a line starts a line of its own', async () => {
+    // 3 photos each: 608 px of a 1000 px line, so the second month does not fit beside the first.
+    const { items, sectionTop } = await layOut([1, 1, 1, 1, 1, 1], [3, 3]);
+    assert.deepEqual(items, [[0, 256, 0, 3], [260, 256, 3, 6]]);
+    assert.deepEqual(sectionTop, [0, 260]);
+  });
+});
+
+describe('finding places in the layout', () => {
+  test('lastAtOrBelow finds the last value at or below, and 0 before the first', () => {
+    const values = Float64Array.from([0, 56, 268, 268, 472]);
+    assert.deepEqual([-5, 0, 55, 56, 267, 268, 300, 472, 1e9].map((v) => page.lastAtOrBelow(values, 5, v)),
+      [0, 0, 0, 1, 1, 3, 3, 4, 4]);
+    // Only the first count values take part.
+    assert.equal(page.lastAtOrBelow(values, 3, 1e9), 2);
+    assert.equal(page.lastAtOrBelow(values, 1, 1e9), 0);
+  });
+
+  test('rows, photos and months are found from heights and positions', async () => {
+    const { layout } = await layOut([1.5, 1.5, 0.75, 1, 1.5, 1.5, 1, 1, 1, 1], [6, 2, 2]);
+    page.layout = layout;
+    // Items: heading 0, two rows, then one band of the last two months.
+    assert.deepEqual([0, 55, 56, 300, 471, 472, 1e6].map((y) => page.itemAt(y)), [0, 0, 1, 2, 2, 3, 3]);
+    assert.deepEqual([0, 3, 4, 5, 6, 9].map((p) => page.rowOf(p)), [1, 1, 2, 2, 3, 3]);
+    // Of months sharing a band, the first.
+    assert.deepEqual([0, 300, 472, 900].map((y) => page.sectionAt(y)), [0, 0, 1, 1]);
+  });
+});
+
+describe('the timeline\u2019s years', () => {
+  const marks = (years, height) => [...page.yearMarks(years, height, 18, 5)].map((m) => `${m.year}${m.label ? '' : ' dot'}@${m.at}`);
+
+  test('a large year keeps its label where a small neighbour would crowd it', () => {
+    // 2022 holds 1% of the wall and starts 4 px above 2021, which holds a third of it.
+    const years = [{ year: 2024, at: 0, share: 0.05 }, { year: 2023, at: 0.05, share: 0.6 },
+      { year: 2022, at: 0.65, share: 0.01 }, { year: 2021, at: 0.66, share: 0.34 }];
+    assert.deepEqual(marks(years, 400), ['2024@0', '2023@20', '2021@264']);
+    // With room, every year is named.
+    assert.deepEqual(marks(years, 4000), ['2024@0', '2023@200', '2022@2600', '2021@2640']);
+  });
+
+  test('crowded small years become dots, and the undated are never named', () => {
+    const years = [{ year: 2020, at: 0, share: 0.9 }, { year: 2019, at: 0.9, share: 0.02 },
+      { year: 2018, at: 0.92, share: 0.02 }, { year: 2017, at: 0.94, share: 0.03 }, { year: NaN, at: 0.97, share: 0.03 }];
+    assert.deepEqual(marks(years, 400), ['2020@0', '2019 dot@360', '2018 dot@368', '2017@376', 'NaN dot@388']);
+    // Too close to a label, a year gets no mark at all.
+    assert.deepEqual(marks(years, 200), ['2020@0', '2019 dot@180', '2017@188']);
+  });
+});
