@@ -35,34 +35,6 @@
 <context>
     <name>Cli</name>
     <message>
-        <source>Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--json] [--open]
-</source>
-        <translation>Aufruf: kestova-cli build QUELLE [--out ORDNER] [--title TEXT] [--no-dedupe] [--json] [--open]
-</translation>
-    </message>
-    <message>
-        <source>Builds the wall of every photo in SOURCE and adds it to Your walls.
-  --out DIR     write the wall into DIR instead of SOURCE/_Photo Gallery
-                (or Pictures/Kestova when SOURCE is read-only)
-  --title TEXT  the wall&apos;s title instead of the folder&apos;s name
-  --no-dedupe   show duplicate copies on this wall (the saved setting is unchanged)
-  --json        print the result as one JSON object on one line
-  --open        open the finished wall in the web browser
-Ctrl-C stops: while looking for photos nothing is written; later the photos done so far
-make a wall that the next build finishes. A second Ctrl-C ends at once.
-</source>
-        <translation>Erstellt die Fotowand aller Fotos in QUELLE und fügt sie zu „Ihre Fotowände“ hinzu.
-  --out ORDNER  die Fotowand in ORDNER schreiben statt in QUELLE/_Photo Gallery
-                (oder Bilder/Kestova, wenn QUELLE schreibgeschützt ist)
-  --title TEXT  der Titel der Fotowand statt des Ordnernamens
-  --no-dedupe   doppelte Kopien auf dieser Fotowand zeigen (die gespeicherte Einstellung bleibt)
-  --json        das Ergebnis als ein JSON-Objekt in einer Zeile ausgeben
-  --open        die fertige Fotowand im Webbrowser öffnen
-Strg-C hält an: während der Suche nach Fotos wird nichts geschrieben; danach ergeben die
-bisher fertigen Fotos eine Fotowand, die der nächste Lauf vollendet. Ein zweites Strg-C beendet sofort.
-</translation>
-    </message>
-    <message>
         <source>--out needs a folder.</source>
         <translation>--out braucht einen Ordner.</translation>
     </message>
@@ -123,14 +95,6 @@ Befehle:
 </translation>
     </message>
     <message>
-        <source>
-kestova-cli --help shows this text.
-</source>
-        <translation>
-kestova-cli --help zeigt diesen Text.
-</translation>
-    </message>
-    <message>
         <source>kestova-cli: unknown command &quot;%1&quot;. Try kestova-cli --help.</source>
         <translation>kestova-cli: unbekannter Befehl „%1“. Versuchen Sie kestova-cli --help.</translation>
     </message>
@@ -187,8 +151,98 @@ den Quellordner und die index.html der Fotowand. --json gibt sie als ein JSON-Ar
         <translation>QUELLE [--out ORDNER]</translation>
     </message>
     <message>
-        <source>SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--json] [--open]</source>
-        <translation>QUELLE [--out ORDNER] [--title TEXT] [--no-dedupe] [--json] [--open]</translation>
+        <source>Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--wait] [--retry-skipped] [--json] [--open]
+</source>
+        <translation>Aufruf: kestova-cli build QUELLE [--out ORDNER] [--title TEXT] [--no-dedupe] [--wait] [--retry-skipped] [--json] [--open]
+</translation>
+    </message>
+    <message>
+        <source>Builds the wall of every photo in SOURCE and adds it to Your walls.
+  --out DIR     write the wall into DIR instead of SOURCE/_Photo Gallery
+                (or Pictures/Kestova when SOURCE is read-only)
+  --title TEXT  the wall&apos;s title instead of the folder&apos;s name
+  --no-dedupe   show duplicate copies on this wall (the saved setting is unchanged)
+  --wait        when another Kestova is writing the same wall, wait for it to finish
+                (without it the build does not start and exits with status 75)
+  --retry-skipped  try again the photos passed over because they crashed a decoder
+  --json        print the result as one JSON object on one line
+  --open        open the finished wall in the web browser
+Ctrl-C, SIGTERM and SIGHUP stop: while looking for photos nothing is written; later the
+photos done so far make a wall that the next build finishes, and the exit status is 128
+plus the signal&apos;s number (130, 143, 129). A second signal ends at once.
+</source>
+        <translation>Erstellt die Fotowand aller Fotos in QUELLE und fügt sie zu „Ihre Fotowände“ hinzu.
+  --out ORDNER  die Fotowand in ORDNER schreiben statt in QUELLE/_Photo Gallery
+                (oder Bilder/Kestova, wenn QUELLE schreibgeschützt ist)
+  --title TEXT  der Titel der Fotowand statt des Ordnernamens
+  --no-dedupe   doppelte Kopien auf dieser Fotowand zeigen (die gespeicherte Einstellung bleibt)
+  --wait        wenn ein anderes Kestova gerade dieselbe Fotowand schreibt, warten, bis es fertig ist
+                (ohne diese Option beginnt der Lauf nicht und endet mit dem Status 75)
+  --retry-skipped  die Fotos erneut versuchen, die übergangen wurden, weil ein Decoder an ihnen abstürzte
+  --json        das Ergebnis als ein JSON-Objekt in einer Zeile ausgeben
+  --open        die fertige Fotowand im Webbrowser öffnen
+Strg-C, SIGTERM und SIGHUP halten an: während der Suche nach Fotos wird nichts geschrieben;
+danach ergeben die bisher fertigen Fotos eine Fotowand, die der nächste Lauf vollendet, und der
+Exit-Status ist 128 plus die Nummer des Signals (130, 143, 129). Ein zweites Signal beendet sofort.
+</translation>
+    </message>
+    <message>
+        <source>
+Stopping… Another signal quits at once.
+</source>
+        <translation>
+Wird angehalten… Ein weiteres Signal beendet sofort.
+</translation>
+    </message>
+    <message>
+        <source>SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--wait] [--retry-skipped] [--json] [--open]</source>
+        <translation>QUELLE [--out ORDNER] [--title TEXT] [--no-dedupe] [--wait] [--retry-skipped] [--json] [--open]</translation>
+    </message>
+    <message>
+        <source>
+kestova-cli COMMAND --help shows what a command does and its options.
+kestova-cli --version shows the version.
+
+</source>
+        <translation>
+kestova-cli BEFEHL --help zeigt, was ein Befehl tut und welche Optionen er hat.
+kestova-cli --version zeigt die Version.
+
+</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>Usage: kestova [FOLDER]
+
+Opens the Kestova window. With FOLDER, builds the wall of every photo in it at
+once; when Kestova is already open, that window takes the folder.
+
+  --help      show this text
+  --version   show the version
+  --          end of options: a FOLDER after it may begin with &quot;-&quot;
+
+kestova-cli does the same from a terminal.
+
+</source>
+        <translation>Aufruf: kestova [ORDNER]
+
+Öffnet das Fenster von Kestova. Mit ORDNER wird sofort die Fotowand aller Fotos darin
+erstellt; ist Kestova schon geöffnet, übernimmt dessen Fenster den Ordner.
+
+  --help      diesen Text zeigen
+  --version   die Version zeigen
+  --          Ende der Optionen: ein ORDNER danach darf mit „-“ beginnen
+
+kestova-cli tut dasselbe im Terminal.
+
+</translation>
+    </message>
+    <message>
+        <source>kestova: unknown option &quot;%1&quot;. Try kestova --help.</source>
+        <extracomment>%1 is the option as typed.</extracomment>
+        <translation>kestova: unbekannte Option „%1“. Versuchen Sie kestova --help.</translation>
     </message>
 </context>
 <context>
@@ -204,6 +258,10 @@ den Quellordner und die index.html der Fotowand. --json gibt sie als ein JSON-Ar
     <message>
         <source>Done</source>
         <translation>Fertig</translation>
+    </message>
+    <message>
+        <source>Show which files</source>
+        <translation>Zeigen, welche Dateien</translation>
     </message>
 </context>
 <context>
@@ -230,6 +288,73 @@ den Quellordner und die index.html der Fotowand. --json gibt sie als ein JSON-Ar
     <message>
         <source>No email app is set up on this computer, so the address has been copied for you.</source>
         <translation>Auf diesem Computer ist kein E-Mail-Programm eingerichtet, deshalb wurde die Adresse für Sie kopiert.</translation>
+    </message>
+</context>
+<context>
+    <name>HelpText</name>
+    <message>
+        <source>Exit status:</source>
+        <translation>Exit-Status:</translation>
+    </message>
+    <message>
+        <source>Example:</source>
+        <translation>Beispiel:</translation>
+    </message>
+    <message>
+        <source>Examples:</source>
+        <translation>Beispiele:</translation>
+    </message>
+    <message>
+        <source>the window was closed, or the open window took FOLDER</source>
+        <translation>das Fenster wurde geschlossen, oder das geöffnete Fenster hat ORDNER übernommen</translation>
+    </message>
+    <message>
+        <source>the command line is wrong</source>
+        <translation>die Befehlszeile ist falsch</translation>
+    </message>
+    <message>
+        <source>the wall was written, whole or, after Ctrl-C, in part</source>
+        <translation>die Fotowand wurde geschrieben, ganz oder, nach Strg-C, zum Teil</translation>
+    </message>
+    <message>
+        <source>the run failed; the message says why</source>
+        <translation>der Lauf ist fehlgeschlagen; die Meldung sagt, warum</translation>
+    </message>
+    <message>
+        <source>the command line is wrong, or SOURCE is not a folder</source>
+        <translation>die Befehlszeile ist falsch, oder QUELLE ist kein Ordner</translation>
+    </message>
+    <message>
+        <source>another Kestova is writing the same wall; nothing was started</source>
+        <translation>ein anderes Kestova schreibt dieselbe Fotowand; nichts wurde begonnen</translation>
+    </message>
+    <message>
+        <source>stopped with Ctrl-C while looking for photos; nothing was written</source>
+        <translation>während der Suche nach Fotos mit Strg-C angehalten; nichts wurde geschrieben</translation>
+    </message>
+    <message>
+        <source>success</source>
+        <translation>Erfolg</translation>
+    </message>
+    <message>
+        <source>the command failed; the message says why</source>
+        <translation>der Befehl ist fehlgeschlagen; die Meldung sagt, warum</translation>
+    </message>
+    <message>
+        <source>build: another Kestova is writing the same wall</source>
+        <translation>build: ein anderes Kestova schreibt dieselbe Fotowand</translation>
+    </message>
+    <message>
+        <source>stopped with Ctrl-C before any wall was written</source>
+        <translation>mit Strg-C angehalten, bevor eine Fotowand geschrieben wurde</translation>
+    </message>
+    <message>
+        <source>the list could not be written in full</source>
+        <translation>die Liste konnte nicht vollständig geschrieben werden</translation>
+    </message>
+    <message>
+        <source>success, also when there are no walls yet</source>
+        <translation>Erfolg, auch wenn es noch keine Fotowände gibt</translation>
     </message>
 </context>
 <context>
@@ -289,6 +414,26 @@ den Quellordner und die index.html der Fotowand. --json gibt sie als ein JSON-Ar
         <source>The gallery template is missing from the app. Please re-download Kestova.</source>
         <translation>Der App fehlt die Vorlage für die Galerie. Bitte laden Sie Kestova erneut herunter.</translation>
     </message>
+    <message>
+        <source>Couldn&apos;t read the folder “%1”. Check that it may be opened.</source>
+        <translation>Der Ordner „%1“ konnte nicht gelesen werden. Prüfen Sie, ob er geöffnet werden darf.</translation>
+    </message>
+    <message>
+        <source>“%1” already holds an index.html or manifest.js that is not a Kestova wall. Kestova writes a wall only where it replaces or hides nothing of yours, so nothing was written; choose another folder for the wall.</source>
+        <translation>„%1“ enthält bereits eine index.html oder manifest.js, die keine Fotowand von Kestova ist. Kestova schreibt eine Fotowand nur dorthin, wo sie nichts von Ihnen ersetzt oder verdeckt, deshalb wurde nichts geschrieben; wählen Sie einen anderen Ordner für die Fotowand.</translation>
+    </message>
+    <message>
+        <source>“%1” holds photos. Kestova writes a wall only where it replaces or hides nothing of yours, so nothing was written; choose another folder for the wall.</source>
+        <translation>„%1“ enthält Fotos. Kestova schreibt eine Fotowand nur dorthin, wo sie nichts von Ihnen ersetzt oder verdeckt, deshalb wurde nichts geschrieben; wählen Sie einen anderen Ordner für die Fotowand.</translation>
+    </message>
+    <message>
+        <source>Another Kestova (process %1) is writing the wall in “%2”. Try again when it has finished.</source>
+        <translation>Ein anderes Kestova (Prozess %1) schreibt gerade die Fotowand in „%2“. Versuchen Sie es erneut, wenn es fertig ist.</translation>
+    </message>
+    <message>
+        <source>“%1” held %2 photos last time, but none are there now. Is the drive connected? The wall was left as it was.</source>
+        <translation>„%1“ enthielt beim letzten Mal Fotos (%2), jetzt aber keine. Ist das Laufwerk angeschlossen? Die Fotowand blieb, wie sie war.</translation>
+    </message>
 </context>
 <context>
     <name>Model</name>
@@ -329,6 +474,14 @@ den Quellordner und die index.html der Fotowand. --json gibt sie als ein JSON-Ar
     </message>
 </context>
 <context>
+    <name>ProgramVersion</name>
+    <message>
+        <source>%1 (revision %2)</source>
+        <extracomment>%1 is the program and its version (&quot;kestova-cli 0.1.0&quot;), %2 the commit it was built from.</extracomment>
+        <translation>%1 (Revision %2)</translation>
+    </message>
+</context>
+<context>
     <name>ProgressText</name>
     <message>
         <source>Looking for photos…</source>
@@ -355,6 +508,18 @@ den Quellordner und die index.html der Fotowand. --json gibt sie als ein JSON-Ar
     <message>
         <source>Building your wall…</source>
         <translation>Ihre Fotowand wird erstellt…</translation>
+    </message>
+    <message>
+        <source>Process %1 is writing this wall.</source>
+        <translation>Prozess %1 schreibt gerade diese Fotowand.</translation>
+    </message>
+    <message>
+        <source>Another Kestova is writing this wall.</source>
+        <translation>Ein anderes Kestova schreibt gerade diese Fotowand.</translation>
+    </message>
+    <message>
+        <source>Waiting for the other Kestova…</source>
+        <translation>Warten auf das andere Kestova…</translation>
     </message>
 </context>
 <context>
@@ -443,6 +608,77 @@ den Quellordner und die index.html der Fotowand. --json gibt sie als ein JSON-Ar
     <message>
         <source>The wall is saved at %1. It opens in your web browser, and you can open it any time, even without this app.</source>
         <translation>Die Fotowand ist unter %1 gespeichert. Sie öffnet sich in Ihrem Webbrowser, und Sie können sie jederzeit öffnen, auch ohne diese App.</translation>
+    </message>
+    <message>
+        <source>“%1”</source>
+        <comment>a file or folder name in quotes</comment>
+        <translation>„%1“</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <comment>between the names of a list</comment>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>%1 and %2 more</source>
+        <comment>the first names of a list, then how many more</comment>
+        <translation>%1 und %2 weitere</translation>
+    </message>
+    <message numerus="yes">
+        <source>The folders %1 couldn&apos;t be opened; their photos from earlier runs stay on the wall</source>
+        <translation>
+            <numerusform>Der Ordner %1 ließ sich nicht öffnen; seine Fotos aus früheren Läufen bleiben auf der Fotowand</numerusform>
+            <numerusform>Die Ordner %1 ließen sich nicht öffnen; ihre Fotos aus früheren Läufen bleiben auf der Fotowand</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Passed over because the decoder crashed on them before: %1. Kestova tries again when it or its image libraries are updated</source>
+        <translation>
+            <numerusform>Übergangen, weil der Decoder schon einmal daran abgestürzt ist: %1. Kestova versucht es erneut, wenn Kestova oder seine Bildbibliotheken aktualisiert werden</numerusform>
+            <numerusform>Übergangen, weil der Decoder schon einmal daran abgestürzt ist: %1. Kestova versucht es erneut, wenn Kestova oder seine Bildbibliotheken aktualisiert werden</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 photos changed while being read and are left for the next update</source>
+        <translation>
+            <numerusform>%1 Foto hat sich beim Lesen geändert und bleibt für die nächste Aktualisierung</numerusform>
+            <numerusform>%1 Fotos haben sich beim Lesen geändert und bleiben für die nächste Aktualisierung</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 folders or photos nested deeper than the system allows were left out</source>
+        <translation>
+            <numerusform>%1 Ordner oder Foto, tiefer verschachtelt, als das System erlaubt, wurde ausgelassen</numerusform>
+            <numerusform>%1 Ordner oder Fotos, tiefer verschachtelt, als das System erlaubt, wurden ausgelassen</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Another Kestova (process %1) is writing the wall in %2 right now. Try again when it has finished.</source>
+        <translation>Ein anderes Kestova (Prozess %1) schreibt gerade die Fotowand in %2. Versuchen Sie es erneut, wenn es fertig ist.</translation>
+    </message>
+    <message>
+        <source>Another Kestova is writing the wall in %1 right now. Try again when it has finished.</source>
+        <translation>Ein anderes Kestova schreibt gerade die Fotowand in %1. Versuchen Sie es erneut, wenn es fertig ist.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 held %2 photos last time, but Kestova can&apos;t find any there now. Is the drive connected? The wall was left as it was.</source>
+        <translation>
+            <numerusform>%1 enthielt beim letzten Mal %2 Foto, aber Kestova findet dort jetzt keines. Ist das Laufwerk angeschlossen? Die Fotowand blieb, wie sie war.</numerusform>
+            <numerusform>%1 enthielt beim letzten Mal %2 Fotos, aber Kestova findet dort jetzt keines. Ist das Laufwerk angeschlossen? Die Fotowand blieb, wie sie war.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>This file couldn&apos;t be read:</source>
+        <translation>Diese Datei war nicht lesbar:</translation>
+    </message>
+    <message>
+        <source>These files couldn&apos;t be read:</source>
+        <translation>Diese Dateien waren nicht lesbar:</translation>
+    </message>
+    <message>
+        <source>and %1 more</source>
+        <extracomment>The rest of a list of files, after the first ten names; %1 is a count.</extracomment>
+        <translation>und %1 weitere</translation>
     </message>
 </context>
 <context>
@@ -540,6 +776,17 @@ den Quellordner und die index.html der Fotowand. --json gibt sie als ein JSON-Ar
         <source>about %1</source>
         <comment>a time left, such as 5 minutes</comment>
         <translation>etwa %1</translation>
+    </message>
+</context>
+<context>
+    <name>UnreadableDialog</name>
+    <message>
+        <source>Files That Couldn&apos;t Be Read</source>
+        <translation>Nicht lesbare Dateien</translation>
+    </message>
+    <message>
+        <source>Copy List</source>
+        <translation>Liste kopieren</translation>
     </message>
 </context>
 </TS>

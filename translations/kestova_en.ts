@@ -49,5 +49,40 @@
             <numerusform>%1 files couldn&apos;t be read and were skipped</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>The folders %1 couldn&apos;t be opened; their photos from earlier runs stay on the wall</source>
+        <translation>
+            <numerusform>The folder %1 couldn&apos;t be opened; its photos from earlier runs stay on the wall</numerusform>
+            <numerusform>The folders %1 couldn&apos;t be opened; their photos from earlier runs stay on the wall</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Passed over because the decoder crashed on them before: %1. Kestova tries again when it or its image libraries are updated</source>
+        <translation>
+            <numerusform>Passed over because the decoder crashed on it before: %1. Kestova tries again when it or its image libraries are updated</numerusform>
+            <numerusform>Passed over because the decoder crashed on them before: %1. Kestova tries again when it or its image libraries are updated</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 photos changed while being read and are left for the next update</source>
+        <translation>
+            <numerusform>%1 photo changed while being read and is left for the next update</numerusform>
+            <numerusform>%1 photos changed while being read and are left for the next update</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 folders or photos nested deeper than the system allows were left out</source>
+        <translation>
+            <numerusform>%1 folder or photo nested deeper than the system allows was left out</numerusform>
+            <numerusform>%1 folders or photos nested deeper than the system allows were left out</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 held %2 photos last time, but Kestova can&apos;t find any there now. Is the drive connected? The wall was left as it was.</source>
+        <translation>
+            <numerusform>%1 held %2 photo last time, but Kestova can&apos;t find any there now. Is the drive connected? The wall was left as it was.</numerusform>
+            <numerusform>%1 held %2 photos last time, but Kestova can&apos;t find any there now. Is the drive connected? The wall was left as it was.</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

@@ -71,5 +71,9 @@ bool sameInEveryLanguage(const QString& text)
     // Walls named "Card 3", the long wall's name, numbers, JSON and a command with only options.
     static const QRegularExpression data(QStringLiteral(
         "^(Card \\d+|Family archive with a very long name.*|[\\d.,\\s]+|[{\\[].*|[a-z]+ \\[--[a-z]+\\])$"));
-    return data.match(text).hasMatch();
+    // A version without a revision, and the example command lines of --help: names, paths
+    // and options only.
+    static const QRegularExpression command(QStringLiteral(
+        "^kestova(-cli)?( \\d+\\.\\d+\\.\\d+| (build|scan|walls))?( (~/|/|--)\\S*| \"[^\"]*\"| \\| wc -l)*$"));
+    return data.match(text).hasMatch() || command.match(text).hasMatch();
 }

@@ -18,7 +18,7 @@ struct Output {
     QStringList lines;
 };
 
-Output run(const QStringList& arguments, bool inGerman)
+Output run(const QString& program, const QStringList& arguments, bool inGerman)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     if (!inGerman) {
@@ -29,9 +29,10 @@ Output run(const QStringList& arguments, bool inGerman)
     // No desktop session: the runs need none.
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent"));
     env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     QProcess cli;
     cli.setProcessEnvironment(env);
-    cli.start(QStringLiteral(KESTOVA_CLI), arguments);
+    cli.start(program, arguments);
     cli.waitForFinished(300000);
     Output out;
     out.status = cli.exitCode();
@@ -39,6 +40,22 @@ Output run(const QStringList& arguments, bool inGerman)
     for (const QString& line : text.split(QLatin1Char('\n')))
         out.lines << line.trimmed();
     return out;
+}
+
+/// Each line of each command's output reads differently for a German user, and the command ends
+/// with the same status.
+void expectEveryLineGerman(const QString& program, const QList<QStringList>& commands)
+{
+    for (const QStringList& command : commands) {
+        const Output english = run(program, command, false);
+        const Output german = run(program, command, true);
+        EXPECT_EQ(english.status, german.status) << command.join(QLatin1Char(' ')).toStdString();
+        for (const QString& line : german.lines) {
+            if (english.lines.contains(line) && !sameInEveryLanguage(line))
+                ADD_FAILURE() << program.toStdString() << " " << command.join(QLatin1Char(' ')).toStdString() << ": \""
+                              << line.toStdString() << "\" is not translated";
+        }
+    }
 }
 
 } // namespace
@@ -55,6 +72,7 @@ TEST(GermanCli, everyMessageAndEveryHelpTextIsGerman)
 
     const QList<QStringList> commands = {
         {QStringLiteral("--help")},
+        {QStringLiteral("--version")},
         {QStringLiteral("nonsense")},
         {QStringLiteral("build"), QStringLiteral("--help")},
         {QStringLiteral("build")},
@@ -73,17 +91,25 @@ TEST(GermanCli, everyMessageAndEveryHelpTextIsGerman)
         {QStringLiteral("scan"), file},
         {QStringLiteral("scan"), dir.path() + QStringLiteral("/gone")},
     };
-    for (const QStringList& command : commands) {
-        const Output english = run(command, false);
-        const Output german = run(command, true);
-        EXPECT_EQ(english.status, german.status) << command.join(QLatin1Char(' ')).toStdString();
-        for (const QString& line : german.lines) {
-            if (english.lines.contains(line) && !sameInEveryLanguage(line))
-                ADD_FAILURE() << "kestova-cli " << command.join(QLatin1Char(' ')).toStdString() << ": \""
-                              << line.toStdString() << "\" is not translated";
-        }
-    }
-    const Output built = run({QStringLiteral("build"), photos}, true);
+    const QString cli = QStringLiteral(KESTOVA_CLI);
+    expectEveryLineGerman(cli, commands);
+    const Output built = run(cli, {QStringLiteral("build"), photos}, true);
     EXPECT_THAT(built.lines, ::testing::Contains(QStringLiteral("2 Fotos bereit")));
     EXPECT_THAT(built.lines, ::testing::Contains(QStringLiteral("1 Datei war nicht lesbar und wurde übersprungen")));
+    // The files that couldn't be read are named after the result, under a German heading.
+    EXPECT_THAT(built.lines, ::testing::Contains(QStringLiteral("Diese Datei war nicht lesbar:")));
+    EXPECT_THAT(built.lines, ::testing::Contains(QStringLiteral("broken.jpg")));
+    const Output help = run(cli, {QStringLiteral("build"), QStringLiteral("--help")}, true);
+    EXPECT_THAT(help.lines, ::testing::Contains(QStringLiteral("Exit-Status:")));
+    EXPECT_THAT(help.lines, ::testing::Contains(QStringLiteral("75   ein anderes Kestova schreibt dieselbe Fotowand; nichts wurde begonnen")));
 }
+
+#ifdef KESTOVA_APP
+TEST(GermanCli, theWindowsProgramAnswersInGermanToo)
+{
+    expectEveryLineGerman(QStringLiteral(KESTOVA_APP),
+                          {{QStringLiteral("--help")}, {QStringLiteral("--version")}, {QStringLiteral("--bogus")}});
+    const Output help = run(QStringLiteral(KESTOVA_APP), {QStringLiteral("--help")}, true);
+    EXPECT_THAT(help.lines, ::testing::Contains(QStringLiteral("Aufruf: kestova [ORDNER]")));
+}
+#endif

@@ -13,6 +13,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -41,8 +42,8 @@ void addActions(const QList<QAction*>& actions, std::set<QString>& texts)
     }
 }
 
-/// Every text the user can read in the window: labels, buttons, tooltips, accessible names,
-/// menus and the title.
+/// Every text the user can read in the window and its open dialogs: labels, buttons, tooltips,
+/// accessible names, menus and the titles.
 std::set<QString> visibleTexts(AppShell& window)
 {
     std::set<QString> texts{window.windowTitle()};
@@ -56,6 +57,8 @@ std::set<QString> visibleTexts(AppShell& window)
             texts.insert(elided->text());
         if (auto* button = qobject_cast<QAbstractButton*>(widget))
             texts.insert(button->text());
+        if (auto* dialog = qobject_cast<QDialog*>(widget))
+            texts.insert(dialog->windowTitle());
         texts.insert(widget->toolTip());
         texts.insert(widget->accessibleName());
     }
@@ -75,6 +78,8 @@ std::map<QString, std::set<QString>> everyScreen()
         state.enter(m, window);
         settle();
         screens[state.name] = visibleTexts(window);
+        for (QDialog* dialog : window.findChildren<QDialog*>())
+            dialog->close();
     }
     return screens;
 }

@@ -1,14 +1,19 @@
 // The window's screens in every state worth looking at.
 #include "ui/states/ScreenStates.h"
 
+#include "engine/JobErrors.h"
+#include "model/FailureText.h"
 #include "model/Model.h"
 #include "model/ProgressText.h"
+#include "model/ResultText.h"
 #include "ui/AppShell.h"
 #include "ui/ContentView.h"
+#include "ui/DoneView.h"
 #include "ui/states/ModelStates.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
+#include <QLabel>
 #include <QMimeData>
 
 namespace {
@@ -72,6 +77,10 @@ std::vector<ScreenState> screenStates()
                                              "Library.photoslibrary/originals/2019/summer"),
                               std::nullopt);
     }});
+    states.push_back({QStringLiteral("progress-waiting"), [](Model& m, AppShell&) {
+        const ProgressText texts = ProgressText::forUpdate(JobUpdates::Waiting{4242});
+        ModelStates::progress(m, texts.status, texts.detail, texts.fraction);
+    }});
     states.push_back({QStringLiteral("progress-stopping"), [](Model& m, AppShell&) {
         const ProgressText texts = ProgressText::forUpdate(thumbnails());
         ModelStates::progress(m, Model::tr("Stopping…"), texts.detail, texts.fraction);
@@ -101,8 +110,25 @@ std::vector<ScreenState> screenStates()
     states.push_back({QStringLiteral("result-unreadable-1024"), [](Model& m, AppShell&) {
         ModelStates::done(m, summary(12480, 0, 0, 1024, false), QStringLiteral("Holiday"));
     }});
+    // The list behind the unreadable line, open as the user opens it from the link.
+    states.push_back({QStringLiteral("result-unreadable-list"), [](Model& m, AppShell& window) {
+        ModelStates::done(m, summary(12480, 0, 0, 1024, false), QStringLiteral("Holiday"));
+        QApplication::processEvents();
+        if (auto* done = qobject_cast<DoneView*>(window.content()->screen()); done && done->unreadableLabel())
+            Q_EMIT done->unreadableLabel()->linkActivated(QStringLiteral("unreadable"));
+    }});
     states.push_back({QStringLiteral("result-every-line"), [](Model& m, AppShell&) {
         ModelStates::done(m, summary(12480, 310, 57, 1024, true), QStringLiteral("Holiday"));
+    }});
+    // What an update of a big library can also have to say.
+    states.push_back({QStringLiteral("result-remarks"), [](Model& m, AppShell&) {
+        JobSummary s = summary(12480, 0, 0, 0, false);
+        s.unreadableFolders = {"DCIM/Locked"};
+        s.passedOver = {"DCIM/100APPLE/IMG_4001.HEIC", "DCIM/100APPLE/IMG_4002.HEIC", "DCIM/100APPLE/IMG_4003.HEIC",
+                        "DCIM/100APPLE/IMG_4004.HEIC", "DCIM/100APPLE/IMG_4005.HEIC"};
+        s.changed = 2;
+        s.tooLong = 1;
+        ModelStates::done(m, s, QStringLiteral("Holiday"));
     }});
 
     states.push_back({QStringLiteral("failure"), [](Model& m, AppShell&) {
@@ -111,6 +137,15 @@ std::vector<ScreenState> screenStates()
     states.push_back({QStringLiteral("failure-missing-source"), [](Model& m, AppShell&) {
         ModelStates::failed(m, Model::tr("Can't find %1. If it's an external drive, plug it in and try again.")
                                    .arg(QStringLiteral("/media/ana/SD Card")));
+    }});
+    states.push_back({QStringLiteral("failure-drive-gone"), [](Model& m, AppShell&) {
+        ModelStates::failed(m, ResultText::sourceMissing(QStringLiteral("/media/ana/SD Card"), 12480));
+    }});
+    states.push_back({QStringLiteral("failure-wall-in-use"), [](Model& m, AppShell&) {
+        ModelStates::failed(m, ResultText::wallInUse(4242, QStringLiteral("/media/ana/SD Card/_Photo Gallery")));
+    }});
+    states.push_back({QStringLiteral("failure-folder-refused"), [](Model& m, AppShell&) {
+        ModelStates::failed(m, FailureText::of(JobError(JobErrorTexts::holdsPhotos, {"/home/ana/Pictures/Scans"})));
     }});
     return states;
 }
