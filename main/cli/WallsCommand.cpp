@@ -64,7 +64,7 @@ int wallsCommand(const std::vector<std::string>& args)
             std::fputc('\n', stdout);
         first = false;
         printLine(recent.title);
-        printLine(QStringLiteral("  ") + plural(recent.photos, QStringLiteral("photo"), QStringLiteral("photos"))
+        printLine(QStringLiteral("  ") + wallContents(recent.photos, recent.videos)
                   + QStringLiteral(" · updated ") + TextFormat::relativeDate(recent.updated, now));
         printLine(QStringLiteral("  source: ") + recent.root);
         printLine(QStringLiteral("  wall:   ") + recent.gallery);

@@ -16,7 +16,7 @@ namespace {
 const std::array commands{
     Command{"scan", "SOURCE [--out DIR]",
             "List the photos a wall of SOURCE would include, one JSON object per line.", scanCommand},
-    Command{"build", "SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--wait] [--retry-skipped] [--json] [--open]",
+    Command{"build", "SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--wait] [--retry-skipped] [--json] [--open]",
             "Build the wall of SOURCE, show its progress, and add it to Your walls.", buildCommand},
     Command{"walls", "[--json]", "List the walls built recently, newest first.", wallsCommand},
 };

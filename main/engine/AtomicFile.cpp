@@ -18,20 +18,6 @@ std::string failure(const std::filesystem::path& file, int error)
     return "Couldn't write \u201C" + file.string() + "\u201D: " + std::strerror(error) + ".";
 }
 
-bool writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 } // namespace
 
 std::optional<std::string> write(const std::filesystem::path& target, std::string_view bytes)

@@ -24,6 +24,7 @@ struct RunOptions {
     std::optional<std::filesystem::path> out; ///< the wall's folder instead of galleryDir()
     std::optional<QString> title;              ///< the wall's title instead of title()
     std::optional<bool> dedupe;                ///< this run only; the stored setting is unchanged
+    bool fillPreviews = false;                 ///< make the previews a wall built before them lacks
     bool waitForWall = false;                  ///< wait while another process writes the wall
     bool retryPassedOver = false;              ///< try again the photos passed over for crashing a decoder
 };
@@ -162,3 +163,7 @@ private:
 /// The count with the locale's digit grouping, a space and the singular word for exactly 1,
 /// else the plural word: "1 photo", "0 photos", "1,500 photos".
 QString plural(qint64 n, const QString& singular, const QString& pluralWord);
+
+/// What a wall holds, for the walls list: "12 photos", or with videos "12 photos and 3 videos",
+/// "1 photo and 1 video", "3 videos".
+QString wallContents(qint64 photos, qint64 videos);

@@ -8,6 +8,6 @@ bool sameText(const QString& a, const QString& b)
 
 bool operator==(const Recent& a, const Recent& b)
 {
-    return a.photos == b.photos && a.updated == b.updated && sameText(a.root, b.root)
+    return a.photos == b.photos && a.videos == b.videos && a.updated == b.updated && sameText(a.root, b.root)
         && sameText(a.gallery, b.gallery) && sameText(a.title, b.title);
 }

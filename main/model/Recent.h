@@ -12,10 +12,11 @@ struct Recent {
     QString title;
     qint64 photos = 0;
     QDateTime updated; ///< when the last run on this source finished
+    qint64 videos = 0; ///< videos on the wall besides its photos
 
     const QString& id() const { return root; }
 
-    /// All five fields equal: texts up to Unicode canonical equivalence, `updated` as the same
+    /// All fields equal: texts up to Unicode canonical equivalence, `updated` as the same
     /// instant.
     friend bool operator==(const Recent& a, const Recent& b);
 };

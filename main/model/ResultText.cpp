@@ -71,7 +71,7 @@ ResultText ResultText::of(const JobSummary& s, const QString& title)
 {
     ResultText text;
     text.paused = s.partial;
-    if (s.photos == 0) {
+    if (s.photos == 0 && s.videos == 0) {
         text.headline = QStringLiteral("No photos found");
         text.details << QStringLiteral("Nothing in ") + title +
                             QStringLiteral(" looked like a photo (JPEG, HEIC, PNG, RAW and so on).");
@@ -79,8 +79,14 @@ ResultText ResultText::of(const JobSummary& s, const QString& title)
         return text;
     }
     // The counted headlines keep the word "photos" even for one.
-    text.headline = s.partial ? QStringLiteral("Stopped early: ") + TextFormat::count(s.photos) + QStringLiteral(" photos so far")
-                              : TextFormat::count(s.photos) + QStringLiteral(" photos ready");
+    // With videos: "1,204 photos and 37 videos ready".
+    QString counted = TextFormat::count(s.photos) + QStringLiteral(" photos");
+    if (s.videos > 0) {
+        const QString videos = plural(s.videos, QStringLiteral("video"), QStringLiteral("videos"));
+        counted = s.photos > 0 ? counted + QStringLiteral(" and ") + videos : videos;
+    }
+    text.headline = s.partial ? QStringLiteral("Stopped early: ") + counted + QStringLiteral(" so far")
+                              : counted + QStringLiteral(" ready");
     if (s.partial)
         text.details << QStringLiteral("Choose Update later to finish. The work so far is saved.");
     if (s.duplicates > 0)

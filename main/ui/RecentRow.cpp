@@ -16,7 +16,7 @@ using Look::TextStyle;
 
 QString RecentRow::caption(const Recent& r, const QDateTime& now)
 {
-    return plural(r.photos, QStringLiteral("photo"), QStringLiteral("photos")) + QStringLiteral(" · updated ") +
+    return wallContents(r.photos, r.videos) + QStringLiteral(" · updated ") +
            TextFormat::relativeDate(r.updated, now);
 }
 
