@@ -151,9 +151,29 @@ den Quellordner und die index.html der Fotowand. --json gibt sie als ein JSON-Ar
         <translation>QUELLE [--out ORDNER]</translation>
     </message>
     <message>
-        <source>Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--wait] [--retry-skipped] [--json] [--open]
+        <source>
+Stopping… Another signal quits at once.
 </source>
-        <translation>Aufruf: kestova-cli build QUELLE [--out ORDNER] [--title TEXT] [--no-dedupe] [--wait] [--retry-skipped] [--json] [--open]
+        <translation>
+Wird angehalten… Ein weiteres Signal beendet sofort.
+</translation>
+    </message>
+    <message>
+        <source>
+kestova-cli COMMAND --help shows what a command does and its options.
+kestova-cli --version shows the version.
+
+</source>
+        <translation>
+kestova-cli BEFEHL --help zeigt, was ein Befehl tut und welche Optionen er hat.
+kestova-cli --version zeigt die Version.
+
+</translation>
+    </message>
+    <message>
+        <source>Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--wait] [--retry-skipped] [--json] [--open]
+</source>
+        <translation>Aufruf: kestova-cli build QUELLE [--out ORDNER] [--title TEXT] [--no-dedupe] [--previews] [--wait] [--retry-skipped] [--json] [--open]
 </translation>
     </message>
     <message>
@@ -162,6 +182,8 @@ den Quellordner und die index.html der Fotowand. --json gibt sie als ein JSON-Ar
                 (or Pictures/Kestova when SOURCE is read-only)
   --title TEXT  the wall&apos;s title instead of the folder&apos;s name
   --no-dedupe   show duplicate copies on this wall (the saved setting is unchanged)
+  --previews    also make the large previews that a wall built before them lacks (this
+                decodes each HEIC, TIFF and raw photo again)
   --wait        when another Kestova is writing the same wall, wait for it to finish
                 (without it the build does not start and exits with status 75)
   --retry-skipped  try again the photos passed over because they crashed a decoder
@@ -176,6 +198,8 @@ plus the signal&apos;s number (130, 143, 129). A second signal ends at once.
                 (oder Bilder/Kestova, wenn QUELLE schreibgeschützt ist)
   --title TEXT  der Titel der Fotowand statt des Ordnernamens
   --no-dedupe   doppelte Kopien auf dieser Fotowand zeigen (die gespeicherte Einstellung bleibt)
+  --previews    auch die großen Vorschauen erstellen, die einer früher erstellten Fotowand fehlen
+                (dazu wird jedes HEIC-, TIFF- und RAW-Foto erneut dekodiert)
   --wait        wenn ein anderes Kestova gerade dieselbe Fotowand schreibt, warten, bis es fertig ist
                 (ohne diese Option beginnt der Lauf nicht und endet mit dem Status 75)
   --retry-skipped  die Fotos erneut versuchen, die übergangen wurden, weil ein Decoder an ihnen abstürzte
@@ -187,28 +211,8 @@ Exit-Status ist 128 plus die Nummer des Signals (130, 143, 129). Ein zweites Sig
 </translation>
     </message>
     <message>
-        <source>
-Stopping… Another signal quits at once.
-</source>
-        <translation>
-Wird angehalten… Ein weiteres Signal beendet sofort.
-</translation>
-    </message>
-    <message>
-        <source>SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--wait] [--retry-skipped] [--json] [--open]</source>
-        <translation>QUELLE [--out ORDNER] [--title TEXT] [--no-dedupe] [--wait] [--retry-skipped] [--json] [--open]</translation>
-    </message>
-    <message>
-        <source>
-kestova-cli COMMAND --help shows what a command does and its options.
-kestova-cli --version shows the version.
-
-</source>
-        <translation>
-kestova-cli BEFEHL --help zeigt, was ein Befehl tut und welche Optionen er hat.
-kestova-cli --version zeigt die Version.
-
-</translation>
+        <source>SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--wait] [--retry-skipped] [--json] [--open]</source>
+        <translation>QUELLE [--out ORDNER] [--title TEXT] [--no-dedupe] [--previews] [--wait] [--retry-skipped] [--json] [--open]</translation>
     </message>
 </context>
 <context>
@@ -524,12 +528,30 @@ kestova-cli tut dasselbe im Terminal.
 </context>
 <context>
     <name>Recent</name>
+    <message>
+        <source>%1 and %2</source>
+        <comment>photos and videos</comment>
+        <translation>%1 und %2</translation>
+    </message>
+    <message>
+        <source>%1 · updated %2</source>
+        <comment>what the wall holds, when it was updated</comment>
+        <translation>%1 · %2 aktualisiert</translation>
+    </message>
     <message numerus="yes">
-        <source>%1 photos · updated %2</source>
-        <comment>photos on the wall, when it was updated</comment>
+        <source>%1 photos</source>
+        <comment>on a wall</comment>
         <translation>
-            <numerusform>%1 Foto · %2 aktualisiert</numerusform>
-            <numerusform>%1 Fotos · %2 aktualisiert</numerusform>
+            <numerusform>%1 Foto</numerusform>
+            <numerusform>%1 Fotos</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 videos</source>
+        <comment>on a wall</comment>
+        <translation>
+            <numerusform>%1 Video</numerusform>
+            <numerusform>%1 Videos</numerusform>
         </translation>
     </message>
 </context>
@@ -679,6 +701,31 @@ kestova-cli tut dasselbe im Terminal.
         <source>and %1 more</source>
         <extracomment>The rest of a list of files, after the first ten names; %1 is a count.</extracomment>
         <translation>und %1 weitere</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 videos</source>
+        <translation>
+            <numerusform>%1 Video</numerusform>
+            <numerusform>%1 Videos</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 photos and %2</source>
+        <comment>the photos, then the videos</comment>
+        <translation>
+            <numerusform>%1 Foto und %2</numerusform>
+            <numerusform>%1 Fotos und %2</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Stopped early: %1 so far</source>
+        <comment>what the wall holds</comment>
+        <translation>Vorzeitig angehalten: bisher %1</translation>
+    </message>
+    <message>
+        <source>%1 ready</source>
+        <comment>what the wall holds</comment>
+        <translation>%1 bereit</translation>
     </message>
 </context>
 <context>

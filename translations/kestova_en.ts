@@ -4,11 +4,19 @@
 <context>
     <name>Recent</name>
     <message numerus="yes">
-        <source>%1 photos · updated %2</source>
-        <comment>photos on the wall, when it was updated</comment>
+        <source>%1 photos</source>
+        <comment>on a wall</comment>
         <translation>
-            <numerusform>%1 photo · updated %2</numerusform>
-            <numerusform>%1 photos · updated %2</numerusform>
+            <numerusform>%1 photo</numerusform>
+            <numerusform>%1 photos</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 videos</source>
+        <comment>on a wall</comment>
+        <translation>
+            <numerusform>%1 video</numerusform>
+            <numerusform>%1 videos</numerusform>
         </translation>
     </message>
 </context>
@@ -82,6 +90,21 @@
         <translation>
             <numerusform>%1 held %2 photo last time, but Kestova can&apos;t find any there now. Is the drive connected? The wall was left as it was.</numerusform>
             <numerusform>%1 held %2 photos last time, but Kestova can&apos;t find any there now. Is the drive connected? The wall was left as it was.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 videos</source>
+        <translation>
+            <numerusform>%1 video</numerusform>
+            <numerusform>%1 videos</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 photos and %2</source>
+        <comment>the photos, then the videos</comment>
+        <translation>
+            <numerusform>%1 photos and %2</numerusform>
+            <numerusform>%1 photos and %2</numerusform>
         </translation>
     </message>
 </context>

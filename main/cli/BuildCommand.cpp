@@ -28,7 +28,7 @@ namespace {
 
 QString usageText()
 {
-    return Cli::tr("Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--wait] [--retry-skipped] [--json] [--open]\n");
+    return Cli::tr("Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--wait] [--retry-skipped] [--json] [--open]\n");
 }
 
 QString helpText()
@@ -38,6 +38,8 @@ QString helpText()
                    "                (or Pictures/Kestova when SOURCE is read-only)\n"
                    "  --title TEXT  the wall's title instead of the folder's name\n"
                    "  --no-dedupe   show duplicate copies on this wall (the saved setting is unchanged)\n"
+                   "  --previews    also make the large previews that a wall built before them lacks (this\n"
+                   "                decodes each HEIC, TIFF and raw photo again)\n"
                    "  --wait        when another Kestova is writing the same wall, wait for it to finish\n"
                    "                (without it the build does not start and exits with status 75)\n"
                    "  --retry-skipped  try again the photos passed over because they crashed a decoder\n"
@@ -190,6 +192,10 @@ std::string summaryJson(const JobSummary& s)
 {
     std::string out = "{\"photos\":";
     Json::appendInt(out, s.photos);
+    if (s.videos > 0) {
+        out += ",\"videos\":";
+        Json::appendInt(out, s.videos);
+    }
     out += ",\"found\":";
     Json::appendInt(out, s.found);
     out += ",\"duplicates\":";
@@ -252,6 +258,8 @@ int buildCommand(const std::vector<std::string>& args)
             options.title = PathText::fromBytes(args[i]);
         } else if (arg == "--no-dedupe") {
             options.dedupe = false;
+        } else if (arg == "--previews") {
+            options.fillPreviews = true;
         } else if (arg == "--wait") {
             options.waitForWall = true;
         } else if (arg == "--retry-skipped") {

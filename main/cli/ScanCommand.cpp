@@ -5,6 +5,7 @@
 #include "engine/Json.h"
 #include "model/FailureText.h"
 #include "model/HelpText.h"
+#include "model/Model.h"
 #include "model/PathText.h"
 
 #include <sys/stat.h>
@@ -69,7 +70,8 @@ int scanCommand(const std::vector<std::string>& args)
     }
 
     const std::filesystem::path root = std::filesystem::absolute(source).lexically_normal();
-    const std::filesystem::path outDir = out.empty() ? root / "_Photo Gallery" : std::filesystem::absolute(out);
+    // The folder a build would write to, so that the list leaves out what that build would.
+    const std::filesystem::path outDir = out.empty() ? Model::galleryDir(root, Model::title(root)) : std::filesystem::absolute(out);
     Indexer job(root, outDir, "", false, nullptr);
     std::string line;
     for (const FileEntry& entry : job.scan()) {

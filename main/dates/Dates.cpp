@@ -1,6 +1,8 @@
 // Date inference from capture-date texts and relative paths.
 #include "dates/Dates.h"
 
+#include "dates/Ascii.h"
+
 #include "dates/Patterns.h"
 
 #include <unicode/uchar.h>
@@ -210,20 +212,11 @@ std::optional<std::int64_t> fromAsciiExif(std::string_view text)
     return epoch(year, month, day, hour, minute, second);
 }
 
-bool isAscii(std::string_view text)
-{
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 std::optional<std::int64_t> fromExif(std::string_view text)
 {
-    if (isAscii(text))
+    if (Ascii::isAscii(text))
         return fromAsciiExif(text);
     ThreadMatcher& matcher = ThreadMatcher::forThisThread();
     if (text.empty() || !matcher.load(text))

@@ -5,11 +5,6 @@
 
 namespace AsciiText {
 
-bool isAscii(std::string_view bytes)
-{
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 std::string lower(std::string_view bytes)
 {
     std::string out(bytes);

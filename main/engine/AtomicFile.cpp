@@ -18,20 +18,6 @@ JobError failure(const std::filesystem::path& file, int error)
     return JobError(JobErrorTexts::writeFailed, {file.string()}, error);
 }
 
-bool writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 } // namespace
 
 std::optional<JobError> write(const std::filesystem::path& target, std::string_view bytes)

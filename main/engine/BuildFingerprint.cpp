@@ -5,6 +5,11 @@
 #include <libraw/libraw.h>
 #include <vips/vips.h>
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
 #include <sys/stat.h>
 
 namespace BuildFingerprint {
@@ -19,6 +24,7 @@ std::string current()
     text += std::string(" vips ") + vips_version_string();
     text += " exiv2 " + Exiv2::versionString();
     text += std::string(" libraw ") + LibRaw::version();
+    text += " avformat " + std::to_string(avformat_version()) + " avcodec " + std::to_string(avcodec_version());
     return text;
 }
 

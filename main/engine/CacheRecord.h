@@ -1,6 +1,8 @@
 // The per-photo record the progress cache stores: a positional list of JSON values,
-// [key, width, height, date text, mtime, size]. Values read from disk may have any type,
-// so readers check the type at each position.
+// [key, width, height, date text, mtime, size]. Videos, live photos and photos with a preview
+// carry more after these: [..., media flags, length in ms, codec, motion clip]; other records
+// end at size, so a wall of plain photos keeps its records as they always were. Values read
+// from disk may have any type, so readers check the type at each position.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +19,29 @@ using CacheRecord = std::vector<RecordValue>;
 using CacheMap = std::unordered_map<std::string, CacheRecord>;
 
 namespace Record {
-enum Position : std::size_t { key = 0, width = 1, height = 2, date = 3, mtime = 4, size = 5, count = 6 };
+enum Position : std::size_t {
+    key = 0, width = 1, height = 2, date = 3, mtime = 4, size = 5, count = 6,
+    media = 6,    ///< MediaFlags; absent for a plain photo
+    duration = 7, ///< a video's or a live photo's motion length in milliseconds; 0 unknown
+    codec = 8,    ///< the video's codec as FFmpeg names it ("h264", "hevc", "vp9")
+    motion = 9,   ///< a live photo's clip: its path relative to the source
+};
+
+/// Bits of the media position.
+enum MediaFlags : std::int64_t {
+    hasPreview = 1, ///< previews/<xx>/<key>.jpg holds a large JPEG of a photo browsers cannot show
+    isVideo = 2,    ///< the thumbnail is the video's poster
+    isLive = 4,     ///< a still with its motion clip beside it
+};
+
+/// What a record holds beyond a plain photo's six values.
+struct Media {
+    std::int64_t flags = 0;
+    std::int64_t durationMs = 0;
+    std::string codec;
+    std::string motion;
+    friend bool operator==(const Media&, const Media&) = default;
+};
 
 /// The integer at position i, or nothing when the record is shorter or holds another type there.
 inline const std::int64_t* intAt(const CacheRecord& r, std::size_t i)
@@ -42,5 +66,29 @@ inline CacheRecord make(std::string key, std::int64_t width, std::int64_t height
                         std::int64_t mtime, std::int64_t size)
 {
     return {std::move(key), width, height, std::move(date), mtime, size};
+}
+
+/// A record with only the positions its media needs.
+inline CacheRecord make(std::string key, std::int64_t width, std::int64_t height, std::string date,
+                        std::int64_t mtime, std::int64_t size, Media media)
+{
+    CacheRecord record = make(std::move(key), width, height, std::move(date), mtime, size);
+    if (media.flags == 0)
+        return record;
+    record.emplace_back(media.flags);
+    if (media.flags & (isVideo | isLive)) {
+        record.emplace_back(media.durationMs);
+        record.emplace_back(std::move(media.codec));
+    }
+    if (media.flags & isLive)
+        record.emplace_back(std::move(media.motion));
+    return record;
+}
+
+/// The media a record holds; all zero and empty for a plain photo or values of the wrong type.
+inline Media mediaOf(const CacheRecord& r)
+{
+    return {intOrZero(r, media), intOrZero(r, duration), std::string(textOrEmpty(r, codec)),
+            std::string(textOrEmpty(r, motion))};
 }
 } // namespace Record

@@ -1,6 +1,8 @@
 // Duplicate collapsing: copies share a file name (ignoring case) and a size.
 #include "engine/Indexer.h"
 
+#include "dates/Ascii.h"
+
 #include "engine/internal/AsciiText.h"
 #include "engine/internal/ContentSample.h"
 #include "engine/internal/IcuText.h"
@@ -24,7 +26,7 @@ bool lostBytes(std::string_view original, std::string_view converted)
 /// NFC of the bytes when they are UTF-8; other bytes are compared as they are.
 std::string nfc(std::string_view bytes)
 {
-    if (AsciiText::isAscii(bytes))
+    if (Ascii::isAscii(bytes))
         return std::string(bytes);
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* normalizer = icu::Normalizer2::getNFCInstance(status);
@@ -45,7 +47,7 @@ std::string nfc(std::string_view bytes)
 /// The locale-independent lower-case mapping, then NFC, so canonically equivalent names agree.
 std::string nameKey(std::string_view name)
 {
-    if (AsciiText::isAscii(name))
+    if (Ascii::isAscii(name))
         return AsciiText::lower(name);
     icu::UnicodeString text = IcuText::fromBytes(name);
     text.toLower(icu::Locale::getRoot());

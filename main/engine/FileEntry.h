@@ -12,6 +12,9 @@ struct FileEntry {
     std::int64_t size = 0;
     /// Content modification time, whole seconds since 1970 UTC (truncated toward zero); 0 when not available.
     std::int64_t mtime = 0;
+    /// For a still that is a live photo: the rel of its motion clip, the short video of the same
+    /// name beside it. Set after the walk, when stills and videos are paired.
+    std::string motion;
 
     friend bool operator==(const FileEntry&, const FileEntry&) = default;
 };

@@ -53,3 +53,8 @@ fs::path Indexer::lockFile() const
 {
     return out / WallFiles::lock;
 }
+
+fs::path Indexer::previewDir() const
+{
+    return out / WallFiles::previews;
+}

@@ -35,6 +35,11 @@ public:
     const bool shouldDedupe;          ///< show duplicate copies once
     static constexpr int thumbSize = 420;
     static constexpr double quality = 0.55;
+    /// Longest side and JPEG quality (1..100) of the large previews of photos that browsers cannot
+    /// show, chosen with bench/media.sh: sharp on a 1440x900 screen, a little soft at twice its
+    /// pixel density, under a tenth of the processing and about a seventh of a HEIC's bytes.
+    static constexpr int previewSize = 2048;
+    static constexpr int previewQuality = 70;
     const int jobs;                   ///< photos processed at once, 2..6
     const UpdateHandler onUpdate;     ///< called on the thread that runs run(), never on a worker
     /// The page template copied to index.html; when empty, the one installed with the program.
@@ -42,6 +47,9 @@ public:
     /// How long processing waits while no photo finishes before it gives up on the photos in
     /// flight (a decoder that hangs) and writes the wall without them.
     std::chrono::milliseconds stallLimit = std::chrono::minutes(5);
+    /// Whether photos of a wall built before previews existed get theirs in this run: each such
+    /// photo is decoded again, which takes hours for a large HEIC library, so it is asked for.
+    bool fillPreviews = false;
     /// How long a stop waits for the photos in flight before it leaves them behind as a stall
     /// does: a read that never returns (a hung drive) must not hold a stop.
     std::chrono::milliseconds stopLimit = std::chrono::seconds(1);
@@ -64,6 +72,8 @@ public:
     std::filesystem::path galleryFile() const;
     /// manifest.js, the wall's data.
     std::filesystem::path manifestFile() const;
+    /// previews/ in the wall's folder: the large JPEGs of photos that browsers cannot show.
+    std::filesystem::path previewDir() const;
     /// .inflight, the photos in flight, for the next run to know which one a crash or hang came from.
     std::filesystem::path journalFile() const;
     /// .lock, locked by the run writing the wall; holds that process's id.
@@ -84,7 +94,21 @@ public:
     static const std::unordered_set<std::string>& imageExt();
     /// The camera raw extensions, lower case: these photos are developed by LibRaw.
     static const std::unordered_set<std::string>& rawExt();
+    /// Folders never entered, among them the wall folder that a source usually holds.
     static const std::unordered_set<std::string>& skipDirs();
+    static const std::unordered_set<std::string>& videoExt();
+    /// Whether the name has one of videoExt().
+    static bool isVideo(std::string_view rel);
+    /// Whether the name is of a format browsers do not show (HEIF, TIFF, camera raw), whose
+    /// photos get a preview.
+    static bool wantsPreview(std::string_view rel);
+
+    // --- live photos
+    /// Pairs each still with the short video of the same name in the same folder: the video
+    /// leaves the list and becomes the still's `motion`. Keeps the order of what remains.
+    static std::vector<FileEntry> pairLivePhotos(std::vector<FileEntry> entries);
+    /// The wall's folder inside its source, where the wall goes when the source can take it.
+    static constexpr std::string_view defaultWallFolder = "_Photo Gallery";
 
     // --- duplicates
     /// A sample of a photo's content, or nothing when it cannot be read; may throw JobCancelled.
@@ -107,9 +131,20 @@ public:
     std::optional<CacheRecord> process(const FileEntry& entry, KeepThumbnail keep = KeepThumbnail::ifNotOlder) const;
     /// The same, telling a photo that changed while it was read from one that cannot be read.
     PhotoResult processPhoto(const FileEntry& entry, KeepThumbnail keep = KeepThumbnail::ifNotOlder) const;
+    /// As processPhoto, and with `previews` a photo browsers cannot show (and a video's poster)
+    /// also gets its large preview, from the decode that makes its thumbnail. When the thumbnail
+    /// may be kept, the preview is made only with `remakePreview` (its record had one) or the
+    /// job's `fillPreviews`. The wall's run processes this way.
+    struct Extras {
+        bool previews = false;
+        bool remakePreview = false;
+    };
+    PhotoResult processPhoto(const FileEntry& entry, KeepThumbnail keep, Extras extras) const;
     /// First 16 hex digits of md5Hex(rel).
     static std::string key(std::string_view rel);
     std::filesystem::path thumbURL(std::string_view key) const;
+    /// previews/<first two characters>/<key>.jpg
+    std::filesystem::path previewURL(std::string_view key) const;
 
     // --- progress cache
     CacheMap loadCache() const;

@@ -7,7 +7,7 @@
 #include <vector>
 
 struct JobSummary {
-    std::int64_t photos = 0;     ///< photos on the wall that was written
+    std::int64_t photos = 0;     ///< photos on the wall that was written, videos not counted
     std::int64_t found = 0;      ///< photo files the walk returned, before duplicates are collapsed
     std::int64_t duplicates = 0; ///< found minus the photos left after collapsing; 0 when dedupe is off
     std::int64_t unreadable = 0; ///< photos whose processing failed in this run
@@ -26,6 +26,7 @@ struct JobSummary {
     /// the wall.
     std::vector<std::string> unreadableFolders;
     std::int64_t tooLong = 0;    ///< folders and photos left out: their path is longer than the system allows
+    std::int64_t videos = 0;     ///< videos on the wall (a live photo's clip is part of its photo)
 
     friend bool operator==(const JobSummary&, const JobSummary&) = default;
 };

@@ -246,17 +246,8 @@ void PhotoJournal::append(const std::string& line)
     // One write per line: a run killed at any moment leaves whole lines, or a last line without
     // its line break, which the reader ignores. No fsync: the lines must survive the process,
     // not the machine.
-    if (!fd)
-        return;
-    std::string_view rest = line;
-    while (!rest.empty()) {
-        const ssize_t n = ::write(fd.get(), rest.data(), rest.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;
-        rest.remove_prefix(static_cast<std::size_t>(n));
-    }
+    if (fd)
+        (void)writeAll(fd.get(), line);
 }
 
 PhotoJournal::Flight PhotoJournal::begin(const FileEntry& entry)

@@ -1,6 +1,7 @@
 // The walk's constant tables and the junk pattern.
 #include "engine/Indexer.h"
 
+#include "engine/internal/AsciiText.h"
 #include "engine/internal/IcuText.h"
 
 #include <unicode/regex.h>
@@ -23,11 +24,30 @@ const std::unordered_set<std::string>& Indexer::imageExt()
     return set;
 }
 
+const std::unordered_set<std::string>& Indexer::videoExt()
+{
+    static const std::unordered_set<std::string> set{"mp4", "mov", "m4v", "3gp", "mkv", "webm", "avi", "mts", "m2ts"};
+    return set;
+}
+
+bool Indexer::isVideo(std::string_view rel)
+{
+    return videoExt().contains(AsciiText::lowerExtension(rel));
+}
+
+bool Indexer::wantsPreview(std::string_view rel)
+{
+    // Chromium and Firefox on Linux show JPEG, PNG, GIF, WebP and BMP themselves.
+    static const std::unordered_set<std::string> set{"heic", "heif", "tif", "tiff", "dng", "cr2",
+                                                     "cr3",  "nef",  "arw", "raf", "orf",  "rw2"};
+    return set.contains(AsciiText::lowerExtension(rel));
+}
+
 const std::unordered_set<std::string>& Indexer::skipDirs()
 {
     static const std::unordered_set<std::string> set{
         ".Trashes", ".Spotlight-V100", ".fseventsd", "System Volume Information",
-        "$RECYCLE.BIN", "node_modules", ".git", "_Photo Gallery"};
+        "$RECYCLE.BIN", "node_modules", ".git", std::string(defaultWallFolder)};
     return set;
 }
 

@@ -5,10 +5,13 @@
 #include "engine/internal/AsciiText.h"
 #include "engine/internal/ExifReader.h"
 #include "engine/internal/RawPhoto.h"
+#include "engine/internal/VideoDecoder.h"
 #include "engine/internal/VipsPhoto.h"
 #include "engine/internal/WallGuard.h"
 
 #include <sys/stat.h>
+
+#include <algorithm>
 
 #include <cmath>
 #include <system_error>
@@ -24,28 +27,54 @@ bool isCameraRaw(std::string_view rel)
     return Indexer::rawExt().contains(AsciiText::lowerExtension(rel));
 }
 
-/// What the record needs from a photo's header, and how to make its thumbnail.
-struct OpenedPhoto {
+/// What the record needs from a photo's or a video's header, and how to make its JPEGs.
+struct OpenedFile {
     PixelSize stored;
     int orientation = 1;
     std::string date;
+    bool wantsPreview = false; ///< browsers cannot show the original
+    Record::Media media;
     std::optional<VipsPhoto> vips;
     std::optional<RawPhoto> raw;
+    std::optional<VideoFile> video;
 
-    std::optional<PixelSize> writeThumbnail(const fs::path& jpeg, const ThumbnailSpec& spec)
+    /// One decode for every JPEG of the targets.
+    std::optional<JpegsWritten> writeJpegs(const JpegTargets& targets)
     {
         if (vips)
-            return vips->writeThumbnail(jpeg, spec);
-        auto pixels = raw->decodeHalfSize();
+            return vips->writeJpegs(targets);
+        std::optional<PixelBuffer> pixels;
+        if (raw) {
+            pixels = raw->decodeHalfSize();
+        } else if (video) {
+            const int largest = std::max(targets.preview.empty() ? 0 : targets.previewSpec.maxSide,
+                                         targets.thumbnailSpec.maxSide);
+            pixels = video->posterFrame(largest);
+        }
         if (!pixels)
             return std::nullopt;
-        return ::writeThumbnail(*pixels, jpeg, spec);
+        return ::writeJpegs(*pixels, targets);
     }
 };
 
-std::optional<OpenedPhoto> openPhoto(const fs::path& file, std::string_view rel)
+std::optional<OpenedFile> openVideo(const fs::path& file)
 {
-    OpenedPhoto photo;
+    OpenedFile opened;
+    opened.video = VideoFile::open(file);
+    if (!opened.video)
+        return std::nullopt;
+    const VideoInfo& info = opened.video->info();
+    opened.stored = info.displayed; // already upright
+    opened.date = info.date;
+    // The poster also goes large, for the player to show before it starts.
+    opened.wantsPreview = true;
+    opened.media = {Record::isVideo, info.durationMs, info.codec, {}};
+    return opened;
+}
+
+std::optional<OpenedFile> openPhoto(const fs::path& file, std::string_view rel)
+{
+    OpenedFile photo;
     if (isCameraRaw(rel)) {
         // Raw files go to LibRaw only: read as TIFF they would give the camera's small
         // embedded preview instead of the photo.
@@ -55,6 +84,7 @@ std::optional<OpenedPhoto> openPhoto(const fs::path& file, std::string_view rel)
         photo.stored = photo.raw->storedSize();
         photo.orientation = photo.raw->orientation();
         photo.date = ExifReader::captureDateOfFile(file);
+        photo.wantsPreview = true;
         return photo;
     }
     photo.vips = VipsPhoto::open(file);
@@ -62,6 +92,7 @@ std::optional<OpenedPhoto> openPhoto(const fs::path& file, std::string_view rel)
         return std::nullopt;
     photo.stored = photo.vips->storedSize();
     photo.orientation = photo.vips->orientation();
+    photo.wantsPreview = !photo.vips->isBrowserFormat();
     // The decoder has already read the EXIF block, so the file is not opened a second time;
     // only a TIFF keeps its dates in its own first directory rather than in an EXIF block.
     if (!photo.vips->exif().empty())
@@ -70,6 +101,40 @@ std::optional<OpenedPhoto> openPhoto(const fs::path& file, std::string_view rel)
         photo.date = ExifReader::captureDateOfFile(file);
     return photo;
 }
+
+/// A JPEG being written: the hidden temporary file beside its final name.
+struct PendingJpeg {
+    fs::path final;
+    fs::path temp;
+
+    /// Makes the folder and clears the way; false when the folder is a planted link.
+    bool prepare()
+    {
+        std::error_code ec;
+        fs::create_directories(final.parent_path(), ec); // a failure shows in the write
+        // A link planted for the folder or the temporary file would take the write outside
+        // the wall: refuse the first, remove the second (the encoder follows it).
+        if (fs::is_symlink(final.parent_path(), ec))
+            return false;
+        temp = WallGuard::thumbnailTemporary(final);
+        fs::remove(temp, ec);
+        return true;
+    }
+    void discard() const
+    {
+        std::error_code ec;
+        if (!temp.empty())
+            fs::remove(temp, ec);
+    }
+    /// rename() replaces an existing file atomically, so the JPEG is visible under its final
+    /// name only when complete. When it fails the temporary file stays.
+    bool commit() const
+    {
+        std::error_code ec;
+        fs::rename(temp, final, ec);
+        return !ec;
+    }
+};
 
 /// Whether the thumbnail on disk may stand for the photo. A photo replaced under the same name
 /// (a card's new IMG_0001.JPG, a rotation fixed elsewhere) must not keep the old picture: one
@@ -83,6 +148,7 @@ bool thumbnailStands(const fs::path& thumb, const FileEntry& entry, Indexer::Kee
         return false;
     return st.st_mtim.tv_sec >= entry.mtime;
 }
+
 /// What says a file is still the one that was read: a file replaced, rewritten or grown in
 /// between differs in identity, size or one of its times (the change time cannot be set back).
 struct FileState {
@@ -120,74 +186,103 @@ fs::path Indexer::thumbURL(std::string_view key) const
     return thumbDir() / std::string(key.substr(0, 2)) / (std::string(key) + ".jpg");
 }
 
+fs::path Indexer::previewURL(std::string_view key) const
+{
+    return previewDir() / std::string(key.substr(0, 2)) / (std::string(key) + ".jpg");
+}
+
 std::optional<CacheRecord> Indexer::process(const FileEntry& entry, KeepThumbnail keep) const
 {
-    return processPhoto(entry, keep).record;
+    return processPhoto(entry, keep, Extras{}).record;
 }
 
 PhotoResult Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep) const
+{
+    return processPhoto(entry, keep, Extras{});
+}
+
+PhotoResult Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, Extras extras) const
 {
     const PhotoResult changed{std::nullopt, true};
     try {
         const fs::path file = root / fs::path(entry.rel);
         const std::string photoKey = key(entry.rel);
-        // A photo deleted, replaced or still being copied while it is read would give a
+        // A file deleted, replaced or still being copied while it is read would give a
         // thumbnail and a record of no file that ever was: the file must be the same before
         // and after, else it is left for the next run.
         const auto before = FileState::of(file);
         if (!before)
             return changed;
         const auto unchanged = [&] { return FileState::of(file) == before; };
-        auto photo = openPhoto(file, entry.rel);
-        if (!photo)
+        auto opened = isVideo(entry.rel) ? openVideo(file) : openPhoto(file, entry.rel);
+        if (!opened)
             return unchanged() ? PhotoResult{} : changed;
 
-        const std::string date = photo->date;
+        const std::string date = opened->date;
+        Record::Media media = opened->media;
         // Orientations 5 to 8 turn the picture by a quarter: the record holds the size as shown.
-        const bool quarterTurn = photo->orientation >= 5 && photo->orientation <= 8;
-        std::int64_t width = quarterTurn ? photo->stored.height : photo->stored.width;
-        std::int64_t height = quarterTurn ? photo->stored.width : photo->stored.height;
+        const bool quarterTurn = opened->orientation >= 5 && opened->orientation <= 8;
+        std::int64_t width = quarterTurn ? opened->stored.height : opened->stored.width;
+        std::int64_t height = quarterTurn ? opened->stored.width : opened->stored.height;
 
-        const fs::path thumb = thumbURL(photoKey);
         std::error_code ec;
-        // An existing thumbnail is kept as it is, which makes a resumed wall cheap, unless
-        // something says the photo changed since it was made.
-        if (!thumbnailStands(thumb, entry, keep)) {
-            fs::create_directories(thumb.parent_path(), ec); // a failure shows in the write below
-            // A link planted for the thumbnail's folder or its temporary file would take the
-            // write outside the wall: refuse the first, remove the second (the encoder follows it).
-            if (fs::is_symlink(thumb.parent_path(), ec))
+        // An existing thumbnail is kept as it is, which makes a resumed or updated wall cheap,
+        // unless something says the photo changed since it was made; a preview likewise. A
+        // preview is made only from the decode that makes the thumbnail, unless the run was
+        // asked to fill in the previews of an older wall or the record had one.
+        PendingJpeg thumb{thumbURL(photoKey), {}};
+        PendingJpeg preview{previewURL(photoKey), {}};
+        const bool makeThumb = !thumbnailStands(thumb.final, entry, keep);
+        const bool wantsPreview = extras.previews && opened->wantsPreview;
+        const bool hasPreview = wantsPreview && thumbnailStands(preview.final, entry, keep);
+        const bool makePreview = wantsPreview && !hasPreview && (makeThumb || extras.remakePreview || fillPreviews);
+        if (makeThumb || makePreview) {
+            if ((makeThumb && !thumb.prepare()) || (makePreview && !preview.prepare()))
                 return {};
-            const fs::path temp = WallGuard::thumbnailTemporary(thumb);
-            fs::remove(temp, ec);
-            const ThumbnailSpec spec{thumbSize, int(std::lround(quality * 100))};
-            const auto made = photo->writeThumbnail(temp, spec);
+            JpegTargets targets;
+            if (makeThumb)
+                targets.thumbnail = thumb.temp;
+            targets.thumbnailSpec = {thumbSize, int(std::lround(quality * 100))};
+            if (makePreview)
+                targets.preview = preview.temp;
+            targets.previewSpec = {previewSize, previewQuality};
+            const auto made = opened->writeJpegs(targets);
             // The decoder's handles and buffers go before the file system work below.
-            photo.reset();
+            opened.reset();
             const bool same = unchanged();
             if (!made || !same) {
-                fs::remove(temp, ec);
+                thumb.discard();
+                preview.discard();
                 return same ? PhotoResult{} : changed;
             }
-            if (width == 0 || height == 0) {
-                width = made->width;
-                height = made->height;
+            if (makeThumb && (width == 0 || height == 0) && made->thumbnail) {
+                width = made->thumbnail->width;
+                height = made->thumbnail->height;
             }
-            // rename() replaces an existing file atomically, so the thumbnail is visible under
-            // its final name only when complete.
-            fs::rename(temp, thumb, ec);
-            if (ec) {
-                fs::remove(temp, ec);
+            if ((makePreview && !preview.commit()) || (makeThumb && !thumb.commit())) {
+                thumb.discard();
+                preview.discard();
                 return {};
             }
         } else {
-            photo.reset();
+            opened.reset();
             if (!unchanged())
                 return changed;
         }
+        if (hasPreview || makePreview)
+            media.flags |= Record::hasPreview;
+        if (!entry.motion.empty() && !(media.flags & Record::isVideo)) {
+            // A live photo: the motion clip's length and codec, read from its header alone.
+            if (const auto clip = VideoFile::open(root / fs::path(entry.motion))) {
+                media.flags |= Record::isLive;
+                media.durationMs = clip->info().durationMs;
+                media.codec = clip->info().codec;
+                media.motion = entry.motion;
+            }
+        }
         // The size and time the walk found: a photo replaced since then no longer matches them,
         // so the next run makes it again from the file as it is by then.
-        return {Record::make(photoKey, width, height, date, entry.mtime, entry.size), false};
+        return {Record::make(photoKey, width, height, date, entry.mtime, entry.size, std::move(media)), false};
     } catch (...) {
         // A photo's processing never ends the run: whatever failed, the photo is unreadable.
         return {};

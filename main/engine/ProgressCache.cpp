@@ -37,22 +37,48 @@ bool sameFile(const FileEntry& entry, const CacheRecord& record)
     return mtime && *mtime == entry.mtime && size && *size == entry.size;
 }
 
+/// The entry's record when it is well formed and was made from a file of this time and size.
+const CacheRecord* matchingRecord(const FileEntry& entry, const CacheMap& map)
+{
+    const auto it = map.find(entry.rel);
+    if (it == map.end())
+        return nullptr;
+    const CacheRecord& record = it->second;
+    if (record.size() < Record::count)
+        return nullptr;
+    const std::string* key = Record::textAt(record, Record::key);
+    if (!key || !sameFile(entry, record))
+        return nullptr;
+    return &record;
+}
+
 } // namespace
 
 namespace ProgressCache {
 
 bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs)
 {
-    const auto it = map.find(entry.rel);
-    if (it == map.end())
+    const CacheRecord* record = matchingRecord(entry, map);
+    return record && thumbs.has(*Record::textAt(*record, Record::key));
+}
+
+bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs, ThumbIndex& previews, bool fillPreviews)
+{
+    const CacheRecord* record = matchingRecord(entry, map);
+    if (!record)
         return false;
-    const CacheRecord& record = it->second;
-    if (record.size() < Record::count)
+    const std::string& key = *Record::textAt(*record, Record::key);
+    if (!thumbs.has(key))
         return false;
-    const std::string* key = Record::textAt(record, Record::key);
-    if (!key || !sameFile(entry, record))
+    const Record::Media media = Record::mediaOf(*record);
+    if ((media.flags & Record::hasPreview) && !previews.has(key))
         return false;
-    return thumbs.has(*key);
+    // A still whose clip came or went, or was renamed, is looked at again (its header only).
+    if (entry.motion != ((media.flags & Record::isLive) ? media.motion : std::string()))
+        return false;
+    if (fillPreviews && !(media.flags & Record::hasPreview) && (Indexer::wantsPreview(entry.rel) || Indexer::isVideo(entry.rel)))
+        return false;
+    return true;
 }
 
 bool recordedOtherwise(const FileEntry& entry, const CacheMap& map)

@@ -35,8 +35,8 @@ JobSummary Indexer::run()
 {
     // 1. The thumbnail folder, and with it the output folder.
     // Everything is written inside the wall's own folder: a link planted in place of that
-    // folder or of its thumbs folder would send the writes somewhere else, so refuse it.
-    for (const fs::path& dir : {out, thumbDir()}) {
+    // folder or of its thumbs or previews folder would send the writes somewhere else, so refuse it.
+    for (const fs::path& dir : {out, thumbDir(), previewDir()}) {
         std::error_code ec;
         if (fs::is_symlink(dir, ec))
             throw linkRefused(dir);
@@ -52,8 +52,10 @@ JobSummary Indexer::run()
             throw ec ? JobError(JobErrorTexts::folderFailed, {thumbDir().string()}, ec.value())
                      : JobError(JobErrorTexts::folderBlocked, {thumbDir().string()});
     }
-    if (const auto link = WallGuard::linkedThumbFolder(thumbDir()))
-        throw linkRefused(*link);
+    for (const fs::path& dir : {thumbDir(), previewDir()}) {
+        if (const auto link = WallGuard::linkedThumbFolder(dir))
+            throw linkRefused(*link);
+    }
     // One writer per wall: two runs at once would take each other's photos out of the cache.
     WallLock wallLock(lockFile());
     if (!wallLock.tryLock()) {
@@ -100,6 +102,7 @@ JobSummary Indexer::run()
         });
         summary.duplicates = summary.found - static_cast<std::int64_t>(entries.size());
     }
+    entries = pairLivePhotos(std::move(entries));
 
     // 7-8. What is already done.
     std::optional<CacheMap> stored = readCache();
@@ -120,8 +123,9 @@ JobSummary Indexer::run()
     const auto changed = std::make_shared<std::unordered_set<std::string>>();
     {
         ThumbIndex thumbs(thumbDir());
+        ThumbIndex previews(previewDir());
         for (const FileEntry& entry : entries) {
-            if (ProgressCache::canReuse(entry, map, thumbs))
+            if (ProgressCache::canReuse(entry, map, thumbs, previews, fillPreviews))
                 continue;
             todo.push_back(entry);
             if (ProgressCache::recordedOtherwise(entry, map))
@@ -152,13 +156,22 @@ JobSummary Indexer::run()
         settings.save = [this](const CacheMap& snapshot) { saveCache(snapshot); };
         // The workers share a twin of this job, not the job: a worker left behind in a read that
         // never returns then never reads a job that its owner has already dropped.
-        const auto twin = std::make_shared<const Indexer>(root, out, title, shouldDedupe, nullptr);
+        const auto twin = std::make_shared<Indexer>(root, out, title, shouldDedupe, nullptr);
+        twin->fillPreviews = fillPreviews;
+        // A preview deleted from the wall is made again, as a deleted thumbnail is. Read before
+        // the workers start changing the map.
+        const auto hadPreview = std::make_shared<std::unordered_set<std::string>>();
+        for (const FileEntry& entry : todo) {
+            const auto old = map.find(entry.rel);
+            if (old != map.end() && (Record::mediaOf(old->second).flags & Record::hasPreview))
+                hadPreview->insert(entry.rel);
+        }
         journal->open();
         auto outcome = ProcessingPhase::run(std::move(map), todo, journal,
-                                            [twin, changed](const FileEntry& entry) {
+                                            [twin = std::shared_ptr<const Indexer>(twin), changed, hadPreview](const FileEntry& entry) {
                                                 const auto keep = changed->contains(entry.rel) ? KeepThumbnail::never
                                                                                                : KeepThumbnail::ifNotOlder;
-                                                return twin->processPhoto(entry, keep);
+                                                return twin->processPhoto(entry, keep, Extras{true, hadPreview->contains(entry.rel)});
                                             }, settings);
         journal->close();
         map = std::move(outcome.map);
@@ -182,7 +195,8 @@ JobSummary Indexer::run()
     // 12-13.
     Wall wall = WallOutput::buildWall(map);
     summary.undated = wall.undated;
-    summary.photos = static_cast<std::int64_t>(wall.entries.size());
+    summary.videos = wall.videos;
+    summary.photos = static_cast<std::int64_t>(wall.entries.size()) - wall.videos;
     WallOutput::writeWall(*this, wall.entries);
     return summary;
 }

@@ -4,6 +4,7 @@
 #include "engine/internal/AsciiText.h"
 #include "engine/internal/WallFolder.h"
 #include "engine/internal/DirStream.h"
+#include "engine/internal/WallFiles.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -60,10 +61,14 @@ struct Item {
     struct stat st{};
 };
 
-/// Whether a name has a photo extension and is not hidden: only such files are looked at closer.
+/// Whether a name has a photo or video extension and is not hidden: only such files are looked
+/// at closer.
 bool photoName(std::string_view name)
 {
-    return !name.empty() && name.front() != '.' && Indexer::imageExt().contains(AsciiText::lowerExtension(name));
+    if (name.empty() || name.front() == '.')
+        return false;
+    const std::string ext = AsciiText::lowerExtension(name);
+    return Indexer::imageExt().contains(ext) || Indexer::videoExt().contains(ext);
 }
 
 /// Whether a path is longer than the system lets a program name a file by: such a folder cannot
@@ -150,6 +155,7 @@ WalkResult Indexer::walk() const
     };
     const Place wall(standardPath(out));
     const Place wallThumbs(standardPath(thumbDir()));
+    const Place wallPreviews(standardPath(previewDir()));
     const std::string rootPath = standardPath(root);
     const bool rootIsSystemRoot = rootPath == "/";
     const std::string home = homeFolder();
@@ -206,11 +212,11 @@ WalkResult Indexer::walk() const
                 continue;
             if (skipDirs().contains(name) || name.ends_with(".sparsebundle"))
                 continue;
-            if (wall.is(path, item.inode) || wallThumbs.is(path, item.inode))
+            if (wall.is(path, item.inode) || wallThumbs.is(path, item.inode) || wallPreviews.is(path, item.inode))
                 continue;
-            // A wall's thumbnails are never photos: those of this wall when it lies in the
-            // source itself, and those of any other wall built inside the source.
-            if (parentIsWall && name == "thumbs")
+            // A wall's thumbnails and previews are never photos: those of this wall when it lies
+            // in the source itself, and those of any other wall built inside the source.
+            if (parentIsWall && (name == WallFiles::thumbs || name == WallFiles::previews))
                 continue;
             if (parentRel.empty()) {
                 if (rootIsSystemRoot && topLevelSystemFolders().contains(name))

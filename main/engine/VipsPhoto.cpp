@@ -235,6 +235,32 @@ PixelSize saved(vips::VImage image, int orientation, const fs::path& jpeg, const
     return {image.width(), image.height()};
 }
 
+/// Every wanted JPEG from one decode: the pixels are decoded once, at the largest size wanted,
+/// and the smaller image is scaled from them in memory. `decodedFor` gives the undecoded image
+/// for a longest side, shrunk by the decoder where it can.
+template <typename Decoded>
+JpegsWritten savedAll(Decoded decodedFor, PixelSize size, int orientation, const JpegTargets& targets)
+{
+    const bool preview = !targets.preview.empty();
+    const bool thumbnail = !targets.thumbnail.empty();
+    const int largest = preview ? std::max(targets.previewSpec.maxSide, thumbnail ? targets.thumbnailSpec.maxSide : 0)
+                                : targets.thumbnailSpec.maxSide;
+    const PixelSize decodedSize = fitted(size, largest);
+    const vips::VImage pixels = rendered(decodedFor(largest), decodedSize);
+    JpegsWritten written;
+    if (preview)
+        written.preview = saved(pixels, orientation, targets.preview, targets.previewSpec);
+    if (thumbnail) {
+        const PixelSize target = fitted(size, targets.thumbnailSpec.maxSide);
+        vips::VImage small = pixels;
+        if (target.width != decodedSize.width || target.height != decodedSize.height)
+            small = pixels.resize(double(target.width) / pixels.width(),
+                                  vips::VImage::option()->set("vscale", double(target.height) / pixels.height()));
+        written.thumbnail = saved(small, orientation, targets.thumbnail, targets.thumbnailSpec);
+    }
+    return written;
+}
+
 } // namespace
 
 struct VipsPhoto::State {
@@ -336,25 +362,29 @@ PixelSize VipsPhoto::storedSize() const { return state->size; }
 int VipsPhoto::orientation() const { return state->orientation; }
 std::string_view VipsPhoto::exif() const { return state->exif; }
 bool VipsPhoto::isTiff() const { return state->loader.format == Format::tiff; }
+bool VipsPhoto::isBrowserFormat() const
+{
+    return state->loader.format != Format::tiff && state->loader.format != Format::heif;
+}
 
 std::optional<PixelSize> VipsPhoto::writeThumbnail(const fs::path& jpeg, const ThumbnailSpec& spec) const
 {
-    vips::VImage pixels;
+    const auto written = writeJpegs(JpegTargets{jpeg, spec, {}, {}});
+    return written ? written->thumbnail : std::nullopt;
+}
+
+std::optional<JpegsWritten> VipsPhoto::writeJpegs(const JpegTargets& targets) const
+{
     try {
-        pixels = rendered(state->decoded(spec.maxSide), fitted(state->size, spec.maxSide));
-    } catch (const vips::VError&) {
-        vips_error_clear();
-        return std::nullopt;
-    }
-    try {
-        return saved(pixels, state->orientation, jpeg, spec);
+        return savedAll([this](int maxSide) { return state->decoded(maxSide); }, state->size, state->orientation,
+                        targets);
     } catch (const vips::VError&) {
         vips_error_clear();
         return std::nullopt;
     }
 }
 
-std::optional<PixelSize> writeThumbnail(const PixelBuffer& pixels, const fs::path& jpeg, const ThumbnailSpec& spec)
+std::optional<JpegsWritten> writeJpegs(const PixelBuffer& pixels, const JpegTargets& targets)
 {
     if (!vipsReady() || pixels.width <= 0 || pixels.height <= 0 || (pixels.bands != 1 && pixels.bands != 3) ||
         pixels.samples.size() != std::size_t(pixels.width) * pixels.height * pixels.bands)
@@ -364,9 +394,15 @@ std::optional<PixelSize> writeThumbnail(const PixelBuffer& pixels, const fs::pat
         const vips::VImage image = vips::VImage::new_from_memory(const_cast<std::uint8_t*>(pixels.samples.data()),
                                                                  pixels.samples.size(), pixels.width, pixels.height,
                                                                  pixels.bands, VIPS_FORMAT_UCHAR);
-        return saved(rendered(image, fitted({pixels.width, pixels.height}, spec.maxSide)), 1, jpeg, spec);
+        return savedAll([&image](int) { return image; }, {pixels.width, pixels.height}, 1, targets);
     } catch (const vips::VError&) {
         vips_error_clear();
         return std::nullopt;
     }
+}
+
+std::optional<PixelSize> writeThumbnail(const PixelBuffer& pixels, const fs::path& jpeg, const ThumbnailSpec& spec)
+{
+    const auto written = writeJpegs(pixels, JpegTargets{jpeg, spec, {}, {}});
+    return written ? written->thumbnail : std::nullopt;
 }

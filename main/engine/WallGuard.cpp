@@ -122,15 +122,18 @@ void removeStaleTemporaries(const std::filesystem::path& out, bool thumbnailsToo
     removeLeftovers(folder, writerOf);
     if (!thumbnailsToo)
         return;
-    DirStream thumbs(folder.fd(), WallFiles::thumbs.data(), O_NOFOLLOW);
-    if (!thumbs)
-        return;
-    static constexpr char hex[] = "0123456789abcdef";
-    for (char a : std::string_view(hex, 16)) {
-        for (char b : std::string_view(hex, 16)) {
-            const char name[3] = {a, b, 0};
-            DirStream sub(thumbs.fd(), name, O_NOFOLLOW);
-            removeLeftovers(sub, thumbnailWriterOf);
+    // Thumbnails and previews are written the same way, each beside its final name.
+    for (const std::string_view jpegs : {WallFiles::thumbs, WallFiles::previews}) {
+        DirStream folders(folder.fd(), jpegs.data(), O_NOFOLLOW);
+        if (!folders)
+            continue;
+        static constexpr char hex[] = "0123456789abcdef";
+        for (char a : std::string_view(hex, 16)) {
+            for (char b : std::string_view(hex, 16)) {
+                const char name[3] = {a, b, 0};
+                DirStream sub(folders.fd(), name, O_NOFOLLOW);
+                removeLeftovers(sub, thumbnailWriterOf);
+            }
         }
     }
 }

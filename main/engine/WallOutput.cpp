@@ -30,6 +30,27 @@ std::int64_t dateOf(std::string_view dateText, std::string_view rel, Dates::Path
     return path ? path->first : 0;
 }
 
+/// A video's, a live photo's or a preview's extra positions, as the record keeps them:
+/// [..., flags] for a preview, [..., flags, ms, codec] for a video, [..., ms, codec, clip] for
+/// a live photo. A plain photo's entry ends at mtime.
+void appendMedia(std::string& text, const Record::Media& media)
+{
+    if (media.flags == 0)
+        return;
+    text += ',';
+    Json::appendInt(text, media.flags);
+    if (!(media.flags & (Record::isVideo | Record::isLive)))
+        return;
+    text += ',';
+    Json::appendInt(text, media.durationMs);
+    text += ',';
+    Json::appendString(text, media.codec);
+    if (!(media.flags & Record::isLive))
+        return;
+    text += ',';
+    Json::appendString(text, media.motion);
+}
+
 } // namespace
 
 namespace WallOutput {
@@ -51,6 +72,9 @@ Wall buildWall(const CacheMap& map)
         entry.date = dateOf(Record::textOrEmpty(record, Record::date), rel, paths);
         entry.first = firstComponent(rel);
         entry.mtime = Record::intOrZero(record, Record::mtime);
+        entry.media = Record::mediaOf(record);
+        if (entry.media.flags & Record::isVideo)
+            ++wall.videos;
         if (entry.date == 0)
             ++wall.undated;
         wall.entries.push_back(std::move(entry));
@@ -108,6 +132,7 @@ std::string manifestText(const Indexer& job, const std::vector<WallEntry>& entri
         Json::appendString(text, e.first);
         text += ',';
         Json::appendInt(text, e.mtime);
+        appendMedia(text, e.media);
         text += ']';
     }
     text += "];";

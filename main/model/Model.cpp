@@ -184,6 +184,7 @@ void Model::start(const fs::path& path, const RunOptions& options)
     job = std::make_shared<Indexer>(root, out, PathText::toBytes(title), dedupeRun, [box](const JobUpdate& update) {
         box->post([update](Model& model) { model.applyUpdate(update); });
     });
+    job->fillPreviews = options.fillPreviews;
     job->waitForWall = options.waitForWall;
     job->retryPassedOver = options.retryPassedOver;
 
@@ -255,7 +256,7 @@ void Model::finish(const JobSummary& summary, const QString& root, const QString
 
     const QString gallery = PathText::fromPath(summary.gallery);
     QList<Recent> recents;
-    recents.append(Recent{root, gallery, title, summary.photos, QDateTime::currentDateTimeUtc()});
+    recents.append(Recent{root, gallery, title, summary.photos, QDateTime::currentDateTimeUtc(), summary.videos});
     for (const Recent& recent : std::as_const(_recents)) {
         if (!sameText(recent.root, root))
             recents.append(recent);
@@ -265,7 +266,7 @@ void Model::finish(const JobSummary& summary, const QString& root, const QString
     setRecents(std::move(recents));
     saveRecents();
 
-    if (summary.photos >= 1 && !summary.partial && _actions)
+    if (summary.photos + summary.videos >= 1 && !summary.partial && _actions)
         _actions->openFile(gallery);
 }
 

@@ -24,6 +24,7 @@ struct RunOptions {
     std::optional<std::filesystem::path> out; ///< the wall's folder instead of galleryDir()
     std::optional<QString> title;              ///< the wall's title instead of title()
     std::optional<bool> dedupe;                ///< this run only; the stored setting is unchanged
+    bool fillPreviews = false;                 ///< make the previews a wall built before them lacks
     bool waitForWall = false;                  ///< wait while another process writes the wall
     bool retryPassedOver = false;              ///< try again the photos passed over for crashing a decoder
 };

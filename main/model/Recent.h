@@ -12,10 +12,11 @@ struct Recent {
     QString title;
     qint64 photos = 0;
     QDateTime updated; ///< when the last run on this source finished
+    qint64 videos = 0; ///< videos on the wall besides its photos
 
     const QString& id() const { return root; }
 
-    /// All five fields equal: texts up to Unicode canonical equivalence, `updated` as the same
+    /// All fields equal: texts up to Unicode canonical equivalence, `updated` as the same
     /// instant.
     friend bool operator==(const Recent& a, const Recent& b);
 };
@@ -24,8 +25,11 @@ struct Recent {
 bool sameText(const QString& a, const QString& b);
 
 namespace RecentText {
-/// The line under a wall's title: "12,480 photos · updated 3 weeks ago", "1 photo · updated
-/// yesterday", in the user's language.
+/// What a wall holds, in the user's language: "12 photos", or with videos "12 photos and 3
+/// videos", "1 photo and 1 video", "3 videos".
+QString contents(qint64 photos, qint64 videos);
+/// The line under a wall's title: "12,480 photos · updated 3 weeks ago", "1 photo and 2 videos
+/// · updated yesterday", in the user's language.
 QString caption(const Recent& recent, const QDateTime& now);
 } // namespace RecentText
 

@@ -154,6 +154,7 @@ std::optional<Recent> readEntry(Reader& reader)
         return std::nullopt;
     std::optional<QString> root, gallery, title;
     std::optional<qint64> photos;
+    std::optional<qint64> videos;
     std::optional<double> updated;
     if (!reader.take('}')) {
         do {
@@ -165,7 +166,7 @@ std::optional<Recent> readEntry(Reader& reader)
                 if (!reader.string(value))
                     return std::nullopt;
                 (key == "root" ? root : key == "gallery" ? gallery : title) = PathText::fromBytes(value);
-            } else if (key == "photos" || key == "updated") {
+            } else if (key == "photos" || key == "videos" || key == "updated") {
                 std::string_view numberText;
                 double value = 0;
                 if (!reader.number(numberText, value))
@@ -175,8 +176,9 @@ std::optional<Recent> readEntry(Reader& reader)
                         return std::nullopt;
                     updated = value;
                 } else {
-                    photos = integerValue(numberText, value);
-                    if (!photos)
+                    auto& field = key == "photos" ? photos : videos;
+                    field = integerValue(numberText, value);
+                    if (!field)
                         return std::nullopt;
                 }
             } else if (!reader.skipValue()) {
@@ -188,7 +190,7 @@ std::optional<Recent> readEntry(Reader& reader)
     }
     if (!root || !gallery || !title || !photos || !updated)
         return std::nullopt;
-    return Recent{*root, *gallery, *title, *photos, fromReferenceSeconds(*updated)};
+    return Recent{*root, *gallery, *title, *photos, fromReferenceSeconds(*updated), videos.value_or(0)};
 }
 
 } // namespace
@@ -217,6 +219,11 @@ std::string encode(const QList<Recent>& recents)
         Json::appendString(out, PathText::toBytes(recent.title));
         out += ",\"photos\":";
         Json::appendInt(out, recent.photos);
+        // Only walls with videos say so: the list of a photo-only user reads as it always did.
+        if (recent.videos > 0) {
+            out += ",\"videos\":";
+            Json::appendInt(out, recent.videos);
+        }
         out += ",\"updated\":";
         // The shortest text that reads back as the same number.
         char buffer[32];

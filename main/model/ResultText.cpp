@@ -73,7 +73,7 @@ ResultText ResultText::of(const JobSummary& s, const QString& title)
 {
     ResultText text;
     text.paused = s.partial;
-    if (s.photos == 0) {
+    if (s.photos == 0 && s.videos == 0) {
         text.headline = tr("No photos found");
         text.details << tr("Nothing in %1 looked like a photo (JPEG, HEIC, PNG, RAW and so on).").arg(title);
         addRemarks(s, text.details);
@@ -81,8 +81,18 @@ ResultText ResultText::of(const JobSummary& s, const QString& title)
     }
     // The counted headlines keep the word "photos" even for one in English.
     const int photos = TextFormat::numerus(s.photos);
-    text.headline = s.partial ? tr("Stopped early: %1 photos so far", nullptr, photos).arg(TextFormat::count(s.photos))
-                              : tr("%1 photos ready", nullptr, photos).arg(TextFormat::count(s.photos));
+    if (s.videos == 0) {
+        text.headline = s.partial ? tr("Stopped early: %1 photos so far", nullptr, photos).arg(TextFormat::count(s.photos))
+                                  : tr("%1 photos ready", nullptr, photos).arg(TextFormat::count(s.photos));
+    } else {
+        // With videos: "1,204 photos and 37 videos ready".
+        const QString videos = tr("%1 videos", nullptr, TextFormat::numerus(s.videos)).arg(TextFormat::count(s.videos));
+        const QString counted = s.photos > 0 ? tr("%1 photos and %2", "the photos, then the videos", photos)
+                                                   .arg(TextFormat::count(s.photos), videos)
+                                             : videos;
+        text.headline = s.partial ? tr("Stopped early: %1 so far", "what the wall holds").arg(counted)
+                                  : tr("%1 ready", "what the wall holds").arg(counted);
+    }
     if (s.partial)
         text.details << tr("Choose Update later to finish. The work so far is saved.");
     if (s.duplicates > 0)

@@ -1,6 +1,7 @@
 // Wall titles and output folders on Linux.
 #include "model/WallLocation.h"
 
+#include "engine/Indexer.h"
 #include "engine/Md5.h"
 #include "model/Model.h"
 #include "model/PathText.h"
@@ -70,7 +71,7 @@ QString Model::title(const fs::path& root)
 
 fs::path Model::galleryDir(const fs::path& root, const QString& title)
 {
-    const fs::path candidate = root / "_Photo Gallery";
+    const fs::path candidate = root / Indexer::defaultWallFolder;
     std::error_code ec;
     if (fs::exists(candidate, ec) && WallLocation::isWritable(candidate))
         return candidate;

@@ -3,6 +3,8 @@
 // must give a record or nothing, and leave no temporary file behind.
 #include "engine/Indexer.h"
 
+#include "FuzzPlace.h"
+
 #include <unistd.h>
 
 #include <array>
@@ -19,30 +21,11 @@ namespace {
 constexpr std::array<const char*, 18> extensions{"jpg", "png", "heic", "gif", "webp", "tif", "bmp", "dng", "cr2",
                                                  "cr3", "nef", "arw", "raf", "orf", "rw2", "jpeg", "tiff", "heif"};
 
-/// One source and one wall folder for the whole fuzzing process.
-struct Place {
-    fs::path root;
-    Place()
-    {
-        std::string pattern = (fs::temp_directory_path() / "kestova-fuzz-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        root = pattern;
-        fs::create_directories(root / "src");
-        fs::create_directories(root / "wall/thumbs");
-    }
-    ~Place()
-    {
-        std::error_code ec;
-        fs::remove_all(root, ec);
-    }
-};
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static Place place;
+    static FuzzPlace place;
     static Indexer job(place.root / "src", place.root / "wall", "Fuzz", false, nullptr);
     if (size == 0)
         return 0;

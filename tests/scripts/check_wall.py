@@ -17,7 +17,9 @@ import sys
 WRITE_TEMP = re.compile(r"^\.(\.cache\.json|manifest\.js|index\.html|\.inflight)\.(\d+)\.[A-Za-z0-9]{6}$")
 THUMB_TEMP = re.compile(r"^\.[0-9a-f]{16}\.\d+\.\d+\.tmp$")
 THUMB = re.compile(r"^[0-9a-f]{16}\.jpg$")
-FINAL_NAMES = {"index.html", "manifest.js", ".cache.json", ".inflight", ".lock", "thumbs"}
+FINAL_NAMES = {"index.html", "manifest.js", ".cache.json", ".inflight", ".lock", "thumbs", "previews"}
+# The folders of JPEGs named by key: thumbnails (and video posters), and the large previews.
+JPEG_FOLDERS = ("thumbs", "previews")
 
 
 def fail(message):
@@ -71,33 +73,38 @@ def check_folder(out, template):
         with open(os.path.join(out, "index.html"), "rb") as a, open(template, "rb") as b:
             if a.read() != b.read():
                 fail("index.html is not the template")
-    thumbs = os.path.join(out, "thumbs")
-    if os.path.isdir(thumbs):
-        for sub in os.listdir(thumbs):
-            folder = os.path.join(thumbs, sub)
+    for kind in JPEG_FOLDERS:
+        jpegs = os.path.join(out, kind)
+        if not os.path.isdir(jpegs):
+            continue
+        for sub in os.listdir(jpegs):
+            folder = os.path.join(jpegs, sub)
             if not re.match(r"^[0-9a-f]{2}$", sub) or not os.path.isdir(folder):
-                fail(f"unexpected entry in thumbs: {sub!r}")
+                fail(f"unexpected entry in {kind}: {sub!r}")
             for name in os.listdir(folder):
                 path = os.path.join(folder, name)
                 if THUMB_TEMP.match(name):
-                    temps.append(f"thumbs/{sub}/{name}")
+                    temps.append(f"{kind}/{sub}/{name}")
                     continue
                 if not THUMB.match(name):
-                    fail(f"unexpected file in thumbs: {sub}/{name!r}")
+                    fail(f"unexpected file in {kind}: {sub}/{name!r}")
                 with open(path, "rb") as f:
                     data = f.read()
                 if len(data) < 4 or data[:2] != b"\xff\xd8" or data[-2:] != b"\xff\xd9":
-                    fail(f"half-written thumbnail {sub}/{name} ({len(data)} bytes)")
+                    fail(f"half-written JPEG {kind}/{sub}/{name} ({len(data)} bytes)")
     return temps
 
 
 def thumbs_of(out):
     found = {}
-    root = os.path.join(out, "thumbs")
-    for sub in sorted(os.listdir(root)):
-        for name in os.listdir(os.path.join(root, sub)):
-            with open(os.path.join(root, sub, name), "rb") as f:
-                found[f"{sub}/{name}"] = hashlib.md5(f.read()).hexdigest()
+    for kind in JPEG_FOLDERS:
+        root = os.path.join(out, kind)
+        if not os.path.isdir(root):
+            continue
+        for sub in sorted(os.listdir(root)):
+            for name in os.listdir(os.path.join(root, sub)):
+                with open(os.path.join(root, sub, name), "rb") as f:
+                    found[f"{kind}/{sub}/{name}"] = hashlib.md5(f.read()).hexdigest()
     return found
 
 
@@ -122,10 +129,10 @@ def final(out, ref_out, final_json, ref_json):
     if read_photos(out) != read_photos(ref_out):
         fail("the wall's photo list differs from that of an uninterrupted run")
     if thumbs_of(out) != thumbs_of(ref_out):
-        fail("the thumbnails differ from those of an uninterrupted run")
+        fail("the thumbnails or previews differ from those of an uninterrupted run")
     with open(final_json) as a, open(ref_json) as b:
         got, want = json.load(a), json.load(b)
-    for key in ("photos", "found", "duplicates", "unreadable", "undated", "partial"):
+    for key in ("photos", "videos", "found", "duplicates", "unreadable", "undated", "partial"):
         if got.get(key) != want.get(key):
             fail(f"summary {key}: {got.get(key)} after the kills, {want.get(key)} uninterrupted")
 

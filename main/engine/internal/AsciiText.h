@@ -6,8 +6,6 @@
 
 namespace AsciiText {
 
-bool isAscii(std::string_view bytes);
-
 /// The bytes with A-Z made a-z and every other byte kept.
 std::string lower(std::string_view bytes);
 

@@ -15,6 +15,21 @@ struct ThumbnailSpec {
     int quality = 0; ///< JPEG quality, 1..100
 };
 
+/// The JPEGs one decode of a photo makes: its thumbnail, and a large preview for photos whose
+/// original a browser cannot show. An empty path means that image is not wanted.
+struct JpegTargets {
+    std::filesystem::path thumbnail;
+    ThumbnailSpec thumbnailSpec;
+    std::filesystem::path preview;
+    ThumbnailSpec previewSpec{2048, 70};
+};
+
+/// The size of each JPEG written; nothing for one that was not wanted.
+struct JpegsWritten {
+    std::optional<PixelSize> thumbnail;
+    std::optional<PixelSize> preview;
+};
+
 /// One photo opened through libvips. Opening reads only the header; pixels are decoded by
 /// writeThumbnail. The file and every decoder handle are released with the object.
 class VipsPhoto {
@@ -35,11 +50,17 @@ public:
     std::string_view exif() const;
     /// Whether the file is a TIFF, whose own first directory holds the date tags.
     bool isTiff() const;
+    /// Whether browsers show this format themselves (JPEG, PNG, GIF, WebP, BMP); HEIF and TIFF
+    /// need a preview.
+    bool isBrowserFormat() const;
 
     /// Decodes the photo and writes an upright, opaque sRGB JPEG without metadata to `jpeg`.
     /// Returns the thumbnail's size, or nothing when the pixels cannot be decoded (nothing is
     /// written then) or the file cannot be written (a partial file may remain at `jpeg`).
     std::optional<PixelSize> writeThumbnail(const std::filesystem::path& jpeg, const ThumbnailSpec& spec) const;
+    /// Decodes the photo once and writes each wanted JPEG from those pixels, as writeThumbnail
+    /// does. Nothing when the pixels cannot be decoded or a file cannot be written.
+    std::optional<JpegsWritten> writeJpegs(const JpegTargets& targets) const;
 
 private:
     struct State;
@@ -50,3 +71,5 @@ private:
 /// Writes the thumbnail of pixels that are already upright and in sRGB, as VipsPhoto does.
 std::optional<PixelSize> writeThumbnail(const PixelBuffer& pixels, const std::filesystem::path& jpeg,
                                         const ThumbnailSpec& spec);
+/// Writes the wanted JPEGs of pixels that are already upright and in sRGB.
+std::optional<JpegsWritten> writeJpegs(const PixelBuffer& pixels, const JpegTargets& targets);

@@ -7,6 +7,8 @@
 namespace WallFiles {
 
 inline constexpr std::string_view thumbs = "thumbs";
+/// The large JPEGs of photos that browsers cannot show, and of video posters.
+inline constexpr std::string_view previews = "previews";
 inline constexpr std::string_view cache = ".cache.json";
 inline constexpr std::string_view page = "index.html";
 inline constexpr std::string_view manifest = "manifest.js";

@@ -9,7 +9,8 @@
 
 class Indexer;
 
-/// One photo on the wall, written to manifest.js as [key, rel, width, height, date, first, mtime].
+/// One photo on the wall, written to manifest.js as [key, rel, width, height, date, first, mtime],
+/// followed by the media positions when it has any.
 struct WallEntry {
     std::string key;
     std::string rel;
@@ -18,6 +19,7 @@ struct WallEntry {
     std::int64_t date = 0; ///< civil seconds read as UTC; 0 = undated
     std::string first;     ///< first component of rel
     std::int64_t mtime = 0;
+    Record::Media media; ///< a video's, a live photo's or a preview's; written only when flags are set
     friend bool operator==(const WallEntry&, const WallEntry&) = default;
 };
 
@@ -25,6 +27,7 @@ struct WallEntry {
 struct Wall {
     std::vector<WallEntry> entries;
     std::int64_t undated = 0;
+    std::int64_t videos = 0;
 };
 
 namespace WallOutput {

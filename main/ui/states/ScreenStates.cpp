@@ -120,6 +120,11 @@ std::vector<ScreenState> screenStates()
     states.push_back({QStringLiteral("result-every-line"), [](Model& m, AppShell&) {
         ModelStates::done(m, summary(12480, 310, 57, 1024, true), QStringLiteral("Holiday"));
     }});
+    states.push_back({QStringLiteral("result-with-videos"), [](Model& m, AppShell&) {
+        JobSummary s = summary(1204, 0, 0, 0, false);
+        s.videos = 37;
+        ModelStates::done(m, s, QStringLiteral("Holiday"));
+    }});
     // What an update of a big library can also have to say.
     states.push_back({QStringLiteral("result-remarks"), [](Model& m, AppShell&) {
         JobSummary s = summary(12480, 0, 0, 0, false);

@@ -1,0 +1,158 @@
+// Preview benchmark: what a large preview adds to the processing of photos browsers cannot show.
+//   bench_preview FILE...
+// For each photo and each preview size and quality tried, one line:
+//   file size quality thumb_cpu_ms both_cpu_ms extra_percent preview_bytes original_bytes
+//   bytes_ratio psnr_1x psnr_2x detail_1x detail_2x
+// The baseline is the same photo's thumbnail alone, decoded and measured in the same run; CPU
+// time is the thread's own, so other work on the machine does not count. Sharpness compares the
+// preview with the full original, both fitted to a 1440x900 screen at 1x (1440x900 pixels) and
+// 2x (2880x1800): PSNR in dB, and detail as the preview's gradient energy against the original's.
+#include "engine/internal/RawPhoto.h"
+#include "engine/internal/VipsPhoto.h"
+
+#include <vips/vips8>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using vips::VImage;
+
+namespace {
+
+double processCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+bool isRaw(const fs::path& file)
+{
+    std::string ext = file.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    for (const char* raw : {".dng", ".cr2", ".cr3", ".nef", ".arw", ".raf", ".orf", ".rw2"})
+        if (ext == raw)
+            return true;
+    return false;
+}
+
+/// CPU time of one decode writing the targets, the best of three runs.
+double cpuMs(const fs::path& file, const JpegTargets& targets)
+{
+    double best = 1e18;
+    for (int run = 0; run < 3; ++run) {
+        const double start = processCpuMs();
+        bool ok = false;
+        if (isRaw(file)) {
+            if (auto raw = RawPhoto::open(file))
+                if (auto pixels = raw->decodeHalfSize())
+                    ok = writeJpegs(*pixels, targets).has_value();
+        } else if (auto photo = VipsPhoto::open(file)) {
+            ok = photo->writeJpegs(targets).has_value();
+        }
+        if (!ok)
+            return -1;
+        best = std::min(best, processCpuMs() - start);
+    }
+    return best;
+}
+
+VImage fittedTo(const VImage& image, int boxWidth, int boxHeight)
+{
+    const double scale = std::min(double(boxWidth) / image.width(), double(boxHeight) / image.height());
+    return image.resize(scale, VImage::option()->set("kernel", VIPS_KERNEL_LANCZOS3));
+}
+
+double psnr(const VImage& a, const VImage& b)
+{
+    const VImage diff = (a.cast(VIPS_FORMAT_FLOAT) - b.cast(VIPS_FORMAT_FLOAT));
+    const double mse = (diff * diff).avg();
+    return mse <= 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+double gradientEnergy(const VImage& image)
+{
+    const VImage grey = image.colourspace(VIPS_INTERPRETATION_B_W).cast(VIPS_FORMAT_FLOAT);
+    const VImage dx = grey.extract_area(1, 0, grey.width() - 1, grey.height()) -
+                      grey.extract_area(0, 0, grey.width() - 1, grey.height());
+    return (dx * dx).avg();
+}
+
+/// The preview against the original, both fitted to the screen box.
+void compare(const fs::path& original, const fs::path& preview, int boxWidth, int boxHeight, double& psnrOut,
+             double& detailOut)
+{
+    VImage full = VImage::new_from_file(original.c_str()).autorot().colourspace(VIPS_INTERPRETATION_sRGB);
+    if (full.bands() > 3)
+        full = full.extract_band(0, VImage::option()->set("n", 3));
+    VImage large = VImage::new_from_file(preview.c_str());
+    // The screen shows the photo at the smaller of its box and its own size.
+    const double scale = std::min({1.0, double(boxWidth) / full.width(), double(boxHeight) / full.height()});
+    const int w = std::max(1, int(std::lround(full.width() * scale)));
+    const int h = std::max(1, int(std::lround(full.height() * scale)));
+    VImage reference = fittedTo(full, w, h).cast(VIPS_FORMAT_UCHAR);
+    VImage shown = large.resize(double(w) / large.width(), VImage::option()
+                                                               ->set("vscale", double(h) / large.height())
+                                                               ->set("kernel", VIPS_KERNEL_LANCZOS3))
+                       .cast(VIPS_FORMAT_UCHAR);
+    const int cw = std::min(reference.width(), shown.width());
+    const int ch = std::min(reference.height(), shown.height());
+    reference = reference.extract_area(0, 0, cw, ch);
+    shown = shown.extract_area(0, 0, cw, ch);
+    psnrOut = psnr(reference, shown);
+    detailOut = gradientEnergy(shown) / std::max(1e-9, gradientEnergy(reference));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fputs("usage: bench_preview FILE...\n", stderr);
+        return 2;
+    }
+    if (VIPS_INIT(argv[0]) != 0)
+        return 1;
+    const fs::path out = fs::temp_directory_path() / "kestova-bench-preview";
+    fs::create_directories(out);
+    const fs::path thumb = out / "thumb.jpg";
+    const fs::path preview = out / "preview.jpg";
+    std::printf("%-28s %5s %3s %9s %9s %6s %9s %9s %6s %6s %6s %6s %6s\n", "file", "size", "q", "thumb_ms",
+                "both_ms", "extra%", "prev_B", "orig_B", "ratio", "psnr1x", "psnr2x", "det1x", "det2x");
+    for (int i = 1; i < argc; ++i) {
+        const fs::path file = argv[i];
+        const double alone = cpuMs(file, JpegTargets{thumb, {420, 55}, {}, {}});
+        if (alone < 0) {
+            std::printf("%-28s unreadable\n", file.filename().c_str());
+            continue;
+        }
+        for (const int size : {1600, 2048, 2560}) {
+            for (const int quality : {70, 80}) {
+                const double both = cpuMs(file, JpegTargets{thumb, {420, 55}, preview, {size, quality}});
+                const auto bytes = fs::file_size(preview);
+                const auto originalBytes = fs::file_size(file);
+                double psnr1 = 0, psnr2 = 0, detail1 = 0, detail2 = 0;
+                // Raw files are compared with their own half-size development, which is what the
+                // preview is made from; libvips cannot read them.
+                if (!isRaw(file)) {
+                    compare(file, preview, 1440, 900, psnr1, detail1);
+                    compare(file, preview, 2880, 1800, psnr2, detail2);
+                }
+                std::printf("%-28s %5d %3d %9.1f %9.1f %6.1f %9ju %9ju %6.3f %6.2f %6.2f %6.3f %6.3f\n",
+                            file.filename().c_str(), size, quality, alone, both, 100 * (both - alone) / alone,
+                            std::uintmax_t(bytes), std::uintmax_t(originalBytes), double(bytes) / originalBytes,
+                            psnr1, psnr2, detail1, detail2);
+                std::fflush(stdout);
+            }
+        }
+    }
+    std::error_code ec;
+    fs::remove_all(out, ec);
+    return 0;
+}

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Previews and videos, measured on material made here:
+#   bench/media.sh [BUILD_DIR]
+# 1. bench_preview on the real HEIF of ../shared/photos and on 12-megapixel HEIC and TIFF photos
+#    made from its real phone photo: extra CPU per photo, bytes against the original, sharpness.
+# 2. bench_media on 1080p and 4K clips in H.264 and HEVC (5 s, the first second black), with a
+#    12-megapixel JPEG and HEIC as the baseline of a photo's thumbnail.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$here/build}
+photos=$here/../shared/photos
+work=$(mktemp -d /tmp/kestova-bench-media-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+
+phone=$photos/cameras/iphone_hdr_NO.jpg   # 3264x2448, a real phone photo
+vips copy "$phone" "$work/phone-8mp.heic[Q=80]"
+vips resize "$phone" "$work/12mp.v" 1.2255  # 4000x3000
+vips copy "$work/12mp.v" "$work/phone-12mp.heic[Q=80]"
+vips copy "$work/12mp.v" "$work/phone-12mp.tif"
+vips copy "$work/12mp.v" "$work/phone-12mp-lzw.tif[compression=lzw]"
+vips copy "$work/12mp.v" "$work/phone-12mp.jpg[Q=90]"
+echo "== previews"
+"$build/bench/bench_preview" "$photos/heif/samplefilehub.heif" "$work/phone-8mp.heic" "$work/phone-12mp.heic" \
+  "$work/phone-12mp.tif" "$work/phone-12mp-lzw.tif"
+
+echo "== videos (and a 12 MP photo for the baseline)"
+ff="ffmpeg -nostdin -v error -y"
+for size in 1920x1080 3840x2160; do
+  for codec in libx264 libx265; do
+    name=$work/clip-${size}-${codec}.mp4
+    $ff -f lavfi -i "color=black:s=$size:d=1:r=30" -f lavfi -i "testsrc2=s=$size:d=4:r=30" \
+      -filter_complex '[0][1]concat=n=2:v=1' -c:v $codec -preset fast -pix_fmt yuv420p \
+      $([ $codec = libx265 ] && echo "-tag:v hvc1 -x265-params log-level=none") "$name"
+  done
+done
+"$build/bench/bench_media" "$work/phone-12mp.jpg" "$work/phone-12mp.heic" "$work"/clip-*.mp4

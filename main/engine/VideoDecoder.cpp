@@ -1,0 +1,380 @@
+// Videos opened through FFmpeg's libraries.
+//
+// FFmpeg rather than a thumbnailer library: one library reads every container and codec a phone
+// or camera writes, gives the container's rotation and creation dates as well as the frames,
+// and lets us refuse anything that is not a video container before its demuxer runs.
+#include "engine/internal/VideoDecoder.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/display.h>
+#include <libavutil/imgutils.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <mutex>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The containers a camera or a phone writes; every other demuxer (playlists, images, network
+// descriptions that open other files) stays off for files from the user's disk.
+constexpr const char* acceptedFormats = "mov,mp4,m4a,3gp,3g2,mj2,matroska,webm,avi,mpegts";
+// Frames this large come only from a damaged or hostile header.
+constexpr std::int64_t maxFramePixels = std::int64_t(16384) * 16384;
+// How far the poster search may decode before it settles for the best frame seen: a video
+// that stays blank that long is shown as it is.
+constexpr int maxFramesSearched = 90;
+constexpr int maxPacketsRead = 4000;
+// A frame whose brightness varies less than this (on a 0..255 scale) is blank: black, a fade,
+// a lens cap, a white flash.
+constexpr double blankSpread = 8.0;
+
+void quietOnce()
+{
+    static std::once_flag once;
+    // A large collection holds damaged videos; their warnings must not flood the terminal.
+    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+}
+
+struct FormatClose {
+    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
+};
+struct CodecFree {
+    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct FrameFree {
+    void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+struct PacketFree {
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct ScaleFree {
+    void operator()(SwsContext* s) const { sws_freeContext(s); }
+};
+struct DictionaryFree {
+    void operator()(AVDictionary* d) const { av_dict_free(&d); }
+};
+using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
+
+/// "YYYY-MM-DDTHH:MM:SS…" (any zone or fraction after it) as "YYYY:MM:DD HH:MM:SS". The zone
+/// is dropped on purpose: the digits are the local time where the video was recorded.
+std::string civilDate(const char* text)
+{
+    if (!text || std::strlen(text) < 19)
+        return {};
+    const std::string_view t(text, 19);
+    for (const std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18}) {
+        if (t[i] < '0' || t[i] > '9')
+            return {};
+    }
+    if (t[4] != '-' || t[7] != '-' || (t[10] != 'T' && t[10] != ' ') || t[13] != ':' || t[16] != ':')
+        return {};
+    std::string out(t);
+    out[4] = ':';
+    out[7] = ':';
+    out[10] = ' ';
+    // A movie header that was never filled in counts from 1904 or 1970.
+    if (out.compare(0, 4, "1904") == 0 || out.compare(0, 10, "1970:01:01") == 0)
+        return {};
+    return out;
+}
+
+std::string recordingDate(const AVFormatContext& format, const AVStream& stream)
+{
+    // The QuickTime creation date keeps the zone of the place of recording; the movie header's
+    // time is UTC and comes second.
+    for (const AVDictionary* metadata : {format.metadata, stream.metadata}) {
+        if (const AVDictionaryEntry* e = av_dict_get(metadata, "com.apple.quicktime.creationdate", nullptr, 0)) {
+            if (std::string date = civilDate(e->value); !date.empty())
+                return date;
+        }
+    }
+    for (const AVDictionary* metadata : {format.metadata, stream.metadata}) {
+        if (const AVDictionaryEntry* e = av_dict_get(metadata, "creation_time", nullptr, 0)) {
+            if (std::string date = civilDate(e->value); !date.empty())
+                return date;
+        }
+    }
+    return {};
+}
+
+/// The turn, clockwise in quarter turns (0..3), that the container asks for.
+int quarterTurns(const AVStream& stream)
+{
+    double degrees = 0;
+    std::size_t size = 0;
+    if (const auto* matrix = reinterpret_cast<const std::int32_t*>(
+            av_stream_get_side_data(&stream, AV_PKT_DATA_DISPLAYMATRIX, &size));
+        matrix && size >= 9 * sizeof(std::int32_t)) {
+        // The matrix turns counter-clockwise.
+        degrees = -av_display_rotation_get(matrix);
+    } else if (const AVDictionaryEntry* e = av_dict_get(stream.metadata, "rotate", nullptr, 0)) {
+        degrees = std::atof(e->value);
+    }
+    if (!std::isfinite(degrees))
+        return 0;
+    const long turns = std::lround(degrees / 90.0);
+    return int(((turns % 4) + 4) % 4);
+}
+
+/// Brightness spread of a frame, measured on a small grey copy.
+double brightnessSpread(const AVFrame& frame)
+{
+    constexpr int side = 32;
+    std::unique_ptr<SwsContext, ScaleFree> scale(sws_getContext(frame.width, frame.height,
+                                                                AVPixelFormat(frame.format), side, side,
+                                                                AV_PIX_FMT_GRAY8, SWS_AREA, nullptr, nullptr, nullptr));
+    if (!scale)
+        return 0;
+    std::uint8_t grey[side * side];
+    std::uint8_t* planes[4] = {grey, nullptr, nullptr, nullptr};
+    int strides[4] = {side, 0, 0, 0};
+    if (sws_scale(scale.get(), frame.data, frame.linesize, 0, frame.height, planes, strides) <= 0)
+        return 0;
+    double sum = 0, squares = 0;
+    for (const std::uint8_t v : grey) {
+        sum += v;
+        squares += double(v) * v;
+    }
+    const double mean = sum / (side * side);
+    return std::sqrt(std::max(0.0, squares / (side * side) - mean * mean));
+}
+
+/// The pixels turned clockwise by the given quarter turns.
+PixelBuffer turned(PixelBuffer in, int turns)
+{
+    if (turns == 0)
+        return in;
+    PixelBuffer out;
+    out.bands = in.bands;
+    out.width = turns == 2 ? in.width : in.height;
+    out.height = turns == 2 ? in.height : in.width;
+    out.samples.resize(in.samples.size());
+    const int b = in.bands;
+    for (int y = 0; y < in.height; ++y) {
+        for (int x = 0; x < in.width; ++x) {
+            int nx = 0, ny = 0;
+            if (turns == 1) {
+                nx = in.height - 1 - y;
+                ny = x;
+            } else if (turns == 2) {
+                nx = in.width - 1 - x;
+                ny = in.height - 1 - y;
+            } else {
+                nx = y;
+                ny = in.width - 1 - x;
+            }
+            std::memcpy(&out.samples[(std::size_t(ny) * out.width + nx) * b],
+                        &in.samples[(std::size_t(y) * in.width + x) * b], b);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+struct VideoFile::State {
+    std::unique_ptr<AVFormatContext, FormatClose> format;
+    std::unique_ptr<AVCodecContext, CodecFree> codec;
+    int stream = -1;
+    int turns = 0;
+    AVRational aspect{1, 1};
+    VideoInfo info;
+
+    /// Decodes on from the current position; every frame goes to `take` until it answers true.
+    /// False when the video ends or cannot be read first.
+    template <typename Take>
+    bool decodeFrames(Take take)
+    {
+        std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
+        FramePtr frame(av_frame_alloc());
+        if (!packet || !frame)
+            return false;
+        bool draining = false;
+        for (int packets = 0; packets < maxPacketsRead;) {
+            if (!draining) {
+                const int read = av_read_frame(format.get(), packet.get());
+                if (read < 0) {
+                    draining = true;
+                    avcodec_send_packet(codec.get(), nullptr);
+                } else {
+                    ++packets;
+                    const bool ours = packet->stream_index == stream;
+                    const int sent = ours ? avcodec_send_packet(codec.get(), packet.get()) : 0;
+                    av_packet_unref(packet.get());
+                    if (sent < 0 && sent != AVERROR(EAGAIN))
+                        continue; // a damaged packet; the next keyframe may decode
+                }
+            }
+            while (true) {
+                const int got = avcodec_receive_frame(codec.get(), frame.get());
+                if (got == AVERROR(EAGAIN))
+                    break;
+                if (got < 0)
+                    return false; // the end, or a decoder that cannot go on
+                const bool done = take(*frame);
+                av_frame_unref(frame.get());
+                if (done)
+                    return true;
+            }
+        }
+        return false;
+    }
+
+    double secondsOf(const AVFrame& frame) const
+    {
+        const std::int64_t pts = frame.best_effort_timestamp;
+        if (pts == AV_NOPTS_VALUE)
+            return -1;
+        const AVStream* s = format->streams[stream];
+        const std::int64_t start = s->start_time == AV_NOPTS_VALUE ? 0 : s->start_time;
+        return double(pts - start) * av_q2d(s->time_base);
+    }
+};
+
+VideoFile::VideoFile(std::unique_ptr<State> state) : state(std::move(state)) {}
+VideoFile::VideoFile(VideoFile&&) noexcept = default;
+VideoFile& VideoFile::operator=(VideoFile&&) noexcept = default;
+VideoFile::~VideoFile() = default;
+
+std::optional<VideoFile> VideoFile::open(const fs::path& file)
+{
+    quietOnce();
+    auto state = std::make_unique<State>();
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "format_whitelist", acceptedFormats, 0);
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    std::unique_ptr<AVDictionary, DictionaryFree> optionsOwner(options);
+    AVFormatContext* opened = nullptr;
+    // A "file:" prefix keeps a name with a colon in it from being read as another protocol.
+    const std::string url = "file:" + file.string();
+    AVDictionary* used = optionsOwner.release();
+    const int status = avformat_open_input(&opened, url.c_str(), nullptr, &used);
+    av_dict_free(&used);
+    if (status < 0)
+        return std::nullopt;
+    state->format.reset(opened);
+    AVFormatContext& format = *state->format;
+    if (avformat_find_stream_info(&format, nullptr) < 0)
+        return std::nullopt;
+
+    const AVCodec* decoder = nullptr;
+    const int index = av_find_best_stream(&format, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
+    if (index < 0 || !decoder)
+        return std::nullopt;
+    AVStream& stream = *format.streams[index];
+    // A cover picture stored beside the sound is no video.
+    if (stream.disposition & AV_DISPOSITION_ATTACHED_PIC)
+        return std::nullopt;
+    const AVCodecParameters& parameters = *stream.codecpar;
+    if (parameters.width <= 0 || parameters.height <= 0 ||
+        std::int64_t(parameters.width) * parameters.height > maxFramePixels)
+        return std::nullopt;
+
+    state->codec.reset(avcodec_alloc_context3(decoder));
+    if (!state->codec || avcodec_parameters_to_context(state->codec.get(), &parameters) < 0)
+        return std::nullopt;
+    // The job already decodes one file per processor.
+    state->codec->thread_count = 1;
+    state->codec->max_pixels = maxFramePixels;
+    if (avcodec_open2(state->codec.get(), decoder, nullptr) < 0)
+        return std::nullopt;
+    state->stream = index;
+    state->turns = quarterTurns(stream);
+
+    AVRational aspect = av_guess_sample_aspect_ratio(&format, &stream, nullptr);
+    if (aspect.num <= 0 || aspect.den <= 0 || av_q2d(aspect) > 8 || av_q2d(aspect) < 0.125)
+        aspect = {1, 1};
+    state->aspect = aspect;
+    // Non-square pixels (DV, some camcorders) are shown wider or narrower than stored.
+    const int shownWidth = std::max(1, int(std::lround(parameters.width * av_q2d(aspect))));
+    const bool sideways = state->turns % 2 == 1;
+    state->info.displayed = sideways ? PixelSize{parameters.height, shownWidth} : PixelSize{shownWidth, parameters.height};
+
+    if (format.duration > 0)
+        state->info.durationMs = format.duration / (AV_TIME_BASE / 1000);
+    else if (stream.duration > 0)
+        state->info.durationMs = std::int64_t(double(stream.duration) * av_q2d(stream.time_base) * 1000);
+    state->info.codec = avcodec_get_name(parameters.codec_id);
+    state->info.date = recordingDate(format, stream);
+    return VideoFile(std::move(state));
+}
+
+const VideoInfo& VideoFile::info() const { return state->info; }
+
+std::optional<PixelBuffer> VideoFile::posterFrame(int maxSide)
+{
+    State& s = *state;
+    AVStream& stream = *s.format->streams[s.stream];
+    // A little way in: a tenth of the length, at most three seconds.
+    const double target = s.info.durationMs > 0 ? std::min(3.0, s.info.durationMs / 10000.0) : 0.0;
+    const std::int64_t start = stream.start_time == AV_NOPTS_VALUE ? 0 : stream.start_time;
+    const std::int64_t ts = start + std::int64_t(target / av_q2d(stream.time_base));
+
+    FramePtr best;
+    double bestSpread = -1;
+    int searched = 0;
+    double skipBefore = -1;
+    const auto take = [&](const AVFrame& frame) {
+        ++searched;
+        // Decoding from an earlier keyframe passes the frames before the target: the first is
+        // kept only in case nothing later decodes.
+        if (s.secondsOf(frame) + 0.001 < skipBefore) {
+            if (!best) {
+                best.reset(av_frame_clone(&frame));
+                bestSpread = brightnessSpread(frame);
+            }
+            return searched >= maxFramesSearched * 3;
+        }
+        const double spread = brightnessSpread(frame);
+        if (spread >= blankSpread || spread > bestSpread) {
+            best.reset(av_frame_clone(&frame));
+            bestSpread = spread;
+        }
+        return spread >= blankSpread || searched >= maxFramesSearched;
+    };
+    // The keyframe at or after the target decodes alone; without one, decode on from the start.
+    const bool found = target > 0 && av_seek_frame(s.format.get(), s.stream, ts, 0) >= 0 && s.decodeFrames(take);
+    if (!found && av_seek_frame(s.format.get(), s.stream, start, AVSEEK_FLAG_BACKWARD) >= 0) {
+        avcodec_flush_buffers(s.codec.get());
+        searched = 0;
+        skipBefore = target;
+        s.decodeFrames(take);
+    }
+    if (!best || best->width <= 0 || best->height <= 0)
+        return std::nullopt;
+
+    // Scaled to the poster's size before it is turned, pixel aspect included.
+    const int shownWidth = std::max(1, int(std::lround(best->width * av_q2d(s.aspect))));
+    const int shownHeight = best->height;
+    const double scale = std::min(1.0, double(maxSide) / std::max(shownWidth, shownHeight));
+    PixelBuffer pixels;
+    pixels.width = std::max(1, int(std::lround(shownWidth * scale)));
+    pixels.height = std::max(1, int(std::lround(shownHeight * scale)));
+    pixels.bands = 3;
+    pixels.samples.resize(std::size_t(pixels.width) * pixels.height * 3);
+    std::unique_ptr<SwsContext, ScaleFree> convert(
+        sws_getContext(best->width, best->height, AVPixelFormat(best->format), pixels.width, pixels.height,
+                       AV_PIX_FMT_RGB24, SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
+    if (!convert)
+        return std::nullopt;
+    // The frame's own matrix and range: HD and phone video is BT.709, older video BT.601.
+    const int space = best->colorspace == AVCOL_SPC_BT709 || (best->colorspace == AVCOL_SPC_UNSPECIFIED &&
+                                                               best->height >= 720)
+                          ? SWS_CS_ITU709
+                          : SWS_CS_ITU601;
+    const int fullRange = best->color_range == AVCOL_RANGE_JPEG ? 1 : 0;
+    sws_setColorspaceDetails(convert.get(), sws_getCoefficients(space), fullRange, sws_getCoefficients(SWS_CS_DEFAULT),
+                             1, 0, 1 << 16, 1 << 16);
+    std::uint8_t* planes[4] = {pixels.samples.data(), nullptr, nullptr, nullptr};
+    int strides[4] = {pixels.width * 3, 0, 0, 0};
+    if (sws_scale(convert.get(), best->data, best->linesize, 0, best->height, planes, strides) <= 0)
+        return std::nullopt;
+    return turned(std::move(pixels), s.turns);
+}

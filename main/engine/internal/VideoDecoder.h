@@ -1,0 +1,45 @@
+// Videos opened through FFmpeg's libraries (libavformat, libavcodec, libswscale). Nothing else
+// includes FFmpeg.
+#pragma once
+
+#include "engine/internal/PixelBuffer.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+/// What a video's container says about it.
+struct VideoInfo {
+    PixelSize displayed;         ///< as shown: pixel aspect and the container's rotation applied
+    std::int64_t durationMs = 0; ///< 0 when the container does not say
+    std::string codec;           ///< FFmpeg's name of the video codec: "h264", "hevc", "vp9", "av1"…
+    /// The recording's local date and time as "YYYY:MM:DD HH:MM:SS", the form of a camera's EXIF
+    /// date; empty when the container holds none.
+    std::string date;
+};
+
+/// One video file. Opening reads the container's header and the first packets of its streams;
+/// frames are decoded only by posterFrame. The file and every decoder are released with the object.
+class VideoFile {
+public:
+    /// Nothing when the file is no container we accept or holds no decodable video stream.
+    static std::optional<VideoFile> open(const std::filesystem::path& file);
+
+    VideoFile(VideoFile&&) noexcept;
+    VideoFile& operator=(VideoFile&&) noexcept;
+    ~VideoFile();
+
+    const VideoInfo& info() const;
+
+    /// A frame a little way in that is not blank (a black or faded-in opening is passed over),
+    /// upright and in sRGB, scaled so that its longest side is at most maxSide. Nothing when no
+    /// frame can be decoded.
+    std::optional<PixelBuffer> posterFrame(int maxSide);
+
+private:
+    struct State;
+    explicit VideoFile(std::unique_ptr<State> state);
+    std::unique_ptr<State> state;
+};

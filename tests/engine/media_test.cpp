@@ -1,0 +1,333 @@
+// Videos, live photos and previews: clips and HEIC stills are made at test time with Debian's
+// ffmpeg and vips programs, then walked, processed and written to a wall by the real engine.
+#include "engine/Indexer.h"
+
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path photos = KESTOVA_SHARED_PHOTOS;
+
+bool run(const std::string& command)
+{
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string quoted(const fs::path& path)
+{
+    return "'" + path.string() + "'";
+}
+
+/// Clips made once for every test of this file.
+class Clips {
+public:
+    static const Clips& get()
+    {
+        static const Clips clips;
+        return clips;
+    }
+    TempDir dir;
+    fs::path blackStart;   ///< 1 s black, then 3 s of pattern; H.264, turned a quarter clockwise
+    fs::path quickTime;    ///< a QuickTime creation date with its zone besides the movie header's time
+    fs::path hevc;         ///< HEVC in MP4, no dates
+    fs::path vp9;          ///< VP9 in WebM
+    fs::path still;        ///< a HEIC still, 1800x1200
+    bool ready = false;
+
+private:
+    Clips()
+    {
+        const fs::path d = dir.path();
+        blackStart = d / "black.mp4";
+        quickTime = d / "quicktime.mov";
+        hevc = d / "hevc.mp4";
+        vp9 = d / "clip.webm";
+        still = d / "still.heic";
+        const std::string ffmpeg = "ffmpeg -nostdin -v error -y ";
+        const std::string pattern = " -f lavfi -i testsrc2=s=640x360:d=2:r=25 ";
+        ready =
+            run(ffmpeg + "-f lavfi -i color=black:s=640x360:d=1:r=25 -f lavfi -i testsrc2=s=640x360:d=3:r=25 "
+                         "-filter_complex '[0][1]concat=n=2:v=1' -c:v libx264 -pix_fmt yuv420p " +
+                quoted(d / "upright.mp4")) &&
+            // The rotation goes into the container when the stream is copied, as a phone writes it.
+            run(ffmpeg + "-i " + quoted(d / "upright.mp4") + " -c copy -metadata:s:v:0 rotate=90 "
+                         "-metadata creation_time=2021-06-01T12:03:22Z " + quoted(blackStart)) &&
+            run(ffmpeg + pattern + "-c:v libx264 -pix_fmt yuv420p -movflags use_metadata_tags "
+                                   "-metadata creation_time=2019-07-15T16:30:05Z "
+                                   "-metadata com.apple.quicktime.creationdate=2019-07-15T18:30:05+0200 " +
+                quoted(quickTime)) &&
+            run(ffmpeg + pattern + "-c:v libx265 -tag:v hvc1 -pix_fmt yuv420p -x265-params log-level=none " +
+                quoted(hevc)) &&
+            run(ffmpeg + pattern + "-c:v libvpx-vp9 -b:v 200k " + quoted(vp9)) &&
+            run("vips copy " + quoted(photos / "orientation/Landscape_1.jpg") + " " + quoted(still) + "[Q=50]");
+    }
+};
+
+/// A job whose source and output folders live in one temporary folder.
+struct Wall {
+    TempDir dir;
+    fs::path source = dir.path() / "source";
+    fs::path out = source / "_Photo Gallery";
+    Wall() { fs::create_directories(source); }
+
+    FileEntry add(const fs::path& from, const std::string& rel) const
+    {
+        const fs::path to = source / rel;
+        fs::create_directories(to.parent_path());
+        fs::copy_file(from, to, fs::copy_options::overwrite_existing);
+        struct stat st{};
+        ::stat(to.c_str(), &st);
+        return {rel, std::int64_t(st.st_size), std::int64_t(st.st_mtim.tv_sec)};
+    }
+    Indexer job() const { return Indexer(source, out, "Media", true, nullptr); }
+    JobSummary build(bool fillPreviews = false) const
+    {
+        Indexer indexer(source, out, "Media", true, nullptr);
+        indexer.templateFile = KESTOVA_TEMPLATE;
+        indexer.fillPreviews = fillPreviews;
+        return indexer.run();
+    }
+    std::string manifest() const
+    {
+        std::ifstream in(out / "manifest.js", std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+};
+
+std::string text(const RecordValue& v)
+{
+    const auto* s = std::get_if<std::string>(&v);
+    return s ? *s : std::string();
+}
+std::int64_t integer(const RecordValue& v)
+{
+    const auto* i = std::get_if<std::int64_t>(&v);
+    return i ? *i : -1;
+}
+
+/// Width, height and brightness spread of a JPEG, read back through the vips program.
+struct Jpeg {
+    int width = 0;
+    int height = 0;
+    double deviation = 0;
+};
+Jpeg inspect(const fs::path& jpeg)
+{
+    Jpeg j;
+    const std::string command = "vipsheader -f width " + quoted(jpeg) + "; vipsheader -f height " + quoted(jpeg) +
+                                "; vips deviate " + quoted(jpeg);
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return j;
+    if (std::fscanf(pipe, "%d %d %lf", &j.width, &j.height, &j.deviation) != 3)
+        j = {};
+    pclose(pipe);
+    return j;
+}
+
+class Media : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!Clips::get().ready)
+            GTEST_FAIL() << "ffmpeg or vips could not make the test clips";
+    }
+    const Clips& clips = Clips::get();
+};
+
+TEST_F(Media, videoRecordsHoldShownSizeLengthCodecAndRecordingDate)
+{
+    Wall wall;
+    const Indexer job = wall.job();
+    struct Row {
+        fs::path clip;
+        std::string rel;
+        std::int64_t width, height;
+        std::string codec, date;
+        std::int64_t minMs, maxMs;
+    };
+    const Row rows[] = {
+        // Turned a quarter by the container: shown portrait. The movie header's time is UTC.
+        {clips.blackStart, "a/black.mp4", 360, 640, "h264", "2021:06:01 12:03:22", 3900, 4100},
+        // QuickTime's creation date is the local time where it was recorded, zone dropped.
+        {clips.quickTime, "b/IMG_0001.MOV", 640, 360, "h264", "2019:07:15 18:30:05", 1900, 2100},
+        {clips.hevc, "c/hevc.mp4", 640, 360, "hevc", "", 1900, 2100},
+        {clips.vp9, "d/clip.webm", 640, 360, "vp9", "", 1900, 2100},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.rel);
+        const auto record = job.processPhoto(wall.add(row.clip, row.rel), Indexer::KeepThumbnail::ifNotOlder, Indexer::Extras{true, false}).record;
+        ASSERT_TRUE(record);
+        ASSERT_EQ(record->size(), 9u);
+        EXPECT_EQ(integer((*record)[Record::width]), row.width);
+        EXPECT_EQ(integer((*record)[Record::height]), row.height);
+        EXPECT_EQ(text((*record)[Record::date]), row.date);
+        EXPECT_EQ(integer((*record)[Record::media]), Record::isVideo | Record::hasPreview);
+        EXPECT_GE(integer((*record)[Record::duration]), row.minMs);
+        EXPECT_LE(integer((*record)[Record::duration]), row.maxMs);
+        EXPECT_EQ(text((*record)[Record::codec]), row.codec);
+        const Jpeg poster = inspect(job.thumbURL(Indexer::key(row.rel)));
+        EXPECT_EQ(poster.width > poster.height, row.width > row.height) << "poster upright";
+        EXPECT_EQ(std::max(poster.width, poster.height), 420);
+        EXPECT_GT(poster.deviation, 20) << "the poster is a picture, not a blank frame";
+        const Jpeg large = inspect(job.previewURL(Indexer::key(row.rel)));
+        EXPECT_EQ(std::max(large.width, large.height), 640) << "a poster is never enlarged";
+    }
+}
+
+TEST_F(Media, damagedVideosGiveNothingAndLeaveNothing)
+{
+    Wall wall;
+    const Indexer job = wall.job();
+    std::ifstream in(clips.blackStart, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    const std::string inputs[] = {
+        bytes.substr(0, bytes.size() / 3), // the header, and data that ends early
+        bytes.substr(0, 2000),             // the header cut short
+        "not a video at all",
+        bytes.substr(bytes.size() / 2), // data without its header
+        "#EXTM3U\n#EXTINF:1,\n/etc/passwd\n", // a playlist that names another file
+    };
+    int i = 0;
+    for (const std::string& input : inputs) {
+        const std::string rel = "bad" + std::to_string(i++) + ".mp4";
+        const fs::path file = wall.source / rel;
+        std::ofstream(file, std::ios::binary) << input;
+        const FileEntry entry{rel, std::int64_t(input.size()), 1};
+        const auto record = job.process(entry);
+        if (record) {
+            // A video cut after its first frames may still give a poster; then it is a whole one.
+            EXPECT_TRUE(fs::exists(job.thumbURL(Indexer::key(rel)))) << rel;
+        } else {
+            EXPECT_FALSE(fs::exists(job.thumbURL(Indexer::key(rel)))) << rel;
+        }
+    }
+    std::error_code ec;
+    for (const auto& e : fs::recursive_directory_iterator(wall.out, ec))
+        EXPECT_NE(e.path().extension(), ".tmp") << "temporary file left: " << e.path();
+}
+
+TEST_F(Media, theWalkFindsVideosByTheRulesOfPhotos)
+{
+    Wall wall;
+    wall.add(clips.hevc, "2020/trip.MP4");
+    wall.add(clips.hevc, "2020/.hidden.mov");
+    wall.add(clips.hevc, "2020/Contents/inside.mkv");
+    wall.add(clips.hevc, "2020/clip.mp4.bak");
+    wall.add(clips.hevc, "other/trip.mp4"); // a copy: same name and size
+    const Indexer job = wall.job();
+    const auto found = Indexer::dedupe(job.scan());
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].rel, "2020/trip.MP4");
+}
+
+TEST_F(Media, aWallWithVideosCountsThemAndListsTheirMedia)
+{
+    Wall wall;
+    const FileEntry photo = wall.add(photos / "cameras/Canon_40D.jpg", "Canon_40D.jpg");
+    wall.add(clips.quickTime, "holiday.mov");
+    const JobSummary summary = wall.build();
+    EXPECT_EQ(summary.photos, 1);
+    EXPECT_EQ(summary.videos, 1);
+    const std::string manifest = wall.manifest();
+    EXPECT_TRUE(std::regex_search(manifest, std::regex(R"("holiday\.mov",640,360,\d+,"holiday\.mov",\d+,3,(19|20)\d\d,"h264"\])")))
+        << manifest;
+    // The photo's entry ends at its mtime, as on a wall without videos.
+    EXPECT_NE(manifest.find("\"Canon_40D.jpg\"," + std::to_string(photo.mtime) + "]"), std::string::npos) << manifest;
+}
+
+TEST_F(Media, aStillAndItsClipAreOneLivePhoto)
+{
+    Wall wall;
+    wall.add(clips.still, "phone/IMG_1234.HEIC");
+    wall.add(clips.quickTime, "phone/IMG_1234.MOV");
+    wall.add(clips.hevc, "phone/IMG_2000.MOV"); // no still of its name: a video
+    const JobSummary summary = wall.build();
+    EXPECT_EQ(summary.photos, 1);
+    EXPECT_EQ(summary.videos, 1);
+    const std::string manifest = wall.manifest();
+    EXPECT_TRUE(std::regex_search(manifest, std::regex(R"(,5,(19|20)\d\d,"h264","phone/IMG_1234\.MOV"\])")))
+        << "live and with a preview: " << manifest;
+    EXPECT_EQ(manifest.find("\"phone/IMG_1234.MOV\",640"), std::string::npos) << "the clip is no tile of its own";
+
+    // The clip goes: the still is looked at again and is a plain photo with its preview.
+    fs::remove(wall.source / "phone/IMG_1234.MOV");
+    wall.build();
+    EXPECT_EQ(wall.manifest().find("IMG_1234.MOV"), std::string::npos);
+}
+
+TEST_F(Media, previewsComeOnlyForFormatsBrowsersCannotShow)
+{
+    Wall wall;
+    wall.add(clips.still, "IMG_1.heic");
+    wall.add(photos / "orientation/Landscape_6.jpg", "portrait.jpg");
+    wall.build();
+    Indexer job = wall.job();
+    const Jpeg preview = inspect(job.previewURL(Indexer::key("IMG_1.heic")));
+    EXPECT_EQ(preview.width, 1800) << "a photo smaller than the preview keeps its size";
+    EXPECT_EQ(preview.height, 1200);
+    EXPECT_FALSE(fs::exists(job.previewURL(Indexer::key("portrait.jpg"))));
+    const std::string manifest = wall.manifest();
+    EXPECT_NE(manifest.find("\"IMG_1.heic\",1800,1200,0,\"IMG_1.heic\","), std::string::npos) << manifest;
+    EXPECT_NE(manifest.find(",1]"), std::string::npos) << manifest;
+
+    // A preview deleted by hand is made again on the next run; the thumbnail is kept as it is.
+    const fs::path thumb = job.thumbURL(Indexer::key("IMG_1.heic"));
+    const auto thumbTime = fs::last_write_time(thumb);
+    fs::remove(job.previewURL(Indexer::key("IMG_1.heic")));
+    wall.build();
+    EXPECT_TRUE(fs::exists(job.previewURL(Indexer::key("IMG_1.heic"))));
+    EXPECT_EQ(fs::last_write_time(thumb), thumbTime);
+}
+
+TEST_F(Media, aWallBuiltBeforePreviewsGetsThemOnlyWhenAsked)
+{
+    Wall wall;
+    const FileEntry entry = wall.add(clips.still, "IMG_1.heic");
+    Indexer job = wall.job();
+    // What an older version left: a plain record and the thumbnail.
+    fs::create_directories(job.thumbURL(Indexer::key(entry.rel)).parent_path());
+    fs::copy_file(photos / "cameras/Canon_40D.jpg", job.thumbURL(Indexer::key(entry.rel)));
+    CacheMap map{{entry.rel, Record::make(Indexer::key(entry.rel), 1800, 1200, "", entry.mtime, entry.size)}};
+    job.saveCache(map);
+
+    wall.build();
+    EXPECT_FALSE(fs::exists(job.previewURL(Indexer::key(entry.rel)))) << "an update decodes nothing again";
+    EXPECT_EQ(job.loadCache().at(entry.rel).size(), 6u);
+
+    wall.build(/*fillPreviews=*/true);
+    EXPECT_TRUE(fs::exists(job.previewURL(Indexer::key(entry.rel))));
+    EXPECT_EQ(Record::mediaOf(job.loadCache().at(entry.rel)).flags, Record::hasPreview);
+    EXPECT_EQ(inspect(job.thumbURL(Indexer::key(entry.rel))).width, 100) << "the old thumbnail stays";
+}
+
+TEST_F(Media, aPlantedLinkInPlaceOfThePreviewsIsRefused)
+{
+    Wall wall;
+    wall.add(clips.still, "IMG_1.heic");
+    TempDir elsewhere;
+    fs::create_directories(wall.out);
+    fs::create_directory_symlink(elsewhere.path(), wall.out / "previews");
+    EXPECT_THROW(wall.build(), JobError);
+    fs::remove(wall.out / "previews");
+    fs::create_directories(wall.out / "previews");
+    fs::create_directory_symlink(elsewhere.path(), wall.out / "previews/ab");
+    EXPECT_THROW(wall.build(), JobError);
+    EXPECT_TRUE(fs::is_empty(elsewhere.path()));
+}
+
+} // namespace
