@@ -64,7 +64,7 @@ std::unique_ptr<Translations> english()
 bool sameInEveryLanguage(const QString& text)
 {
     static const QStringList names = {QStringLiteral("Kestova"), QStringLiteral("OK"), QStringLiteral("Holiday"),
-                                      QStringLiteral("Holiday 2023"), QStringLiteral("SD Card"), QStringLiteral("Urlaub"), QStringLiteral("…"),
+                                      QStringLiteral("Holiday 2023"), QStringLiteral("SD Card"), QStringLiteral("Urlaub"), QStringLiteral("broken.jpg"), QStringLiteral("…"),
                                       QStringLiteral("×")};
     if (text.trimmed().isEmpty() || names.contains(text) || text.startsWith(QLatin1Char('/')))
         return true;
