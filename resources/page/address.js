@@ -3,7 +3,7 @@
 function readLocation() { return parseFragment(location.hash); }
 
 function writeLocation(mode) {
-  var hash = fragmentFor({ folder: filter.folder, query: filter.query, photo: viewing >= 0 ? keyOf(view.pos[viewing]) : '' });
+  var hash = fragmentFor({ folder: filter.folder, query: filter.query, day: filter.day, photo: viewing >= 0 ? keyOf(view.pos[viewing]) : '' });
   if (hash === location.hash) return;
   var url = hash || location.pathname + location.search;
   if (mode === 'push') history.pushState({ viewer: viewing >= 0 }, '', url);
@@ -12,10 +12,11 @@ function writeLocation(mode) {
 
 function applyLocation() {
   var state = readLocation();
-  var changed = state.folder !== filter.folder || state.query !== filter.query;
+  var changed = state.folder !== filter.folder || state.query !== filter.query || state.day !== filter.day;
   if (changed && viewing >= 0) { viewing = -1; viewer.close(); }
   filter.folder = state.folder;
   filter.query = state.query;
+  filter.day = state.day;
   folderSelect.value = filter.folder;
   if (folderSelect.value !== filter.folder) folderSelect.value = '';
   searchInput.value = filter.query;

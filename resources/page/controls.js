@@ -18,8 +18,7 @@ function say(text, action) {
 }
 
 function fillFolders() {
-  var collator = new Intl.Collator(undefined, { numeric: true, sensitivity: 'base' });
-  var sorted = folders.slice(1).sort(function (a, b) { return collator.compare(a.label, b.label); });
+  var sorted = folders.slice(1);
   if (folders[0].count > 0) sorted.push(folders[0]);
   var all = new Option(tr('allFolders', { count: order.length }), '');
   var options = [all].concat(sorted.map(function (f) {
@@ -51,6 +50,7 @@ searchInput.addEventListener('keydown', function (event) {
 function showAll() {
   filter.folder = '';
   filter.query = '';
+  filter.day = '';
   folderSelect.value = '';
   searchInput.value = '';
   writeLocation('push');

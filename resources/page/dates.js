@@ -9,6 +9,7 @@ var longDayFormat = new Intl.DateTimeFormat(undefined, { dateStyle: 'full', time
 var dayTimeFormat = new Intl.DateTimeFormat(undefined, { dateStyle: 'full', timeStyle: 'short', timeZone: 'UTC' });
 
 var yearFormat = new Intl.DateTimeFormat(undefined, { year: 'numeric', timeZone: 'UTC' });
+var dayMonthFormat = new Intl.DateTimeFormat(undefined, { month: 'long', day: 'numeric' });
 
 // A photo's section: year * 12 + month (0-11); a year alone (a photo dated by a folder such as
 // "2019") has a section of its own, yearAlone + year; undatedMonth holds the undated photos.
@@ -59,7 +60,55 @@ function dateText(seconds, format, kind) {
     }
     return text;
   }
-  return (kind === pathDay ? longDayFormat : dayTimeFormat).format(new Date(seconds * 1000));
+  if (kind === pathDay) return longDayFormat.format(new Date(seconds * 1000));
+  return timeKeptTogether(dayTimeFormat.formatToParts(new Date(seconds * 1000)));
+}
+
+// A date and time as text in which the time, with the word that leads to it ("at 10:00 AM"),
+// never breaks across lines: its spaces become no-break spaces.
+function timeKeptTogether(parts) {
+  var isTime = function (part) { return /^(hour|minute|second|dayPeriod)$/.test(part.type); };
+  var first = parts.findIndex(isTime);
+  var last = parts.length - 1;
+  while (last >= 0 && !isTime(parts[last])) last--;
+  return parts.map(function (part, i) {
+    if (first < 0 || i < first - 1 || i > last) return part.value;
+    if (i === first - 1) return part.value.replace(/\s+$/, '\u00a0');
+    return part.value.replace(/\s/g, '\u00a0');
+  }).join('');
+}
+
+// Whether a photo (its date, section and kind of date) was taken on this day of this month
+// (0-11) in a year before `before`. A year alone has no day.
+var dayStarts = new Map();
+function onDayOf(seconds, section, kind, month, day, before) {
+  if (kind === pathYear || !isDated(seconds) || section === undatedMonth || isYearAlone(section)) return false;
+  if (((section % 12) + 12) % 12 !== month) return false;
+  var year = Math.floor(section / 12);
+  if (year >= before) return false;
+  var cacheKey = section * 32 + day;
+  var start = dayStarts.get(cacheKey);
+  if (start === undefined) {
+    var d = new Date(0);
+    d.setUTCFullYear(year, month, day);
+    start = d.getTime() / 1000;
+    if (dayStarts.size > 1000) dayStarts.clear();
+    dayStarts.set(cacheKey, start);
+  }
+  return seconds >= start && seconds < start + 86400;
+}
+// "07-04" as { month: 6, day: 4 }; null when it is no day of a year.
+function parseDay(text) {
+  var found = /^(\d\d)-(\d\d)$/.exec(text || '');
+  if (!found) return null;
+  var month = Number(found[1]) - 1, day = Number(found[2]);
+  var d = new Date(0);
+  d.setUTCFullYear(2000, month, day);   // a leap year, so that 02-29 is a day
+  return d.getUTCMonth() === month && d.getUTCDate() === day ? { month: month, day: day } : null;
+}
+function dayKey(date) {
+  var pad = function (n) { return (n < 10 ? '0' : '') + n; };
+  return pad(date.getMonth() + 1) + '-' + pad(date.getDate());
 }
 
 // What someone typed to go to a date: "2019", "June 2019", "jun 2019", "2019-06", "6/2019",

@@ -17,6 +17,9 @@ var shortcuts = [
   ['/', 'keysSearch'],
   ['?', 'keysHelp'],
   ['\u2190 \u2192', 'keysViewerStep'],
+  ['+ - 0', 'keysZoom'],
+  ['i', 'keysInfo'],
+  ['Space', 'keysSlideshow'],
   ['Esc', 'keysClose']
 ];
 

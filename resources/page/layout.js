@@ -12,6 +12,7 @@ function metrics() {
   var left = phone ? 4 : 16;
   return {
     phone: phone,
+    ratio: window.devicePixelRatio || 1,
     left: left,
     width: Math.max(120, width - left - scrub),
     gap: phone ? 2 : 4,
@@ -42,11 +43,28 @@ function headingWidth(v, s, m) {
   return width;
 }
 
+// The tallest a photo's tile can be drawn without showing its thumbnail larger than its pixels
+// at the screen's pixel ratio (m.ratio), or Infinity when the thumbnail's size is unknown.
+// A tile of a photo cropped to 8:1 or 1:5 shows part of the thumbnail, so it is bound by the
+// thumbnail's width too.
+function sharpHeight(photo, aspects, heights, m) {
+  var h = heights ? heights[photo] : 0;
+  if (!h) return Infinity;
+  var a = aspects[photo];
+  return h * Math.min(1, a / Math.min(8, Math.max(0.2, a))) / (m.ratio || 1);
+}
+// Rows are lowered for sharpness down to this share of the target only: below it, a tiny
+// photo is enlarged rather than making its whole row tiny.
+var lowest = 0.6;
+function rowGoal(sharp, m) { return Math.min(m.target, Math.max(m.target * lowest, sharp)); }
+
 // A month whose photos take less than a line shares its line with the months next to it,
 // each under its own heading, so that a sparse wall is not mostly empty space. Such a line
 // (a band) is one item; its months are listed in layout.bands.
-// aspects holds each photo's width / height; widthsOf(v, s, m) is headingWidth or a stand-in.
-async function computeLayout(v, aspects, m, widthsOf, job) {
+// aspects holds each photo's width / height; widthsOf(v, s, m) is headingWidth or a stand-in;
+// heights, when given, each photo's thumbnail height in pixels (0 when unknown): rows are then
+// kept low enough that thumbnails are not enlarged wherever the photos allow.
+async function computeLayout(v, aspects, m, widthsOf, job, heights) {
   var n = v.pos.length, sections = v.sectionMonth.length;
   var cap = n + sections;
   var itemTop = new Float64Array(cap), itemHeight = new Float32Array(cap);
@@ -59,15 +77,18 @@ async function computeLayout(v, aspects, m, widthsOf, job) {
   for (var s = 0; s < sections; s++) {
     var start = v.sectionStart[s], end = v.sectionStart[s + 1];
     if ((s & 63) === 0 && !(await keepGoing(job))) return null;
-    var natural = Infinity;
+    var natural = Infinity, low = target;
     if (end - start <= 24) {
+      for (var r = start; r < end; r++) low = Math.min(low, sharpHeight(v.pos[r], aspects, heights, m));
+      low = Math.floor(rowGoal(low, m));
       natural = (end - start - 1) * gap;
-      for (var q = start; q < end; q++) natural += Math.min(8, Math.max(0.2, aspects[v.pos[q]])) * target;
+      for (var q = start; q < end; q++) natural += Math.min(8, Math.max(0.2, aspects[v.pos[q]])) * low;
     }
     if (natural <= width * 0.75) {
       var needs = widthsOf(v, s, m);
-      // As wide as its photos, or as its heading with the count where that is wider.
-      var segment = { section: s, start: start, end: end, x: 0, width: Math.max(natural, needs.full) };
+      // As wide as its photos, or as its heading with the count where that is wider; its photos
+      // at the target height, or lower where that would enlarge a thumbnail.
+      var segment = { section: s, start: start, end: end, x: 0, width: Math.max(natural, needs.full), height: low };
       if (band && bandWidth + monthGap + segment.width <= width) {
         segment.x = bandWidth + monthGap;
         bandWidth = segment.x + segment.width;
@@ -75,6 +96,8 @@ async function computeLayout(v, aspects, m, widthsOf, job) {
         itemEnd[count - 1] = end;
         sectionTop[s] = itemTop[count - 1];
         sectionItem[s] = count - 1;
+        var taller = m.heading + low - itemHeight[count - 1];
+        if (taller > 0) { itemHeight[count - 1] += taller; y += taller; }
         continue;
       }
       if (segment.width <= width) {
@@ -83,9 +106,9 @@ async function computeLayout(v, aspects, m, widthsOf, job) {
         bands.set(count, band);
         sectionTop[s] = y;
         sectionItem[s] = count;
-        itemTop[count] = y; itemHeight[count] = m.heading + target; itemStart[count] = start; itemEnd[count] = end;
+        itemTop[count] = y; itemHeight[count] = m.heading + low; itemStart[count] = start; itemEnd[count] = end;
         count++;
-        y += m.heading + target + gap;
+        y += m.heading + low + gap;
         continue;
       }
     }
@@ -98,27 +121,38 @@ async function computeLayout(v, aspects, m, widthsOf, job) {
     var p = start;
     while (p < end) {
       if ((count & 255) === 0 && !(await keepGoing(job))) return null;
-      var first = p, sum = 0, full = false;
+      // sharp: the tallest the row's photos so far can be drawn without enlarging a thumbnail;
+      // goal: the height the row is filled at, the target or lower where sharp is lower.
+      var first = p, sum = 0, full = false, sharp = Infinity, goal = target;
       while (p < end) {
         // Very wide panoramas and very tall strips are cropped a little rather than becoming
         // slivers.
         var a = Math.min(8, Math.max(0.2, aspects[v.pos[p]]));
+        var own = heights ? sharpHeight(v.pos[p], aspects, heights, m) : Infinity;
         var k = p - first;  // photos already in the row
-        if (k > 0 && (sum + a) * target + k * gap > width) {
-          // Take this photo too if that brings the row's height closer to the target.
+        if (k > 0 && (sum + a) * rowGoal(Math.min(sharp, own), m) + k * gap > width) {
+          // Take this photo too if the row's thumbnails would be enlarged without it (and could
+          // be kept sharp), or if that brings the row's height closer to its goal.
           var without = (width - (k - 1) * gap) / sum;
           var withIt = (width - k * gap) / (sum + a);
-          if (Math.abs(withIt - target) < Math.abs(without - target)) { sum += a; p++; }
+          var enlarged = sharp >= target * lowest && without > sharp + 0.5;
+          if (enlarged || Math.abs(withIt - goal) < Math.abs(without - goal)) {
+            sum += a; p++; sharp = Math.min(sharp, own);
+          }
           full = true;
           break;
         }
         sum += a;
         p++;
-        if (sum * target + k * gap >= width) { full = true; break; }
+        sharp = Math.min(sharp, own);
+        goal = rowGoal(sharp, m);
+        if (sum * goal + k * gap >= width) { full = true; break; }
       }
       var gaps = (p - first - 1) * gap;
-      var height = full ? (width - gaps) / sum : Math.min(target, (width - gaps) / sum);
-      height = Math.max(1, Math.round(height));
+      var height = full ? (width - gaps) / sum : Math.min(goal, (width - gaps) / sum);
+      // Rounded down where rounding up would enlarge the row's thumbnails.
+      var keepSharp = sharp >= target * lowest && height > sharp - 0.5;
+      height = Math.max(1, keepSharp ? Math.floor(height) : Math.round(height));
       itemTop[count] = y; itemHeight[count] = height; itemStart[count] = first; itemEnd[count] = p;
       count++;
       y += height + gap;

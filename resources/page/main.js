@@ -9,7 +9,7 @@ async function refresh(then, keepPlace) {
   var next = keepPlace && view ? view : await buildView(job);
   if (!next) return;
   if (!keepPlace && next.pos.length > 20000) say(tr('arranging', { photos: photoCount(next.pos.length) }));
-  var nextLayout = await computeLayout(next, aspect, metrics(), headingWidth, job);
+  var nextLayout = await computeLayout(next, aspect, metrics(), headingWidth, job, thumbHeight);
   if (!nextLayout) return;
   view = next;
   layout = nextLayout;
@@ -30,6 +30,7 @@ async function refresh(then, keepPlace) {
   scroll.base = 0;
   scrollToVirtual(v);
   placeCurrent();
+  showToday();
   if (then) then();
   // Tells scripts driving the page (tests, benchmarks) that the wall is in place.
   document.body.dataset.state = 'ready';
@@ -44,14 +45,16 @@ function anchorPhoto() {
   return { pos: layout.start[item], into: Math.max(0, Math.min(1, into)) };
 }
 
-var resizeFrame = 0, lastWidth = 0, lastHeight = 0;
-window.addEventListener('resize', function () {
+// Row heights depend on the screen's pixel ratio (see sharpHeight) as well as on the width.
+var resizeFrame = 0, lastWidth = 0, lastHeight = 0, lastRatio = 0;
+function onResize() {
   if (!layout || resizeFrame) return;
   resizeFrame = requestAnimationFrame(function () {
     resizeFrame = 0;
-    var width = document.documentElement.clientWidth;
-    if (width !== lastWidth) {
+    var width = document.documentElement.clientWidth, ratio = window.devicePixelRatio || 1;
+    if (width !== lastWidth || ratio !== lastRatio) {
       lastWidth = width;
+      lastRatio = ratio;
       lastHeight = window.innerHeight;
       refresh(null, true);
     } else if (window.innerHeight !== lastHeight) {
@@ -62,8 +65,20 @@ window.addEventListener('resize', function () {
       scrollToVirtual(v);
     }
   });
-});
+}
+window.addEventListener('resize', onResize);
 window.addEventListener('scroll', onScroll, { passive: true });
+
+// The pixel ratio changes without a resize when the window moves to another screen.
+function watchPixelRatio() {
+  var query = window.matchMedia('(resolution: ' + (window.devicePixelRatio || 1) + 'dppx)');
+  query.addEventListener('change', function changed() {
+    query.removeEventListener('change', changed);
+    watchPixelRatio();
+    onResize();
+  });
+}
+if (window.matchMedia) watchPixelRatio();
 
 // Marks the phases of loading for performance tools (see bench/page.mjs).
 function markPhase(name) { if (performance.mark) performance.mark('kestova:' + name); }
@@ -91,10 +106,13 @@ async function start() {
   markPhase('table');
   fillFolders();
   lastWidth = document.documentElement.clientWidth;
+  lastRatio = window.devicePixelRatio || 1;
   lastHeight = window.innerHeight;
   var state = readLocation();
   filter.folder = state.folder;
   filter.query = state.query;
+  filter.day = state.day;
+  findOnThisDay(new Date());
   folderSelect.value = filter.folder;
   if (folderSelect.value !== filter.folder) folderSelect.value = '';
   searchInput.value = filter.query;

@@ -89,7 +89,7 @@ function makeRow(item, visible) {
   var height = layout.height[item];
   var band = layout.bands.get(item);
   if (band) {
-    // Months side by side: each heading above its photos, at the target height.
+    // Months side by side: each heading above its photos, at the month's own height.
     band.forEach(function (segment) {
       var heading = monthHeading(segment.section);
       heading.style.left = (m.left + segment.x) + 'px';
@@ -97,7 +97,7 @@ function makeRow(item, visible) {
       heading.style.width = segment.width + 'px';
       heading.style.height = m.heading + 'px';
       element.appendChild(heading);
-      addTiles(element, item, segment.start, segment.end, m.left + segment.x, m.heading, m.target, visible);
+      addTiles(element, item, segment.start, segment.end, m.left + segment.x, m.heading, segment.height, visible);
     });
     return element;
   }

@@ -17,11 +17,16 @@
 
 var tableSize = 0;
 var aspect = null;      // Float32Array: width / height, 1 when unknown
+var widthOf = null;     // Int32Array: the photo's pixel size as displayed, 0 when unknown
+var heightOf = null;
+var thumbHeight = null; // Uint16Array: the thumbnail's height in pixels, 0 when unknown
 var dateOf = null;      // Float64Array: the manifest's date, 0 when undated
 var dateKind = null;    // Uint8Array: clockDate, pathDay or pathYear (see dates.js)
 var monthOf = null;     // Int32Array: the photo's section (see dates.js)
-var folderOf = null;    // Int32Array: index into folders
-var folders = [];       // { name, label, count }; folders[0] is "not in a subfolder"
+var dirOf = null;       // Int32Array: the photo's folder, an index into dirs
+var dirs = [];          // every folder that holds photos, by its path; dirs[0] is the root ''
+var dirCount = [];      // how many of the wall's photos each folder holds itself
+var folders = [];       // the folder menu: { name, label, count, depth }; folders[0] is the root
 var order = null;       // Int32Array: the photos that are entries, newest first
 var keys = null;        // packed strings (below)
 var paths = null;
@@ -57,17 +62,21 @@ function pathOf(photo) { return paths.get(photo); }
 async function buildTable(photos, job) {
   var n = tableSize = photos.length;
   aspect = new Float32Array(n);
+  widthOf = new Int32Array(n);
+  heightOf = new Int32Array(n);
+  thumbHeight = new Uint16Array(n);
   dateOf = new Float64Array(n);
   dateKind = new Uint8Array(n);
   monthOf = new Int32Array(n);
-  folderOf = new Int32Array(n);
+  dirOf = new Int32Array(n);
   keys = new Packed(n);
   paths = new Packed(n);
   lowered = null;
   var valid = new Int32Array(n);
   var validCount = 0;
-  var byName = new Map();
-  folders = [{ name: '/', label: tr('rootFolder'), count: 0 }];
+  var dirIds = new Map([['', 0]]), lastDir = 0;
+  dirs = [''];
+  dirCount = [0];
   var monthStart = 0, monthEnd = -1, currentMonth = 0;
   var sorted = true, previous = Infinity, yearsAlone = 0;
   var raws = new Map();   // lower-case path without extension -> photo index of a raw file
@@ -81,7 +90,13 @@ async function buildTable(photos, job) {
     valid[validCount++] = i;
     if (rawFile.test(p[1])) raws.set(withoutExtension(p[1]).toLowerCase(), i);
     var w = p[2], h = p[3];
-    aspect[i] = typeof w === 'number' && typeof h === 'number' && w > 0 && h > 0 ? w / h : 1;
+    var sized = typeof w === 'number' && typeof h === 'number' && w > 0 && h > 0;
+    aspect[i] = sized ? w / h : 1;
+    if (sized) {
+      widthOf[i] = Math.min(w, 2147483647);
+      heightOf[i] = Math.min(h, 2147483647);
+      thumbHeight[i] = thumbnailHeight(w, h);
+    }
     var date = p[4];
     if (isDated(date)) {
       dateOf[i] = date;
@@ -103,21 +118,21 @@ async function buildTable(photos, job) {
       monthOf[i] = undatedMonth;
       previous = -Infinity;
     }
-    // Photos directly in the root name themselves as their top folder; they share one entry.
-    var top = p[5];
-    if (typeof top !== 'string' || top === '' || top === p[1] || p[1].indexOf('/') < 0) {
-      folderOf[i] = 0;
-      folders[0].count++;
-    } else {
-      var id = byName.get(top);
-      if (id === undefined) {
-        id = folders.length;
-        byName.set(top, id);
-        folders.push({ name: top, label: shown(top), count: 0 });
+    // Neighbours mostly share a folder: that needs no new string.
+    var rel = p[1], cut = rel.lastIndexOf('/');
+    var known = dirs[lastDir];
+    if (!(cut === known.length && (cut === 0 || rel.startsWith(known)))) {
+      var dir = cut > 0 ? rel.slice(0, cut).replace(/^\/+/, '') : '';
+      lastDir = dirIds.get(dir);
+      if (lastDir === undefined) {
+        lastDir = dirs.length;
+        dirIds.set(dir, lastDir);
+        dirs.push(dir);
+        dirCount.push(0);
       }
-      folderOf[i] = id;
-      folders[id].count++;
     }
+    dirOf[i] = lastDir;
+    dirCount[lastDir]++;
   }
   keys.close();
   paths.close();
@@ -133,7 +148,56 @@ async function buildTable(photos, job) {
     });
   }
   if (yearsAlone) order = await placeYearsAlone(order, job);
+  if (order) folders = folderMenu(dirs, dirCount);
   return order !== null;
+}
+
+// The folders to filter by: every folder down to menuDepth levels, each counting the photos in
+// it and below, in the order of the tree (a folder before its subfolders, by name), labelled
+// with its path ("2016 › 2016-10-05 Garden"); the root's own photos first in the list.
+var menuDepth = 3;
+function folderMenu(paths, counts) {
+  var menu = [{ name: '/', label: tr('rootFolder'), count: counts[0], depth: 0, parts: [] }];
+  var byName = new Map();
+  for (var d = 1; d < paths.length; d++) {
+    if (!counts[d]) continue;
+    var parts = paths[d].split('/');
+    for (var k = 1; k <= Math.min(menuDepth, parts.length); k++) {
+      var name = parts.slice(0, k).join('/');
+      var folder = byName.get(name);
+      if (!folder) {
+        folder = { name: name, label: shown(parts.slice(0, k).join(' \u203a ')), count: 0, depth: k, parts: parts.slice(0, k).map(shown) };
+        byName.set(name, folder);
+        menu.push(folder);
+      }
+      folder.count += counts[d];
+    }
+  }
+  var collator = new Intl.Collator(undefined, { numeric: true, sensitivity: 'base' });
+  var tree = menu.slice(1).sort(function (a, b) {
+    for (var i = 0; i < Math.min(a.parts.length, b.parts.length); i++) {
+      var c = collator.compare(a.parts[i], b.parts[i]) || (a.parts[i] < b.parts[i] ? -1 : a.parts[i] > b.parts[i] ? 1 : 0);
+      if (c) return c;
+    }
+    return a.parts.length - b.parts.length;
+  });
+  return [menu[0]].concat(tree);
+}
+
+// Which folders lie in the menu's folder called name (itself and below): one flag per folder.
+function foldersIn(name) {
+  var inside = new Uint8Array(dirs.length);
+  for (var d = 0; d < dirs.length; d++) {
+    inside[d] = name === '/' ? d === 0 : dirs[d] === name || dirs[d].startsWith(name + '/') ? 1 : 0;
+  }
+  return inside;
+}
+
+// Thumbnails are the photo scaled down so that neither side exceeds thumbSide pixels, never up.
+var thumbSide = 420;
+function thumbnailHeight(w, h) {
+  var longest = Math.max(w, h);
+  return Math.min(65535, longest > thumbSide ? Math.max(1, Math.round(h * thumbSide / longest)) : h);
 }
 
 // A raw file and a JPEG of the same name in the same folder (IMG_1.CR2 and IMG_1.JPG) are one
@@ -154,7 +218,7 @@ async function pairRaws(photos, raws, job) {
     if (raw === undefined || hidden.has(raw)) continue;
     rawOf.set(photos[i], raw);
     hidden.add(raw);
-    folders[folderOf[raw]].count--;
+    dirCount[dirOf[raw]]--;
   }
   if (!hidden.size) return photos;
   return photos.filter(function (photo) { return !hidden.has(photo); });

@@ -1,6 +1,8 @@
 // The view: the photos that pass the filter, in wall order, cut into month sections.
 
-var filter = { folder: '', query: '' };   // folder: '' for all, '/' for the root, else a name
+// folder: '' for all, '/' for the root, else a folder's path; day: 'MM-DD' for the photos of
+// that day in earlier years (see onthisday.js).
+var filter = { folder: '', query: '', day: '' };
 var view = null;        // { pos: Int32Array of photo indices, sections: {start, month, count} }
 
 // The search finds a photo by its path or by its section's name ("june 2019", "2015").
@@ -15,15 +17,14 @@ function searchableDate(month) {
 }
 
 async function buildView(job) {
-  var folderId = -1;
-  if (filter.folder) {
-    folderId = filter.folder === '/' ? 0 : folders.findIndex(function (f) { return f.name === filter.folder; });
-    if (folderId < 0) folderId = -2;  // a folder that no longer exists: nothing matches
-  }
+  // A folder that no longer exists matches nothing.
+  var inside = filter.folder ? foldersIn(filter.folder) : null;
+  var day = filter.day ? parseDay(filter.day) || { month: -1, day: 0 } : null;
+  var thisYear = new Date().getFullYear();
   var terms = filter.query.toLowerCase().split(/\s+/).filter(Boolean);
   if (terms.length && !lowered && !(await buildLowered(job))) return null;
   var pos;
-  if (folderId === -1 && !terms.length) {
+  if (!inside && !day && !terms.length) {
     pos = order;
   } else {
     pos = new Int32Array(order.length);
@@ -31,7 +32,8 @@ async function buildView(job) {
     for (var i = 0; i < order.length; i++) {
       if ((i & 1023) === 0 && !(await keepGoing(job))) return null;
       var photo = order[i];
-      if (folderId !== -1 && folderOf[photo] !== folderId) continue;
+      if (inside && !inside[dirOf[photo]]) continue;
+      if (day && !onDayOf(dateOf[photo], monthOf[photo], dateKind[photo], day.month, day.day, thisYear)) continue;
       var path = terms.length ? loweredPath(photo) : '';
       var when = terms.length ? searchableDate(monthOf[photo]) : '';
       // A pair's raw file answers for its JPEG ("cr2" finds the photos shot in raw too).

@@ -26,6 +26,7 @@ function openViewer(p, addToHistory) {
   var canShow = showable.test(path);
   var short = tr('photoAlt', { name: fileName(rel), date: dateText(dateOf[photo], 'short', dateKind[photo]) });
   stage.classList.remove('missing', 'sharp');
+  resetZoom();
   thumbImage.hidden = false;
   thumbImage.src = thumbUrl(keyOf(photo));
   thumbImage.alt = canShow ? '' : short;
@@ -34,6 +35,7 @@ function openViewer(p, addToHistory) {
   fullImage.alt = canShow ? short : '';
   if (canShow) fullImage.src = original; else fullImage.removeAttribute('src');
   showWhen(photo, path);
+  fillInfo(photo, path);
   pathText.textContent = rel;
   pathText.title = shown(root) + '/' + rel;
   positionText.textContent = tr('position', { n: p + 1, count: view.pos.length });
@@ -80,6 +82,7 @@ function closeViewer() {
   var p = viewing;
   viewing = -1;
   preloaded = [];
+  stopSlideshow();
   viewer.close();
   fullImage.removeAttribute('src');
   focusPhoto(p);
@@ -100,6 +103,8 @@ fullImage.addEventListener('load', function () {
   fullImage.classList.add('loaded');
   // The preview underneath would show through a transparent original.
   stage.classList.add('sharp');
+  // The original's exact shape may differ a little from the preview's.
+  applyZoom();
 });
 fullImage.addEventListener('error', function () {
   if (!fullImage.getAttribute('src')) return;
@@ -112,22 +117,37 @@ thumbImage.addEventListener('error', function () {
 });
 viewer.addEventListener('cancel', function (event) { event.preventDefault(); leaveViewer(); });
 viewer.querySelector('.close').addEventListener('click', leaveViewer);
-prevButton.addEventListener('click', function () { step(-1); });
-nextButton.addEventListener('click', function () { step(1); });
+prevButton.addEventListener('click', function () { viewerTouched(); step(-1); });
+nextButton.addEventListener('click', function () { viewerTouched(); step(1); });
+
+// Keys in the viewer. Space on a focused button presses it, as everywhere.
+var viewerKeys = {
+  ArrowRight: function () { step(1); },
+  ArrowLeft: function () { step(-1); },
+  '+': function () { zoomBy(1.5); },
+  '=': function () { zoomBy(1.5); },
+  '-': function () { zoomBy(1 / 1.5); },
+  '0': resetZoom,
+  i: toggleInfo
+};
 viewer.addEventListener('keydown', function (event) {
-  if (event.key === 'ArrowRight') { event.preventDefault(); step(1); }
-  else if (event.key === 'ArrowLeft') { event.preventDefault(); step(-1); }
+  if (event.key === 'Tab') { keepFocusInside(event); return; }
+  if (event.altKey || event.metaKey || (event.ctrlKey && event.key !== '0')) return;
+  var onButton = event.target.closest && event.target.closest('button, a');
+  if (event.key === ' ' && !onButton) { event.preventDefault(); toggleSlideshow(); return; }
+  if (event.key !== ' ') viewerTouched();
+  var action = viewerKeys[event.key];
+  if (action) { event.preventDefault(); action(); }
 });
 
-// Swipes step on touch screens; a tap beside the photo closes.
-var swipe = null;
-stage.addEventListener('pointerdown', function (event) { swipe = { x: event.clientX, y: event.clientY }; });
-stage.addEventListener('pointercancel', function () { swipe = null; });
-stage.addEventListener('pointerup', function (event) {
-  if (!swipe) return;
-  var dx = event.clientX - swipe.x, dy = event.clientY - swipe.y;
-  swipe = null;
-  if (Math.abs(dx) > 40 && Math.abs(dx) > Math.abs(dy) * 1.5) step(dx < 0 ? 1 : -1);
-  else if (Math.abs(dx) < 8 && Math.abs(dy) < 8 && event.target === stage) leaveViewer();
-});
-
+// Tab and Shift+Tab go round the viewer's controls and never leave it while it is open.
+function keepFocusInside(event) {
+  var stops = Array.prototype.filter.call(viewer.querySelectorAll('button, a[href]'), function (e) {
+    return !e.disabled && e.getClientRects().length > 0;
+  });
+  if (!stops.length) { event.preventDefault(); return; }
+  var at = stops.indexOf(document.activeElement);
+  var next = event.shiftKey ? (at <= 0 ? stops.length - 1 : at - 1) : (at < 0 || at === stops.length - 1 ? 0 : at + 1);
+  event.preventDefault();
+  stops[next].focus();
+}

@@ -22,16 +22,42 @@ async function settled(page, count) {
 }
 
 describe('filter', () => {
-  test('folders are listed by name with their counts, the loose photos last', async () => {
+  test('folders and their subfolders are listed as a tree with their counts, the loose photos last', async () => {
     const { context, page } = await open(browser, wall.url);
     const options = await page.$$eval('#folder option', (os) => os.map((o) => [o.value, o.textContent]));
     const years = [...new Set(entries.filter((e) => !inRoot(e) && e[5] !== 'Scans').map((e) => e[5]))].sort();
+    const within = (folder) => entries.filter((e) => e[1].startsWith(`${folder}/`)).length;
+    const subfolders = (top) => [...new Set(entries.filter((e) => e[5] === top).map((e) => e[1].split('/')[1]))].sort()
+      .map((sub) => [`${top}/${sub}`, `${top} \u203a ${sub} (${fmt.format(within(`${top}/${sub}`))})`]);
     assert.deepEqual(options, [
       ['', 'All folders (10,000)'],
-      ...years.map((y) => [y, `${y} (${fmt.format(countOf(y))})`]),
+      ...years.flatMap((y) => [[y, `${y} (${fmt.format(countOf(y))})`], ...subfolders(y)]),
       ['Scans', `Scans (${countOf('Scans')})`],
+      ...subfolders('Scans'),
       ['/', `Not in a subfolder (${entries.filter(inRoot).length})`],
     ]);
+    assert.ok(options.some(([, text]) => text.startsWith('2016 \u203a Trip 4 (')));
+    await context.close();
+  });
+
+  test('a subfolder filters to its own photos, and the address keeps it', async () => {
+    const { context, page, record } = await open(browser, wall.url);
+    const folder = '2016/Trip 4';
+    const inside = entries.filter((e) => e[1].startsWith(`${folder}/`));
+    await page.selectOption('#folder', folder);
+    await settled(page, `${fmt.format(inside.length)} of 10,000 photos`);
+    assert.equal(await page.evaluate(() => location.hash), '#folder=2016%2FTrip%204');
+    const titles = await page.$$eval('.tile', (ts) => ts.map((t) => t.title));
+    assert.deepEqual(titles, inside.slice(0, titles.length).map((e) => e[1]));
+    await page.reload();
+    await whenReady(page);
+    assert.equal(await page.inputValue('#folder'), folder);
+    // A folder that is not in the wall (any more) shows nothing and says so.
+    await page.goto(`${wall.url}#folder=2016%2FTrip%2099`);
+    await page.reload();
+    await whenReady(page);
+    assert.equal(await page.textContent('#count'), '0 of 10,000 photos');
+    assertQuiet(record);
     await context.close();
   });
 

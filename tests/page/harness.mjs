@@ -5,9 +5,11 @@ import assert from 'node:assert/strict';
 export const desktop = { width: 1280, height: 800 };
 export const phone = { width: 390, height: 844 };
 
-export async function open(browser, url, { viewport = desktop, locale = 'en-US', timezoneId = 'UTC', colorScheme = 'light', waitFor = 'ready' } = {}) {
-  const context = await browser.newContext({ viewport, locale, timezoneId, colorScheme, reducedMotion: 'reduce' });
+// before(page) runs before the wall is opened (to install a clock, say).
+export async function open(browser, url, { viewport = desktop, locale = 'en-US', timezoneId = 'UTC', colorScheme = 'light', waitFor = 'ready', reducedMotion = 'reduce', hasTouch = false, deviceScaleFactor = 1, before } = {}) {
+  const context = await browser.newContext({ viewport, locale, timezoneId, colorScheme, reducedMotion, hasTouch, deviceScaleFactor });
   const page = await context.newPage();
+  if (before) await before(page);
   const record = { requests: [], errors: [], dialogs: [] };
   page.on('request', (r) => record.requests.push(r.url()));
   page.on('pageerror', (e) => record.errors.push(e.message));

@@ -23,8 +23,9 @@ describe('shortcuts', () => {
     await page.keyboard.press('?');
     await page.waitForSelector('#help[open]');
     const list = await page.$$eval('#help dt', (ds) => ds.map((d) => `${d.textContent.trim()}: ${d.nextElementSibling.textContent}`));
-    assert.equal(list.length, 10);
-    for (const line of ['g: Go to a date', '/: Search', '?: Show these shortcuts', 'Home End: Go to the newest or the oldest photo']) {
+    assert.equal(list.length, 13);
+    for (const line of ['g: Go to a date', '/: Search', '?: Show these shortcuts', 'Home End: Go to the newest or the oldest photo',
+      'i: In a photo: show or hide its info', 'Space: In a photo: start or stop the slideshow']) {
       assert.ok(list.includes(line), `${line} in ${list.join(' | ')}`);
     }
     await page.keyboard.press('Escape');
@@ -36,8 +37,11 @@ describe('shortcuts', () => {
     assert.equal(await page.inputValue('#search'), 't?');
     assert.equal(await page.$eval('#help', (d) => d.open), false);
     await page.fill('#search', '');
+    await page.waitForFunction(() => document.body.dataset.state === 'ready' && location.hash === '');
     await page.click('.tile[data-pos="0"]');
     await page.keyboard.press('Escape');
+    // Escape goes back in the history; the viewer closes when the browser has done so.
+    await page.waitForFunction(() => !document.getElementById('viewer').open);
     await page.keyboard.press('t');
     assert.equal(await active(page), 'scrubber');
     assertQuiet(record);
@@ -97,8 +101,12 @@ describe('while scrolling', () => {
       // The section under the sticky heading is the one it names.
       const below = await page.evaluate(() => {
         const bottom = document.getElementById('current').getBoundingClientRect().bottom;
-        const tile = document.elementFromPoint(innerWidth / 2, bottom + 30).closest('.tile');
-        return Number(tile.dataset.pos);
+        // The first tile below it (a gap or a heading may come first).
+        for (let y = bottom + 30; y < innerHeight; y += 20) {
+          const tile = document.elementFromPoint(innerWidth / 2, y).closest('.tile');
+          if (tile) return Number(tile.dataset.pos);
+        }
+        return null;
       });
       const month = await page.evaluate((p) => {
         const tiles = [...document.querySelectorAll('.month')].filter((m) => m.getBoundingClientRect().top < 200);

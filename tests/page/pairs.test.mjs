@@ -35,7 +35,7 @@ describe('raw and JPEG pairs', () => {
     assert.equal(await page.textContent('#count'), '7 photos (2 raw and JPEG pairs shown once)');
     assert.deepEqual(await headings(page), ['August 2024|5 photos', 'July 2024|2 photos']);
     const options = await page.$$eval('#folder option', (os) => os.map((o) => o.textContent));
-    assert.deepEqual(options, ['All folders (7)', '2024 (7)']);
+    assert.deepEqual(options, ['All folders (7)', '2024 (7)', '2024 \u203a Alps (7)', '2024 \u203a Alps \u203a raw (1)']);
     // The raw file's name finds its JPEG.
     await page.fill('#search', 'cr2');
     await page.waitForFunction(() => document.getElementById('count').textContent.startsWith('2 of'));

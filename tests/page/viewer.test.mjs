@@ -54,7 +54,7 @@ describe('viewer', () => {
     const historyLength = await page.evaluate(() => history.length);
     assert.deepEqual(await state(page), {
       open: true,
-      when: 'Tuesday, July 4, 2023 at 10:00 AM',
+      when: 'Tuesday, July 4, 2023 at\u00a010:00\u00a0AM',
       path: '2023/Summer/IMG 0001 #1.jpg',
       position: '1 of 10',
       original: `${encodedRoot}/2023/Summer/IMG%200001%20%231.jpg`,

@@ -16,9 +16,9 @@ function view(aspects, monthSizes, firstMonth = june2019) {
     aspects: Float32Array.from(aspects),
   };
 }
-async function layOut(aspects, monthSizes, headingWidths = { label: 80, full: 150 }) {
+async function layOut(aspects, monthSizes, headingWidths = { label: 80, full: 150 }, { heights, metrics = desktop } = {}) {
   const { view: v, aspects: a } = view(aspects, monthSizes);
-  const l = await page.computeLayout(v, a, desktop, () => headingWidths, endlessJob());
+  const l = await page.computeLayout(v, a, metrics, () => headingWidths, endlessJob(), heights && Uint16Array.from(heights));
   const items = Array.from({ length: l.count }, (_, i) => [l.top[i], l.height[i], l.start[i], l.end[i]]);
   return { items, total: l.total, bands: plain([...l.bands.entries()]), sectionTop: Array.from(l.sectionTop), layout: l };
 }
@@ -53,8 +53,8 @@ describe('justified rows', () => {
     assert.equal(total, 284);
     assert.deepEqual(sectionTop, [0, 0]);
     assert.deepEqual(bands, [[0, [
-      { section: 0, start: 0, end: 2, x: 0, width: 404 },
-      { section: 1, start: 2, end: 4, x: 432, width: 404 }]]]);
+      { section: 0, start: 0, end: 2, x: 0, width: 404, height: 200 },
+      { section: 1, start: 2, end: 4, x: 432, width: 404, height: 200 }]]]);
     // Headings wider than their photos widen their months.
     const narrow = await layOut([1, 1, 1, 1], [2, 2], { label: 80, full: 420 });
     assert.deepEqual(narrow.bands[0][1].map((s) => [s.x, s.width]), [[0, 420], [448, 420]]);
@@ -65,6 +65,54 @@ describe('justified rows', () => {
     const { items, sectionTop } = await layOut([1, 1, 1, 1, 1, 1], [3, 3]);
     assert.deepEqual(items, [[0, 256, 0, 3], [260, 256, 3, 6]]);
     assert.deepEqual(sectionTop, [0, 260]);
+  });
+});
+
+describe('rows that keep thumbnails sharp', () => {
+  // Thumbnails are at most 420 pixels on their long side: a 4:3 photo's is 420 x 315.
+  const landscapes = Array(12).fill(4 / 3);
+  const rowHeights = ({ items }) => items.filter((i) => i[3] >= 0).map((i) => i[1]);
+
+  test('at a pixel ratio of 1 a thumbnail taller than the target changes nothing', async () => {
+    const plainRows = await layOut(landscapes, [12]);
+    const sharp = await layOut(landscapes, [12], undefined, { heights: Array(12).fill(315) });
+    assert.deepEqual(sharp.items, plainRows.items);
+  });
+
+  test('at 2 the rows are filled at the height the thumbnails have pixels for', async () => {
+    // 315 pixels at 2 device pixels each: rows at most 157 px high, so five photos to a row
+    // (148 px) rather than four (184 px); the last row is 157 px, not the 200 px target.
+    const metrics = { ...desktop, ratio: 2 };
+    const sharp = await layOut(landscapes, [12], undefined, { heights: Array(12).fill(315), metrics });
+    assert.deepEqual(rowHeights(sharp), [148, 148, 157]);
+    // Without the thumbnails' sizes, the target height.
+    assert.deepEqual(rowHeights(await layOut(landscapes, [12], undefined, { metrics })), [185, 185, 185]);
+  });
+
+  test('a row that would enlarge a panorama takes one photo more', async () => {
+    // A 2:1 panorama (thumbnail 420 x 210) and two 4:3 photos fill the width at 213 px, closer
+    // to the 200 px target than 165 px with the next photo; but the panorama has 210 pixels,
+    // so the next photo joins.
+    const aspects = [2, 4 / 3, 4 / 3, 4 / 3, 4 / 3];
+    const heights = [210, 315, 315, 315, 315];
+    assert.deepEqual(rowHeights(await layOut(aspects, [5])), [213, 200]);
+    assert.deepEqual(rowHeights(await layOut(aspects, [5], undefined, { heights })), [165, 200]);
+  });
+
+  test('a tiny photo is enlarged rather than making its row tiny; unknown sizes are no limit', async () => {
+    // An 80 x 60 scan among 4:3 photos: its row stays at 60% of the 200 px target or more.
+    const aspects = Array(8).fill(4 / 3);
+    const tiny = await layOut(aspects, [8], undefined, { heights: [315, 60, 315, 315, 315, 315, 315, 315] });
+    assert.deepEqual(rowHeights(tiny), [122, 200]);
+    const unknown = await layOut(aspects, [8], undefined, { heights: Array(8).fill(0) });
+    assert.deepEqual(unknown.items, (await layOut(aspects, [8])).items);
+  });
+
+  test('months side by side are as low as their thumbnails need, the band as tall as its tallest', async () => {
+    const metrics = { ...desktop, ratio: 2 };
+    const { items, bands } = await layOut([4 / 3, 4 / 3, 0.75, 0.75], [2, 2], undefined, { heights: [315, 315, 420, 420], metrics });
+    assert.deepEqual(bands[0][1].map((s) => [+s.x.toFixed(2), +s.width.toFixed(2), s.height]), [[0, 422.67, 157], [450.67, 304, 200]]);
+    assert.deepEqual(items, [[0, 256, 0, 4]]);
   });
 });
 

@@ -33,9 +33,10 @@ describe('dates', () => {
   });
 
   test('clock times are shown as they were taken, whatever the time zone', () => {
-    assert.equal(page.dateText(at(2019, 6, 15, 23, 30), 'long'), 'Saturday, June 15, 2019 at 11:30 PM');
+    // The time goes to the next line whole, with the word that leads to it.
+    assert.equal(page.dateText(at(2019, 6, 15, 23, 30), 'long'), 'Saturday, June 15, 2019 at\u00a011:30\u00a0PM');
     assert.equal(page.dateText(at(2019, 6, 15, 23, 30), 'short'), 'Jun 15, 2019');
-    assert.equal(page.dateText(at(2019, 6, 15), 'long'), 'Saturday, June 15, 2019 at 12:00 AM');
+    assert.equal(page.dateText(at(2019, 6, 15), 'long'), 'Saturday, June 15, 2019 at\u00a012:00\u00a0AM');
     assert.equal(page.dateText(at(1969, 12, 31, 23, 59), 'short'), 'Dec 31, 1969');
     for (const undated of [0, undefined, NaN, 9e12]) assert.equal(page.dateText(undated, 'long'), 'No date');
   });
@@ -71,16 +72,42 @@ describe('path segments', () => {
 
 describe('the address fragment', () => {
   test('reads the folder, the search and the open photo', () => {
-    assert.deepEqual(plain(page.parseFragment('#folder=2019%20Rome&q=rome+trip&photo=0af3')), { folder: '2019 Rome', query: 'rome trip', photo: '0af3' });
-    assert.deepEqual(plain(page.parseFragment('#q=a%26b&junk&other=1')), { folder: '', query: 'a&b', photo: '' });
-    assert.deepEqual(plain(page.parseFragment('')), { folder: '', query: '', photo: '' });
+    assert.deepEqual(plain(page.parseFragment('#folder=2019%20Rome&q=rome+trip&day=07-04&photo=0af3')), { folder: '2019 Rome', query: 'rome trip', day: '07-04', photo: '0af3' });
+    assert.deepEqual(plain(page.parseFragment('#q=a%26b&junk&other=1')), { folder: '', query: 'a&b', day: '', photo: '' });
+    assert.deepEqual(plain(page.parseFragment('')), { folder: '', query: '', day: '', photo: '' });
   });
 
   test('writes what it reads', () => {
-    const state = { folder: '2016/2016-10-05 Garden', query: 'a&b=c #1', photo: 'caf\uDCE9' };
+    const state = { folder: '2016/2016-10-05 Garden', query: 'a&b=c #1', day: '02-29', photo: 'caf\uDCE9' };
     const hash = page.fragmentFor(state);
-    assert.equal(hash, '#folder=2016%2F2016-10-05%20Garden&q=a%26b%3Dc%20%231&photo=caf%E9');
+    assert.equal(hash, '#folder=2016%2F2016-10-05%20Garden&q=a%26b%3Dc%20%231&day=02-29&photo=caf%E9');
     assert.deepEqual(plain(page.parseFragment(hash)), state);
-    assert.equal(page.fragmentFor({ folder: '', query: '', photo: '' }), '');
+    assert.equal(page.fragmentFor({ folder: '', query: '', day: '', photo: '' }), '');
+  });
+});
+
+describe('on this day', () => {
+  const at = (y, mo, d, h = 0, mi = 0, s = 0) => Date.UTC(y, mo - 1, d, h, mi, s) / 1000;
+  const section = (seconds) => { const d = new Date(seconds * 1000); return d.getUTCFullYear() * 12 + d.getUTCMonth(); };
+  const onJuly4 = (seconds, kind = page.clockDate, before = 2025) => page.onDayOf(seconds, section(seconds), kind, 6, 4, before);
+
+  test('a photo of that day of the month in an earlier year, from midnight to midnight', () => {
+    assert.deepEqual([at(2019, 7, 4), at(2019, 7, 4, 23, 59, 59), at(1969, 7, 4, 12), at(1, 7, 4, 8)].map((s) => onJuly4(s)), [true, true, true, true]);
+    assert.deepEqual([at(2019, 7, 3, 23, 59, 59), at(2019, 7, 5), at(2019, 6, 4), at(2019, 8, 4)].map((s) => onJuly4(s)), [false, false, false, false]);
+    // This year's photos are not "on this day"; a day from the path is, a year alone is not.
+    assert.equal(onJuly4(at(2025, 7, 4, 9)), false);
+    assert.equal(onJuly4(at(2019, 7, 4, 12), page.pathDay), true);
+    assert.equal(onJuly4(at(2019, 6, 15, 12), page.pathYear), false);
+    assert.equal(page.onDayOf(0, page.undatedMonth, page.clockDate, 6, 4, 2025), false);
+    // 29 February only in leap years.
+    assert.equal(page.onDayOf(at(2016, 2, 29, 10), section(at(2016, 2, 29)), page.clockDate, 1, 29, 2025), true);
+    assert.equal(page.onDayOf(at(2015, 3, 1, 10), section(at(2015, 3, 1)), page.clockDate, 1, 29, 2025), false);
+  });
+
+  test('the day in the address', () => {
+    assert.deepEqual(plain(page.parseDay('07-04')), { month: 6, day: 4 });
+    assert.deepEqual(plain(page.parseDay('02-29')), { month: 1, day: 29 });
+    assert.deepEqual(['', '7-4', '13-01', '02-30', '00-10', '07-04x', null].map((t) => page.parseDay(t)), [null, null, null, null, null, null, null]);
+    assert.equal(page.dayKey(new Date(2024, 0, 5)), '01-05');
   });
 });

@@ -1,0 +1,102 @@
+// Zoom and pan in the viewer. The photo's frame is scaled about a point and moved, but never so
+// far that an edge of a photo larger than the screen comes away from the screen's edge; a photo
+// smaller than the screen stays centred. Zoomed in, the original is drawn at its own resolution
+// (the frame is only transformed, so the browser draws the image afresh at each scale).
+
+var frame = stage.querySelector('.frame');
+var zoom = { scale: 1, x: 0, y: 0 };
+
+function photoAspect() {
+  var image = fullImage.classList.contains('loaded') ? fullImage : thumbImage;
+  if (image.naturalWidth && image.naturalHeight) return image.naturalWidth / image.naturalHeight;
+  return viewing >= 0 ? aspect[view.pos[viewing]] : 1;
+}
+
+// Where the photo lies in the stage when it fits (as object-fit: contain places it).
+function fitRect() {
+  var w = stage.clientWidth, h = stage.clientHeight, a = photoAspect();
+  var fw = Math.min(w, h * a), fh = fw / a;
+  return { x: (w - fw) / 2, y: (h - fh) / 2, width: fw, height: fh, stageWidth: w, stageHeight: h };
+}
+
+// The scale at which one pixel of the original is one pixel of the screen; 0 while the
+// original is not shown.
+function actualScale() {
+  if (!fullImage.classList.contains('loaded') || fullImage.hidden) return 0;
+  return fullImage.naturalWidth / (fitRect().width * (window.devicePixelRatio || 1));
+}
+function maxScale() { return Math.min(64, Math.max(4, actualScale() * 2)); }
+function isZoomed() { return zoom.scale > 1; }
+
+// The offset that keeps content of this size (starting at start, unscaled) over the room,
+// or centres it when it is smaller.
+function bound(offset, start, size, room) {
+  if (size <= room) return (room - size) / 2 - start;
+  return Math.min(-start, Math.max(room - size - start, offset));
+}
+
+function applyZoom() {
+  if (zoom.scale <= 1.001) {
+    zoom.scale = 1; zoom.x = 0; zoom.y = 0;
+  } else {
+    var r = fitRect(), s = zoom.scale;
+    zoom.x = bound(zoom.x, r.x * s, r.width * s, r.stageWidth);
+    zoom.y = bound(zoom.y, r.y * s, r.height * s, r.stageHeight);
+  }
+  frame.style.transform = zoom.scale === 1 ? '' : 'translate(' + zoom.x + 'px,' + zoom.y + 'px) scale(' + zoom.scale + ')';
+  stage.classList.toggle('zoomed', zoom.scale > 1);
+}
+
+// Scales to scale, keeping the point (x, y) of the stage where it is.
+function zoomTo(scale, x, y) {
+  var s = Math.min(maxScale(), Math.max(1, scale));
+  var k = s / zoom.scale;
+  zoom.x = x - (x - zoom.x) * k;
+  zoom.y = y - (y - zoom.y) * k;
+  zoom.scale = s;
+  applyZoom();
+}
+function zoomBy(factor) { zoomTo(zoom.scale * factor, stage.clientWidth / 2, stage.clientHeight / 2); }
+function panBy(dx, dy) {
+  zoom.x += dx;
+  zoom.y += dy;
+  applyZoom();
+}
+function resetZoom() {
+  zoom.scale = 1;
+  applyZoom();
+}
+// Double-click and double-tap: in to the original's own pixels (at least twice the fit), or back.
+function toggleZoom(x, y) {
+  if (isZoomed()) resetZoom();
+  else zoomTo(Math.max(2, actualScale()), x, y);
+}
+
+// Whether a point of the stage lies on the photo as it is drawn now.
+function onPhoto(x, y) {
+  var r = fitRect(), s = zoom.scale;
+  var left = zoom.x + r.x * s, top = zoom.y + r.y * s;
+  return x >= left && x <= left + r.width * s && y >= top && y <= top + r.height * s;
+}
+
+function stagePoint(event) {
+  var box = stage.getBoundingClientRect();
+  return { x: event.clientX - box.left, y: event.clientY - box.top };
+}
+
+// Ctrl+wheel (and a touchpad's pinch, which arrives as one) zooms about the pointer; the
+// wheel alone pans a zoomed photo.
+stage.addEventListener('wheel', function (event) {
+  if (event.ctrlKey) {
+    event.preventDefault();
+    var unit = event.deltaMode === 1 ? 33 : event.deltaMode === 2 ? 400 : 1;
+    var p = stagePoint(event);
+    zoomTo(zoom.scale * Math.exp(-event.deltaY * unit * 0.002), p.x, p.y);
+    viewerTouched();
+  } else if (isZoomed()) {
+    event.preventDefault();
+    panBy(-event.deltaX, -event.deltaY);
+    viewerTouched();
+  }
+}, { passive: false });
+window.addEventListener('resize', function () { if (viewer.open) applyZoom(); });
