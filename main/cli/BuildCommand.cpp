@@ -2,6 +2,7 @@
 #include "cli/Commands.h"
 
 #include "engine/Json.h"
+#include "model/HelpText.h"
 #include "model/Model.h"
 #include "model/ResultText.h"
 #include "model/PathText.h"
@@ -43,6 +44,22 @@ const char* const helpText =
     "Ctrl-C, SIGTERM and SIGHUP stop: while looking for photos nothing is written; later the\n"
     "photos done so far make a wall that the next build finishes, and the exit status is 128\n"
     "plus the signal's number (130, 143, 129). A second signal ends at once.\n";
+
+void printHelpEnd()
+{
+    std::fputc('\n', stdout);
+    HelpText::print(stdout, HelpText::exitStatuses({
+        {ExitStatus::ok, QT_TRANSLATE_NOOP("HelpText", "the wall was written, whole or, after Ctrl-C, in part")},
+        {ExitStatus::failed, QT_TRANSLATE_NOOP("HelpText", "the run failed; the message says why")},
+        {ExitStatus::usage, QT_TRANSLATE_NOOP("HelpText", "the command line is wrong, or SOURCE is not a folder")},
+        {ExitStatus::wallInUse, QT_TRANSLATE_NOOP("HelpText", "another Kestova is writing the same wall; nothing was started")},
+        {ExitStatus::interrupted, QT_TRANSLATE_NOOP("HelpText", "stopped with Ctrl-C while looking for photos; nothing was written")},
+    }));
+    std::fputc('\n', stdout);
+    HelpText::print(stdout, HelpText::examples({
+        "kestova-cli build ~/Pictures/Holiday --title \"Holiday 2024\" --open",
+    }));
+}
 
 int usage(const char* message)
 {
@@ -173,6 +190,8 @@ void printResult(const JobSummary& s, const QString& title)
         printLine(stdout, line);
     if (text.hasWall)
         printLine(stdout, text.savedAt);
+    for (const QString& line : ResultText::unreadableList(s))
+        printLine(stdout, line);
 }
 
 std::string summaryJson(const JobSummary& s)
@@ -189,16 +208,7 @@ std::string summaryJson(const JobSummary& s)
     Json::appendInt(out, s.duplicates);
     out += ",\"unreadable\":";
     Json::appendInt(out, s.unreadable);
-    out += ",\"undated\":";
-    Json::appendInt(out, s.undated);
-    out += ",\"gallery\":";
-    Json::appendString(out, s.gallery.native());
-    out += ",\"partial\":";
-    out += s.partial ? "true" : "false";
-    // Said only when there is something to say, so that the usual result stays as it was.
     const auto appendNames = [&out](const char* name, const std::vector<std::string>& names) {
-        if (names.empty())
-            return;
         out += ",\"";
         out += name;
         out += "\":[";
@@ -209,6 +219,14 @@ std::string summaryJson(const JobSummary& s)
         }
         out += ']';
     };
+    appendNames("unreadableFiles", s.unreadableFiles);
+    out += ",\"undated\":";
+    Json::appendInt(out, s.undated);
+    out += ",\"gallery\":";
+    Json::appendString(out, s.gallery.native());
+    out += ",\"partial\":";
+    out += s.partial ? "true" : "false";
+    // Said only when there is something to say, so that the usual result stays as it was.
     if (s.changed > 0) {
         out += ",\"changed\":";
         Json::appendInt(out, s.changed);
@@ -217,8 +235,10 @@ std::string summaryJson(const JobSummary& s)
         out += ",\"tooLong\":";
         Json::appendInt(out, s.tooLong);
     }
-    appendNames("passedOver", s.passedOver);
-    appendNames("unreadableFolders", s.unreadableFolders);
+    if (!s.passedOver.empty())
+        appendNames("passedOver", s.passedOver);
+    if (!s.unreadableFolders.empty())
+        appendNames("unreadableFolders", s.unreadableFolders);
     out += '}';
     return out;
 }
@@ -257,6 +277,7 @@ int buildCommand(const std::vector<std::string>& args)
         } else if (arg == "--help" || arg == "-h") {
             std::fputs(usageText, stdout);
             std::fputs(helpText, stdout);
+            printHelpEnd();
             return ExitStatus::ok;
         } else if (arg.size() > 1 && arg.front() == '-' && arg != "--") {
             return usage(("unknown option \"" + arg + "\".").c_str());

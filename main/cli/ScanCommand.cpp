@@ -3,6 +3,7 @@
 
 #include "engine/Indexer.h"
 #include "engine/Json.h"
+#include "model/HelpText.h"
 #include "model/Model.h"
 
 #include <sys/stat.h>
@@ -33,7 +34,14 @@ int scanCommand(const std::vector<std::string>& args)
             std::puts("Usage: kestova-cli scan SOURCE [--out DIR]\n"
                       "Lists the photos a wall of SOURCE would include, one JSON object per line:\n"
                       "{\"rel\": path inside SOURCE, \"size\": bytes, \"mtime\": seconds since 1970}.\n"
-                      "--out DIR names an output folder to leave out of the walk.");
+                      "--out DIR names an output folder to leave out of the walk.\n");
+            HelpText::print(stdout, HelpText::exitStatuses({
+                {ExitStatus::ok, QT_TRANSLATE_NOOP("HelpText", "success")},
+                {ExitStatus::failed, QT_TRANSLATE_NOOP("HelpText", "the list could not be written in full")},
+                {ExitStatus::usage, QT_TRANSLATE_NOOP("HelpText", "the command line is wrong, or SOURCE is not a folder")},
+            }));
+            std::fputc('\n', stdout);
+            HelpText::print(stdout, HelpText::examples({"kestova-cli scan ~/Pictures | wc -l"}));
             return ExitStatus::ok;
         } else if (source.empty()) {
             source = args[i];

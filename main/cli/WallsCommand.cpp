@@ -1,6 +1,7 @@
 // kestova-cli walls: the walls in Your walls, newest first.
 #include "cli/Commands.h"
 
+#include "model/HelpText.h"
 #include "model/Model.h"
 #include "model/PathText.h"
 #include "model/RecentsJson.h"
@@ -33,6 +34,13 @@ int wallsCommand(const std::vector<std::string>& args)
                        "folder and the wall's index.html. --json prints them as one JSON array of objects\n"
                        "{\"root\", \"gallery\", \"title\", \"photos\", \"updated\" (seconds since 2001-01-01 UTC)}.\n",
                        stdout);
+            std::fputc('\n', stdout);
+            HelpText::print(stdout, HelpText::exitStatuses({
+                {ExitStatus::ok, QT_TRANSLATE_NOOP("HelpText", "success, also when there are no walls yet")},
+                {ExitStatus::usage, QT_TRANSLATE_NOOP("HelpText", "the command line is wrong")},
+            }));
+            std::fputc('\n', stdout);
+            HelpText::print(stdout, HelpText::examples({"kestova-cli walls --json"}));
             return ExitStatus::ok;
         } else {
             std::fprintf(stderr, "kestova-cli walls: unknown argument \"%s\".\n%s", arg.c_str(), usageText);

@@ -1,6 +1,9 @@
 // kestova-cli: builds and lists walls from a terminal.
 #include "cli/Commands.h"
 
+#include "model/HelpText.h"
+#include "model/ProgramVersion.h"
+
 #include <QCoreApplication>
 
 #include <array>
@@ -13,7 +16,7 @@ namespace {
 const std::array commands{
     Command{"scan", "SOURCE [--out DIR]",
             "List the photos a wall of SOURCE would include, one JSON object per line.", scanCommand},
-    Command{"build", "SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--wait] [--retry-skipped] [--json] [--open]",
+    Command{"build", "SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--wait] [--retry-skipped] [--json] [--open]",
             "Build the wall of SOURCE, show its progress, and add it to Your walls.", buildCommand},
     Command{"walls", "[--json]", "List the walls built recently, newest first.", wallsCommand},
 };
@@ -26,7 +29,22 @@ void printHelp(std::FILE* to)
                to);
     for (const auto& command : commands)
         std::fprintf(to, "  %s %s\n      %s\n", command.name, command.usage, command.summary);
-    std::fputs("\nkestova-cli --help shows this text.\n", to);
+    std::fputs("\nkestova-cli COMMAND --help shows what a command does and its options.\n"
+               "kestova-cli --version shows the version.\n\n",
+               to);
+    HelpText::print(to, HelpText::exitStatuses({
+        {ExitStatus::ok, QT_TRANSLATE_NOOP("HelpText", "success")},
+        {ExitStatus::failed, QT_TRANSLATE_NOOP("HelpText", "the command failed; the message says why")},
+        {ExitStatus::usage, QT_TRANSLATE_NOOP("HelpText", "the command line is wrong, or SOURCE is not a folder")},
+        {ExitStatus::wallInUse, QT_TRANSLATE_NOOP("HelpText", "build: another Kestova is writing the same wall")},
+        {ExitStatus::interrupted, QT_TRANSLATE_NOOP("HelpText", "stopped with Ctrl-C before any wall was written")},
+    }));
+    std::fputc('\n', to);
+    HelpText::print(to, HelpText::examples({
+        "kestova-cli build ~/Pictures/Holiday",
+        "kestova-cli build /media/ana/PHONE --out ~/Walls/Phone --title \"Ana's phone\"",
+        "kestova-cli walls",
+    }));
 }
 
 } // namespace
@@ -44,6 +62,10 @@ int main(int argc, char* argv[])
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         printHelp(stdout);
+        return ExitStatus::ok;
+    }
+    if (name == "--version") {
+        HelpText::print(stdout, ProgramVersion::line(QStringLiteral("kestova-cli")) + QLatin1Char('\n'));
         return ExitStatus::ok;
     }
     const std::vector<std::string> args(argv + 2, argv + argc);

@@ -176,11 +176,14 @@ JobSummary Indexer::run()
                                             }, settings);
         journal->close();
         map = std::move(outcome.map);
-        summary.unreadable = static_cast<std::int64_t>(outcome.unreadable.size() + outcome.givenUp.size());
+        summary.unreadableFiles = std::move(outcome.unreadable);
+        summary.unreadableFiles.insert(summary.unreadableFiles.end(), outcome.givenUp.begin(), outcome.givenUp.end());
         summary.changed = outcome.changed;
         summary.partial = outcome.stopped || !outcome.givenUp.empty();
     }
-    summary.unreadable += static_cast<std::int64_t>(summary.passedOver.size());
+    summary.unreadableFiles.insert(summary.unreadableFiles.end(), summary.passedOver.begin(), summary.passedOver.end());
+    std::sort(summary.unreadableFiles.begin(), summary.unreadableFiles.end());
+    summary.unreadable = static_cast<std::int64_t>(summary.unreadableFiles.size());
 
     // 10-11.
     if (onUpdate)

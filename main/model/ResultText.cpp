@@ -5,6 +5,9 @@
 #include "model/PathText.h"
 #include "model/TextFormat.h"
 
+#include <QCoreApplication>
+
+#include <algorithm>
 namespace {
 
 /// At most three names in quotes, then how many more: “a.jpg”, “b.jpg”, “c.jpg” and 4 more.
@@ -93,13 +96,46 @@ ResultText ResultText::of(const JobSummary& s, const QString& title)
         text.details << plural(s.undated, QStringLiteral("photo has"), QStringLiteral("photos have")) +
                             QStringLiteral(" no date and ") + (s.undated == 1 ? QStringLiteral("is") : QStringLiteral("are")) +
                             QStringLiteral(" grouped at the end");
-    if (s.unreadable > 0)
+    if (s.unreadable > 0) {
+        text.unreadableDetail = text.details.size();
         text.details << plural(s.unreadable, QStringLiteral("file"), QStringLiteral("files")) +
                             QStringLiteral(" couldn't be read and ") +
                             (s.unreadable == 1 ? QStringLiteral("was") : QStringLiteral("were")) + QStringLiteral(" skipped");
+    }
     addRemarks(s, text.details);
     text.hasWall = true;
     text.savedAt = QStringLiteral("The wall is saved at ") + PathText::fromPath(s.gallery.parent_path()) +
                    QStringLiteral(". It opens in your web browser, and you can open it any time, even without this app.");
     return text;
+}
+
+QString ResultText::unreadableHeading(const JobSummary& s)
+{
+    return s.unreadable == 1 ? QCoreApplication::translate("ResultText", "This file couldn't be read:")
+                             : QCoreApplication::translate("ResultText", "These files couldn't be read:");
+}
+
+QStringList ResultText::unreadableNames(const JobSummary& s)
+{
+    QStringList names;
+    names.reserve(static_cast<qsizetype>(s.unreadableFiles.size()));
+    for (const std::string& rel : s.unreadableFiles)
+        names << PathText::fromBytes(rel);
+    return names;
+}
+
+QStringList ResultText::unreadableList(const JobSummary& s, qsizetype shown)
+{
+    if (s.unreadable <= 0)
+        return {};
+    QStringList lines{unreadableHeading(s)};
+    const auto named = std::min<qsizetype>(shown, static_cast<qsizetype>(s.unreadableFiles.size()));
+    for (qsizetype i = 0; i < named; ++i)
+        lines << QStringLiteral("  ") + PathText::fromBytes(s.unreadableFiles[static_cast<std::size_t>(i)]);
+    // The count is the truth: a list cut short still says how many files there were.
+    if (const std::int64_t more = s.unreadable - named; more > 0) {
+        //: The rest of a list of files, after the first ten names; %1 is a count.
+        lines << QStringLiteral("  ") + QCoreApplication::translate("ResultText", "and %1 more").arg(TextFormat::count(more));
+    }
+    return lines;
 }

@@ -2,6 +2,7 @@
 #include "ui/Feedback.h"
 
 #include "model/PlatformActions.h"
+#include "model/ProgramVersion.h"
 #include "ui/BuildInfo.h"
 
 #include <QSysInfo>
@@ -37,7 +38,8 @@ QUrl mailUrl(const QString& body)
 void send(PlatformActions& desktop)
 {
     const QString system = QSysInfo::prettyProductName();
-    const QUrl url = mailUrl(body(QString::fromUtf8(BuildInfo::version), QString::fromUtf8(BuildInfo::build),
+    const QString revision = ProgramVersion::revision();
+    const QUrl url = mailUrl(body(ProgramVersion::number(), revision.isEmpty() ? QStringLiteral("?") : revision,
                                   system.isEmpty() ? QStringLiteral("?") : system));
     if (url.isValid() && desktop.openUrl(url))
         return;

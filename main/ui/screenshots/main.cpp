@@ -3,12 +3,15 @@
 #include "ui/AppMark.h"
 #include "ui/AppShell.h"
 #include "ui/ContentView.h"
+#include "ui/DoneView.h"
 #include "ui/QtDesktop.h"
+#include "ui/UnreadableDialog.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -124,6 +127,17 @@ int main(int argc, char** argv)
     shoot(QStringLiteral("result-unreadable-one"), [&] { ModelStates::done(m, summary(40, 0, 0, 1, false), QStringLiteral("Holiday")); });
     shoot(QStringLiteral("result-unreadable-1024"),
           [&] { ModelStates::done(m, summary(12480, 0, 0, 1024, false), QStringLiteral("Holiday")); });
+    // The list behind the unreadable line, as the user opens it from the link.
+    if (auto* done = qobject_cast<DoneView*>(window.content()->screen()); done && done->unreadableLabel()) {
+        Q_EMIT done->unreadableLabel()->linkActivated(QStringLiteral("unreadable"));
+        settle();
+        if (UnreadableDialog* dialog = done->unreadableDialog()) {
+            const QString file = out + QStringLiteral("/result-unreadable-list.png");
+            dialog->grab().save(file);
+            report << file << " " << dialog->width() << "x" << dialog->height() << Qt::endl;
+            dialog->close();
+        }
+    }
     shoot(QStringLiteral("result-every-line"),
           [&] { ModelStates::done(m, summary(12480, 310, 57, 1024, true), QStringLiteral("Holiday")); });
 
