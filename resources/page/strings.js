@@ -82,5 +82,7 @@ var strings = {
   noPreview: 'No preview',
   position: '{n} of {count}',
   previewOnly: 'This browser cannot show this kind of file; this is its preview.',
+  infoNoOriginal: 'Not found from here',
+  originalsNotFound: 'The original photos cannot be found from here: their folder has moved, or its drive is not connected. Open this wall from inside that folder to see them in full.',
   originalMissing: 'The original file could not be opened here; it may have moved or its drive may be offline.'
 };

@@ -14,7 +14,7 @@ var prevButton = viewer.querySelector('.prev');
 var nextButton = viewer.querySelector('.next');
 var viewing = -1;           // position in the view, -1 when closed
 var preloaded = [];
-var root = '';
+var root = '';             // the photos' folder as the manifest names it
 
 function openViewer(p, addToHistory) {
   if (!view || p < 0 || p >= view.pos.length) return;
@@ -22,8 +22,8 @@ function openViewer(p, addToHistory) {
   var photo = view.pos[p];
   var path = pathOf(photo);
   var rel = shown(path);
-  var original = fileUrl(root, path);
-  var canShow = showable.test(path);
+  var original = originalUrl(path);
+  var canShow = showable.test(path) && !!original;
   var short = tr('photoAlt', { name: fileName(rel), date: dateText(dateOf[photo], 'short', dateKind[photo]) });
   stage.classList.remove('missing', 'sharp');
   resetZoom();
@@ -37,17 +37,19 @@ function openViewer(p, addToHistory) {
   showWhen(photo, path);
   fillInfo(photo, path);
   pathText.textContent = rel;
-  pathText.title = shown(root) + '/' + rel;
+  pathText.title = original ? shown(originalPath(path)) : rel;
   positionText.textContent = tr('position', { n: p + 1, count: view.pos.length });
-  originalLink.href = original;
+  // Where the originals cannot be found, no link leads nowhere.
+  originalLink.hidden = !original;
+  if (original) originalLink.href = original; else originalLink.removeAttribute('href');
   var raw = rawOf.get(photo);
-  rawLink.hidden = raw === undefined;
-  if (raw !== undefined) {
+  rawLink.hidden = raw === undefined || !original;
+  if (!rawLink.hidden) {
     var rawPath = pathOf(raw);
-    rawLink.href = fileUrl(root, rawPath);
+    rawLink.href = originalUrl(rawPath);
     rawLink.textContent = tr('openRaw', { type: rawPath.slice(rawPath.lastIndexOf('.') + 1).toUpperCase() });
   }
-  noteText.textContent = canShow ? '' : tr('previewOnly');
+  noteText.textContent = !original ? tr('originalsNotFound') : canShow ? '' : tr('previewOnly');
   prevButton.disabled = p === 0;
   nextButton.disabled = p === view.pos.length - 1;
   // The neighbours are fetched now so that stepping shows them at once.
@@ -55,7 +57,7 @@ function openViewer(p, addToHistory) {
     var neighbour = view.pos[q];
     var images = [new Image()];
     images[0].src = thumbUrl(keyOf(neighbour));
-    if (showable.test(pathOf(neighbour))) { images.push(new Image()); images[1].src = fileUrl(root, pathOf(neighbour)); }
+    if (originals.folder && showable.test(pathOf(neighbour))) { images.push(new Image()); images[1].src = originalUrl(pathOf(neighbour)); }
     return images;
   });
   if (!viewer.open) {
