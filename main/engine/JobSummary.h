@@ -14,6 +14,9 @@ struct JobSummary {
     std::int64_t undated = 0;    ///< photos on the wall without a date
     std::filesystem::path gallery; ///< always out / "index.html"
     bool partial = false;        ///< a stop had been requested when processing ended
+    /// The rels of the unreadable photos, sorted: as many names as `unreadable` counts. Only
+    /// failures are named, so a run of a million photos that all decode carries an empty list.
+    std::vector<std::string> unreadableFiles;
     /// Photos that changed, vanished or grew while they were read: left for the next run.
     std::int64_t changed = 0;
     /// Photos not tried because they crashed a decoder in earlier runs (relative paths; they

@@ -3,19 +3,35 @@
 
 #include "engine/JobSummary.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 struct ResultText {
+    Q_DECLARE_TR_FUNCTIONS(ResultText)
+
+public:
     bool paused = false;    ///< the run was stopped early: a pause sign instead of a check
     QString headline;
     QStringList details;    ///< in the order shown; none for a complete run without remarks
     bool hasWall = false;   ///< photos to open and show: the open and show buttons, the saved-at line
     QString savedAt;        ///< where the wall is; empty without photos
+    /// Which of `details` says how many files couldn't be read, from which the window lets the
+    /// user see their names; nothing when every file was read.
+    std::optional<qsizetype> unreadableDetail;
 
     /// The words for a run's summary; `title` is the wall's title.
     static ResultText of(const JobSummary& summary, const QString& title);
 
+    /// The files that couldn't be read, for a terminal: a heading, then the first `shown`
+    /// names, indented, and "and N more" for the rest. Empty when every file was read.
+    static QStringList unreadableList(const JobSummary& summary, qsizetype shown = 10);
+    /// The heading of that list: "This file couldn't be read:" or "These files …".
+    static QString unreadableHeading(const JobSummary& summary);
+    /// The names of the files that couldn't be read, as text, in the summary's order.
+    static QStringList unreadableNames(const JobSummary& summary);
     /// Why a run did not start: another process (0 when unknown) is writing the wall in `wall`.
     static QString wallInUse(qint64 holder, const QString& wall);
     /// Why a run left the wall as it was: `root` holds no photo now, or cannot be read.

@@ -6,6 +6,7 @@
 #include "model/ResultText.h"
 #include "ui/ScreenKeys.h"
 #include "ui/Symbol.h"
+#include "ui/UnreadableDialog.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -42,6 +43,18 @@ DoneView::DoneView(Model& m, QWidget* parent) : QWidget(parent)
         for (const QString& line : text.details) {
             auto* label = Look::wrappedLabel(line, TextStyle::callout, this);
             Look::setTextColor(label, Look::secondary(palette()));
+            if (details.size() == text.unreadableDetail) {
+                // The same words, as a link to the names of those files.
+                label->setTextFormat(Qt::RichText);
+                // In the accent colour of the window's other links, not the browser blue.
+                label->setText(QStringLiteral("<a href=\"unreadable\" style=\"color: %1\">%2</a>")
+                                   .arg(Look::accent(palette()).name(), line.toHtmlEscaped()));
+                label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+                label->setToolTip(tr("Show which files"));
+                const JobSummary s = *summary;
+                connect(label, &QLabel::linkActivated, this, [this, &m, s] { showUnreadable(m, s); });
+                unreadable = label;
+            }
             lines->addWidget(label);
             details << label;
         }
@@ -52,13 +65,13 @@ DoneView::DoneView(Model& m, QWidget* parent) : QWidget(parent)
     buttons->setSpacing(10);
     buttons->addStretch(1);
     if (text.hasWall) {
-        open = new QPushButton(QStringLiteral("Open Kestova"), this);
+        open = new QPushButton(tr("Open Kestova"), this);
         Look::makeProminent(open);
         connect(open, &QPushButton::clicked, &m, [&m, gallery] {
             if (m.actions())
                 m.actions()->openFile(gallery);
         });
-        reveal = new QPushButton(QStringLiteral("Show in Folder"), this);
+        reveal = new QPushButton(tr("Show in Folder"), this);
         connect(reveal, &QPushButton::clicked, &m, [&m, gallery] {
             if (m.actions())
                 m.actions()->revealFile(gallery);
@@ -66,7 +79,7 @@ DoneView::DoneView(Model& m, QWidget* parent) : QWidget(parent)
         buttons->addWidget(open);
         buttons->addWidget(reveal);
     }
-    done = new QPushButton(QStringLiteral("Done"), this);
+    done = new QPushButton(tr("Done"), this);
     connect(done, &QPushButton::clicked, &m, [&m] { m.setStage(Model::Stage::idle); });
     buttons->addWidget(done);
     buttons->addStretch(1);
@@ -89,4 +102,13 @@ DoneView::DoneView(Model& m, QWidget* parent) : QWidget(parent)
     stack->addStretch(1);
 
     ScreenKeys::bind(this, open, done);
+}
+
+void DoneView::showUnreadable(Model& m, const JobSummary& s)
+{
+    if (!unreadableList) {
+        unreadableList = new UnreadableDialog(m, ResultText::unreadableHeading(s), ResultText::unreadableNames(s), this);
+        unreadableList->setWindowModality(Qt::WindowModal);
+    }
+    unreadableList->open();
 }

@@ -8,6 +8,7 @@
 class QLabel;
 class QPushButton;
 class SymbolView;
+class UnreadableDialog;
 
 class DoneView : public QWidget {
     Q_OBJECT
@@ -22,8 +23,14 @@ public:
     QPushButton* showButton() const { return reveal; }
     QPushButton* doneButton() const { return done; }
     QLabel* savedAtLabel() const { return savedAt; }
+    /// The detail line of the files that couldn't be read, a link to their names.
+    QLabel* unreadableLabel() const { return unreadable; }
+    /// The list of those names, once the user has opened it.
+    UnreadableDialog* unreadableDialog() const { return unreadableList; }
 
 private:
+    void showUnreadable(Model& m, const JobSummary& s);
+
     SymbolView* _symbol = nullptr;
     QLabel* headline = nullptr;
     QList<QLabel*> details;
@@ -31,4 +38,6 @@ private:
     QPushButton* reveal = nullptr;
     QPushButton* done = nullptr;
     QLabel* savedAt = nullptr;
+    QLabel* unreadable = nullptr;
+    UnreadableDialog* unreadableList = nullptr;
 };

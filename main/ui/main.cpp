@@ -1,9 +1,14 @@
 // The program: one window on the one model, folders from the command line and from later launches.
+#include "model/HelpText.h"
 #include "model/Model.h"
 #include "model/PathText.h"
+#include "model/ProgramVersion.h"
 #include "model/StopSignals.h"
+#include "model/Translations.h"
+#include "session/RunSession.h"
 #include "ui/AppMark.h"
 #include "ui/AppShell.h"
+#include "ui/CommandLine.h"
 #include "ui/ContentView.h"
 #include "ui/QtDesktop.h"
 #include "ui/SingleInstance.h"
@@ -52,7 +57,8 @@ private:
 class KestovaApp {
 public:
     KestovaApp()
-        : model(Model::shared()), desktop(new QtDesktop), window(model, *desktop), delegate(model, window)
+        : model(Model::shared()), desktop(new QtDesktop), window(model, *desktop), delegate(model, window),
+          session(model, RunSession::Window{[this] { return window.isActiveWindow(); }, [this] { delegate.open({}); }})
     {
         desktop->setWindow(&window);
         model.installActions(std::unique_ptr<PlatformActions>(desktop));
@@ -62,27 +68,36 @@ public:
     QtDesktop* desktop; ///< owned by the model once installed
     AppShell window;
     AppDelegate delegate;
+    RunSession session;
 };
-
-QList<QByteArray> folderArguments(int argc, char** argv)
-{
-    QList<QByteArray> folders;
-    for (int i = 1; i < argc; ++i)
-        folders << QByteArray(argv[i]);
-    return folders;
-}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    // Questions to the program are answered without a display.
+    if (const auto request = CommandLine::request(argc, argv); request != CommandLine::Request::window) {
+        QCoreApplication app(argc, argv);
+        const Translations translations;
+        HelpText::print(stdout, request == CommandLine::Request::help
+                                    ? CommandLine::helpText()
+                                    : ProgramVersion::line(QStringLiteral("kestova")) + QLatin1Char('\n'));
+        return EXIT_SUCCESS;
+    }
+
     // QApplication takes its own options (-platform and the like) out of argv.
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestova"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kestova"));
     QApplication::setDesktopFileName(QStringLiteral("kestova"));
     QApplication::setWindowIcon(appIcon());
-    const QList<QByteArray> folders = folderArguments(argc, argv);
+    const Translations translations;
+    const CommandLine::Folders arguments = CommandLine::folders(argc, argv);
+    if (!arguments.error.isEmpty()) {
+        HelpText::print(stderr, arguments.error + QLatin1Char('\n'));
+        return 2;
+    }
+    const QList<QByteArray>& folders = arguments.folders;
 
     SingleInstance instance(SingleInstance::defaultName());
     const QByteArray first = folders.value(0);

@@ -19,8 +19,10 @@ function fillInfo(photo, path) {
   infoField('date').textContent = dateText(dateOf[photo], 'long', kind);
   infoField('origin').textContent = dateOrigin(photo, path, kind);
   var link = infoField('link');
-  link.href = fileUrl(root, path);
-  link.textContent = shown(root) + (root.endsWith('/') ? '' : '/') + rel;
+  var original = originalUrl(path);
+  // Without an address the link is plain text, which says why.
+  if (original) link.href = original; else link.removeAttribute('href');
+  link.textContent = original ? shown(originalPath(path)) : tr('infoNoOriginal');
   fillMediaInfo(photo);
 }
 

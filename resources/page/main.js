@@ -89,8 +89,7 @@ async function start() {
   document.getElementById('title').textContent = title;
   document.title = title;
   root = typeof window.GALLERY_ROOT === 'string' ? window.GALLERY_ROOT : '';
-  document.getElementById('source').textContent = shown(root);
-  document.getElementById('source-sep').hidden = !root;
+  showSource();
   if (!Array.isArray(window.PHOTOS)) {
     document.body.dataset.state = 'failed';
     say(tr('manifestUnreadable'));
@@ -104,6 +103,7 @@ async function start() {
   photos = null;
   delete window.PHOTOS;
   markPhase('table');
+  findOriginals(root);
   fillFolders();
   lastWidth = document.documentElement.clientWidth;
   lastRatio = window.devicePixelRatio || 1;

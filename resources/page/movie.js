@@ -11,15 +11,17 @@ var movieMode = '';   // 'video' while a video is loaded, 'live' while a motion 
 function fileType(path) { return path.slice(path.lastIndexOf('.') + 1).toUpperCase(); }
 
 // Called for every photo the viewer opens; notes about the photo are already written.
-function showMovie(photo, path) {
+// original: the video's address, '' when the originals were not found.
+function showMovie(photo, path, original) {
   stopMovie();
   var video = isVideoPhoto(photo), live = isLivePhoto(photo);
   var info = mediaInfo.get(photo);
   liveButton.hidden = !live;
-  motionLink.hidden = !live;
+  var motion = live ? originalUrl(info.motion) : '';
+  motionLink.hidden = !motion;
   stage.classList.toggle('video', video);
-  if (live) {
-    motionLink.href = fileUrl(root, info.motion);
+  if (motion) {
+    motionLink.href = motion;
     motionLink.textContent = tr('motionLink', { type: fileType(info.motion) });
   }
   if (!video) return;
@@ -30,12 +32,14 @@ function showMovie(photo, path) {
     span.textContent = tr('videoLength', { length: length });
     whenText.append(' ', span);
   }
+  // Without the originals the viewer's note already says why nothing plays.
+  if (!original) return;
   if (!mayPlay(path, info.codec, movie)) { noteText.textContent = cannotPlayText('cannotPlay', info.codec); return; }
   movieMode = 'video';
   movie.controls = true;
   movie.muted = false;
   movie.poster = thumbUrl(keyOf(photo));
-  movie.src = fileUrl(root, path);
+  movie.src = original;
   movie.hidden = false;
   placeMovie();
 }
@@ -74,12 +78,14 @@ function playMotion() {
   var photo = view.pos[viewing];
   if (!isLivePhoto(photo)) return;
   var info = mediaInfo.get(photo);
+  var motion = originalUrl(info.motion);
+  if (!motion) return;
   if (!mayPlay(info.motion, info.codec, movie)) { noteText.textContent = cannotPlayText('motionCannotPlay', info.codec); return; }
   resetZoom();
   movieMode = 'live';
   movie.controls = false;
   movie.muted = true;
-  movie.src = fileUrl(root, info.motion);
+  movie.src = motion;
   movie.hidden = false;
   stage.classList.add('moving');
   placeMovie();

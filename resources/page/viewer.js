@@ -14,7 +14,7 @@ var prevButton = viewer.querySelector('.prev');
 var nextButton = viewer.querySelector('.next');
 var viewing = -1;           // position in the view, -1 when closed
 var preloaded = [];
-var root = '';
+var root = '';             // the photos' folder as the manifest names it
 
 function openViewer(p, addToHistory) {
   if (!view || p < 0 || p >= view.pos.length) return;
@@ -22,8 +22,8 @@ function openViewer(p, addToHistory) {
   var photo = view.pos[p];
   var path = pathOf(photo);
   var rel = shown(path);
-  var original = fileUrl(root, path);
-  var full = largeImage(photo, path);
+  var original = originalUrl(path);
+  var full = largeImage(photo, path, original);
   var canShow = full !== '';
   var short = tr('photoAlt', { name: fileName(rel), date: dateText(dateOf[photo], 'short', dateKind[photo]) });
   stage.classList.remove('missing', 'sharp');
@@ -38,18 +38,20 @@ function openViewer(p, addToHistory) {
   showWhen(photo, path);
   fillInfo(photo, path);
   pathText.textContent = rel;
-  pathText.title = shown(root) + '/' + rel;
+  pathText.title = original ? shown(originalPath(path)) : rel;
   positionText.textContent = tr('position', { n: p + 1, count: view.pos.length });
-  originalLink.href = original;
+  // Where the originals cannot be found, no link leads nowhere.
+  originalLink.hidden = !original;
+  if (original) originalLink.href = original; else originalLink.removeAttribute('href');
   var raw = rawOf.get(photo);
-  rawLink.hidden = raw === undefined;
-  if (raw !== undefined) {
+  rawLink.hidden = raw === undefined || !original;
+  if (!rawLink.hidden) {
     var rawPath = pathOf(raw);
-    rawLink.href = fileUrl(root, rawPath);
+    rawLink.href = originalUrl(rawPath);
     rawLink.textContent = tr('openRaw', { type: rawPath.slice(rawPath.lastIndexOf('.') + 1).toUpperCase() });
   }
-  noteText.textContent = showable.test(path) || isVideoPhoto(photo) ? '' : tr('previewOnly');
-  showMovie(photo, path);
+  noteText.textContent = !original ? tr('originalsNotFound') : showable.test(path) || isVideoPhoto(photo) ? '' : tr('previewOnly');
+  showMovie(photo, path, original);
   prevButton.disabled = p === 0;
   nextButton.disabled = p === view.pos.length - 1;
   // The neighbours are fetched now so that stepping shows them at once.
@@ -57,7 +59,7 @@ function openViewer(p, addToHistory) {
     var neighbour = view.pos[q];
     var images = [new Image()];
     images[0].src = thumbUrl(keyOf(neighbour));
-    var large = largeImage(neighbour, pathOf(neighbour));
+    var large = largeImage(neighbour, pathOf(neighbour), originalUrl(pathOf(neighbour)));
     if (large) { images.push(new Image()); images[1].src = large; }
     return images;
   });
@@ -70,11 +72,12 @@ function openViewer(p, addToHistory) {
   writeLocation(addToHistory ? 'push' : 'replace');
 }
 
-// The image the viewer shows large: the original where the browser can show it, else the
-// wall's preview of it where there is one; '' for a video or a photo with neither.
-function largeImage(photo, path) {
+// The image the viewer shows large: the original (at its address, '' when the originals were not
+// found) where the browser can show it, else the wall's own preview of it where there is one,
+// which needs no original; '' for a video or a photo with neither.
+function largeImage(photo, path, original) {
   if (isVideoPhoto(photo)) return '';
-  if (showable.test(path)) return fileUrl(root, path);
+  if (showable.test(path)) return original;
   return hasPreviewImage(photo) ? previewUrl(keyOf(photo)) : '';
 }
 

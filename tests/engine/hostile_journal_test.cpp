@@ -207,6 +207,7 @@ TEST(HostileHang, APipeSwappedInForAPhotoAfterTheWalkIsLeftForTheNextRunNotWaite
     EXPECT_EQ(summary.photos, 3);
     EXPECT_EQ(summary.unreadable, 0);
     EXPECT_EQ(summary.changed, 1);
+    EXPECT_TRUE(summary.unreadableFiles.empty());
     EXPECT_EQ(f.journal(), "");
 
     // Next run: the photo, a readable photo again, is simply processed.
@@ -232,6 +233,7 @@ TEST(HostileCrash, APhotoTheDecoderCrashedOnThriceIsPassedOverUntilARetryOrAnoth
     EXPECT_EQ(passed.photos, 3);
     EXPECT_EQ(passed.unreadable, 1);
     EXPECT_EQ(passed.passedOver, std::vector<std::string>{"hang.jpg"});
+    EXPECT_EQ(passed.unreadableFiles, std::vector<std::string>{"hang.jpg"}); // passed over, still named
     EXPECT_FALSE(passed.partial);
     const CacheMap cache = CacheFormat::parse(readFile(f.out / ".cache.json")).value_or(CacheMap{});
     EXPECT_TRUE(cache.contains("a.jpg") && cache.contains("b.jpg") && cache.contains("c.jpg"));

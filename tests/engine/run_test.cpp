@@ -217,12 +217,18 @@ TEST(RunFailures, ADamagedPhotoIsUnreadableButKeepsItsEarlierRecord)
     f.dir.write("src/a.jpg", "this is not a photo any more");
     const auto r = f.run();
     EXPECT_EQ(r.summary.unreadable, 1);
+    EXPECT_EQ(r.summary.unreadableFiles, std::vector<std::string>{"a.jpg"});
     EXPECT_EQ(r.summary.photos, 2);
     EXPECT_TRUE(f.cache().contains("a.jpg"));
-    // A photo that never worked is tried again on every run.
+    // A photo that never worked is tried again on every run, and named again, in name order
+    // whichever worker finished first.
     f.dir.write("src/never.jpg", "no");
-    EXPECT_EQ(f.run().summary.unreadable, 2);
-    EXPECT_EQ(f.run().summary.unreadable, 2);
+    f.dir.write("src/0-first.jpg", "no");
+    for (int run = 0; run < 2; ++run) {
+        const JobSummary s = f.run().summary;
+        EXPECT_EQ(s.unreadable, 3);
+        EXPECT_EQ(s.unreadableFiles, (std::vector<std::string>{"0-first.jpg", "a.jpg", "never.jpg"}));
+    }
 }
 
 TEST(RunFailures, AnOutputFolderThatCannotBeCreatedFailsBeforeAnyReport)

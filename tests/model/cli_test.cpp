@@ -5,6 +5,7 @@
 #include "model/RecentsJson.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -88,7 +89,9 @@ TEST_F(Cli, BuildPrintsTheResultAndTheWallThenUpdates)
                          "1 photo has no date and is grouped at the end\n"
                          "1 file couldn't be read and was skipped\n"
                          "The wall is saved at " + wall.native() + ". It opens in your web browser, and you can open "
-                         "it any time, even without this app.\n" + (wall / "index.html").native() + "\n");
+                         "it any time, even without this app.\n"
+                         "This file couldn't be read:\n"
+                         "  misc/damaged.jpg\n" + (wall / "index.html").native() + "\n");
     EXPECT_TRUE(fs::exists(wall / "manifest.js"));
     EXPECT_NE(first.err.find("Looking for photos…"), std::string::npos) << first.err;
 
@@ -103,7 +106,8 @@ TEST_F(Cli, BuildPrintsTheResultAndTheWallThenUpdates)
     copyPhotos(root, {{"IMG_0003.JPG", "cameras/Pentax_K10D.jpg"}});
     const Result again = cli({QStringLiteral("build"), arg(root), QStringLiteral("--json")});
     ASSERT_EQ(again.status, 0) << again.err;
-    EXPECT_EQ(again.out, "{\"photos\":4,\"found\":6,\"duplicates\":1,\"unreadable\":1,\"undated\":1,\"gallery\":\""
+    EXPECT_EQ(again.out, "{\"photos\":4,\"found\":6,\"duplicates\":1,\"unreadable\":1,"
+                         "\"unreadableFiles\":[\"misc/damaged.jpg\"],\"undated\":1,\"gallery\":\""
                              + (wall / "index.html").native() + "\",\"partial\":false}\n");
     const auto updated = walls();
     ASSERT_TRUE(updated && updated->size() == 1);
@@ -118,6 +122,42 @@ TEST_F(Cli, BuildPrintsTheResultAndTheWallThenUpdates)
         << text.out;
 }
 
+TEST_F(Cli, NamesTheFirstTenFilesItCouldNotReadAndJsonNamesThemAll)
+{
+    Folder folder;
+    const fs::path root = folder.path() / "Card";
+    copyPhotos(root, {{"IMG_0001.JPG", "cameras/Canon_40D.jpg"}});
+    std::vector<std::string> bad;
+    for (int i = 1; i <= 12; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "junk/bad-%02d.jpg", i);
+        bad.emplace_back(name);
+    }
+    bad.emplace_back("junk/bad-\xff.jpg"); // not UTF-8: printed as its bytes, escaped in JSON
+    fs::create_directories(root / "junk");
+    for (const std::string& rel : bad)
+        std::ofstream(root / rel) << "not a photo";
+
+    const Result text = cli({QStringLiteral("build"), arg(root)});
+    ASSERT_EQ(text.status, 0) << text.err;
+    std::string list = "These files couldn't be read:\n";
+    for (int i = 0; i < 10; ++i)
+        list += "  " + bad[static_cast<std::size_t>(i)] + "\n";
+    list += "  and 3 more\n";
+    EXPECT_NE(text.out.find("13 files couldn't be read and were skipped\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("even without this app.\n" + list + (root / "_Photo Gallery" / "index.html").native() + "\n"),
+              std::string::npos)
+        << text.out;
+
+    const Result json = cli({QStringLiteral("build"), arg(root), QStringLiteral("--json")});
+    ASSERT_EQ(json.status, 0) << json.err;
+    std::string names;
+    for (std::size_t i = 0; i + 1 < bad.size(); ++i)
+        names += (i ? ",\"" : "\"") + bad[i] + "\"";
+    names += ",\"junk/bad-\\udcff.jpg\"";
+    EXPECT_NE(json.out.find(",\"unreadable\":13,\"unreadableFiles\":[" + names + "],"), std::string::npos) << json.out;
+}
+
 TEST_F(Cli, OverridesAreForThisBuildOnly)
 {
     Folder folder;
@@ -127,7 +167,8 @@ TEST_F(Cli, OverridesAreForThisBuildOnly)
                                QStringLiteral("--title"), QStringLiteral("Beach / 2019"), QStringLiteral("--no-dedupe"),
                                QStringLiteral("--json")});
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "{\"photos\":4,\"found\":5,\"duplicates\":0,\"unreadable\":1,\"undated\":1,\"gallery\":\""
+    EXPECT_EQ(result.out, "{\"photos\":4,\"found\":5,\"duplicates\":0,\"unreadable\":1,"
+                          "\"unreadableFiles\":[\"misc/damaged.jpg\"],\"undated\":1,\"gallery\":\""
                               + (out / "index.html").native() + "\",\"partial\":false}\n");
     EXPECT_FALSE(fs::exists(folder.path() / "src" / "_Photo Gallery"));
     std::ifstream manifest(out / "manifest.js");
@@ -200,10 +241,10 @@ TEST_F(Cli, NoPhotosFound)
     EXPECT_EQ(walls()->size(), 1);
 }
 
-/// Reads standard error until it contains `text`.
-bool waitUntilErr(QProcess& process, const QByteArray& text, QByteArray& err)
+/// Reads standard error until it matches `pattern`.
+bool waitUntilErr(QProcess& process, const QRegularExpression& pattern, QByteArray& err)
 {
-    while (!err.contains(text)) {
+    while (!pattern.match(QString::fromUtf8(err)).hasMatch()) {
         if (!process.waitForReadyRead(60000))
             return false;
         err += process.readAllStandardError();
@@ -211,13 +252,16 @@ bool waitUntilErr(QProcess& process, const QByteArray& text, QByteArray& err)
     return true;
 }
 
-/// Starts a build and returns once its progress on standard error contains `text`.
-bool startUntil(QProcess& process, const QStringList& args, const QByteArray& text, QByteArray& err)
+/// Starts a build and returns once its progress on standard error matches `pattern`.
+bool startUntil(QProcess& process, const QStringList& args, const QString& pattern, QByteArray& err)
 {
     process.setReadChannel(QProcess::StandardError); // waitForReadyRead watches this channel only
     process.start(QStringLiteral(KESTOVA_CLI), args);
-    return process.waitForStarted() && waitUntilErr(process, text, err);
+    return process.waitForStarted() && waitUntilErr(process, QRegularExpression(pattern), err);
 }
+
+/// The progress once at least one thumbnail is done, so that stopping leaves something to save.
+const QString someThumbnailsDone = QStringLiteral("Making thumbnails  [1-9]");
 
 TEST_F(Cli, InterruptTermAndHangUpWhileMakingThumbnailsFinishAPartialWallAndSaySoInTheStatus)
 {
@@ -228,7 +272,7 @@ TEST_F(Cli, InterruptTermAndHangUpWhileMakingThumbnailsFinishAPartialWallAndSayS
         QProcess process;
         QByteArray err;
         ASSERT_TRUE(startUntil(process, {QStringLiteral("build"), folder.text(), QStringLiteral("--json")},
-                               "Making thumbnails", err))
+                               someThumbnailsDone, err))
             << err.toStdString();
         kill(static_cast<pid_t>(process.processId()), signal);
         ASSERT_TRUE(process.waitForFinished(300000));
@@ -356,7 +400,7 @@ TEST_F(Cli, SecondInterruptEndsAtOnce)
     // Two signals sent together may reach the process as one, so the second waits until the
     // first has been taken; the run then still needs its running photos and the wall.
     kill(static_cast<pid_t>(process.processId()), SIGINT);
-    ASSERT_TRUE(waitUntilErr(process, "Press Ctrl-C again", err));
+    ASSERT_TRUE(waitUntilErr(process, QRegularExpression(QStringLiteral("Press Ctrl-C again")), err));
     kill(static_cast<pid_t>(process.processId()), SIGTERM);
     ASSERT_TRUE(process.waitForFinished(300000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);

@@ -4,7 +4,7 @@ import assert from 'node:assert/strict';
 import { after, before, describe, test } from 'node:test';
 import { launch } from './browser.mjs';
 import { assertQuiet, headings, open, tileNames } from './harness.mjs';
-import { civil, entry, makeWall } from './wall.mjs';
+import { civil, entry, insideSource, makeWall } from './wall.mjs';
 
 let browser;
 before(async () => { browser = await launch(); });
@@ -27,7 +27,8 @@ const entries = [
 const tall = { width: 1280, height: 2000 };
 
 describe('raw and JPEG pairs', () => {
-  const wall = makeWall(entries, { root: '/home/ana/Pictures' });
+  const source = insideSource('Pictures');
+  const wall = makeWall(entries, source);
 
   test('one tile for each pair, the JPEG; the count and the folder menu count photos once', async () => {
     const { context, page, record } = await open(browser, wall.url, { viewport: tall });
@@ -48,9 +49,9 @@ describe('raw and JPEG pairs', () => {
     const { context, page } = await open(browser, wall.url, { viewport: tall });
     await page.click('.tile[data-name="IMG_1.JPG"]');
     const raw = () => page.$eval('#viewer .raw', (a) => ({ hidden: a.hidden, text: a.textContent, href: a.getAttribute('href') }));
-    assert.deepEqual(await raw(), { hidden: false, text: 'Raw file (CR2)', href: 'file:///home/ana/Pictures/2024/Alps/IMG_1.CR2' });
+    assert.deepEqual(await raw(), { hidden: false, text: 'Raw file (CR2)', href: `file://${source.root}/2024/Alps/IMG_1.CR2` });
     await page.keyboard.press('ArrowRight');
-    assert.deepEqual(await raw(), { hidden: false, text: 'Raw file (NEF)', href: 'file:///home/ana/Pictures/2024/Alps/dsc_2.NEF' });
+    assert.deepEqual(await raw(), { hidden: false, text: 'Raw file (NEF)', href: `file://${source.root}/2024/Alps/dsc_2.NEF` });
     await page.keyboard.press('ArrowRight');
     assert.equal((await raw()).hidden, true);
     await context.close();

@@ -5,7 +5,7 @@ import { fileURLToPath } from 'node:url';
 import { after, before, describe, test } from 'node:test';
 import { launch } from './browser.mjs';
 import { assertQuiet, open, phone } from './harness.mjs';
-import { civil, entry, makeWall } from './wall.mjs';
+import { civil, entry, insideSource, makeWall } from './wall.mjs';
 
 const sharedPhotos = fileURLToPath(new URL('../../../shared/photos', import.meta.url));
 
@@ -152,7 +152,8 @@ describe('keyboard and captions', () => {
     entry('2023/Summer/IMG_2.jpg', civil(2023, 9, 26, 9, 15)),
     entry('2023/Summer/IMG_3.jpg', civil(2023, 9, 25, 18, 5)),
   ];
-  const wall = makeWall(entries);
+  // Inside its photos' folder, so that the viewer offers the original's link.
+  const wall = makeWall(entries, insideSource());
 
   test('Tab and Shift+Tab go round the viewer\'s controls and never leave it', async () => {
     const { context, page } = await open(browser, wall.url);

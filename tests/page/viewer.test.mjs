@@ -5,7 +5,7 @@ import { fileURLToPath } from 'node:url';
 import { after, before, describe, test } from 'node:test';
 import { launch } from './browser.mjs';
 import { assertQuiet, open, whenReady } from './harness.mjs';
-import { civil, entry, makeWall } from './wall.mjs';
+import { civil, entry, insideSource, makeWall } from './wall.mjs';
 
 const sharedPhotos = fileURLToPath(new URL('../../../shared/photos', import.meta.url));
 
@@ -13,7 +13,8 @@ let browser;
 before(async () => { browser = await launch(); });
 after(async () => { await browser?.close(); });
 
-const root = '/home/ana/Bilder 2023/Ünï';
+// The wall lies inside its photos' folder, which lacks the photos themselves.
+const source = insideSource('Bilder 2023/Ünï');
 const entries = [
   entry('2023/Summer/IMG 0001 #1.jpg', civil(2023, 7, 4, 10, 0)),
   // A file name that was not UTF-8: byte 0xE9 arrives as the lone surrogate U+DCE9.
@@ -23,8 +24,8 @@ const entries = [
   entry('2023/Summer/100%20.png', civil(2023, 7, 1, 8)),
   ...[5, 6, 7, 8, 9, 10].map((i) => entry(`2023/June/IMG_${i}.jpg`, civil(2023, 6, 30 - i, 12))),
 ];
-const wall = makeWall(entries, { root });
-const encodedRoot = 'file:///home/ana/Bilder%202023/%C3%9Cn%C3%AF';
+const wall = makeWall(entries, source);
+const encodedRoot = `file://${source.root.replace('Bilder 2023/Ünï', 'Bilder%202023/%C3%9Cn%C3%AF')}`;
 
 const state = (page) => page.evaluate(() => {
   const v = document.getElementById('viewer');
@@ -47,7 +48,7 @@ describe('viewer', () => {
     const { context, page, record } = await open(browser, wall.url);
     await page.focus('.tile[data-pos="0"]');
     await page.keyboard.press('Enter');
-    // The originals of this wall are not on this computer: the viewer says so and keeps the preview.
+    // This original is not there: the viewer says so and keeps the preview.
     await page.waitForFunction(() => document.querySelector('#viewer .note').textContent !== '');
     assert.equal(await page.isHidden('#viewer .full'), true);
     assert.equal(await page.isVisible('#viewer .thumb'), true);

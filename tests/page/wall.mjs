@@ -4,6 +4,7 @@ import { createHash } from 'node:crypto';
 import { copyFileSync, mkdirSync, mkdtempSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
+import { pathToFileURL } from 'node:url';
 import { joinPage } from '../../tools/join-page.mjs';
 
 // The template the build joined (CTest names it), else one joined now from the sources.
@@ -61,11 +62,18 @@ export function manifestText(title, root, entries) {
   return `window.GALLERY_TITLE=${JSON.stringify(title)};\nwindow.GALLERY_ROOT=${JSON.stringify(root)};\nwindow.PHOTOS=${JSON.stringify(entries)};`;
 }
 
+// A photos' folder that exists (a new temporary folder with this name), and its wall's default
+// place directly inside it: give both to makeWall for a wall whose page lies inside its source.
+export function insideSource(name = 'Pictures') {
+  const root = join(mkdtempSync(join(tmpdir(), 'kestova-source-')), name);
+  return { root, dir: join(root, '_Photo Gallery') };
+}
+
 // Writes a wall into a new temporary folder and returns its index.html address.
 // thumbs(entry, i) says whether a photo gets its thumbnail; manifest replaces manifest.js's text
-// (null: no manifest.js at all).
-export function makeWall(entries, { title = 'Test wall', root = '/home/ana/Pictures', thumbs = () => true, manifest } = {}) {
-  const dir = mkdtempSync(join(tmpdir(), 'kestova-page-'));
+// (null: no manifest.js at all); dir, the folder to write it into instead.
+export function makeWall(entries, { title = 'Test wall', root = '/home/ana/Pictures', thumbs = () => true, manifest, dir = mkdtempSync(join(tmpdir(), 'kestova-page-')) } = {}) {
+  mkdirSync(dir, { recursive: true });
   copyFileSync(template, join(dir, 'index.html'));
   if (manifest !== null) writeFileSync(join(dir, 'manifest.js'), manifest ?? manifestText(title, root, entries));
   const made = new Set();
@@ -75,5 +83,5 @@ export function makeWall(entries, { title = 'Test wall', root = '/home/ana/Pictu
     if (!made.has(sub)) { mkdirSync(sub, { recursive: true }); made.add(sub); }
     writeFileSync(join(sub, `${e[0]}.jpg`), placeholders[i % placeholders.length]);
   });
-  return { dir, url: `file://${dir}/index.html` };
+  return { dir, url: pathToFileURL(join(dir, 'index.html')).href };
 }

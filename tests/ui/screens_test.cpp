@@ -9,11 +9,13 @@
 #include "ui/Look.h"
 #include "ui/RunningView.h"
 #include "ui/Symbol.h"
+#include "ui/UnreadableDialog.h"
 #include "ui/WrapLabel.h"
 
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTextDocumentFragment>
 
 namespace {
 
@@ -24,11 +26,17 @@ JobSummary summary(qint64 photos, qint64 duplicates, qint64 undated, qint64 unre
     return ModelStates::summary(photos, duplicates, undated, unreadable, partial, "/walls/Holiday/_Photo Gallery/index.html");
 }
 
+/// The words a label shows, also when they are a link.
+QString shownText(const QLabel* label)
+{
+    return label->textFormat() == Qt::RichText ? QTextDocumentFragment::fromHtml(label->text()).toPlainText() : label->text();
+}
+
 QStringList texts(const QList<QLabel*>& labels)
 {
     QStringList list;
     for (const QLabel* label : labels)
-        list << label->text();
+        list << shownText(label);
     return list;
 }
 
@@ -153,6 +161,39 @@ TEST_F(ScreensTest, ResultScreenWordsForEachKindOfRun)
             EXPECT_FALSE(view.savedAtLabel());
         }
     }
+}
+
+TEST_F(ScreensTest, TheUnreadableLineIsALinkToTheNamesOfThoseFiles)
+{
+    JobSummary s = summary(40, 2, 0, 3, false);
+    s.unreadableFiles = {"DCIM/broken.jpg", "DCIM/half.heic", "Old/\xff.png"};
+    ModelStates::done(*m, s, QStringLiteral("Holiday"));
+    DoneView view(*m);
+    view.show();
+    settle();
+    // Only that line is a link, and it keeps its words.
+    ASSERT_TRUE(view.unreadableLabel());
+    EXPECT_EQ(view.detailLabels().size(), 2);
+    EXPECT_EQ(view.detailLabels().at(1), view.unreadableLabel());
+    EXPECT_EQ(view.detailLabels().at(0)->textFormat(), Qt::PlainText);
+    EXPECT_EQ(shownText(view.unreadableLabel()), QStringLiteral("3 files couldn't be read and were skipped"));
+    EXPECT_FALSE(view.unreadableDialog());
+
+    Q_EMIT view.unreadableLabel()->linkActivated(QStringLiteral("unreadable"));
+    settle();
+    UnreadableDialog* dialog = view.unreadableDialog();
+    ASSERT_TRUE(dialog);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->listText(), QStringLiteral("DCIM/broken.jpg\nDCIM/half.heic\nOld/") + QChar(0xDCFF) + QStringLiteral(".png"));
+    dialog->copyButton()->click();
+    EXPECT_EQ(desktop->copied, QStringList{dialog->listText() + QLatin1Char('\n')});
+    dialog->reject();
+    EXPECT_EQ(m->stage(), Stage::done); // the list changes nothing
+
+    // A run that read every file has no link.
+    ModelStates::done(*m, summary(40, 2, 0, 0, false), QStringLiteral("Holiday"));
+    DoneView clean(*m);
+    EXPECT_FALSE(clean.unreadableLabel());
 }
 
 TEST_F(ScreensTest, ResultButtonsOpenAndRevealTheWallInOrder)

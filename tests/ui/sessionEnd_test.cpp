@@ -36,6 +36,18 @@ bool waitUntil(const std::function<bool()>& done, QProcess& process)
     return done();
 }
 
+/// Whether a finished thumbnail stands in the wall (temporary files are hidden names).
+bool someThumbnail(const fs::path& thumbs)
+{
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(thumbs, error); !error && it != fs::recursive_directory_iterator();
+         it.increment(error)) {
+        if (it->is_regular_file(error) && it->path().filename().native().front() != '.')
+            return true;
+    }
+    return false;
+}
+
 std::int64_t records(const fs::path& wall)
 {
     std::ifstream cache(wall / ".cache.json");
@@ -54,8 +66,8 @@ TEST(SessionEnd, TermInTheMiddleOfARunSavesItsWorkAsStopDoes)
         QProcess app;
         app.start(QStringLiteral(KESTOVA_APP), {dir.path()});
         ASSERT_TRUE(app.waitForStarted());
-        // The journal appears when the thumbnails are being made.
-        ASSERT_TRUE(waitUntil([&] { return fs::exists(wall / ".inflight"); }, app)) << "the run never began its photos";
+        // Once a thumbnail stands there is work to save.
+        ASSERT_TRUE(waitUntil([&] { return someThumbnail(wall / "thumbs"); }, app)) << "the run never made a thumbnail";
         kill(static_cast<pid_t>(app.processId()), signal);
         ASSERT_TRUE(app.waitForFinished(60000));
         EXPECT_EQ(app.exitStatus(), QProcess::NormalExit) << signal;

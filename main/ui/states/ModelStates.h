@@ -23,7 +23,8 @@ void idle(Model& m);
 /// The remembered walls, as if loaded.
 void recents(Model& m, const QList<Recent>& recents);
 
-/// A run's summary with these counts; `found` counts the duplicates too.
+/// A run's summary with these counts; `found` counts the duplicates too, and the unreadable
+/// files are named like a phone's.
 JobSummary summary(qint64 photos, qint64 duplicates, qint64 undated, qint64 unreadable, bool partial,
                    const std::filesystem::path& gallery);
 

@@ -13,7 +13,7 @@ for (const name of ['NumberFormat', 'DateTimeFormat', 'PluralRules', 'Collator']
 }`;
 
 export function loadPage(...names) {
-  const context = vm.createContext({ performance, MessageChannel, TextEncoder });
+  const context = vm.createContext({ performance, MessageChannel, TextEncoder, URL });
   vm.runInContext(englishByDefault, context);
   for (const name of names) vm.runInContext(`'use strict';${readFileSync(join(sourceDir, name), 'utf8')}`, context, { filename: name });
   // The page's pause channel would keep node running after the tests.

@@ -1,0 +1,36 @@
+// Formatting the shared --help sections.
+#include "model/HelpText.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace HelpText {
+
+QString exitStatuses(std::initializer_list<ExitMeaning> meanings)
+{
+    QString text = QCoreApplication::translate("HelpText", "Exit status:") + QLatin1Char('\n');
+    for (const ExitMeaning& m : meanings)
+        text += QStringLiteral("  %1  %2\n")
+                    .arg(m.status, -3)
+                    .arg(QCoreApplication::translate("HelpText", m.meaning));
+    return text;
+}
+
+QString examples(std::initializer_list<const char*> commandLines)
+{
+    QString text = commandLines.size() == 1 ? QCoreApplication::translate("HelpText", "Example:")
+                                            : QCoreApplication::translate("HelpText", "Examples:");
+    text += QLatin1Char('\n');
+    for (const char* line : commandLines)
+        text += QStringLiteral("  ") + QString::fromUtf8(line) + QLatin1Char('\n');
+    return text;
+}
+
+void print(std::FILE* to, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), to);
+}
+
+} // namespace HelpText

@@ -1,0 +1,29 @@
+// Where the page looks for the original photos when their folder has moved.
+import assert from 'node:assert/strict';
+import { describe, test } from 'node:test';
+import { loadPage, plain } from './page.mjs';
+
+const page = loadPage('text.js', 'originals.js');
+
+describe('originals', () => {
+  test('the page\u2019s folder comes from its file address, names decoded as the manifest has them', () => {
+    assert.equal(page.pageFolder('file:///media/ana/Fotos%20%C3%A4/_Photo%20Gallery/index.html'), '/media/ana/Fotos \u00e4/_Photo Gallery');
+    assert.equal(page.pageFolder('file:///media/caf%E9/_Photo%20Gallery/index.html#photo=1'), '/media/caf\udce9/_Photo Gallery');
+    assert.equal(page.pageFolder('file:///index.html'), '/');
+    assert.equal(page.pageFolder('https://example.org/wall/index.html'), '');
+  });
+
+  test('a page inside the stored folder trusts it; elsewhere its parents come first', () => {
+    assert.deepEqual(plain(page.originalCandidates('/home/ana/Pictures', '/home/ana/Pictures/_Photo Gallery')), ['/home/ana/Pictures']);
+    assert.deepEqual(plain(page.originalCandidates('/', '/_Photo Gallery')), ['/']);
+    assert.deepEqual(plain(page.originalCandidates('/home/ana/Pictures', '/media/usb/Pictures/_Photo Gallery')),
+      ['/media/usb/Pictures', '/media/usb', '/home/ana/Pictures']);
+    // A sibling whose name only starts like the stored folder is not inside it.
+    assert.deepEqual(plain(page.originalCandidates('/home/ana/Pic', '/home/ana/Pictures/_Photo Gallery')),
+      ['/home/ana/Pictures', '/home/ana', '/home/ana/Pic']);
+    assert.deepEqual(plain(page.originalCandidates('/home/ana/Pictures', '/_Photo Gallery')), ['/', '/home/ana/Pictures']);
+    assert.deepEqual(plain(page.originalCandidates('', '/media/usb/Wall')), ['/media/usb', '/media']);
+    // A page not opened from a file has nothing to try but the stored folder.
+    assert.deepEqual(plain(page.originalCandidates('/home/ana/Pictures', '')), ['/home/ana/Pictures']);
+  });
+});
