@@ -34,7 +34,7 @@ function sectionCount(v, s) {
 
 // A length in milliseconds as a clock shows it: "0:07", "12:30", "1:02:03"; '' when unknown.
 function lengthText(ms) {
-  if (!(ms > 0)) return '';
+  if (typeof ms !== 'number' || !(ms > 0)) return '';
   var seconds = Math.max(1, Math.round(ms / 1000));
   var h = Math.floor(seconds / 3600), m = Math.floor(seconds / 60) % 60, s = seconds % 60;
   var two = function (x) { return (x < 10 ? '0' : '') + x; };

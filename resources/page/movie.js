@@ -50,6 +50,8 @@ function cannotPlayText(name, codec) {
 
 function stopMovie() {
   if (!movie.getAttribute('src') && movie.hidden) { movieMode = ''; return; }
+  // A hidden player cannot keep the focus; the stage takes it, so the viewer's keys still work.
+  if (document.activeElement === movie) stage.focus();
   movie.pause();
   movie.removeAttribute('src');
   movie.removeAttribute('poster');
@@ -115,6 +117,16 @@ movie.addEventListener('error', function () {
   else noteText.textContent = known ? tr('videoMissing') : cannotPlayText('cannotPlay', info.codec);
   stopMovie();
 });
+// A focused player takes the arrows for seeking; in the viewer they step to the neighbours, as
+// on every photo, and seeking stays with the player's own slider. Caught before the player.
+viewer.addEventListener('keydown', function (event) {
+  if (event.target !== movie || (event.key !== 'ArrowLeft' && event.key !== 'ArrowRight')) return;
+  if (event.altKey || event.metaKey || event.ctrlKey || event.shiftKey) return;
+  event.preventDefault();
+  event.stopPropagation();
+  viewerTouched();
+  step(event.key === 'ArrowRight' ? 1 : -1);
+}, true);
 liveButton.addEventListener('click', function () { viewerTouched(); playMotion(); });
 
 // The info panel's rows for a video or a live photo's motion.
