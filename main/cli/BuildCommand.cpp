@@ -8,6 +8,7 @@
 #include "model/PathText.h"
 #include "model/StopSignals.h"
 #include "model/TextFormat.h"
+#include "session/RunSession.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -25,30 +26,34 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const usageText =
-    "Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--wait] [--retry-skipped] [--json] [--open]\n";
+QString usageText()
+{
+    return Cli::tr("Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--wait] [--retry-skipped] [--json] [--open]\n");
+}
 
-const char* const helpText =
-    "Builds the wall of every photo in SOURCE and adds it to Your walls.\n"
-    "  --out DIR     write the wall into DIR instead of SOURCE/_Photo Gallery\n"
-    "                (or Pictures/Kestova when SOURCE is read-only)\n"
-    "  --title TEXT  the wall's title instead of the folder's name\n"
-    "  --no-dedupe   show duplicate copies on this wall (the saved setting is unchanged)\n"
-    "  --previews    also make the large previews that a wall built before them lacks (this\n"
-    "                decodes each HEIC, TIFF and raw photo again)\n"
-    "  --wait        when another Kestova is writing the same wall, wait for it to finish\n"
-    "                (without it the build does not start and exits with status 75)\n"
-    "  --retry-skipped  try again the photos passed over because they crashed a decoder\n"
-    "  --json        print the result as one JSON object on one line\n"
-    "  --open        open the finished wall in the web browser\n"
-    "Ctrl-C, SIGTERM and SIGHUP stop: while looking for photos nothing is written; later the\n"
-    "photos done so far make a wall that the next build finishes, and the exit status is 128\n"
-    "plus the signal's number (130, 143, 129). A second signal ends at once.\n";
+QString helpText()
+{
+    return Cli::tr("Builds the wall of every photo in SOURCE and adds it to Your walls.\n"
+                   "  --out DIR     write the wall into DIR instead of SOURCE/_Photo Gallery\n"
+                   "                (or Pictures/Kestova when SOURCE is read-only)\n"
+                   "  --title TEXT  the wall's title instead of the folder's name\n"
+                   "  --no-dedupe   show duplicate copies on this wall (the saved setting is unchanged)\n"
+                   "  --previews    also make the large previews that a wall built before them lacks (this\n"
+                   "                decodes each HEIC, TIFF and raw photo again)\n"
+                   "  --wait        when another Kestova is writing the same wall, wait for it to finish\n"
+                   "                (without it the build does not start and exits with status 75)\n"
+                   "  --retry-skipped  try again the photos passed over because they crashed a decoder\n"
+                   "  --json        print the result as one JSON object on one line\n"
+                   "  --open        open the finished wall in the web browser\n"
+                   "Ctrl-C, SIGTERM and SIGHUP stop: while looking for photos nothing is written; later the\n"
+                   "photos done so far make a wall that the next build finishes, and the exit status is 128\n"
+                   "plus the signal's number (130, 143, 129). A second signal ends at once.\n");
+}
 
 void printHelpEnd()
 {
     std::fputc('\n', stdout);
-    HelpText::print(stdout, HelpText::exitStatuses({
+    print(stdout, HelpText::exitStatuses({
         {ExitStatus::ok, QT_TRANSLATE_NOOP("HelpText", "the wall was written, whole or, after Ctrl-C, in part")},
         {ExitStatus::failed, QT_TRANSLATE_NOOP("HelpText", "the run failed; the message says why")},
         {ExitStatus::usage, QT_TRANSLATE_NOOP("HelpText", "the command line is wrong, or SOURCE is not a folder")},
@@ -56,27 +61,16 @@ void printHelpEnd()
         {ExitStatus::interrupted, QT_TRANSLATE_NOOP("HelpText", "stopped with Ctrl-C while looking for photos; nothing was written")},
     }));
     std::fputc('\n', stdout);
-    HelpText::print(stdout, HelpText::examples({
+    print(stdout, HelpText::examples({
         "kestova-cli build ~/Pictures/Holiday --title \"Holiday 2024\" --open",
     }));
 }
 
-int usage(const char* message)
+int usage(const QString& message)
 {
-    std::fprintf(stderr, "kestova-cli build: %s\n%s", message, usageText);
+    printLine(stderr, QStringLiteral("kestova-cli build: ") + message);
+    print(stderr, usageText());
     return ExitStatus::usage;
-}
-
-void print(std::FILE* to, const QString& text)
-{
-    const std::string bytes = PathText::toBytes(text);
-    std::fwrite(bytes.data(), 1, bytes.size(), to);
-}
-
-void printLine(std::FILE* to, const QString& text)
-{
-    print(to, text);
-    std::fputc('\n', to);
 }
 
 /// The shell's status for a run ended by a signal: 128 plus its number.
@@ -256,11 +250,11 @@ int buildCommand(const std::vector<std::string>& args)
         const std::string& arg = args[i];
         if (arg == "--out") {
             if (++i == args.size() || args[i].empty())
-                return usage("--out needs a folder.");
+                return usage(Cli::tr("--out needs a folder."));
             options.out = fs::path(args[i]);
         } else if (arg == "--title") {
             if (++i == args.size() || args[i].empty())
-                return usage("--title needs a text.");
+                return usage(Cli::tr("--title needs a text."));
             options.title = PathText::fromBytes(args[i]);
         } else if (arg == "--no-dedupe") {
             options.dedupe = false;
@@ -275,21 +269,21 @@ int buildCommand(const std::vector<std::string>& args)
         } else if (arg == "--open") {
             openInBrowser = true;
         } else if (arg == "--help" || arg == "-h") {
-            std::fputs(usageText, stdout);
-            std::fputs(helpText, stdout);
+            print(stdout, usageText());
+            print(stdout, helpText());
             printHelpEnd();
             return ExitStatus::ok;
         } else if (arg.size() > 1 && arg.front() == '-' && arg != "--") {
-            return usage(("unknown option \"" + arg + "\".").c_str());
+            return usage(Cli::tr("unknown option \"%1\".").arg(PathText::fromBytes(arg)));
         } else if (!haveSource) {
             source = arg == "--" && i + 1 < args.size() ? args[++i] : arg;
             haveSource = true;
         } else {
-            return usage("give one SOURCE folder.");
+            return usage(Cli::tr("give one SOURCE folder."));
         }
     }
     if (!haveSource || source.empty())
-        return usage("give a SOURCE folder.");
+        return usage(Cli::tr("give a SOURCE folder."));
 
     Model& model = Model::shared();
     auto console = std::make_unique<ConsoleActions>(openInBrowser);
@@ -298,9 +292,8 @@ int buildCommand(const std::vector<std::string>& args)
 
     auto signals = std::make_unique<StopSignals>();
     QObject::connect(signals.get(), &StopSignals::received, &model, [&model](int signal) {
-        std::fputs(signal == SIGINT ? "\nStopping… Press Ctrl-C again to quit at once.\n"
-                                    : "\nStopping… Another signal quits at once.\n",
-                   stderr);
+        print(stderr, signal == SIGINT ? Cli::tr("\nStopping… Press Ctrl-C again to quit at once.\n")
+                                       : Cli::tr("\nStopping… Another signal quits at once.\n"));
         model.cancel();
     });
 
@@ -311,6 +304,8 @@ int buildCommand(const std::vector<std::string>& args)
     }
 
     {
+        // A first build of a big library runs for hours: the computer stays awake meanwhile.
+        RunSession session(model);
         ProgressLine progress(model);
         progress.draw();
         QEventLoop loop;
@@ -342,7 +337,7 @@ int buildCommand(const std::vector<std::string>& args)
         printLine(stderr, QStringLiteral("kestova-cli build: ") + model.error());
         return model.failure() == Model::Failure::wallInUse ? ExitStatus::wallInUse : ExitStatus::failed;
     default:
-        std::fputs("Stopped while looking for photos. No wall was written.\n", stderr);
+        printLine(stderr, Cli::tr("Stopped while looking for photos. No wall was written."));
         return statusFor(stoppedBy);
     }
 }

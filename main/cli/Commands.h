@@ -1,17 +1,30 @@
 // The commands of kestova-cli.
 #pragma once
 
+#include <QCoreApplication>
+#include <QString>
+
+#include <cstdio>
 #include <string>
 #include <vector>
 
 struct Command {
     const char* name;
-    const char* usage;   ///< arguments after the command's name
-    const char* summary; ///< one line for --help
+    const char* usage;   ///< arguments after the command's name, in English; Cli::tr() translates it
+    const char* summary; ///< one line for --help, in English; Cli::tr() translates it
     /// Arguments after the command's name, as the raw bytes the shell passed (paths need not be
     /// UTF-8); returns the exit status.
     int (*run)(const std::vector<std::string>& args);
 };
+
+/// The words kestova-cli prints, in the user's language.
+struct Cli {
+    Q_DECLARE_TR_FUNCTIONS(Cli)
+};
+
+/// Writes text as UTF-8; path text (model/PathText.h) gets its own bytes back.
+void print(std::FILE* to, const QString& text);
+void printLine(std::FILE* to, const QString& text);
 
 int scanCommand(const std::vector<std::string>& args);
 int buildCommand(const std::vector<std::string>& args);

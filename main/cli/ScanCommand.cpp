@@ -3,8 +3,10 @@
 
 #include "engine/Indexer.h"
 #include "engine/Json.h"
+#include "model/FailureText.h"
 #include "model/HelpText.h"
 #include "model/Model.h"
+#include "model/PathText.h"
 
 #include <sys/stat.h>
 
@@ -13,9 +15,10 @@
 
 namespace {
 
-int usage(const char* message)
+int usage(const QString& message)
 {
-    std::fprintf(stderr, "kestova-cli scan: %s\nUsage: kestova-cli scan SOURCE [--out DIR]\n", message);
+    printLine(stderr, QStringLiteral("kestova-cli scan: ") + message);
+    printLine(stderr, Cli::tr("Usage: kestova-cli scan SOURCE [--out DIR]"));
     return ExitStatus::usage;
 }
 
@@ -28,38 +31,41 @@ int scanCommand(const std::vector<std::string>& args)
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--out") {
             if (++i == args.size())
-                return usage("--out needs a folder.");
+                return usage(Cli::tr("--out needs a folder."));
             out = args[i];
         } else if (args[i] == "--help" || args[i] == "-h") {
-            std::puts("Usage: kestova-cli scan SOURCE [--out DIR]\n"
-                      "Lists the photos a wall of SOURCE would include, one JSON object per line:\n"
-                      "{\"rel\": path inside SOURCE, \"size\": bytes, \"mtime\": seconds since 1970}.\n"
-                      "--out DIR names an output folder to leave out of the walk.\n");
-            HelpText::print(stdout, HelpText::exitStatuses({
+            printLine(stdout, Cli::tr("Usage: kestova-cli scan SOURCE [--out DIR]"));
+            printLine(stdout, Cli::tr("Lists the photos a wall of SOURCE would include, one JSON object per line:\n"
+                                      "{\"rel\": path inside SOURCE, \"size\": bytes, \"mtime\": seconds since 1970}.\n"
+                                      "--out DIR names an output folder to leave out of the walk."));
+            std::fputc('\n', stdout);
+            print(stdout, HelpText::exitStatuses({
                 {ExitStatus::ok, QT_TRANSLATE_NOOP("HelpText", "success")},
                 {ExitStatus::failed, QT_TRANSLATE_NOOP("HelpText", "the list could not be written in full")},
                 {ExitStatus::usage, QT_TRANSLATE_NOOP("HelpText", "the command line is wrong, or SOURCE is not a folder")},
             }));
             std::fputc('\n', stdout);
-            HelpText::print(stdout, HelpText::examples({"kestova-cli scan ~/Pictures | wc -l"}));
+            print(stdout, HelpText::examples({"kestova-cli scan ~/Pictures | wc -l"}));
             return ExitStatus::ok;
         } else if (source.empty()) {
             source = args[i];
         } else {
-            return usage("give one SOURCE folder.");
+            return usage(Cli::tr("give one SOURCE folder."));
         }
     }
     if (source.empty())
-        return usage("give a SOURCE folder.");
+        return usage(Cli::tr("give a SOURCE folder."));
 
     struct stat st{};
     if (stat(source.c_str(), &st) != 0) {
-        std::fprintf(stderr, "kestova-cli scan: can't find \"%s\": %s.\n", source.c_str(), std::strerror(errno));
+        const int error = errno;
+        printLine(stderr, Cli::tr("kestova-cli scan: can't find \"%1\": %2.")
+                              .arg(PathText::fromBytes(source), FailureText::systemReason(error)));
         return ExitStatus::usage;
     }
     if (!S_ISDIR(st.st_mode)) {
-        std::fprintf(stderr, "kestova-cli scan: \"%s\" is not a folder. Kestova works on folders and drives.\n",
-                     source.c_str());
+        printLine(stderr, Cli::tr("kestova-cli scan: \"%1\" is not a folder. Kestova works on folders and drives.")
+                              .arg(PathText::fromBytes(source)));
         return ExitStatus::usage;
     }
 

@@ -5,19 +5,15 @@
 #include "model/Model.h"
 #include "model/PathText.h"
 #include "model/RecentsJson.h"
-#include "model/TextFormat.h"
+#include "model/Recent.h"
 
 #include <cstdio>
 
 namespace {
 
-const char* const usageText = "Usage: kestova-cli walls [--json]\n";
-
-void printLine(const QString& text)
+QString usageText()
 {
-    const std::string bytes = PathText::toBytes(text);
-    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-    std::fputc('\n', stdout);
+    return Cli::tr("Usage: kestova-cli walls [--json]");
 }
 
 } // namespace
@@ -29,21 +25,21 @@ int wallsCommand(const std::vector<std::string>& args)
         if (arg == "--json") {
             json = true;
         } else if (arg == "--help" || arg == "-h") {
-            std::fputs(usageText, stdout);
-            std::fputs("Lists the walls built recently, newest first: title, photos, when updated, the source\n"
-                       "folder and the wall's index.html. --json prints them as one JSON array of objects\n"
-                       "{\"root\", \"gallery\", \"title\", \"photos\", \"updated\" (seconds since 2001-01-01 UTC)}.\n",
-                       stdout);
+            printLine(stdout, usageText());
+            printLine(stdout, Cli::tr("Lists the walls built recently, newest first: title, photos, when updated, the source\n"
+                                      "folder and the wall's index.html. --json prints them as one JSON array of objects\n"
+                                      "{\"root\", \"gallery\", \"title\", \"photos\", \"updated\" (seconds since 2001-01-01 UTC)}."));
             std::fputc('\n', stdout);
-            HelpText::print(stdout, HelpText::exitStatuses({
+            print(stdout, HelpText::exitStatuses({
                 {ExitStatus::ok, QT_TRANSLATE_NOOP("HelpText", "success, also when there are no walls yet")},
                 {ExitStatus::usage, QT_TRANSLATE_NOOP("HelpText", "the command line is wrong")},
             }));
             std::fputc('\n', stdout);
-            HelpText::print(stdout, HelpText::examples({"kestova-cli walls --json"}));
+            print(stdout, HelpText::examples({"kestova-cli walls --json"}));
             return ExitStatus::ok;
         } else {
-            std::fprintf(stderr, "kestova-cli walls: unknown argument \"%s\".\n%s", arg.c_str(), usageText);
+            printLine(stderr, Cli::tr("kestova-cli walls: unknown argument \"%1\".").arg(PathText::fromBytes(arg)));
+            printLine(stderr, usageText());
             return ExitStatus::usage;
         }
     }
@@ -54,7 +50,7 @@ int wallsCommand(const std::vector<std::string>& args)
         return ExitStatus::ok;
     }
     if (recents.isEmpty()) {
-        std::puts("No walls yet. Build one with: kestova-cli build SOURCE");
+        printLine(stdout, Cli::tr("No walls yet. Build one with: kestova-cli build SOURCE"));
         return ExitStatus::ok;
     }
     const QDateTime now = QDateTime::currentDateTime();
@@ -63,11 +59,10 @@ int wallsCommand(const std::vector<std::string>& args)
         if (!first)
             std::fputc('\n', stdout);
         first = false;
-        printLine(recent.title);
-        printLine(QStringLiteral("  ") + wallContents(recent.photos, recent.videos)
-                  + QStringLiteral(" · updated ") + TextFormat::relativeDate(recent.updated, now));
-        printLine(QStringLiteral("  source: ") + recent.root);
-        printLine(QStringLiteral("  wall:   ") + recent.gallery);
+        printLine(stdout, recent.title);
+        printLine(stdout, QStringLiteral("  ") + RecentText::caption(recent, now));
+        printLine(stdout, Cli::tr("  source: %1").arg(recent.root));
+        printLine(stdout, Cli::tr("  wall:   %1").arg(recent.gallery));
     }
     return ExitStatus::ok;
 }

@@ -3,6 +3,7 @@
 
 #include "model/HelpText.h"
 #include "model/ProgramVersion.h"
+#include "model/Translations.h"
 
 #include <QCoreApplication>
 
@@ -14,25 +15,26 @@
 namespace {
 
 const std::array commands{
-    Command{"scan", "SOURCE [--out DIR]",
-            "List the photos a wall of SOURCE would include, one JSON object per line.", scanCommand},
-    Command{"build", "SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--wait] [--retry-skipped] [--json] [--open]",
-            "Build the wall of SOURCE, show its progress, and add it to Your walls.", buildCommand},
-    Command{"walls", "[--json]", "List the walls built recently, newest first.", wallsCommand},
+    Command{"scan", QT_TRANSLATE_NOOP("Cli", "SOURCE [--out DIR]"),
+            QT_TRANSLATE_NOOP("Cli", "List the photos a wall of SOURCE would include, one JSON object per line."),
+            scanCommand},
+    Command{"build", QT_TRANSLATE_NOOP("Cli", "SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--wait] [--retry-skipped] [--json] [--open]"),
+            QT_TRANSLATE_NOOP("Cli", "Build the wall of SOURCE, show its progress, and add it to Your walls."),
+            buildCommand},
+    Command{"walls", "[--json]", QT_TRANSLATE_NOOP("Cli", "List the walls built recently, newest first."), wallsCommand},
 };
 
 void printHelp(std::FILE* to)
 {
-    std::fputs("Usage: kestova-cli COMMAND [ARGUMENTS]\n\n"
-               "Kestova turns every photo in a folder into one scrollable wall: a web page that\n"
-               "opens in your browser and works without Kestova.\n\nCommands:\n",
-               to);
+    print(to, Cli::tr("Usage: kestova-cli COMMAND [ARGUMENTS]\n\n"
+                      "Kestova turns every photo in a folder into one scrollable wall: a web page that\n"
+                      "opens in your browser and works without Kestova.\n\nCommands:\n"));
     for (const auto& command : commands)
-        std::fprintf(to, "  %s %s\n      %s\n", command.name, command.usage, command.summary);
-    std::fputs("\nkestova-cli COMMAND --help shows what a command does and its options.\n"
-               "kestova-cli --version shows the version.\n\n",
-               to);
-    HelpText::print(to, HelpText::exitStatuses({
+        printLine(to, QStringLiteral("  %1 %2\n      %3")
+                          .arg(QString::fromUtf8(command.name), Cli::tr(command.usage), Cli::tr(command.summary)));
+    print(to, Cli::tr("\nkestova-cli COMMAND --help shows what a command does and its options.\n"
+                      "kestova-cli --version shows the version.\n\n"));
+    print(to, HelpText::exitStatuses({
         {ExitStatus::ok, QT_TRANSLATE_NOOP("HelpText", "success")},
         {ExitStatus::failed, QT_TRANSLATE_NOOP("HelpText", "the command failed; the message says why")},
         {ExitStatus::usage, QT_TRANSLATE_NOOP("HelpText", "the command line is wrong, or SOURCE is not a folder")},
@@ -40,7 +42,7 @@ void printHelp(std::FILE* to)
         {ExitStatus::interrupted, QT_TRANSLATE_NOOP("HelpText", "stopped with Ctrl-C before any wall was written")},
     }));
     std::fputc('\n', to);
-    HelpText::print(to, HelpText::examples({
+    print(to, HelpText::examples({
         "kestova-cli build ~/Pictures/Holiday",
         "kestova-cli build /media/ana/PHONE --out ~/Walls/Phone --title \"Ana's phone\"",
         "kestova-cli walls",
@@ -54,6 +56,7 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName("Kestova");
     QCoreApplication::setApplicationName("Kestova");
+    const Translations translations;
 
     if (argc < 2) {
         printHelp(stderr);
@@ -65,7 +68,7 @@ int main(int argc, char* argv[])
         return ExitStatus::ok;
     }
     if (name == "--version") {
-        HelpText::print(stdout, ProgramVersion::line(QStringLiteral("kestova-cli")) + QLatin1Char('\n'));
+        print(stdout, ProgramVersion::line(QStringLiteral("kestova-cli")) + QLatin1Char('\n'));
         return ExitStatus::ok;
     }
     const std::vector<std::string> args(argv + 2, argv + argc);
@@ -73,6 +76,6 @@ int main(int argc, char* argv[])
         if (name == command.name)
             return command.run(args);
     }
-    std::fprintf(stderr, "kestova-cli: unknown command \"%s\". Try kestova-cli --help.\n", name.c_str());
+    printLine(stderr, Cli::tr("kestova-cli: unknown command \"%1\". Try kestova-cli --help.").arg(QString::fromLocal8Bit(name)));
     return ExitStatus::usage;
 }

@@ -13,14 +13,14 @@
 namespace AtomicFile {
 namespace {
 
-std::string failure(const std::filesystem::path& file, int error)
+JobError failure(const std::filesystem::path& file, int error)
 {
-    return "Couldn't write \u201C" + file.string() + "\u201D: " + std::strerror(error) + ".";
+    return JobError(JobErrorTexts::writeFailed, {file.string()}, error);
 }
 
 } // namespace
 
-std::optional<std::string> write(const std::filesystem::path& target, std::string_view bytes)
+std::optional<JobError> write(const std::filesystem::path& target, std::string_view bytes)
 {
     // The process id in the name tells a later run which temporary files a killed writer left.
     std::string temp = (target.parent_path() / ("." + target.filename().string() + "." + std::to_string(getpid()) + ".XXXXXX")).string();

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 /// Thrown when the run is stopped during the walk. It is no failure for the user: nothing was written.
 class JobCancelled : public std::exception {
@@ -15,20 +16,72 @@ public:
 };
 
 /// A real failure of a run. what() is a plain English sentence for the user, naming the file
-/// and the fault.
+/// and the fault. The engine has no translations of its own: pattern(), arguments() and
+/// systemError() let a front end say the same sentence in the user's language.
 class JobError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    /// `pattern` is one of the sentences of JobErrorTexts, with %1, %2… standing for the
+    /// arguments in order; a non-zero `systemError` (an errno value) is told by the system's
+    /// words in the placeholder after the last argument.
+    JobError(const char* pattern, std::vector<std::string> arguments, int systemError = 0);
+
+    const char* pattern() const noexcept { return _pattern; }
+    const std::vector<std::string>& arguments() const noexcept { return _arguments; }
+    int systemError() const noexcept { return _systemError; }
+
+    /// `pattern` with its placeholders filled in one pass, so that an argument holding "%1"
+    /// stays as it is.
+    static std::string fill(const std::string& pattern, const std::vector<std::string>& values);
+
+private:
+    const char* _pattern;
+    std::vector<std::string> _arguments;
+    int _systemError;
 };
+
+// The front ends collect these sentences for translation by their QT_TRANSLATE_NOOP mark; the
+// engine itself has no Qt, so the mark is defined here as the text itself.
+#ifndef QT_TRANSLATE_NOOP
+#define QT_TRANSLATE_NOOP(scope, x) x
+#endif
+
+/// Every sentence a run can fail with.
+namespace JobErrorTexts {
+inline constexpr const char* writeFailed = QT_TRANSLATE_NOOP("JobError", "Couldn't write \u201C%1\u201D: %2.");
+inline constexpr const char* folderFailed = QT_TRANSLATE_NOOP("JobError", "Couldn't create the folder \u201C%1\u201D: %2.");
+inline constexpr const char* folderBlocked =
+    QT_TRANSLATE_NOOP("JobError", "Couldn't create the folder \u201C%1\u201D: a file is in the way.");
+inline constexpr const char* linkRefused =
+    QT_TRANSLATE_NOOP("JobError", "\u201C%1\u201D is a link to another place. Kestova writes a wall only into a real "
+                                  "folder, so nothing was written.");
+inline constexpr const char* templateMissing =
+    QT_TRANSLATE_NOOP("JobError", "The gallery template is missing from the app. Please re-download Kestova.");
+inline constexpr const char* folderUnreadable =
+    QT_TRANSLATE_NOOP("JobError", "Couldn't read the folder \u201C%1\u201D. Check that it may be opened.");
+inline constexpr const char* foreignPage =
+    QT_TRANSLATE_NOOP("JobError", "\u201C%1\u201D already holds an index.html or manifest.js that is not a Kestova wall. "
+                                  "Kestova writes a wall only where it replaces or hides nothing of yours, so nothing "
+                                  "was written; choose another folder for the wall.");
+inline constexpr const char* holdsPhotos =
+    QT_TRANSLATE_NOOP("JobError", "\u201C%1\u201D holds photos. Kestova writes a wall only where it replaces or hides "
+                                  "nothing of yours, so nothing was written; choose another folder for the wall.");
+/// The front ends tell these two in their own words, from the fields of WallInUse and
+/// SourceMissing; the sentences here are what() for everyone else.
+inline constexpr const char* wallInUse =
+    QT_TRANSLATE_NOOP("JobError", "Another Kestova (process %1) is writing the wall in \u201C%2\u201D. Try again when "
+                                  "it has finished.");
+inline constexpr const char* sourceMissing =
+    QT_TRANSLATE_NOOP("JobError", "\u201C%1\u201D held %2 photos last time, but none are there now. Is the drive "
+                                  "connected? The wall was left as it was.");
+} // namespace JobErrorTexts
 
 /// Another process is writing the same wall; nothing was written. The front ends say it in
 /// their own words from `holder` and `wall`.
 class WallInUse : public JobError {
 public:
     WallInUse(pid_t holder, std::filesystem::path wall)
-        : JobError("Another Kestova (process " + std::to_string(holder) + ") is writing the wall in \u201C"
-                   + wall.string() + "\u201D. Try again when it has finished."),
-          holder(holder), wall(std::move(wall))
+        : JobError(JobErrorTexts::wallInUse, {std::to_string(holder), wall.string()}), holder(holder),
+          wall(std::move(wall))
     {
     }
     pid_t holder; ///< 0 when the holder did not say
@@ -40,8 +93,7 @@ public:
 class SourceMissing : public JobError {
 public:
     SourceMissing(std::filesystem::path root, std::int64_t photosLastTime)
-        : JobError("\u201C" + root.string() + "\u201D held " + std::to_string(photosLastTime)
-                   + " photos last time, but none are there now. Is the drive connected? The wall was left as it was."),
+        : JobError(JobErrorTexts::sourceMissing, {root.string(), std::to_string(photosLastTime)}),
           root(std::move(root)), photosLastTime(photosLastTime)
     {
     }

@@ -26,8 +26,7 @@ constexpr auto pollInterval = std::chrono::milliseconds(150);
 /// The refusal of a link planted in the wall's folder: writes through it would land elsewhere.
 JobError linkRefused(const fs::path& link)
 {
-    return JobError("\u201C" + link.string() + "\u201D is a link to another place. Kestova writes a wall "
-                    "only into a real folder, so nothing was written.");
+    return JobError(JobErrorTexts::linkRefused, {link.string()});
 }
 
 } // namespace
@@ -46,12 +45,12 @@ JobSummary Indexer::run()
         // A folder of the user's own (photos, or a page of another program) is not made a wall:
         // its photos would vanish from the wall and its files be overwritten.
         if (const auto refused = WallFolder::refusal(out, root))
-            throw JobError(*refused);
+            throw *refused;
         std::error_code ec;
         fs::create_directories(thumbDir(), ec);
         if (ec || !fs::is_directory(thumbDir(), ec))
-            throw JobError("Couldn't create the folder \u201C" + thumbDir().string() + "\u201D: "
-                           + (ec ? ec.message() : std::string("a file is in the way")) + ".");
+            throw ec ? JobError(JobErrorTexts::folderFailed, {thumbDir().string()}, ec.value())
+                     : JobError(JobErrorTexts::folderBlocked, {thumbDir().string()});
     }
     for (const fs::path& dir : {thumbDir(), previewDir()}) {
         if (const auto link = WallGuard::linkedThumbFolder(dir))
@@ -115,7 +114,7 @@ JobSummary Indexer::run()
     if ((walked.rootUnreadable || entries.empty()) && !map.empty())
         throw SourceMissing(root, static_cast<std::int64_t>(map.size()));
     if (walked.rootUnreadable)
-        throw JobError("Couldn't read the folder \u201C" + root.string() + "\u201D. Check that it may be opened.");
+        throw JobError(JobErrorTexts::folderUnreadable, {root.string()});
     // The reuse test, with the thumbnails' existence learned by listing their folders: a large
     // wall's update then costs a few hundred directory reads instead of a lookup per photo.
     std::vector<FileEntry> todo;

@@ -72,11 +72,6 @@ bool sameFolder(const fs::path& a, const fs::path& b)
     return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-std::string quoted(const fs::path& path)
-{
-    return "\u201C" + path.string() + "\u201D";
-}
-
 } // namespace
 
 void Signs::note(std::string_view name, bool maybeFolder, bool maybeFile)
@@ -104,7 +99,7 @@ bool isWall(const fs::path& dir)
     return signs.isWall();
 }
 
-std::optional<std::string> refusal(const fs::path& out, const fs::path& root)
+std::optional<JobError> refusal(const fs::path& out, const fs::path& root)
 {
     std::error_code ec;
     if (!fs::is_directory(out, ec))
@@ -112,13 +107,11 @@ std::optional<std::string> refusal(const fs::path& out, const fs::path& root)
     const Contents contents = contentsOf(out);
     if (contents.signs.isWall())
         return std::nullopt;
-    const std::string keep = " Kestova writes a wall only where it replaces or hides nothing of yours, so nothing "
-                             "was written; choose another folder for the wall.";
     if (contents.signs.hasPageFiles())
-        return quoted(out) + " already holds an index.html or manifest.js that is not a Kestova wall." + keep;
+        return JobError(JobErrorTexts::foreignPage, {out.string()});
     // The source itself may hold the wall: all its photos are on it.
     if (contents.photos && !sameFolder(out, root))
-        return quoted(out) + " holds photos." + keep;
+        return JobError(JobErrorTexts::holdsPhotos, {out.string()});
     return std::nullopt;
 }
 

@@ -142,13 +142,13 @@ std::string manifestText(const Indexer& job, const std::vector<WallEntry>& entri
 void writeWall(const Indexer& job, const std::vector<WallEntry>& entries)
 {
     if (auto error = AtomicFile::write(job.manifestFile(), manifestText(job, entries)))
-        throw JobError(*error);
+        throw *error;
     const std::filesystem::path page = job.templateFile.empty() ? PageTemplate::find() : job.templateFile;
     const auto bytes = AtomicFile::read(page);
     if (!bytes)
-        throw JobError("The gallery template is missing from the app. Please re-download Kestova.");
+        throw JobError(JobErrorTexts::templateMissing, {});
     if (auto error = AtomicFile::write(job.galleryFile(), *bytes))
-        throw JobError(*error);
+        throw *error;
 }
 
 } // namespace WallOutput

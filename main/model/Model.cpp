@@ -3,6 +3,7 @@
 
 #include "engine/Indexer.h"
 #include "engine/JobErrors.h"
+#include "model/FailureText.h"
 #include "model/PathText.h"
 #include "model/ProgressText.h"
 #include "model/ResultText.h"
@@ -22,9 +23,6 @@ namespace {
 
 constexpr int recentLimit = 8;
 
-const char* const notAFolder = "Kestova works on folders and drives. Choose a folder rather than a single file.";
-const char* const wallGone = "That gallery isn't there anymore. If it was on an external drive, plug the drive in "
-                             "and try again, or choose Update to rebuild it.";
 
 bool isThere(const fs::path& path)
 {
@@ -64,15 +62,6 @@ QString Model::duration(double seconds)
 QString plural(qint64 n, const QString& singular, const QString& pluralWord)
 {
     return TextFormat::count(n) + QLatin1Char(' ') + (n == 1 ? singular : pluralWord);
-}
-
-QString wallContents(qint64 photos, qint64 videos)
-{
-    const QString photoText = plural(photos, QStringLiteral("photo"), QStringLiteral("photos"));
-    if (videos <= 0)
-        return photoText;
-    const QString videoText = plural(videos, QStringLiteral("video"), QStringLiteral("videos"));
-    return photos > 0 ? photoText + QStringLiteral(" and ") + videoText : videoText;
 }
 
 // --- fields
@@ -157,8 +146,7 @@ void Model::choose()
     if (_stage == Stage::running || !_actions)
         return;
     const auto chosen = _actions->chooseFolder(
-        QStringLiteral("Build Kestova"),
-        QStringLiteral("Choose a drive or folder. Kestova finds every photo inside it, including in subfolders."));
+        tr("Build Kestova"), tr("Choose a drive or folder. Kestova finds every photo inside it, including in subfolders."));
     if (chosen)
         start(*chosen);
 }
@@ -174,7 +162,7 @@ void Model::start(const fs::path& path, const RunOptions& options)
         return;
     std::error_code ec;
     if (!fs::is_directory(path, ec)) {
-        fail(QString::fromUtf8(notAFolder));
+        fail(tr("Kestova works on folders and drives. Choose a folder rather than a single file."));
         return;
     }
     const fs::path root = WallLocation::standardized(path);
@@ -185,7 +173,7 @@ void Model::start(const fs::path& path, const RunOptions& options)
     setCurrentTitle(title);
     _stage = Stage::running;
     Q_EMIT stageChanged(_stage);
-    setStatus(QStringLiteral("Looking for photos…"));
+    setStatus(ProgressText::tr("Looking for photos…"));
     setDetail(rootText);
     setFraction(std::nullopt);
     setSummary(std::nullopt);
@@ -213,10 +201,12 @@ void Model::start(const fs::path& path, const RunOptions& options)
         } catch (const SourceMissing& missing) {
             box->post([message = ResultText::sourceMissing(PathText::fromPath(missing.root), missing.photosLastTime)](
                           Model& model) { model.fail(message); });
+        } catch (const JobError& error) {
+            box->post([message = FailureText::of(error)](Model& model) { model.fail(message); });
         } catch (const std::exception& error) {
             box->post([message = QString::fromUtf8(error.what())](Model& model) { model.fail(message); });
         } catch (...) {
-            box->post([](Model& model) { model.fail(QStringLiteral("The wall could not be built.")); });
+            box->post([](Model& model) { model.fail(tr("The wall could not be built.")); });
         }
     }).detach();
 }
@@ -238,7 +228,7 @@ void Model::cancel()
 {
     if (job)
         job->cancel();
-    setStatus(QStringLiteral("Stopping…"));
+    setStatus(tr("Stopping…"));
 }
 
 bool Model::stopRunBeforeQuitting(int limitMs)
@@ -312,7 +302,8 @@ void Model::open(const Recent& recent)
     }
     // A run in progress must end on its own; the list is not on screen during one anyway.
     if (_stage != Stage::running)
-        fail(QString::fromUtf8(wallGone));
+        fail(tr("That gallery isn't there anymore. If it was on an external drive, plug the drive in and try again, or "
+                "choose Update to rebuild it."));
 }
 
 void Model::update(const Recent& recent)
@@ -323,7 +314,7 @@ void Model::update(const Recent& recent)
         start(recent.root);
         return;
     }
-    fail(QStringLiteral("Can't find ") + recent.root + QStringLiteral(". If it's an external drive, plug it in and try again."));
+    fail(tr("Can't find %1. If it's an external drive, plug it in and try again.").arg(recent.root));
 }
 
 void Model::forget(const Recent& recent)

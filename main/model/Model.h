@@ -163,7 +163,3 @@ private:
 /// The count with the locale's digit grouping, a space and the singular word for exactly 1,
 /// else the plural word: "1 photo", "0 photos", "1,500 photos".
 QString plural(qint64 n, const QString& singular, const QString& pluralWord);
-
-/// What a wall holds, for the walls list: "12 photos", or with videos "12 photos and 3 videos",
-/// "1 photo and 1 video", "3 videos".
-QString wallContents(qint64 photos, qint64 videos);

@@ -10,33 +10,36 @@ namespace {
 struct Texts {
     ProgressText operator()(const JobUpdates::Scanning& scanning) const
     {
-        return {QStringLiteral("Looking for photos…"), TextFormat::count(scanning.found) + QStringLiteral(" found so far"),
+        return {ProgressText::tr("Looking for photos…"), ProgressText::tr("%1 found so far").arg(TextFormat::count(scanning.found)),
                 std::nullopt};
     }
 
     ProgressText operator()(const JobUpdates::Thumbnails& thumbnails) const
     {
-        QString detail = TextFormat::count(thumbnails.done) + QStringLiteral(" of ") + TextFormat::count(thumbnails.total);
+        const QString done = TextFormat::count(thumbnails.done);
+        const QString total = TextFormat::count(thumbnails.total);
         // No estimate while it means nothing: too few photos done yet, or all of them done.
-        if (thumbnails.eta && std::isfinite(*thumbnails.eta) && thumbnails.done < thumbnails.total)
-            detail += QStringLiteral(" · ") + TextFormat::duration(*thumbnails.eta) + QStringLiteral(" left");
+        const QString detail = thumbnails.eta && std::isfinite(*thumbnails.eta) && thumbnails.done < thumbnails.total
+                                   ? ProgressText::tr("%1 of %2 · %3 left", "photos done, photos in all, time left")
+                                         .arg(done, total, TextFormat::duration(*thumbnails.eta))
+                                   : ProgressText::tr("%1 of %2", "photos done, photos in all").arg(done, total);
         std::optional<double> fraction;
         if (thumbnails.total >= 1)
             fraction = static_cast<double>(thumbnails.done) / static_cast<double>(thumbnails.total);
-        return {QStringLiteral("Making thumbnails"), detail, fraction};
+        return {ProgressText::tr("Making thumbnails"), detail, fraction};
     }
 
     ProgressText operator()(const JobUpdates::Waiting& waiting) const
     {
-        const QString who = waiting.holder > 0 ? QStringLiteral("Process ") + QString::number(waiting.holder)
-                                               : QStringLiteral("Another Kestova");
-        return {QStringLiteral("Waiting for the other Kestova…"), who + QStringLiteral(" is writing this wall."),
-                std::nullopt};
+        const QString detail = waiting.holder > 0
+                                   ? ProgressText::tr("Process %1 is writing this wall.").arg(QString::number(waiting.holder))
+                                   : ProgressText::tr("Another Kestova is writing this wall.");
+        return {ProgressText::tr("Waiting for the other Kestova…"), detail, std::nullopt};
     }
 
     ProgressText operator()(const JobUpdates::Writing&) const
     {
-        return {QStringLiteral("Building your wall…"), QString(), std::nullopt};
+        return {ProgressText::tr("Building your wall…"), QString(), std::nullopt};
     }
 };
 

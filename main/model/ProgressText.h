@@ -3,11 +3,15 @@
 
 #include "engine/JobUpdate.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <optional>
 
 struct ProgressText {
+    Q_DECLARE_TR_FUNCTIONS(ProgressText)
+
+public:
     QString status;
     QString detail;
     std::optional<double> fraction; ///< nothing while the progress cannot be told

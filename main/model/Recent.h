@@ -24,4 +24,13 @@ struct Recent {
 /// Whether two texts are canonically equivalent (the same text in NFC).
 bool sameText(const QString& a, const QString& b);
 
+namespace RecentText {
+/// What a wall holds, in the user's language: "12 photos", or with videos "12 photos and 3
+/// videos", "1 photo and 1 video", "3 videos".
+QString contents(qint64 photos, qint64 videos);
+/// The line under a wall's title: "12,480 photos · updated 3 weeks ago", "1 photo and 2 videos
+/// · updated yesterday", in the user's language.
+QString caption(const Recent& recent, const QDateTime& now);
+} // namespace RecentText
+
 Q_DECLARE_METATYPE(Recent)

@@ -16,55 +16,57 @@ QString someNames(const std::vector<std::string>& names)
     constexpr std::size_t shown = 3;
     QStringList quoted;
     for (std::size_t i = 0; i < names.size() && i < shown; ++i)
-        quoted << QStringLiteral("\u201C") + PathText::fromBytes(names[i]) + QStringLiteral("\u201D");
-    QString text = quoted.join(QStringLiteral(", "));
-    if (names.size() > shown)
-        text += QStringLiteral(" and ") + TextFormat::count(static_cast<qint64>(names.size() - shown)) + QStringLiteral(" more");
-    return text;
+        quoted << ResultText::tr("\u201C%1\u201D", "a file or folder name in quotes").arg(PathText::fromBytes(names[i]));
+    const QString text = quoted.join(ResultText::tr(", ", "between the names of a list"));
+    if (names.size() <= shown)
+        return text;
+    return ResultText::tr("%1 and %2 more", "the first names of a list, then how many more")
+        .arg(text, TextFormat::count(static_cast<qint64>(names.size() - shown)));
 }
 
 /// The remarks every run can have, whether or not it found photos.
 void addRemarks(const JobSummary& s, QStringList& details)
 {
     if (!s.unreadableFolders.empty()) {
-        const bool one = s.unreadableFolders.size() == 1;
-        details << (one ? QStringLiteral("The folder ") : QStringLiteral("The folders "))
-                       + someNames(s.unreadableFolders)
-                       + (one ? QStringLiteral(" couldn't be opened; its photos from earlier runs stay on the wall")
-                              : QStringLiteral(" couldn't be opened; their photos from earlier runs stay on the wall"));
+        const auto n = static_cast<qint64>(s.unreadableFolders.size());
+        details << ResultText::tr("The folders %1 couldn't be opened; their photos from earlier runs stay on the wall",
+                                  nullptr, TextFormat::numerus(n))
+                       .arg(someNames(s.unreadableFolders));
     }
-    if (!s.passedOver.empty())
-        details << QStringLiteral("Passed over because the decoder crashed on ")
-                       + (s.passedOver.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"))
-                       + QStringLiteral(" before: ") + someNames(s.passedOver)
-                       + QStringLiteral(". Kestova tries again when it or its image libraries are updated");
+    if (!s.passedOver.empty()) {
+        const auto n = static_cast<qint64>(s.passedOver.size());
+        details << ResultText::tr("Passed over because the decoder crashed on them before: %1. Kestova tries again "
+                                  "when it or its image libraries are updated",
+                                  nullptr, TextFormat::numerus(n))
+                       .arg(someNames(s.passedOver));
+    }
     if (s.changed > 0)
-        details << plural(s.changed, QStringLiteral("photo"), QStringLiteral("photos"))
-                       + QStringLiteral(" changed while being read and ")
-                       + (s.changed == 1 ? QStringLiteral("is") : QStringLiteral("are"))
-                       + QStringLiteral(" left for the next update");
+        details << ResultText::tr("%1 photos changed while being read and are left for the next update", nullptr,
+                                  TextFormat::numerus(s.changed))
+                       .arg(TextFormat::count(s.changed));
     // Paths the system cannot open are left out, and the user is told how many.
     if (s.tooLong > 0)
-        details << plural(s.tooLong, QStringLiteral("folder or photo"), QStringLiteral("folders or photos"))
-                       + QStringLiteral(" nested deeper than the system allows ")
-                       + (s.tooLong == 1 ? QStringLiteral("was") : QStringLiteral("were")) + QStringLiteral(" left out");
+        details << ResultText::tr("%1 folders or photos nested deeper than the system allows were left out", nullptr,
+                                  TextFormat::numerus(s.tooLong))
+                       .arg(TextFormat::count(s.tooLong));
 }
 
 } // namespace
 
 QString ResultText::wallInUse(qint64 holder, const QString& wall)
 {
-    const QString who = holder > 0 ? QStringLiteral("Another Kestova (process ") + QString::number(holder) + QStringLiteral(")")
-                                   : QStringLiteral("Another Kestova");
-    return who + QStringLiteral(" is writing the wall in ") + wall
-           + QStringLiteral(" right now. Try again when it has finished.");
+    if (holder > 0)
+        return tr("Another Kestova (process %1) is writing the wall in %2 right now. Try again when it has finished.")
+            .arg(QString::number(holder), wall);
+    return tr("Another Kestova is writing the wall in %1 right now. Try again when it has finished.").arg(wall);
 }
 
 QString ResultText::sourceMissing(const QString& root, qint64 photosLastTime)
 {
-    return root + QStringLiteral(" held ") + plural(photosLastTime, QStringLiteral("photo"), QStringLiteral("photos"))
-           + QStringLiteral(" last time, but Kestova can't find any there now. Is the drive connected? "
-                            "The wall was left as it was.");
+    return tr("%1 held %2 photos last time, but Kestova can't find any there now. Is the drive connected? The wall was "
+              "left as it was.",
+              nullptr, TextFormat::numerus(photosLastTime))
+        .arg(root, TextFormat::count(photosLastTime));
 }
 
 ResultText ResultText::of(const JobSummary& s, const QString& title)
@@ -72,47 +74,48 @@ ResultText ResultText::of(const JobSummary& s, const QString& title)
     ResultText text;
     text.paused = s.partial;
     if (s.photos == 0 && s.videos == 0) {
-        text.headline = QStringLiteral("No photos found");
-        text.details << QStringLiteral("Nothing in ") + title +
-                            QStringLiteral(" looked like a photo (JPEG, HEIC, PNG, RAW and so on).");
+        text.headline = tr("No photos found");
+        text.details << tr("Nothing in %1 looked like a photo (JPEG, HEIC, PNG, RAW and so on).").arg(title);
         addRemarks(s, text.details);
         return text;
     }
-    // The counted headlines keep the word "photos" even for one.
-    // With videos: "1,204 photos and 37 videos ready".
-    QString counted = TextFormat::count(s.photos) + QStringLiteral(" photos");
-    if (s.videos > 0) {
-        const QString videos = plural(s.videos, QStringLiteral("video"), QStringLiteral("videos"));
-        counted = s.photos > 0 ? counted + QStringLiteral(" and ") + videos : videos;
+    // The counted headlines keep the word "photos" even for one in English.
+    const int photos = TextFormat::numerus(s.photos);
+    if (s.videos == 0) {
+        text.headline = s.partial ? tr("Stopped early: %1 photos so far", nullptr, photos).arg(TextFormat::count(s.photos))
+                                  : tr("%1 photos ready", nullptr, photos).arg(TextFormat::count(s.photos));
+    } else {
+        // With videos: "1,204 photos and 37 videos ready".
+        const QString videos = tr("%1 videos", nullptr, TextFormat::numerus(s.videos)).arg(TextFormat::count(s.videos));
+        const QString counted = s.photos > 0 ? tr("%1 photos and %2", "the photos, then the videos", photos)
+                                                   .arg(TextFormat::count(s.photos), videos)
+                                             : videos;
+        text.headline = s.partial ? tr("Stopped early: %1 so far", "what the wall holds").arg(counted)
+                                  : tr("%1 ready", "what the wall holds").arg(counted);
     }
-    text.headline = s.partial ? QStringLiteral("Stopped early: ") + counted + QStringLiteral(" so far")
-                              : counted + QStringLiteral(" ready");
     if (s.partial)
-        text.details << QStringLiteral("Choose Update later to finish. The work so far is saved.");
+        text.details << tr("Choose Update later to finish. The work so far is saved.");
     if (s.duplicates > 0)
-        text.details << plural(s.duplicates, QStringLiteral("duplicate copy"), QStringLiteral("duplicate copies")) +
-                            QStringLiteral(" shown once");
+        text.details << tr("%1 duplicate copies shown once", nullptr, TextFormat::numerus(s.duplicates)).arg(TextFormat::count(s.duplicates));
     if (s.undated > 0)
-        text.details << plural(s.undated, QStringLiteral("photo has"), QStringLiteral("photos have")) +
-                            QStringLiteral(" no date and ") + (s.undated == 1 ? QStringLiteral("is") : QStringLiteral("are")) +
-                            QStringLiteral(" grouped at the end");
+        text.details << tr("%1 photos have no date and are grouped at the end", nullptr, TextFormat::numerus(s.undated))
+                            .arg(TextFormat::count(s.undated));
     if (s.unreadable > 0) {
         text.unreadableDetail = text.details.size();
-        text.details << plural(s.unreadable, QStringLiteral("file"), QStringLiteral("files")) +
-                            QStringLiteral(" couldn't be read and ") +
-                            (s.unreadable == 1 ? QStringLiteral("was") : QStringLiteral("were")) + QStringLiteral(" skipped");
+        text.details << tr("%1 files couldn't be read and were skipped", nullptr, TextFormat::numerus(s.unreadable))
+                            .arg(TextFormat::count(s.unreadable));
     }
     addRemarks(s, text.details);
     text.hasWall = true;
-    text.savedAt = QStringLiteral("The wall is saved at ") + PathText::fromPath(s.gallery.parent_path()) +
-                   QStringLiteral(". It opens in your web browser, and you can open it any time, even without this app.");
+    text.savedAt = tr("The wall is saved at %1. It opens in your web browser, and you can open it any time, even without "
+                      "this app.")
+                       .arg(PathText::fromPath(s.gallery.parent_path()));
     return text;
 }
 
 QString ResultText::unreadableHeading(const JobSummary& s)
 {
-    return s.unreadable == 1 ? QCoreApplication::translate("ResultText", "This file couldn't be read:")
-                             : QCoreApplication::translate("ResultText", "These files couldn't be read:");
+    return s.unreadable == 1 ? tr("This file couldn't be read:") : tr("These files couldn't be read:");
 }
 
 QStringList ResultText::unreadableNames(const JobSummary& s)
@@ -135,7 +138,7 @@ QStringList ResultText::unreadableList(const JobSummary& s, qsizetype shown)
     // The count is the truth: a list cut short still says how many files there were.
     if (const std::int64_t more = s.unreadable - named; more > 0) {
         //: The rest of a list of files, after the first ten names; %1 is a count.
-        lines << QStringLiteral("  ") + QCoreApplication::translate("ResultText", "and %1 more").arg(TextFormat::count(more));
+        lines << QStringLiteral("  ") + tr("and %1 more").arg(TextFormat::count(more));
     }
     return lines;
 }

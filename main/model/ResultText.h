@@ -3,12 +3,16 @@
 
 #include "engine/JobSummary.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
 
 struct ResultText {
+    Q_DECLARE_TR_FUNCTIONS(ResultText)
+
+public:
     bool paused = false;    ///< the run was stopped early: a pause sign instead of a check
     QString headline;
     QStringList details;    ///< in the order shown; none for a complete run without remarks

@@ -1,6 +1,9 @@
 // Formatting with ICU in the user's locale.
 #include "model/TextFormat.h"
 
+#include <QCoreApplication>
+#include <QLocale>
+
 #include <unicode/locid.h>
 #include <unicode/measfmt.h>
 #include <unicode/measunit.h>
@@ -20,16 +23,15 @@ QString toQString(const icu::UnicodeString& text)
     return QString(reinterpret_cast<const QChar*>(text.getBuffer()), text.length());
 }
 
-/// The user's locale as ICU reads it from LC_ALL, LC_MESSAGES and LANG. The C locale (no
-/// language set at all) reads as US English rather than ICU's POSIX form, whose numbers have
-/// no digit grouping: every text of the program is English anyway.
+/// The language of the program's texts (Translations::install sets it as Qt's default locale),
+/// so that the numbers and words ICU makes agree with the sentence around them. The C locale
+/// (no language set at all) reads as US English rather than as a locale without digit grouping.
 icu::Locale userLocale()
 {
-    const icu::Locale locale = icu::Locale::getDefault();
-    const char* variant = locale.getVariant();
-    if (variant && std::string_view(variant) == "POSIX")
+    const QLocale locale;
+    if (locale.language() == QLocale::C)
         return icu::Locale::getUS();
-    return locale;
+    return icu::Locale(locale.name().toLatin1().constData());
 }
 
 } // namespace
@@ -46,16 +48,25 @@ QString count(qint64 n)
     return toQString(text);
 }
 
+int numerus(qint64 n)
+{
+    constexpr qint64 billion = 1000000000;
+    if (n >= -billion && n <= billion)
+        return static_cast<int>(n);
+    return static_cast<int>(billion + std::llabs(n % billion));
+}
+
 QString duration(double seconds)
 {
     if (seconds < 60)
-        return QStringLiteral("under a minute");
+        return QCoreApplication::translate("TextFormat", "under a minute");
+    const QString about = QCoreApplication::translate("TextFormat", "about %1", "a time left, such as 5 minutes");
     if (!std::isfinite(seconds))
-        return QStringLiteral("about ");
+        return about.arg(QString());
     UErrorCode status = U_ZERO_ERROR;
     icu::MeasureFormat format(userLocale(), UMEASFMT_WIDTH_WIDE, status);
     if (U_FAILURE(status))
-        return QStringLiteral("about ");
+        return about.arg(QString());
     // Whole minutes, counted down: an estimate is shown as "about", never as more than it is.
     const double total = std::floor(seconds / 60);
     icu::UnicodeString text;
@@ -75,7 +86,7 @@ QString duration(double seconds)
     }
     if (U_FAILURE(status))
         text.remove();
-    return QStringLiteral("about ") + toQString(text);
+    return about.arg(toQString(text));
 }
 
 QString relativeDate(const QDateTime& when, const QDateTime& now)

@@ -14,23 +14,23 @@ AppShell::AppShell(Model& m, PlatformActions& desktop, QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Kestova"));
 
-    QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    choose = file->addAction(QStringLiteral("Choose a Folder or Drive…"));
+    QMenu* file = bar->addMenu(tr("&File"));
+    choose = file->addAction(tr("Choose a Folder or Drive…"));
     choose->setShortcut(QKeySequence::Open);
     // While a run is in progress the command stays enabled and choose() ignores it.
     connect(choose, &QAction::triggered, &m, &Model::choose);
     file->addSeparator();
-    QAction* quit = file->addAction(QStringLiteral("Quit"));
+    QAction* quit = file->addAction(tr("Quit"));
     quit->setShortcut(QKeySequence::Quit);
     connect(quit, &QAction::triggered, this, &QWidget::close);
 
-    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
-    connect(help->addAction(QStringLiteral("Send Feedback…")), &QAction::triggered, this,
+    QMenu* help = bar->addMenu(tr("&Help"));
+    connect(help->addAction(tr("Send Feedback…")), &QAction::triggered, this,
             [&desktop] { Feedback::send(desktop); });
-    connect(help->addAction(QStringLiteral("Join the Kestova Pro Waitlist…")), &QAction::triggered, this,
+    connect(help->addAction(tr("Join the Kestova Pro Waitlist…")), &QAction::triggered, this,
             [&desktop] { desktop.openUrl(webPage(QStringLiteral("src=app"), QStringLiteral("pro"))); });
     help->addSeparator();
-    connect(help->addAction(QStringLiteral("Kestova Website")), &QAction::triggered, this,
+    connect(help->addAction(tr("Kestova Website")), &QAction::triggered, this,
             [&desktop] { desktop.openUrl(webPage()); });
 
     auto* layout = new QVBoxLayout(this);

@@ -65,13 +65,13 @@ DoneView::DoneView(Model& m, QWidget* parent) : QWidget(parent)
     buttons->setSpacing(10);
     buttons->addStretch(1);
     if (text.hasWall) {
-        open = new QPushButton(QStringLiteral("Open Kestova"), this);
+        open = new QPushButton(tr("Open Kestova"), this);
         Look::makeProminent(open);
         connect(open, &QPushButton::clicked, &m, [&m, gallery] {
             if (m.actions())
                 m.actions()->openFile(gallery);
         });
-        reveal = new QPushButton(QStringLiteral("Show in Folder"), this);
+        reveal = new QPushButton(tr("Show in Folder"), this);
         connect(reveal, &QPushButton::clicked, &m, [&m, gallery] {
             if (m.actions())
                 m.actions()->revealFile(gallery);
@@ -79,7 +79,7 @@ DoneView::DoneView(Model& m, QWidget* parent) : QWidget(parent)
         buttons->addWidget(open);
         buttons->addWidget(reveal);
     }
-    done = new QPushButton(QStringLiteral("Done"), this);
+    done = new QPushButton(tr("Done"), this);
     connect(done, &QPushButton::clicked, &m, [&m] { m.setStage(Model::Stage::idle); });
     buttons->addWidget(done);
     buttons->addStretch(1);

@@ -19,7 +19,7 @@ FailedView::FailedView(Model& m, QWidget* parent) : QWidget(parent)
     stack->addStretch(1);
     stack->addWidget(new SymbolView(SymbolName::warning, 48, Look::orange(), this), 0, Qt::AlignHCenter);
 
-    auto* heading = Look::wrappedLabel(QStringLiteral("Something went wrong"), TextStyle::title2, this);
+    auto* heading = Look::wrappedLabel(tr("Something went wrong"), TextStyle::title2, this);
     heading->setFont(Look::scaledFont(17, QFont::Bold));
     stack->addWidget(heading);
 
@@ -29,7 +29,7 @@ FailedView::FailedView(Model& m, QWidget* parent) : QWidget(parent)
     message->setFixedWidth(420);
     stack->addWidget(message, 0, Qt::AlignHCenter);
 
-    ok = new QPushButton(QStringLiteral("OK"), this);
+    ok = new QPushButton(tr("OK"), this);
     ok->setAutoDefault(false);
     Look::makeLarge(ok);
     connect(ok, &QPushButton::clicked, &m, [&m] { m.setStage(Model::Stage::idle); });

@@ -5,6 +5,7 @@
 #include "model/ProgramVersion.h"
 #include "ui/BuildInfo.h"
 
+#include <QCoreApplication>
 #include <QSysInfo>
 
 namespace Feedback {
@@ -16,7 +17,7 @@ QString address()
 
 QString body(const QString& version, const QString& build, const QString& system)
 {
-    return QStringLiteral("What's working, what isn't, or what would you like Kestova to do next?") +
+    return QCoreApplication::translate("Feedback", "What's working, what isn't, or what would you like Kestova to do next?") +
            QStringLiteral("\n\n\n\n") + QChar(0x2014) + QLatin1Char('\n') + QStringLiteral("Kestova ") +
            version + QStringLiteral(" (") + build + QStringLiteral(") ") + QChar(0x00B7) + QLatin1Char(' ') +
            system;
@@ -44,8 +45,9 @@ void send(PlatformActions& desktop)
     if (url.isValid() && desktop.openUrl(url))
         return;
     desktop.copyText(address());
-    desktop.showAlert(QStringLiteral("Email us at ") + address(),
-                      QStringLiteral("No email app is set up on this computer, so the address has been copied for you."));
+    desktop.showAlert(QCoreApplication::translate("Feedback", "Email us at %1").arg(address()),
+                      QCoreApplication::translate("Feedback", "No email app is set up on this computer, so the address "
+                                                              "has been copied for you."));
 }
 
 } // namespace Feedback

@@ -30,14 +30,14 @@ IdleView::IdleView(Model& m, bool dropping, QWidget* parent) : QWidget(parent), 
     auto* name = Look::label(QStringLiteral("Kestova"), TextStyle::body, this);
     name->setFont(Look::scaledFont(26, QFont::Bold));
     heading->addWidget(name, 0, Qt::AlignHCenter);
-    auto* promise = Look::wrappedLabel(QStringLiteral("See every photo on a drive or folder in one scrollable wall, sorted by "
-                                               "month. Nothing is uploaded, moved or changed."),
+    auto* promise = Look::wrappedLabel(tr("See every photo on a drive or folder in one scrollable wall, sorted by "
+                                                  "month. Nothing is uploaded, moved or changed."),
                                 TextStyle::body, this);
     Look::setTextColor(promise, Look::secondary(palette()));
     heading->addWidget(promise);
     stack->addLayout(heading);
 
-    choose = new QPushButton(QStringLiteral("Choose a Folder or Drive…"), this);
+    choose = new QPushButton(tr("Choose a Folder or Drive…"), this);
     choose->setAutoDefault(false);
     Look::makeProminent(choose);
     Look::makeLarge(choose);
@@ -49,10 +49,10 @@ IdleView::IdleView(Model& m, bool dropping, QWidget* parent) : QWidget(parent), 
     stack->addWidget(hint, 0, Qt::AlignHCenter);
     setDropping(dropping);
 
-    dedupe = new QCheckBox(QStringLiteral("Show duplicate copies once"), this);
+    dedupe = new QCheckBox(tr("Show duplicate copies once"), this);
     dedupe->setFont(Look::font(TextStyle::callout));
-    dedupe->setToolTip(QStringLiteral("The same photo saved in several backup folders gets one tile. Matched by file "
-                                      "name and size."));
+    dedupe->setToolTip(tr("The same photo saved in several backup folders gets one tile. Matched by file "
+                          "name and size."));
     dedupe->setChecked(m.dedupe());
     connect(dedupe, &QCheckBox::toggled, &m, &Model::setDedupe);
     connect(&m, &Model::dedupeChanged, dedupe, [this](bool value) {
@@ -64,7 +64,7 @@ IdleView::IdleView(Model& m, bool dropping, QWidget* parent) : QWidget(parent), 
     // The walls panel goes here, before the space that pushes the link to the bottom.
     stack->addStretch(1);
 
-    feedback = new LinkButton(QStringLiteral("Send feedback or request a feature"), this);
+    feedback = new LinkButton(tr("Send feedback or request a feature"), this);
     feedback->setFont(Look::font(TextStyle::callout));
     connect(feedback, &LinkButton::clicked, this, [&m] {
         if (PlatformActions* desktop = m.actions())
@@ -81,10 +81,10 @@ IdleView::IdleView(Model& m, bool dropping, QWidget* parent) : QWidget(parent), 
 void IdleView::setDropping(bool dropping)
 {
     if (dropping) {
-        hint->setText(QStringLiteral("Drop it here"));
+        hint->setText(tr("Drop it here"));
         Look::setTextColor(hint, Look::accent(palette()));
     } else {
-        hint->setText(QStringLiteral("or drag a folder or drive onto this window"));
+        hint->setText(tr("or drag a folder or drive onto this window"));
         Look::setTextColor(hint, Look::secondary(palette()));
     }
 }
@@ -105,7 +105,7 @@ void IdleView::showWalls()
     auto* column = new QVBoxLayout(panel);
     column->setContentsMargins(14, 14, 14, 14);
     column->setSpacing(0);
-    auto* heading = Look::label(QStringLiteral("Your walls"), TextStyle::headline, panel);
+    auto* heading = Look::label(tr("Your walls"), TextStyle::headline, panel);
     column->addWidget(heading);
     column->addSpacing(8);
     for (const Recent& recent : recents) {

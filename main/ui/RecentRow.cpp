@@ -1,7 +1,6 @@
 // A row of the walls list: title, count and age, Open, Update and remove.
 #include "ui/RecentRow.h"
 
-#include "model/TextFormat.h"
 #include "ui/ElidedLabel.h"
 #include "ui/Look.h"
 #include "ui/Symbol.h"
@@ -13,12 +12,6 @@
 #include <QVBoxLayout>
 
 using Look::TextStyle;
-
-QString RecentRow::caption(const Recent& r, const QDateTime& now)
-{
-    return wallContents(r.photos, r.videos) + QStringLiteral(" · updated ") +
-           TextFormat::relativeDate(r.updated, now);
-}
 
 RecentRow::RecentRow(Model& m, Recent r, QWidget* parent) : QWidget(parent)
 {
@@ -35,19 +28,19 @@ RecentRow::RecentRow(Model& m, Recent r, QWidget* parent) : QWidget(parent)
     title->setFont(medium);
     title->setText(r.title);
     text->addWidget(title);
-    counts = Look::label(caption(r, QDateTime::currentDateTimeUtc()), TextStyle::caption, this);
+    counts = Look::label(RecentText::caption(r, QDateTime::currentDateTimeUtc()), TextStyle::caption, this);
     Look::setTextColor(counts, Look::secondary(palette()));
     text->addWidget(counts);
     row->addLayout(text, 1);
 
-    open = new QPushButton(QStringLiteral("Open"), this);
+    open = new QPushButton(tr("Open"), this);
     open->setAutoDefault(false);
     connect(open, &QPushButton::clicked, &m, [&m, r] { m.open(r); });
     row->addWidget(open);
 
-    update = new QPushButton(QStringLiteral("Update"), this);
+    update = new QPushButton(tr("Update"), this);
     update->setAutoDefault(false);
-    update->setToolTip(QStringLiteral("Add photos that are new since last time. Only new photos are processed."));
+    update->setToolTip(tr("Add photos that are new since last time. Only new photos are processed."));
     connect(update, &QPushButton::clicked, &m, [&m, r] { m.update(r); });
     row->addWidget(update);
 
@@ -55,8 +48,8 @@ RecentRow::RecentRow(Model& m, Recent r, QWidget* parent) : QWidget(parent)
     remove->setAutoRaise(true);
     remove->setIcon(QIcon(symbolPixmap(SymbolName::xmark, 12, Look::secondary(palette()), devicePixelRatioF())));
     remove->setIconSize(QSize(12, 12));
-    remove->setToolTip(QStringLiteral("Remove from this list. The gallery files stay where they are."));
-    remove->setAccessibleName(QStringLiteral("Remove"));
+    remove->setToolTip(tr("Remove from this list. The gallery files stay where they are."));
+    remove->setAccessibleName(tr("Remove"));
     connect(remove, &QToolButton::clicked, &m, [&m, r] { m.forget(r); });
     row->addWidget(remove);
 }

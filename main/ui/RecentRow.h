@@ -15,9 +15,6 @@ class RecentRow : public QWidget {
 public:
     RecentRow(Model& m, Recent r, QWidget* parent = nullptr);
 
-    /// "1 photo · updated yesterday": the count and how long ago, told relative to `now`.
-    static QString caption(const Recent& r, const QDateTime& now);
-
     ElidedLabel* titleLabel() const { return title; }
     QLabel* captionLabel() const { return counts; }
     QPushButton* openButton() const { return open; }

@@ -43,14 +43,14 @@ RunningView::RunningView(Model& m, QWidget* parent) : QWidget(parent), m(m)
     progress->addWidget(detail);
     stack->addLayout(progress);
 
-    auto* note = Look::wrappedLabel(QStringLiteral("The first run on a big drive can take a while. You can stop at any time, "
-                                            "and the next run picks up where this one left off."),
+    auto* note = Look::wrappedLabel(tr("The first run on a big drive can take a while. You can stop at any time, "
+                                               "and the next run picks up where this one left off."),
                              TextStyle::caption, this, 380);
     Look::setTextColor(note, Look::secondary(palette()));
     note->setFixedWidth(380);
     stack->addWidget(note, 0, Qt::AlignHCenter);
 
-    stop = new QPushButton(QStringLiteral("Stop"), this);
+    stop = new QPushButton(tr("Stop"), this);
     stop->setAutoDefault(false);
     connect(stop, &QPushButton::clicked, &m, &Model::cancel);
     stack->addWidget(stop, 0, Qt::AlignHCenter);

@@ -4,6 +4,8 @@
 #include "model/PathText.h"
 #include "model/ProgramVersion.h"
 #include "model/StopSignals.h"
+#include "model/Translations.h"
+#include "session/RunSession.h"
 #include "ui/AppMark.h"
 #include "ui/AppShell.h"
 #include "ui/CommandLine.h"
@@ -55,7 +57,8 @@ private:
 class KestovaApp {
 public:
     KestovaApp()
-        : model(Model::shared()), desktop(new QtDesktop), window(model, *desktop), delegate(model, window)
+        : model(Model::shared()), desktop(new QtDesktop), window(model, *desktop), delegate(model, window),
+          session(model, RunSession::Window{[this] { return window.isActiveWindow(); }, [this] { delegate.open({}); }})
     {
         desktop->setWindow(&window);
         model.installActions(std::unique_ptr<PlatformActions>(desktop));
@@ -65,6 +68,7 @@ public:
     QtDesktop* desktop; ///< owned by the model once installed
     AppShell window;
     AppDelegate delegate;
+    RunSession session;
 };
 
 } // namespace
@@ -74,6 +78,7 @@ int main(int argc, char** argv)
     // Questions to the program are answered without a display.
     if (const auto request = CommandLine::request(argc, argv); request != CommandLine::Request::window) {
         QCoreApplication app(argc, argv);
+        const Translations translations;
         HelpText::print(stdout, request == CommandLine::Request::help
                                     ? CommandLine::helpText()
                                     : ProgramVersion::line(QStringLiteral("kestova")) + QLatin1Char('\n'));
@@ -86,6 +91,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationDisplayName(QStringLiteral("Kestova"));
     QApplication::setDesktopFileName(QStringLiteral("kestova"));
     QApplication::setWindowIcon(appIcon());
+    const Translations translations;
     const CommandLine::Folders arguments = CommandLine::folders(argc, argv);
     if (!arguments.error.isEmpty()) {
         HelpText::print(stderr, arguments.error + QLatin1Char('\n'));

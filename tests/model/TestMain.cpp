@@ -1,6 +1,8 @@
 // The model tests' main: a private home, US English, and a Qt event loop for queued reports.
 #include "TestSupport.h"
 
+#include "model/Translations.h"
+
 #include <QCoreApplication>
 #include <QDir>
 
@@ -43,6 +45,7 @@ int main(int argc, char** argv)
     setenv("TZ", "UTC", 1);
 
     QCoreApplication app(argc, argv);
+    const Translations translations;
     ::testing::InitGoogleTest(&argc, argv);
     const int status = RUN_ALL_TESTS();
     if (!std::getenv("KESTOVA_TEST_CHILD"))

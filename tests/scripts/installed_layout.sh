@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix, moves the installation elsewhere, and builds a
-# wall with the moved kestova-cli: the program finds its page template in <prefix>/share/kestova
-# relative to itself, and carries no folder of the source tree.
+# wall with the moved kestova-cli: the program finds its page template and translations in
+# <prefix>/share/kestova relative to itself, and carries no folder of the source tree.
 #   installed_layout.sh BUILD_DIR SOURCE_DIR PHOTO
 set -euo pipefail
 build=$1 source=$2 photo=$3
@@ -11,6 +11,9 @@ trap 'rm -rf "$work"' EXIT
 cmake --install "$build" --prefix "$work/first" >/dev/null
 mv "$work/first" "$work/moved"
 [ -f "$work/moved/share/kestova/template.html" ] || { echo "no template in share/kestova"; exit 1; }
+# The translations too, found from the moved program.
+help=$(LANGUAGE=de LC_ALL=de_DE.UTF-8 "$work/moved/bin/kestova-cli" --help)
+grep -q '^Aufruf: kestova-cli BEFEHL' <<<"$help" || { echo "the moved kestova-cli does not find its German translation"; exit 1; }
 
 if strings "$work/moved/bin/kestova-cli" | grep -qF "$source/resources"; then
   echo "kestova-cli names the source tree's resources folder"

@@ -20,7 +20,8 @@ root=$stage/root/usr
 mv "$stage/root" "$stage/moved"
 root=$stage/moved/usr
 
-for file in bin/kestova-cli share/kestova/template.html share/man/man1/kestova-cli.1.gz \
+for file in bin/kestova-cli share/kestova/template.html share/kestova/translations/kestova_de.qm \
+            share/man/man1/kestova-cli.1.gz \
             share/bash-completion/completions/kestova-cli share/zsh/vendor-completions/_kestova-cli \
             share/fish/vendor_completions.d/kestova-cli.fish share/doc/kestova/copyright share/doc/kestova/changelog.gz; do
   check "installed $file" test -f "$root/$file"
@@ -49,9 +50,17 @@ check "it names the unreadable file" grep -q '^  trip/broken.jpg$' <<<"$out"
 check "the wall's page is the installed template" cmp -s "$root/share/kestova/template.html" "$stage/wall/index.html"
 check "the wall has its data and thumbnail" bash -c "grep -q IMG_0001 '$stage/wall/manifest.js' && ls '$stage/wall/thumbs'/*/*.jpg >/dev/null"
 [ "$status" -eq 0 ] || cat "$stage/err"
+# The same wall again for a German user: the installed translation is found relative to the
+# program, as the template is.
+german=(env LANGUAGE=de LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8)
+out=$("${german[@]}" "$root/bin/kestova-cli" build "$stage/photos" --out "$stage/wall" 2>&1)
+check "installed kestova-cli speaks German" grep -q '^1 Foto bereit$' <<<"$out"
+check "and names the unreadable file under a German heading" grep -q '^Diese Datei war nicht lesbar:$' <<<"$out"
 
 if [ "$window" = ON ]; then
   check "installed kestova answers --version" bash -c "'$root/bin/kestova' --version | grep -q '^kestova '"
+  check "installed kestova answers --help in German" \
+    bash -c "LANGUAGE=de LC_ALL=de_DE.UTF-8 '$root/bin/kestova' --help | grep -q '^Aufruf: kestova \[ORDNER\]$'"
     check "installed kestova refuses a bad option" bash -c "QT_QPA_PLATFORM=offscreen '$root/bin/kestova' --nonsense 2>/dev/null; test \$? -eq 2"
 fi
 

@@ -24,7 +24,7 @@ check "the newest changelog entry is $version" \
   bash -c "head -1 '$build/resources/doc/changelog' | grep -q '^kestova ($version) '"
 # Each screenshot is one that scripts/screenshots takes, under the same name.
 for name in $(grep -o 'screenshots/[a-z0-9-]*\.png' "$metainfo" | sed 's|screenshots/||; s|\.png||'); do
-  check "screenshot $name is taken by scripts/screenshots" grep -q "QStringLiteral(\"$name\")" "$source/main/ui/screenshots/main.cpp"
+  check "screenshot $name is taken by scripts/screenshots" grep -q "QStringLiteral(\"$name\")" "$source/main/ui/states/ScreenStates.cpp"
 done
 
 (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; exit 1; }

@@ -1,5 +1,7 @@
 // One QApplication for every test of the window, on the offscreen platform, in US English, with
 // settings and home in a temporary folder.
+#include "model/Translations.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -29,11 +31,13 @@ public:
         setenv("LC_ALL", "en_US.UTF-8", 1);
         setenv("LANG", "en_US.UTF-8", 1);
         app = std::make_unique<QApplication>(argc, argv);
+        translations = std::make_unique<Translations>();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
     void TearDown() override
     {
+        translations.reset();
         app.reset();
         std::error_code ec;
         std::filesystem::remove_all(home, ec);
@@ -45,6 +49,7 @@ private:
     char* argv[2] = {name, nullptr};
     std::filesystem::path home;
     std::unique_ptr<QApplication> app;
+    std::unique_ptr<Translations> translations;
 };
 
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);

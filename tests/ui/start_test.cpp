@@ -91,7 +91,7 @@ TEST_F(StartTest, RowCaptionCountsWithGroupingAndTheSingularForOne)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.photos);
-        EXPECT_EQ(RecentRow::caption(Recent{QStringLiteral("/a"), QStringLiteral("/a/i.html"), QStringLiteral("a"), c.photos, c.updated}, now),
+        EXPECT_EQ(RecentText::caption(Recent{QStringLiteral("/a"), QStringLiteral("/a/i.html"), QStringLiteral("a"), c.photos, c.updated}, now),
                   c.caption);
     }
 }

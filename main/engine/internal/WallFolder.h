@@ -1,6 +1,8 @@
 // Telling a wall's folder by what it holds, and where a wall may not be written.
 #pragma once
 
+#include "engine/JobErrors.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -28,10 +30,10 @@ private:
 /// Whether the folder holds a wall (ours or another run's). False when it cannot be listed.
 bool isWall(const std::filesystem::path& dir);
 
-/// Why a wall of `root` must not be written into `out`, as a sentence for the user, or nothing
+/// Why a wall of `root` must not be written into `out`, as the run's failure, or nothing
 /// when it may: `out` does not exist yet, already is a wall, or holds nothing a wall would
 /// overwrite or hide. A folder holding photos (other than the source itself, whose photos are
 /// all on the wall) or a page and page data of its own is refused.
-std::optional<std::string> refusal(const std::filesystem::path& out, const std::filesystem::path& root);
+std::optional<JobError> refusal(const std::filesystem::path& out, const std::filesystem::path& root);
 
 } // namespace WallFolder

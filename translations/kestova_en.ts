@@ -1,0 +1,111 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en">
+<context>
+    <name>Recent</name>
+    <message numerus="yes">
+        <source>%1 photos</source>
+        <comment>on a wall</comment>
+        <translation>
+            <numerusform>%1 photo</numerusform>
+            <numerusform>%1 photos</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 videos</source>
+        <comment>on a wall</comment>
+        <translation>
+            <numerusform>%1 video</numerusform>
+            <numerusform>%1 videos</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>ResultText</name>
+    <message numerus="yes">
+        <source>Stopped early: %1 photos so far</source>
+        <translation>
+            <numerusform>Stopped early: %1 photos so far</numerusform>
+            <numerusform>Stopped early: %1 photos so far</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 photos ready</source>
+        <translation>
+            <numerusform>%1 photos ready</numerusform>
+            <numerusform>%1 photos ready</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 duplicate copies shown once</source>
+        <translation>
+            <numerusform>%1 duplicate copy shown once</numerusform>
+            <numerusform>%1 duplicate copies shown once</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 photos have no date and are grouped at the end</source>
+        <translation>
+            <numerusform>%1 photo has no date and is grouped at the end</numerusform>
+            <numerusform>%1 photos have no date and are grouped at the end</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 files couldn&apos;t be read and were skipped</source>
+        <translation>
+            <numerusform>%1 file couldn&apos;t be read and was skipped</numerusform>
+            <numerusform>%1 files couldn&apos;t be read and were skipped</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>The folders %1 couldn&apos;t be opened; their photos from earlier runs stay on the wall</source>
+        <translation>
+            <numerusform>The folder %1 couldn&apos;t be opened; its photos from earlier runs stay on the wall</numerusform>
+            <numerusform>The folders %1 couldn&apos;t be opened; their photos from earlier runs stay on the wall</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Passed over because the decoder crashed on them before: %1. Kestova tries again when it or its image libraries are updated</source>
+        <translation>
+            <numerusform>Passed over because the decoder crashed on it before: %1. Kestova tries again when it or its image libraries are updated</numerusform>
+            <numerusform>Passed over because the decoder crashed on them before: %1. Kestova tries again when it or its image libraries are updated</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 photos changed while being read and are left for the next update</source>
+        <translation>
+            <numerusform>%1 photo changed while being read and is left for the next update</numerusform>
+            <numerusform>%1 photos changed while being read and are left for the next update</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 folders or photos nested deeper than the system allows were left out</source>
+        <translation>
+            <numerusform>%1 folder or photo nested deeper than the system allows was left out</numerusform>
+            <numerusform>%1 folders or photos nested deeper than the system allows were left out</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 held %2 photos last time, but Kestova can&apos;t find any there now. Is the drive connected? The wall was left as it was.</source>
+        <translation>
+            <numerusform>%1 held %2 photo last time, but Kestova can&apos;t find any there now. Is the drive connected? The wall was left as it was.</numerusform>
+            <numerusform>%1 held %2 photos last time, but Kestova can&apos;t find any there now. Is the drive connected? The wall was left as it was.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 videos</source>
+        <translation>
+            <numerusform>%1 video</numerusform>
+            <numerusform>%1 videos</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 photos and %2</source>
+        <comment>the photos, then the videos</comment>
+        <translation>
+            <numerusform>%1 photos and %2</numerusform>
+            <numerusform>%1 photos and %2</numerusform>
+        </translation>
+    </message>
+</context>
+</TS>
