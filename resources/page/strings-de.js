@@ -20,7 +20,7 @@ var germanStrings = {
   allFolders: 'Alle Ordner ({count})',
   folderOption: '{folder} ({count})',
   rootFolder: 'In keinem Unterordner',
-  searchPlaceholder: 'Namen und Daten suchen',
+  searchPlaceholder: 'Name oder Datum',
   searchLabel: 'Dateinamen, Ordner und Daten suchen',
 
   onThisDay: 'An diesem Tag: {photos}',

@@ -70,7 +70,7 @@ describe('the wall in German', () => {
     });
     assert.equal(await page.getAttribute('html', 'lang'), 'de');
     assert.equal(await page.textContent('#count'), '1.204 Fotos');
-    assert.equal(await page.getAttribute('#search', 'placeholder'), 'Namen und Daten suchen');
+    assert.equal(await page.getAttribute('#search', 'placeholder'), 'Name oder Datum');
     assert.equal(await page.getAttribute('#folder', 'aria-label'), 'Fotos aus Ordner zeigen');
     const options = await page.$$eval('#folder option', (os) => os.map((o) => o.textContent));
     assert.equal(options[0], 'Alle Ordner (1.204)');
