@@ -107,7 +107,7 @@ async function firstRow(browser, url) {
   await page.addInitScript(observe);
   let tasks = [];
   tasks = await traced(browser, page, async () => {
-    await page.goto(url);
+    await page.goto(url, { timeout: 180000 });
     await page.waitForSelector('body[data-state="ready"]', { timeout: 120000 });
     const tiles = await page.$$eval('img[elementtiming="first-row"]', (i) => i.length);
     await page.waitForFunction((n) => window.__firstRow.length >= n, tiles, { timeout: 60000 });
