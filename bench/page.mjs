@@ -9,7 +9,7 @@
 //
 // Usage: node bench/page.mjs [COUNT ...]      (default: 100000 1000000)
 // Needs tests/page/node_modules (scripts/setup) and /usr/bin/chromium. Walls are written under
-// /tmp/kestova-bench-COUNT and reused when already there.
+// $KESTOVA_BENCH_DIR (default /tmp) as kestova-bench-COUNT and reused when already there.
 import { execFileSync } from 'node:child_process';
 import { existsSync, linkSync, mkdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { loadavg } from 'node:os';
@@ -34,7 +34,7 @@ function makeThumbnails(dir) {
 }
 
 function makeBenchWall(n) {
-  const dir = `/tmp/kestova-bench-${n}`;
+  const dir = join(process.env.KESTOVA_BENCH_DIR || '/tmp', `kestova-bench-${n}`);
   const manifest = join(dir, 'manifest.js');
   if (!existsSync(manifest)) {
     rmSync(dir, { recursive: true, force: true });
@@ -107,7 +107,7 @@ async function firstRow(browser, url) {
   await page.addInitScript(observe);
   let tasks = [];
   tasks = await traced(browser, page, async () => {
-    await page.goto(url);
+    await page.goto(url, { timeout: 180000 });
     await page.waitForSelector('body[data-state="ready"]', { timeout: 120000 });
     const tiles = await page.$$eval('img[elementtiming="first-row"]', (i) => i.length);
     await page.waitForFunction((n) => window.__firstRow.length >= n, tiles, { timeout: 60000 });

@@ -162,12 +162,10 @@ Wird angehalten… Ein weiteres Signal beendet sofort.
         <source>
 kestova-cli COMMAND --help shows what a command does and its options.
 kestova-cli --version shows the version.
-
 </source>
         <translation>
 kestova-cli BEFEHL --help zeigt, was ein Befehl tut und welche Optionen er hat.
 kestova-cli --version zeigt die Version.
-
 </translation>
     </message>
     <message>
@@ -228,7 +226,6 @@ once; when Kestova is already open, that window takes the folder.
   --          end of options: a FOLDER after it may begin with &quot;-&quot;
 
 kestova-cli does the same from a terminal.
-
 </source>
         <translation>Aufruf: kestova [ORDNER]
 
@@ -240,7 +237,6 @@ erstellt; ist Kestova schon geöffnet, übernimmt dessen Fenster den Ordner.
   --          Ende der Optionen: ein ORDNER danach darf mit „-“ beginnen
 
 kestova-cli tut dasselbe im Terminal.
-
 </translation>
     </message>
     <message>

@@ -52,18 +52,15 @@ QString helpText()
 
 void printHelpEnd()
 {
-    std::fputc('\n', stdout);
-    print(stdout, HelpText::exitStatuses({
-        {ExitStatus::ok, QT_TRANSLATE_NOOP("HelpText", "the wall was written, whole or, after Ctrl-C, in part")},
-        {ExitStatus::failed, QT_TRANSLATE_NOOP("HelpText", "the run failed; the message says why")},
-        {ExitStatus::usage, QT_TRANSLATE_NOOP("HelpText", "the command line is wrong, or SOURCE is not a folder")},
-        {ExitStatus::wallInUse, QT_TRANSLATE_NOOP("HelpText", "another Kestova is writing the same wall; nothing was started")},
-        {ExitStatus::interrupted, QT_TRANSLATE_NOOP("HelpText", "stopped with Ctrl-C while looking for photos; nothing was written")},
-    }));
-    std::fputc('\n', stdout);
-    print(stdout, HelpText::examples({
-        "kestova-cli build ~/Pictures/Holiday --title \"Holiday 2024\" --open",
-    }));
+    print(stdout, HelpText::ending(
+        {
+            {ExitStatus::ok, QT_TRANSLATE_NOOP("HelpText", "the wall was written, whole or, after Ctrl-C, in part")},
+            {ExitStatus::failed, QT_TRANSLATE_NOOP("HelpText", "the run failed; the message says why")},
+            {ExitStatus::usage, QT_TRANSLATE_NOOP("HelpText", "the command line is wrong, or SOURCE is not a folder")},
+            {ExitStatus::wallInUse, QT_TRANSLATE_NOOP("HelpText", "another Kestova is writing the same wall; nothing was started")},
+            {ExitStatus::interrupted, QT_TRANSLATE_NOOP("HelpText", "stopped with Ctrl-C while looking for photos; nothing was written")},
+        },
+        {"kestova-cli build ~/Pictures/Holiday --title \"Holiday 2024\" --open"}));
 }
 
 int usage(const QString& message)

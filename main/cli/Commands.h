@@ -1,6 +1,8 @@
 // The commands of kestova-cli.
 #pragma once
 
+#include "model/Terminal.h"
+
 #include <QCoreApplication>
 #include <QString>
 
@@ -22,9 +24,6 @@ struct Cli {
     Q_DECLARE_TR_FUNCTIONS(Cli)
 };
 
-/// Writes text as UTF-8; path text (model/PathText.h) gets its own bytes back.
-void print(std::FILE* to, const QString& text);
-void printLine(std::FILE* to, const QString& text);
 
 int scanCommand(const std::vector<std::string>& args);
 int buildCommand(const std::vector<std::string>& args);

@@ -38,14 +38,13 @@ int scanCommand(const std::vector<std::string>& args)
             printLine(stdout, Cli::tr("Lists the photos a wall of SOURCE would include, one JSON object per line:\n"
                                       "{\"rel\": path inside SOURCE, \"size\": bytes, \"mtime\": seconds since 1970}.\n"
                                       "--out DIR names an output folder to leave out of the walk."));
-            std::fputc('\n', stdout);
-            print(stdout, HelpText::exitStatuses({
-                {ExitStatus::ok, QT_TRANSLATE_NOOP("HelpText", "success")},
-                {ExitStatus::failed, QT_TRANSLATE_NOOP("HelpText", "the list could not be written in full")},
-                {ExitStatus::usage, QT_TRANSLATE_NOOP("HelpText", "the command line is wrong, or SOURCE is not a folder")},
-            }));
-            std::fputc('\n', stdout);
-            print(stdout, HelpText::examples({"kestova-cli scan ~/Pictures | wc -l"}));
+            print(stdout, HelpText::ending(
+                {
+                    {ExitStatus::ok, QT_TRANSLATE_NOOP("HelpText", "success")},
+                    {ExitStatus::failed, QT_TRANSLATE_NOOP("HelpText", "the list could not be written in full")},
+                    {ExitStatus::usage, QT_TRANSLATE_NOOP("HelpText", "the command line is wrong, or SOURCE is not a folder")},
+                },
+                {"kestova-cli scan ~/Pictures | wc -l"}));
             return ExitStatus::ok;
         } else if (source.empty()) {
             source = args[i];

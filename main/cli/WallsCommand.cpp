@@ -29,13 +29,12 @@ int wallsCommand(const std::vector<std::string>& args)
             printLine(stdout, Cli::tr("Lists the walls built recently, newest first: title, photos, when updated, the source\n"
                                       "folder and the wall's index.html. --json prints them as one JSON array of objects\n"
                                       "{\"root\", \"gallery\", \"title\", \"photos\", \"updated\" (seconds since 2001-01-01 UTC)}."));
-            std::fputc('\n', stdout);
-            print(stdout, HelpText::exitStatuses({
-                {ExitStatus::ok, QT_TRANSLATE_NOOP("HelpText", "success, also when there are no walls yet")},
-                {ExitStatus::usage, QT_TRANSLATE_NOOP("HelpText", "the command line is wrong")},
-            }));
-            std::fputc('\n', stdout);
-            print(stdout, HelpText::examples({"kestova-cli walls --json"}));
+            print(stdout, HelpText::ending(
+                {
+                    {ExitStatus::ok, QT_TRANSLATE_NOOP("HelpText", "success, also when there are no walls yet")},
+                    {ExitStatus::usage, QT_TRANSLATE_NOOP("HelpText", "the command line is wrong")},
+                },
+                {"kestova-cli walls --json"}));
             return ExitStatus::ok;
         } else {
             printLine(stderr, Cli::tr("kestova-cli walls: unknown argument \"%1\".").arg(PathText::fromBytes(arg)));

@@ -33,20 +33,18 @@ void printHelp(std::FILE* to)
         printLine(to, QStringLiteral("  %1 %2\n      %3")
                           .arg(QString::fromUtf8(command.name), Cli::tr(command.usage), Cli::tr(command.summary)));
     print(to, Cli::tr("\nkestova-cli COMMAND --help shows what a command does and its options.\n"
-                      "kestova-cli --version shows the version.\n\n"));
-    print(to, HelpText::exitStatuses({
-        {ExitStatus::ok, QT_TRANSLATE_NOOP("HelpText", "success")},
-        {ExitStatus::failed, QT_TRANSLATE_NOOP("HelpText", "the command failed; the message says why")},
-        {ExitStatus::usage, QT_TRANSLATE_NOOP("HelpText", "the command line is wrong, or SOURCE is not a folder")},
-        {ExitStatus::wallInUse, QT_TRANSLATE_NOOP("HelpText", "build: another Kestova is writing the same wall")},
-        {ExitStatus::interrupted, QT_TRANSLATE_NOOP("HelpText", "stopped with Ctrl-C before any wall was written")},
-    }));
-    std::fputc('\n', to);
-    print(to, HelpText::examples({
-        "kestova-cli build ~/Pictures/Holiday",
-        "kestova-cli build /media/ana/PHONE --out ~/Walls/Phone --title \"Ana's phone\"",
-        "kestova-cli walls",
-    }));
+                      "kestova-cli --version shows the version.\n"));
+    print(to, HelpText::ending(
+        {
+            {ExitStatus::ok, QT_TRANSLATE_NOOP("HelpText", "success")},
+            {ExitStatus::failed, QT_TRANSLATE_NOOP("HelpText", "the command failed; the message says why")},
+            {ExitStatus::usage, QT_TRANSLATE_NOOP("HelpText", "the command line is wrong, or SOURCE is not a folder")},
+            {ExitStatus::wallInUse, QT_TRANSLATE_NOOP("HelpText", "build: another Kestova is writing the same wall")},
+            {ExitStatus::interrupted, QT_TRANSLATE_NOOP("HelpText", "stopped with Ctrl-C before any wall was written")},
+        },
+        {"kestova-cli build ~/Pictures/Holiday",
+         "kestova-cli build /media/ana/PHONE --out ~/Walls/Phone --title \"Ana's phone\"",
+         "kestova-cli walls"}));
 }
 
 } // namespace

@@ -3,8 +3,6 @@
 
 #include <QCoreApplication>
 
-#include <cstdio>
-
 namespace HelpText {
 
 QString exitStatuses(std::initializer_list<ExitMeaning> meanings)
@@ -27,10 +25,9 @@ QString examples(std::initializer_list<const char*> commandLines)
     return text;
 }
 
-void print(std::FILE* to, const QString& text)
+QString ending(std::initializer_list<ExitMeaning> meanings, std::initializer_list<const char*> commandLines)
 {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), to);
+    return QLatin1Char('\n') + exitStatuses(meanings) + QLatin1Char('\n') + examples(commandLines);
 }
 
 } // namespace HelpText

@@ -3,7 +3,6 @@
 
 #include <QString>
 
-#include <cstdio>
 #include <initializer_list>
 
 namespace HelpText {
@@ -19,8 +18,7 @@ struct ExitMeaning {
 QString exitStatuses(std::initializer_list<ExitMeaning> meanings);
 /// "Example:" or "Examples:" and the command lines, indented, ending in a newline.
 QString examples(std::initializer_list<const char*> commandLines);
-
-/// Writes text to a C stream as UTF-8.
-void print(std::FILE* to, const QString& text);
+/// The end of every --help: a blank line, the exit statuses, a blank line, the examples.
+QString ending(std::initializer_list<ExitMeaning> meanings, std::initializer_list<const char*> commandLines);
 
 } // namespace HelpText

@@ -34,14 +34,13 @@ QString helpText()
                                                "  --version   show the version\n"
                                                "  --          end of options: a FOLDER after it may begin with \"-\"\n"
                                                "\n"
-                                               "kestova-cli does the same from a terminal.\n"
-                                               "\n");
-    text += HelpText::exitStatuses({
-        {0, QT_TRANSLATE_NOOP("HelpText", "the window was closed, or the open window took FOLDER")},
-        {2, QT_TRANSLATE_NOOP("HelpText", "the command line is wrong")},
-    });
-    text += QLatin1Char('\n');
-    text += HelpText::examples({"kestova ~/Pictures"});
+                                               "kestova-cli does the same from a terminal.\n");
+    text += HelpText::ending(
+        {
+            {0, QT_TRANSLATE_NOOP("HelpText", "the window was closed, or the open window took FOLDER")},
+            {2, QT_TRANSLATE_NOOP("HelpText", "the command line is wrong")},
+        },
+        {"kestova ~/Pictures"});
     return text;
 }
 

@@ -1,9 +1,9 @@
 // The program: one window on the one model, folders from the command line and from later launches.
-#include "model/HelpText.h"
 #include "model/Model.h"
 #include "model/PathText.h"
 #include "model/ProgramVersion.h"
 #include "model/StopSignals.h"
+#include "model/Terminal.h"
 #include "model/Translations.h"
 #include "session/RunSession.h"
 #include "ui/AppMark.h"
@@ -79,9 +79,9 @@ int main(int argc, char** argv)
     if (const auto request = CommandLine::request(argc, argv); request != CommandLine::Request::window) {
         QCoreApplication app(argc, argv);
         const Translations translations;
-        HelpText::print(stdout, request == CommandLine::Request::help
-                                    ? CommandLine::helpText()
-                                    : ProgramVersion::line(QStringLiteral("kestova")) + QLatin1Char('\n'));
+        print(stdout, request == CommandLine::Request::help
+                          ? CommandLine::helpText()
+                          : ProgramVersion::line(QStringLiteral("kestova")) + QLatin1Char('\n'));
         return EXIT_SUCCESS;
     }
 
@@ -94,7 +94,7 @@ int main(int argc, char** argv)
     const Translations translations;
     const CommandLine::Folders arguments = CommandLine::folders(argc, argv);
     if (!arguments.error.isEmpty()) {
-        HelpText::print(stderr, arguments.error + QLatin1Char('\n'));
+        print(stderr, arguments.error + QLatin1Char('\n'));
         return 2;
     }
     const QList<QByteArray>& folders = arguments.folders;

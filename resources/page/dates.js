@@ -3,13 +3,13 @@
 // Dates are clock times stored as if they were UTC, so they are read and shown in UTC: a photo
 // taken at 23:30 on 31 May stays in May whatever the viewer's time zone.
 
-var monthFormat = new Intl.DateTimeFormat(undefined, { year: 'numeric', month: 'long', timeZone: 'UTC' });
-var dayFormat = new Intl.DateTimeFormat(undefined, { dateStyle: 'medium', timeZone: 'UTC' });
-var longDayFormat = new Intl.DateTimeFormat(undefined, { dateStyle: 'full', timeZone: 'UTC' });
-var dayTimeFormat = new Intl.DateTimeFormat(undefined, { dateStyle: 'full', timeStyle: 'short', timeZone: 'UTC' });
+var monthFormat = new Intl.DateTimeFormat(pageLocale, { year: 'numeric', month: 'long', timeZone: 'UTC' });
+var dayFormat = new Intl.DateTimeFormat(pageLocale, { dateStyle: 'medium', timeZone: 'UTC' });
+var longDayFormat = new Intl.DateTimeFormat(pageLocale, { dateStyle: 'full', timeZone: 'UTC' });
+var dayTimeFormat = new Intl.DateTimeFormat(pageLocale, { dateStyle: 'full', timeStyle: 'short', timeZone: 'UTC' });
 
-var yearFormat = new Intl.DateTimeFormat(undefined, { year: 'numeric', timeZone: 'UTC' });
-var dayMonthFormat = new Intl.DateTimeFormat(undefined, { month: 'long', day: 'numeric' });
+var yearFormat = new Intl.DateTimeFormat(pageLocale, { year: 'numeric', timeZone: 'UTC' });
+var dayMonthFormat = new Intl.DateTimeFormat(pageLocale, { month: 'long', day: 'numeric' });
 
 // A photo's section: year * 12 + month (0-11); a year alone (a photo dated by a folder such as
 // "2019") has a section of its own, yearAlone + year; undatedMonth holds the undated photos.
@@ -112,13 +112,13 @@ function dayKey(date) {
 }
 
 // What someone typed to go to a date: "2019", "June 2019", "jun 2019", "2019-06", "6/2019",
-// "2019 June", month names in English or the reader's language. Returns { year, month } with
+// "2019 June", month names in English or the page's language. Returns { year, month } with
 // month 0-11, or -1 for the whole year; null when it names no date.
 var monthWords = null;
 function parseWhen(text) {
   if (!monthWords) {
-    var local = new Intl.DateTimeFormat(undefined, { month: 'long', timeZone: 'UTC' });
-    var localShort = new Intl.DateTimeFormat(undefined, { month: 'short', timeZone: 'UTC' });
+    var local = new Intl.DateTimeFormat(pageLocale, { month: 'long', timeZone: 'UTC' });
+    var localShort = new Intl.DateTimeFormat(pageLocale, { month: 'short', timeZone: 'UTC' });
     var english = ['january', 'february', 'march', 'april', 'may', 'june', 'july', 'august', 'september', 'october', 'november', 'december'];
     monthWords = english.map(function (name, m) {
       return [name, name.slice(0, 3), local.format(utcDate(2000, m)).toLowerCase(), localShort.format(utcDate(2000, m)).toLowerCase().replace(/\.$/, '')];

@@ -2,7 +2,7 @@
 
 var infoPanel = document.getElementById('info');
 var infoButton = viewer.querySelector('.info-button');
-var megapixels = new Intl.NumberFormat(undefined, { maximumFractionDigits: 1 });
+var megapixels = new Intl.NumberFormat(pageLocale, { maximumFractionDigits: 1 });
 
 function infoField(name) { return infoPanel.querySelector('.' + name); }
 

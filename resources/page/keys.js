@@ -6,22 +6,24 @@ var gotoDialog = document.getElementById('goto');
 var gotoInput = document.getElementById('goto-when');
 var gotoHint = gotoDialog.querySelector('.hint');
 
-// Every shortcut, as [keys, what they do], in the order the list shows them.
+// Every shortcut, as [keys, what they do], in the order the list shows them. A key of one
+// character is shown as it is; a longer one is the name of its text (keys have names in each
+// language: "Page Up" is "Bild ↑" on German keyboards).
 var shortcuts = [
-  ['\u2190 \u2192 \u2191 \u2193', 'keysArrows'],
-  ['Enter', 'keysOpen'],
-  ['Page Up  Page Down', 'keysPage'],
-  ['Home  End', 'keysEnds'],
-  ['t', 'keysTimeline'],
-  ['g', 'keysGoto'],
-  ['/', 'keysSearch'],
-  ['?', 'keysHelp'],
-  ['\u2190 \u2192', 'keysViewerStep'],
-  ['+ - 0', 'keysZoom'],
-  ['i', 'keysInfo'],
-  ['Space', 'keysSlideshow'],
-  ['p', 'keysPlay', 'media'],
-  ['Esc', 'keysClose']
+  [['\u2190', '\u2192', '\u2191', '\u2193'], 'keysArrows'],
+  [['keyEnter'], 'keysOpen'],
+  [['keyPageUp', 'keyPageDown'], 'keysPage'],
+  [['keyHome', 'keyEnd'], 'keysEnds'],
+  [['t'], 'keysTimeline'],
+  [['g'], 'keysGoto'],
+  [['/'], 'keysSearch'],
+  [['?'], 'keysHelp'],
+  [['\u2190', '\u2192'], 'keysViewerStep'],
+  [['+', '-', '0'], 'keysZoom'],
+  [['i'], 'keysInfo'],
+  [['keySpace'], 'keysSlideshow'],
+  [['p'], 'keysPlay', 'media'],
+  [['keyEscape'], 'keysClose']
 ];
 
 function showHelp() {
@@ -31,9 +33,9 @@ function showHelp() {
       // Only a wall with videos or live photos has anything to play.
       if (s[2] === 'media' && !mediaInfo.size) return;
       var keys = document.createElement('dt');
-      s[0].split(/ {1,2}(?=\S{2,}|\S$)/).forEach(function (key) {
+      s[0].forEach(function (key) {
         var k = document.createElement('kbd');
-        k.textContent = key;
+        k.textContent = key.length > 1 ? tr(key) : key;
         keys.append(k, ' ');
       });
       var what = document.createElement('dd');

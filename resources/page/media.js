@@ -81,6 +81,12 @@ function previewUrl(key) {
   return 'previews/' + encodeURIComponent(shown(key.slice(0, 2))) + '/' + encodeURIComponent(shown(key)) + '.jpg';
 }
 
+// Takes off what markTile put on: the tile is about to show another photo, or the same again.
+function unmarkTile(tile) {
+  tile.classList.remove('video', 'live');
+  while (tile.lastElementChild !== tile.firstElementChild) tile.lastElementChild.remove();
+}
+
 // What a tile shows over its thumbnail: a video's play mark and length, a live photo's mark.
 function markTile(tile, img, photo) {
   var flags = mediaOf[photo];

@@ -10,6 +10,9 @@ var settleTimer = 0;
 // Starts the thumbnails that waited during a fast sweep, those on screen first.
 function loadDeferred() {
   settleTimer = 0;
+  // The rows around the screen that a sweep left out (see render).
+  deferImages = false;
+  render();
   var waiting = Array.prototype.slice.call(layer.querySelectorAll('img[data-src]'));
   var top = header.offsetHeight, bottom = window.innerHeight;
   waiting.sort(function (a, b) {
@@ -22,7 +25,21 @@ function loadDeferred() {
   });
 }
 
+// Tiles of rows that left the screen wait here for the next rows: a fast sweep replaces the
+// whole screen every frame, and new elements each time would keep the garbage collector busy
+// enough to stall it.
+var spareTiles = [];
+var spareLimit = 600;
+function release(element) {
+  element.remove();
+  for (var child = element.firstElementChild; child; child = child.nextElementSibling) {
+    if (spareTiles.length >= spareLimit) break;
+    if (child.classList.contains('tile')) spareTiles.push(child);
+  }
+}
+
 function clearRendered() {
+  rendered.forEach(release);
   rendered.clear();
   layer.textContent = '';
   renderedFirst = 0;
@@ -31,13 +48,16 @@ function clearRendered() {
 
 function render() {
   if (!layout || layout.count === 0) return;
-  var top = scroll.virtual - scroll.viewHeight / 2;
-  var bottom = scroll.virtual + scroll.viewHeight * 2;
+  // A sweep draws only the screen itself: rows above and below it would be gone again in the
+  // next frame, and making them (and collecting them) is what would make the sweep stutter.
+  // (Above it, the room of a phone's header, which moves away while scrolling down.)
+  var top = deferImages ? scroll.virtual - header.offsetHeight : scroll.virtual - scroll.viewHeight / 2;
+  var bottom = scroll.virtual + scroll.viewHeight * (deferImages ? 1 : 2);
   var first = itemAt(Math.max(0, top));
   var last = itemAt(bottom);
   if (first > renderedLast || last < renderedFirst) clearRendered();
   for (var i = renderedFirst; i <= renderedLast; i++) {
-    if (i < first || i > last) { rendered.get(i).remove(); rendered.delete(i); }
+    if (i < first || i > last) { release(rendered.get(i)); rendered.delete(i); }
   }
   var visibleEnd = scroll.virtual + scroll.viewHeight;
   if (renderedLast < renderedFirst) {
@@ -121,38 +141,66 @@ function addTiles(element, item, start, end, x, y, scale, visible) {
     x += w + m.gap;
     var rel = shown(pathOf(photo));
     var name = fileName(rel);
-    var tile = document.createElement('button');
-    tile.type = 'button';
-    tile.className = 'tile';
-    tile.style.left = left + 'px';
-    tile.style.width = (right - left) + 'px';
-    if (y) {
-      tile.style.top = y + 'px';
-      tile.style.height = Math.round(scale) + 'px';
-    }
+    var tile = spareTiles.pop() || newTile();
+    var img = tile.firstElementChild;
+    var url = thumbUrl(keyOf(photo));
+    // A spare tile of this very photo keeps its picture; it may have arrived while the tile
+    // was out of the wall, where the listeners below do not hear it.
+    if (img.getAttribute('src') !== url) reset(tile);
+    else if (img.complete) settled(img);
+    img.removeAttribute('elementtiming');
+    tile.style.cssText = 'left:' + left + 'px;width:' + (right - left) + 'px' +
+      (y ? ';top:' + y + 'px;height:' + Math.round(scale) + 'px' : '');
     tile.dataset.pos = q;
     tile.dataset.name = name;
     tile.title = rel;
-    var img = document.createElement('img');
     img.alt = tr('photoAlt', { name: name, date: dateText(dateOf[photo], 'short', dateKind[photo]) });
-    img.decoding = 'async';
-    img.draggable = false;
     img.fetchPriority = visible ? 'high' : 'low';
     // Lets a performance observer see when the first row of the wall is on screen.
     if (firstPaint && layout.start[item] === 0) img.setAttribute('elementtiming', 'first-row');
-    if (deferImages) img.dataset.src = thumbUrl(keyOf(photo));
-    else img.src = thumbUrl(keyOf(photo));
-    tile.appendChild(img);
+    if (img.hasAttribute('src')) {
+      // Already showing (or loading) this photo's thumbnail.
+    } else if (deferImages) {
+      img.dataset.src = url;
+    } else {
+      img.src = url;
+    }
+    // A spare tile may carry another photo's video or live mark.
+    unmarkTile(tile);
     if (mediaOf[photo]) markTile(tile, img, photo);
     element.appendChild(tile);
   }
 }
 
+// A tile as new, or one given back by release for another photo: no picture until its own
+// thumbnail has loaded.
+function newTile() {
+  var tile = document.createElement('button');
+  tile.type = 'button';
+  tile.className = 'tile';
+  var img = document.createElement('img');
+  img.decoding = 'async';
+  img.draggable = false;
+  tile.appendChild(img);
+  return tile;
+}
+function reset(tile) {
+  var img = tile.firstElementChild;
+  tile.className = 'tile';
+  img.className = '';
+  img.removeAttribute('src');
+  img.removeAttribute('data-src');
+}
+
+function settled(img) {
+  if (img.naturalWidth) img.classList.add('loaded');
+  else img.parentNode.classList.add('missing');
+}
 layer.addEventListener('load', function (event) {
-  if (event.target.tagName === 'IMG') event.target.classList.add('loaded');
+  if (event.target.tagName === 'IMG') settled(event.target);
 }, true);
 layer.addEventListener('error', function (event) {
-  if (event.target.tagName === 'IMG') event.target.parentNode.classList.add('missing');
+  if (event.target.tagName === 'IMG') settled(event.target);
 }, true);
 layer.addEventListener('click', function (event) {
   var tile = event.target.closest('.tile');

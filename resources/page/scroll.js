@@ -65,8 +65,11 @@ function onScroll() {
   var now = performance.now();
   // More than a screen a frame, frame after frame: rows fly past faster than anyone can see
   // them, and starting a thousand image loads would only slow the sweep down.
-  deferImages = Math.abs(delta) > scroll.viewHeight && now - lastScrollTime < 100;
-  lastScrollTime = now;
+  // (Not our own scrollTo, which has said already whether it is part of a sweep.)
+  if (delta !== 0) {
+    deferImages = Math.abs(delta) > scroll.viewHeight && now - lastScrollTime < 100;
+    lastScrollTime = now;
+  }
   scroll.physical = s;
   if (!scroll.scaled) {
     scroll.virtual = s;

@@ -212,7 +212,7 @@ function folderMenu(paths, counts) {
       folder.count += counts[d];
     }
   }
-  var collator = new Intl.Collator(undefined, { numeric: true, sensitivity: 'base' });
+  var collator = new Intl.Collator(pageLocale, { numeric: true, sensitivity: 'base' });
   var tree = menu.slice(1).sort(function (a, b) {
     for (var i = 0; i < Math.min(a.parts.length, b.parts.length); i++) {
       var c = collator.compare(a.parts[i], b.parts[i]) || (a.parts[i] < b.parts[i] ? -1 : a.parts[i] > b.parts[i] ? 1 : 0);

@@ -1,11 +1,12 @@
 // Texts by name, numbers, file names and the addresses of thumbnails and originals.
 
-var numbers = new Intl.NumberFormat();
-var plurals = new Intl.PluralRules();
+var numbers = new Intl.NumberFormat(pageLocale);
+// The plural forms are those of the table's language, whatever locale the numbers follow.
+var plurals = new Intl.PluralRules(pageLanguage.language);
 
 // The text called name, with each {field} replaced by values[field] (numbers formatted).
 function tr(name, values) {
-  var entry = strings[name];
+  var entry = texts[name];
   if (typeof entry === 'object') entry = entry[plurals.select(values.n)] || entry.other;
   if (!values) return entry;
   return entry.replace(/\{(\w+)\}/g, function (whole, field) {

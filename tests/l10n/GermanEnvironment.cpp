@@ -1,6 +1,8 @@
 // One QApplication for the German tests, with LANGUAGE and LC_ALL set to German.
 #include "GermanEnvironment.h"
 
+#include "TestHome.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,7 +10,6 @@
 #include <QRegularExpression>
 
 #include <cstdlib>
-#include <filesystem>
 
 namespace {
 
@@ -16,18 +17,8 @@ class GermanEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kestova-l10n-test-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        home = pattern;
-        std::filesystem::create_directories(home / "config");
-        setenv("HOME", home.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
+        home = std::make_unique<TestHome>("de_DE.UTF-8", "de");
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        setenv("LANGUAGE", "de", 1);
-        setenv("LC_ALL", "de_DE.UTF-8", 1);
-        setenv("LANG", "de_DE.UTF-8", 1);
         setenv("TZ", "UTC", 1);
         app = std::make_unique<QApplication>(argc, argv);
     }
@@ -35,15 +26,14 @@ public:
     void TearDown() override
     {
         app.reset();
-        std::error_code ec;
-        std::filesystem::remove_all(home, ec);
+        home.reset();
     }
 
 private:
     int argc = 1;
     char name[20] = "kestova-l10n-test";
     char* argv[2] = {name, nullptr};
-    std::filesystem::path home;
+    std::unique_ptr<TestHome> home;
     std::unique_ptr<QApplication> app;
 };
 

@@ -1,15 +1,17 @@
 #!/usr/bin/env node
 // Screenshots of a wall as people see it: desktop and phone widths, light and dark, the
-// timeline in use and the viewer open. The wall gets the current page template first.
-// Usage: node tests/page/screenshots.mjs WALL_DIR [OUT_DIR]   (default OUT_DIR: /tmp/kestova-shots)
+// timeline in use, the viewer open with and without its info, and the shortcut list, in the
+// browser language LOCALE. The wall gets the current page template first.
+// Usage: node tests/page/screenshots.mjs WALL_DIR [OUT_DIR] [LOCALE]
+//   (default OUT_DIR: /tmp/kestova-shots, LOCALE: en-US)
 import { copyFileSync, mkdirSync } from 'node:fs';
 import { join, resolve } from 'node:path';
 import { launch } from './browser.mjs';
 import { template } from './wall.mjs';
 
-const [wallDir, outDir = '/tmp/kestova-shots'] = process.argv.slice(2);
+const [wallDir, outDir = '/tmp/kestova-shots', browserLocale = 'en-US'] = process.argv.slice(2);
 if (!wallDir) {
-  console.error('usage: node tests/page/screenshots.mjs WALL_DIR [OUT_DIR]');
+  console.error('usage: node tests/page/screenshots.mjs WALL_DIR [OUT_DIR] [LOCALE]');
   process.exit(2);
 }
 mkdirSync(outDir, { recursive: true });
@@ -18,7 +20,7 @@ const url = `file://${resolve(wallDir)}/index.html`;
 const browser = await launch();
 const shots = [];
 
-async function shoot(name, { width, height, colorScheme, locale = 'en-US' }, act) {
+async function shoot(name, { width, height, colorScheme, locale = browserLocale }, act) {
   const context = await browser.newContext({ viewport: { width, height }, colorScheme, locale, deviceScaleFactor: 1 });
   const page = await context.newPage();
   await page.goto(url);
@@ -32,7 +34,7 @@ async function shoot(name, { width, height, colorScheme, locale = 'en-US' }, act
   await context.close();
 }
 
-const desktop = { width: 1366, height: 860 };
+const desktop = { width: 1440, height: 900 };
 const phone = { width: 390, height: 844 };
 for (const colorScheme of ['light', 'dark']) {
   await shoot(`desktop-${colorScheme}`, { ...desktop, colorScheme });
@@ -42,6 +44,17 @@ for (const colorScheme of ['light', 'dark']) {
     await page.waitForSelector('#viewer .full.loaded, #viewer .note:not(:empty)');
   });
 }
+await shoot('viewer-info-desktop-light', { ...desktop, colorScheme: 'light' }, async (page) => {
+  await page.click('.tile[data-pos="1"]');
+  await page.waitForSelector('#viewer .full.loaded, #viewer .note:not(:empty)');
+  await page.keyboard.press('i');
+});
+await shoot('help-desktop-light', { ...desktop, colorScheme: 'light' }, async (page) => {
+  await page.keyboard.press('?');
+});
+await shoot('help-phone-light', { ...phone, colorScheme: 'light' }, async (page) => {
+  await page.keyboard.press('?');
+});
 await shoot('viewer-phone-light', { ...phone, colorScheme: 'light' }, async (page) => {
   await page.click('.tile[data-pos="0"]');
   await page.waitForSelector('#viewer .full.loaded, #viewer .note:not(:empty)');
@@ -60,7 +73,7 @@ await shoot('focus-desktop-light', { ...desktop, colorScheme: 'light' }, async (
 });
 await shoot('filtered-phone-dark', { ...phone, colorScheme: 'dark' }, async (page) => {
   await page.fill('#search', 'rome');
-  await page.waitForFunction(() => document.getElementById('count').textContent.includes(' of '));
+  await page.waitForFunction(() => /^\S+ \S+ \S/.test(document.getElementById('count').textContent));
 });
 await browser.close();
 console.log(shots.join('\n'));

@@ -72,7 +72,7 @@ describe('month sections', () => {
 
   test('headings and counts follow the browser locale', async () => {
     const { context, page } = await open(browser, wall.url, { locale: 'de-DE', viewport: tall });
-    assert.deepEqual((await headings(page)).slice(0, 3), ['Juli 2023|2 photos', 'Juni 2023|1 photo', 'Januar 2023|1 photo']);
+    assert.deepEqual((await headings(page)).slice(0, 3), ['Juli 2023|2 Fotos', 'Juni 2023|1 Foto', 'Januar 2023|1 Foto']);
     await context.close();
   });
 
@@ -102,7 +102,7 @@ describe('month sections', () => {
 
   test('count with the locale\u2019s grouping', async () => {
     const big = makeWall(synthetic(10000), { thumbs: () => false });
-    for (const [locale, text] of [['en-US', '10,000 photos'], ['de-DE', '10.000 photos'], ['fr-FR', '10\u202f000 photos']]) {
+    for (const [locale, text] of [['en-US', '10,000 photos'], ['de-DE', '10.000 Fotos'], ['fr-FR', '10\u202f000 photos']]) {
       const { context, page } = await open(browser, big.url, { locale });
       assert.equal(await page.textContent('#count'), text);
       await context.close();

@@ -3,6 +3,8 @@
 
 #include "model/Translations.h"
 
+#include "TestHome.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -15,24 +17,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path home;
+std::unique_ptr<TestHome> home;
 std::unique_ptr<PrivateDesktop> desktop;
 
 class SessionEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "kestova-session-test-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        home = pattern;
-        fs::create_directories(home / "config");
-        setenv("HOME", home.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-        setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
-        setenv("LC_ALL", "en_US.UTF-8", 1);
-        setenv("LANG", "en_US.UTF-8", 1);
-        unsetenv("LANGUAGE");
+        home = std::make_unique<TestHome>("en_US.UTF-8");
         app = std::make_unique<QCoreApplication>(argc, argv);
         translations = std::make_unique<Translations>();
         desktop = std::make_unique<PrivateDesktop>(QStringList{QStringLiteral("login1"), QStringLiteral("notifications")});
@@ -49,8 +41,7 @@ public:
         desktop.reset();
         translations.reset();
         app.reset();
-        std::error_code ec;
-        fs::remove_all(home, ec);
+        home.reset();
     }
 
 private:
@@ -72,7 +63,7 @@ PrivateDesktop& sessionDesktop()
 
 fs::path freshFolder(const std::string& name)
 {
-    const fs::path folder = home / name;
+    const fs::path folder = home->path() / name;
     fs::remove_all(folder);
     fs::create_directories(folder);
     return folder;

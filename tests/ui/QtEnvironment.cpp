@@ -2,15 +2,15 @@
 // settings and home in a temporary folder.
 #include "model/Translations.h"
 
+#include "TestHome.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QLocale>
 
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
-#include <string>
 
 namespace {
 
@@ -18,18 +18,8 @@ class QtEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kestova-ui-test-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        home = pattern;
-        std::filesystem::create_directories(home / "config");
-        // Before anything reads them: QSettings keeps its folder, ICU its locale, once known.
-        setenv("HOME", home.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
+        home = std::make_unique<TestHome>("en_US.UTF-8");
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        setenv("LC_ALL", "en_US.UTF-8", 1);
-        setenv("LANG", "en_US.UTF-8", 1);
         app = std::make_unique<QApplication>(argc, argv);
         translations = std::make_unique<Translations>();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
@@ -39,15 +29,14 @@ public:
     {
         translations.reset();
         app.reset();
-        std::error_code ec;
-        std::filesystem::remove_all(home, ec);
+        home.reset();
     }
 
 private:
     int argc = 1;
     char name[16] = "kestova-ui-test";
     char* argv[2] = {name, nullptr};
-    std::filesystem::path home;
+    std::unique_ptr<TestHome> home;
     std::unique_ptr<QApplication> app;
     std::unique_ptr<Translations> translations;
 };

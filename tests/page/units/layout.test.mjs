@@ -3,7 +3,7 @@ import assert from 'node:assert/strict';
 import { describe, test } from 'node:test';
 import { endlessJob, loadPage, plain } from './page.mjs';
 
-const page = loadPage('strings.js', 'text.js', 'dates.js', 'slices.js', 'layout.js', 'marks.js');
+const page = loadPage('strings.js', 'strings-de.js', 'language.js', 'text.js', 'dates.js', 'slices.js', 'layout.js', 'marks.js');
 const desktop = { phone: false, left: 16, width: 1000, gap: 4, target: 200, heading: 56, bottom: 24 };
 const june2019 = 2019 * 12 + 5;
 

@@ -1,5 +1,5 @@
 // Writing text to the terminal.
-#include "cli/Commands.h"
+#include "model/Terminal.h"
 
 #include "model/PathText.h"
 
