@@ -2,7 +2,10 @@
 // German (no English text left anywhere on screen or in a label), and counts, dates and month
 // names are German too, including what the search and "go to a date" understand.
 import assert from 'node:assert/strict';
-import { readFileSync } from 'node:fs';
+import { execFileSync } from 'node:child_process';
+import { mkdirSync, mkdtempSync, readFileSync, symlinkSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import vm from 'node:vm';
 import { after, before, describe, test } from 'node:test';
@@ -50,11 +53,34 @@ async function assertGerman(page, state) {
 }
 const same = (s) => s.replace(/\u00a0|\u202f/g, ' ');
 
-// 1,204 photos: two camera files whose originals the page finds, then many more.
+// The originals: two camera files, and a phone's clips made by ffmpeg now (without ffmpeg the
+// viewer's tests of them are skipped).
+const hasFfmpeg = (() => {
+  try { execFileSync('ffmpeg', ['-version'], { stdio: 'ignore' }); return true; } catch { return false; }
+})();
+const source = mkdtempSync(join(tmpdir(), 'kestova-german-source-'));
+symlinkSync(join(sharedPhotos, 'cameras'), join(source, 'cameras'));
+if (hasFfmpeg) {
+  mkdirSync(join(source, 'Handy'));
+  const clip = (name, seconds, codec) => execFileSync('ffmpeg', ['-nostdin', '-v', 'error', '-y', '-f', 'lavfi', '-i', `testsrc2=s=320x180:d=${seconds}:r=15`,
+    '-c:v', codec, '-pix_fmt', 'yuv420p', ...(codec === 'libx265' ? ['-tag:v', 'hvc1', '-x265-params', 'log-level=none'] : []), join(source, 'Handy', name)]);
+  clip('VID_1.mp4', 2, 'libx264');
+  clip('VID_2.mp4', 1, 'libx265');
+  clip('IMG_3.MOV', 1, 'libx264');
+  execFileSync('ffmpeg', ['-nostdin', '-v', 'error', '-y', '-f', 'lavfi', '-i', 'testsrc2=s=320x180', '-frames:v', '1', join(source, 'Handy', 'IMG_3.jpg')]);
+}
+
+// 1,204 entries: two camera files whose originals the page finds, a phone's two videos and a
+// live photo, then many more photos.
+const isVideo = 2, isLive = 4;
 const june = entry('cameras/Canon_40D.jpg', civil(2019, 6, 15, 14, 3), 4032, 3024);
+const video = [...entry('Handy/VID_1.mp4', civil(2025, 2, 12, 18), 320, 180), isVideo, 2000, 'h264'];
 const entries = [
   entry('cameras/iphone_hdr_NO.jpg', civil(2025, 3, 1, 9, 30), 3264, 2448),
-  ...synthetic(1201).map((e) => (e[4] ? [e[0], e[1], e[2], e[3], Math.min(e[4], civil(2024, 12, 31)), e[5], e[6]] : e)),
+  video,
+  [...entry('Handy/VID_2.mp4', civil(2025, 2, 11, 18), 320, 180), isVideo, 1000, 'hevc'],
+  [...entry('Handy/IMG_3.jpg', civil(2025, 2, 10, 18), 320, 180), isLive, 1000, 'h264', 'Handy/IMG_3.MOV'],
+  ...synthetic(1198).map((e) => (e[4] ? [e[0], e[1], e[2], e[3], Math.min(e[4], civil(2024, 12, 31)), e[5], e[6]] : e)),
   june,
   entry('2019/2019-06-15 Garda/lake.jpg', civil(2019, 6, 15, 12)),
 ];
@@ -62,14 +88,14 @@ const sorted = entries.slice().sort((a, b) => (b[4] || -Infinity) - (a[4] || -In
 const de = { locale: 'de-DE', viewport: { width: 1440, height: 900 } };
 
 describe('the wall in German', () => {
-  const wall = makeWall(sorted, { title: 'Sommer am Gardasee', root: sharedPhotos });
+  const wall = makeWall(sorted, { title: 'Sommer am Gardasee', root: source });
 
   test('wall, folder menu, timeline, On this day, search and an empty filter', async () => {
     const { context, page, record } = await open(browser, wall.url, {
       ...de, before: (p) => p.clock.setFixedTime(new Date('2025-06-15T10:00:00Z')),
     });
     assert.equal(await page.getAttribute('html', 'lang'), 'de');
-    assert.equal(await page.textContent('#count'), '1.204 Fotos');
+    assert.equal(await page.textContent('#count'), '1.202 Fotos und 2 Videos');
     assert.equal(await page.getAttribute('#search', 'placeholder'), 'Name oder Datum');
     assert.equal(await page.getAttribute('#folder', 'aria-label'), 'Fotos aus Ordner zeigen');
     const options = await page.$$eval('#folder option', (os) => os.map((o) => o.textContent));
@@ -77,6 +103,9 @@ describe('the wall in German', () => {
     assert.ok(options.includes('In keinem Unterordner (93)') || options.some((o) => /^In keinem Unterordner \(\d+\)$/.test(o)), options.join('|'));
     const first = (await headings(page))[0];
     assert.equal(first, 'März 2025|1 Foto');
+    assert.equal((await headings(page))[1], 'Februar 2025|1 Foto und 2 Videos');
+    assert.match(await page.getAttribute(`.tile[data-name="VID_1.mp4"] img`, 'alt'), /^VID_1\.mp4, 12\.02\.2025, Video, 0:02$/);
+    assert.match(await page.getAttribute(`.tile[data-name="IMG_3.jpg"] img`, 'alt'), /, Live-Foto$/);
     assert.match(await page.textContent('#today'), /^An diesem Tag: [\d.]+ Fotos?$/);
     assert.match(await page.getAttribute('#today', 'title'), /^Fotos vom 15\. Juni aus (einem früheren Jahr|\d+ früheren Jahren)$/);
     assert.match(await page.getAttribute('#scrubber', 'aria-valuetext'), /^(Januar|Februar|März|April|Mai|Juni|Juli|August|September|Oktober|November|Dezember) \d{4}$/);
@@ -95,7 +124,7 @@ describe('the wall in German', () => {
     const found = await headings(page);
     assert.ok(found.length > 0);
     assert.deepEqual([...new Set(found.map((h) => h.split('|')[0]))], ['Juni 2019']);
-    assert.match(await page.textContent('#count'), /^\d+ von 1\.204 Fotos$/);
+    assert.match(await page.textContent('#count'), /^\d+ Fotos? von 1\.202 Fotos und 2 Videos$/);
     assert.ok((await page.$$eval('.tile img', (is) => is.map((i) => i.alt))).includes('Canon_40D.jpg, 15.06.2019'));
 
     await page.fill('#search', 'zzzz');
@@ -103,10 +132,10 @@ describe('the wall in German', () => {
     assert.equal(await page.textContent('#message'), 'Kein Foto passt zu diesem Filter.Alle Fotos zeigen');
     await assertGerman(page, 'an empty filter result');
     await page.click('#message button');
-    await page.waitForFunction(() => document.getElementById('count').textContent === '1.204 Fotos');
+    await page.waitForFunction(() => document.getElementById('count').textContent === '1.202 Fotos und 2 Videos');
 
     await page.selectOption('#folder', 'cameras');
-    await page.waitForFunction(() => document.getElementById('count').textContent === '2 von 1.204 Fotos');
+    await page.waitForFunction(() => document.getElementById('count').textContent === '2 Fotos von 1.202 Fotos und 2 Videos');
     await assertGerman(page, 'a folder');
     assertQuiet(record);
     await context.close();
@@ -170,6 +199,43 @@ describe('the wall in German', () => {
     await page.click('#viewer .next');
     await page.waitForFunction(() => document.querySelector('#viewer .when').textContent.includes('Ordnernamen'));
     assert.equal(same(await page.textContent('#viewer .when')), 'Samstag, 15. Juni 2019 Datum aus dem Ordnernamen');
+    assertQuiet(record);
+    await context.close();
+  });
+
+  test('a video playing, a video this browser cannot play, a live photo and their info', { skip: hasFfmpeg ? false : 'ffmpeg is not installed' }, async () => {
+    const { context, page, record } = await open(browser, `${wall.url}#photo=${key(video[1])}`, de);
+    await page.waitForSelector('#viewer[open] .movie:not([hidden])');
+    assert.match(same(await page.textContent('#viewer .when')), /^Mittwoch, 12\. Februar 2025 um 18:00 Video, 0:02$/);
+    await page.keyboard.press('p');
+    await page.waitForFunction(() => document.querySelector('#viewer .movie').currentTime > 0.3, null, { timeout: 20000 });
+    await assertGerman(page, 'a video playing');
+    await page.keyboard.press('i');
+    await page.waitForSelector('#info:not([hidden])');
+    assert.deepEqual(await page.$$eval('#info .media-rows > *', (es) => es.map((e) => e.textContent)), ['Länge', '0:02', 'Videoformat', 'H.264']);
+    await assertGerman(page, 'a video\u2019s info panel');
+
+    await page.keyboard.press('ArrowRight');
+    await page.waitForFunction(() => document.querySelector('#viewer .path').textContent.endsWith('VID_2.mp4'));
+    assert.equal(await page.textContent('#viewer .note'), 'Dieser Browser kann diese Art Video (HEVC (H.265)) nicht abspielen; öffnen Sie das Original, um es mit einem anderen Programm abzuspielen.');
+    await assertGerman(page, 'a video this browser cannot play');
+
+    await page.keyboard.press('ArrowRight');
+    await page.waitForFunction(() => document.querySelector('#viewer .path').textContent.endsWith('IMG_3.jpg'));
+    assert.equal(await page.textContent('#viewer .motion'), 'Bewegungsclip (MOV)');
+    assert.equal(await page.getAttribute('#viewer .live-button', 'aria-label'), 'Bewegung abspielen (p)');
+    assert.deepEqual(await page.$$eval('#info .media-rows dd', (es) => es.map((e) => e.textContent)), ['0:01', 'H.264']);
+    await assertGerman(page, 'a live photo and its info');
+    await page.keyboard.press('p');
+    await page.waitForSelector('#viewer .stage.moving');
+    await assertGerman(page, 'a live photo\u2019s motion');
+
+    await page.keyboard.press('Escape');
+    await page.keyboard.press('Escape');
+    await page.keyboard.press('?');
+    await page.waitForSelector('#help[open]');
+    const list = await page.$$eval('#help dt', (ds) => ds.map((d) => `${d.textContent.trim()}: ${d.nextElementSibling.textContent}`));
+    assert.ok(list.includes('p: In einem Video: abspielen oder anhalten; in einem Live-Foto: seine Bewegung abspielen'), list.join(' | '));
     assertQuiet(record);
     await context.close();
   });

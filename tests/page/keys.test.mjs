@@ -95,7 +95,11 @@ describe('while scrolling', () => {
     const { context, page } = await open(browser, wall.url);
     assert.equal(await page.$eval('#current', (c) => c.hidden), true);
     for (const y of [3000, 20000, 41000]) {
-      await page.evaluate((to) => scrollTo(0, to), y);
+      // The page follows a scroll in its scroll event, a frame later: read it after that.
+      await page.evaluate((to) => new Promise((done) => {
+        addEventListener('scroll', () => done(), { once: true });
+        scrollTo(0, to);
+      }), y);
       await page.waitForFunction(() => !document.getElementById('current').hidden);
       const current = await page.$eval('#current', (c) => [c.querySelector('h2').textContent, c.querySelector('span').textContent]);
       // The section under the sticky heading is the one it names.
