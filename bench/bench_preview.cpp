@@ -100,7 +100,7 @@ VImage shownOriginal(const VImage& full, int boxWidth, int boxHeight)
 /// The preview shown at the reference's size against the reference: PSNR and detail.
 void compare(const VImage& reference, const fs::path& preview, double& psnrOut, double& detailOut)
 {
-    const VImage large = VImage::new_from_file(preview.c_str(), VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
+    const VImage large = VImage::new_from_file(preview.c_str());
     const int w = reference.width(), h = reference.height();
     VImage shown = large.resize(double(w) / large.width(), VImage::option()
                                                                ->set("vscale", double(h) / large.height())
