@@ -21,19 +21,8 @@ function placeScrubber() {
   var box = track.getBoundingClientRect();
   trackTop = box.top;
   trackHeight = box.height;
-  var years = [];
-  var end = Math.max(1, scroll.virtualMax);
-  for (var s = 0; s < view.sectionMonth.length; s++) {
-    var month = view.sectionMonth[s];
-    var year = sectionYear(month);   // NaN for the undated: a dot, never a label
-    var at = Math.min(1, layout.sectionTop[s] / end);
-    var last = years[years.length - 1];
-    if (last && (last.year === year || (year !== year && last.year !== last.year))) continue;
-    if (last) last.share = at - last.at;
-    years.push({ year: year, at: at, share: 0 });
-  }
-  if (years.length) years[years.length - 1].share = 1 - years[years.length - 1].at;
-  yearMarks(years, trackHeight, 18, 5).forEach(function (m) {
+  var years = trackYears(view.sectionMonth, layout.sectionTop, layout.sectionItem, scroll.virtualMax);
+  yearMarks(years, trackHeight, 18, 5, 6).forEach(function (m) {
     var marker = document.createElement('div');
     marker.className = m.label ? 'year' : 'dot';
     if (m.label) marker.textContent = String(m.year);

@@ -138,22 +138,42 @@ describe('finding places in the layout', () => {
 });
 
 describe('the timeline\u2019s years', () => {
-  const marks = (years, height) => [...page.yearMarks(years, height, 18, 5)].map((m) => `${m.year}${m.label ? '' : ' dot'}@${m.at}`);
+  const marks = (years, height) => [...page.yearMarks(years, height, 18, 5, 6)].map((m) => `${m.year}${m.label ? '' : ' dot'}@${Math.round(m.at * 10) / 10}`);
 
-  test('a large year keeps its label where a small neighbour would crowd it', () => {
-    // 2022 holds 1% of the wall and starts 4 px above 2021, which holds a third of it.
+  test('a label sits inside its year, and a large year keeps its label where a small neighbour would crowd it', () => {
+    // 2022 holds 1% of the wall, 4 px just above 2021, which holds a third of it.
     const years = [{ year: 2024, at: 0, share: 0.05 }, { year: 2023, at: 0.05, share: 0.6 },
       { year: 2022, at: 0.65, share: 0.01 }, { year: 2021, at: 0.66, share: 0.34 }];
-    assert.deepEqual(marks(years, 400), ['2024@0', '2023@20', '2021@264']);
+    assert.deepEqual(marks(years, 400), ['2024@6', '2023@26', '2022 dot@260', '2021@270']);
     // With room, every year is named.
-    assert.deepEqual(marks(years, 4000), ['2024@0', '2023@200', '2022@2600', '2021@2640']);
+    assert.deepEqual(marks(years, 4000), ['2024@6', '2023@206', '2022@2606', '2021@2646']);
+  });
+
+  test('the first year is always named; a large year right after it is named further into its own part', () => {
+    // One photo of 2021 above a wall of 2015: 2021 has 3 px, too little for a label of its own.
+    const years = [{ year: 2021, at: 0, share: 0.005 }, { year: 2020, at: 0.005, share: 0.005 },
+      { year: 2015, at: 0.01, share: 0.99 }];
+    assert.deepEqual(marks(years, 600), ['2021@1.5', '2015@19.5']);
+    // No room for 2015 inside its part: it is left out rather than named somewhere else.
+    assert.deepEqual(marks([{ year: 2021, at: 0, share: 0.5 }, { year: 2015, at: 0.5, share: 0.5 }], 20), ['2021@5']);
   });
 
   test('crowded small years become dots, and the undated are never named', () => {
-    const years = [{ year: 2020, at: 0, share: 0.9 }, { year: 2019, at: 0.9, share: 0.02 },
-      { year: 2018, at: 0.92, share: 0.02 }, { year: 2017, at: 0.94, share: 0.03 }, { year: NaN, at: 0.97, share: 0.03 }];
-    assert.deepEqual(marks(years, 400), ['2020@0', '2019 dot@360', '2018 dot@368', '2017@376', 'NaN dot@388']);
+    const years = [{ year: 2020, at: 0, share: 0.85 }, { year: 2019, at: 0.85, share: 0.02 },
+      { year: 2018, at: 0.87, share: 0.015 }, { year: 2017, at: 0.885, share: 0.065 }, { year: NaN, at: 0.95, share: 0.05 }];
+    assert.deepEqual(marks(years, 400), ['2020@6', '2019 dot@340', '2018 dot@348', '2017@360', 'NaN dot@380']);
     // Too close to a label, a year gets no mark at all.
-    assert.deepEqual(marks(years, 200), ['2020@0', '2019 dot@180', '2017@188']);
+    assert.deepEqual(marks(years, 200), ['2020@6', '2019 dot@170', '2017@183']);
+  });
+
+  test('the years along the track: a month sharing its line with an earlier month is not where the track leads', () => {
+    const month = (year, m) => year * 12 + m;
+    // Items: 0 a band of December 2021 and November 2020, 1 October 2020, 2 and 3 2015, then the
+    // undated.
+    const sectionMonth = Int32Array.from([month(2021, 11), month(2020, 10), month(2020, 9), month(2015, 5), month(2015, 4), page.undatedMonth]);
+    const sectionTop = Float64Array.from([0, 0, 100, 200, 600, 1100]);
+    const sectionItem = Int32Array.from([0, 0, 1, 2, 3, 4]);
+    assert.deepEqual(plain(page.trackYears(sectionMonth, sectionTop, sectionItem, 1000)),
+      [{ year: 2021, at: 0, share: 0.1 }, { year: 2020, at: 0.1, share: 0.1 }, { year: 2015, at: 0.2, share: 0.8 }, { year: null, at: 1, share: 0 }]);   // NaN, as JSON has it
   });
 });
