@@ -7,7 +7,7 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { launch } from './browser.mjs';
-import { assertQuiet, open, phone } from './harness.mjs';
+import { assertQuiet, desktop, open, phone } from './harness.mjs';
 import { civil, entry, makeWall } from './wall.mjs';
 
 const hasFfmpeg = (() => {
@@ -78,6 +78,8 @@ const openAt = async (page, pos) => {
   await page.waitForSelector('#viewer[open]');
 };
 const fileUrl = (rel) => `file://${root}/${rel}`;
+// The viewer's sentence is there to be read: on a phone it wraps instead of ending in "…".
+const noteIsWhole = (page) => page.$eval('#viewer .note', (n) => n.scrollWidth <= n.clientWidth);
 
 describe('videos and live photos on the wall', { skip }, () => {
   test('a video is its poster with a play mark and its length, a live photo is marked, counts say videos apart', async () => {
@@ -155,6 +157,9 @@ describe('videos in the viewer', { skip }, () => {
     assert.equal(await page.evaluate(() => document.querySelector('#viewer .full').naturalWidth), 640);
     assert.equal(state.note, 'This browser cannot play this kind of video (HEVC (H.265)); open the original to play it with another program.');
     assert.equal(state.original, fileUrl('2024/Beach/VID_2.mp4'));
+    await page.setViewportSize(phone);
+    assert.equal(await noteIsWhole(page), true);
+    await page.setViewportSize(desktop);
     await page.keyboard.press('Escape');
     // VP9 in WebM plays in Chromium; this one's file is not there.
     await openAt(page, 6);
@@ -241,6 +246,7 @@ describe('previews in the viewer', { skip }, () => {
       const state = await viewerState(page);
       assert.equal(state.full, files.preview);
       assert.equal(state.note, 'This browser cannot show this kind of file; this is its preview.');
+      assert.equal(await noteIsWhole(page), true);
       assert.equal(state.original, fileUrl('2024/Beach/IMG_5.HEIC'));
       assert.equal(await page.evaluate(() => document.querySelector('#viewer .full').naturalWidth), 640);
       await page.keyboard.press('+');
