@@ -610,6 +610,22 @@ kestova-cli tut dasselbe im Terminal.
         </translation>
     </message>
     <message numerus="yes">
+        <source>%1 photos and %2</source>
+        <comment>the undated photos, then the videos</comment>
+        <translation>
+            <numerusform>%1 Foto und %2</numerusform>
+            <numerusform>%1 Fotos und %2</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 have no date and are grouped at the end</source>
+        <comment>photos, videos or both</comment>
+        <translation>
+            <numerusform>%1 hat kein Datum und steht am Ende</numerusform>
+            <numerusform>%1 haben kein Datum und stehen am Ende</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
         <source>%1 photos have no date and are grouped at the end</source>
         <translation>
             <numerusform>%1 Foto hat kein Datum und steht am Ende</numerusform>

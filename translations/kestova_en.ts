@@ -44,6 +44,22 @@
         </translation>
     </message>
     <message numerus="yes">
+        <source>%1 photos and %2</source>
+        <comment>the undated photos, then the videos</comment>
+        <translation>
+            <numerusform>%1 photo and %2</numerusform>
+            <numerusform>%1 photos and %2</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 have no date and are grouped at the end</source>
+        <comment>photos, videos or both</comment>
+        <translation>
+            <numerusform>%1 has no date and is grouped at the end</numerusform>
+            <numerusform>%1 have no date and are grouped at the end</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
         <source>%1 photos have no date and are grouped at the end</source>
         <translation>
             <numerusform>%1 photo has no date and is grouped at the end</numerusform>

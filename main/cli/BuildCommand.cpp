@@ -213,6 +213,10 @@ std::string summaryJson(const JobSummary& s)
     appendNames("unreadableFiles", s.unreadableFiles);
     out += ",\"undated\":";
     Json::appendInt(out, s.undated);
+    if (s.undatedVideos > 0) {
+        out += ",\"undatedVideos\":";
+        Json::appendInt(out, s.undatedVideos);
+    }
     out += ",\"gallery\":";
     Json::appendString(out, s.gallery.native());
     out += ",\"partial\":";

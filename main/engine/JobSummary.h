@@ -11,7 +11,7 @@ struct JobSummary {
     std::int64_t found = 0;      ///< photo files the walk returned, before duplicates are collapsed
     std::int64_t duplicates = 0; ///< found minus the photos left after collapsing; 0 when dedupe is off
     std::int64_t unreadable = 0; ///< photos whose processing failed in this run
-    std::int64_t undated = 0;    ///< photos on the wall without a date
+    std::int64_t undated = 0;    ///< photos on the wall without a date, videos not counted
     std::filesystem::path gallery; ///< always out / "index.html"
     bool partial = false;        ///< a stop had been requested when processing ended
     /// The rels of the unreadable photos, sorted: as many names as `unreadable` counts. Only
@@ -27,6 +27,7 @@ struct JobSummary {
     std::vector<std::string> unreadableFolders;
     std::int64_t tooLong = 0;    ///< folders and photos left out: their path is longer than the system allows
     std::int64_t videos = 0;     ///< videos on the wall (a live photo's clip is part of its photo)
+    std::int64_t undatedVideos = 0; ///< videos on the wall without a date
 
     friend bool operator==(const JobSummary&, const JobSummary&) = default;
 };

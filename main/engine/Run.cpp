@@ -196,6 +196,7 @@ JobSummary Indexer::run()
     Wall wall = WallOutput::buildWall(map);
     summary.undated = wall.undated;
     summary.videos = wall.videos;
+    summary.undatedVideos = wall.undatedVideos;
     summary.photos = static_cast<std::int64_t>(wall.entries.size()) - wall.videos;
     WallOutput::writeWall(*this, wall.entries);
     return summary;

@@ -73,10 +73,11 @@ Wall buildWall(const CacheMap& map)
         entry.first = firstComponent(rel);
         entry.mtime = Record::intOrZero(record, Record::mtime);
         entry.media = Record::mediaOf(record);
-        if (entry.media.flags & Record::isVideo)
+        const bool video = entry.media.flags & Record::isVideo;
+        if (video)
             ++wall.videos;
         if (entry.date == 0)
-            ++wall.undated;
+            ++(video ? wall.undatedVideos : wall.undated);
         wall.entries.push_back(std::move(entry));
     }
     // Dated before undated, newer first. Photos of the same moment (a burst, a folder dated by

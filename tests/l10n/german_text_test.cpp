@@ -74,6 +74,16 @@ TEST(GermanText, resultsUseGermanPluralForms)
     EXPECT_EQ(many.details, (QStringList{QStringLiteral("310 doppelte Kopien nur einmal gezeigt"),
                                          QStringLiteral("57 Fotos haben kein Datum und stehen am Ende"),
                                          QStringLiteral("1.024 Dateien waren nicht lesbar und wurden übersprungen")}));
+    JobSummary phone = summary(1204, 0, 3, 0, false);
+    phone.videos = 37;
+    phone.undatedVideos = 2;
+    EXPECT_EQ(ResultText::of(phone, QStringLiteral("Handy")).headline, QStringLiteral("1.204 Fotos und 37 Videos bereit"));
+    EXPECT_EQ(ResultText::of(phone, QStringLiteral("Handy")).details,
+              QStringList{QStringLiteral("3 Fotos und 2 Videos haben kein Datum und stehen am Ende")});
+    phone.undated = 0;
+    phone.undatedVideos = 1;
+    EXPECT_EQ(ResultText::of(phone, QStringLiteral("Handy")).details,
+              QStringList{QStringLiteral("1 Video hat kein Datum und steht am Ende")});
     EXPECT_EQ(many.savedAt, QStringLiteral("Die Fotowand ist unter /home/ana/Bilder/Urlaub/_Photo Gallery gespeichert. Sie "
                                            "öffnet sich in Ihrem Webbrowser, und Sie können sie jederzeit öffnen, auch "
                                            "ohne diese App."));

@@ -166,6 +166,33 @@ TEST(ResultText, RemarksOnFoldersThatCouldNotBeOpenedPassedOverAndChangedPhotos)
     }
 }
 
+TEST(ResultText, VideosAreCountedBesideThePhotosAndAmongTheUndated)
+{
+    JobSummary s;
+    s.photos = 1204;
+    s.videos = 37;
+    EXPECT_EQ(ResultText::of(s, QStringLiteral("Phone")).headline.toStdString(), "1,204 photos and 37 videos ready");
+    EXPECT_TRUE(ResultText::of(s, QStringLiteral("Phone")).details.isEmpty());
+    struct Case {
+        std::int64_t photos, videos;
+        const char* sentence;
+    };
+    const Case cases[] = {
+        {3, 2, "3 photos and 2 videos have no date and are grouped at the end"},
+        {1, 1, "1 photo and 1 video have no date and are grouped at the end"},
+        {0, 1, "1 video has no date and is grouped at the end"},
+        {0, 5, "5 videos have no date and are grouped at the end"},
+        {2, 0, "2 photos have no date and are grouped at the end"},
+    };
+    for (const Case& c : cases) {
+        s.undated = c.photos;
+        s.undatedVideos = c.videos;
+        const QStringList details = ResultText::of(s, QStringLiteral("Phone")).details;
+        ASSERT_EQ(details.size(), 1) << c.sentence;
+        EXPECT_EQ(details[0].toStdString(), c.sentence);
+    }
+}
+
 TEST(ResultText, FailureSentences)
 {
     EXPECT_EQ(ResultText::wallInUse(4242, QStringLiteral("/media/Card/_Photo Gallery")).toStdString(),

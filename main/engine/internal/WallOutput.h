@@ -26,8 +26,9 @@ struct WallEntry {
 /// The wall entries, sorted newest first with undated last, and how many are undated.
 struct Wall {
     std::vector<WallEntry> entries;
-    std::int64_t undated = 0;
+    std::int64_t undated = 0; ///< photos without a date
     std::int64_t videos = 0;
+    std::int64_t undatedVideos = 0;
 };
 
 namespace WallOutput {
