@@ -15,11 +15,13 @@ function loadDeferred() {
   render();
   var waiting = Array.prototype.slice.call(layer.querySelectorAll('img[data-src]'));
   var top = header.offsetHeight, bottom = window.innerHeight;
-  waiting.sort(function (a, b) {
-    var ra = a.getBoundingClientRect(), rb = b.getBoundingClientRect();
-    return (ra.bottom > top && ra.top < bottom ? 0 : 1) - (rb.bottom > top && rb.top < bottom ? 0 : 1);
-  });
+  // (The tile's box: a picture that has not loaded takes no room.)
+  var onScreen = [], later = [];
   waiting.forEach(function (img) {
+    var r = img.parentNode.getBoundingClientRect();
+    (r.bottom > top && r.top < bottom ? onScreen : later).push(img);
+  });
+  onScreen.concat(later).forEach(function (img) {
     img.src = img.dataset.src;
     img.removeAttribute('data-src');
   });
