@@ -30,7 +30,7 @@ struct Fixture {
 
     Fixture()
     {
-        fs::copy_file(photos / "cameras/Canon_40D.jpg", src / "a.jpg");
+        copyPhoto(src / "a.jpg");
         fs::create_directories(out / "thumbs");
         dir.write("elsewhere/victim.txt", "keep me");
     }

@@ -18,13 +18,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path photos = KESTOVA_SHARED_PHOTOS;
-
 struct Fixture {
     TempDir dir;
     fs::path src = dir.mkdir("src");
     fs::path out = dir.mkdir("wall");
-    Fixture() { fs::copy_file(photos / "cameras/Canon_40D.jpg", src / "a.jpg"); }
+    Fixture() { copyPhoto(src / "a.jpg"); }
 };
 
 /// A process id that is certainly not running: a child that has ended and been reaped.

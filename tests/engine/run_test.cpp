@@ -19,8 +19,6 @@ using namespace JobUpdates;
 
 namespace {
 
-const fs::path photos = KESTOVA_SHARED_PHOTOS;
-
 /// A source folder of real camera photos and the wall's output folder beside it.
 struct Fixture {
     TempDir dir;
@@ -29,8 +27,7 @@ struct Fixture {
 
     void add(const std::string& rel, const std::string& camera = "cameras/Canon_40D.jpg") const
     {
-        fs::create_directories((src / rel).parent_path());
-        fs::copy_file(photos / camera, src / rel, fs::copy_options::overwrite_existing);
+        copyPhoto(src / rel, camera);
     }
 
     struct Result {

@@ -29,8 +29,7 @@ struct Source {
 
     void add(const std::string& rel, const char* camera = "cameras/Canon_40D.jpg") const
     {
-        fs::create_directories((src / rel).parent_path());
-        fs::copy_file(photos / camera, src / rel, fs::copy_options::overwrite_existing);
+        copyPhoto(src / rel, camera);
     }
 
     JobSummary run(std::function<void(const JobUpdate&)> watch = nullptr) const

@@ -11,8 +11,6 @@ using ::testing::HasSubstr;
 
 namespace {
 
-const fs::path photos = KESTOVA_SHARED_PHOTOS;
-
 struct Drive {
     TempDir dir;
     fs::path src = dir.mkdir("Photos");
@@ -20,8 +18,7 @@ struct Drive {
 
     void add(const fs::path& root, const std::string& rel, const std::string& camera) const
     {
-        fs::create_directories((root / rel).parent_path());
-        fs::copy_file(photos / camera, root / rel, fs::copy_options::overwrite_existing);
+        copyPhoto(root / rel, camera);
     }
     /// Three photos in two folders.
     void fill(const fs::path& root) const

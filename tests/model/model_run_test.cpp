@@ -33,6 +33,15 @@ protected:
                           {"2019/Trip/IMG_0003.JPG", "cameras/Pentax_K10D.jpg"}});
     }
 
+    /// Enough 8-megapixel photos that a run is still making thumbnails when the test stops it.
+    static void eightyPhotos(const fs::path& root)
+    {
+        std::vector<std::pair<std::string, std::string>> photos;
+        for (int i = 0; i < 80; ++i)
+            photos.emplace_back("IMG_" + std::to_string(1000 + i) + ".JPG", "cameras/iphone_hdr_NO.jpg");
+        copyPhotos(root, photos);
+    }
+
     /// Runs to the end and says whether it got there.
     static ::testing::AssertionResult runToEnd(Model& model, const fs::path& root)
     {
@@ -235,10 +244,7 @@ TEST_F(ModelRun, StopDuringTheWalkReturnsToIdle)
 TEST_F(ModelRun, StopWhileMakingThumbnailsGivesAPartialWallThatIsListedNotOpened)
 {
     Folder folder;
-    std::vector<std::pair<std::string, std::string>> photos;
-    for (int i = 0; i < 80; ++i)
-        photos.emplace_back("IMG_" + std::to_string(1000 + i) + ".JPG", "cameras/iphone_hdr_NO.jpg");
-    copyPhotos(folder.path(), photos);
+    eightyPhotos(folder.path());
     TestModel t;
     t.model.start(folder.path());
     // Stop at the first thumbnail report, as the user would from the progress screen.
@@ -261,10 +267,7 @@ TEST_F(ModelRun, StopWhileMakingThumbnailsGivesAPartialWallThatIsListedNotOpened
 TEST_F(ModelRun, QuittingInTheMiddleOfARunSavesItAsStopDoes)
 {
     Folder folder;
-    std::vector<std::pair<std::string, std::string>> photos;
-    for (int i = 0; i < 80; ++i)
-        photos.emplace_back("IMG_" + std::to_string(1000 + i) + ".JPG", "cameras/iphone_hdr_NO.jpg");
-    copyPhotos(folder.path(), photos);
+    eightyPhotos(folder.path());
     TestModel t;
     EXPECT_TRUE(t.model.stopRunBeforeQuitting(1000)) << "without a run there is nothing to wait for";
     t.model.start(folder.path());

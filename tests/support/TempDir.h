@@ -67,6 +67,16 @@ inline void setMtime(const std::filesystem::path& file, time_t seconds, long nan
     utimensat(AT_FDCWD, file.c_str(), times, AT_SYMLINK_NOFOLLOW);
 }
 
+#ifdef KESTOVA_SHARED_PHOTOS
+/// Copies one of the shared camera photos to `to`, making its folders; an existing file is replaced.
+inline void copyPhoto(const std::filesystem::path& to, std::string_view camera = "cameras/Canon_40D.jpg")
+{
+    std::filesystem::create_directories(to.parent_path());
+    std::filesystem::copy_file(std::filesystem::path(KESTOVA_SHARED_PHOTOS) / camera, to,
+                               std::filesystem::copy_options::overwrite_existing);
+}
+#endif
+
 inline std::string readFile(const std::filesystem::path& file)
 {
     std::ifstream in(file, std::ios::binary);
