@@ -160,12 +160,10 @@ function addTiles(element, item, start, end, x, y, scale, visible) {
     img.fetchPriority = visible ? 'high' : 'low';
     // Lets a performance observer see when the first row of the wall is on screen.
     if (firstPaint && layout.start[item] === 0) img.setAttribute('elementtiming', 'first-row');
-    if (img.hasAttribute('src')) {
-      // Already showing (or loading) this photo's thumbnail.
-    } else if (deferImages) {
-      img.dataset.src = url;
-    } else {
-      img.src = url;
+    // A spare tile that kept this photo's thumbnail (above) is showing or loading it already.
+    if (!img.hasAttribute('src')) {
+      if (deferImages) img.dataset.src = url;
+      else img.src = url;
     }
     // A spare tile may carry another photo's video or live mark.
     unmarkTile(tile);
