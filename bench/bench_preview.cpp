@@ -1,12 +1,13 @@
 // Preview benchmark: what a large preview adds to the processing of photos browsers cannot show.
-//   bench_preview FILE...
+//   bench_preview FILE...   (KESTOVA_PREVIEW_CANDIDATES=2048:70,1600:80 to try only those)
 // For each photo and each preview size and quality tried, one line:
 //   file size quality thumb_cpu_ms both_cpu_ms extra_percent preview_bytes original_bytes
 //   bytes_ratio psnr_1x psnr_2x detail_1x detail_2x
 // The baseline is the same photo's thumbnail alone, decoded and measured in the same run; CPU
-// time is the thread's own, so other work on the machine does not count. Sharpness compares the
-// preview with the full original, both fitted to a 1440x900 screen at 1x (1440x900 pixels) and
-// 2x (2880x1800): PSNR in dB, and detail as the preview's gradient energy against the original's.
+// time is the process's own (all its threads), so other work on the machine does not count.
+// Sharpness compares the preview with the full original, both fitted to a 1440x900 screen at 1x
+// (1440x900 pixels) and 2x (2880x1800): PSNR in dB, and detail as the preview's gradient energy
+// against the original's.
 #include "engine/internal/RawPhoto.h"
 #include "engine/internal/VipsPhoto.h"
 
@@ -15,9 +16,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -84,29 +88,51 @@ double gradientEnergy(const VImage& image)
     return (dx * dx).avg();
 }
 
-/// The preview against the original, both fitted to the screen box.
-void compare(const fs::path& original, const fs::path& preview, int boxWidth, int boxHeight, double& psnrOut,
-             double& detailOut)
+/// The original as a screen of the given box shows it: fitted to the box, never enlarged.
+VImage shownOriginal(const VImage& full, int boxWidth, int boxHeight)
 {
-    VImage full = VImage::new_from_file(original.c_str()).autorot().colourspace(VIPS_INTERPRETATION_sRGB);
-    if (full.bands() > 3)
-        full = full.extract_band(0, VImage::option()->set("n", 3));
-    VImage large = VImage::new_from_file(preview.c_str());
-    // The screen shows the photo at the smaller of its box and its own size.
     const double scale = std::min({1.0, double(boxWidth) / full.width(), double(boxHeight) / full.height()});
     const int w = std::max(1, int(std::lround(full.width() * scale)));
     const int h = std::max(1, int(std::lround(full.height() * scale)));
-    VImage reference = fittedTo(full, w, h).cast(VIPS_FORMAT_UCHAR);
+    return fittedTo(full, w, h).cast(VIPS_FORMAT_UCHAR).copy_memory();
+}
+
+/// The preview shown at the reference's size against the reference: PSNR and detail.
+void compare(const VImage& reference, const fs::path& preview, double& psnrOut, double& detailOut)
+{
+    const VImage large = VImage::new_from_file(preview.c_str());
+    const int w = reference.width(), h = reference.height();
     VImage shown = large.resize(double(w) / large.width(), VImage::option()
                                                                ->set("vscale", double(h) / large.height())
                                                                ->set("kernel", VIPS_KERNEL_LANCZOS3))
                        .cast(VIPS_FORMAT_UCHAR);
-    const int cw = std::min(reference.width(), shown.width());
-    const int ch = std::min(reference.height(), shown.height());
-    reference = reference.extract_area(0, 0, cw, ch);
+    const int cw = std::min(w, shown.width());
+    const int ch = std::min(h, shown.height());
+    const VImage ref = reference.extract_area(0, 0, cw, ch);
     shown = shown.extract_area(0, 0, cw, ch);
-    psnrOut = psnr(reference, shown);
-    detailOut = gradientEnergy(shown) / std::max(1e-9, gradientEnergy(reference));
+    psnrOut = psnr(ref, shown);
+    detailOut = gradientEnergy(shown) / std::max(1e-9, gradientEnergy(ref));
+}
+
+/// The candidates, "SIZE:QUALITY,..." from KESTOVA_PREVIEW_CANDIDATES, else the usual grid.
+std::vector<std::pair<int, int>> candidates()
+{
+    std::vector<std::pair<int, int>> list;
+    if (const char* text = std::getenv("KESTOVA_PREVIEW_CANDIDATES")) {
+        int size = 0, quality = 0, used = 0;
+        for (const char* at = text; std::sscanf(at, "%d:%d%n", &size, &quality, &used) == 2;) {
+            list.emplace_back(size, quality);
+            at += used;
+            if (*at != ',')
+                break;
+            ++at;
+        }
+    }
+    if (list.empty())
+        for (const int size : {1440, 1600, 1920, 2048, 2560})
+            for (const int quality : {70, 75, 80})
+                list.emplace_back(size, quality);
+    return list;
 }
 
 } // namespace
@@ -132,24 +158,31 @@ int main(int argc, char** argv)
             std::printf("%-28s unreadable\n", file.filename().c_str());
             continue;
         }
-        for (const int size : {1600, 2048, 2560}) {
-            for (const int quality : {70, 80}) {
-                const double both = cpuMs(file, JpegTargets{thumb, {420, 55}, preview, {size, quality}});
-                const auto bytes = fs::file_size(preview);
-                const auto originalBytes = fs::file_size(file);
-                double psnr1 = 0, psnr2 = 0, detail1 = 0, detail2 = 0;
-                // Raw files are compared with their own half-size development, which is what the
-                // preview is made from; libvips cannot read them.
-                if (!isRaw(file)) {
-                    compare(file, preview, 1440, 900, psnr1, detail1);
-                    compare(file, preview, 2880, 1800, psnr2, detail2);
-                }
-                std::printf("%-28s %5d %3d %9.1f %9.1f %6.1f %9ju %9ju %6.3f %6.2f %6.2f %6.3f %6.3f\n",
-                            file.filename().c_str(), size, quality, alone, both, 100 * (both - alone) / alone,
-                            std::uintmax_t(bytes), std::uintmax_t(originalBytes), double(bytes) / originalBytes,
-                            psnr1, psnr2, detail1, detail2);
-                std::fflush(stdout);
+        // Raw files are compared with nothing: libvips cannot read them, and their preview is
+        // made from their own half-size development.
+        std::optional<VImage> screen1x, screen2x;
+        if (!isRaw(file)) {
+            VImage full = VImage::new_from_file(file.c_str()).autorot().colourspace(VIPS_INTERPRETATION_sRGB);
+            if (full.bands() > 3)
+                full = full.extract_band(0, VImage::option()->set("n", 3));
+            full = full.copy_memory();
+            screen1x = shownOriginal(full, 1440, 900);
+            screen2x = shownOriginal(full, 2880, 1800);
+        }
+        for (const auto& [size, quality] : candidates()) {
+            const double both = cpuMs(file, JpegTargets{thumb, {420, 55}, preview, {size, quality}});
+            const auto bytes = fs::file_size(preview);
+            const auto originalBytes = fs::file_size(file);
+            double psnr1 = 0, psnr2 = 0, detail1 = 0, detail2 = 0;
+            if (screen1x) {
+                compare(*screen1x, preview, psnr1, detail1);
+                compare(*screen2x, preview, psnr2, detail2);
             }
+            std::printf("%-28s %5d %3d %9.1f %9.1f %6.1f %9ju %9ju %6.3f %6.2f %6.2f %6.3f %6.3f\n",
+                        file.filename().c_str(), size, quality, alone, both, 100 * (both - alone) / alone,
+                        std::uintmax_t(bytes), std::uintmax_t(originalBytes), double(bytes) / originalBytes, psnr1,
+                        psnr2, detail1, detail2);
+            std::fflush(stdout);
         }
     }
     std::error_code ec;

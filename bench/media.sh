@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Previews and videos, measured on material made here:
-#   bench/media.sh [BUILD_DIR]
+#   [KESTOVA_SHARED_PHOTOS=DIR] bench/media.sh [BUILD_DIR]
 # 1. bench_preview on the real HEIF of ../shared/photos and on 12-megapixel HEIC and TIFF photos
 #    made from its real phone photo: extra CPU per photo, bytes against the original, sharpness.
 # 2. bench_media on 1080p and 4K clips in H.264 and HEVC (5 s, the first second black), with a
@@ -8,7 +8,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build}
-photos=$here/../shared/photos
+photos=${KESTOVA_SHARED_PHOTOS:-$here/../shared/photos}  # a checkout elsewhere names the folder
 work=$(mktemp -d /tmp/kestova-bench-media-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 

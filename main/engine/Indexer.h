@@ -36,10 +36,12 @@ public:
     static constexpr int thumbSize = 420;
     static constexpr double quality = 0.55;
     /// Longest side and JPEG quality (1..100) of the large previews of photos that browsers cannot
-    /// show, chosen with bench/media.sh: sharp on a 1440x900 screen, a little soft at twice its
-    /// pixel density, under a tenth of the processing and about a seventh of a HEIC's bytes.
-    static constexpr int previewSize = 2048;
-    static constexpr int previewQuality = 70;
+    /// show, chosen with bench/media.sh: as sharp as the original on a 1440x900 screen and a
+    /// little soft at twice its pixel density; for a 12-megapixel HEIC under a tenth more
+    /// processing and under an eighth of its bytes (2048 pixels took more than an eighth even at
+    /// quality 70, for little more detail at 2x).
+    static constexpr int previewSize = 1600;
+    static constexpr int previewQuality = 80;
     const int jobs;                   ///< photos processed at once, 2..6
     const UpdateHandler onUpdate;     ///< called on the thread that runs run(), never on a worker
     /// The page template copied to index.html; when empty, the one installed with the program.

@@ -8,6 +8,7 @@
 
 #include <sys/stat.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -274,12 +275,18 @@ TEST_F(Media, previewsComeOnlyForFormatsBrowsersCannotShow)
 {
     Wall wall;
     wall.add(clips.still, "IMG_1.heic");
+    wall.add(photos / "heif/samplefilehub.heif", "small.heif");
     wall.add(photos / "orientation/Landscape_6.jpg", "portrait.jpg");
     wall.build();
     Indexer job = wall.job();
+    // The still is 1800x1200, larger than a preview: scaled to the preview's size.
+    static_assert(Indexer::previewSize < 1800);
     const Jpeg preview = inspect(job.previewURL(Indexer::key("IMG_1.heic")));
-    EXPECT_EQ(preview.width, 1800) << "a photo smaller than the preview keeps its size";
-    EXPECT_EQ(preview.height, 1200);
+    EXPECT_EQ(preview.width, Indexer::previewSize);
+    EXPECT_EQ(preview.height, std::lround(1200.0 * Indexer::previewSize / 1800));
+    const Jpeg small = inspect(job.previewURL(Indexer::key("small.heif")));
+    EXPECT_EQ(small.width, 640) << "a photo smaller than the preview keeps its size";
+    EXPECT_EQ(small.height, 426);
     EXPECT_FALSE(fs::exists(job.previewURL(Indexer::key("portrait.jpg"))));
     const std::string manifest = wall.manifest();
     EXPECT_NE(manifest.find("\"IMG_1.heic\",1800,1200,0,\"IMG_1.heic\","), std::string::npos) << manifest;

@@ -21,7 +21,7 @@ struct JpegTargets {
     std::filesystem::path thumbnail;
     ThumbnailSpec thumbnailSpec;
     std::filesystem::path preview;
-    ThumbnailSpec previewSpec{2048, 70};
+    ThumbnailSpec previewSpec; ///< the job decides it (Indexer::previewSize and previewQuality)
 };
 
 /// The size of each JPEG written; nothing for one that was not wanted.
