@@ -38,7 +38,7 @@ function showMovie(photo, path, original) {
   movieMode = 'video';
   movie.controls = true;
   movie.muted = false;
-  movie.poster = thumbUrl(keyOf(photo));
+  movie.poster = hasPreviewImage(photo) ? previewUrl(keyOf(photo)) : thumbUrl(keyOf(photo));
   movie.src = original;
   movie.hidden = false;
   placeMovie();

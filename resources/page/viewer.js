@@ -74,11 +74,11 @@ function openViewer(p, addToHistory) {
 
 // The image the viewer shows large: the original (at its address, '' when the originals were not
 // found) where the browser can show it, else the wall's own preview of it where there is one,
-// which needs no original; '' for a video or a photo with neither.
+// which needs no original; '' for a photo with neither. A video's preview is its poster frame,
+// large: it stands for a video that cannot play here, and lies under the player of one that can.
 function largeImage(photo, path, original) {
-  if (isVideoPhoto(photo)) return '';
-  if (showable.test(path)) return original;
-  return hasPreviewImage(photo) ? previewUrl(keyOf(photo)) : '';
+  if (isVideoPhoto(photo) || !showable.test(path)) return hasPreviewImage(photo) ? previewUrl(keyOf(photo)) : '';
+  return original;
 }
 
 // The date, and for a date read from the path, where it came from.

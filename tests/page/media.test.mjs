@@ -7,7 +7,7 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { launch } from './browser.mjs';
-import { assertQuiet, open, phone } from './harness.mjs';
+import { assertQuiet, desktop, open, phone } from './harness.mjs';
 import { civil, entry, makeWall } from './wall.mjs';
 
 const hasFfmpeg = (() => {
@@ -38,7 +38,7 @@ before(async () => {
   ff('-f', 'lavfi', '-i', 'testsrc2=s=320x180', '-frames:v', '1', join(root, '2024/Beach/IMG_3.jpg'));
   const entries = [
     media(entry('2024/Beach/VID_1.mp4', civil(2024, 7, 6, 12), 320, 180), isVideo, 2000, 'h264'),
-    media(entry('2024/Beach/VID_2.mp4', civil(2024, 7, 5, 12), 320, 180), isVideo, 1000, 'hevc'),
+    media(entry('2024/Beach/VID_2.mp4', civil(2024, 7, 5, 12), 320, 180), hasPreview | isVideo, 1000, 'hevc'),
     media(entry('2024/Beach/IMG_3.jpg', civil(2024, 7, 4, 12), 320, 180), isLive, 1000, 'h264', '2024/Beach/IMG_3.MOV'),
     media(entry('2024/Beach/IMG_4.HEIC', civil(2024, 7, 3, 12), 320, 180), hasPreview | isLive, 1000, 'hevc', '2024/Beach/IMG_4.MOV'),
     media(entry('2024/Beach/IMG_5.HEIC', civil(2024, 7, 2, 12), 640, 480), hasPreview),
@@ -47,11 +47,15 @@ before(async () => {
   ];
   wall = makeWall(entries, { root });
   // The preview of IMG_5.HEIC: larger than its thumbnail.
-  const key = entries[4][0];
-  const previews = join(wall.dir, 'previews', key.slice(0, 2));
-  mkdirSync(previews, { recursive: true });
-  ff('-f', 'lavfi', '-i', 'color=c=red:s=640x480', '-frames:v', '1', join(previews, `${key}.jpg`));
-  files.preview = `previews/${key.slice(0, 2)}/${key}.jpg`;
+  const writePreview = (key, size) => {
+    const previews = join(wall.dir, 'previews', key.slice(0, 2));
+    mkdirSync(previews, { recursive: true });
+    ff('-f', 'lavfi', '-i', `color=c=red:s=${size}`, '-frames:v', '1', join(previews, `${key}.jpg`));
+    return `previews/${key.slice(0, 2)}/${key}.jpg`;
+  };
+  files.preview = writePreview(entries[4][0], '640x480');
+  // The HEVC video's poster frame, large.
+  files.poster = writePreview(entries[1][0], '640x360');
 });
 after(async () => { await browser?.close(); });
 
@@ -74,6 +78,8 @@ const openAt = async (page, pos) => {
   await page.waitForSelector('#viewer[open]');
 };
 const fileUrl = (rel) => `file://${root}/${rel}`;
+// The viewer's sentence is there to be read: on a phone it wraps instead of ending in "…".
+const noteIsWhole = (page) => page.$eval('#viewer .note', (n) => n.scrollWidth <= n.clientWidth);
 
 describe('videos and live photos on the wall', { skip }, () => {
   test('a video is its poster with a play mark and its length, a live photo is marked, counts say videos apart', async () => {
@@ -145,14 +151,22 @@ describe('videos in the viewer', { skip }, () => {
     await openAt(page, 1);
     const state = await viewerState(page);
     assert.equal(state.movie, null);
-    assert.equal(await page.isVisible('#viewer .thumb'), true);
+    // Its large poster, not the thumbnail blown up; and no word of previews.
+    await page.waitForSelector('#viewer .full.loaded');
+    assert.equal(state.full, files.poster);
+    assert.equal(await page.evaluate(() => document.querySelector('#viewer .full').naturalWidth), 640);
     assert.equal(state.note, 'This browser cannot play this kind of video (HEVC (H.265)); open the original to play it with another program.');
     assert.equal(state.original, fileUrl('2024/Beach/VID_2.mp4'));
+    await page.setViewportSize(phone);
+    assert.equal(await noteIsWhole(page), true);
+    await page.setViewportSize(desktop);
     await page.keyboard.press('Escape');
     // VP9 in WebM plays in Chromium; this one's file is not there.
     await openAt(page, 6);
     await page.waitForFunction(() => document.querySelector('#viewer .note').textContent !== '');
     assert.equal((await viewerState(page)).note, 'The video could not be opened here; it may have moved or its drive may be offline.');
+    // Without a large poster, the thumbnail stands for it.
+    assert.equal((await viewerState(page)).full, null);
     assert.equal(await page.isVisible('#viewer .thumb'), true);
     assert.equal(await page.isHidden('#viewer .movie'), true);
     assertQuiet(record);
@@ -232,6 +246,7 @@ describe('previews in the viewer', { skip }, () => {
       const state = await viewerState(page);
       assert.equal(state.full, files.preview);
       assert.equal(state.note, 'This browser cannot show this kind of file; this is its preview.');
+      assert.equal(await noteIsWhole(page), true);
       assert.equal(state.original, fileUrl('2024/Beach/IMG_5.HEIC'));
       assert.equal(await page.evaluate(() => document.querySelector('#viewer .full').naturalWidth), 640);
       await page.keyboard.press('+');
