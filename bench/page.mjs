@@ -1,8 +1,9 @@
 #!/usr/bin/env node
 // Measures the wall page in headless Chromium for large walls:
 //   - navigation to the first row of thumbnails painted (manifest parse included),
-//   - the longest main-thread task while loading, and while scrolling fast through the whole
-//     wall (timeline drag and big scroll steps),
+//   - the longest main-thread task while loading, and while scrolling fast: a real mouse drag
+//     along the timeline, a fast mouse wheel (real input, through the browser's own scrolling)
+//     and big script scroll steps through the whole wall,
 //   - a timeline jump to a month until its thumbnails are on screen (thumbnails already read
 //     once, so in the disk cache),
 //   - the most DOM elements seen.
@@ -10,6 +11,8 @@
 // Usage: node bench/page.mjs [COUNT ...]      (default: 100000 1000000)
 // Needs tests/page/node_modules (scripts/setup) and /usr/bin/chromium. Walls are written under
 // $KESTOVA_BENCH_DIR (default /tmp) as kestova-bench-COUNT and reused when already there.
+// $KESTOVA_BENCH_TEMPLATES, template files separated by spaces, compares page templates in one
+// run: each wall is measured with each template in turn (default: the current page).
 import { execFileSync } from 'node:child_process';
 import { existsSync, linkSync, mkdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { loadavg } from 'node:os';
@@ -33,7 +36,7 @@ function makeThumbnails(dir) {
   });
 }
 
-function makeBenchWall(n) {
+function makeBenchWall(n, page) {
   const dir = join(process.env.KESTOVA_BENCH_DIR || '/tmp', `kestova-bench-${n}`);
   const manifest = join(dir, 'manifest.js');
   if (!existsSync(manifest)) {
@@ -41,7 +44,7 @@ function makeBenchWall(n) {
     mkdirSync(dir, { recursive: true });
   }
   // Always the current page; the photos are made once.
-  writeFileSync(join(dir, 'index.html'), readFileSync(template));
+  writeFileSync(join(dir, 'index.html'), readFileSync(page));
   if (existsSync(manifest)) return dir;
   const entries = synthetic(n, { years: 25 });
   const keys = Array.from({ length: distinctKeys }, (_, i) => (0x1000000000000000n + BigInt(i) * 0x9e3779b97f4a7n).toString(16).slice(0, 16));
@@ -65,22 +68,43 @@ function observe() {
 }
 
 // The tasks on the page's main thread in a Chromium trace, longest first: wall time and the
-// thread's own CPU time in milliseconds. On a shared machine the CPU time is the steadier figure.
+// thread's own CPU time in milliseconds, and for the longest few what took the time (the events
+// inside them by self time: script, style, layout, garbage collection). On a shared machine the
+// CPU time is the steadier figure.
 function longestTasks(trace) {
   const events = JSON.parse(trace).traceEvents;
   // A navigation may use more than one renderer; the page's is the one that worked hardest.
   const mains = events.filter((e) => e.name === 'thread_name' && e.args.name === 'CrRendererMain');
-  let best = [], bestCpu = -1;
+  let best = [], bestCpu = -1, thread = [];
   for (const m of mains) {
-    const tasks = events.filter((e) => e.pid === m.pid && e.tid === m.tid && e.ph === 'X' && e.name === 'RunTask');
+    const own = events.filter((e) => e.pid === m.pid && e.tid === m.tid && e.ph === 'X');
+    const tasks = own.filter((e) => e.name === 'RunTask');
     const cpu = tasks.reduce((sum, t) => sum + (t.tdur ?? t.dur), 0);
-    if (cpu > bestCpu) { best = tasks; bestCpu = cpu; }
+    if (cpu > bestCpu) { best = tasks; bestCpu = cpu; thread = own; }
   }
-  return best.map((t) => ({ wall: t.dur / 1000, cpu: (t.tdur ?? t.dur) / 1000 })).sort((a, b) => b.wall - a.wall);
+  const sorted = best.map((t) => ({ wall: t.dur / 1000, cpu: (t.tdur ?? t.dur) / 1000, task: t })).sort((a, b) => b.wall - a.wall);
+  sorted.slice(0, 3).forEach((t) => { t.inside = insideTask(t.task, thread); });
+  return sorted;
+}
+
+// Self time by event name of everything inside task on its thread, the largest first.
+function insideTask(task, thread) {
+  const end = task.ts + task.dur;
+  const inside = thread.filter((e) => e !== task && e.ts >= task.ts && e.ts + e.dur <= end).sort((a, b) => a.ts - b.ts || b.dur - a.dur);
+  const self = new Map();
+  const open = [];
+  for (const e of inside) {
+    while (open.length && open.at(-1).ts + open.at(-1).dur <= e.ts) open.pop();
+    const parent = open.at(-1);
+    if (parent) self.set(parent.name, (self.get(parent.name) || 0) - e.dur);
+    self.set(e.name, (self.get(e.name) || 0) + e.dur);
+    open.push(e);
+  }
+  return [...self.entries()].filter(([, d]) => d > 0).sort((a, b) => b[1] - a[1]).slice(0, 4).map(([n, d]) => `${n} ${(d / 1000).toFixed(0)}`).join(', ');
 }
 const describeTasks = (tasks) => {
   const cpu = tasks.reduce((most, t) => Math.max(most, t.cpu), 0);
-  return `${tasks.slice(0, 3).map((t) => `${ms(t.wall)} (cpu ${ms(t.cpu)})`).join(', ')}; most cpu in one task ${ms(cpu)}`;
+  return `${tasks.slice(0, 3).map((t) => `${ms(t.wall)} (cpu ${ms(t.cpu)}${t.inside ? `: ${t.inside}` : ''})`).join(', ')}; most cpu in one task ${ms(cpu)}`;
 };
 
 async function traced(browser, page, action) {
@@ -119,10 +143,10 @@ async function firstRow(browser, url) {
   return { context, page, painted, tasks, heap, phases };
 }
 
-async function run(browser, n) {
-  const dir = makeBenchWall(n);
+async function run(browser, n, pageFile) {
+  const dir = makeBenchWall(n, pageFile);
   const url = `file://${dir}/index.html`;
-  console.log(`\n${n.toLocaleString('en-US')} photos (${(readFileSync(join(dir, 'manifest.js')).length / 1e6).toFixed(0)} MB manifest)`);
+  console.log(`\n${n.toLocaleString('en-US')} photos (${(readFileSync(join(dir, 'manifest.js')).length / 1e6).toFixed(0)} MB manifest), page ${pageFile}, load average ${loadavg()[0].toFixed(1)}`);
 
   const paints = [];
   const phases = [];
@@ -153,6 +177,21 @@ async function run(browser, n) {
     }
     await page.mouse.up();
   });
+  // A fast mouse wheel over the photos, as a hand flicks it: real wheel events, scrolled by the
+  // browser itself, each one sent once the page has drawn the frame before.
+  await page.evaluate(() => scrollTo(0, 0));
+  await page.waitForTimeout(200);
+  await page.mouse.move(400, 500);
+  const wheels = 240, wheelStep = 2500;
+  const wheelTasks = await traced(browser, page, async () => {
+    for (let i = 0; i < wheels; i++) {
+      await page.mouse.wheel(0, wheelStep);
+      await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => resolve())));
+      if (i % 20 === 0) most = Math.max(most, await page.evaluate(() => document.getElementsByTagName('*').length));
+    }
+    await page.waitForTimeout(300);
+  });
+  const wheeled = await page.evaluate(() => scrollY);
   await page.evaluate(() => scrollTo(0, 0));
   await page.waitForTimeout(200);
   let scrollSteps = 0;
@@ -173,6 +212,7 @@ async function run(browser, n) {
     most = Math.max(most, r.biggest);
   });
   console.log(`  longest tasks, timeline drag top to bottom (121 moves): ${describeTasks(dragTasks)}`);
+  console.log(`  longest tasks, ${wheels} wheel events of ${wheelStep} px (${(wheeled / 1e6).toFixed(1)} million px): ${describeTasks(wheelTasks)}`);
   console.log(`  longest tasks, ${scrollSteps} scroll steps of 20,000 px: ${describeTasks(scrollTasks)}`);
 
   // Timeline jumps: each month visited once first, so its thumbnails are in the disk cache.
@@ -188,7 +228,7 @@ async function run(browser, n) {
     for (;;) {
       await frame();
       const visible = [...document.querySelectorAll('.tile img')].filter((i) => {
-        const b = i.getBoundingClientRect();
+        const b = i.parentNode.getBoundingClientRect();
         return b.bottom > top && b.top < innerHeight;
       });
       if (visible.length && visible.every((i) => i.classList.contains('loaded') || i.parentNode.classList.contains('missing'))) {
@@ -212,5 +252,8 @@ async function run(browser, n) {
 
 const browser = await launch();
 console.log(`Chromium ${browser.version()}, load average ${loadavg().map((l) => l.toFixed(1)).join(' ')} on 2 cores`);
-for (const n of counts.length ? counts : [100000, 1000000]) await run(browser, n);
+const templates = (process.env.KESTOVA_BENCH_TEMPLATES || template).split(/\s+/).filter(Boolean);
+for (const n of counts.length ? counts : [100000, 1000000]) {
+  for (const t of templates) await run(browser, n, t);
+}
 await browser.close();

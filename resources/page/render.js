@@ -15,11 +15,13 @@ function loadDeferred() {
   render();
   var waiting = Array.prototype.slice.call(layer.querySelectorAll('img[data-src]'));
   var top = header.offsetHeight, bottom = window.innerHeight;
-  waiting.sort(function (a, b) {
-    var ra = a.getBoundingClientRect(), rb = b.getBoundingClientRect();
-    return (ra.bottom > top && ra.top < bottom ? 0 : 1) - (rb.bottom > top && rb.top < bottom ? 0 : 1);
-  });
+  // (The tile's box: a picture that has not loaded takes no room.)
+  var onScreen = [], later = [];
   waiting.forEach(function (img) {
+    var r = img.parentNode.getBoundingClientRect();
+    (r.bottom > top && r.top < bottom ? onScreen : later).push(img);
+  });
+  onScreen.concat(later).forEach(function (img) {
     img.src = img.dataset.src;
     img.removeAttribute('data-src');
   });
@@ -158,12 +160,10 @@ function addTiles(element, item, start, end, x, y, scale, visible) {
     img.fetchPriority = visible ? 'high' : 'low';
     // Lets a performance observer see when the first row of the wall is on screen.
     if (firstPaint && layout.start[item] === 0) img.setAttribute('elementtiming', 'first-row');
-    if (img.hasAttribute('src')) {
-      // Already showing (or loading) this photo's thumbnail.
-    } else if (deferImages) {
-      img.dataset.src = url;
-    } else {
-      img.src = url;
+    // A spare tile that kept this photo's thumbnail (above) is showing or loading it already.
+    if (!img.hasAttribute('src')) {
+      if (deferImages) img.dataset.src = url;
+      else img.src = url;
     }
     // A spare tile may carry another photo's video or live mark.
     unmarkTile(tile);

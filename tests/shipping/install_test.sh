@@ -7,11 +7,7 @@ set -uo pipefail
 build=$(cd "$1" && pwd) photo=$2 window=$3
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-failures=0
-check() { # NAME COMMAND…
-  local name=$1; shift
-  if "$@"; then echo "ok   $name"; else echo "FAIL $name"; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/checks.sh"
 
 DESTDIR=$stage/root cmake --install "$build" --prefix /usr >"$stage/install.log" 2>&1 || { cat "$stage/install.log"; exit 1; }
 root=$stage/root/usr

@@ -7,11 +7,7 @@ set -uo pipefail
 build=$(cd "$1" && pwd) source=$(cd "$2" && pwd) version=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-check() { # NAME COMMAND…
-  local name=$1; shift
-  if "$@"; then echo "ok   $name"; else echo "FAIL $name"; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/checks.sh"
 
 check "desktop-file-validate" desktop-file-validate "$source/resources/kestova.desktop"
 metainfo=$build/main/ui/com.example.Kestova.metainfo.xml
