@@ -610,14 +610,6 @@ kestova-cli tut dasselbe im Terminal.
         </translation>
     </message>
     <message numerus="yes">
-        <source>%1 photos and %2</source>
-        <comment>the undated photos, then the videos</comment>
-        <translation>
-            <numerusform>%1 Foto und %2</numerusform>
-            <numerusform>%1 Fotos und %2</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
         <source>%1 have no date and are grouped at the end</source>
         <comment>photos, videos or both</comment>
         <translation>

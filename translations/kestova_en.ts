@@ -44,14 +44,6 @@
         </translation>
     </message>
     <message numerus="yes">
-        <source>%1 photos and %2</source>
-        <comment>the undated photos, then the videos</comment>
-        <translation>
-            <numerusform>%1 photo and %2</numerusform>
-            <numerusform>%1 photos and %2</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
         <source>%1 have no date and are grouped at the end</source>
         <comment>photos, videos or both</comment>
         <translation>

@@ -3,6 +3,7 @@
 
 #include "model/Model.h"
 #include "model/PathText.h"
+#include "model/Recent.h"
 #include "model/TextFormat.h"
 
 #include <QCoreApplication>
@@ -98,17 +99,11 @@ ResultText ResultText::of(const JobSummary& s, const QString& title)
     if (s.duplicates > 0)
         text.details << tr("%1 duplicate copies shown once", nullptr, TextFormat::numerus(s.duplicates)).arg(TextFormat::count(s.duplicates));
     if (s.undatedVideos > 0) {
-        // Videos without a date are grouped at the end with the photos: one sentence says both.
-        const QString videos =
-            tr("%1 videos", nullptr, TextFormat::numerus(s.undatedVideos)).arg(TextFormat::count(s.undatedVideos));
-        // Not the headline's text: this sentence says "1 photo" for one.
-        const QString counted = s.undated > 0 ? tr("%1 photos and %2", "the undated photos, then the videos",
-                                                   TextFormat::numerus(s.undated))
-                                                    .arg(TextFormat::count(s.undated), videos)
-                                              : videos;
+        // Videos without a date are grouped at the end with the photos: one sentence says both,
+        // counted as the list of walls counts a wall's contents ("1 photo", unlike the headline).
         text.details << tr("%1 have no date and are grouped at the end", "photos, videos or both",
                            TextFormat::numerus(s.undated + s.undatedVideos))
-                            .arg(counted);
+                            .arg(RecentText::contents(s.undated, s.undatedVideos));
     } else if (s.undated > 0) {
         text.details << tr("%1 photos have no date and are grouped at the end", nullptr, TextFormat::numerus(s.undated))
                             .arg(TextFormat::count(s.undated));
