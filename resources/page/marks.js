@@ -27,15 +27,19 @@ function trackYears(sectionMonth, sectionTop, sectionItem, end) {
   return years;
 }
 
+// Whether at keeps gap from every place in list.
+function keepsGap(list, at, gap) {
+  for (var i = 0; i < list.length; i++) if (Math.abs(list[i] - at) < gap) return false;
+  return true;
+}
+
 // The place nearest to lo within [lo, hi] that keeps gap from every place in taken, or null.
 function freePlace(taken, lo, hi, gap) {
   var candidates = [lo];
   taken.forEach(function (t) { if (t + gap > lo && t + gap <= hi) candidates.push(t + gap); });
   candidates.sort(function (a, b) { return a - b; });
   for (var c = 0; c < candidates.length; c++) {
-    var y = candidates[c], free = true;
-    for (var i = 0; i < taken.length && free; i++) free = Math.abs(taken[i] - y) >= gap;
-    if (free) return y;
+    if (keepsGap(taken, candidates[c], gap)) return candidates[c];
   }
   return null;
 }
@@ -68,14 +72,10 @@ function yearMarks(years, height, labelGap, dotGap, labelHalf) {
     place[i] = at;
     labelled.push(at);
   });
-  function clear(list, at, gap) {
-    for (var i = 0; i < list.length; i++) if (Math.abs(list[i] - at) < gap) return false;
-    return true;
-  }
   var dotted = [];
   years.forEach(function (y, i) {
     var at = y.at * height;
-    if (kind[i] || !clear(labelled, at, dotGap + 3) || !clear(dotted, at, dotGap)) return;
+    if (kind[i] || !keepsGap(labelled, at, dotGap + 3) || !keepsGap(dotted, at, dotGap)) return;
     kind[i] = 'dot';
     place[i] = at;
     dotted.push(at);
