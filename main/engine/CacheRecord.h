@@ -24,7 +24,7 @@ enum Position : std::size_t {
     media = 6,    ///< MediaFlags; absent for a plain photo
     duration = 7, ///< a video's or a live photo's motion length in milliseconds; 0 unknown
     codec = 8,    ///< the video's codec as FFmpeg names it ("h264", "hevc", "vp9")
-    motion = 9,   ///< a live photo's clip: its path relative to the source
+    motion = 9,   ///< a live photo's clip: its path relative to the source, or with clipInWall to the wall
 };
 
 /// Bits of the media position.
@@ -32,6 +32,7 @@ enum MediaFlags : std::int64_t {
     hasPreview = 1, ///< previews/<xx>/<key>.jpg holds a large JPEG of a photo browsers cannot show
     isVideo = 2,    ///< the thumbnail is the video's poster
     isLive = 4,     ///< a still with its motion clip beside it
+    clipInWall = 8, ///< with isLive: a motion photo, whose clip was copied out of it to motion/<xx>/<key>.mp4
 };
 
 /// What a record holds beyond a plain photo's six values.

@@ -1,24 +1,37 @@
-// Capture-date text read from EXIF metadata through Exiv2.
+// Capture-date text read from EXIF metadata, and motion-photo clips found through XMP, by Exiv2.
 #include "engine/internal/ExifReader.h"
 
 #include <exiv2/exiv2.hpp>
 
 #include <array>
+#include <charconv>
 #include <climits>
+#include <map>
+#include <mutex>
 
 namespace fs = std::filesystem;
 
 namespace {
 
+/// The XMP toolkit keeps one namespace registry for the process: the workers parse in turn.
+void lockXmp(void* mutex, bool lock)
+{
+    if (lock)
+        static_cast<std::mutex*>(mutex)->lock();
+    else
+        static_cast<std::mutex*>(mutex)->unlock();
+}
+
 /// Sets Exiv2 up once for the process, before any thread reads metadata.
 void prepareExiv2()
 {
+    static std::mutex xmpMutex;
     static const bool ready = [] {
         // Damaged metadata is common in a large collection; Exiv2 would report every fault
         // on stderr. A fault only means the date is missing.
         Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
         // The XMP toolkit must be initialised before threads use it.
-        Exiv2::XmpParser::initialize();
+        Exiv2::XmpParser::initialize(lockXmp, &xmpMutex);
 #ifdef EXV_ENABLE_BMFF
         // HEIF and CR3 keep their EXIF in ISO media boxes, which Exiv2 reads only on request.
         Exiv2::enableBMFF(true);
@@ -45,9 +58,89 @@ std::string chosenDate(const Exiv2::ExifData& exif)
     return {};
 }
 
+/// The whole text as a positive number, else nothing.
+std::optional<std::uint64_t> positive(const std::string& text)
+{
+    std::uint64_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value == 0)
+        return std::nullopt;
+    return value;
+}
+
+constexpr std::string_view cameraNs = "http://ns.google.com/photos/1.0/camera/";
+constexpr std::string_view containerNs = "http://ns.google.com/photos/1.0/container/";
+
+/// The namespace of an XMP property's group, which phones name with prefixes of their choice
+/// (GCamera, Camera); "" for one Exiv2 does not know.
+std::string namespaceOf(const Exiv2::Xmpdatum& datum)
+{
+    try {
+        return Exiv2::XmpProperties::ns(datum.groupName());
+    } catch (...) {
+        return {};
+    }
+}
+
 } // namespace
 
 namespace ExifReader {
+
+std::optional<std::uint64_t> embeddedClipLength(std::string_view xmpPacket)
+{
+    if (xmpPacket.empty())
+        return std::nullopt;
+    prepareExiv2();
+    try {
+        Exiv2::XmpData xmp;
+        if (Exiv2::XmpParser::decode(xmp, std::string(xmpPacket)) != 0)
+            return std::nullopt;
+        bool motionPhoto = false;
+        bool microVideo = false;
+        std::optional<std::uint64_t> microVideoOffset;
+        // The container's directory: its items by index, the video's Semantic and Length.
+        std::map<long, std::pair<std::string, std::string>> items;
+        for (const Exiv2::Xmpdatum& datum : xmp) {
+            const std::string ns = namespaceOf(datum);
+            const std::string tag = datum.tagName();
+            if (ns == cameraNs) {
+                if (tag == "MotionPhoto")
+                    motionPhoto = datum.toString() == "1";
+                else if (tag == "MicroVideo")
+                    microVideo = datum.toString() == "1";
+                else if (tag == "MicroVideoOffset")
+                    microVideoOffset = positive(datum.toString());
+            } else if (ns == containerNs && tag.starts_with("Directory[")) {
+                // Directory[2]/Container:Item/Item:Length, whatever the prefixes.
+                const auto close = tag.find(']');
+                const auto colon = tag.rfind(':');
+                if (close == std::string::npos || colon == std::string::npos || colon < close)
+                    continue;
+                const long index = std::strtol(tag.c_str() + 10, nullptr, 10);
+                const std::string field = tag.substr(colon + 1);
+                if (field == "Semantic")
+                    items[index].first = datum.toString();
+                else if (field == "Length")
+                    items[index].second = datum.toString();
+            }
+        }
+        // The current format: the clip is the directory's item whose semantic says so, stored
+        // last, so its length is counted from the end of the file.
+        if (motionPhoto) {
+            for (const auto& [index, item] : items) {
+                if (item.first == "MotionPhoto")
+                    return positive(item.second);
+            }
+        }
+        // The first format gave the clip's distance from the end of the file directly.
+        if (microVideo && microVideoOffset)
+            return microVideoOffset;
+        return std::nullopt;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
 
 std::string captureDate(std::string_view block)
 {

@@ -58,3 +58,8 @@ fs::path Indexer::previewDir() const
 {
     return out / WallFiles::previews;
 }
+
+fs::path Indexer::motionDir() const
+{
+    return out / WallFiles::motion;
+}

@@ -76,6 +76,8 @@ public:
     std::filesystem::path manifestFile() const;
     /// previews/ in the wall's folder: the large JPEGs of photos that browsers cannot show.
     std::filesystem::path previewDir() const;
+    /// motion/ in the wall's folder: the clips copied out of motion photos.
+    std::filesystem::path motionDir() const;
     /// .inflight, the photos in flight, for the next run to know which one a crash or hang came from.
     std::filesystem::path journalFile() const;
     /// .lock, locked by the run writing the wall; holds that process's id.
@@ -147,6 +149,10 @@ public:
     std::filesystem::path thumbURL(std::string_view key) const;
     /// previews/<first two characters>/<key>.jpg
     std::filesystem::path previewURL(std::string_view key) const;
+    /// motion/<first two characters>/<key>.mp4, relative to the wall's folder: where the clip of
+    /// a motion photo goes, and how its record and the page name it.
+    static std::string motionClipName(std::string_view key);
+    std::filesystem::path motionURL(std::string_view key) const;
 
     // --- progress cache
     CacheMap loadCache() const;

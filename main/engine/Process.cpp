@@ -4,9 +4,11 @@
 #include "engine/Md5.h"
 #include "engine/internal/AsciiText.h"
 #include "engine/internal/ExifReader.h"
+#include "engine/internal/MotionClip.h"
 #include "engine/internal/RawPhoto.h"
 #include "engine/internal/VideoDecoder.h"
 #include "engine/internal/VipsPhoto.h"
+#include "engine/internal/WallFiles.h"
 #include "engine/internal/WallGuard.h"
 
 #include <sys/stat.h>
@@ -15,8 +17,6 @@
 
 #include <cmath>
 #include <system_error>
-
-#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -102,8 +102,8 @@ std::optional<OpenedFile> openPhoto(const fs::path& file, std::string_view rel)
     return photo;
 }
 
-/// A JPEG being written: the hidden temporary file beside its final name.
-struct PendingJpeg {
+/// A JPEG or a clip being written: the hidden temporary file beside its final name.
+struct PendingFile {
     fs::path final;
     fs::path temp;
 
@@ -174,6 +174,15 @@ struct FileState {
     }
 };
 
+/// The length of a motion photo's clip, looked for only in packets that name the phones'
+/// camera namespace: nearly every other photo's XMP is then never parsed.
+std::optional<std::uint64_t> clipLength(std::string_view xmp)
+{
+    if (xmp.find("ns.google.com/photos/1.0/camera/") == std::string_view::npos)
+        return std::nullopt;
+    return ExifReader::embeddedClipLength(xmp);
+}
+
 } // namespace
 
 std::string Indexer::key(std::string_view rel)
@@ -189,6 +198,22 @@ fs::path Indexer::thumbURL(std::string_view key) const
 fs::path Indexer::previewURL(std::string_view key) const
 {
     return previewDir() / std::string(key.substr(0, 2)) / (std::string(key) + ".jpg");
+}
+
+std::string Indexer::motionClipName(std::string_view key)
+{
+    std::string name(WallFiles::motion);
+    name += '/';
+    name += key.substr(0, 2);
+    name += '/';
+    name += key;
+    name += ".mp4";
+    return name;
+}
+
+fs::path Indexer::motionURL(std::string_view key) const
+{
+    return out / motionClipName(key);
 }
 
 std::optional<CacheRecord> Indexer::process(const FileEntry& entry, KeepThumbnail keep) const
@@ -220,6 +245,8 @@ PhotoResult Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, Ex
 
         const std::string date = opened->date;
         Record::Media media = opened->media;
+        // A motion photo carries its clip after the picture; a clip beside the still wins.
+        const auto embeddedClip = entry.motion.empty() && opened->vips ? clipLength(opened->vips->xmp()) : std::nullopt;
         // Orientations 5 to 8 turn the picture by a quarter: the record holds the size as shown.
         const bool quarterTurn = opened->orientation >= 5 && opened->orientation <= 8;
         std::int64_t width = quarterTurn ? opened->stored.height : opened->stored.width;
@@ -230,8 +257,8 @@ PhotoResult Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, Ex
         // unless something says the photo changed since it was made; a preview likewise. A
         // preview is made only from the decode that makes the thumbnail, unless the run was
         // asked to fill in the previews of an older wall or the record had one.
-        PendingJpeg thumb{thumbURL(photoKey), {}};
-        PendingJpeg preview{previewURL(photoKey), {}};
+        PendingFile thumb{thumbURL(photoKey), {}};
+        PendingFile preview{previewURL(photoKey), {}};
         const bool makeThumb = !thumbnailStands(thumb.final, entry, keep);
         const bool wantsPreview = extras.previews && opened->wantsPreview;
         const bool hasPreview = wantsPreview && thumbnailStands(preview.final, entry, keep);
@@ -271,7 +298,29 @@ PhotoResult Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, Ex
         }
         if (hasPreview || makePreview)
             media.flags |= Record::hasPreview;
-        if (!entry.motion.empty() && !(media.flags & Record::isVideo)) {
+        if (embeddedClip) {
+            // The clip is copied out into the wall, where the page plays it from; kept as the
+            // thumbnail is.
+            PendingFile clip{motionURL(photoKey), {}};
+            bool ready = thumbnailStands(clip.final, entry, keep);
+            if (!ready && clip.prepare()) {
+                ready = MotionClip::extract(file, *embeddedClip, clip.temp);
+                if (ready && !unchanged()) {
+                    clip.discard();
+                    return changed;
+                }
+                ready = ready && clip.commit();
+                if (!ready)
+                    clip.discard();
+            }
+            // What cannot be played as a video stays a still.
+            if (const auto video = ready ? VideoFile::open(clip.final) : std::nullopt) {
+                media.flags |= Record::isLive | Record::clipInWall;
+                media.durationMs = video->info().durationMs;
+                media.codec = video->info().codec;
+                media.motion = motionClipName(photoKey);
+            }
+        } else if (!entry.motion.empty() && !(media.flags & Record::isVideo)) {
             // A live photo: the motion clip's length and codec, read from its header alone.
             if (const auto clip = VideoFile::open(root / fs::path(entry.motion))) {
                 media.flags |= Record::isLive;

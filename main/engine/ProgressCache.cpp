@@ -62,20 +62,25 @@ bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs)
     return record && thumbs.has(*Record::textAt(*record, Record::key));
 }
 
-bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs, ThumbIndex& previews, bool fillPreviews)
+bool canReuse(const FileEntry& entry, const CacheMap& map, WallIndex& wall, bool fillPreviews)
 {
     const CacheRecord* record = matchingRecord(entry, map);
     if (!record)
         return false;
     const std::string& key = *Record::textAt(*record, Record::key);
-    if (!thumbs.has(key))
+    if (!wall.thumbs.has(key))
         return false;
     const Record::Media media = Record::mediaOf(*record);
-    if ((media.flags & Record::hasPreview) && !previews.has(key))
+    if ((media.flags & Record::hasPreview) && !wall.previews.has(key))
         return false;
-    // A still whose clip came or went, or was renamed, is looked at again (its header only).
-    if (entry.motion != ((media.flags & Record::isLive) ? media.motion : std::string()))
+    if ((media.flags & Record::isLive) && (media.flags & Record::clipInWall)) {
+        // A motion photo whose clip was deleted from the wall, or that has a clip beside it now.
+        if (!entry.motion.empty() || !wall.clips.has(key))
+            return false;
+    } else if (entry.motion != ((media.flags & Record::isLive) ? media.motion : std::string())) {
+        // A still whose clip came or went, or was renamed, is looked at again (its header only).
         return false;
+    }
     if (fillPreviews && !(media.flags & Record::hasPreview) && (Indexer::wantsPreview(entry.rel) || Indexer::isVideo(entry.rel)))
         return false;
     return true;

@@ -35,8 +35,8 @@ JobSummary Indexer::run()
 {
     // 1. The thumbnail folder, and with it the output folder.
     // Everything is written inside the wall's own folder: a link planted in place of that
-    // folder or of its thumbs or previews folder would send the writes somewhere else, so refuse it.
-    for (const fs::path& dir : {out, thumbDir(), previewDir()}) {
+    // folder or of its thumbs, previews or motion folder would send the writes somewhere else, so refuse it.
+    for (const fs::path& dir : {out, thumbDir(), previewDir(), motionDir()}) {
         std::error_code ec;
         if (fs::is_symlink(dir, ec))
             throw linkRefused(dir);
@@ -52,7 +52,7 @@ JobSummary Indexer::run()
             throw ec ? JobError(JobErrorTexts::folderFailed, {thumbDir().string()}, ec.value())
                      : JobError(JobErrorTexts::folderBlocked, {thumbDir().string()});
     }
-    for (const fs::path& dir : {thumbDir(), previewDir()}) {
+    for (const fs::path& dir : {thumbDir(), previewDir(), motionDir()}) {
         if (const auto link = WallGuard::linkedThumbFolder(dir))
             throw linkRefused(*link);
     }
@@ -122,10 +122,9 @@ JobSummary Indexer::run()
     // Shared with the workers, which may outlive this frame.
     const auto changed = std::make_shared<std::unordered_set<std::string>>();
     {
-        ThumbIndex thumbs(thumbDir());
-        ThumbIndex previews(previewDir());
+        ProgressCache::WallIndex wallIndex{ThumbIndex(thumbDir()), ThumbIndex(previewDir()), ThumbIndex(motionDir(), ".mp4")};
         for (const FileEntry& entry : entries) {
-            if (ProgressCache::canReuse(entry, map, thumbs, previews, fillPreviews))
+            if (ProgressCache::canReuse(entry, map, wallIndex, fillPreviews))
                 continue;
             todo.push_back(entry);
             if (ProgressCache::recordedOtherwise(entry, map))

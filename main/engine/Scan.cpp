@@ -156,6 +156,7 @@ WalkResult Indexer::walk() const
     const Place wall(standardPath(out));
     const Place wallThumbs(standardPath(thumbDir()));
     const Place wallPreviews(standardPath(previewDir()));
+    const Place wallClips(standardPath(motionDir()));
     const std::string rootPath = standardPath(root);
     const bool rootIsSystemRoot = rootPath == "/";
     const std::string home = homeFolder();
@@ -212,11 +213,12 @@ WalkResult Indexer::walk() const
                 continue;
             if (skipDirs().contains(name) || name.ends_with(".sparsebundle"))
                 continue;
-            if (wall.is(path, item.inode) || wallThumbs.is(path, item.inode) || wallPreviews.is(path, item.inode))
+            if (wall.is(path, item.inode) || wallThumbs.is(path, item.inode) || wallPreviews.is(path, item.inode)
+                || wallClips.is(path, item.inode))
                 continue;
-            // A wall's thumbnails and previews are never photos: those of this wall when it lies
-            // in the source itself, and those of any other wall built inside the source.
-            if (parentIsWall && (name == WallFiles::thumbs || name == WallFiles::previews))
+            // A wall's thumbnails, previews and clips are never photos: those of this wall when it
+            // lies in the source itself, and those of any other wall built inside the source.
+            if (parentIsWall && (name == WallFiles::thumbs || name == WallFiles::previews || name == WallFiles::motion))
                 continue;
             if (parentRel.empty()) {
                 if (rootIsSystemRoot && topLevelSystemFolders().contains(name))

@@ -28,6 +28,6 @@ bool ThumbIndex::has(std::string_view key)
         it = folders.emplace(prefix, std::move(names)).first;
     }
     std::string name(key);
-    name += ".jpg";
+    name += extension;
     return it->second.contains(name);
 }

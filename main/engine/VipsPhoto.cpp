@@ -272,6 +272,7 @@ struct VipsPhoto::State {
     PixelSize size;
     int orientation = 1;
     std::string exif;
+    std::string xmp;
 
     /// The pixels to make the thumbnail from, shrunk by the decoder where it can.
     vips::VImage decoded(int maxSide) const
@@ -351,6 +352,11 @@ std::optional<VipsPhoto> VipsPhoto::open(const fs::path& file)
             const void* data = state->header.get_blob(VIPS_META_EXIF_NAME, &length);
             state->exif = fromTiffHeader(std::string_view(static_cast<const char*>(data), length));
         }
+        if (state->header.get_typeof(VIPS_META_XMP_NAME) != 0) {
+            std::size_t length = 0;
+            const void* data = state->header.get_blob(VIPS_META_XMP_NAME, &length);
+            state->xmp.assign(static_cast<const char*>(data), length);
+        }
     } catch (const vips::VError&) {
         vips_error_clear();
         return std::nullopt;
@@ -361,6 +367,7 @@ std::optional<VipsPhoto> VipsPhoto::open(const fs::path& file)
 PixelSize VipsPhoto::storedSize() const { return state->size; }
 int VipsPhoto::orientation() const { return state->orientation; }
 std::string_view VipsPhoto::exif() const { return state->exif; }
+std::string_view VipsPhoto::xmp() const { return state->xmp; }
 bool VipsPhoto::isTiff() const { return state->loader.format == Format::tiff; }
 bool VipsPhoto::isBrowserFormat() const
 {

@@ -122,9 +122,9 @@ void removeStaleTemporaries(const std::filesystem::path& out, bool thumbnailsToo
     removeLeftovers(folder, writerOf);
     if (!thumbnailsToo)
         return;
-    // Thumbnails and previews are written the same way, each beside its final name.
-    for (const std::string_view jpegs : {WallFiles::thumbs, WallFiles::previews}) {
-        DirStream folders(folder.fd(), jpegs.data(), O_NOFOLLOW);
+    // Thumbnails, previews and clips are written the same way, each beside its final name.
+    for (const std::string_view files : {WallFiles::thumbs, WallFiles::previews, WallFiles::motion}) {
+        DirStream folders(folder.fd(), files.data(), O_NOFOLLOW);
         if (!folders)
             continue;
         static constexpr char hex[] = "0123456789abcdef";

@@ -2,7 +2,9 @@
 //   [..., media flags, length in ms, codec, motion clip]
 // flags: hasPreview (a large JPEG in previews/ for an original the browser cannot show),
 // isVideo (the thumbnail is the video's poster), isLive (a still with a short clip beside it,
-// the clip's path relative to the source last). The codec is FFmpeg's name ("h264", "hevc").
+// the clip's path relative to the source last), clipInWall (with isLive: a motion photo, whose
+// clip was copied out of it to motion/<xx>/<key>.mp4 in the wall, the path given relative to
+// the wall). The codec is FFmpeg's name ("h264", "hevc").
 // Entries of plain photos end at mtime; a value of the wrong type counts as absent (the table
 // reads them: see readMedia in table.js).
 

@@ -10,6 +10,10 @@ var movieMode = '';   // 'video' while a video is loaded, 'live' while a motion 
 
 function fileType(path) { return path.slice(path.lastIndexOf('.') + 1).toUpperCase(); }
 
+// A live photo's clip: beside the original, or copied into the wall out of a motion photo, in
+// which case it plays wherever the wall is, with the originals found or not.
+function motionUrl(info) { return info.inWall ? info.motion : originalUrl(info.motion); }
+
 // Called for every photo the viewer opens; notes about the photo are already written.
 // original: the video's address, '' when the originals were not found.
 function showMovie(photo, path, original) {
@@ -17,7 +21,7 @@ function showMovie(photo, path, original) {
   var video = isVideoPhoto(photo), live = isLivePhoto(photo);
   var info = mediaInfo.get(photo);
   liveButton.hidden = !live;
-  var motion = live ? originalUrl(info.motion) : '';
+  var motion = live ? motionUrl(info) : '';
   motionLink.hidden = !motion;
   stage.classList.toggle('video', video);
   if (motion) {
@@ -80,7 +84,7 @@ function playMotion() {
   var photo = view.pos[viewing];
   if (!isLivePhoto(photo)) return;
   var info = mediaInfo.get(photo);
-  var motion = originalUrl(info.motion);
+  var motion = motionUrl(info);
   if (!motion) return;
   if (!mayPlay(info.motion, info.codec, movie)) { noteText.textContent = cannotPlayText('motionCannotPlay', info.codec); return; }
   resetZoom();

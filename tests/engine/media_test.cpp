@@ -271,6 +271,97 @@ TEST_F(Media, aStillAndItsClipAreOneLivePhoto)
     EXPECT_EQ(wall.manifest().find("IMG_1234.MOV"), std::string::npos);
 }
 
+std::string bytesOf(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+/// A phone's motion photo: the JPEG with an XMP packet whose camera properties are `camera` and
+/// whose container directory is `directory` (both may hold {clip}, the clip's length), and the
+/// clip after the picture.
+std::string motionPhoto(const fs::path& jpeg, const std::string& clip, std::string camera, std::string directory = {})
+{
+    const auto fill = [&](std::string text) {
+        const auto at = text.find("{clip}");
+        return at == std::string::npos ? text : text.replace(at, 6, std::to_string(clip.size()));
+    };
+    const std::string packet =
+        R"(<x:xmpmeta xmlns:x="adobe:ns:meta/"><rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">)"
+        R"(<rdf:Description rdf:about="" xmlns:GCamera="http://ns.google.com/photos/1.0/camera/" )"
+        R"(xmlns:Container="http://ns.google.com/photos/1.0/container/" )"
+        R"(xmlns:Item="http://ns.google.com/photos/1.0/container/item/" )" +
+        fill(std::move(camera)) + ">" + fill(std::move(directory)) + "</rdf:Description></rdf:RDF></x:xmpmeta>";
+    const std::string segment = std::string("http://ns.adobe.com/xap/1.0/") + '\0' + packet;
+    const std::size_t length = segment.size() + 2;
+    const std::string photo = bytesOf(jpeg);
+    // The APP1 segment right after the start-of-image marker.
+    return photo.substr(0, 2) + "\xFF\xE1" + char(length >> 8) + char(length & 0xFF) + segment + photo.substr(2) + clip;
+}
+
+TEST_F(Media, aMotionPhotoIsLiveWithItsClipCopiedIntoTheWall)
+{
+    const std::string clip = bytesOf(clips.quickTime);
+    const fs::path jpeg = photos / "orientation/Landscape_1.jpg";
+    const std::string directory =
+        R"(<Container:Directory><rdf:Seq><rdf:li rdf:parseType="Resource"><Container:Item Item:Mime="image/jpeg" )"
+        R"(Item:Semantic="Primary" Item:Length="0" Item:Padding="0"/></rdf:li><rdf:li rdf:parseType="Resource">)"
+        R"(<Container:Item Item:Mime="video/mp4" Item:Semantic="MotionPhoto" Item:Length="{clip}"/></rdf:li>)"
+        R"(</rdf:Seq></Container:Directory>)";
+    Wall wall;
+    const auto write = [&](const std::string& rel, const std::string& bytes) {
+        fs::create_directories((wall.source / rel).parent_path());
+        std::ofstream(wall.source / rel, std::ios::binary) << bytes;
+    };
+    write("phone/PXL_1.MP.jpg", motionPhoto(jpeg, clip, R"(GCamera:MotionPhoto="1" GCamera:MotionPhotoVersion="1")", directory));
+    write("phone/MVIMG_2.jpg", motionPhoto(jpeg, clip, R"(GCamera:MicroVideo="1" GCamera:MicroVideoOffset="{clip}")"));
+    // An editor kept the packet and dropped the clip; another says the photo is no motion photo.
+    write("phone/PXL_3.MP.jpg", motionPhoto(jpeg, "", R"(GCamera:MotionPhoto="1")", directory));
+    write("phone/PXL_4.MP.jpg", motionPhoto(jpeg, clip, R"(GCamera:MotionPhoto="0")", directory));
+    // Lengths that point outside the file.
+    write("phone/MVIMG_5.jpg", motionPhoto(jpeg, clip, R"(GCamera:MicroVideo="1" GCamera:MicroVideoOffset="99999999999")"));
+    write("phone/MVIMG_6.jpg", motionPhoto(jpeg, clip, R"(GCamera:MicroVideo="1" GCamera:MicroVideoOffset="-8")"));
+    const JobSummary summary = wall.build();
+    EXPECT_EQ(summary.photos, 6);
+    EXPECT_EQ(summary.videos, 0);
+    EXPECT_EQ(summary.unreadable, 0);
+    const Indexer job = wall.job();
+    const std::string manifest = wall.manifest();
+    for (const std::string rel : {"phone/PXL_1.MP.jpg", "phone/MVIMG_2.jpg"}) {
+        SCOPED_TRACE(rel);
+        const std::string key = Indexer::key(rel);
+        EXPECT_EQ(bytesOf(job.motionURL(key)), clip);
+        EXPECT_TRUE(std::regex_search(manifest, std::regex(",12,(19|20)\\d\\d,\"h264\",\"motion/" + key.substr(0, 2) + "/" + key + "\\.mp4\"\\]")))
+            << manifest;
+    }
+    for (const std::string rel : {"phone/PXL_3.MP.jpg", "phone/PXL_4.MP.jpg", "phone/MVIMG_5.jpg", "phone/MVIMG_6.jpg"}) {
+        EXPECT_FALSE(fs::exists(job.motionURL(Indexer::key(rel)))) << rel;
+        EXPECT_EQ(Record::mediaOf(job.loadCache().at(rel)).flags, 0) << rel << " stays a still";
+    }
+
+    // An update copies nothing again; a clip deleted from the wall is copied again.
+    const fs::path copied = job.motionURL(Indexer::key("phone/PXL_1.MP.jpg"));
+    const auto copiedAt = fs::last_write_time(copied);
+    const auto savedAt = fs::last_write_time(job.cacheURL());
+    wall.build();
+    EXPECT_EQ(fs::last_write_time(copied), copiedAt);
+    EXPECT_EQ(fs::last_write_time(job.cacheURL()), savedAt) << "nothing was processed";
+    fs::remove(copied);
+    wall.build();
+    EXPECT_EQ(bytesOf(copied), clip);
+    // A clip of its name beside the photo wins over the one inside it.
+    wall.add(clips.hevc, "phone/PXL_1.MP.mp4");
+    wall.build();
+    EXPECT_EQ(Record::mediaOf(job.loadCache().at("phone/PXL_1.MP.jpg")).motion, "phone/PXL_1.MP.mp4");
+
+    // The motion folder may not be a link planted to take the copies elsewhere.
+    TempDir elsewhere;
+    fs::remove_all(wall.out / "motion");
+    fs::create_directory_symlink(elsewhere.path(), wall.out / "motion");
+    EXPECT_THROW(wall.build(), JobError);
+    EXPECT_TRUE(fs::is_empty(elsewhere.path()));
+}
+
 TEST_F(Media, previewsComeOnlyForFormatsBrowsersCannotShow)
 {
     Wall wall;

@@ -113,15 +113,22 @@ TEST(OneWriter, ThumbnailTemporariesAreTheWritersOwnAndOnlyDeadWritersAreSweptAw
     EXPECT_EQ(mine.filename().string().rfind(".abcdef0123456789." + std::to_string(getpid()) + ".", 0), 0u) << mine;
 
     const std::string dead = ".abcdef0123456789." + std::to_string(goneProcess()) + ".7.tmp";
-    for (const std::string& name : {mine.filename().string(), dead, std::string(".abcdef0123456789.tmp"),
-                                    std::string("abcdef0123456789.jpg"), std::string(".notours.1.2.tmp")})
-        w.dir.write("wall/thumbs/ab/" + name);
+    // Previews and motion photos' clips are written the same way.
+    for (const std::string folder : {"thumbs", "previews", "motion"}) {
+        for (const std::string& name : {mine.filename().string(), dead, std::string(".abcdef0123456789.tmp"),
+                                        std::string("abcdef0123456789.jpg"), std::string(".notours.1.2.tmp")})
+            w.dir.write("wall/" + folder + "/ab/" + name);
+    }
     WallGuard::removeStaleTemporaries(w.out, /*thumbnailsToo=*/false);
     EXPECT_TRUE(fs::exists(w.out / "thumbs/ab" / dead)) << "the thumbnail folders were swept without a reason";
     WallGuard::removeStaleTemporaries(w.out, /*thumbnailsToo=*/true);
-    EXPECT_TRUE(fs::exists(mine)) << "a live writer's temporary file was removed";
-    EXPECT_FALSE(fs::exists(w.out / "thumbs/ab" / dead));
-    EXPECT_FALSE(fs::exists(w.out / "thumbs/ab/.abcdef0123456789.tmp"));
-    EXPECT_TRUE(fs::exists(thumb));
-    EXPECT_TRUE(fs::exists(w.out / "thumbs/ab/.notours.1.2.tmp"));
+    for (const std::string folder : {"thumbs", "previews", "motion"}) {
+        SCOPED_TRACE(folder);
+        const fs::path ab = w.out / folder / "ab";
+        EXPECT_TRUE(fs::exists(ab / mine.filename())) << "a live writer's temporary file was removed";
+        EXPECT_FALSE(fs::exists(ab / dead));
+        EXPECT_FALSE(fs::exists(ab / ".abcdef0123456789.tmp"));
+        EXPECT_TRUE(fs::exists(ab / "abcdef0123456789.jpg"));
+        EXPECT_TRUE(fs::exists(ab / ".notours.1.2.tmp"));
+    }
 }

@@ -8,7 +8,7 @@ import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { launch } from './browser.mjs';
 import { assertQuiet, desktop, open, phone } from './harness.mjs';
-import { civil, entry, makeWall } from './wall.mjs';
+import { civil, entry, key, makeWall } from './wall.mjs';
 
 const hasFfmpeg = (() => {
   try { execFileSync('ffmpeg', ['-version'], { stdio: 'ignore' }); return true; } catch { return false; }
@@ -16,7 +16,7 @@ const hasFfmpeg = (() => {
 const skip = hasFfmpeg ? false : 'ffmpeg is not installed';
 
 // The engine's media flags.
-const hasPreview = 1, isVideo = 2, isLive = 4;
+const hasPreview = 1, isVideo = 2, isLive = 4, clipInWall = 8;
 const media = (e, ...extra) => [...e, ...extra];
 
 let browser, wall, root;
@@ -233,6 +233,34 @@ describe('videos in the viewer', { skip }, () => {
     await page.keyboard.press(' ');
     await page.clock.runFor(5000);
     assert.equal(await page.textContent('#viewer .position'), '3 of 7');
+    await context.close();
+  });
+});
+
+describe('motion photos', { skip }, () => {
+  test('a motion photo plays the clip copied into its wall, also where the originals are not found', async () => {
+    const rel = 'phone/PXL_1.MP.jpg';
+    const clip = `motion/${key(rel).slice(0, 2)}/${key(rel)}.mp4`;
+    const moved = makeWall([
+      media(entry(rel, civil(2024, 5, 2, 9), 320, 180), isLive | clipInWall, 1000, 'h264', clip),
+      // A clip said to be in the wall but named otherwise is not looked for.
+      media(entry('phone/PXL_2.MP.jpg', civil(2024, 5, 1, 9), 320, 180), isLive | clipInWall, 1000, 'h264', '../../etc/x.mp4'),
+    ], { root: '/media/ana/gone' });
+    mkdirSync(join(moved.dir, clip, '..'), { recursive: true });
+    execFileSync('ffmpeg', ['-nostdin', '-v', 'error', '-y', '-f', 'lavfi', '-i', 'testsrc2=s=320x180:d=1:r=15',
+      '-c:v', 'libx264', '-pix_fmt', 'yuv420p', join(moved.dir, clip)]);
+    const { context, page } = await open(browser, moved.url);
+    assert.deepEqual(await page.$$eval('.tile', (ts) => ts.map((t) => t.querySelector('span')?.className ?? '')), ['live-mark', '']);
+    await openAt(page, 0);
+    let state = await viewerState(page);
+    assert.equal(state.live, true);
+    assert.equal(state.motion, 'Motion clip (MP4)');
+    await page.keyboard.press('p');
+    state = await viewerState(page);
+    assert.equal(state.movie, clip);
+    await page.waitForFunction(() => document.querySelector('#viewer .movie').hidden, null, { timeout: 20000 });
+    assert.notEqual((await viewerState(page)).note, 'The motion clip could not be opened here; it may have moved or its drive may be offline.');
+    assert.equal(await page.evaluate(() => document.querySelector('#viewer .movie').error), null);
     await context.close();
   });
 });

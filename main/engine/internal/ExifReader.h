@@ -1,7 +1,10 @@
-// Capture-date text read from EXIF metadata through Exiv2. Nothing else includes Exiv2.
+// Capture-date text read from EXIF metadata, and motion-photo clips found through XMP, by Exiv2.
+// Nothing else includes Exiv2.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,5 +18,10 @@ std::string captureDate(std::string_view block);
 /// The same, read from the metadata of a whole file (TIFF, camera raw, HEIF). "" when the
 /// file has none or cannot be read.
 std::string captureDateOfFile(const std::filesystem::path& file);
+
+/// The length of the video an Android "motion photo" carries at the end of its file, as its XMP
+/// packet gives it: the container directory's MotionPhoto item, else the older MicroVideoOffset.
+/// Nothing when the packet describes no clip. The bytes themselves are not checked here.
+std::optional<std::uint64_t> embeddedClipLength(std::string_view xmpPacket);
 
 } // namespace ExifReader

@@ -13,9 +13,15 @@ namespace ProgressCache {
 /// Whether the entry can be skipped: its record matches and its thumbnail exists.
 /// The thumbnails' existence is learned from `thumbs`, which lists each of their folders once.
 bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs);
-/// As above; a record that has a preview also needs its file in `previews`, and with
-/// `fillPreviews` a photo that wants a preview and has none is done again.
-bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs, ThumbIndex& previews, bool fillPreviews);
+/// The wall's folders of JPEGs and clips, each listed once on first need.
+struct WallIndex {
+    ThumbIndex thumbs;
+    ThumbIndex previews;
+    ThumbIndex clips;
+};
+/// As above; a record that has a preview also needs its file in `previews`, a motion photo its
+/// clip in `clips`, and with `fillPreviews` a photo that wants a preview and has none is done again.
+bool canReuse(const FileEntry& entry, const CacheMap& map, WallIndex& wall, bool fillPreviews);
 /// Whether the map holds a record of this photo made when its size or time were different:
 /// the photo was replaced or edited since, and its old thumbnail shows something else.
 bool recordedOtherwise(const FileEntry& entry, const CacheMap& map);

@@ -9,7 +9,11 @@
 
 class ThumbIndex {
 public:
-    explicit ThumbIndex(std::filesystem::path thumbDir) : thumbDir(std::move(thumbDir)) {}
+    /// The files of `thumbDir`'s two-character folders named <key><extension>.
+    explicit ThumbIndex(std::filesystem::path thumbDir, std::string extension = ".jpg")
+        : thumbDir(std::move(thumbDir)), extension(std::move(extension))
+    {
+    }
 
     /// Whether thumbs/<first two characters>/<key>.jpg exists as a file. Lists each
     /// two-character folder once, on first need. Not thread-safe.
@@ -17,5 +21,6 @@ public:
 
 private:
     std::filesystem::path thumbDir;
+    std::string extension;
     std::unordered_map<std::string, std::unordered_set<std::string>> folders;
 };

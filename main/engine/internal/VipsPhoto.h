@@ -48,6 +48,8 @@ public:
     int orientation() const;
     /// The EXIF block, starting at its TIFF header; empty when the file carries none.
     std::string_view exif() const;
+    /// The XMP packet; empty when the file carries none.
+    std::string_view xmp() const;
     /// Whether the file is a TIFF, whose own first directory holds the date tags.
     bool isTiff() const;
     /// Whether browsers show this format themselves (JPEG, PNG, GIF, WebP, BMP); HEIF and TIFF

@@ -9,6 +9,8 @@ namespace WallFiles {
 inline constexpr std::string_view thumbs = "thumbs";
 /// The large JPEGs of photos that browsers cannot show, and of video posters.
 inline constexpr std::string_view previews = "previews";
+/// The clips of motion photos, copied out of the photos that carry them.
+inline constexpr std::string_view motion = "motion";
 inline constexpr std::string_view cache = ".cache.json";
 inline constexpr std::string_view page = "index.html";
 inline constexpr std::string_view manifest = "manifest.js";
