@@ -6,6 +6,7 @@
 #include <array>
 #include <charconv>
 #include <climits>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 

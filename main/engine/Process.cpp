@@ -319,6 +319,8 @@ PhotoResult Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, Ex
                 media.durationMs = video->info().durationMs;
                 media.codec = video->info().codec;
                 media.motion = motionClipName(photoKey);
+            } else if (ready) {
+                fs::remove(clip.final, ec);
             }
         } else if (!entry.motion.empty() && !(media.flags & Record::isVideo)) {
             // A live photo: the motion clip's length and codec, read from its header alone.

@@ -321,8 +321,11 @@ TEST_F(Media, aMotionPhotoIsLiveWithItsClipCopiedIntoTheWall)
     // Lengths that point outside the file.
     write("phone/MVIMG_5.jpg", motionPhoto(jpeg, clip, R"(GCamera:MicroVideo="1" GCamera:MicroVideoOffset="99999999999")"));
     write("phone/MVIMG_6.jpg", motionPhoto(jpeg, clip, R"(GCamera:MicroVideo="1" GCamera:MicroVideoOffset="-8")"));
+    // A clip that begins as one and is none.
+    write("phone/PXL_7.MP.jpg", motionPhoto(jpeg, std::string("\0\0\0\x18" "ftypmp42", 12) + std::string(200, 'x'),
+                                            R"(GCamera:MotionPhoto="1")", directory));
     const JobSummary summary = wall.build();
-    EXPECT_EQ(summary.photos, 6);
+    EXPECT_EQ(summary.photos, 7);
     EXPECT_EQ(summary.videos, 0);
     EXPECT_EQ(summary.unreadable, 0);
     const Indexer job = wall.job();
@@ -334,7 +337,7 @@ TEST_F(Media, aMotionPhotoIsLiveWithItsClipCopiedIntoTheWall)
         EXPECT_TRUE(std::regex_search(manifest, std::regex(",12,(19|20)\\d\\d,\"h264\",\"motion/" + key.substr(0, 2) + "/" + key + "\\.mp4\"\\]")))
             << manifest;
     }
-    for (const std::string rel : {"phone/PXL_3.MP.jpg", "phone/PXL_4.MP.jpg", "phone/MVIMG_5.jpg", "phone/MVIMG_6.jpg"}) {
+    for (const std::string rel : {"phone/PXL_3.MP.jpg", "phone/PXL_4.MP.jpg", "phone/MVIMG_5.jpg", "phone/MVIMG_6.jpg", "phone/PXL_7.MP.jpg"}) {
         EXPECT_FALSE(fs::exists(job.motionURL(Indexer::key(rel)))) << rel;
         EXPECT_EQ(Record::mediaOf(job.loadCache().at(rel)).flags, 0) << rel << " stays a still";
     }
