@@ -89,7 +89,9 @@ namespace ExifReader {
 
 std::optional<std::uint64_t> embeddedClipLength(std::string_view xmpPacket)
 {
-    if (xmpPacket.empty())
+    // Only packets that name the phones' camera namespace are parsed: nearly every other
+    // photo's XMP never reaches the toolkit, which parses one packet at a time.
+    if (xmpPacket.find(cameraNs) == std::string_view::npos)
         return std::nullopt;
     prepareExiv2();
     try {
@@ -141,7 +143,6 @@ std::optional<std::uint64_t> embeddedClipLength(std::string_view xmpPacket)
         return std::nullopt;
     }
 }
-
 
 std::string captureDate(std::string_view block)
 {

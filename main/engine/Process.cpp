@@ -174,15 +174,6 @@ struct FileState {
     }
 };
 
-/// The length of a motion photo's clip, looked for only in packets that name the phones'
-/// camera namespace: nearly every other photo's XMP is then never parsed.
-std::optional<std::uint64_t> clipLength(std::string_view xmp)
-{
-    if (xmp.find("ns.google.com/photos/1.0/camera/") == std::string_view::npos)
-        return std::nullopt;
-    return ExifReader::embeddedClipLength(xmp);
-}
-
 } // namespace
 
 std::string Indexer::key(std::string_view rel)
@@ -246,7 +237,7 @@ PhotoResult Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, Ex
         const std::string date = opened->date;
         Record::Media media = opened->media;
         // A motion photo carries its clip after the picture; a clip beside the still wins.
-        const auto embeddedClip = entry.motion.empty() && opened->vips ? clipLength(opened->vips->xmp()) : std::nullopt;
+        const auto embeddedClip = entry.motion.empty() && opened->vips ? ExifReader::embeddedClipLength(opened->vips->xmp()) : std::nullopt;
         // Orientations 5 to 8 turn the picture by a quarter: the record holds the size as shown.
         const bool quarterTurn = opened->orientation >= 5 && opened->orientation <= 8;
         std::int64_t width = quarterTurn ? opened->stored.height : opened->stored.width;

@@ -7,6 +7,7 @@
 #include "engine/internal/ProgressCache.h"
 #include "engine/internal/ThumbIndex.h"
 #include "engine/internal/WallFolder.h"
+#include "engine/internal/WallFiles.h"
 #include "engine/internal/WallGuard.h"
 #include "engine/internal/WallLock.h"
 #include "engine/internal/WallOutput.h"
@@ -36,11 +37,14 @@ JobSummary Indexer::run()
     // 1. The thumbnail folder, and with it the output folder.
     // Everything is written inside the wall's own folder: a link planted in place of that
     // folder or of its thumbs, previews or motion folder would send the writes somewhere else, so refuse it.
-    for (const fs::path& dir : {out, thumbDir(), previewDir(), motionDir()}) {
+    const auto refuseLink = [](const fs::path& dir) {
         std::error_code ec;
         if (fs::is_symlink(dir, ec))
             throw linkRefused(dir);
-    }
+    };
+    refuseLink(out);
+    for (const std::string_view name : WallFiles::photoFolders)
+        refuseLink(out / name);
     {
         // A folder of the user's own (photos, or a page of another program) is not made a wall:
         // its photos would vanish from the wall and its files be overwritten.
@@ -52,8 +56,8 @@ JobSummary Indexer::run()
             throw ec ? JobError(JobErrorTexts::folderFailed, {thumbDir().string()}, ec.value())
                      : JobError(JobErrorTexts::folderBlocked, {thumbDir().string()});
     }
-    for (const fs::path& dir : {thumbDir(), previewDir(), motionDir()}) {
-        if (const auto link = WallGuard::linkedThumbFolder(dir))
+    for (const std::string_view name : WallFiles::photoFolders) {
+        if (const auto link = WallGuard::linkedThumbFolder(out / name))
             throw linkRefused(*link);
     }
     // One writer per wall: two runs at once would take each other's photos out of the cache.

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cerrno>
 #include <chrono>
@@ -153,10 +154,9 @@ WalkResult Indexer::walk() const
                    && dirStat.st_ino == st.st_ino;
         }
     };
-    const Place wall(standardPath(out));
-    const Place wallThumbs(standardPath(thumbDir()));
-    const Place wallPreviews(standardPath(previewDir()));
-    const Place wallClips(standardPath(motionDir()));
+    std::vector<Place> wallFolders{Place(standardPath(out))};
+    for (const std::string_view name : WallFiles::photoFolders)
+        wallFolders.emplace_back(standardPath(out / name));
     const std::string rootPath = standardPath(root);
     const bool rootIsSystemRoot = rootPath == "/";
     const std::string home = homeFolder();
@@ -213,12 +213,11 @@ WalkResult Indexer::walk() const
                 continue;
             if (skipDirs().contains(name) || name.ends_with(".sparsebundle"))
                 continue;
-            if (wall.is(path, item.inode) || wallThumbs.is(path, item.inode) || wallPreviews.is(path, item.inode)
-                || wallClips.is(path, item.inode))
+            if (std::ranges::any_of(wallFolders, [&](const Place& place) { return place.is(path, item.inode); }))
                 continue;
             // A wall's thumbnails, previews and clips are never photos: those of this wall when it
             // lies in the source itself, and those of any other wall built inside the source.
-            if (parentIsWall && (name == WallFiles::thumbs || name == WallFiles::previews || name == WallFiles::motion))
+            if (parentIsWall && WallFiles::isPhotoFolder(name))
                 continue;
             if (parentRel.empty()) {
                 if (rootIsSystemRoot && topLevelSystemFolders().contains(name))

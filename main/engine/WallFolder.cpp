@@ -54,7 +54,7 @@ Contents contentsOf(const fs::path& dir)
             const std::string_view name = e->d_name;
             if (top)
                 contents.signs.note(name, type == DT_DIR, type == DT_REG);
-            if (name.front() == '.' || (top && (name == WallFiles::thumbs || name == WallFiles::previews || name == WallFiles::motion)))
+            if (name.front() == '.' || (top && WallFiles::isPhotoFolder(name)))
                 continue;
             if (type == DT_DIR)
                 pending.push_back(path + "/" + e->d_name);

@@ -122,8 +122,7 @@ void removeStaleTemporaries(const std::filesystem::path& out, bool thumbnailsToo
     removeLeftovers(folder, writerOf);
     if (!thumbnailsToo)
         return;
-    // Thumbnails, previews and clips are written the same way, each beside its final name.
-    for (const std::string_view files : {WallFiles::thumbs, WallFiles::previews, WallFiles::motion}) {
+    for (const std::string_view files : WallFiles::photoFolders) {
         DirStream folders(folder.fd(), files.data(), O_NOFOLLOW);
         if (!folders)
             continue;

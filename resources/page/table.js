@@ -175,18 +175,17 @@ function readMedia(i, p) {
   if (p.length <= 7) return;
   var flags = p[7];
   if (!Number.isInteger(flags) || flags <= 0) return;
-  flags &= hasPreview | isVideo | isLive | clipInWall;
-  if (!(flags & (isVideo | isLive))) { mediaOf[i] = flags & hasPreview; return; }
+  // A clip copied into the wall is only ever named as the wall names its own files.
+  var inWall = (flags & clipInWall) !== 0;
+  flags &= hasPreview | isVideo | isLive;
+  if (!(flags & (isVideo | isLive))) { mediaOf[i] = flags; return; }
   var length = Number.isInteger(p[8]) && p[8] > 0 ? p[8] : 0;
   var codec = typeof p[9] === 'string' ? p[9] : '';
   var motion = typeof p[10] === 'string' ? p[10] : '';
-  // A clip copied into the wall is only ever named as the wall names its own files.
-  var inWall = (flags & clipInWall) !== 0;
   if (inWall && !/^motion\/[0-9a-f]{2}\/[0-9a-f]{16}\.mp4$/.test(motion)) motion = '';
   // A video is never also a live photo; a live photo without its clip is a still.
   if (flags & isVideo) flags &= ~isLive;
   else if (!motion) flags &= ~isLive;
-  flags &= ~clipInWall;
   mediaOf[i] = flags;
   if (flags & (isVideo | isLive)) mediaInfo.set(i, { length: length, codec: codec, motion: motion, inWall: inWall && !(flags & isVideo) });
 }
