@@ -6,25 +6,40 @@ var renderedFirst = 0, renderedLast = -1;
 var firstPaint = true;
 var deferImages = false;    // new tiles get their thumbnail once scrolling calms down
 var settleTimer = 0;
+var holdAround = false;     // the rows around the screen wait a little longer after a sweep
 
-// Starts the thumbnails that waited during a fast sweep, those on screen first.
-function loadDeferred() {
-  settleTimer = 0;
-  // The rows around the screen that a sweep left out (see render).
+// Starts the thumbnails that waited during a fast sweep once it has calmed down: those on
+// screen at once, those of the rows around it a little later, when the sweep has not gone on.
+function settle() {
+  if (sweeping(performance.now())) {
+    settleTimer = setTimeout(settle, 50);
+    return;
+  }
+  // The rows around the screen that a sweep left out (see render), their thumbnails waiting.
   deferImages = false;
+  holdAround = true;
   render();
-  var waiting = Array.prototype.slice.call(layer.querySelectorAll('img[data-src]'));
   var top = header.offsetHeight, bottom = window.innerHeight;
-  // (The tile's box: a picture that has not loaded takes no room.)
-  var onScreen = [], later = [];
-  waiting.forEach(function (img) {
+  var later = false;
+  layer.querySelectorAll('img[data-src]').forEach(function (img) {
+    // (The tile's box: a picture that has not loaded takes no room.)
     var r = img.parentNode.getBoundingClientRect();
-    (r.bottom > top && r.top < bottom ? onScreen : later).push(img);
+    if (r.bottom > top && r.top < bottom) startImage(img);
+    else later = true;
   });
-  onScreen.concat(later).forEach(function (img) {
-    img.src = img.dataset.src;
-    img.removeAttribute('data-src');
-  });
+  settleTimer = later ? setTimeout(loadAround, 150) : 0;
+  holdAround = later;
+}
+
+function loadAround() {
+  settleTimer = 0;
+  holdAround = false;
+  layer.querySelectorAll('img[data-src]').forEach(startImage);
+}
+
+function startImage(img) {
+  img.src = img.dataset.src;
+  img.removeAttribute('data-src');
 }
 
 // Tiles of rows that left the screen wait here for the next rows: a fast sweep replaces the
@@ -73,8 +88,9 @@ function render() {
   renderedLast = last;
   firstPaint = false;
   if (deferImages) {
+    holdAround = false;
     clearTimeout(settleTimer);
-    settleTimer = setTimeout(loadDeferred, 120);
+    settleTimer = setTimeout(settle, 120);
   }
 }
 
@@ -161,8 +177,9 @@ function addTiles(element, item, start, end, x, y, scale, visible) {
     // Lets a performance observer see when the first row of the wall is on screen.
     if (firstPaint && layout.start[item] === 0) img.setAttribute('elementtiming', 'first-row');
     // A spare tile that kept this photo's thumbnail (above) is showing or loading it already.
+    // Rows added around the screen while its thumbnails are still waiting wait with them.
     if (!img.hasAttribute('src')) {
-      if (deferImages) img.dataset.src = url;
+      if (deferImages || holdAround) img.dataset.src = url;
       else img.src = url;
     }
     // A spare tile may carry another photo's video or live mark.

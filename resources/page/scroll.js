@@ -45,10 +45,39 @@ function placeLayer() {
   layer.style.top = (scroll.base + scroll.offset) + 'px';
 }
 
-// fast: part of a quick sweep (a timeline drag), where thumbnails wait until it stops.
+// A sweep is told by the distance covered in the last sweepWindow milliseconds, not by the step
+// between two frames: on a slow machine frames come late, and every late frame would otherwise
+// end the sweep and start the loading of a screen of thumbnails, which (each thumbnail whose
+// element moves on costs the next garbage collection a tenth of a millisecond) slows the frames
+// further. More than sweepScreens screens in that time and rows fly past faster than anyone
+// can look at them.
+var sweepWindow = 250, sweepScreens = 2;
+var recentMoves = [];   // [time, distance] of the latest scrolls, oldest first
+
+function moved(distance) {
+  var now = performance.now();
+  recentMoves.push([now, Math.abs(distance)]);
+  while (recentMoves.length && recentMoves[0][0] < now - sweepWindow) recentMoves.shift();
+  deferImages = sweeping(now);
+}
+
+function sweeping(now) {
+  var distance = 0;
+  for (var i = 0; i < recentMoves.length; i++) {
+    if (recentMoves[i][0] >= now - sweepWindow) distance += recentMoves[i][1];
+  }
+  return distance > sweepScreens * scroll.viewHeight;
+}
+
+// fast: part of a quick sweep (a timeline drag) rather than a jump, which shows its place at once.
 function scrollToVirtual(v, fast) {
-  deferImages = !!fast;
   v = Math.max(0, Math.min(scroll.virtualMax, v));
+  if (fast) {
+    moved(v - scroll.virtual);
+  } else {
+    recentMoves.length = 0;
+    deferImages = false;
+  }
   var s = physicalFor(v);
   scroll.virtual = v;
   scroll.physical = s;
@@ -57,19 +86,12 @@ function scrollToVirtual(v, fast) {
   render();
 }
 
-var lastScrollTime = 0;
 function onScroll() {
   if (!layout) return;
   var s = Math.max(0, Math.min(scroll.physicalMax, window.scrollY));
   var delta = s - scroll.physical;
-  var now = performance.now();
-  // More than a screen a frame, frame after frame: rows fly past faster than anyone can see
-  // them, and starting a thousand image loads would only slow the sweep down.
   // (Not our own scrollTo, which has said already whether it is part of a sweep.)
-  if (delta !== 0) {
-    deferImages = Math.abs(delta) > scroll.viewHeight && now - lastScrollTime < 100;
-    lastScrollTime = now;
-  }
+  if (delta !== 0) moved(delta);
   scroll.physical = s;
   if (!scroll.scaled) {
     scroll.virtual = s;

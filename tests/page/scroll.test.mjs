@@ -68,6 +68,54 @@ for (const [name, viewport] of [['desktop', desktop], ['phone', phone]]) {
   });
 }
 
+describe('200,000 photos: thumbnails during a sweep', () => {
+  // Each thumbnail started and left behind costs the browser's next garbage collection time,
+  // enough to stall a sweep on a slow machine, whose frames come far apart.
+  test('a sweep of slow frames starts no thumbnail until it calms down; then the screen comes first', async () => {
+    const { context, page, record } = await open(browser, wall.url, { viewport: desktop });
+    const result = await page.evaluate(async () => {
+      const pause = (ms) => new Promise((r) => setTimeout(r, ms));
+      const layer = document.getElementById('layer');
+      const top = document.getElementById('top').getBoundingClientRect().bottom;
+      const onScreen = (img) => {
+        const r = img.parentNode.getBoundingClientRect();
+        return r.bottom > top && r.top < innerHeight;
+      };
+      const started = [];
+      let sweeping = true;
+      const observer = new MutationObserver((records) => {
+        for (const m of records) {
+          if (m.target.hasAttribute('src')) started.push({ during: sweeping, onScreen: onScreen(m.target) });
+        }
+      });
+      observer.observe(layer, { subtree: true, attributeFilter: ['src'] });
+      for (let i = 0; i < 12; i++) {
+        scrollBy(0, 3 * innerHeight);
+        await pause(150);
+      }
+      await pause(0);
+      sweeping = false;
+      await pause(1500);
+      observer.disconnect();
+      const tiles = [...layer.querySelectorAll('.tile img')];
+      return {
+        started,
+        waiting: tiles.filter((img) => img.hasAttribute('data-src')).length,
+        shown: tiles.filter((img) => onScreen(img)).every((img) => img.hasAttribute('src')),
+        around: tiles.filter((img) => !onScreen(img)).length,
+      };
+    });
+    assert.equal(result.started.filter((s) => s.during).length, 0);
+    assert.ok(result.shown && result.waiting === 0, JSON.stringify(result));
+    // Every thumbnail of the screen before any of the rows around it.
+    const firstAround = result.started.findIndex((s) => !s.onScreen);
+    assert.ok(result.around > 0 && firstAround > 0);
+    assert.ok(result.started.slice(firstAround).every((s) => !s.onScreen), JSON.stringify(result.started));
+    assertQuiet(record);
+    await context.close();
+  });
+});
+
 describe('200,000 photos: every month is reachable', () => {
   test('the timeline walks every month in order with the keyboard', async () => {
     const { context, page } = await open(browser, wall.url);
