@@ -96,6 +96,7 @@ async function start() {
     return;
   }
   var photos = window.PHOTOS;
+  fetchFirstThumbnails(photos);
   if (photos.length > 20000) say(tr('arranging', { photos: photoCount(photos.length) }));
   var job = startJob();
   if (!(await buildTable(photos, job))) return;

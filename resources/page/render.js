@@ -4,6 +4,7 @@
 var rendered = new Map();   // item index -> element
 var renderedFirst = 0, renderedLast = -1;
 var firstPaint = true;
+var earlyThumbnails = [];  // the first screen's thumbnails, asked for before the wall is laid out
 var deferImages = false;    // new tiles get their thumbnail once scrolling calms down
 var settleTimer = 0;
 var holdAround = false;     // the rows around the screen wait a little longer after a sweep
@@ -87,6 +88,8 @@ function render() {
   renderedFirst = first;
   renderedLast = last;
   firstPaint = false;
+  // The tiles hold those thumbnails now, where they are the same.
+  earlyThumbnails = [];
   if (deferImages) {
     holdAround = false;
     clearTimeout(settleTimer);
@@ -186,6 +189,23 @@ function addTiles(element, item, start, end, x, y, scale, visible) {
     unmarkTile(tile);
     if (mediaOf[photo]) markTile(tile, img, photo);
     element.appendChild(tile);
+  }
+}
+
+// The manifest lists the newest photos first, as the wall shows them (unless the address asks
+// for a folder or a search): their thumbnails can be on their way while the photo table is
+// built and the wall laid out, instead of after.
+function fetchFirstThumbnails(photos) {
+  // About as many as fill a screen at the rows' usual height: each one more delays the table.
+  var m = metrics();
+  var count = Math.min(64, Math.ceil(m.width * window.innerHeight / (m.target * m.target * 1.2)));
+  for (var i = 0; i < Math.min(photos.length, count); i++) {
+    var p = photos[i];
+    if (!Array.isArray(p) || typeof p[0] !== 'string') continue;
+    var img = new Image();
+    img.fetchPriority = 'high';
+    img.src = thumbUrl(p[0]);
+    earlyThumbnails.push(img);
   }
 }
 

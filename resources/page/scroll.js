@@ -52,6 +52,7 @@ function placeLayer() {
 // further. More than sweepScreens screens in that time and rows fly past faster than anyone
 // can look at them.
 var sweepWindow = 250, sweepScreens = 2;
+var scrolled = false;    // by the user: from then on thumbnails fade in
 var recentMoves = [];   // [time, distance] of the latest scrolls, oldest first
 
 function moved(distance) {
@@ -91,7 +92,10 @@ function onScroll() {
   var s = Math.max(0, Math.min(scroll.physicalMax, window.scrollY));
   var delta = s - scroll.physical;
   // (Not our own scrollTo, which has said already whether it is part of a sweep.)
-  if (delta !== 0) moved(delta);
+  if (delta !== 0) {
+    moved(delta);
+    if (!scrolled) { scrolled = true; layer.classList.add('scrolled'); }
+  }
   scroll.physical = s;
   if (!scroll.scaled) {
     scroll.virtual = s;
