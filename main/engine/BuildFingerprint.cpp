@@ -1,7 +1,8 @@
-// The fingerprint of this build: the program file and the decoders' versions.
+// The fingerprint of this build: the engine's version and the decoders' versions.
 #include "engine/internal/BuildFingerprint.h"
 
 #include <exiv2/exiv2.hpp>
+#include <libheif/heif.h>
 #include <libraw/libraw.h>
 #include <vips/vips.h>
 
@@ -10,18 +11,18 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
-#include <sys/stat.h>
-
 namespace BuildFingerprint {
 
 std::string current()
 {
-    std::string text = "kestova";
-    // The program file changes with every build and every installed update.
-    struct stat st{};
-    if (stat("/proc/self/exe", &st) == 0)
-        text += " " + std::to_string(st.st_size) + "-" + std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec);
+    // Only what decides how a photo is decoded: every program of one build (the window and the
+    // command line) shares the record of photos that crashed a decoder, and a new release of
+    // the engine or of a library tries them again.
+    std::string text = "kestova " KESTOVA_ENGINE_VERSION;
+    if (const std::string_view revision = KESTOVA_ENGINE_REVISION; !revision.empty())
+        text += std::string(" (") + KESTOVA_ENGINE_REVISION + ")";
     text += std::string(" vips ") + vips_version_string();
+    text += std::string(" heif ") + heif_get_version();
     text += " exiv2 " + Exiv2::versionString();
     text += std::string(" libraw ") + LibRaw::version();
     text += " avformat " + std::to_string(avformat_version()) + " avcodec " + std::to_string(avcodec_version());

@@ -10,6 +10,7 @@
 #include "engine/internal/PhotoJournal.h"
 #include "engine/internal/ProcessingPhase.h"
 
+#include "CliProcess.h"
 #include "TempDir.h"
 
 #include <fcntl.h>
@@ -254,6 +255,27 @@ TEST(HostileCrash, APhotoTheDecoderCrashedOnThriceIsPassedOverUntilARetryOrAnoth
     const JobSummary rebuilt = f.run();
     EXPECT_EQ(rebuilt.photos, 4);
     EXPECT_TRUE(rebuilt.passedOver.empty());
+}
+
+TEST(HostileCrash, EveryProgramOfOneBuildKeepsThePassedOverRecord)
+{
+    // The counts are written here by this test program and read by kestova-cli, as they are
+    // when the window and the command line take turns on one wall: each keeps the other's.
+    HangFixture f;
+    fs::create_directories(f.out);
+    const std::string passedOver = "F \"" + BuildFingerprint::current() + "\"\nD 3 " + HangFixture::hangSize() + " "
+                                   + std::to_string(fixedTime) + " \"hang.jpg\"\n";
+    f.dir.write("src/_Photo Gallery/.inflight", passedOver);
+    const fs::path home = f.dir.mkdir("home");
+    for (int run = 1; run <= 2; ++run) {
+        const CliRun cli = runCli({"build", f.src.string(), "--json"}, home);
+        ASSERT_EQ(cli.status, 0) << cli.err;
+        EXPECT_NE(cli.out.find("\"passedOver\":[\"hang.jpg\"]"), std::string::npos) << "run " << run << ": " << cli.out;
+        EXPECT_EQ(f.journal(), passedOver) << "run " << run;
+    }
+    // And this program, the engine in another executable, still passes it over.
+    const JobSummary engine = f.run();
+    EXPECT_EQ(engine.passedOver, std::vector<std::string>{"hang.jpg"});
 }
 
 TEST(HostileCrash, RunsKilledFromOutsideCountNothingAgainstThePhotosInFlight)
