@@ -5,6 +5,8 @@
 // and lets us refuse anything that is not a video container before its demuxer runs.
 #include "engine/internal/VideoDecoder.h"
 
+#include "dates/RecordingDates.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -62,46 +64,21 @@ struct DictionaryFree {
 };
 using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
 
-/// "YYYY-MM-DDTHH:MM:SS…" (any zone or fraction after it) as "YYYY:MM:DD HH:MM:SS". The zone
-/// is dropped on purpose: the digits are the local time where the video was recorded.
-std::string civilDate(const char* text)
+/// The recording's date and time on the clock of the place it was recorded, as a photo's
+/// capture date is: QuickTime's local creation date, else the movie header's UTC time made
+/// local by the file name or the machine's zone.
+std::string recordingDate(const AVFormatContext& format, const AVStream& stream, const fs::path& file)
 {
-    if (!text || std::strlen(text) < 19)
-        return {};
-    const std::string_view t(text, 19);
-    for (const std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18}) {
-        if (t[i] < '0' || t[i] > '9')
-            return {};
-    }
-    if (t[4] != '-' || t[7] != '-' || (t[10] != 'T' && t[10] != ' ') || t[13] != ':' || t[16] != ':')
-        return {};
-    std::string out(t);
-    out[4] = ':';
-    out[7] = ':';
-    out[10] = ' ';
-    // A movie header that was never filled in counts from 1904 or 1970.
-    if (out.compare(0, 4, "1904") == 0 || out.compare(0, 10, "1970:01:01") == 0)
-        return {};
-    return out;
-}
-
-std::string recordingDate(const AVFormatContext& format, const AVStream& stream)
-{
-    // The QuickTime creation date keeps the zone of the place of recording; the movie header's
-    // time is UTC and comes second.
-    for (const AVDictionary* metadata : {format.metadata, stream.metadata}) {
-        if (const AVDictionaryEntry* e = av_dict_get(metadata, "com.apple.quicktime.creationdate", nullptr, 0)) {
-            if (std::string date = civilDate(e->value); !date.empty())
-                return date;
+    const auto value = [&](const char* key) -> std::string_view {
+        for (const AVDictionary* metadata : {format.metadata, stream.metadata}) {
+            if (const AVDictionaryEntry* e = av_dict_get(metadata, key, nullptr, 0); e && e->value)
+                return e->value;
         }
-    }
-    for (const AVDictionary* metadata : {format.metadata, stream.metadata}) {
-        if (const AVDictionaryEntry* e = av_dict_get(metadata, "creation_time", nullptr, 0)) {
-            if (std::string date = civilDate(e->value); !date.empty())
-                return date;
-        }
-    }
-    return {};
+        return {};
+    };
+    const std::string name = file.filename().string();
+    const auto civil = Dates::recordingTime({value("com.apple.quicktime.creationdate"), value("creation_time"), name});
+    return civil ? Dates::exifText(*civil) : std::string();
 }
 
 /// The turn, clockwise in quarter turns (0..3), that the container asks for.
@@ -302,7 +279,7 @@ std::optional<VideoFile> VideoFile::open(const fs::path& file)
     else if (stream.duration > 0)
         state->info.durationMs = std::int64_t(double(stream.duration) * av_q2d(stream.time_base) * 1000);
     state->info.codec = avcodec_get_name(parameters.codec_id);
-    state->info.date = recordingDate(format, stream);
+    state->info.date = recordingDate(format, stream, file);
     return VideoFile(std::move(state));
 }
 

@@ -2,6 +2,8 @@
 // ffmpeg and vips programs, then walked, processed and written to a wall by the real engine.
 #include "engine/Indexer.h"
 
+#include "dates/RecordingDates.h"
+
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -162,8 +164,11 @@ TEST_F(Media, videoRecordsHoldShownSizeLengthCodecAndRecordingDate)
         std::int64_t minMs, maxMs;
     };
     const Row rows[] = {
-        // Turned a quarter by the container: shown portrait. The movie header's time is UTC.
-        {clips.blackStart, "a/black.mp4", 360, 640, "h264", "2021:06:01 12:03:22", 3900, 4100},
+        // Turned a quarter by the container: shown portrait. The movie header's time is UTC,
+        // shown on this machine's clock.
+        {clips.blackStart, "a/black.mp4", 360, 640, "h264", Dates::exifText(Dates::civilIn(1622549002)), 3900, 4100},
+        // A phone's name in its local time, two hours east of the header's UTC.
+        {clips.blackStart, "e/VID_20210601_140322.mp4", 360, 640, "h264", "2021:06:01 14:03:22", 3900, 4100},
         // QuickTime's creation date is the local time where it was recorded, zone dropped.
         {clips.quickTime, "b/IMG_0001.MOV", 640, 360, "h264", "2019:07:15 18:30:05", 1900, 2100},
         {clips.hevc, "c/hevc.mp4", 640, 360, "hevc", "", 1900, 2100},
