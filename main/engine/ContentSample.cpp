@@ -1,4 +1,5 @@
-// A cheap fingerprint of a file's content, through libcrypto.
+// A cheap fingerprint of a file's content, through libcrypto, and the comparison of two
+// files' whole content.
 #include "engine/internal/ContentSample.h"
 
 #include "engine/internal/UniqueFd.h"
@@ -9,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <vector>
@@ -34,13 +36,41 @@ bool readAt(int fd, std::int64_t offset, std::int64_t length, std::vector<unsign
     return true;
 }
 
+/// The file opened for reading when it is a regular file of `size` bytes.
+UniqueFd openOfSize(const std::filesystem::path& file, std::int64_t size)
+{
+    UniqueFd opened(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    struct stat st{};
+    if (!opened || fstat(opened.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != size)
+        return UniqueFd();
+    return opened;
+}
+
 } // namespace
+
+bool same(const std::filesystem::path& a, const std::filesystem::path& b, std::int64_t size)
+{
+    const UniqueFd first = openOfSize(a, size);
+    const UniqueFd second = openOfSize(b, size);
+    if (!first || !second)
+        return false;
+    // Sequential reads of a large block each: the page cache reads ahead for both files.
+    constexpr std::int64_t chunk = 256 * 1024;
+    std::vector<unsigned char> left, right;
+    for (std::int64_t offset = 0; offset < size; offset += chunk) {
+        const std::int64_t length = std::min(chunk, size - offset);
+        if (!readAt(first.get(), offset, length, left) || !readAt(second.get(), offset, length, right))
+            return false;
+        if (left != right)
+            return false;
+    }
+    return true;
+}
 
 std::optional<std::string> of(const std::filesystem::path& file, std::int64_t size)
 {
-    const UniqueFd opened(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
-    struct stat st{};
-    if (!opened || fstat(opened.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != size)
+    const UniqueFd opened = openOfSize(file, size);
+    if (!opened)
         return std::nullopt;
     // Each block is hashed at its place, so two files that hold the same blocks in another
     // order differ.

@@ -85,7 +85,8 @@ std::string_view lastComponent(const std::string& rel)
 
 } // namespace
 
-std::vector<FileEntry> Indexer::dedupe(const std::vector<FileEntry>& entries, const ContentOf& contentOf)
+std::vector<FileEntry> Indexer::dedupe(const std::vector<FileEntry>& entries, const ContentOf& contentOf,
+                                       const SameContent& sameContent)
 {
     std::vector<Key> keys;
     keys.reserve(entries.size());
@@ -105,14 +106,26 @@ std::vector<FileEntry> Indexer::dedupe(const std::vector<FileEntry>& entries, co
         }
     }
 
-    std::unordered_map<Key, const FileEntry*, KeyHash> chosen;
+    // Per key, the photos of different content: one unless samples agree where whole files
+    // do not.
+    std::unordered_map<Key, std::vector<const FileEntry*>, KeyHash> chosen;
     chosen.reserve(entries.size());
+    std::size_t kept = 0;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const FileEntry& entry = entries[i];
-        auto [it, inserted] = chosen.try_emplace(std::move(keys[i]), &entry);
-        // A later copy replaces the held one only when it lies strictly nearer the top.
-        if (!inserted && depth(entry.rel) < depth(it->second->rel))
-            it->second = &entry;
+        std::vector<const FileEntry*>& held = chosen[std::move(keys[i])];
+        // A sample reads a few blocks: files that agree there are compared whole before one
+        // hides the other.
+        const auto copy = std::find_if(held.begin(), held.end(), [&](const FileEntry* other) {
+            return !sameContent || sameContent(*other, entry);
+        });
+        if (copy == held.end()) {
+            held.push_back(&entry);
+            ++kept;
+        } else if (depth(entry.rel) < depth((*copy)->rel)) {
+            // A later copy replaces the held one only when it lies strictly nearer the top.
+            *copy = &entry;
+        }
     }
 
     struct Sorted {
@@ -120,9 +133,10 @@ std::vector<FileEntry> Indexer::dedupe(const std::vector<FileEntry>& entries, co
         const FileEntry* entry;
     };
     std::vector<Sorted> sorted;
-    sorted.reserve(chosen.size());
-    for (const auto& [key, entry] : chosen)
-        sorted.push_back({nfc(entry->rel), entry});
+    sorted.reserve(kept);
+    for (const auto& [key, held] : chosen)
+        for (const FileEntry* entry : held)
+            sorted.push_back({nfc(entry->rel), entry});
     std::sort(sorted.begin(), sorted.end(), [](const Sorted& a, const Sorted& b) { return a.order < b.order; });
 
     std::vector<FileEntry> out;
@@ -135,4 +149,9 @@ std::vector<FileEntry> Indexer::dedupe(const std::vector<FileEntry>& entries, co
 std::optional<std::string> Indexer::contentSample(const FileEntry& entry) const
 {
     return ContentSample::of(root / std::filesystem::path(entry.rel), entry.size);
+}
+
+bool Indexer::sameContent(const FileEntry& a, const FileEntry& b) const
+{
+    return ContentSample::same(root / std::filesystem::path(a.rel), root / std::filesystem::path(b.rel), a.size);
 }

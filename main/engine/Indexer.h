@@ -117,12 +117,17 @@ public:
     // --- duplicates
     /// A sample of a photo's content, or nothing when it cannot be read; may throw JobCancelled.
     using ContentOf = std::function<std::optional<std::string>(const FileEntry&)>;
+    /// Whether two photos of one size hold the same bytes; may throw JobCancelled.
+    using SameContent = std::function<bool(const FileEntry&, const FileEntry&)>;
     /// One entry per (lower-cased NFC file name, size), the shallowest surviving; sorted by rel.
     /// With `contentOf`, entries that share a name and a size collapse only when their samples
-    /// agree too.
-    static std::vector<FileEntry> dedupe(const std::vector<FileEntry>& entries, const ContentOf& contentOf = nullptr);
+    /// agree too, and with `sameContent` only when their whole content agrees as well.
+    static std::vector<FileEntry> dedupe(const std::vector<FileEntry>& entries, const ContentOf& contentOf = nullptr,
+                                         const SameContent& sameContent = nullptr);
     /// The content sample of a photo below root, asked of the file itself.
     std::optional<std::string> contentSample(const FileEntry& entry) const;
+    /// Whether two photos below root of `a`'s size hold the same bytes, read until they differ.
+    bool sameContent(const FileEntry& a, const FileEntry& b) const;
 
     // --- processing
     /// When a thumbnail already on disk may stand for the photo without decoding it again.

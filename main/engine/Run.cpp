@@ -103,6 +103,10 @@ JobSummary Indexer::run()
             if (cancelled())
                 throw JobCancelled();
             return contentSample(entry);
+        }, [this](const FileEntry& a, const FileEntry& b) {
+            if (cancelled())
+                throw JobCancelled();
+            return sameContent(a, b);
         });
         summary.duplicates = summary.found - static_cast<std::int64_t>(entries.size());
     }

@@ -18,4 +18,8 @@ constexpr std::int64_t blockSize = 16 * 1024;
 /// nothing when it cannot be read or its size is no longer `size`.
 std::optional<std::string> of(const std::filesystem::path& file, std::int64_t size);
 
+/// Whether both files are regular files of `size` bytes that hold the same bytes; read side by
+/// side until the first difference. False when either cannot be read.
+bool same(const std::filesystem::path& a, const std::filesystem::path& b, std::int64_t size);
+
 } // namespace ContentSample
