@@ -1,11 +1,14 @@
 // The per-photo record the progress cache stores: a positional list of JSON values,
 // [key, width, height, date text, mtime, size]. Videos, live photos and photos with a preview
-// carry more after these: [..., media flags, length in ms, codec, motion clip]; other records
-// end at size, so a wall of plain photos keeps its records as they always were. Values read
-// from disk may have any type, so readers check the type at each position.
+// carry more after these: [..., media flags, length in ms, codec, motion clip]; then, when the
+// walk knew them, the file's status change time and inode: [..., ctime in ns, inode], with the
+// media positions filled (0, 0, "", "") for a plain photo. Records without them (written
+// before they were kept) stay valid. Values read from disk may have any type, so readers check
+// the type at each position.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -25,6 +28,8 @@ enum Position : std::size_t {
     duration = 7, ///< a video's or a live photo's motion length in milliseconds; 0 unknown
     codec = 8,    ///< the video's codec as FFmpeg names it ("h264", "hevc", "vp9")
     motion = 9,   ///< a live photo's clip: its path relative to the source, or with clipInWall to the wall
+    ctime = 10,   ///< the file's status change time in nanoseconds, as the walk saw it
+    inode = 11,   ///< the file's inode number, as the walk saw it
 };
 
 /// Bits of the media position.
@@ -42,6 +47,13 @@ struct Media {
     std::string codec;
     std::string motion;
     friend bool operator==(const Media&, const Media&) = default;
+};
+
+/// What the file system says of a file beyond its size and modification time.
+struct FileStamp {
+    std::int64_t ctimeNs = 0;
+    std::int64_t inode = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
 
 /// The integer at position i, or nothing when the record is shorter or holds another type there.
@@ -84,6 +96,37 @@ inline CacheRecord make(std::string key, std::int64_t width, std::int64_t height
     if (media.flags & isLive)
         record.emplace_back(std::move(media.motion));
     return record;
+}
+
+/// As above, and the file's stamp when it is known.
+inline CacheRecord make(std::string key, std::int64_t width, std::int64_t height, std::string date,
+                        std::int64_t mtime, std::int64_t size, Media withMedia, FileStamp stamp)
+{
+    CacheRecord record = make(std::move(key), width, height, std::move(date), mtime, size, std::move(withMedia));
+    if (stamp == FileStamp{})
+        return record;
+    // The positions are fixed: a plain photo's media positions are filled with nothing.
+    if (record.size() == Position::media)
+        record.emplace_back(std::int64_t(0));
+    if (record.size() == Position::duration)
+        record.emplace_back(std::int64_t(0));
+    if (record.size() == Position::codec)
+        record.emplace_back(std::string());
+    if (record.size() == Position::motion)
+        record.emplace_back(std::string());
+    record.emplace_back(stamp.ctimeNs);
+    record.emplace_back(stamp.inode);
+    return record;
+}
+
+/// The stamp a record holds; nothing when it was written without one.
+inline std::optional<FileStamp> stampOf(const CacheRecord& r)
+{
+    const auto* ctimeNs = intAt(r, ctime);
+    const auto* inodeNumber = intAt(r, inode);
+    if (!ctimeNs || !inodeNumber)
+        return std::nullopt;
+    return FileStamp{*ctimeNs, *inodeNumber};
 }
 
 /// The media a record holds; all zero and empty for a plain photo or values of the wrong type.

@@ -15,6 +15,11 @@ struct FileEntry {
     /// For a still that is a live photo: the rel of its motion clip, the short video of the same
     /// name beside it. Set after the walk, when stills and videos are paired.
     std::string motion;
+    /// The status change time in nanoseconds since 1970 and the inode number: an edit in place
+    /// that keeps the size and the modification time (exiftool -P) still changes them. 0 when
+    /// not available.
+    std::int64_t ctimeNs = 0;
+    std::int64_t inode = 0;
 
     friend bool operator==(const FileEntry&, const FileEntry&) = default;
 };

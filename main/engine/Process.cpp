@@ -314,8 +314,10 @@ PhotoResult Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, Ex
                 fs::remove(clip.final, ec);
             }
         } else if (!entry.motion.empty() && !(media.flags & Record::isVideo)) {
-            // A live photo: the motion clip's length and codec, read from its header alone.
-            if (const auto clip = VideoFile::open(root / fs::path(entry.motion))) {
+            // A live photo: the motion clip's length and codec, read from its header alone. A
+            // clip that does not open, or is too long for a live photo's, is a video of its own.
+            const auto clip = VideoFile::open(root / fs::path(entry.motion));
+            if (clip && isLiveClipLength(clip->info().durationMs)) {
                 media.flags |= Record::isLive;
                 media.durationMs = clip->info().durationMs;
                 media.codec = clip->info().codec;
@@ -324,7 +326,8 @@ PhotoResult Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, Ex
         }
         // The size and time the walk found: a photo replaced since then no longer matches them,
         // so the next run makes it again from the file as it is by then.
-        return {Record::make(photoKey, width, height, date, entry.mtime, entry.size, std::move(media)), false};
+        return {Record::make(photoKey, width, height, date, entry.mtime, entry.size, std::move(media),
+                             Record::FileStamp{entry.ctimeNs, entry.inode}), false};
     } catch (...) {
         // A photo's processing never ends the run: whatever failed, the photo is unreadable.
         return {};

@@ -29,12 +29,18 @@ void Indexer::saveCache(const CacheMap& map) const
 
 namespace {
 
-/// Whether a well-formed record was made from a file of this time and size.
+/// Whether a well-formed record was made from a file of this time and size, and, where both
+/// the record and the walk know them, of this status change time and inode: an edit in place
+/// that restores the size and time still changes those.
 bool sameFile(const FileEntry& entry, const CacheRecord& record)
 {
     const std::int64_t* mtime = Record::intAt(record, Record::mtime);
     const std::int64_t* size = Record::intAt(record, Record::size);
-    return mtime && *mtime == entry.mtime && size && *size == entry.size;
+    if (!mtime || *mtime != entry.mtime || !size || *size != entry.size)
+        return false;
+    const auto stamp = Record::stampOf(record);
+    const Record::FileStamp now{entry.ctimeNs, entry.inode};
+    return !stamp || now == Record::FileStamp{} || *stamp == now;
 }
 
 /// The entry's record when it is well formed and was made from a file of this time and size.
@@ -80,10 +86,35 @@ bool canReuse(const FileEntry& entry, const CacheMap& map, WallIndex& wall, bool
     } else if (entry.motion != ((media.flags & Record::isLive) ? media.motion : std::string())) {
         // A still whose clip came or went, or was renamed, is looked at again (its header only).
         return false;
+    } else if ((media.flags & Record::isLive) && !Indexer::isLiveClipLength(media.durationMs)) {
+        // Paired by an older build that took any clip of a still's name: looked at again, its
+        // clip becomes a video of its own.
+        return false;
     }
     if (fillPreviews && !(media.flags & Record::hasPreview) && (Indexer::wantsPreview(entry.rel) || Indexer::isVideo(entry.rel)))
         return false;
     return true;
+}
+
+bool adoptStamp(const FileEntry& entry, CacheMap& map)
+{
+    const Record::FileStamp now{entry.ctimeNs, entry.inode};
+    const auto it = map.find(entry.rel);
+    if (now == Record::FileStamp{} || it == map.end() || Record::stampOf(it->second))
+        return false;
+    const CacheRecord& old = it->second;
+    const std::string* key = Record::textAt(old, Record::key);
+    if (!key || old.size() < Record::count)
+        return false;
+    it->second = Record::make(*key, Record::intOrZero(old, Record::width), Record::intOrZero(old, Record::height),
+                              std::string(Record::textOrEmpty(old, Record::date)), entry.mtime, entry.size,
+                              Record::mediaOf(old), now);
+    return true;
+}
+
+bool holdsRecordOf(const FileEntry& entry, const CacheMap& map)
+{
+    return matchingRecord(entry, map) != nullptr;
 }
 
 bool recordedOtherwise(const FileEntry& entry, const CacheMap& map)

@@ -2,6 +2,7 @@
 #include "engine/Indexer.h"
 
 #include "engine/internal/BuildFingerprint.h"
+#include "engine/internal/LivePhotos.h"
 #include "engine/internal/PhotoJournal.h"
 #include "engine/internal/ProcessingPhase.h"
 #include "engine/internal/ProgressCache.h"
@@ -110,12 +111,14 @@ JobSummary Indexer::run()
         });
         summary.duplicates = summary.found - static_cast<std::int64_t>(entries.size());
     }
-    entries = pairLivePhotos(std::move(entries));
 
     // 7-8. What is already done.
     std::optional<CacheMap> stored = readCache();
     const bool storedUsable = stored.has_value();
     CacheMap map = stored ? std::move(*stored) : CacheMap{};
+    // A clip recorded as a video of its own made no pair with its still when last looked at.
+    LivePairs live = pairLivePhotos(std::move(entries), [&](const FileEntry& clip) { return ProgressCache::holdsRecordOf(clip, map); });
+    entries = std::move(live.entries);
     // A source that cannot be read, or that holds nothing where the wall had photos, is most
     // likely a drive that is not plugged in (an empty mount point): pruning would empty the
     // wall and forget every record. Leave both as they are.
@@ -129,11 +132,14 @@ JobSummary Indexer::run()
     // Photos replaced or edited since their record was made: their thumbnails are made anew.
     // Shared with the workers, which may outlive this frame.
     const auto changed = std::make_shared<std::unordered_set<std::string>>();
+    bool adoptedStamps = false;
     {
         ProgressCache::WallIndex wallIndex{ThumbIndex(thumbDir()), ThumbIndex(previewDir()), ThumbIndex(motionDir(), ".mp4")};
         for (const FileEntry& entry : entries) {
-            if (ProgressCache::canReuse(entry, map, wallIndex, fillPreviews))
+            if (ProgressCache::canReuse(entry, map, wallIndex, fillPreviews)) {
+                adoptedStamps = ProgressCache::adoptStamp(entry, map) || adoptedStamps;
                 continue;
+            }
             todo.push_back(entry);
             if (ProgressCache::recordedOtherwise(entry, map))
                 changed->insert(entry.rel);
@@ -173,13 +179,23 @@ JobSummary Indexer::run()
             if (old != map.end() && (Record::mediaOf(old->second).flags & Record::hasPreview))
                 hadPreview->insert(entry.rel);
         }
+        const ProcessingPhase::Process process = [twin = std::shared_ptr<const Indexer>(twin), changed, hadPreview](const FileEntry& entry) {
+            const auto keep = changed->contains(entry.rel) ? KeepThumbnail::never : KeepThumbnail::ifNotOlder;
+            return twin->processPhoto(entry, keep, Extras{true, hadPreview->contains(entry.rel)});
+        };
         journal->open();
-        auto outcome = ProcessingPhase::run(std::move(map), todo, journal,
-                                            [twin = std::shared_ptr<const Indexer>(twin), changed, hadPreview](const FileEntry& entry) {
-                                                const auto keep = changed->contains(entry.rel) ? KeepThumbnail::never
-                                                                                               : KeepThumbnail::ifNotOlder;
-                                                return twin->processPhoto(entry, keep, Extras{true, hadPreview->contains(entry.rel)});
-                                            }, settings);
+        auto outcome = ProcessingPhase::run(std::move(map), todo, journal, process, settings);
+        // The clips of stills that made no live photo with them are videos of their own.
+        const std::vector<FileEntry> alone = LivePhotos::clipsLeftAlone(todo, live.clips, outcome);
+        if (!alone.empty() && !outcome.stopped && !cancelled()) {
+            entries.insert(entries.end(), alone.begin(), alone.end());
+            auto clips = ProcessingPhase::run(std::move(outcome.map), alone, journal, process, settings);
+            outcome.map = std::move(clips.map);
+            outcome.unreadable.insert(outcome.unreadable.end(), clips.unreadable.begin(), clips.unreadable.end());
+            outcome.givenUp.insert(outcome.givenUp.end(), clips.givenUp.begin(), clips.givenUp.end());
+            outcome.changed += clips.changed;
+            outcome.stopped = clips.stopped;
+        }
         journal->close();
         map = std::move(outcome.map);
         summary.unreadableFiles = std::move(outcome.unreadable);
@@ -196,7 +212,7 @@ JobSummary Indexer::run()
         onUpdate(JobUpdates::Writing{});
     ProgressCache::prune(map, entries, walked.unreadableFolders);
     // When nothing was processed and nothing pruned, the file on disk already holds this map.
-    if (!storedUsable || !todo.empty() || map.size() != loaded)
+    if (!storedUsable || !todo.empty() || map.size() != loaded || adoptedStamps)
         saveCache(map);
 
     // 12-13.

@@ -259,6 +259,8 @@ WalkResult Indexer::walk() const
                 continue; // replaced by a link or a pipe since the folder was read
             entry.size = st.st_size;
             entry.mtime = wholeSeconds(st.st_mtim);
+            entry.ctimeNs = std::int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+            entry.inode = std::int64_t(st.st_ino);
         }
         found.push_back(std::move(entry));
 

@@ -1,6 +1,7 @@
 // A photo replaced or edited under the same name gets a new thumbnail; an unchanged one keeps
 // its thumbnail even when the progress cache is lost. Runs kestova-cli on real camera files.
 #include "engine/Indexer.h"
+#include "engine/internal/CacheFormat.h"
 
 #include "CliProcess.h"
 #include "TempDir.h"
@@ -8,7 +9,9 @@
 #include <exiv2/exiv2.hpp>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
+#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -70,6 +73,20 @@ fs::path withOrientation(const fs::path& dir, int orientation)
     image->exifData()["Exif.Image.Orientation"] = std::uint16_t(orientation);
     image->writeMetadata();
     return file;
+}
+
+/// Sets the orientation tag of the photo itself, as `exiftool -P -Orientation=…` does: the
+/// file keeps its size, and its modification time is put back.
+void editOrientationInPlace(const fs::path& file, int orientation)
+{
+    struct stat st{};
+    stat(file.c_str(), &st);
+    auto image = Exiv2::ImageFactory::open(file.string());
+    image->readMetadata();
+    image->exifData()["Exif.Image.Orientation"] = std::uint16_t(orientation);
+    image->writeMetadata();
+    const timespec times[2] = {st.st_atim, st.st_mtim};
+    utimensat(AT_FDCWD, file.c_str(), times, 0);
 }
 
 std::int64_t mtimeOf(const fs::path& file)
@@ -140,4 +157,59 @@ TEST(Replaced, WithTheCacheLostAThumbnailOlderThanThePhotoIsMadeAgainAndANewerOn
     fs::remove(cache);
     card.build();
     EXPECT_EQ(readFile(card.thumb()), nikon);
+}
+
+TEST(Replaced, AnOrientationEditedInPlaceKeepingSizeAndTimeTurnsTheThumbnail)
+{
+    Card card;
+    const fs::path upright = withOrientation(card.dir.path(), 1);
+    const std::string turnedThumb = card.freshThumbnailOf(withOrientation(card.dir.path(), 6));
+    card.put(upright, taken);
+    card.build();
+    ASSERT_NE(readFile(card.thumb()), turnedThumb);
+
+    const fs::path photo = card.src / card.rel;
+    const auto size = fs::file_size(photo);
+    const std::int64_t time = mtimeOf(photo);
+    editOrientationInPlace(photo, 6);
+    ASSERT_EQ(fs::file_size(photo), size);
+    ASSERT_EQ(mtimeOf(photo), time);
+    card.build();
+    EXPECT_EQ(readFile(card.thumb()), turnedThumb);
+}
+
+TEST(Replaced, AWallCachedBeforeStampsWereKeptIsNotReadAgainAndThenTellsAnEdit)
+{
+    Card card;
+    card.put(withOrientation(card.dir.path(), 1), taken);
+    card.build();
+    const fs::path cacheFile = card.src / "_Photo Gallery/.cache.json";
+
+    // The cache as an older build wrote it: records end before the stamp.
+    auto cache = CacheFormat::parse(readFile(cacheFile));
+    ASSERT_TRUE(cache && cache->size() == 1);
+    for (auto& [rel, record] : *cache) {
+        ASSERT_TRUE(Record::stampOf(record)) << "a new record carries its stamp";
+        record.resize(Record::ctime);
+    }
+    std::ofstream(cacheFile, std::ios::binary | std::ios::trunc) << CacheFormat::serialize(*cache);
+
+    std::int64_t toDo = 0;
+    Indexer job(card.src, card.src / "_Photo Gallery", "Card", true, [&](const JobUpdate& update) {
+        if (const auto* thumbnails = std::get_if<JobUpdates::Thumbnails>(&update))
+            toDo = std::max(toDo, thumbnails->total);
+    });
+    job.templateFile = KESTOVA_TEMPLATE;
+    const JobSummary summary = job.run();
+    EXPECT_EQ(summary.photos, 1);
+    EXPECT_EQ(toDo, 0) << "an unchanged photo was read again";
+    const auto adopted = CacheFormat::parse(readFile(cacheFile));
+    ASSERT_TRUE(adopted && adopted->size() == 1);
+    EXPECT_TRUE(Record::stampOf(adopted->begin()->second)) << "the stamp seen now is kept";
+
+    // From then on an edit in place is told.
+    const std::string before = readFile(card.thumb());
+    editOrientationInPlace(card.src / card.rel, 6);
+    card.build();
+    EXPECT_NE(readFile(card.thumb()), before);
 }

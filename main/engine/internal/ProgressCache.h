@@ -22,6 +22,12 @@ struct WallIndex {
 /// As above; a record that has a preview also needs its file in `previews`, a motion photo its
 /// clip in `clips`, and with `fillPreviews` a photo that wants a preview and has none is done again.
 bool canReuse(const FileEntry& entry, const CacheMap& map, WallIndex& wall, bool fillPreviews);
+/// Gives the entry's record, written before records kept the file's stamp and found reusable,
+/// the stamp the walk sees now: the first run after an upgrade does not read the whole library
+/// again, and an edit in place after it is told. Whether the record changed.
+bool adoptStamp(const FileEntry& entry, CacheMap& map);
+/// Whether the map holds a well-formed record made from the file as it is now.
+bool holdsRecordOf(const FileEntry& entry, const CacheMap& map);
 /// Whether the map holds a record of this photo made when its size or time were different:
 /// the photo was replaced or edited since, and its old thumbnail shows something else.
 bool recordedOtherwise(const FileEntry& entry, const CacheMap& map);
