@@ -51,6 +51,16 @@ struct Fixture {
     }
 
     CacheMap cache() const { return CacheFormat::parse(readFile(out / ".cache.json")).value_or(CacheMap{}); }
+    /// The records without the file stamps, which differ between two copies of one photo.
+    CacheMap cacheOfContent() const
+    {
+        CacheMap map = cache();
+        for (auto& [rel, record] : map) {
+            if (record.size() > Record::ctime)
+                record.resize(Record::ctime);
+        }
+        return map;
+    }
 };
 
 template <class T>
@@ -294,7 +304,7 @@ TEST(RunKill, AJobKilledAnywhereLeavesAValidCacheAndTheNextRunFinishesTheSameWal
         return text.substr(text.find("window.PHOTOS="));
     };
     EXPECT_EQ(photosLine(f.out), photosLine(clean.out));
-    EXPECT_EQ(f.cache(), clean.cache());
+    EXPECT_EQ(f.cacheOfContent(), clean.cacheOfContent());
     // No temporary file is left under thumbs except beside a thumbnail that was being moved.
     for (const auto& e : fs::recursive_directory_iterator(f.out / "thumbs")) {
         if (e.is_regular_file())

@@ -81,7 +81,10 @@ TEST(WalkNames, RelIsRelativeWithSlashesAndSizeAndMtimeComeFromTheFile)
     setMtime(file, 1563210000, 999999999);
     const auto entries = Walk(dir.path()).job.scan();
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0], (FileEntry{"2019/Rome/IMG_0001.JPG", 5, 1563210000}));
+    struct stat st{};
+    ASSERT_EQ(lstat(file.c_str(), &st), 0);
+    const std::int64_t ctimeNs = std::int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    EXPECT_EQ(entries[0], (FileEntry{"2019/Rome/IMG_0001.JPG", 5, 1563210000, {}, ctimeNs, std::int64_t(st.st_ino)}));
 }
 
 TEST(WalkNames, MtimeBefore1970IsCutTowardZero)
