@@ -18,6 +18,7 @@ extern "C" {
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <mutex>
 
 namespace fs = std::filesystem;
@@ -29,6 +30,15 @@ namespace {
 constexpr const char* acceptedFormats = "mov,mp4,m4a,3gp,3g2,mj2,matroska,webm,avi,mpegts";
 // Frames this large come only from a damaged or hostile header.
 constexpr std::int64_t maxFramePixels = std::int64_t(16384) * 16384;
+// What one worker's video decoder may hold at once, the bound the photo decoders keep
+// (VipsPhoto.cpp): a decoder holds its reference frames, the frame it returns and the poster
+// search's best frame; six frames is more than a phone's or camera's stream needs (a
+// 16000 x 16000 H.264 stream took 1.6 GB, four frames). The pixel format is known only once
+// a first frame is decoded, so the size alone is checked first, at the widest format: 1 GiB
+// admits frames of 59 megapixels (8K is 33, an 11K 360-degree video 56), and reading the
+// stream's first frame then holds at most a few hundred MB.
+constexpr std::int64_t maxDecodeBytes = std::int64_t(1) << 30;
+constexpr std::int64_t framesHeld = 6;
 // How far the poster search may decode before it settles for the best frame seen: a video
 // that stays blank that long is shown as it is.
 constexpr int maxFramesSearched = 90;
@@ -79,6 +89,48 @@ std::string recordingDate(const AVFormatContext& format, const AVStream& stream,
     const std::string name = file.filename().string();
     const auto civil = Dates::recordingTime({value("com.apple.quicktime.creationdate"), value("creation_time"), name});
     return civil ? Dates::exifText(*civil) : std::string();
+}
+
+/// The bytes of one decoded frame of this size and pixel format; for a format not known yet,
+/// 3 bytes a pixel, the widest format a camera writes (8-bit 4:4:4, 10-bit 4:2:2).
+std::int64_t frameBytes(int width, int height, int format)
+{
+    if (format != AV_PIX_FMT_NONE) {
+        const int size = av_image_get_buffer_size(AVPixelFormat(format), width, height, 1);
+        // A size beyond an int is far beyond the budget.
+        return size > 0 ? size : std::numeric_limits<std::int64_t>::max() / framesHeld;
+    }
+    return std::int64_t(width) * height * 3;
+}
+
+bool withinBudget(int width, int height, int format)
+{
+    return frameBytes(width, height, format) * framesHeld <= maxDecodeBytes;
+}
+
+/// The length that can be played, in milliseconds: a copy that broke off still declares its
+/// whole length in its header, while its frames end where its data does. The container's
+/// index (MP4, QuickTime) tells where each frame lies; without one the declared length stands.
+std::int64_t playableMs(AVFormatContext& format, AVStream& stream, std::int64_t declaredMs)
+{
+    const int count = avformat_index_get_entries_count(&stream);
+    const std::int64_t fileSize = format.pb ? avio_size(format.pb) : -1;
+    const AVIndexEntry* last = count > 0 ? avformat_index_get_entry(&stream, count - 1) : nullptr;
+    if (!last || fileSize <= 0 || last->pos + last->size <= fileSize)
+        return declaredMs;
+    std::int64_t lastWhole = AV_NOPTS_VALUE;
+    for (int i = 0; i < count; ++i) {
+        const AVIndexEntry* entry = avformat_index_get_entry(&stream, i);
+        if (entry && entry->pos + entry->size <= fileSize && (lastWhole == AV_NOPTS_VALUE || entry->timestamp > lastWhole))
+            lastWhole = entry->timestamp;
+    }
+    if (lastWhole == AV_NOPTS_VALUE)
+        return 0;
+    const std::int64_t start = stream.start_time == AV_NOPTS_VALUE ? 0 : stream.start_time;
+    // Up to the end of that frame.
+    const double frame = stream.avg_frame_rate.num > 0 ? av_q2d(av_inv_q(stream.avg_frame_rate)) : 0;
+    const std::int64_t ms = std::llround((double(lastWhole - start) * av_q2d(stream.time_base) + frame) * 1000);
+    return std::clamp<std::int64_t>(ms, 0, declaredMs > 0 ? declaredMs : ms);
 }
 
 /// The turn, clockwise in quarter turns (0..3), that the container asks for.
@@ -220,8 +272,13 @@ VideoFile::VideoFile(VideoFile&&) noexcept = default;
 VideoFile& VideoFile::operator=(VideoFile&&) noexcept = default;
 VideoFile::~VideoFile() = default;
 
-std::optional<VideoFile> VideoFile::open(const fs::path& file)
+std::optional<VideoFile> VideoFile::open(const fs::path& file, VideoRefusal* why)
 {
+    const auto refuse = [why](VideoRefusal reason) -> std::optional<VideoFile> {
+        if (why)
+            *why = reason;
+        return std::nullopt;
+    };
     quietOnce();
     auto state = std::make_unique<State>();
     AVDictionary* options = nullptr;
@@ -235,33 +292,58 @@ std::optional<VideoFile> VideoFile::open(const fs::path& file)
     const int status = avformat_open_input(&opened, url.c_str(), nullptr, &used);
     av_dict_free(&used);
     if (status < 0)
-        return std::nullopt;
+        return refuse(VideoRefusal::notAVideo);
     state->format.reset(opened);
     AVFormatContext& format = *state->format;
-    if (avformat_find_stream_info(&format, nullptr) < 0)
-        return std::nullopt;
+    // Reading the stream information decodes a first frame: a frame the header already
+    // declares too large is refused before that.
+    for (unsigned i = 0; i < format.nb_streams; ++i) {
+        const AVCodecParameters& declared = *format.streams[i]->codecpar;
+        if (declared.codec_type == AVMEDIA_TYPE_VIDEO && declared.width > 0 && declared.height > 0
+            && !withinBudget(declared.width, declared.height, AV_PIX_FMT_NONE)) {
+            const AVCodec* codec = avcodec_find_decoder(declared.codec_id);
+            if (!codec || codec->max_lowres == 0)
+                return refuse(VideoRefusal::tooLarge);
+        }
+    }
+    const int found = avformat_find_stream_info(&format, nullptr);
+    if (found < 0)
+        return refuse(VideoRefusal::unreadable);
 
     const AVCodec* decoder = nullptr;
     const int index = av_find_best_stream(&format, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
     if (index < 0 || !decoder)
-        return std::nullopt;
+        return refuse(VideoRefusal::notAVideo);
     AVStream& stream = *format.streams[index];
     // A cover picture stored beside the sound is no video.
     if (stream.disposition & AV_DISPOSITION_ATTACHED_PIC)
-        return std::nullopt;
+        return refuse(VideoRefusal::notAVideo);
     const AVCodecParameters& parameters = *stream.codecpar;
-    if (parameters.width <= 0 || parameters.height <= 0 ||
-        std::int64_t(parameters.width) * parameters.height > maxFramePixels)
-        return std::nullopt;
+    if (parameters.width <= 0 || parameters.height <= 0)
+        return refuse(VideoRefusal::unreadable);
+    if (std::int64_t(parameters.width) * parameters.height > maxFramePixels)
+        return refuse(VideoRefusal::tooLarge);
+    // A codec that can decode at a half, a quarter or an eighth of the size (Motion JPEG) does
+    // so when the full frame is beyond the budget; the others are refused.
+    int lowres = 0;
+    while (!withinBudget(parameters.width >> lowres, parameters.height >> lowres, parameters.format)) {
+        if (++lowres > decoder->max_lowres)
+            return refuse(VideoRefusal::tooLarge);
+    }
 
     state->codec.reset(avcodec_alloc_context3(decoder));
     if (!state->codec || avcodec_parameters_to_context(state->codec.get(), &parameters) < 0)
-        return std::nullopt;
+        return refuse(VideoRefusal::unreadable);
     // The job already decodes one file per processor.
     state->codec->thread_count = 1;
-    state->codec->max_pixels = maxFramePixels;
+    state->codec->lowres = lowres;
+    // A stream whose own headers declare a larger frame than its container is held to the
+    // budget too: the decoder refuses any frame beyond it.
+    const int width = parameters.width >> lowres, height = parameters.height >> lowres;
+    const double bytesPerPixel = double(frameBytes(width, height, parameters.format)) / (double(width) * height);
+    state->codec->max_pixels = std::min(maxFramePixels, std::int64_t(double(maxDecodeBytes / framesHeld) / bytesPerPixel));
     if (avcodec_open2(state->codec.get(), decoder, nullptr) < 0)
-        return std::nullopt;
+        return refuse(VideoRefusal::unreadable);
     state->stream = index;
     state->turns = quarterTurns(stream);
 
@@ -278,6 +360,7 @@ std::optional<VideoFile> VideoFile::open(const fs::path& file)
         state->info.durationMs = format.duration / (AV_TIME_BASE / 1000);
     else if (stream.duration > 0)
         state->info.durationMs = std::int64_t(double(stream.duration) * av_q2d(stream.time_base) * 1000);
+    state->info.durationMs = playableMs(format, stream, state->info.durationMs);
     state->info.codec = avcodec_get_name(parameters.codec_id);
     state->info.date = recordingDate(format, stream, file);
     return VideoFile(std::move(state));

@@ -35,6 +35,12 @@ std::string quoted(const fs::path& path)
     return "'" + path.string() + "'";
 }
 
+std::string bytesOf(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
 /// Clips made once for every test of this file.
 class Clips {
 public:
@@ -230,6 +236,33 @@ TEST_F(Media, damagedVideosGiveNothingAndLeaveNothing)
         EXPECT_NE(e.path().extension(), ".tmp") << "temporary file left: " << e.path();
 }
 
+TEST_F(Media, aVideoCutShortIsAsLongAsWhatCanBePlayed)
+{
+    Wall wall;
+    const Indexer job = wall.job();
+    // The index before the frames, as phones write it; the copy breaks off 60 % of the way.
+    const fs::path indexFirst = clips.dir / "index-first.mp4";
+    ASSERT_TRUE(run("ffmpeg -nostdin -v error -y -i " + quoted(clips.blackStart) + " -c copy -movflags +faststart " + quoted(indexFirst)));
+    const std::string bytes = bytesOf(indexFirst);
+    struct Row {
+        const char* rel;
+        std::size_t length;
+        std::int64_t minMs, maxMs;
+    };
+    const Row rows[] = {
+        {"whole.mp4", bytes.size(), 3900, 4100},
+        {"cut.mp4", bytes.size() * 6 / 10, 200, 3600},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.rel);
+        std::ofstream(wall.source / row.rel, std::ios::binary) << bytes.substr(0, row.length);
+        const auto record = job.process(FileEntry{row.rel, std::int64_t(row.length), 1});
+        ASSERT_TRUE(record);
+        EXPECT_GE(integer((*record)[Record::duration]), row.minMs);
+        EXPECT_LE(integer((*record)[Record::duration]), row.maxMs);
+    }
+}
+
 TEST_F(Media, theWalkFindsVideosByTheRulesOfPhotos)
 {
     Wall wall;
@@ -320,12 +353,6 @@ TEST_F(Media, aPairIsMadeOnlyOfAStillAndAShortClipThatBothOpenInOneFolder)
             EXPECT_EQ(tiles, c.tiles) << manifest;
         }
     }
-}
-
-std::string bytesOf(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 /// A phone's motion photo: the JPEG with an XMP packet whose camera properties are `camera` and

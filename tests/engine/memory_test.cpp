@@ -9,6 +9,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
@@ -32,4 +34,30 @@ TEST(Memory, AHugeProgressiveJpegOrInterlacedPngIsSkippedWithoutHoldingItsWholeI
     const std::string key = Indexer::key("grey.jpg");
     EXPECT_TRUE(fs::is_regular_file(dir / "wall/thumbs" / key.substr(0, 2) / (key + ".jpg")));
     EXPECT_LT(run.peakKilobytes, 400 * 1024) << "peak resident memory of kestova-cli";
+}
+
+TEST(Memory, AVideoOfHugeFramesIsSkippedBeforeItsFirstFrameIsDecoded)
+{
+    TempDir dir;
+    const fs::path src = dir.mkdir("src");
+    const fs::path home = dir.mkdir("home");
+    // 8192 x 8192 frames, one of them, in 200 KB: decoding held 250 MB, and a 16000 x 16000
+    // stream 1.6 GB.
+    const auto ffmpeg = [](const std::string& source, const fs::path& out) {
+        const std::string command = "ffmpeg -nostdin -v error -y -f lavfi -i " + source +
+                                    " -c:v libx264 -preset ultrafast -pix_fmt yuv420p '" + out.string() + "'";
+        return std::system(command.c_str()) == 0;
+    };
+    ASSERT_TRUE(ffmpeg("color=c=gray:s=8192x8192:d=0.2:r=5", src / "huge.mp4"));
+    // An ordinary clip still gets its poster.
+    ASSERT_TRUE(ffmpeg("testsrc2=s=640x360:d=1:r=10", src / "clip.mp4"));
+
+    const CliRun run = runCli({"build", src.string(), "--out", (dir / "wall").string()}, home);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("1 video ready"));
+    EXPECT_THAT(run.out, HasSubstr("huge.mp4"));
+    const std::string key = Indexer::key("clip.mp4");
+    EXPECT_TRUE(fs::is_regular_file(dir / "wall/thumbs" / key.substr(0, 2) / (key + ".jpg")));
+    EXPECT_FALSE(fs::exists(dir / "wall/thumbs" / Indexer::key("huge.mp4").substr(0, 2) / (Indexer::key("huge.mp4") + ".jpg")));
+    EXPECT_LT(run.peakKilobytes, 150 * 1024) << "peak resident memory of kestova-cli";
 }

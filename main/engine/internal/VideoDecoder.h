@@ -20,12 +20,20 @@ struct VideoInfo {
     std::string date;
 };
 
+/// Why a file did not open as a video.
+enum class VideoRefusal {
+    unreadable, ///< a video container whose stream cannot be decoded
+    notAVideo,  ///< no container we accept, or no video stream in it
+    tooLarge,   ///< its frames would take more memory than one decoder may hold
+};
+
 /// One video file. Opening reads the container's header and the first packets of its streams;
 /// frames are decoded only by posterFrame. The file and every decoder are released with the object.
 class VideoFile {
 public:
-    /// Nothing when the file is no container we accept or holds no decodable video stream.
-    static std::optional<VideoFile> open(const std::filesystem::path& file);
+    /// Nothing when the file is no container we accept or holds no decodable video stream, or
+    /// when its frames are beyond the decoder's memory budget; then `why` says which.
+    static std::optional<VideoFile> open(const std::filesystem::path& file, VideoRefusal* why = nullptr);
 
     VideoFile(VideoFile&&) noexcept;
     VideoFile& operator=(VideoFile&&) noexcept;
