@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace AtomicFile {
@@ -16,6 +17,31 @@ namespace {
 JobError failure(const std::filesystem::path& file, int error)
 {
     return JobError(JobErrorTexts::writeFailed, {file.string()}, error);
+}
+
+/// The process's umask, read without changing it: umask() can only be asked by setting it, and
+/// a file another thread creates while it is 0 would be writable by everyone. The kernel says
+/// it in /proc; where it does not, the usual 022 is the safe guess.
+mode_t readUmask()
+{
+    std::FILE* status = std::fopen("/proc/self/status", "re");
+    if (!status)
+        return 022;
+    unsigned mask = 022;
+    char line[256];
+    while (std::fgets(line, sizeof line, status)) {
+        if (std::sscanf(line, "Umask: %o", &mask) == 1)
+            break;
+    }
+    std::fclose(status);
+    return static_cast<mode_t>(mask & 0777);
+}
+
+/// The user's umask as it was when the first file was written; nothing in the program changes it.
+mode_t userUmask()
+{
+    static const mode_t mask = readUmask();
+    return mask;
 }
 
 } // namespace
@@ -29,9 +55,7 @@ std::optional<JobError> write(const std::filesystem::path& target, std::string_v
         return failure(target, errno);
     // mkstemp creates the file readable by its owner only; a wall is meant to be shared like
     // any other document, so give it the usual permissions under the user's umask.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd.get(), 0666 & ~mask);
+    fchmod(fd.get(), 0666 & ~userUmask());
     int error = 0;
     if (!writeAll(fd.get(), bytes) || fsync(fd.get()) != 0)
         error = errno;
