@@ -434,6 +434,10 @@ kestova-cli tut dasselbe im Terminal.
         <source>“%1” held %2 photos last time, but none are there now. Is the drive connected? The wall was left as it was.</source>
         <translation>„%1“ enthielt beim letzten Mal Fotos (%2), jetzt aber keine. Ist das Laufwerk angeschlossen? Die Fotowand blieb, wie sie war.</translation>
     </message>
+    <message>
+        <source>“%1” is not the lock file Kestova makes, so it cannot keep a second Kestova from writing the same wall. Nothing was written; remove it and try again.</source>
+        <translation>„%1“ ist nicht die Sperrdatei, die Kestova anlegt, und kann deshalb nicht verhindern, dass ein zweites Kestova dieselbe Fotowand schreibt. Es wurde nichts geschrieben; entfernen Sie es und versuchen Sie es erneut.</translation>
+    </message>
 </context>
 <context>
     <name>Model</name>

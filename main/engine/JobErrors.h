@@ -65,6 +65,9 @@ inline constexpr const char* foreignPage =
 inline constexpr const char* holdsPhotos =
     QT_TRANSLATE_NOOP("JobError", "\u201C%1\u201D holds photos. Kestova writes a wall only where it replaces or hides "
                                   "nothing of yours, so nothing was written; choose another folder for the wall.");
+inline constexpr const char* lockRefused =
+    QT_TRANSLATE_NOOP("JobError", "\u201C%1\u201D is not the lock file Kestova makes, so it cannot keep a second "
+                                  "Kestova from writing the same wall. Nothing was written; remove it and try again.");
 /// The front ends tell these two in their own words, from the fields of WallInUse and
 /// SourceMissing; the sentences here are what() for everyone else.
 inline constexpr const char* wallInUse =

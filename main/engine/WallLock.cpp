@@ -1,6 +1,8 @@
 // The wall's lock file.
 #include "engine/internal/WallLock.h"
 
+#include "engine/JobErrors.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,13 +13,33 @@
 
 namespace {
 
+/// Whether an open lock file is one a lock can be trusted on: a plain file under that one name.
+/// A second name (a hard link) would let the holder's pid overwrite another file.
+bool plainFile(int fd)
+{
+    struct stat st{};
+    return fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1;
+}
+
+/// The lock file, made when missing; -1 when the folder takes no file. Anything else under the
+/// name (a folder, a link, a pipe, a second name of another file) is refused: a lock taken on
+/// it would lock nothing, or through a link the lock of another place, and two runs would both
+/// write the wall.
 int openLockFile(const std::filesystem::path& file)
 {
     int fd;
-    // Not through a link planted in the wall's folder: the lock file is the wall's own.
+    // Not through a link, and never waiting on a pipe planted under the name.
     do
-        fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+        fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     while (fd < 0 && errno == EINTR);
+    struct stat st{};
+    if (fd < 0 && lstat(file.c_str(), &st) != 0)
+        return -1; // nothing there and nothing can be made: the folder takes no writes at all
+    if (fd < 0 || !plainFile(fd)) {
+        if (fd >= 0)
+            ::close(fd);
+        throw JobError(JobErrorTexts::lockRefused, {file.string()});
+    }
     return fd;
 }
 
@@ -74,7 +96,7 @@ bool WallLock::tryLock()
 pid_t WallLock::holder() const
 {
     // The file now under the name: the one this object has open may be an earlier holder's.
-    const int named = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int named = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (named < 0)
         return 0;
     char text[32];

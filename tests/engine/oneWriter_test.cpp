@@ -132,3 +132,43 @@ TEST(OneWriter, ThumbnailTemporariesAreTheWritersOwnAndOnlyDeadWritersAreSweptAw
         EXPECT_TRUE(fs::exists(ab / ".notours.1.2.tmp"));
     }
 }
+
+// Something other than a plain file in the lock file's place would lock nothing (a folder, a
+// pipe), or another place (a link), or have the holder's pid written over another file (a
+// second name): the run refuses it, naming it, before it writes anything.
+TEST(OneWriter, ALockFileThatIsNoPlainFileIsRefusedAndNothingIsWritten)
+{
+    const struct {
+        const char* what;
+        void (*plant)(const fs::path& lock, const fs::path& elsewhere);
+    } cases[] = {
+        {"a folder", [](const fs::path& lock, const fs::path&) { fs::create_directory(lock); }},
+        {"a link to a file", [](const fs::path& lock, const fs::path& elsewhere) { fs::create_symlink(elsewhere, lock); }},
+        {"a link to nothing", [](const fs::path& lock, const fs::path& elsewhere) { fs::create_symlink(elsewhere / "gone", lock); }},
+        {"a pipe", [](const fs::path& lock, const fs::path&) { ASSERT_EQ(mkfifo(lock.c_str(), 0644), 0); }},
+        {"a second name", [](const fs::path& lock, const fs::path& elsewhere) { fs::create_hard_link(elsewhere, lock); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fixture w;
+        const fs::path elsewhere = w.dir.write("notes.txt", "mine");
+        const fs::path lock = w.out / ".lock";
+        c.plant(lock, elsewhere);
+        Indexer job(w.src, w.out, "Wall", true, nullptr);
+        try {
+            job.run();
+            ADD_FAILURE() << "the run started";
+        } catch (const WallInUse&) {
+            ADD_FAILURE() << "taken for another writer";
+        } catch (const JobError& e) {
+            EXPECT_STREQ(e.pattern(), JobErrorTexts::lockRefused);
+            EXPECT_EQ(e.arguments(), std::vector<std::string>{lock.string()});
+        }
+        EXPECT_FALSE(fs::exists(w.out / "manifest.js"));
+        EXPECT_FALSE(fs::exists(w.out / ".cache.json"));
+        EXPECT_TRUE(fs::is_empty(w.out / "thumbs"));
+        EXPECT_EQ(readFile(elsewhere), "mine");
+        std::error_code ec;
+        EXPECT_TRUE(fs::exists(fs::symlink_status(lock, ec))) << "the planted thing was removed";
+    }
+}

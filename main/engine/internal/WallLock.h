@@ -21,7 +21,9 @@ public:
     /// Takes the lock when no other writer holds it, and writes this process's id into the
     /// file for the others to name. Never blocks. Also true where the file system keeps no
     /// locks (some network mounts) or the file cannot be made: the run then goes on unguarded
-    /// and fails at its first write if the folder takes none.
+    /// and fails at its first write if the folder takes none. Throws JobError when something
+    /// other than a plain file is in the lock file's place (a folder, a link, a pipe, a file
+    /// with a second name): no lock on it would keep a second writer out.
     bool tryLock();
     /// The process id the holder wrote, 0 when it has not said (yet).
     pid_t holder() const;
