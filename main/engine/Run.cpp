@@ -49,7 +49,7 @@ JobSummary Indexer::run()
     {
         // A folder of the user's own (photos, or a page of another program) is not made a wall:
         // its photos would vanish from the wall and its files be overwritten.
-        if (const auto refused = WallFolder::refusal(out, root))
+        if (const auto refused = WallFolder::refusal(out))
             throw *refused;
         std::error_code ec;
         fs::create_directories(thumbDir(), ec);

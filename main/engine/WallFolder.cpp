@@ -66,12 +66,6 @@ Contents contentsOf(const fs::path& dir)
     return contents;
 }
 
-bool sameFolder(const fs::path& a, const fs::path& b)
-{
-    struct stat sa{}, sb{};
-    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
 } // namespace
 
 void Signs::note(std::string_view name, bool maybeFolder, bool maybeFile)
@@ -99,7 +93,7 @@ bool isWall(const fs::path& dir)
     return signs.isWall();
 }
 
-std::optional<JobError> refusal(const fs::path& out, const fs::path& root)
+std::optional<JobError> refusal(const fs::path& out)
 {
     std::error_code ec;
     if (!fs::is_directory(out, ec))
@@ -109,8 +103,10 @@ std::optional<JobError> refusal(const fs::path& out, const fs::path& root)
         return std::nullopt;
     if (contents.signs.hasPageFiles())
         return JobError(JobErrorTexts::foreignPage, {out.string()});
-    // The source itself may hold the wall: all its photos are on it.
-    if (contents.photos && !sameFolder(out, root))
+    // The source itself is no exception: the page, its manifest and the photo folders would lie
+    // among the user's photos, where nothing of theirs was to be changed. A wall already there
+    // (made so by an earlier version) was let through above and goes on being updated.
+    if (contents.photos)
         return JobError(JobErrorTexts::holdsPhotos, {out.string()});
     return std::nullopt;
 }

@@ -30,10 +30,10 @@ private:
 /// Whether the folder holds a wall (ours or another run's). False when it cannot be listed.
 bool isWall(const std::filesystem::path& dir);
 
-/// Why a wall of `root` must not be written into `out`, as the run's failure, or nothing
-/// when it may: `out` does not exist yet, already is a wall, or holds nothing a wall would
-/// overwrite or hide. A folder holding photos (other than the source itself, whose photos are
-/// all on the wall) or a page and page data of its own is refused.
-std::optional<JobError> refusal(const std::filesystem::path& out, const std::filesystem::path& root);
+/// Why a wall must not be written into `out`, as the run's failure, or nothing when it may:
+/// `out` does not exist yet, already is a wall, or holds nothing a wall would overwrite or
+/// hide. A folder holding photos (the source itself too) or a page and page data of its own
+/// is refused.
+std::optional<JobError> refusal(const std::filesystem::path& out);
 
 } // namespace WallFolder
