@@ -51,6 +51,7 @@ void printHelp(std::FILE* to)
 
 int main(int argc, char* argv[])
 {
+    surviveClosedOutput();
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName("Kestova");
     QCoreApplication::setApplicationName("Kestova");

@@ -75,6 +75,7 @@ public:
 
 int main(int argc, char** argv)
 {
+    surviveClosedOutput();
     // Questions to the program are answered without a display.
     if (const auto request = CommandLine::request(argc, argv); request != CommandLine::Request::window) {
         QCoreApplication app(argc, argv);

@@ -10,6 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
@@ -409,4 +412,52 @@ TEST_F(Cli, SecondInterruptEndsAtOnce)
     EXPECT_FALSE(fs::exists(folder.path() / "_Photo Gallery" / "index.html"));
 }
 
+/// Runs kestova-cli with its output and its errors into a pipe that nobody reads any more, as
+/// `| head -n 1` leaves it once its line is read or `| tee` once its terminal closed; the status.
+int cliIntoClosedPipe(const QStringList& args)
+{
+    int ends[2];
+    if (pipe(ends) != 0)
+        return -2;
+    close(ends[0]);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, ends[1], STDERR_FILENO);
+    posix_spawn_file_actions_addclose(&actions, ends[1]);
+    std::vector<std::string> words{KESTOVA_CLI};
+    for (const QString& a : args)
+        words.push_back(a.toStdString());
+    std::vector<char*> argv;
+    for (std::string& w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    const int spawned = posix_spawn(&child, KESTOVA_CLI, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(ends[1]);
+    if (spawned != 0)
+        return -2;
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
 } // namespace
+
+TEST_F(Cli, AClosedPipeStopsThePrintingButNotTheRun)
+{
+    Folder folder;
+    mixedSource(folder.path());
+    for (const QString& format : {QStringLiteral("--json"), QStringLiteral("--no-dedupe")}) {
+        SCOPED_TRACE(format.toStdString());
+        EXPECT_EQ(cliIntoClosedPipe({QStringLiteral("build"), folder.text(), format}), 0) << "141 is the broken pipe's signal";
+        const fs::path wall = folder.path() / "_Photo Gallery";
+        EXPECT_TRUE(fs::exists(wall / "index.html"));
+        EXPECT_TRUE(fs::exists(wall / ".cache.json"));
+        EXPECT_FALSE(fs::exists(wall / ".lock")) << "the lock outlived its run";
+        const auto listed = walls();
+        ASSERT_TRUE(listed && listed->size() == 1);
+        EXPECT_GT(listed->front().photos, 0);
+    }
+}
