@@ -4,6 +4,8 @@
 #include "engine/internal/AsciiText.h"
 #include "engine/internal/WallFolder.h"
 #include "engine/internal/DirStream.h"
+#include "engine/internal/SystemMounts.h"
+#include "engine/internal/WalkWatch.h"
 #include "engine/internal/WallFiles.h"
 
 #include <fcntl.h>
@@ -17,15 +19,19 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <thread>
 
 namespace fs = std::filesystem;
 
 namespace {
 
+/// The folders of a Linux system's own software and state, skipped when the root is "/". The
+/// kernel's file systems (/proc, /sys, /dev, /run) are told by their type wherever they are.
 const std::unordered_set<std::string>& topLevelSystemFolders()
 {
-    static const std::unordered_set<std::string> set{
-        "System", "Library", "private", "usr", "bin", "sbin", "cores", "opt", "Applications", "Volumes", "dev"};
+    static const std::unordered_set<std::string> set{"bin",  "boot", "etc", "lib",  "lib32", "lib64",
+                                                     "libx32", "opt", "sbin", "snap", "usr",   "var"};
     return set;
 }
 
@@ -52,6 +58,12 @@ std::string standardPath(const fs::path& path)
 std::int64_t wholeSeconds(const timespec& t)
 {
     return t.tv_sec < 0 && t.tv_nsec > 0 ? t.tv_sec + 1 : t.tv_sec;
+}
+
+unsigned char typeOf(mode_t mode)
+{
+    return S_ISDIR(mode) ? DT_DIR : S_ISLNK(mode) ? DT_LNK : S_ISREG(mode) ? DT_REG : S_ISFIFO(mode) ? DT_FIFO
+           : S_ISSOCK(mode) ? DT_SOCK : S_ISCHR(mode) ? DT_CHR : S_ISBLK(mode) ? DT_BLK : DT_UNKNOWN;
 }
 
 struct Item {
@@ -83,34 +95,100 @@ bool tooLong(const std::string& path)
 struct Folder {
     std::vector<Item> items;
     bool isWall = false;
+    dev_t device = 0; ///< the file system it lies on
+};
+
+/// A folder's read: its items, or why there are none.
+struct FolderRead {
+    std::optional<Folder> folder;
+    int error = 0;            ///< errno when the folder could not be opened
+    bool systemMount = false; ///< one of the kernel's own file systems, never walked
 };
 
 /// The items of one folder in the order the file system delivers them, read in one go so that
 /// no descriptor stays open while the walk goes deeper (a deep tree would run out of them).
-/// Files with photo names are stat'ed here, relative to the open folder, which spares the
-/// kernel a walk down the whole path for each of them.
-std::optional<Folder> readFolder(const std::string& path, bool followLink = false)
+/// Files with photo names, and entries of no known type, are stat'ed here, relative to the open
+/// folder, which spares the kernel a walk down the whole path for each of them. Every call that
+/// may block on a file system that does not answer is made here, as one step of the walk.
+FolderRead readFolder(const std::string& path, bool followLink, std::optional<dev_t> parentDevice, WalkWatch& watch)
 {
+    FolderRead read;
     // Below the root a folder that was swapped for a link since its parent was read is not entered.
     DirStream dir(path, followLink ? 0 : O_NOFOLLOW);
-    if (!dir)
-        return std::nullopt;
-    Folder folder;
+    struct stat self{};
+    if (!dir || fstat(dir.fd(), &self) != 0) {
+        read.error = errno;
+        return read;
+    }
+    // Another file system begins only where the device changes, so its type is asked of the
+    // kernel at mount points alone and the walk of an ordinary tree costs no more.
+    if (parentDevice && self.st_dev != *parentDevice && SystemMounts::isSystemMount(dir.fd(), path)) {
+        read.systemMount = true;
+        return read;
+    }
+    Folder& folder = read.folder.emplace();
+    folder.device = self.st_dev;
     WallFolder::Signs signs;
     while (const dirent* e = dir.next()) {
         const char* n = e->d_name;
         Item item{n, e->d_type, e->d_ino};
-        if ((item.type == DT_REG || item.type == DT_UNKNOWN) && photoName(item.name)) {
+        if (item.type == DT_UNKNOWN || (item.type == DT_REG && photoName(item.name))) {
             item.haveStat = fstatat(dir.fd(), n, &item.st, AT_SYMLINK_NOFOLLOW) == 0;
             if (item.haveStat)
-                item.type = S_ISDIR(item.st.st_mode) ? DT_DIR : S_ISLNK(item.st.st_mode) ? DT_LNK : DT_REG;
+                item.type = typeOf(item.st.st_mode);
         }
         signs.note(item.name, item.type == DT_DIR || item.type == DT_UNKNOWN, item.type == DT_REG || item.type == DT_UNKNOWN);
         folder.items.push_back(std::move(item));
+        // Told now and then, not per entry: progress only has to be seen within the stall limit.
+        if ((folder.items.size() & 63) == 0)
+            watch.stepProgress();
     }
     folder.isWall = signs.isWall();
-    return folder;
+    return read;
 }
+
+/// The output folder, and its thumbs folder for a wall written into the source itself, known
+/// also by identity, so that they are recognised when the root or the output folder was named
+/// through a symbolic link.
+struct Place {
+    std::string path;
+    struct stat st{};
+    bool known = false;
+    explicit Place(std::string p) : path(std::move(p)) { known = stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode); }
+    bool is(const std::string& other, ino_t inode) const
+    {
+        if (other == path)
+            return true;
+        struct stat dirStat{};
+        return known && inode == st.st_ino && lstat(other.c_str(), &dirStat) == 0 && dirStat.st_dev == st.st_dev
+               && dirStat.st_ino == st.st_ino;
+    }
+};
+
+/// One folder being walked: its items, and the next to look at.
+struct Frame {
+    std::string rel; // "" for the root, else "a/b/"
+    std::vector<Item> items;
+    bool isWall = false;
+    dev_t device = 0;
+    std::size_t next = 0;
+};
+
+/// A walk, shared by its walkers and the thread that waits for them (see WalkWatch for whose
+/// the walk's data are when).
+struct WalkState {
+    explicit WalkState(WalkWatch::Limits limits) : watch(limits) {}
+    WalkWatch watch;
+    // Settled before the first walker starts, then only read.
+    std::string prefix; ///< what every item's path starts with; rel is what follows it
+    std::vector<Place> wallFolders;
+    bool rootIsSystemRoot = false;
+    bool rootIsHome = false;
+    // The walk so far.
+    bool started = false; ///< the root has been read, or given up on
+    std::vector<Frame> stack;
+    WalkResult result;
+};
 
 } // namespace
 
@@ -119,90 +197,63 @@ std::vector<FileEntry> Indexer::scan() const
     return walk().entries;
 }
 
-WalkResult Indexer::walk() const
+namespace {
+
+/// Walks on from where the walk is, on a thread of its own, as walker number `walker`. Ends at
+/// once, touching nothing, when it is left behind. Reads `job`'s stop flag and nothing else of
+/// it, and only while it is the current walker.
+void walkOn(WalkState& s, int walker, const Indexer& job)
 {
-    WalkResult result;
-    std::vector<FileEntry>& found = result.entries;
-
-    // The prefix every item's path starts with; rel is what follows it. The walk builds each
-    // path from this prefix, so an item always starts with it, even when the root is reached
-    // through a symbolic link.
-    std::string prefix = root.string();
-    if (prefix.empty() || prefix.back() != '/')
-        prefix += '/';
-
-    std::optional<Folder> top = readFolder(prefix, /*followLink=*/true);
-    if (!top) {
-        result.rootUnreadable = true;
-        return result; // the walk cannot start: no list, no report
-    }
-
-    // The output folder, and its thumbs folder for a wall written into the source itself, are
-    // also known by identity, so they are recognised when the root or the output folder was
-    // named through a symbolic link.
-    struct Place {
-        std::string path;
-        struct stat st{};
-        bool known = false;
-        explicit Place(std::string p) : path(std::move(p)) { known = stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode); }
-        bool is(const std::string& other, ino_t inode) const
-        {
-            if (other == path)
-                return true;
-            struct stat dirStat{};
-            return known && inode == st.st_ino && lstat(other.c_str(), &dirStat) == 0 && dirStat.st_dev == st.st_dev
-                   && dirStat.st_ino == st.st_ino;
-        }
+    std::vector<FileEntry>& found = s.result.entries;
+    const auto step = [&](const std::string& rel, const std::string& path, bool followLink,
+                          std::optional<dev_t> parentDevice) -> std::optional<FolderRead> {
+        s.watch.beginStep(walker, rel);
+        FolderRead read = readFolder(path, followLink, parentDevice, s.watch);
+        if (!s.watch.endStep(walker))
+            return std::nullopt;
+        return read;
     };
-    std::vector<Place> wallFolders{Place(standardPath(out))};
-    for (const std::string_view name : WallFiles::photoFolders)
-        wallFolders.emplace_back(standardPath(out / name));
-    const std::string rootPath = standardPath(root);
-    const bool rootIsSystemRoot = rootPath == "/";
-    const std::string home = homeFolder();
-    const bool rootIsHome = !home.empty() && rootPath == standardPath(home);
+
+    if (!s.started) {
+        auto top = step("", s.prefix, /*followLink=*/true, std::nullopt);
+        if (!top)
+            return;
+        s.started = true;
+        if (!top->folder) {
+            s.result.rootUnreadable = true;
+            return; // the walk cannot start: no list, no report
+        }
+        s.stack.push_back({"", std::move(top->folder->items), top->folder->isWall, top->folder->device, 0});
+    }
+    if (s.result.rootUnreadable)
+        return; // the root never answered
 
     using Clock = std::chrono::steady_clock;
     auto lastReport = Clock::time_point::min();
 
     // Depth-first, each folder before its contents, as a stack of folders being read.
-    struct Frame {
-        std::string rel; // "" for the root, else "a/b/"
-        std::vector<Item> items;
-        bool isWall = false;
-        std::size_t next = 0;
-    };
-    std::vector<Frame> stack;
-    stack.push_back({"", std::move(top->items), top->isWall, 0});
-
-    while (!stack.empty()) {
-        Frame& frame = stack.back();
+    while (!s.stack.empty()) {
+        Frame& frame = s.stack.back();
         if (frame.next == frame.items.size()) {
-            stack.pop_back();
+            s.stack.pop_back();
             continue;
         }
         Item item = std::move(frame.items[frame.next++]);
         const std::string parentRel = frame.rel; // frame may move when the stack grows
         const bool parentIsWall = frame.isWall;
+        const dev_t parentDevice = frame.device;
 
-        if (cancelled())
+        if (job.cancelled())
             throw JobCancelled();
         // Most items of a drive are files that are no photos: drop them before any path is built.
         if ((item.type == DT_REG || item.type == DT_LNK) && !item.haveStat && !photoName(item.name))
             continue;
 
         const std::string rel = parentRel + item.name;
-        const std::string path = prefix + rel;
+        const std::string path = s.prefix + rel;
         const std::string& name = item.name;
 
-        unsigned char type = item.type;
-        struct stat st = item.st;
-        bool haveStat = item.haveStat;
-        if (type == DT_UNKNOWN && !haveStat) {
-            haveStat = lstat(path.c_str(), &st) == 0;
-            if (haveStat)
-                type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
-        }
+        const unsigned char type = item.type;
         if (type == DT_LNK)
             continue; // links are never followed and never listed
         if (type == DT_FIFO || type == DT_SOCK || type == DT_CHR || type == DT_BLK)
@@ -211,32 +262,35 @@ WalkResult Indexer::walk() const
         if (type == DT_DIR) {
             if (name.front() == '.')
                 continue;
-            if (skipDirs().contains(name) || name.ends_with(".sparsebundle"))
+            if (Indexer::skipDirs().contains(name) || name.ends_with(".sparsebundle"))
                 continue;
-            if (std::ranges::any_of(wallFolders, [&](const Place& place) { return place.is(path, item.inode); }))
+            if (std::ranges::any_of(s.wallFolders, [&](const Place& place) { return place.is(path, item.inode); }))
                 continue;
             // A wall's thumbnails, previews and clips are never photos: those of this wall when it
             // lies in the source itself, and those of any other wall built inside the source.
             if (parentIsWall && WallFiles::isPhotoFolder(name))
                 continue;
             if (parentRel.empty()) {
-                if (rootIsSystemRoot && topLevelSystemFolders().contains(name))
+                if (s.rootIsSystemRoot && topLevelSystemFolders().contains(name))
                     continue;
-                if (rootIsHome && name == "Library")
+                if (s.rootIsHome && name == "Library")
                     continue;
             }
-            if (isJunk("/" + rel + "/"))
+            if (Indexer::isJunk("/" + rel + "/"))
                 continue;
             if (tooLong(path)) {
-                ++result.tooLong;
+                ++s.result.tooLong;
                 continue;
             }
+            const auto read = step(rel, path, /*followLink=*/false, parentDevice);
+            if (!read)
+                return;
             // A folder that cannot be read is passed over; unless it has merely vanished (or
             // was swapped for a link), its photos are unknown rather than gone.
-            if (auto folder = readFolder(path))
-                stack.push_back({rel + "/", std::move(folder->items), folder->isWall, 0});
-            else if (errno != ENOENT && errno != ENOTDIR && errno != ELOOP)
-                result.unreadableFolders.push_back(rel);
+            if (read->folder)
+                s.stack.push_back({rel + "/", std::move(read->folder->items), read->folder->isWall, read->folder->device, 0});
+            else if (!read->systemMount && read->error != ENOENT && read->error != ENOTDIR && read->error != ELOOP)
+                s.result.unreadableFolders.push_back(rel);
             continue;
         }
 
@@ -244,7 +298,7 @@ WalkResult Indexer::walk() const
         if (!photoName(name))
             continue;
         if (tooLong(path)) {
-            ++result.tooLong;
+            ++s.result.tooLong;
             continue;
         }
         // The junk test of a file needs no pattern run: every branch of the pattern ends in "/",
@@ -252,27 +306,92 @@ WalkResult Indexer::walk() const
         // when the walk entered it.
 
         FileEntry entry{rel, 0, 0};
-        if (!haveStat)
-            haveStat = lstat(path.c_str(), &st) == 0;
-        if (haveStat) {
-            if (!S_ISREG(st.st_mode))
+        if (item.haveStat) {
+            if (!S_ISREG(item.st.st_mode))
                 continue; // replaced by a link or a pipe since the folder was read
-            entry.size = st.st_size;
-            entry.mtime = wholeSeconds(st.st_mtim);
-            entry.ctimeNs = std::int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
-            entry.inode = std::int64_t(st.st_ino);
+            entry.size = item.st.st_size;
+            entry.mtime = wholeSeconds(item.st.st_mtim);
+            entry.ctimeNs = std::int64_t(item.st.st_ctim.tv_sec) * 1000000000 + item.st.st_ctim.tv_nsec;
+            entry.inode = std::int64_t(item.st.st_ino);
         }
         found.push_back(std::move(entry));
 
         const auto now = Clock::now();
         if (lastReport == Clock::time_point::min() || now - lastReport > std::chrono::milliseconds(150)) {
             lastReport = now;
-            if (onUpdate)
-                onUpdate(JobUpdates::Scanning{static_cast<std::int64_t>(found.size())});
+            if (!s.watch.report(walker, static_cast<std::int64_t>(found.size())))
+                return;
         }
     }
+    s.watch.report(walker, static_cast<std::int64_t>(found.size()));
+}
 
-    if (onUpdate)
-        onUpdate(JobUpdates::Scanning{static_cast<std::int64_t>(found.size())});
-    return result;
+} // namespace
+
+WalkResult Indexer::walk() const
+{
+    const auto s = std::make_shared<WalkState>(WalkWatch::Limits{std::chrono::milliseconds(150), stallLimit, stopLimit});
+    // The prefix every item's path starts with. The walk builds each path from this prefix, so
+    // an item always starts with it, even when the root is reached through a symbolic link.
+    s->prefix = root.string();
+    if (s->prefix.empty() || s->prefix.back() != '/')
+        s->prefix += '/';
+    s->wallFolders.emplace_back(standardPath(out));
+    for (const std::string_view name : WallFiles::photoFolders)
+        s->wallFolders.emplace_back(standardPath(out / name));
+    const std::string rootPath = standardPath(root);
+    s->rootIsSystemRoot = rootPath == "/";
+    const std::string home = homeFolder();
+    s->rootIsHome = !home.empty() && rootPath == standardPath(home);
+
+    // The walk runs on a thread of its own: a folder that never answers holds that thread
+    // alone, which is left behind (the folder named as unread) while another walks on, and a
+    // stop ends the walk at once.
+    std::thread walker;
+    const auto start = [&] {
+        walker = std::thread([s, self = s->watch.current(), this] {
+            std::exception_ptr error;
+            try {
+                walkOn(*s, self, *this);
+            } catch (...) {
+                error = std::current_exception();
+            }
+            s->watch.finish(self, error);
+        });
+    };
+    start();
+    try {
+        while (true) {
+            switch (s->watch.wait([this] { return cancelled(); })) {
+            case WalkWatch::Event::report:
+                if (onUpdate)
+                    onUpdate(JobUpdates::Scanning{s->watch.pendingReport()});
+                s->watch.reported();
+                break;
+            case WalkWatch::Event::finished:
+                walker.join();
+                if (const auto error = s->watch.error())
+                    std::rethrow_exception(error);
+                return std::move(s->result);
+            case WalkWatch::Event::stalled: {
+                walker.detach();
+                const std::string rel = s->watch.leaveBehind();
+                if (s->started)
+                    s->result.unreadableFolders.push_back(rel);
+                else
+                    s->result.rootUnreadable = s->started = true;
+                start();
+                break;
+            }
+            case WalkWatch::Event::stopOverdue:
+                throw JobCancelled();
+            }
+        }
+    } catch (...) {
+        if (walker.joinable()) {
+            s->watch.leaveBehind();
+            walker.detach();
+        }
+        throw;
+    }
 }

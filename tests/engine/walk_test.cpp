@@ -2,14 +2,20 @@
 #include "engine/Indexer.h"
 #include "engine/internal/Processors.h"
 
+#include "PrivateMounts.h"
 #include "TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <tuple>
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -172,10 +178,84 @@ TEST(WalkPruning, SystemFolderNamesArePrunedOnlyBelowTheFileSystemRoot)
 {
     // Below any other root they are ordinary folders.
     TempDir dir;
-    for (const char* name : {"System", "Library", "private", "usr", "bin", "sbin", "cores", "opt", "Applications",
-                             "Volumes", "dev"})
+    for (const char* name : {"bin", "boot", "etc", "lib", "lib32", "lib64", "libx32", "opt", "sbin", "snap", "usr", "var",
+                             "proc", "sys", "dev", "run"})
         dir.write(std::string(name) + "/a.jpg");
-    EXPECT_EQ(Walk(dir.path()).files().size(), 11u);
+    EXPECT_EQ(Walk(dir.path()).files().size(), 16u);
+}
+
+namespace {
+
+/// Mounts a file system of `type` on `folder`, made when missing.
+bool mountOn(const std::filesystem::path& folder, const char* type)
+{
+    std::filesystem::create_directories(folder);
+    return mount(type, folder.c_str(), type, 0, nullptr) == 0;
+}
+
+/// The kernel's own file systems, each with a memory file system of photos mounted inside it,
+/// which a walk that went in would list.
+bool mountKernelFileSystems(const std::filesystem::path& at)
+{
+    for (const auto& [name, type, inside] : {std::tuple{"proc", "proc", "fs"}, {"sys", "sysfs", "kernel"}}) {
+        if (!mountOn(at / name, type) || !mountOn(at / name / inside, "tmpfs"))
+            return false;
+        std::ofstream(at / name / inside / "inside.jpg") << "x";
+    }
+    return true;
+}
+
+/// The files a walk of `root` lists, sorted, one per line, as the exit status cannot carry them.
+int expectFiles(const std::filesystem::path& root, std::vector<std::string> expected)
+{
+    std::vector<std::string> files = Walk(root).files();
+    std::sort(files.begin(), files.end());
+    if (files == expected)
+        return 0;
+    for (const std::string& file : files)
+        std::fprintf(stderr, "listed: %s\n", file.c_str());
+    return 1;
+}
+
+} // namespace
+
+TEST(WalkSystemMounts, TheKernelsFileSystemsInsideASourceAreNeverEntered)
+{
+    TempDir dir;
+    dir.write("Trip/a.jpg");
+    const int status = inPrivateMounts([&] {
+        if (!mountKernelFileSystems(dir / "Trip") || !mountOn(dir / "Stick", "tmpfs"))
+            return 77;
+        // A memory file system of the user's own is walked like any folder.
+        std::ofstream(dir / "Stick/b.jpg") << "x";
+        return expectFiles(dir.path(), {"Stick/b.jpg", "Trip/a.jpg"});
+    });
+    if (status == 77)
+        GTEST_SKIP() << "no private mounts here";
+    EXPECT_EQ(status, 0) << "the walk went into a file system of the kernel's";
+}
+
+TEST(WalkSystemMounts, AWallOfTheWholeSystemSkipsTheKernelsFileSystemsAndTheSystemsOwnFolders)
+{
+    // A whole system of its own, as the root of the file system.
+    TempDir dir;
+    const std::filesystem::path system = dir / "system";
+    dir.write("system/home/ana/Pictures/a.jpg");
+    dir.write("system/usr/share/wallpaper.jpg");
+    dir.write("system/media/ana/STICK/b.jpg");
+    // Compiled before the walk leaves the real root behind.
+    ASSERT_FALSE(Indexer::isJunk("/a/"));
+    const int status = inPrivateMounts([&] {
+        if (!mountKernelFileSystems(system) || !mountOn(system / "run", "tmpfs"))
+            return 77;
+        std::ofstream(system / "run/lock.jpg") << "x";
+        if (chroot(system.c_str()) != 0 || chdir("/") != 0)
+            return 77;
+        return expectFiles("/", {"home/ana/Pictures/a.jpg", "media/ana/STICK/b.jpg"});
+    });
+    if (status == 77)
+        GTEST_SKIP() << "no private mounts here";
+    EXPECT_EQ(status, 0) << "the walk of / went into a system folder";
 }
 
 TEST(WalkLinks, LinksToPhotosAndFoldersAreIgnoredAndLoopsEndTheWalk)
