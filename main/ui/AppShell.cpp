@@ -6,11 +6,12 @@
 #include "ui/Feedback.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QMenuBar>
 #include <QVBoxLayout>
 
 AppShell::AppShell(Model& m, PlatformActions& desktop, QWidget* parent)
-    : QWidget(parent), _content(new ContentView(m, this)), bar(new QMenuBar(this))
+    : QWidget(parent), _content(new ContentView(m, this)), bar(new QMenuBar(this)), choose(nullptr), model(m)
 {
     setWindowTitle(QStringLiteral("Kestova"));
 
@@ -41,6 +42,23 @@ AppShell::AppShell(Model& m, PlatformActions& desktop, QWidget* parent)
     // The window takes its limits from the content: fixed width, a height that grows with a
     // long list of walls and may be made taller by hand.
     layout->setSizeConstraint(QLayout::SetMinAndMaxSize);
+}
+
+void AppShell::closeEvent(QCloseEvent* event)
+{
+    // A hidden window over a run still saving its work would be a program living on unseen,
+    // holding its wall, and taking the next launch's folder without showing anything.
+    if (model.stage() != Model::Stage::running || stopping) {
+        QWidget::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    stopping = true;
+    connect(&model, &Model::stageChanged, this, [this](Model::Stage stage) {
+        if (stage != Model::Stage::running)
+            close();
+    });
+    model.cancel();
 }
 
 QUrl AppShell::webPage(const QString& query, const QString& fragment)

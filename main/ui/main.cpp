@@ -120,7 +120,7 @@ int main(int argc, char** argv)
                      [&kestova](QSessionManager&) { kestova.model.stopRunBeforeQuitting(quitWaitMs); });
 
     const int status = QApplication::exec();
-    const bool hadRun = kestova.model.stage() == Model::Stage::running;
+    const bool hadRun = kestova.model.stage() == Model::Stage::running || kestova.window.stoppedToClose();
     kestova.model.stopRunBeforeQuitting(quitWaitMs);
     const int signal = signals.first();
     const int result = signal ? 128 + signal : status;

@@ -118,4 +118,24 @@ TEST_F(ShellTest, ASocketLeftByACrashedCopyIsReplaced)
     EXPECT_TRUE(running.listen());
 }
 
+TEST_F(ShellTest, QuittingDuringARunStopsItInSightAndClosesOnceItsWorkIsSaved)
+{
+    TempDir dir;
+    copyPhoto(dir / "first.jpg", "cameras/iphone_hdr_NO.jpg");
+    for (int i = 0; i < 300; ++i)
+        std::filesystem::create_hard_link(dir / "first.jpg", dir / ("IMG_" + std::to_string(1000 + i) + ".jpg"));
+    AppShell window(*m, *desktop);
+    window.show();
+    m->start(dir.path());
+    ASSERT_TRUE(waitFor([&] { return m->stage() != Model::Stage::running || m->fraction() > 0; }, 120000));
+    ASSERT_EQ(m->stage(), Model::Stage::running) << "the run ended before it could be stopped";
+
+    window.close();
+    EXPECT_TRUE(window.isVisible()) << "the window went while its run lives on";
+    EXPECT_EQ(m->status(), QStringLiteral("Stopping\u2026"));
+    ASSERT_TRUE(waitFor([&] { return !window.isVisible(); }, 120000));
+    EXPECT_NE(m->stage(), Model::Stage::running);
+    EXPECT_TRUE(std::filesystem::exists(dir / "_Photo Gallery/.cache.json")) << "the work so far was not saved";
+}
+
 } // namespace
