@@ -14,6 +14,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -43,6 +44,16 @@ struct Source {
     fs::path src = dir.mkdir("Photos");
     fs::path out = src / "_Photo Gallery";
     Source() { copyPhoto(src / "Trip/a.jpg"); }
+
+    /// Runs `check` in private mounts with Photos/Share a folder that never answers; the result
+    /// for expectPassed.
+    int withHungShare(const std::function<int(const HungFolder&)>& check) const
+    {
+        return inPrivateMounts([&] {
+            HungFolder hung(src / "Share");
+            return hung ? check(hung) : noFuse;
+        });
+    }
 };
 
 } // namespace
@@ -50,10 +61,7 @@ struct Source {
 TEST(HungFolder, AFolderThatNeverAnswersIsLeftBehindNamedAndTheWallWrittenFromTheRest)
 {
     Source s;
-    expectPassed(inPrivateMounts([&] {
-        HungFolder hung(s.src / "Share");
-        if (!hung)
-            return noFuse;
+    expectPassed(s.withHungShare([&](const HungFolder& hung) {
         Indexer job(s.src, s.out, "Photos", true, nullptr);
         job.stallLimit = std::chrono::seconds(3);
         const JobSummary summary = job.run();
@@ -70,10 +78,7 @@ TEST(HungFolder, AFolderThatNeverAnswersIsLeftBehindNamedAndTheWallWrittenFromTh
 TEST(HungFolder, AStopWhileTheWalkWaitsOnAFolderThatNeverAnswersEndsTheRunAtOnce)
 {
     Source s;
-    expectPassed(inPrivateMounts([&] {
-        HungFolder hung(s.src / "Share");
-        if (!hung)
-            return noFuse;
+    expectPassed(s.withHungShare([&](const HungFolder& hung) {
         // The stall limit is left as it is (minutes): only the stop may end this walk.
         Indexer job(s.src, s.out, "Photos", true, nullptr);
         bool stopped = false;
@@ -100,10 +105,7 @@ TEST(HungFolder, CtrlCWhileTheWalkWaitsOnAFolderThatNeverAnswersEndsTheProgram)
     Source s;
     TempDir home;
     const fs::path log = s.dir / "err.txt";
-    expectPassed(inPrivateMounts([&] {
-        HungFolder hung(s.src / "Share");
-        if (!hung)
-            return noFuse;
+    expectPassed(s.withHungShare([&](const HungFolder& hung) {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
