@@ -73,6 +73,19 @@ export const sweep = (page, step) => page.evaluate(`(async () => {
   return { most, steps, holes };
 })()`);
 
+// Where the page was when it last handled a scroll: a listener of the test's, added after the
+// page's own, notes it in window.scrollSeen. Wait on it rather than on time: a busy machine may
+// still be delivering a scroll when the wheel or the key that made it has long returned.
+export const noteScrolls = (page) => page.evaluate(() => {
+  window.scrollSeen = null;
+  addEventListener('scroll', () => { window.scrollSeen = scrollY; }, { passive: true });
+});
+// Until the page has handled a scroll to `y`; with no `y`, a scroll since noteScrolls or
+// forgetScrolls, and none on its way after it.
+export const scrollHandled = (page, y) => page.waitForFunction((to) => window.scrollSeen !== null
+  && window.scrollSeen === (to ?? scrollY), y);
+export const forgetScrolls = (page) => page.evaluate(() => { window.scrollSeen = null; });
+
 export const domSize = (page) => page.evaluate(() => document.getElementsByTagName('*').length);
 
 // The month heading at the top of the wall's part of the screen, if one is there.

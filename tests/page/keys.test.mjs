@@ -3,7 +3,7 @@
 import assert from 'node:assert/strict';
 import { after, before, describe, test } from 'node:test';
 import { launch } from './browser.mjs';
-import { assertQuiet, open, phone, topHeading } from './harness.mjs';
+import { assertQuiet, noteScrolls, open, phone, scrollHandled, topHeading } from './harness.mjs';
 import { makeWall, synthetic } from './wall.mjs';
 
 let browser;
@@ -127,7 +127,13 @@ describe('while scrolling', () => {
     const headerBottom = () => page.evaluate(() => Math.round(document.getElementById('top').getBoundingClientRect().bottom));
     assert.ok(await headerBottom() > 40);
     await page.mouse.move(200, 400);
-    for (let i = 0; i < 5; i++) { await page.mouse.wheel(0, 300); await page.waitForTimeout(50); }
+    await noteScrolls(page);
+    // Each turn of the wheel handled before the next, so that the turn back up is never folded
+    // into one scroll with the last ones down.
+    for (let i = 1; i <= 5; i++) {
+      await page.mouse.wheel(0, 300);
+      await scrollHandled(page, 300 * i);
+    }
     await page.waitForFunction(() => document.getElementById('top').getBoundingClientRect().bottom <= 0);
     await page.mouse.wheel(0, -200);
     await page.waitForFunction(() => document.getElementById('top').getBoundingClientRect().bottom > 40);

@@ -3,7 +3,7 @@
 import assert from 'node:assert/strict';
 import { after, before, describe, test } from 'node:test';
 import { launch } from './browser.mjs';
-import { assertQuiet, desktop, domSize, open, phone, sweep, topHeading, visibleNames } from './harness.mjs';
+import { assertQuiet, desktop, domSize, forgetScrolls, noteScrolls, open, phone, scrollHandled, sweep, topHeading, visibleNames } from './harness.mjs';
 import { makeWall, synthetic } from './wall.mjs';
 
 const n = 200000;
@@ -72,37 +72,48 @@ describe('200,000 photos: thumbnails during a sweep', () => {
   // Each thumbnail started and left behind costs the browser's next garbage collection time,
   // enough to stall a sweep on a slow machine, whose frames come far apart.
   test('a sweep of slow frames starts no thumbnail until it calms down; then the screen comes first', async () => {
-    const { context, page, record } = await open(browser, wall.url, { viewport: desktop });
-    const result = await page.evaluate(async () => {
-      const pause = (ms) => new Promise((r) => setTimeout(r, ms));
+    // The sweep rule counts the distance scrolled in a window of the page's time, so the page's
+    // clock is the test's: each frame of the sweep comes 150 ms after the one before however busy
+    // the machine is, and the calm after it lasts exactly as long as the test says.
+    const { context, page, record } = await open(browser, wall.url, { viewport: desktop, before: (p) => p.clock.install() });
+    await page.clock.pauseAt(await page.evaluate(() => Date.now()) + 1000);
+    await page.evaluate(() => {
       const layer = document.getElementById('layer');
       const top = document.getElementById('top').getBoundingClientRect().bottom;
       const onScreen = (img) => {
         const r = img.parentNode.getBoundingClientRect();
         return r.bottom > top && r.top < innerHeight;
       };
-      const started = [];
-      let sweeping = true;
-      const observer = new MutationObserver((records) => {
+      const watch = { started: [], sweeping: true, onScreen };
+      const note = (records) => {
         for (const m of records) {
-          if (m.target.hasAttribute('src')) started.push({ during: sweeping, onScreen: onScreen(m.target) });
+          if (m.target.hasAttribute('src')) watch.started.push({ during: watch.sweeping, onScreen: onScreen(m.target) });
         }
-      });
-      observer.observe(layer, { subtree: true, attributeFilter: ['src'] });
-      for (let i = 0; i < 12; i++) {
+      };
+      watch.observer = new MutationObserver(note);
+      watch.observer.observe(layer, { subtree: true, attributeFilter: ['src'] });
+      watch.flush = () => note(watch.observer.takeRecords());
+      window.sweepWatch = watch;
+    });
+    for (let i = 0; i < 12; i++) {
+      // The page has taken the scroll once its scroll event has been dispatched.
+      await page.evaluate(() => new Promise((done) => {
+        addEventListener('scroll', () => done(), { once: true });
         scrollBy(0, 3 * innerHeight);
-        await pause(150);
-      }
-      await pause(0);
-      sweeping = false;
-      await pause(1500);
-      observer.disconnect();
-      const tiles = [...layer.querySelectorAll('.tile img')];
+      }));
+      await page.clock.runFor(150);
+    }
+    await page.evaluate(() => { sweepWatch.flush(); sweepWatch.sweeping = false; });
+    await page.clock.runFor(1500);
+    const result = await page.evaluate(() => {
+      sweepWatch.flush();
+      sweepWatch.observer.disconnect();
+      const tiles = [...document.querySelectorAll('#layer .tile img')];
       return {
-        started,
+        started: sweepWatch.started,
         waiting: tiles.filter((img) => img.hasAttribute('data-src')).length,
-        shown: tiles.filter((img) => onScreen(img)).every((img) => img.hasAttribute('src')),
-        around: tiles.filter((img) => !onScreen(img)).length,
+        shown: tiles.filter((img) => sweepWatch.onScreen(img)).every((img) => img.hasAttribute('src')),
+        around: tiles.filter((img) => !sweepWatch.onScreen(img)).length,
       };
     });
     assert.equal(result.started.filter((s) => s.during).length, 0);
@@ -143,9 +154,12 @@ describe('200,000 photos: every month is reachable', () => {
   test('resizing the window keeps the photos on screen', async () => {
     const { context, page } = await open(browser, wall.url);
     await page.focus('#scrubber');
+    await noteScrolls(page);
     for (let i = 0; i < 60; i++) await page.keyboard.press('ArrowDown');
+    await scrollHandled(page);
+    await forgetScrolls(page);
     await page.mouse.wheel(0, 500);
-    await page.waitForTimeout(100);
+    await scrollHandled(page);
     const before = await visibleNames(page);
     for (const size of [{ width: 900, height: 700 }, phone, desktop]) {
       await page.setViewportSize(size);
