@@ -12,7 +12,7 @@ struct Scanning {
     friend bool operator==(const Scanning&, const Scanning&) = default;
 };
 /// Photos processed in this run (failures included) of those that need it; eta in seconds,
-/// absent while 20 or fewer are done.
+/// absent while too little is known for an estimate (TimeEstimate).
 struct Thumbnails {
     std::int64_t done = 0;
     std::int64_t total = 0;

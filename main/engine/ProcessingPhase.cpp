@@ -2,6 +2,7 @@
 // and stalls.
 #include "engine/internal/ProcessingPhase.h"
 
+#include "engine/internal/TimeEstimate.h"
 #include "engine/internal/WorkerPool.h"
 
 #include <atomic>
@@ -12,12 +13,31 @@
 namespace ProcessingPhase {
 namespace {
 
-/// The estimate needs this many finished photos to be worth showing.
-constexpr std::int64_t estimateAfter = 21;
+TimeEstimate::Work workOf(const FileEntry& entry)
+{
+    return {TimeEstimate::kindOf(entry.rel), entry.size};
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start,
+                    std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now())
+{
+    return std::chrono::duration<double>(now - start).count();
+}
+
+std::vector<TimeEstimate::Work> workOf(const std::vector<FileEntry>& todo)
+{
+    std::vector<TimeEstimate::Work> work;
+    work.reserve(todo.size());
+    for (const FileEntry& entry : todo)
+        work.push_back(workOf(entry));
+    return work;
+}
 
 /// Everything the workers share with the calling thread, and nothing else. Owned jointly: a
 /// worker left behind in a read that never returns may come back after the phase is over.
 struct Shared {
+    explicit Shared(const std::vector<FileEntry>& todo) : estimate(workOf(todo)) {}
+
     std::mutex lock; ///< guards everything below; never held while a photo is processed
     CacheMap map;
     std::int64_t finished = 0;
@@ -25,6 +45,7 @@ struct Shared {
     std::vector<std::string> processed;
     std::vector<std::string> unreadable;
     bool abandoned = false; ///< the phase went on without the photos still in flight
+    TimeEstimate estimate;
 };
 
 } // namespace
@@ -33,24 +54,29 @@ Outcome run(CacheMap map, const std::vector<FileEntry>& todo, std::shared_ptr<Ph
             const Settings& settings)
 {
     using Clock = std::chrono::steady_clock;
-    const auto shared = std::make_shared<Shared>();
+    const auto shared = std::make_shared<Shared>(todo);
     shared->map = std::move(map);
     const auto stop = std::make_shared<std::atomic<bool>>(false);
     const auto processPhoto = std::make_shared<const Process>(std::move(process));
     const auto total = static_cast<std::int64_t>(todo.size());
     Outcome outcome;
 
+    const auto started = Clock::now();
     WorkerPool pool(settings.jobs);
     for (const FileEntry& entry : todo) {
         // Cheap beside a photo, and the only way a stop reaches the inline twin.
         if (!stop->load() && settings.cancelled && settings.cancelled())
             stop->store(true);
-        pool.add([shared, stop, journal, processPhoto, entry] {
+        pool.add([shared, stop, journal, processPhoto, entry, started] {
             if (stop->load())
                 return;
             const auto flight = journal->begin(entry);
             if (!flight)
                 return; // the phase gave up before this photo's turn
+            {
+                std::lock_guard guard(shared->lock);
+                shared->estimate.started(workOf(entry), secondsSince(started));
+            }
             PhotoResult result;
             try {
                 result = (*processPhoto)(entry);
@@ -62,6 +88,7 @@ Outcome run(CacheMap map, const std::vector<FileEntry>& todo, std::shared_ptr<Ph
             if (shared->abandoned)
                 return;
             ++shared->finished;
+            shared->estimate.finished(workOf(entry), secondsSince(started));
             if (result.record) {
                 shared->map.insert_or_assign(entry.rel, std::move(*result.record));
                 shared->processed.push_back(entry.rel);
@@ -73,9 +100,8 @@ Outcome run(CacheMap map, const std::vector<FileEntry>& todo, std::shared_ptr<Ph
         });
     }
 
-    const auto started = Clock::now();
-    auto lastSave = started;
-    auto lastProgress = started;
+    auto lastSave = Clock::now();
+    auto lastProgress = lastSave;
     std::optional<Clock::time_point> stopSeen;
     std::int64_t lastFinished = 0;
     std::size_t stuck = 0;
@@ -90,10 +116,12 @@ Outcome run(CacheMap map, const std::vector<FileEntry>& todo, std::shared_ptr<Ph
                 stopSeen = now;
         }
         std::int64_t finished;
+        std::optional<double> eta;
         std::optional<CacheMap> snapshot;
         {
             std::lock_guard guard(shared->lock);
             finished = shared->finished;
+            eta = shared->estimate.remaining(secondsSince(started, now));
             if (now - lastSave > settings.saveInterval)
                 snapshot = shared->map;
         }
@@ -111,11 +139,6 @@ Outcome run(CacheMap map, const std::vector<FileEntry>& todo, std::shared_ptr<Ph
             stuck = outcome.givenUp.size();
             outcome.stalled = !stopOverdue;
             leftBehind = true;
-        }
-        std::optional<double> eta;
-        if (finished >= estimateAfter) {
-            const double elapsed = std::chrono::duration<double>(now - started).count();
-            eta = static_cast<double>(total - finished) / (static_cast<double>(finished) / elapsed);
         }
         if (settings.onUpdate)
             settings.onUpdate(JobUpdates::Thumbnails{finished, total, eta});
