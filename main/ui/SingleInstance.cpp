@@ -71,3 +71,13 @@ bool SingleInstance::listen()
     });
     return true;
 }
+
+void SingleInstance::close()
+{
+    if (!server)
+        return;
+    // Also removes the socket's file, so that the next launch need not wait to find it dead.
+    server->close();
+    delete server;
+    server = nullptr;
+}

@@ -22,6 +22,10 @@ public:
     /// Becomes the running copy, replacing a socket left behind by one that crashed. False when
     /// the socket cannot be made.
     bool listen();
+    /// Stops answering later launches, which then become the running copy themselves: for the
+    /// end of the program, which a run saving its work may delay, or a thread stuck in a file
+    /// system that never answers may keep from ever completing.
+    void close();
 
 Q_SIGNALS:
     /// A later launch handed over a folder (empty when it named none).

@@ -120,6 +120,8 @@ int main(int argc, char** argv)
                      [&kestova](QSessionManager&) { kestova.model.stopRunBeforeQuitting(quitWaitMs); });
 
     const int status = QApplication::exec();
+    // From here on the program is ending: a later launch must not hand its folder to it.
+    instance.close();
     const bool hadRun = kestova.model.stage() == Model::Stage::running || kestova.window.stoppedToClose();
     kestova.model.stopRunBeforeQuitting(quitWaitMs);
     const int signal = signals.first();

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 class HungFolder {
 public:
@@ -50,6 +51,14 @@ public:
     {
         pollfd p{fd, POLLIN, 0};
         return poll(&p, 1, limitMs) == 1 && (p.revents & POLLIN);
+    }
+
+    /// Takes the waiting call and never answers it: its caller is now stuck beyond even SIGKILL
+    /// (a process killed then stays a zombie) until the server goes away.
+    void holdCaller() const
+    {
+        std::vector<char> request(FUSE_MIN_READ_BUFFER);
+        (void)::read(fd, request.data(), request.size());
     }
 
 private:
