@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <system_error>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -348,18 +349,34 @@ WalkResult Indexer::walk() const
     // alone, which is left behind (the folder named as unread) while another walks on, and a
     // stop ends the walk at once.
     std::thread walker;
+    // False when no thread is to be had (the user's limit of processes): the rest of the walk
+    // then runs here, unwatched, as it did before it had a thread of its own.
     const auto start = [&] {
-        walker = std::thread([s, self = s->watch.current(), this] {
-            std::exception_ptr error;
-            try {
-                walkOn(*s, self, *this);
-            } catch (...) {
-                error = std::current_exception();
-            }
-            s->watch.finish(self, error);
-        });
+        try {
+            walker = std::thread([s, self = s->watch.current(), this] {
+                std::exception_ptr error;
+                try {
+                    walkOn(*s, self, *this);
+                } catch (...) {
+                    error = std::current_exception();
+                }
+                s->watch.finish(self, error);
+            });
+            return true;
+        } catch (const std::system_error&) {
+            return false;
+        }
     };
-    start();
+    const auto walkHere = [&] {
+        s->watch.reportAtOnce([this](std::int64_t found) {
+            if (onUpdate)
+                onUpdate(JobUpdates::Scanning{found});
+        });
+        walkOn(*s, s->watch.current(), *this);
+        return std::move(s->result);
+    };
+    if (!start())
+        return walkHere();
     try {
         while (true) {
             switch (s->watch.wait([this] { return cancelled(); })) {
@@ -380,7 +397,8 @@ WalkResult Indexer::walk() const
                     s->result.unreadableFolders.push_back(rel);
                 else
                     s->result.rootUnreadable = s->started = true;
-                start();
+                if (!start())
+                    return walkHere();
                 break;
             }
             case WalkWatch::Event::stopOverdue:

@@ -23,6 +23,10 @@ bool WalkWatch::endStep(int self)
 
 bool WalkWatch::report(int self, std::int64_t found)
 {
+    if (makeReport) {
+        makeReport(found);
+        return true;
+    }
     std::unique_lock guard(lock);
     if (self != walker)
         return false;
@@ -30,6 +34,11 @@ bool WalkWatch::report(int self, std::int64_t found)
     changed.notify_all();
     changed.wait(guard, [&] { return !pending || self != walker; });
     return self == walker;
+}
+
+void WalkWatch::reportAtOnce(std::function<void(std::int64_t)> make)
+{
+    makeReport = std::move(make);
 }
 
 void WalkWatch::finish(int self, std::exception_ptr error)

@@ -9,12 +9,16 @@
 #include <gtest/gtest.h>
 
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <system_error>
+#include <thread>
 #include <tuple>
 
 using ::testing::ElementsAre;
@@ -294,6 +298,29 @@ TEST(WalkFailures, AMissingOrUnreadableRootGivesAnEmptyListWithoutReports)
     EXPECT_THAT(missing.updates, IsEmpty());
 }
 
+namespace {
+
+/// Exit status of a check that could not be made here.
+constexpr int cannotCheck = 100;
+
+/// Runs `check` in a child process as an ordinary user (root reads any folder whatever its
+/// permission bits, and is bound by no limit of processes); its exit status, or -1 when it
+/// did not exit.
+int asOrdinaryUser(const std::function<int()>& check)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(cannotCheck);
+        _exit(check());
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
 TEST(WalkFailures, AnUnreadableFolderIsPassedOver)
 {
     TempDir dir;
@@ -301,21 +328,36 @@ TEST(WalkFailures, AnUnreadableFolderIsPassedOver)
     dir.write("closed/b.jpg");
     chmod(dir.path().c_str(), 0755);
     chmod((dir / "closed").c_str(), 0);
-    // Root reads any folder whatever its permission bits, so walk as an ordinary user.
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-            _exit(100);
-        const auto files = Walk(dir.path()).files();
-        _exit(files == std::vector<std::string>{"open/a.jpg"} ? 0 : 1);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    if (WEXITSTATUS(status) == 100)
+    const int status = asOrdinaryUser([&] { return Walk(dir.path()).files() == std::vector<std::string>{"open/a.jpg"} ? 0 : 1; });
+    if (status == cannotCheck)
         GTEST_SKIP() << "cannot switch to an unprivileged user here";
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the walk did not list exactly open/a.jpg";
+    EXPECT_EQ(status, 0) << "the walk did not list exactly open/a.jpg";
+}
+
+TEST(WalkFailures, WithNoThreadToBeHadTheWalkRunsOnTheCallingThread)
+{
+    TempDir dir;
+    dir.write("a.jpg");
+    dir.write("Trip/b.jpg");
+    chmod(dir.path().c_str(), 0755);
+    const int status = asOrdinaryUser([&] {
+        // The limit of processes counts threads; this process is the one allowed.
+        const rlimit one{1, 1};
+        if (setrlimit(RLIMIT_NPROC, &one) != 0)
+            return cannotCheck;
+        try {
+            std::thread([] {}).join();
+            return cannotCheck; // threads are still to be had here
+        } catch (const std::system_error&) {
+        }
+        Walk walk(dir.path());
+        std::vector<std::string> files = walk.files();
+        std::sort(files.begin(), files.end());
+        return files == std::vector<std::string>{"Trip/b.jpg", "a.jpg"} && !walk.updates.empty() ? 0 : 1;
+    });
+    if (status == cannotCheck)
+        GTEST_SKIP() << "cannot limit the threads of an unprivileged user here";
+    EXPECT_EQ(status, 0) << "the walk did not list both photos";
 }
 
 TEST(WalkReports, AnEmptyRootReportsZeroOnce)

@@ -41,6 +41,9 @@ public:
     bool report(int walker, std::int64_t found);
     /// The walk ended, with the error that ended it, if any.
     void finish(int walker, std::exception_ptr error);
+    /// For a walk on the watching thread itself (no thread to be had): report() then makes
+    /// each report at once through `make`. Call before that walk begins.
+    void reportAtOnce(std::function<void(std::int64_t)> make);
 
     // --- the watching thread
     enum class Event {
@@ -61,7 +64,7 @@ public:
 
 private:
     const Limits limits;
-    std::mutex lock; ///< guards everything below but `progress`; never held during a step or a report
+    std::mutex lock; ///< guards all below but `progress` and `makeReport`; never held during a step or a report
     std::condition_variable changed;
     int walker = 0;
     bool inStep = false;
@@ -73,4 +76,5 @@ private:
     std::exception_ptr failure;
     std::optional<std::chrono::steady_clock::time_point> stopSeen;
     std::atomic<std::uint64_t> progress{0};
+    std::function<void(std::int64_t)> makeReport; ///< set before a walk on the watching thread
 };
