@@ -123,14 +123,6 @@ Befehle:
         <translation>Aufruf: kestova-cli walls [--json]</translation>
     </message>
     <message>
-        <source>Lists the walls built recently, newest first: title, photos, when updated, the source
-folder and the wall&apos;s index.html. --json prints them as one JSON array of objects
-{&quot;root&quot;, &quot;gallery&quot;, &quot;title&quot;, &quot;photos&quot;, &quot;updated&quot; (seconds since 2001-01-01 UTC)}.</source>
-        <translation>Listet die zuletzt erstellten Fotowände auf, die neueste zuerst: Titel, Fotos, wann aktualisiert,
-den Quellordner und die index.html der Fotowand. --json gibt sie als ein JSON-Array von Objekten aus:
-{&quot;root&quot;, &quot;gallery&quot;, &quot;title&quot;, &quot;photos&quot;, &quot;updated&quot; (Sekunden seit 2001-01-01 UTC)}.</translation>
-    </message>
-    <message>
         <source>kestova-cli walls: unknown argument &quot;%1&quot;.</source>
         <translation>kestova-cli walls: unbekanntes Argument „%1“.</translation>
     </message>
@@ -212,6 +204,18 @@ Exit-Status ist 128 plus die Nummer des Signals (130, 143, 129). Ein zweites Sig
         <source>SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--wait] [--retry-skipped] [--json] [--open]</source>
         <translation>QUELLE [--out ORDNER] [--title TEXT] [--no-dedupe] [--previews] [--wait] [--retry-skipped] [--json] [--open]</translation>
     </message>
+    <message>
+        <source>Lists the walls built recently, newest first: title, photos, when updated, whether a
+stop left it unfinished, the source folder and the wall&apos;s index.html. --json prints
+them as one JSON array of objects {&quot;root&quot;, &quot;gallery&quot;, &quot;title&quot;, &quot;photos&quot;,
+&quot;updated&quot; (seconds since 2001-01-01 UTC)}, with &quot;videos&quot; when the wall has videos
+and &quot;toDo&quot; (the photos still to do) when it is unfinished.</source>
+        <translation>Listet die zuletzt erstellten Fotowände auf, die neueste zuerst: Titel, Fotos, wann aktualisiert,
+ob ein Anhalten sie unvollständig ließ, den Quellordner und die index.html der Fotowand. --json
+gibt sie als ein JSON-Array von Objekten aus: {&quot;root&quot;, &quot;gallery&quot;, &quot;title&quot;, &quot;photos&quot;,
+&quot;updated&quot; (Sekunden seit 2001-01-01 UTC)}, mit &quot;videos&quot;, wenn die Fotowand Videos hat,
+und &quot;toDo&quot; (die noch fehlenden Fotos), wenn sie unvollständig ist.</translation>
+    </message>
 </context>
 <context>
     <name>CommandLine</name>
@@ -263,6 +267,14 @@ kestova-cli tut dasselbe im Terminal.
         <source>Show which files</source>
         <translation>Zeigen, welche Dateien</translation>
     </message>
+    <message>
+        <source>Update</source>
+        <translation>Aktualisieren</translation>
+    </message>
+    <message>
+        <source>Do the photos that are still to do. The photos done so far are kept.</source>
+        <translation>Die noch fehlenden Fotos bearbeiten. Die bisher fertigen Fotos bleiben erhalten.</translation>
+    </message>
 </context>
 <context>
     <name>FailedView</name>
@@ -313,10 +325,6 @@ kestova-cli tut dasselbe im Terminal.
         <translation>die Befehlszeile ist falsch</translation>
     </message>
     <message>
-        <source>the wall was written, whole or, after Ctrl-C, in part</source>
-        <translation>die Fotowand wurde geschrieben, ganz oder, nach Strg-C, zum Teil</translation>
-    </message>
-    <message>
         <source>the run failed; the message says why</source>
         <translation>der Lauf ist fehlgeschlagen; die Meldung sagt, warum</translation>
     </message>
@@ -327,10 +335,6 @@ kestova-cli tut dasselbe im Terminal.
     <message>
         <source>another Kestova is writing the same wall; nothing was started</source>
         <translation>ein anderes Kestova schreibt dieselbe Fotowand; nichts wurde begonnen</translation>
-    </message>
-    <message>
-        <source>stopped with Ctrl-C while looking for photos; nothing was written</source>
-        <translation>während der Suche nach Fotos mit Strg-C angehalten; nichts wurde geschrieben</translation>
     </message>
     <message>
         <source>success</source>
@@ -345,16 +349,42 @@ kestova-cli tut dasselbe im Terminal.
         <translation>build: ein anderes Kestova schreibt dieselbe Fotowand</translation>
     </message>
     <message>
-        <source>stopped with Ctrl-C before any wall was written</source>
-        <translation>mit Strg-C angehalten, bevor eine Fotowand geschrieben wurde</translation>
-    </message>
-    <message>
         <source>the list could not be written in full</source>
         <translation>die Liste konnte nicht vollständig geschrieben werden</translation>
     </message>
     <message>
         <source>success, also when there are no walls yet</source>
         <translation>Erfolg, auch wenn es noch keine Fotowände gibt</translation>
+    </message>
+    <message>
+        <source>the wall was written whole</source>
+        <translation>die Fotowand wurde vollständig geschrieben</translation>
+    </message>
+    <message>
+        <source>stopped by SIGHUP, as by Ctrl-C</source>
+        <translation>durch SIGHUP angehalten, wie mit Strg-C</translation>
+    </message>
+    <message>
+        <source>stopped with Ctrl-C: the photos done so far make a wall that the next
+build finishes; while looking for photos, nothing was written</source>
+        <translation>mit Strg-C angehalten: die bisher fertigen Fotos ergeben eine Fotowand, die der
+nächste Aufruf fertigstellt; während der Suche nach Fotos wurde nichts geschrieben</translation>
+    </message>
+    <message>
+        <source>stopped by SIGTERM, as by Ctrl-C</source>
+        <translation>durch SIGTERM angehalten, wie mit Strg-C</translation>
+    </message>
+    <message>
+        <source>build: stopped by SIGHUP</source>
+        <translation>build: durch SIGHUP angehalten</translation>
+    </message>
+    <message>
+        <source>build: stopped with Ctrl-C, the photos done so far kept as a wall</source>
+        <translation>build: mit Strg-C angehalten, die bisher fertigen Fotos als Fotowand behalten</translation>
+    </message>
+    <message>
+        <source>build: stopped by SIGTERM</source>
+        <translation>build: durch SIGTERM angehalten</translation>
     </message>
 </context>
 <context>
@@ -469,6 +499,10 @@ kestova-cli tut dasselbe im Terminal.
         <source>Can&apos;t find %1. If it&apos;s an external drive, plug it in and try again.</source>
         <translation>%1 wurde nicht gefunden. Ist es ein externes Laufwerk, schließen Sie es an und versuchen Sie es erneut.</translation>
     </message>
+    <message>
+        <source>%1 doesn&apos;t exist. Check the name, or connect the drive it is on.</source>
+        <translation>%1 gibt es nicht. Prüfen Sie den Namen, oder schließen Sie das Laufwerk an, auf dem es liegt.</translation>
+    </message>
 </context>
 <context>
     <name>Notifier</name>
@@ -554,6 +588,14 @@ kestova-cli tut dasselbe im Terminal.
             <numerusform>%1 Videos</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Unfinished: %1 photos still to do</source>
+        <comment>a wall that a stop left unfinished</comment>
+        <translation>
+            <numerusform>Unvollständig: %1 Foto fehlt noch</numerusform>
+            <numerusform>Unvollständig: %1 Fotos fehlen noch</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>RecentRow</name>
@@ -601,10 +643,6 @@ kestova-cli tut dasselbe im Terminal.
             <numerusform>%1 Foto bereit</numerusform>
             <numerusform>%1 Fotos bereit</numerusform>
         </translation>
-    </message>
-    <message>
-        <source>Choose Update later to finish. The work so far is saved.</source>
-        <translation>Wählen Sie später „Aktualisieren“, um sie fertigzustellen. Die bisherige Arbeit ist gespeichert.</translation>
     </message>
     <message numerus="yes">
         <source>%1 duplicate copies shown once</source>
@@ -734,6 +772,27 @@ kestova-cli tut dasselbe im Terminal.
         <source>%1 ready</source>
         <comment>what the wall holds</comment>
         <translation>%1 bereit</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 photos are still to do. The work so far is saved: choose Update to finish the wall.</source>
+        <translation>
+            <numerusform>%1 Foto fehlt noch. Die bisherige Arbeit ist gespeichert: Wählen Sie „Aktualisieren“, um die Fotowand fertigzustellen.</numerusform>
+            <numerusform>%1 Fotos fehlen noch. Die bisherige Arbeit ist gespeichert: Wählen Sie „Aktualisieren“, um die Fotowand fertigzustellen.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 photos are still to do. The work so far is saved: run the same build again to finish the wall.</source>
+        <translation>
+            <numerusform>%1 Foto fehlt noch. Die bisherige Arbeit ist gespeichert: Führen Sie denselben Befehl noch einmal aus, um die Fotowand fertigzustellen.</numerusform>
+            <numerusform>%1 Fotos fehlen noch. Die bisherige Arbeit ist gespeichert: Führen Sie denselben Befehl noch einmal aus, um die Fotowand fertigzustellen.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 raw and JPEG pairs shown once</source>
+        <translation>
+            <numerusform>%1 Raw-JPEG-Paar einmal gezeigt</numerusform>
+            <numerusform>%1 Raw-JPEG-Paare je einmal gezeigt</numerusform>
+        </translation>
     </message>
 </context>
 <context>

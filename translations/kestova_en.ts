@@ -19,20 +19,28 @@
             <numerusform>%1 videos</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Unfinished: %1 photos still to do</source>
+        <comment>a wall that a stop left unfinished</comment>
+        <translation>
+            <numerusform>Unfinished: %1 photo still to do</numerusform>
+            <numerusform>Unfinished: %1 photos still to do</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>ResultText</name>
     <message numerus="yes">
         <source>Stopped early: %1 photos so far</source>
         <translation>
-            <numerusform>Stopped early: %1 photos so far</numerusform>
+            <numerusform>Stopped early: %1 photo so far</numerusform>
             <numerusform>Stopped early: %1 photos so far</numerusform>
         </translation>
     </message>
     <message numerus="yes">
         <source>%1 photos ready</source>
         <translation>
-            <numerusform>%1 photos ready</numerusform>
+            <numerusform>%1 photo ready</numerusform>
             <numerusform>%1 photos ready</numerusform>
         </translation>
     </message>
@@ -111,8 +119,29 @@
         <source>%1 photos and %2</source>
         <comment>the photos, then the videos</comment>
         <translation>
+            <numerusform>%1 photo and %2</numerusform>
             <numerusform>%1 photos and %2</numerusform>
-            <numerusform>%1 photos and %2</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 photos are still to do. The work so far is saved: choose Update to finish the wall.</source>
+        <translation>
+            <numerusform>%1 photo is still to do. The work so far is saved: choose Update to finish the wall.</numerusform>
+            <numerusform>%1 photos are still to do. The work so far is saved: choose Update to finish the wall.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 photos are still to do. The work so far is saved: run the same build again to finish the wall.</source>
+        <translation>
+            <numerusform>%1 photo is still to do. The work so far is saved: run the same build again to finish the wall.</numerusform>
+            <numerusform>%1 photos are still to do. The work so far is saved: run the same build again to finish the wall.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 raw and JPEG pairs shown once</source>
+        <translation>
+            <numerusform>%1 raw and JPEG pair shown once</numerusform>
+            <numerusform>%1 raw and JPEG pairs shown once</numerusform>
         </translation>
     </message>
 </context>

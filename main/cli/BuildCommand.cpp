@@ -54,11 +54,14 @@ void printHelpEnd()
 {
     print(stdout, HelpText::ending(
         {
-            {ExitStatus::ok, QT_TRANSLATE_NOOP("HelpText", "the wall was written, whole or, after Ctrl-C, in part")},
+            {ExitStatus::ok, QT_TRANSLATE_NOOP("HelpText", "the wall was written whole")},
             {ExitStatus::failed, QT_TRANSLATE_NOOP("HelpText", "the run failed; the message says why")},
             {ExitStatus::usage, QT_TRANSLATE_NOOP("HelpText", "the command line is wrong, or SOURCE is not a folder")},
             {ExitStatus::wallInUse, QT_TRANSLATE_NOOP("HelpText", "another Kestova is writing the same wall; nothing was started")},
-            {ExitStatus::interrupted, QT_TRANSLATE_NOOP("HelpText", "stopped with Ctrl-C while looking for photos; nothing was written")},
+            {ExitStatus::hungUp, QT_TRANSLATE_NOOP("HelpText", "stopped by SIGHUP, as by Ctrl-C")},
+            {ExitStatus::interrupted, QT_TRANSLATE_NOOP("HelpText", "stopped with Ctrl-C: the photos done so far make a wall that the next\n"
+                                                                     "build finishes; while looking for photos, nothing was written")},
+            {ExitStatus::terminated, QT_TRANSLATE_NOOP("HelpText", "stopped by SIGTERM, as by Ctrl-C")},
         },
         {"kestova-cli build ~/Pictures/Holiday --title \"Holiday 2024\" --open"}));
 }
@@ -70,7 +73,8 @@ int usage(const QString& message)
     return ExitStatus::usage;
 }
 
-/// The shell's status for a run ended by a signal: 128 plus its number.
+/// The shell's status for a run ended by a signal: 128 plus its number, whether or not the
+/// photos done so far made a wall.
 int statusFor(int signal)
 {
     return signal ? 128 + signal : ExitStatus::interrupted;
@@ -175,7 +179,7 @@ private:
 /// The result in the words of the result screen.
 void printResult(const JobSummary& s, const QString& title)
 {
-    const ResultText text = ResultText::of(s, title);
+    const ResultText text = ResultText::of(s, title, ResultText::Finish::buildAgain);
     printLine(stdout, text.headline);
     for (const QString& line : text.details)
         printLine(stdout, line);
@@ -217,8 +221,16 @@ std::string summaryJson(const JobSummary& s)
         out += ",\"undatedVideos\":";
         Json::appendInt(out, s.undatedVideos);
     }
+    if (s.rawPairs > 0) {
+        out += ",\"rawPairs\":";
+        Json::appendInt(out, s.rawPairs);
+    }
     out += ",\"gallery\":";
     Json::appendString(out, s.gallery.native());
+    if (s.unfinished()) {
+        out += ",\"toDo\":";
+        Json::appendInt(out, s.toDo);
+    }
     out += ",\"partial\":";
     out += s.partial ? "true" : "false";
     // Said only when there is something to say, so that the usual result stays as it was.

@@ -36,5 +36,9 @@ inline constexpr int failed = 1;
 inline constexpr int usage = 2;
 /// Another process is writing the wall (EX_TEMPFAIL: try again later).
 inline constexpr int wallInUse = 75;
+/// Stopped by a signal: 128 plus its number, as the shell reports a process the signal ended,
+/// also when the photos done so far were written as a wall that the next build finishes.
+inline constexpr int hungUp = 129;
 inline constexpr int interrupted = 130;
+inline constexpr int terminated = 143;
 } // namespace ExitStatus

@@ -26,9 +26,11 @@ int wallsCommand(const std::vector<std::string>& args)
             json = true;
         } else if (arg == "--help" || arg == "-h") {
             printLine(stdout, usageText());
-            printLine(stdout, Cli::tr("Lists the walls built recently, newest first: title, photos, when updated, the source\n"
-                                      "folder and the wall's index.html. --json prints them as one JSON array of objects\n"
-                                      "{\"root\", \"gallery\", \"title\", \"photos\", \"updated\" (seconds since 2001-01-01 UTC)}."));
+            printLine(stdout, Cli::tr("Lists the walls built recently, newest first: title, photos, when updated, whether a\n"
+                                      "stop left it unfinished, the source folder and the wall's index.html. --json prints\n"
+                                      "them as one JSON array of objects {\"root\", \"gallery\", \"title\", \"photos\",\n"
+                                      "\"updated\" (seconds since 2001-01-01 UTC)}, with \"videos\" when the wall has videos\n"
+                                      "and \"toDo\" (the photos still to do) when it is unfinished."));
             print(stdout, HelpText::ending(
                 {
                     {ExitStatus::ok, QT_TRANSLATE_NOOP("HelpText", "success, also when there are no walls yet")},
@@ -60,6 +62,8 @@ int wallsCommand(const std::vector<std::string>& args)
         first = false;
         printLine(stdout, recent.title);
         printLine(stdout, QStringLiteral("  ") + RecentText::caption(recent, now));
+        if (const QString mark = RecentText::unfinished(recent); !mark.isEmpty())
+            printLine(stdout, QStringLiteral("  ") + mark);
         printLine(stdout, Cli::tr("  source: %1").arg(recent.root));
         printLine(stdout, Cli::tr("  wall:   %1").arg(recent.gallery));
     }

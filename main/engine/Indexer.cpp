@@ -44,6 +44,11 @@ fs::path Indexer::manifestFile() const
     return out / WallFiles::manifest;
 }
 
+fs::path Indexer::stateFile() const
+{
+    return out / WallFiles::state;
+}
+
 fs::path Indexer::journalFile() const
 {
     return out / WallFiles::journal;

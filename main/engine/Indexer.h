@@ -74,6 +74,8 @@ public:
     std::filesystem::path galleryFile() const;
     /// manifest.js, the wall's data.
     std::filesystem::path manifestFile() const;
+    /// state.js: whether the last run finished the wall, for its page.
+    std::filesystem::path stateFile() const;
     /// previews/ in the wall's folder: the large JPEGs of photos that browsers cannot show.
     std::filesystem::path previewDir() const;
     /// motion/ in the wall's folder: the clips copied out of motion photos.

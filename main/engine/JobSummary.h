@@ -7,7 +7,9 @@
 #include <vector>
 
 struct JobSummary {
-    std::int64_t photos = 0;     ///< photos on the wall that was written, videos not counted
+    /// Photos on the wall that was written, as its page counts them: videos not counted, and a
+    /// raw file shown with its JPEG (see `rawPairs`) counted once.
+    std::int64_t photos = 0;
     std::int64_t found = 0;      ///< photo files the walk returned, before duplicates are collapsed
     std::int64_t duplicates = 0; ///< found minus the photos left after collapsing; 0 when dedupe is off
     std::int64_t unreadable = 0; ///< photos whose processing failed in this run
@@ -28,6 +30,12 @@ struct JobSummary {
     std::int64_t tooLong = 0;    ///< folders and photos left out: their path is longer than the system allows
     std::int64_t videos = 0;     ///< videos on the wall (a live photo's clip is part of its photo)
     std::int64_t undatedVideos = 0; ///< videos on the wall without a date
+    std::int64_t rawPairs = 0;   ///< raw files shown with the JPEG of the same name, in `photos` once
+    /// Photos a stop (or the stall limit) left for the next run; 0 when the run finished the wall.
+    std::int64_t toDo = 0;
+
+    /// The wall misses photos that the next run adds: its page and Your walls say so.
+    bool unfinished() const { return partial && toDo > 0; }
 
     friend bool operator==(const JobSummary&, const JobSummary&) = default;
 };

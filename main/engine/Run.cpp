@@ -206,6 +206,15 @@ JobSummary Indexer::run()
     summary.unreadableFiles.insert(summary.unreadableFiles.end(), summary.passedOver.begin(), summary.passedOver.end());
     std::sort(summary.unreadableFiles.begin(), summary.unreadableFiles.end());
     summary.unreadable = static_cast<std::int64_t>(summary.unreadableFiles.size());
+    // A photo of the source that has no record and is not named as unreadable is still to do:
+    // a stop dropped it or left it in flight.
+    if (summary.partial) {
+        for (const FileEntry& entry : entries) {
+            if (!map.contains(entry.rel)
+                && !std::binary_search(summary.unreadableFiles.begin(), summary.unreadableFiles.end(), entry.rel))
+                ++summary.toDo;
+        }
+    }
 
     // 10-11.
     if (onUpdate)
@@ -220,7 +229,8 @@ JobSummary Indexer::run()
     summary.undated = wall.undated;
     summary.videos = wall.videos;
     summary.undatedVideos = wall.undatedVideos;
-    summary.photos = static_cast<std::int64_t>(wall.entries.size()) - wall.videos;
-    WallOutput::writeWall(*this, wall.entries);
+    summary.rawPairs = wall.rawPairs;
+    summary.photos = static_cast<std::int64_t>(wall.entries.size()) - wall.videos - wall.rawPairs;
+    WallOutput::writeWall(*this, wall.entries, WallState{summary.unfinished() ? summary.toDo : 0});
     return summary;
 }

@@ -6,6 +6,7 @@
 #include "engine/Indexer.h"
 #include "engine/internal/AtomicFile.h"
 #include "engine/internal/PageTemplate.h"
+#include "engine/internal/RawPairs.h"
 #include "engine/Json.h"
 
 #include <algorithm>
@@ -99,6 +100,7 @@ Wall buildWall(const CacheMap& map)
     for (const std::uint32_t i : order)
         sorted.push_back(std::move(wall.entries[i]));
     wall.entries = std::move(sorted);
+    wall.rawPairs = RawPairs::count(wall.entries);
     return wall;
 }
 
@@ -140,10 +142,32 @@ std::string manifestText(const Indexer& job, const std::vector<WallEntry>& entri
     return text;
 }
 
-void writeWall(const Indexer& job, const std::vector<WallEntry>& entries)
+std::string stateText(const WallState& state)
 {
+    // One global with a version, so that a later program can say more without breaking a page
+    // that reads this one; manifest.js stays as other programs know it.
+    std::string text = "window.KESTOVA_WALL_STATE={\"version\":1,\"finished\":";
+    text += state.finished() ? "true" : "false";
+    text += ",\"toDo\":";
+    Json::appendInt(text, state.finished() ? 0 : state.toDo);
+    text += "};\n";
+    return text;
+}
+
+void writeWall(const Indexer& job, const std::vector<WallEntry>& entries, const WallState& state)
+{
+    // Whatever ends the writing half way, the page must never call a wall finished that is not:
+    // an unfinished state goes before the photos it speaks of, a finished one after them.
+    const auto writeState = [&] {
+        if (auto error = AtomicFile::write(job.stateFile(), stateText(state)))
+            throw *error;
+    };
+    if (!state.finished())
+        writeState();
     if (auto error = AtomicFile::write(job.manifestFile(), manifestText(job, entries)))
         throw *error;
+    if (state.finished())
+        writeState();
     const std::filesystem::path page = job.templateFile.empty() ? PageTemplate::find() : job.templateFile;
     const auto bytes = AtomicFile::read(page);
     if (!bytes)

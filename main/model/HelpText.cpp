@@ -8,10 +8,12 @@ namespace HelpText {
 QString exitStatuses(std::initializer_list<ExitMeaning> meanings)
 {
     QString text = QCoreApplication::translate("HelpText", "Exit status:") + QLatin1Char('\n');
-    for (const ExitMeaning& m : meanings)
-        text += QStringLiteral("  %1  %2\n")
-                    .arg(m.status, -3)
-                    .arg(QCoreApplication::translate("HelpText", m.meaning));
+    for (const ExitMeaning& m : meanings) {
+        // A meaning of several lines goes on under its first line's words.
+        const QString meaning = QCoreApplication::translate("HelpText", m.meaning)
+                                    .replace(QLatin1Char('\n'), QStringLiteral("\n       "));
+        text += QStringLiteral("  %1  %2\n").arg(m.status, -3).arg(meaning);
+    }
     return text;
 }
 

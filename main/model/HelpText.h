@@ -14,7 +14,8 @@ struct ExitMeaning {
     const char* meaning;
 };
 
-/// "Exit status:" and one aligned line per status, ending in a newline.
+/// "Exit status:" and one aligned line per status, ending in a newline; a meaning's further
+/// lines are indented under its first.
 QString exitStatuses(std::initializer_list<ExitMeaning> meanings);
 /// "Example:" or "Examples:" and the command lines, indented, ending in a newline.
 QString examples(std::initializer_list<const char*> commandLines);

@@ -161,7 +161,14 @@ void Model::start(const fs::path& path, const RunOptions& options)
     if (_stage == Stage::running)
         return;
     std::error_code ec;
-    if (!fs::is_directory(path, ec)) {
+    const fs::file_status status = fs::status(path, ec);
+    if (status.type() == fs::file_type::not_found) {
+        // A mistyped path or a drive that is not mounted: telling the user to pick a folder
+        // instead of a file would send them looking for a file that is not there.
+        fail(tr("%1 doesn't exist. Check the name, or connect the drive it is on.").arg(PathText::fromPath(path)));
+        return;
+    }
+    if (!fs::is_directory(status)) {
         fail(tr("Kestova works on folders and drives. Choose a folder rather than a single file."));
         return;
     }
@@ -256,7 +263,9 @@ void Model::finish(const JobSummary& summary, const QString& root, const QString
 
     const QString gallery = PathText::fromPath(summary.gallery);
     QList<Recent> recents;
-    recents.append(Recent{root, gallery, title, summary.photos, QDateTime::currentDateTimeUtc(), summary.videos});
+    _finishedRoot = root;
+    recents.append(Recent{root, gallery, title, summary.photos, QDateTime::currentDateTimeUtc(), summary.videos,
+                          summary.unfinished() ? summary.toDo : 0});
     for (const Recent& recent : std::as_const(_recents)) {
         if (!sameText(recent.root, root))
             recents.append(recent);
@@ -308,13 +317,24 @@ void Model::open(const Recent& recent)
 
 void Model::update(const Recent& recent)
 {
+    runAgain(recent.root);
+}
+
+void Model::updateFinished()
+{
+    if (_stage == Stage::done && !_finishedRoot.isEmpty())
+        runAgain(_finishedRoot);
+}
+
+void Model::runAgain(const QString& root)
+{
     if (_stage == Stage::running)
         return;
-    if (isThere(PathText::toPath(recent.root))) {
-        start(recent.root);
+    if (isThere(PathText::toPath(root))) {
+        start(root);
         return;
     }
-    fail(tr("Can't find %1. If it's an external drive, plug it in and try again.").arg(recent.root));
+    fail(tr("Can't find %1. If it's an external drive, plug it in and try again.").arg(root));
 }
 
 void Model::forget(const Recent& recent)

@@ -111,6 +111,9 @@ public Q_SLOTS:
     void open(const Recent& recent);
     /// Runs again on the entry's source, or fails when the source is gone.
     void update(const Recent& recent);
+    /// On the result screen: runs again on the source of the run just finished, as Update in
+    /// Your walls does (to finish a wall that a stop left unfinished).
+    void updateFinished();
     /// Removes every entry equal to this one from the list; no file is touched.
     void forget(const Recent& recent);
 
@@ -143,6 +146,8 @@ private:
     void stopped();
     void fail(const QString& message, Failure failure = Failure::other);
     void saveRecents() const;
+    /// Starts a run on `root` again, or fails when it is gone.
+    void runAgain(const QString& root);
 
     Stage _stage = Stage::idle;
     QString _status;
@@ -152,6 +157,7 @@ private:
     QString _error;
     Failure _failure = Failure::other;
     QString _currentTitle;
+    QString _finishedRoot; ///< the source of the run whose summary is shown
     QList<Recent> _recents;
     bool _dedupe = true;
 

@@ -12,7 +12,7 @@ bool sameText(const QString& a, const QString& b)
 
 bool operator==(const Recent& a, const Recent& b)
 {
-    return a.photos == b.photos && a.videos == b.videos && a.updated == b.updated && sameText(a.root, b.root)
+    return a.photos == b.photos && a.videos == b.videos && a.toDo == b.toDo && a.updated == b.updated && sameText(a.root, b.root)
         && sameText(a.gallery, b.gallery) && sameText(a.title, b.title);
 }
 
@@ -37,6 +37,15 @@ QString caption(const Recent& recent, const QDateTime& now)
 {
     return QCoreApplication::translate("Recent", "%1 · updated %2", "what the wall holds, when it was updated")
         .arg(contents(recent.photos, recent.videos), TextFormat::relativeDate(recent.updated, now));
+}
+
+QString unfinished(const Recent& recent)
+{
+    if (recent.toDo <= 0)
+        return QString();
+    const int n = TextFormat::numerus(recent.toDo);
+    return QCoreApplication::translate("Recent", "Unfinished: %1 photos still to do", "a wall that a stop left unfinished", n)
+        .arg(TextFormat::count(recent.toDo));
 }
 
 } // namespace RecentText

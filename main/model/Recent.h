@@ -13,6 +13,8 @@ struct Recent {
     qint64 photos = 0;
     QDateTime updated; ///< when the last run on this source finished
     qint64 videos = 0; ///< videos on the wall besides its photos
+    /// Photos a stopped run left for the next one: the wall is unfinished. 0 once a run finished it.
+    qint64 toDo = 0;
 
     const QString& id() const { return root; }
 
@@ -31,6 +33,9 @@ QString contents(qint64 photos, qint64 videos);
 /// The line under a wall's title: "12,480 photos · updated 3 weeks ago", "1 photo and 2 videos
 /// · updated yesterday", in the user's language.
 QString caption(const Recent& recent, const QDateTime& now);
+/// The mark of a wall that a stopped run left unfinished: "Unfinished: 520 photos still to
+/// do"; empty for a finished wall.
+QString unfinished(const Recent& recent);
 } // namespace RecentText
 
 Q_DECLARE_METATYPE(Recent)

@@ -155,6 +155,7 @@ std::optional<Recent> readEntry(Reader& reader)
     std::optional<QString> root, gallery, title;
     std::optional<qint64> photos;
     std::optional<qint64> videos;
+    std::optional<qint64> toDo;
     std::optional<double> updated;
     if (!reader.take('}')) {
         do {
@@ -166,7 +167,7 @@ std::optional<Recent> readEntry(Reader& reader)
                 if (!reader.string(value))
                     return std::nullopt;
                 (key == "root" ? root : key == "gallery" ? gallery : title) = PathText::fromBytes(value);
-            } else if (key == "photos" || key == "videos" || key == "updated") {
+            } else if (key == "photos" || key == "videos" || key == "toDo" || key == "updated") {
                 std::string_view numberText;
                 double value = 0;
                 if (!reader.number(numberText, value))
@@ -176,7 +177,7 @@ std::optional<Recent> readEntry(Reader& reader)
                         return std::nullopt;
                     updated = value;
                 } else {
-                    auto& field = key == "photos" ? photos : videos;
+                    auto& field = key == "photos" ? photos : key == "videos" ? videos : toDo;
                     field = integerValue(numberText, value);
                     if (!field)
                         return std::nullopt;
@@ -190,7 +191,7 @@ std::optional<Recent> readEntry(Reader& reader)
     }
     if (!root || !gallery || !title || !photos || !updated)
         return std::nullopt;
-    return Recent{*root, *gallery, *title, *photos, fromReferenceSeconds(*updated), videos.value_or(0)};
+    return Recent{*root, *gallery, *title, *photos, fromReferenceSeconds(*updated), videos.value_or(0), toDo.value_or(0)};
 }
 
 } // namespace
@@ -223,6 +224,11 @@ std::string encode(const QList<Recent>& recents)
         if (recent.videos > 0) {
             out += ",\"videos\":";
             Json::appendInt(out, recent.videos);
+        }
+        // Likewise only an unfinished wall carries its mark; lists stored before it read as finished.
+        if (recent.toDo > 0) {
+            out += ",\"toDo\":";
+            Json::appendInt(out, recent.toDo);
         }
         out += ",\"updated\":";
         // The shortest text that reads back as the same number.

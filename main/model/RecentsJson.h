@@ -10,7 +10,8 @@
 #include <string_view>
 
 /// Each entry is {"root","gallery","title","photos","updated"}, `updated` in seconds since
-/// 2001-01-01 00:00:00 UTC. Texts are written byte for byte (model/PathText.h), so a path
+/// 2001-01-01 00:00:00 UTC; "videos" after "photos" when the wall has videos, and "toDo" when it
+/// is unfinished (both optional, 0 when missing). Texts are written byte for byte (model/PathText.h), so a path
 /// that is not UTF-8 comes back as the same path.
 namespace RecentsJson {
 

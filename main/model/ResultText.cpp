@@ -70,17 +70,18 @@ QString ResultText::sourceMissing(const QString& root, qint64 photosLastTime)
         .arg(root, TextFormat::count(photosLastTime));
 }
 
-ResultText ResultText::of(const JobSummary& s, const QString& title)
+ResultText ResultText::of(const JobSummary& s, const QString& title, Finish finish)
 {
     ResultText text;
     text.paused = s.partial;
-    if (s.photos == 0 && s.videos == 0) {
+    // A stop before the first photo was done leaves an empty wall that is not empty for want of
+    // photos: it says what is still to do, as any unfinished wall does.
+    if (s.photos == 0 && s.videos == 0 && !s.unfinished()) {
         text.headline = tr("No photos found");
         text.details << tr("Nothing in %1 looked like a photo (JPEG, HEIC, PNG, RAW and so on).").arg(title);
         addRemarks(s, text.details);
         return text;
     }
-    // The counted headlines keep the word "photos" even for one in English.
     const int photos = TextFormat::numerus(s.photos);
     if (s.videos == 0) {
         text.headline = s.partial ? tr("Stopped early: %1 photos so far", nullptr, photos).arg(TextFormat::count(s.photos))
@@ -94,13 +95,26 @@ ResultText ResultText::of(const JobSummary& s, const QString& title)
         text.headline = s.partial ? tr("Stopped early: %1 so far", "what the wall holds").arg(counted)
                                   : tr("%1 ready", "what the wall holds").arg(counted);
     }
-    if (s.partial)
-        text.details << tr("Choose Update later to finish. The work so far is saved.");
+    if (s.unfinished()) {
+        const int n = TextFormat::numerus(s.toDo);
+        text.details << (finish == Finish::update
+                             ? tr("%1 photos are still to do. The work so far is saved: choose Update to finish the wall.",
+                                  nullptr, n)
+                             : tr("%1 photos are still to do. The work so far is saved: run the same build again to "
+                                  "finish the wall.",
+                                  nullptr, n))
+                            .arg(TextFormat::count(s.toDo));
+        text.offersUpdate = finish == Finish::update;
+    }
     if (s.duplicates > 0)
         text.details << tr("%1 duplicate copies shown once", nullptr, TextFormat::numerus(s.duplicates)).arg(TextFormat::count(s.duplicates));
+    // The page shows a raw file and the JPEG of the same name as one photo, and says so.
+    if (s.rawPairs > 0)
+        text.details << tr("%1 raw and JPEG pairs shown once", nullptr, TextFormat::numerus(s.rawPairs))
+                            .arg(TextFormat::count(s.rawPairs));
     if (s.undatedVideos > 0) {
         // Videos without a date are grouped at the end with the photos: one sentence says both,
-        // counted as the list of walls counts a wall's contents ("1 photo", unlike the headline).
+        // counted as the list of walls counts a wall's contents.
         text.details << tr("%1 have no date and are grouped at the end", "photos, videos or both",
                            TextFormat::numerus(s.undated + s.undatedVideos))
                             .arg(RecentText::contents(s.undated, s.undatedVideos));
@@ -114,7 +128,9 @@ ResultText ResultText::of(const JobSummary& s, const QString& title)
                             .arg(TextFormat::count(s.unreadable));
     }
     addRemarks(s, text.details);
-    text.hasWall = true;
+    text.hasWall = s.photos + s.videos > 0;
+    if (!text.hasWall)
+        return text;
     text.savedAt = tr("The wall is saved at %1. It opens in your web browser, and you can open it any time, even without "
                       "this app.")
                        .arg(PathText::fromPath(s.gallery.parent_path()));

@@ -21,9 +21,18 @@ public:
     /// Which of `details` says how many files couldn't be read, from which the window lets the
     /// user see their names; nothing when every file was read.
     std::optional<qsizetype> unreadableDetail;
+    /// The wall is unfinished, and the line that says so names how to finish it: the result
+    /// screen offers that Update.
+    bool offersUpdate = false;
+
+    /// How the reader finishes a wall a stop left unfinished.
+    enum class Finish {
+        update,     ///< the Update button beside the words (the window)
+        buildAgain, ///< the same command again (a terminal)
+    };
 
     /// The words for a run's summary; `title` is the wall's title.
-    static ResultText of(const JobSummary& summary, const QString& title);
+    static ResultText of(const JobSummary& summary, const QString& title, Finish finish = Finish::update);
 
     /// The files that couldn't be read, for a terminal: a heading, then the first `shown`
     /// names, indented, and "and N more" for the rest. Empty when every file was read.

@@ -64,9 +64,18 @@ DoneView::DoneView(Model& m, QWidget* parent) : QWidget(parent)
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(10);
     buttons->addStretch(1);
+    if (text.offersUpdate) {
+        // The words above name this button: the wall is finished from here, not from Your walls.
+        update = new QPushButton(tr("Update"), this);
+        update->setToolTip(tr("Do the photos that are still to do. The photos done so far are kept."));
+        Look::makeProminent(update);
+        connect(update, &QPushButton::clicked, &m, &Model::updateFinished);
+        buttons->addWidget(update);
+    }
     if (text.hasWall) {
         open = new QPushButton(tr("Open Kestova"), this);
-        Look::makeProminent(open);
+        if (!update)
+            Look::makeProminent(open);
         connect(open, &QPushButton::clicked, &m, [&m, gallery] {
             if (m.actions())
                 m.actions()->openFile(gallery);
@@ -83,7 +92,7 @@ DoneView::DoneView(Model& m, QWidget* parent) : QWidget(parent)
     connect(done, &QPushButton::clicked, &m, [&m] { m.setStage(Model::Stage::idle); });
     buttons->addWidget(done);
     buttons->addStretch(1);
-    for (QPushButton* button : {open, reveal, done}) {
+    for (QPushButton* button : {update, open, reveal, done}) {
         if (!button)
             continue;
         button->setAutoDefault(false);
@@ -101,7 +110,7 @@ DoneView::DoneView(Model& m, QWidget* parent) : QWidget(parent)
     }
     stack->addStretch(1);
 
-    ScreenKeys::bind(this, open, done);
+    ScreenKeys::bind(this, update ? update : open, done);
 }
 
 void DoneView::showUnreadable(Model& m, const JobSummary& s)

@@ -20,6 +20,8 @@ public:
     QLabel* headlineLabel() const { return headline; }
     QList<QLabel*> detailLabels() const { return details; }
     QPushButton* openButton() const { return open; }
+    /// Offered when the wall is unfinished: runs again on its source.
+    QPushButton* updateButton() const { return update; }
     QPushButton* showButton() const { return reveal; }
     QPushButton* doneButton() const { return done; }
     QLabel* savedAtLabel() const { return savedAt; }
@@ -34,6 +36,7 @@ private:
     SymbolView* _symbol = nullptr;
     QLabel* headline = nullptr;
     QList<QLabel*> details;
+    QPushButton* update = nullptr;
     QPushButton* open = nullptr;
     QPushButton* reveal = nullptr;
     QPushButton* done = nullptr;

@@ -31,6 +31,17 @@ RecentRow::RecentRow(Model& m, Recent r, QWidget* parent) : QWidget(parent)
     counts = Look::label(RecentText::caption(r, QDateTime::currentDateTimeUtc()), TextStyle::caption, this);
     Look::setTextColor(counts, Look::secondary(palette()));
     text->addWidget(counts);
+    if (const QString mark = RecentText::unfinished(r); !mark.isEmpty()) {
+        // A wall that a stop left unfinished says so until a run finishes it; its Update does.
+        auto* line = new QHBoxLayout;
+        line->setSpacing(4);
+        unfinishedSymbol = new SymbolView(SymbolName::pause, 11, Look::orange(), this);
+        line->addWidget(unfinishedSymbol);
+        unfinished = Look::label(mark, TextStyle::caption, this);
+        Look::setTextColor(unfinished, Look::orange());
+        line->addWidget(unfinished, 1);
+        text->addLayout(line);
+    }
     row->addLayout(text, 1);
 
     open = new QPushButton(tr("Open"), this);

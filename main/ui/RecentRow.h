@@ -9,6 +9,7 @@ class ElidedLabel;
 class QLabel;
 class QPushButton;
 class QToolButton;
+class SymbolView;
 
 class RecentRow : public QWidget {
     Q_OBJECT
@@ -17,6 +18,8 @@ public:
 
     ElidedLabel* titleLabel() const { return title; }
     QLabel* captionLabel() const { return counts; }
+    /// The mark of an unfinished wall; null for a finished one.
+    QLabel* unfinishedLabel() const { return unfinished; }
     QPushButton* openButton() const { return open; }
     QPushButton* updateButton() const { return update; }
     QToolButton* removeButton() const { return remove; }
@@ -24,6 +27,8 @@ public:
 private:
     ElidedLabel* title;
     QLabel* counts;
+    QLabel* unfinished = nullptr;
+    SymbolView* unfinishedSymbol = nullptr;
     QPushButton* open;
     QPushButton* update;
     QToolButton* remove;

@@ -83,8 +83,22 @@ if (window.matchMedia) watchPixelRatio();
 // Marks the phases of loading for performance tools (see bench/page.mjs).
 function markPhase(name) { if (performance.mark) performance.mark('kestova:' + name); }
 
+// state.js beside the manifest says whether the last run finished the wall; a stopped run
+// leaves one that counts the photos still to do. Walls made before it have none: finished.
+function showWallState() {
+  var state = window.KESTOVA_WALL_STATE;
+  var known = state && typeof state === 'object' && typeof state.version === 'number' && state.version >= 1;
+  var toDo = known && state.finished === false && typeof state.toDo === 'number' ? state.toDo : 0;
+  var line = document.getElementById('unfinished');
+  line.hidden = !(toDo > 0);
+  if (toDo > 0) line.textContent = tr('unfinished', { n: toDo });
+  // For scripts driving the page (tests): the state has been read.
+  document.body.dataset.wall = toDo > 0 ? 'unfinished' : 'finished';
+}
+
 async function start() {
   markPhase('manifest');
+  showWallState();
   var title = shown(window.GALLERY_TITLE) || tr('pageTitle');
   document.getElementById('title').textContent = title;
   document.title = title;
@@ -128,6 +142,13 @@ var manifestFailed = false;
 window.addEventListener('error', function (event) {
   if (event.filename && /manifest\.js$/.test(event.filename)) manifestFailed = true;
 });
+// Asked for beside the manifest, so that its line is in place before the wall is laid out.
+var wallState = new Promise(function (settled) {
+  var stateScript = document.createElement('script');
+  stateScript.src = 'state.js';
+  stateScript.onload = stateScript.onerror = settled;
+  document.head.appendChild(stateScript);
+});
 var script = document.createElement('script');
 script.src = 'manifest.js';
 script.onload = function () {
@@ -136,7 +157,7 @@ script.onload = function () {
     say(tr('manifestUnreadable'));
     return;
   }
-  start();
+  wallState.then(start);
 };
 script.onerror = function () {
   document.body.dataset.state = 'failed';

@@ -13,6 +13,7 @@ var germanStrings = {
   withPairs: '{count} ({pairs})',
   pairs: { one: 'ein Raw-JPEG-Paar einmal gezeigt', other: '{n} Raw-JPEG-Paare je einmal gezeigt' },
   noPhotosYet: 'Diese Fotowand enth\u00e4lt noch keine Fotos.',
+  unfinished: { one: 'Diese Fotowand ist unvollst\u00e4ndig: {n} Foto fehlt noch. Aktualisieren Sie sie in Kestova, um sie fertigzustellen.', other: 'Diese Fotowand ist unvollst\u00e4ndig: {n} Fotos fehlen noch. Aktualisieren Sie sie in Kestova, um sie fertigzustellen.' },
   noMatch: 'Kein Foto passt zu diesem Filter.',
   showAll: 'Alle Fotos zeigen',
   manifestUnreadable: 'Die Fotoliste dieser Wand (manifest.js) ist nicht lesbar. Erstellen Sie die Wand mit Kestova neu, um sie zu reparieren.',

@@ -16,6 +16,7 @@ var strings = {
   withPairs: '{count} ({pairs})',
   pairs: { one: 'a raw and JPEG pair shown once', other: '{n} raw and JPEG pairs shown once' },
   noPhotosYet: 'This wall has no photos yet.',
+  unfinished: { one: 'This wall is unfinished: {n} photo still to do. Update it in Kestova to finish.', other: 'This wall is unfinished: {n} photos still to do. Update it in Kestova to finish.' },
   noMatch: 'No photos match this filter.',
   showAll: 'Show all photos',
   manifestUnreadable: 'This wall\u2019s list of photos (manifest.js) cannot be read. Build the wall again with Kestova to repair it.',

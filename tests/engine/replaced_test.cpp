@@ -47,7 +47,7 @@ struct Card {
     {
         const CliRun run = runCli({"build", root.string()}, home);
         ASSERT_EQ(run.status, 0) << run.err;
-        ASSERT_NE(run.out.find("1 photos ready"), std::string::npos) << run.out;
+        ASSERT_NE(run.out.find("1 photo ready"), std::string::npos) << run.out;
     }
     void build() const { build(src); }
 

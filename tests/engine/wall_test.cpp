@@ -1,12 +1,15 @@
 // The wall: entries built from the cache, their order, and the exact text of manifest.js.
 #include "engine/Indexer.h"
 #include "engine/internal/PageTemplate.h"
+#include "engine/internal/RawPairs.h"
 #include "engine/internal/WallOutput.h"
 
 #include "TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 namespace {
 
@@ -133,4 +136,87 @@ TEST(WallFiles, AnUnwritableFolderFailsWithTheFileAndTheFault)
 TEST(WallFiles, TheBundledTemplateIsFound)
 {
     EXPECT_TRUE(std::filesystem::exists(PageTemplate::find())) << PageTemplate::find();
+}
+
+namespace {
+
+std::vector<WallEntry> entriesOf(const std::vector<std::string>& rels)
+{
+    std::vector<WallEntry> entries;
+    for (const std::string& rel : rels)
+        entries.push_back(WallEntry{"k", rel, 1, 1, 0, "", 0});
+    return entries;
+}
+
+} // namespace
+
+TEST(WallRawPairs, CountedAsThePageFoldsThem)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> rels;
+        std::int64_t pairs;
+    };
+    const Case cases[] = {
+        {"a pair", {"2024/IMG_1.JPG", "2024/IMG_1.CR2"}, 1},
+        {"case differs in name and extension", {"Alps/dsc_2.NEF", "Alps/DSC_2.jpeg"}, 1},
+        {"case differs in the folder too, as the page ignores it", {"alps/IMG_3.jpg", "Alps/IMG_3.ARW"}, 1},
+        {"non-ASCII case", {"\xC3\x9C" "ber/\xC3\x84PFEL.JPG", "\xC3\xBC" "ber/\xC3\xA4pfel.dng"}, 1},
+        {"same name, other folder", {"Alps/IMG_3.jpg", "Alps/raw/IMG_3.CR2"}, 0},
+        {"a raw file alone", {"IMG_4.ARW"}, 0},
+        {"raw beside a PNG or a HEIC", {"IMG_5.DNG", "IMG_5.png", "IMG_5.HEIC"}, 0},
+        {"two JPEGs of one raw file", {"IMG_6.jpg", "IMG_6.JPEG", "IMG_6.RAF"}, 1},
+        {"two raw files of one name, one JPEG", {"IMG_7.CR2", "IMG_7.cr2", "IMG_7.jpg"}, 1},
+        {"a JPEG whose name holds the raw file's", {"IMG_8.CR2", "IMG_8.CR2.jpg"}, 0},
+        {"every raw kind", {"a.dng", "a.jpg", "b.cr2", "b.jpg", "c.cr3", "c.jpg", "d.nef", "d.jpg", "e.arw", "e.jpg",
+                            "f.raf", "f.jpg", "g.orf", "g.jpg", "h.rw2", "h.jpg"}, 8},
+        {"names that are not UTF-8 keep their bytes", {"\xFF" "A.JPG", "\xFF" "a.cr2", "\xFE" "a.cr2"}, 1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RawPairs::count(entriesOf(c.rels)), c.pairs) << c.name;
+}
+
+TEST(WallRawPairs, BuildWallCountsThem)
+{
+    const Wall wall = WallOutput::buildWall({
+        {"IMG_1.JPG", Record::make("k1", 1, 1, "", 0, 1)},
+        {"IMG_1.CR2", Record::make("k2", 1, 1, "", 0, 1)},
+        {"IMG_2.JPG", Record::make("k3", 1, 1, "", 0, 1)},
+    });
+    EXPECT_EQ(wall.entries.size(), 3u) << "the manifest keeps both files: the page pairs them";
+    EXPECT_EQ(wall.rawPairs, 1);
+}
+
+TEST(WallRawPairs, ThePageKnowsEveryRawKindTheWalkTakes)
+{
+    // The page pairs by its own list of raw extensions; a kind missing there would be counted
+    // once here and shown twice there.
+    std::ifstream in(std::string(KESTOVA_PAGE_SOURCES) + "/table.js");
+    const std::string table((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto start = table.find("var rawFile = /");
+    ASSERT_NE(start, std::string::npos);
+    const std::string pattern = table.substr(start, table.find('\n', start) - start);
+    for (const std::string& ext : Indexer::rawExt())
+        EXPECT_THAT(pattern, ::testing::HasSubstr("|" + ext + "|")) << ext;
+}
+
+TEST(WallState, ExactTextFinishedAndUnfinished)
+{
+    EXPECT_EQ(WallOutput::stateText({}), "window.KESTOVA_WALL_STATE={\"version\":1,\"finished\":true,\"toDo\":0};\n");
+    EXPECT_EQ(WallOutput::stateText({520}), "window.KESTOVA_WALL_STATE={\"version\":1,\"finished\":false,\"toDo\":520};\n");
+}
+
+TEST(WallState, NeverSaysFinishedOfPhotosThatWereNotWritten)
+{
+    // manifest.js made a folder, so that writing it fails: an unfinished state is already on
+    // disk by then, a finished one is not written at all.
+    for (const std::int64_t toDo : {0, 7}) {
+        TempDir dir;
+        dir.write("out/state.js", "old");
+        std::filesystem::create_directories(dir / "out/manifest.js/x");
+        Indexer job(dir / "src", dir / "out", "T", true, nullptr);
+        job.templateFile = dir.write("template.html", "<html>");
+        EXPECT_THROW(WallOutput::writeWall(job, {}, WallState{toDo}), JobError);
+        EXPECT_EQ(readFile(dir / "out/state.js"), toDo ? WallOutput::stateText({toDo}) : "old") << toDo;
+    }
 }

@@ -122,7 +122,7 @@ TEST(GermanText, withoutTheTranslationEverythingIsEnglishAgain)
     EXPECT_EQ(ResultText::of(summary(1, 0, 1, 1, false), QStringLiteral("Holiday")).details,
               (QStringList{QStringLiteral("1 photo has no date and is grouped at the end"),
                            QStringLiteral("1 file couldn't be read and was skipped")}));
-    EXPECT_EQ(ResultText::of(summary(1, 0, 0, 0, false), QStringLiteral("Holiday")).headline, QStringLiteral("1 photos ready"));
+    EXPECT_EQ(ResultText::of(summary(1, 0, 0, 0, false), QStringLiteral("Holiday")).headline, QStringLiteral("1 photo ready"));
     EXPECT_EQ(Model::duration(300), QStringLiteral("about 5 minutes"));
     EXPECT_EQ(FailureText::of(JobError(JobErrorTexts::writeFailed, {"/x/manifest.js"}, ENOSPC)),
               QStringLiteral("Couldn't write “/x/manifest.js”: No space left on device."));

@@ -197,8 +197,12 @@ TEST_F(Cli, RefusesWhatIsNotAFolderAndBadArguments)
     std::ofstream(folder.path() / "blocked");
     const QString notAFolder = QStringLiteral(
         "kestova-cli build: Kestova works on folders and drives. Choose a folder rather than a single file.\n");
+    const std::string missing = "kestova-cli build: " + folder.text().toStdString()
+                                + "/missing doesn't exist. Check the name, or connect the drive it is on.\n";
     const RefusalCase cases[] = {
-        {"missing folder", {QStringLiteral("build"), folder.text() + QStringLiteral("/missing")}, 2, ""},
+        {"missing folder", {QStringLiteral("build"), folder.text() + QStringLiteral("/missing")}, 2, missing.c_str()},
+        {"missing parent", {QStringLiteral("build"), QStringLiteral("/nonexistent/x")}, 2,
+         "kestova-cli build: /nonexistent/x doesn't exist. Check the name, or connect the drive it is on.\n"},
         {"a file", {QStringLiteral("build"), folder.text() + QStringLiteral("/IMG_0001.JPG")}, 2, ""},
         {"no source", {QStringLiteral("build")}, 2, "kestova-cli build: give a SOURCE folder.\n"},
         {"two sources", {QStringLiteral("build"), folder.text(), folder.text()}, 2,
@@ -294,7 +298,40 @@ TEST_F(Cli, InterruptTermAndHangUpWhileMakingThumbnailsFinishAPartialWallAndSayS
         ASSERT_TRUE(listed && listed->size() == 1);
         EXPECT_GT(listed->front().photos, 0) << signal;
         EXPECT_EQ(static_cast<qint64>(std::count(text.begin(), text.end(), '[')), listed->front().photos) << signal;
+        // What is missing is counted, and Your walls marks the wall until a build finishes it.
+        const QRegularExpressionMatch toDo = QRegularExpression(QStringLiteral("\"toDo\":(\\d+),\"partial\":true"))
+                                                 .match(QString::fromStdString(out));
+        ASSERT_TRUE(toDo.hasMatch()) << out;
+        EXPECT_EQ(listed->front().toDo, toDo.captured(1).toLongLong());
+        EXPECT_EQ(listed->front().photos + listed->front().toDo, 401);
+        const Result listing = cli({QStringLiteral("walls")});
+        EXPECT_NE(listing.out.find("\n  Unfinished: " + toDo.captured(1).toStdString() + " photos still to do\n"), std::string::npos)
+            << listing.out;
     }
+}
+
+TEST_F(Cli, AStoppedBuildSaysWhatIsStillToDoAndTheNextBuildFinishesIt)
+{
+    Folder folder;
+    manyPhotos(folder.path(), 200);
+    QProcess process;
+    QByteArray err;
+    ASSERT_TRUE(startUntil(process, {QStringLiteral("build"), folder.text()}, someThumbnailsDone, err)) << err.toStdString();
+    kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(300000));
+    EXPECT_EQ(process.exitCode(), 130);
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    const QRegularExpressionMatch said = QRegularExpression(QStringLiteral(
+        "^Stopped early: (\\d+) photos? so far\n(\\d+) (?:photos are|photo is) still to do\\. The work so far is saved: run the same build "
+        "again to finish the wall\\.\n")).match(out);
+    ASSERT_TRUE(said.hasMatch()) << out.toStdString();
+    EXPECT_EQ(said.captured(1).toLongLong() + said.captured(2).toLongLong(), 201);
+
+    const Result again = cli({QStringLiteral("build"), folder.text()});
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.out.rfind("201 photos ready\n", 0), 0u) << again.out;
+    EXPECT_EQ(walls()->front().toDo, 0);
+    EXPECT_EQ(cli({QStringLiteral("walls")}).out.find("Unfinished"), std::string::npos);
 }
 
 TEST_F(Cli, ASecondBuildOfTheSameWallDoesNotStartOrWaitsWithWait)

@@ -66,13 +66,18 @@ TEST_F(ModelRun, StartOnSomethingThatIsNotAFolderFails)
 {
     Folder folder;
     copyPhotos(folder.path(), {{"IMG_0001.JPG", "cameras/Canon_40D.jpg"}});
-    const fs::path paths[] = {folder.path() / "IMG_0001.JPG", folder.path() / "missing"};
-    for (const fs::path& path : paths) {
+    const std::pair<fs::path, std::string> cases[] = {
+        {folder.path() / "IMG_0001.JPG", notAFolder},
+        // Nothing there: being told to choose a folder rather than a file would mislead.
+        {folder.path() / "missing", (folder.path() / "missing").string() + " doesn't exist. Check the name, or connect the drive it is on."},
+        {folder.path() / "IMG_0001.JPG/x", (folder.path() / "IMG_0001.JPG/x").string() + " doesn't exist. Check the name, or connect the drive it is on."},
+    };
+    for (const auto& [path, message] : cases) {
         TestModel t;
         QSignalSpy stageSpy(&t.model, &Model::stageChanged);
         t.model.start(path);
         EXPECT_EQ(stages(stageSpy), QList<Model::Stage>{Model::Stage::failed}); // never running
-        EXPECT_EQ(t.model.error().toStdString(), notAFolder);
+        EXPECT_EQ(t.model.error().toStdString(), message);
         EXPECT_TRUE(t.model.recents().isEmpty());
     }
     EXPECT_FALSE(fs::exists(folder.path() / "_Photo Gallery"));

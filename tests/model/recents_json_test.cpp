@@ -55,6 +55,8 @@ TEST(RecentsJson, ReadsAnyValidFormAndRejectsIncompleteEntries)
          1},
         {"whole-number updated", R"([{"root":"/a","gallery":"g","title":"a","photos":3,"updated":10}])", 1},
         {"photos written as 3.0", R"([{"root":"/a","gallery":"g","title":"a","photos":3.0,"updated":1}])", 1},
+        {"an unfinished wall", R"([{"root":"/a","gallery":"g","title":"a","photos":3,"toDo":520,"updated":1}])", 1},
+        {"toDo as text", R"([{"root":"/a","gallery":"g","title":"a","photos":3,"toDo":"520","updated":1}])", std::nullopt},
         {"missing updated", R"([{"root":"/a","gallery":"g","title":"a","photos":3}])", std::nullopt},
         {"one good, one missing root", "[" + entry + R"(,{"gallery":"g","title":"a","photos":3,"updated":1}])",
          std::nullopt},
@@ -88,6 +90,23 @@ TEST(RecentsJson, ReadsTheFieldsBack)
     EXPECT_EQ(r.title, QString::fromUtf8("\xF0\x9F\x93\xB7 Trip"));
     EXPECT_EQ(r.photos, 9007199254740993);
     EXPECT_EQ(r.updated, reference(100.0));
+}
+
+TEST(RecentsJson, OnlyAnUnfinishedWallCarriesItsMarkAndOldListsReadAsFinished)
+{
+    Recent r{QStringLiteral("/a"), QStringLiteral("/a/i.html"), QStringLiteral("a"), 2289, reference(2), 4, 520};
+    EXPECT_EQ(RecentsJson::encode({r}),
+              R"([{"root":"/a","gallery":"/a/i.html","title":"a","photos":2289,"videos":4,"toDo":520,"updated":2}])");
+    const auto stored = RecentsJson::decode(RecentsJson::encode({r}));
+    ASSERT_TRUE(stored && stored->size() == 1);
+    EXPECT_EQ(stored->front().toDo, 520);
+    // A list written before the mark existed: every wall in it reads as finished.
+    const auto old = RecentsJson::decode(R"([{"root":"/a","gallery":"/a/i.html","title":"a","photos":2292,"updated":2}])");
+    ASSERT_TRUE(old && old->size() == 1);
+    EXPECT_EQ(old->front().toDo, 0);
+    EXPECT_EQ(old->front().photos, 2292);
+    r.toDo = 0;
+    EXPECT_EQ(RecentsJson::encode({r}), R"([{"root":"/a","gallery":"/a/i.html","title":"a","photos":2289,"videos":4,"updated":2}])");
 }
 
 TEST(RecentsJson, RoundTripKeepsEveryField)

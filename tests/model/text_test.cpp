@@ -1,6 +1,7 @@
 // Counts, times left, relative dates and progress texts in US English.
 #include "model/Model.h"
 #include "model/ProgressText.h"
+#include "model/Recent.h"
 #include "model/ResultText.h"
 #include "model/TextFormat.h"
 
@@ -156,6 +157,11 @@ TEST(ResultText, RemarksOnFoldersThatCouldNotBeOpenedPassedOverAndChangedPhotos)
           "Passed over because the decoder crashed on it before: \u201Cbad.jpg\u201D. Kestova tries again when it or its "
           "image libraries are updated"}},
         {"changed", with([](JobSummary& s) { s.changed = 2; }), {"2 photos changed while being read and are left for the next update"}},
+        // Counted as the page counts them, and named where they are counted.
+        {"one raw pair", with([](JobSummary& s) { s.rawPairs = 1; }), {"1 raw and JPEG pair shown once"}},
+        {"raw pairs", with([](JobSummary& s) { s.rawPairs = 1203; }), {"1,203 raw and JPEG pairs shown once"}},
+        // A stop that came after the last photo was done leaves nothing to do.
+        {"stopped with nothing left", with([](JobSummary& s) { s.partial = true; }), {}},
     };
     for (const auto& c : cases) {
         const ResultText text = ResultText::of(c.summary, QStringLiteral("Card"));
@@ -164,6 +170,47 @@ TEST(ResultText, RemarksOnFoldersThatCouldNotBeOpenedPassedOverAndChangedPhotos)
             details.push_back(line.toStdString());
         EXPECT_EQ(details, c.details) << c.name;
     }
+}
+
+TEST(ResultText, OneIsSingularInEveryHeadline)
+{
+    JobSummary s;
+    s.photos = 1;
+    EXPECT_EQ(ResultText::of(s, QStringLiteral("Card")).headline.toStdString(), "1 photo ready");
+    s.videos = 2;
+    EXPECT_EQ(ResultText::of(s, QStringLiteral("Card")).headline.toStdString(), "1 photo and 2 videos ready");
+    s.videos = 0;
+    s.partial = true;
+    EXPECT_EQ(ResultText::of(s, QStringLiteral("Card")).headline.toStdString(), "Stopped early: 1 photo so far");
+}
+
+TEST(ResultText, AnUnfinishedWallSaysHowToFinishItWhereItIsRead)
+{
+    JobSummary s;
+    s.photos = 2289;
+    s.partial = true;
+    s.toDo = 520;
+    const ResultText window = ResultText::of(s, QStringLiteral("Card"));
+    EXPECT_TRUE(window.offersUpdate);
+    EXPECT_EQ(window.details, QStringList{QStringLiteral(
+                                  "520 photos are still to do. The work so far is saved: choose Update to finish the wall.")});
+    const ResultText terminal = ResultText::of(s, QStringLiteral("Card"), ResultText::Finish::buildAgain);
+    EXPECT_FALSE(terminal.offersUpdate);
+    EXPECT_EQ(terminal.details, QStringList{QStringLiteral("520 photos are still to do. The work so far is saved: run the "
+                                                           "same build again to finish the wall.")});
+    s.toDo = 1;
+    EXPECT_EQ(ResultText::of(s, QStringLiteral("Card")).details.front().toStdString(),
+              "1 photo is still to do. The work so far is saved: choose Update to finish the wall.");
+}
+
+TEST(RecentText, TheMarkOfAnUnfinishedWall)
+{
+    Recent r{QStringLiteral("/a"), QStringLiteral("/a/i.html"), QStringLiteral("a"), 2289, QDateTime::currentDateTimeUtc()};
+    EXPECT_EQ(RecentText::unfinished(r), QString());
+    r.toDo = 1;
+    EXPECT_EQ(RecentText::unfinished(r).toStdString(), "Unfinished: 1 photo still to do");
+    r.toDo = 1520;
+    EXPECT_EQ(RecentText::unfinished(r).toStdString(), "Unfinished: 1,520 photos still to do");
 }
 
 TEST(ResultText, VideosAreCountedBesideThePhotosAndAmongTheUndated)

@@ -112,6 +112,21 @@ class CommandsAgree(unittest.TestCase):
             self.assertEqual(statuses(out), manual)
             self.assertEqual(spaced(out.splitlines()[0]), "Usage: kestova [FOLDER]")
 
+    def test_a_build_stopped_with_a_wall_in_part_has_one_status_in_help_manual_and_program(self):
+        # The program returns 130 after Ctrl-C whether or not a partial wall was written
+        # (tests/model/cli_test.cpp holds it to that); both texts must say the same.
+        _, out, _ = run(CLI, "build", "--help")
+        table = out.split("Exit status:\n")[1].split("\n\n")[0]
+        helped = {int(n): spaced(m) for n, m in re.findall(r"^  (\d+) +(.*(?:\n {7}.*)*)", table, re.M)}
+        manual = {int(n): spaced(m) for n, m in
+                  re.findall(r"^\*(\d+)\*\n((?:\t.*\n?)+)", manual_section("kestova-cli", "EXIT STATUS"), re.M)}
+        self.assertLessEqual(set(helped), set(manual))
+        for meanings in (helped, manual):
+            self.assertNotIn("Ctrl-C", meanings[0])
+            self.assertIn("photos done so far", meanings[130])
+            self.assertIn("SIGTERM", meanings[143])
+            self.assertIn("SIGHUP", meanings[129])
+
 
 class Versions(unittest.TestCase):
     def expected(self, program):

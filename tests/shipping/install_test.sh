@@ -41,7 +41,7 @@ printf 'not a photo' >"$stage/photos/trip/broken.jpg"
 out=$("$root/bin/kestova-cli" build "$stage/photos" --out "$stage/wall" 2>"$stage/err")
 status=$?
 check "installed kestova-cli builds a wall (status $status)" test "$status" -eq 0
-check "it prints the result" grep -q '^1 photos ready$' <<<"$out"
+check "it prints the result" grep -q '^1 photo ready$' <<<"$out"
 check "it names the unreadable file" grep -q '^  trip/broken.jpg$' <<<"$out"
 check "the wall's page is the installed template" cmp -s "$root/share/kestova/template.html" "$stage/wall/index.html"
 check "the wall has its data and thumbnail" bash -c "grep -q IMG_0001 '$stage/wall/manifest.js' && ls '$stage/wall/thumbs'/*/*.jpg >/dev/null"

@@ -26,6 +26,14 @@ JobSummary summary(qint64 photos, qint64 duplicates, qint64 undated, qint64 unre
     return ModelStates::summary(photos, duplicates, undated, unreadable, partial, "/walls/Holiday/_Photo Gallery/index.html");
 }
 
+/// A run stopped with `toDo` photos still to do.
+JobSummary stopped(qint64 photos, qint64 toDo, qint64 duplicates = 0, qint64 undated = 0, qint64 unreadable = 0)
+{
+    JobSummary s = summary(photos, duplicates, undated, unreadable, true);
+    s.toDo = toDo;
+    return s;
+}
+
 /// The words a label shows, also when they are a link.
 QString shownText(const QLabel* label)
 {
@@ -110,20 +118,24 @@ struct ResultCase {
     QString headline;
     QStringList details;
     bool wallButtons;
+    bool updateButton = false;
 };
 
 TEST_F(ScreensTest, ResultScreenWordsForEachKindOfRun)
 {
     const QString nothing = QStringLiteral("Nothing in Holiday looked like a photo (JPEG, HEIC, PNG, RAW and so on).");
-    const QString later = QStringLiteral("Choose Update later to finish. The work so far is saved.");
+    const QString later = QStringLiteral("520 photos are still to do. The work so far is saved: choose Update to finish the wall.");
     const std::vector<ResultCase> cases = {
-        {"one photo", summary(1, 0, 0, 0, false), SymbolName::checkmark, QStringLiteral("1 photos ready"), {}, true},
-        {"partial with duplicates", summary(250, 3, 0, 0, true), SymbolName::pause,
-         QStringLiteral("Stopped early: 250 photos so far"), {later, QStringLiteral("3 duplicate copies shown once")}, true},
+        {"one photo", summary(1, 0, 0, 0, false), SymbolName::checkmark, QStringLiteral("1 photo ready"), {}, true},
+        {"partial with duplicates", stopped(250, 520, 3), SymbolName::pause,
+         QStringLiteral("Stopped early: 250 photos so far"), {later, QStringLiteral("3 duplicate copies shown once")}, true, true},
         {"one duplicate", summary(20, 1, 0, 0, false), SymbolName::checkmark, QStringLiteral("20 photos ready"),
          {QStringLiteral("1 duplicate copy shown once")}, true},
         {"empty", summary(0, 0, 0, 0, false), SymbolName::checkmark, QStringLiteral("No photos found"), {nothing}, false},
         {"partial and empty", summary(0, 0, 0, 0, true), SymbolName::pause, QStringLiteral("No photos found"), {nothing}, false},
+        // Stopped before the first photo was done: the photos are there, only not done yet.
+        {"stopped before any photo", stopped(0, 6), SymbolName::pause, QStringLiteral("Stopped early: 0 photos so far"),
+         {QStringLiteral("6 photos are still to do. The work so far is saved: choose Update to finish the wall.")}, false, true},
         {"undated 1", summary(40, 0, 1, 0, false), SymbolName::checkmark, QStringLiteral("40 photos ready"),
          {QStringLiteral("1 photo has no date and is grouped at the end")}, true},
         {"undated 2", summary(40, 0, 2, 0, false), SymbolName::checkmark, QStringLiteral("40 photos ready"),
@@ -132,10 +144,11 @@ TEST_F(ScreensTest, ResultScreenWordsForEachKindOfRun)
          {QStringLiteral("1 file couldn't be read and was skipped")}, true},
         {"unreadable 1,024", summary(12480, 0, 0, 1024, false), SymbolName::checkmark, QStringLiteral("12,480 photos ready"),
          {QStringLiteral("1,024 files couldn't be read and were skipped")}, true},
-        {"every line", summary(1500, 2, 3, 4, true), SymbolName::pause, QStringLiteral("Stopped early: 1,500 photos so far"),
-         {later, QStringLiteral("2 duplicate copies shown once"), QStringLiteral("3 photos have no date and are grouped at the end"),
+        {"every line", stopped(1500, 1, 2, 3, 4), SymbolName::pause, QStringLiteral("Stopped early: 1,500 photos so far"),
+         {QStringLiteral("1 photo is still to do. The work so far is saved: choose Update to finish the wall."),
+          QStringLiteral("2 duplicate copies shown once"), QStringLiteral("3 photos have no date and are grouped at the end"),
           QStringLiteral("4 files couldn't be read and were skipped")},
-         true},
+         true, true},
     };
     for (const ResultCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -148,6 +161,10 @@ TEST_F(ScreensTest, ResultScreenWordsForEachKindOfRun)
         EXPECT_EQ(texts(view.detailLabels()), c.details);
         ASSERT_TRUE(view.doneButton());
         EXPECT_EQ(view.doneButton()->text(), QStringLiteral("Done"));
+        // The line that says how to finish the wall has its button beside it.
+        ASSERT_EQ(view.updateButton() != nullptr, c.updateButton);
+        if (c.updateButton)
+            EXPECT_EQ(view.updateButton()->text(), QStringLiteral("Update"));
         if (c.wallButtons) {
             ASSERT_TRUE(view.openButton() && view.showButton() && view.savedAtLabel());
             EXPECT_EQ(view.openButton()->text(), QStringLiteral("Open Kestova"));

@@ -15,6 +15,8 @@ inline constexpr std::string_view motion = "motion";
 inline constexpr std::string_view cache = ".cache.json";
 inline constexpr std::string_view page = "index.html";
 inline constexpr std::string_view manifest = "manifest.js";
+/// Whether the last run finished the wall, for the page (versioned; manifest.js stays as it is).
+inline constexpr std::string_view state = "state.js";
 inline constexpr std::string_view journal = ".inflight";
 /// Locked by the run writing the wall; holds that process's id.
 inline constexpr std::string_view lock = ".lock";
@@ -28,6 +30,6 @@ inline bool isPhotoFolder(std::string_view name)
 }
 
 /// The files written whole through AtomicFile, whose temporary files a killed run may leave.
-inline constexpr std::array<std::string_view, 4> wholeFiles{cache, page, manifest, journal};
+inline constexpr std::array<std::string_view, 5> wholeFiles{cache, page, manifest, state, journal};
 
 } // namespace WallFiles

@@ -29,6 +29,14 @@ struct Wall {
     std::int64_t undated = 0; ///< photos without a date
     std::int64_t videos = 0;
     std::int64_t undatedVideos = 0;
+    std::int64_t rawPairs = 0; ///< raw files the page shows with their JPEG (RawPairs)
+};
+
+/// What state.js tells the page: whether the last run finished the wall, and if not, how many
+/// photos the next run still has to do.
+struct WallState {
+    std::int64_t toDo = 0;
+    bool finished() const { return toDo <= 0; }
 };
 
 namespace WallOutput {
@@ -36,7 +44,9 @@ namespace WallOutput {
 Wall buildWall(const CacheMap& map);
 /// The whole text of the job's manifest.js.
 std::string manifestText(const Indexer& job, const std::vector<WallEntry>& entries);
-/// Writes manifest.js, then copies the page template to index.html; throws JobError.
-void writeWall(const Indexer& job, const std::vector<WallEntry>& entries);
+/// The whole text of the job's state.js.
+std::string stateText(const WallState& state);
+/// Writes manifest.js and state.js, then copies the page template to index.html; throws JobError.
+void writeWall(const Indexer& job, const std::vector<WallEntry>& entries, const WallState& state = {});
 
 } // namespace WallOutput

@@ -48,6 +48,11 @@ std::vector<ScreenState> screenStates()
         ModelStates::recents(m, {wall(QStringLiteral("Holiday 2023"), 1, 1), wall(QStringLiteral("SD Card"), 12480, 21),
                                  wall(QStringLiteral("Family archive with a very long name that will not fit on one row"), 0, 400)});
     }});
+    states.push_back({QStringLiteral("start-unfinished-wall"), [](Model& m, AppShell&) {
+        Recent stopped = wall(QStringLiteral("SD Card"), 2289, 0);
+        stopped.toDo = 520;
+        ModelStates::recents(m, {stopped, wall(QStringLiteral("Holiday 2023"), 1204, 21)});
+    }});
     states.push_back({QStringLiteral("start-drag-hovering"), [](Model&, AppShell& window) {
         QMimeData dragged;
         dragged.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp"))});
@@ -90,7 +95,9 @@ std::vector<ScreenState> screenStates()
         ModelStates::done(m, summary(1, 0, 0, 0, false), QStringLiteral("Holiday"));
     }});
     states.push_back({QStringLiteral("result-partial-duplicates"), [](Model& m, AppShell&) {
-        ModelStates::done(m, summary(250, 3, 0, 0, true), QStringLiteral("Holiday"));
+        JobSummary stopped = summary(250, 3, 0, 0, true);
+        stopped.toDo = 520;
+        ModelStates::done(m, stopped, QStringLiteral("Holiday"));
     }});
     states.push_back({QStringLiteral("result-empty"), [](Model& m, AppShell&) {
         ModelStates::done(m, summary(0, 0, 0, 0, false), QStringLiteral("Holiday"));
