@@ -1,5 +1,6 @@
 // kestova-cli build and walls, run as a user would run them, on real photos.
 #include "TestSupport.h"
+#include "MinimalDng.h"
 
 #include "model/PathText.h"
 #include "model/RecentsJson.h"
@@ -123,6 +124,30 @@ TEST_F(Cli, BuildPrintsTheResultAndTheWallThenUpdates)
     EXPECT_NE(text.out.find("\n  source: " + root.native() + "\n  wall:   " + (wall / "index.html").native() + "\n"),
               std::string::npos)
         << text.out;
+}
+
+TEST_F(Cli, ARawFileBesideItsJpegIsOnePhotoAsOnThePage)
+{
+    Folder folder;
+    const fs::path root = folder.path() / "Card";
+    copyPhotos(root, {{"DCIM/IMG_1.JPG", "cameras/Canon_40D.jpg"}, {"DCIM/IMG_2.JPG", "cameras/Nikon_D70.jpg"}});
+    std::ofstream(root / "DCIM/IMG_1.DNG", std::ios::binary) << dngOf(240, 160, 1, "2008:05:30 15:56:01");
+    // A raw file alone is a photo of its own.
+    std::ofstream(root / "DCIM/IMG_3.DNG", std::ios::binary) << dngOf(240, 160, 1, "2019:07:04 12:00:00");
+
+    const Result text = cli({QStringLiteral("build"), arg(root)});
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_EQ(text.out.rfind("3 photos ready\n1 raw and JPEG pair shown once\n", 0), 0u) << text.out;
+    // The wall holds all four files: the page pairs them, and its count says 3 photos too.
+    std::ifstream manifest(root / "_Photo Gallery/manifest.js");
+    const std::string written((std::istreambuf_iterator<char>(manifest)), std::istreambuf_iterator<char>());
+    EXPECT_NE(written.find("\"DCIM/IMG_1.DNG\""), std::string::npos);
+    EXPECT_EQ(walls()->front().photos, 3);
+
+    const Result json = cli({QStringLiteral("build"), arg(root), QStringLiteral("--json")});
+    EXPECT_NE(json.out.find("{\"photos\":3,\"found\":4,"), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find(",\"rawPairs\":1,"), std::string::npos) << json.out;
+    EXPECT_EQ(cli({QStringLiteral("walls")}).out.find("Card\n  3 photos · updated "), 0u);
 }
 
 TEST_F(Cli, NamesTheFirstTenFilesItCouldNotReadAndJsonNamesThemAll)
