@@ -77,7 +77,7 @@ int record(const fs::path& source, const fs::path& out, bool byName)
     journal->open();
     ProcessingPhase::run({}, todo, journal, [&](const FileEntry& entry) {
         const double started = since();
-        PhotoResult result = indexer.processPhoto(entry, Indexer::KeepThumbnail::never, Indexer::Extras{true, false});
+        PhotoOutcome result = indexer.processPhoto(entry, Indexer::KeepThumbnail::never, Indexer::Extras{true, false});
         const double finished = since();
         std::lock_guard guard(lock);
         photos[index.at(entry.rel)].started = started;

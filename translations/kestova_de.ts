@@ -468,6 +468,14 @@ nächste Aufruf fertigstellt; während der Suche nach Fotos wurde nichts geschri
         <source>“%1” is not the lock file Kestova makes, so it cannot keep a second Kestova from writing the same wall. Nothing was written; remove it and try again.</source>
         <translation>„%1“ ist nicht die Sperrdatei, die Kestova anlegt, und kann deshalb nicht verhindern, dass ein zweites Kestova dieselbe Fotowand schreibt. Es wurde nichts geschrieben; entfernen Sie es und versuchen Sie es erneut.</translation>
     </message>
+    <message>
+        <source>Couldn&apos;t write to the wall in “%1”: %2. Kestova stopped and kept the photos done so far; update the wall once this is put right.</source>
+        <translation>In die Fotowand in „%1“ konnte nicht geschrieben werden: %2. Kestova hat angehalten und die bisher fertigen Fotos behalten; aktualisieren Sie die Fotowand, sobald das behoben ist.</translation>
+    </message>
+    <message>
+        <source>The system ran out of resources while making thumbnails: %1. Kestova stopped and kept the photos done so far; update the wall once more is free.</source>
+        <translation>Dem System gingen beim Erstellen der Miniaturen die Ressourcen aus: %1. Kestova hat angehalten und die bisher fertigen Fotos behalten; aktualisieren Sie die Fotowand, sobald wieder mehr frei ist.</translation>
+    </message>
 </context>
 <context>
     <name>Model</name>
@@ -794,6 +802,43 @@ nächste Aufruf fertigstellt; während der Suche nach Fotos wurde nichts geschri
             <numerusform>%1 Raw-JPEG-Paare je einmal gezeigt</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Left for the next update because they took too long to read: %1</source>
+        <translation>
+            <numerusform>Für die nächste Aktualisierung zurückgestellt, weil das Lesen zu lange dauerte: %1</numerusform>
+            <numerusform>Für die nächste Aktualisierung zurückgestellt, weil das Lesen zu lange dauerte: %1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>damaged, or not a kind of photo Kestova reads</source>
+        <translation>beschädigt oder kein Fotoformat, das Kestova liest</translation>
+    </message>
+    <message>
+        <source>too large</source>
+        <translation>zu groß</translation>
+    </message>
+    <message>
+        <source>not a video</source>
+        <translation>kein Video</translation>
+    </message>
+    <message>
+        <source>its thumbnail couldn&apos;t be saved in the wall</source>
+        <translation>die Miniatur konnte nicht in der Fotowand gespeichert werden</translation>
+    </message>
+    <message>
+        <source>the decoder crashed on it</source>
+        <translation>der Decoder ist daran abgestürzt</translation>
+    </message>
+    <message>
+        <source>passed over: the decoder crashed on it before</source>
+        <translation>übergangen: der Decoder ist früher daran abgestürzt</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <comment>a file name, then why it couldn&apos;t be read</comment>
+        <extracomment>A file that couldn&apos;t be read, then why: “DCIM/IMG_1.JPG (too large)”.</extracomment>
+        <translation>%1 (%2)</translation>
+    </message>
 </context>
 <context>
     <name>RunSession</name>
@@ -878,6 +923,10 @@ nächste Aufruf fertigstellt; während der Suche nach Fotos wurde nichts geschri
     <message>
         <source>Cannot allocate memory</source>
         <translation>Nicht genug Arbeitsspeicher</translation>
+    </message>
+    <message>
+        <source>Too many open files in system</source>
+        <translation>Zu viele offene Dateien im System</translation>
     </message>
 </context>
 <context>

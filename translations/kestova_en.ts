@@ -144,5 +144,12 @@
             <numerusform>%1 raw and JPEG pairs shown once</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Left for the next update because they took too long to read: %1</source>
+        <translation>
+            <numerusform>Left for the next update because it took too long to read: %1</numerusform>
+            <numerusform>Left for the next update because they took too long to read: %1</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

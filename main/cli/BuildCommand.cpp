@@ -214,7 +214,10 @@ std::string summaryJson(const JobSummary& s)
         }
         out += ']';
     };
-    appendNames("unreadableFiles", s.unreadableFiles);
+    std::vector<std::string> unreadableNames;
+    for (const UnreadablePhoto& photo : s.unreadableFiles)
+        unreadableNames.push_back(photo.rel);
+    appendNames("unreadableFiles", unreadableNames);
     out += ",\"undated\":";
     Json::appendInt(out, s.undated);
     if (s.undatedVideos > 0) {
@@ -244,6 +247,20 @@ std::string summaryJson(const JobSummary& s)
     }
     if (!s.passedOver.empty())
         appendNames("passedOver", s.passedOver);
+    if (!s.tookTooLong.empty())
+        appendNames("tookTooLong", s.tookTooLong);
+    if (!s.unreadableFiles.empty()) {
+        // Why each of "unreadableFiles" couldn't be read, by its name.
+        out += ",\"unreadableReasons\":{";
+        for (std::size_t i = 0; i < s.unreadableFiles.size(); ++i) {
+            if (i)
+                out += ',';
+            Json::appendString(out, s.unreadableFiles[i].rel);
+            out += ':';
+            Json::appendString(out, std::string(code(s.unreadableFiles[i].why)));
+        }
+        out += '}';
+    }
     if (!s.unreadableFolders.empty())
         appendNames("unreadableFolders", s.unreadableFolders);
     out += '}';

@@ -6,7 +6,7 @@
 #include "engine/JobErrors.h"
 #include "engine/JobSummary.h"
 #include "engine/JobUpdate.h"
-#include "engine/PhotoResult.h"
+#include "engine/PhotoOutcome.h"
 #include "engine/WalkResult.h"
 
 #include <chrono>
@@ -153,8 +153,10 @@ public:
     /// The photo's cache record, writing its thumbnail unless one that may be kept exists;
     /// nothing when unreadable. Safe to call from several threads at once.
     std::optional<CacheRecord> process(const FileEntry& entry, KeepThumbnail keep = KeepThumbnail::ifNotOlder) const;
-    /// The same, telling a photo that changed while it was read from one that cannot be read.
-    PhotoResult processPhoto(const FileEntry& entry, KeepThumbnail keep = KeepThumbnail::ifNotOlder) const;
+    /// The same, telling a photo that changed while it was read from one that cannot be read,
+    /// and why. Throws JobError when the machine fails (no space on the wall, no descriptors,
+    /// no memory) rather than blame the photo.
+    PhotoOutcome processPhoto(const FileEntry& entry, KeepThumbnail keep = KeepThumbnail::ifNotOlder) const;
     /// As processPhoto, and with `previews` a photo browsers cannot show (and a video's poster)
     /// also gets its large preview, from the decode that makes its thumbnail. When the thumbnail
     /// may be kept, the preview is made only with `remakePreview` (its record had one) or the
@@ -163,7 +165,7 @@ public:
         bool previews = false;
         bool remakePreview = false;
     };
-    PhotoResult processPhoto(const FileEntry& entry, KeepThumbnail keep, Extras extras) const;
+    PhotoOutcome processPhoto(const FileEntry& entry, KeepThumbnail keep, Extras extras) const;
     /// First 16 hex digits of md5Hex(rel).
     static std::string key(std::string_view rel);
     std::filesystem::path thumbURL(std::string_view key) const;

@@ -68,6 +68,14 @@ inline constexpr const char* holdsPhotos =
 inline constexpr const char* lockRefused =
     QT_TRANSLATE_NOOP("JobError", "\u201C%1\u201D is not the lock file Kestova makes, so it cannot keep a second "
                                   "Kestova from writing the same wall. Nothing was written; remove it and try again.");
+/// The machine failed while photos were being made, not a photo: the run ends at once, and what
+/// was done is kept.
+inline constexpr const char* wallUnwritable =
+    QT_TRANSLATE_NOOP("JobError", "Couldn't write to the wall in \u201C%1\u201D: %2. Kestova stopped and kept the "
+                                  "photos done so far; update the wall once this is put right.");
+inline constexpr const char* outOfResources =
+    QT_TRANSLATE_NOOP("JobError", "The system ran out of resources while making thumbnails: %1. Kestova stopped and "
+                                  "kept the photos done so far; update the wall once more is free.");
 /// The front ends tell these two in their own words, from the fields of WallInUse and
 /// SourceMissing; the sentences here are what() for everyone else.
 inline constexpr const char* wallInUse =

@@ -1,6 +1,8 @@
 // What a finished run returns.
 #pragma once
 
+#include "engine/PhotoOutcome.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -12,18 +14,22 @@ struct JobSummary {
     std::int64_t photos = 0;
     std::int64_t found = 0;      ///< photo files the walk returned, before duplicates are collapsed
     std::int64_t duplicates = 0; ///< found minus the photos left after collapsing; 0 when dedupe is off
-    std::int64_t unreadable = 0; ///< photos whose processing failed in this run
+    std::int64_t unreadable = 0; ///< photos whose decoder failed in this run, and those passed over
     std::int64_t undated = 0;    ///< photos on the wall without a date, videos not counted
     std::filesystem::path gallery; ///< always out / "index.html"
     bool partial = false;        ///< a stop had been requested when processing ended
-    /// The rels of the unreadable photos, sorted: as many names as `unreadable` counts. Only
-    /// failures are named, so a run of a million photos that all decode carries an empty list.
-    std::vector<std::string> unreadableFiles;
+    /// The unreadable photos with their reasons, sorted by rel: as many as `unreadable` counts.
+    /// Only failures are named, so a run of a million photos that all decode carries an empty
+    /// list. A photo a stop left in flight is not among them: it is simply not done yet.
+    std::vector<UnreadablePhoto> unreadableFiles;
     /// Photos that changed, vanished or grew while they were read: left for the next run.
     std::int64_t changed = 0;
     /// Photos not tried because they crashed a decoder in earlier runs (relative paths; they
     /// are counted in `unreadable` too).
     std::vector<std::string> passedOver;
+    /// Photos left behind because they made no progress for the stall limit (relative paths,
+    /// sorted): they took too long, and are tried again next run.
+    std::vector<std::string> tookTooLong;
     /// Folders the walk could not read (relative paths): their photos of earlier runs stay on
     /// the wall.
     std::vector<std::string> unreadableFolders;

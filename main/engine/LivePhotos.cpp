@@ -72,8 +72,14 @@ std::vector<FileEntry> LivePhotos::clipsLeftAlone(const std::vector<FileEntry>& 
     std::unordered_map<std::string_view, const FileEntry*> clipByRel;
     for (const FileEntry& clip : clips)
         clipByRel.emplace(clip.rel, &clip);
-    const std::unordered_set<std::string_view> unreadable(outcome.unreadable.begin(), outcome.unreadable.end());
-    const std::unordered_set<std::string_view> processed(outcome.processed.begin(), outcome.processed.end());
+    std::unordered_set<std::string_view> unreadable;
+    std::unordered_set<std::string_view> processed;
+    for (const ProcessingPhase::Ended& photo : outcome.ended) {
+        if (photo.end == PhotoEnd::unreadable)
+            unreadable.insert(photo.rel);
+        else if (photo.end == PhotoEnd::done)
+            processed.insert(photo.rel);
+    }
     std::vector<FileEntry> alone;
     for (const FileEntry& still : stills) {
         const auto clip = still.motion.empty() ? clipByRel.end() : clipByRel.find(still.motion);

@@ -4,6 +4,7 @@
 #include "engine/Md5.h"
 #include "engine/internal/AsciiText.h"
 #include "engine/internal/ExifReader.h"
+#include "engine/internal/MachineCheck.h"
 #include "engine/internal/MotionClip.h"
 #include "engine/internal/RawPhoto.h"
 #include "engine/internal/VideoDecoder.h"
@@ -57,12 +58,15 @@ struct OpenedFile {
     }
 };
 
-std::optional<OpenedFile> openVideo(const fs::path& file)
+Opened<OpenedFile> openVideo(const fs::path& file)
 {
     OpenedFile opened;
     opened.video = VideoFile::open(file);
-    if (!opened.video)
-        return std::nullopt;
+    if (!opened.video) {
+        // A photo renamed to .mp4 is not a damaged video; telling it costs a header read, and
+        // only for files that failed anyway.
+        return VipsPhoto::open(file) ? WhyUnreadable::notVideo : WhyUnreadable::damaged;
+    }
     const VideoInfo& info = opened.video->info();
     opened.stored = info.displayed; // already upright
     opened.date = info.date;
@@ -72,7 +76,7 @@ std::optional<OpenedFile> openVideo(const fs::path& file)
     return opened;
 }
 
-std::optional<OpenedFile> openPhoto(const fs::path& file, std::string_view rel)
+Opened<OpenedFile> openPhoto(const fs::path& file, std::string_view rel)
 {
     OpenedFile photo;
     if (isCameraRaw(rel)) {
@@ -80,16 +84,17 @@ std::optional<OpenedFile> openPhoto(const fs::path& file, std::string_view rel)
         // embedded preview instead of the photo.
         photo.raw = RawPhoto::open(file);
         if (!photo.raw)
-            return std::nullopt;
+            return WhyUnreadable::damaged;
         photo.stored = photo.raw->storedSize();
         photo.orientation = photo.raw->orientation();
         photo.date = ExifReader::captureDateOfFile(file);
         photo.wantsPreview = true;
         return photo;
     }
-    photo.vips = VipsPhoto::open(file);
-    if (!photo.vips)
-        return std::nullopt;
+    auto vips = VipsPhoto::open(file);
+    if (!vips)
+        return vips.reason();
+    photo.vips = std::move(*vips);
     photo.stored = photo.vips->storedSize();
     photo.orientation = photo.vips->orientation();
     photo.wantsPreview = !photo.vips->isBrowserFormat();
@@ -212,14 +217,20 @@ std::optional<CacheRecord> Indexer::process(const FileEntry& entry, KeepThumbnai
     return processPhoto(entry, keep, Extras{}).record;
 }
 
-PhotoResult Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep) const
+PhotoOutcome Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep) const
 {
     return processPhoto(entry, keep, Extras{});
 }
 
-PhotoResult Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, Extras extras) const
+PhotoOutcome Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, Extras extras) const
 {
-    const PhotoResult changed{std::nullopt, true};
+    // A failure is the photo's only when the machine can still do the work: a full disk or
+    // exhausted descriptors would otherwise make every good photo "unreadable".
+    const auto failed = [this](WhyUnreadable why) {
+        MachineCheck::afterFailure(out);
+        return PhotoOutcome::unreadable(why);
+    };
+    const PhotoOutcome changed = PhotoOutcome::changed();
     try {
         const fs::path file = root / fs::path(entry.rel);
         const std::string photoKey = key(entry.rel);
@@ -232,7 +243,7 @@ PhotoResult Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, Ex
         const auto unchanged = [&] { return FileState::of(file) == before; };
         auto opened = isVideo(entry.rel) ? openVideo(file) : openPhoto(file, entry.rel);
         if (!opened)
-            return unchanged() ? PhotoResult{} : changed;
+            return unchanged() ? failed(opened.reason()) : changed;
 
         const std::string date = opened->date;
         Record::Media media = opened->media;
@@ -256,7 +267,7 @@ PhotoResult Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, Ex
         const bool makePreview = wantsPreview && !hasPreview && (makeThumb || extras.remakePreview || fillPreviews);
         if (makeThumb || makePreview) {
             if ((makeThumb && !thumb.prepare()) || (makePreview && !preview.prepare()))
-                return {};
+                return failed(WhyUnreadable::notSaved);
             JpegTargets targets;
             if (makeThumb)
                 targets.thumbnail = thumb.temp;
@@ -271,7 +282,7 @@ PhotoResult Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, Ex
             if (!made || !same) {
                 thumb.discard();
                 preview.discard();
-                return same ? PhotoResult{} : changed;
+                return same ? failed(WhyUnreadable::damaged) : changed;
             }
             if (makeThumb && (width == 0 || height == 0) && made->thumbnail) {
                 width = made->thumbnail->width;
@@ -280,7 +291,7 @@ PhotoResult Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, Ex
             if ((makePreview && !preview.commit()) || (makeThumb && !thumb.commit())) {
                 thumb.discard();
                 preview.discard();
-                return {};
+                return failed(WhyUnreadable::notSaved);
             }
         } else {
             opened.reset();
@@ -326,10 +337,14 @@ PhotoResult Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, Ex
         }
         // The size and time the walk found: a photo replaced since then no longer matches them,
         // so the next run makes it again from the file as it is by then.
-        return {Record::make(photoKey, width, height, date, entry.mtime, entry.size, std::move(media),
-                             Record::FileStamp{entry.ctimeNs, entry.inode}), false};
+        return PhotoOutcome::done(Record::make(photoKey, width, height, date, entry.mtime, entry.size, std::move(media),
+                                               Record::FileStamp{entry.ctimeNs, entry.inode}));
+    } catch (const JobError&) {
+        throw; // the machine's failure, found above
+    } catch (const std::bad_alloc&) {
+        return failed(WhyUnreadable::tooLarge);
     } catch (...) {
-        // A photo's processing never ends the run: whatever failed, the photo is unreadable.
-        return {};
+        // Whatever else failed, the photo is unreadable; the run goes on.
+        return failed(WhyUnreadable::damaged);
     }
 }

@@ -5,6 +5,7 @@
 #include "engine/internal/TimeEstimate.h"
 #include "engine/internal/WorkerPool.h"
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <optional>
@@ -41,9 +42,8 @@ struct Shared {
     std::mutex lock; ///< guards everything below; never held while a photo is processed
     CacheMap map;
     std::int64_t finished = 0;
-    std::int64_t changed = 0;
-    std::vector<std::string> processed;
-    std::vector<std::string> unreadable;
+    std::vector<Ended> ended;
+    std::optional<JobError> machineFailure;
     bool abandoned = false; ///< the phase went on without the photos still in flight
     TimeEstimate estimate;
 };
@@ -77,26 +77,30 @@ Outcome run(CacheMap map, const std::vector<FileEntry>& todo, std::shared_ptr<Ph
                 std::lock_guard guard(shared->lock);
                 shared->estimate.started(workOf(entry), secondsSince(started));
             }
-            PhotoResult result;
+            PhotoOutcome result;
             try {
                 result = (*processPhoto)(entry);
+            } catch (const JobError& failure) {
+                // The machine failed, not the photo: everything stops as for a stop, and the
+                // photo is simply not done.
+                stop->store(true);
+                std::lock_guard guard(shared->lock);
+                if (!shared->machineFailure)
+                    shared->machineFailure = failure;
+                return;
             } catch (...) {
-                // An image library that throws (out of memory on a huge picture) makes the
-                // photo unreadable, not the run a failure.
+                // An image library that throws makes the photo unreadable, not the run a failure.
+                result = PhotoOutcome::unreadable(WhyUnreadable::damaged);
             }
             std::lock_guard guard(shared->lock);
             if (shared->abandoned)
                 return;
             ++shared->finished;
             shared->estimate.finished(workOf(entry), secondsSince(started));
-            if (result.record) {
+            // Without a new record an older one stays, and reaches the wall.
+            if (result.record)
                 shared->map.insert_or_assign(entry.rel, std::move(*result.record));
-                shared->processed.push_back(entry.rel);
-            } else if (result.changed) {
-                ++shared->changed; // left for the next run; an older record stays
-            } else {
-                shared->unreadable.push_back(entry.rel); // an older record stays and reaches the wall
-            }
+            shared->ended.push_back({entry.rel, result.end, result.why});
         });
     }
 
@@ -106,10 +110,11 @@ Outcome run(CacheMap map, const std::vector<FileEntry>& todo, std::shared_ptr<Ph
     std::int64_t lastFinished = 0;
     std::size_t stuck = 0;
     bool leftBehind = false;
+    std::vector<Ended> inFlight; ///< left behind: stopped or stalled
     while (pool.count() > stuck) {
         std::this_thread::sleep_for(settings.pollInterval);
         const auto now = Clock::now();
-        if (settings.cancelled && settings.cancelled()) {
+        if ((settings.cancelled && settings.cancelled()) || stop->load()) {
             stop->store(true);
             pool.cancelPending();
             if (!stopSeen)
@@ -135,9 +140,12 @@ Outcome run(CacheMap map, const std::vector<FileEntry>& todo, std::shared_ptr<Ph
         const bool stopOverdue = stopSeen && now - *stopSeen > settings.stopLimit;
         if (!leftBehind && (stalled || stopOverdue)) {
             pool.cancelPending();
-            outcome.givenUp = journal->giveUp();
-            stuck = outcome.givenUp.size();
-            outcome.stalled = !stopOverdue;
+            std::vector<std::string> givenUp = journal->giveUp();
+            std::sort(givenUp.begin(), givenUp.end());
+            stuck = givenUp.size();
+            // After a stop a photo in flight is simply not done; without one, it took too long.
+            for (std::string& rel : givenUp)
+                inFlight.push_back({std::move(rel), stopOverdue ? PhotoEnd::stopped : PhotoEnd::stalled});
             leftBehind = true;
         }
         if (settings.onUpdate)
@@ -157,11 +165,21 @@ Outcome run(CacheMap map, const std::vector<FileEntry>& todo, std::shared_ptr<Ph
         pool.abandon();
     }
     outcome.map = std::move(shared->map);
-    outcome.processed = std::move(shared->processed);
-    outcome.unreadable = std::move(shared->unreadable);
-    outcome.changed = shared->changed;
+    outcome.ended = std::move(shared->ended);
+    outcome.ended.insert(outcome.ended.end(), inFlight.begin(), inFlight.end());
+    outcome.machineFailure = std::move(shared->machineFailure);
     outcome.stopped = stop->load() || (settings.cancelled && settings.cancelled());
     return outcome;
+}
+
+std::vector<std::string> Outcome::with(PhotoEnd end) const
+{
+    std::vector<std::string> rels;
+    for (const Ended& photo : ended) {
+        if (photo.end == end)
+            rels.push_back(photo.rel);
+    }
+    return rels;
 }
 
 } // namespace ProcessingPhase

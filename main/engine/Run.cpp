@@ -191,27 +191,43 @@ JobSummary Indexer::run()
             entries.insert(entries.end(), alone.begin(), alone.end());
             auto clips = ProcessingPhase::run(std::move(outcome.map), alone, journal, process, settings);
             outcome.map = std::move(clips.map);
-            outcome.unreadable.insert(outcome.unreadable.end(), clips.unreadable.begin(), clips.unreadable.end());
-            outcome.givenUp.insert(outcome.givenUp.end(), clips.givenUp.begin(), clips.givenUp.end());
-            outcome.changed += clips.changed;
+            outcome.ended.insert(outcome.ended.end(), clips.ended.begin(), clips.ended.end());
+            outcome.machineFailure = std::move(clips.machineFailure);
             outcome.stopped = clips.stopped;
         }
         journal->close();
         map = std::move(outcome.map);
-        summary.unreadableFiles = std::move(outcome.unreadable);
-        summary.unreadableFiles.insert(summary.unreadableFiles.end(), outcome.givenUp.begin(), outcome.givenUp.end());
-        summary.changed = outcome.changed;
-        summary.partial = outcome.stopped || !outcome.givenUp.empty();
+        if (outcome.machineFailure) {
+            // What was done is kept, and the photo the machine failed on is tried again next
+            // run; the wall on disk stays as it was.
+            saveCache(map);
+            throw *outcome.machineFailure;
+        }
+        for (const ProcessingPhase::Ended& photo : outcome.ended) {
+            if (photo.end == PhotoEnd::unreadable)
+                summary.unreadableFiles.push_back({photo.rel, photo.why});
+            else if (photo.end == PhotoEnd::changed)
+                ++summary.changed;
+            else if (photo.end == PhotoEnd::stalled)
+                summary.tookTooLong.push_back(photo.rel);
+        }
+        summary.partial = outcome.stopped || !summary.tookTooLong.empty();
     }
-    summary.unreadableFiles.insert(summary.unreadableFiles.end(), summary.passedOver.begin(), summary.passedOver.end());
+    for (const std::string& rel : summary.passedOver)
+        summary.unreadableFiles.push_back({rel, WhyUnreadable::passedOver});
     std::sort(summary.unreadableFiles.begin(), summary.unreadableFiles.end());
     summary.unreadable = static_cast<std::int64_t>(summary.unreadableFiles.size());
     // A photo of the source that has no record and is not named as unreadable is still to do:
     // a stop dropped it or left it in flight.
     if (summary.partial) {
+        const auto& unreadable = summary.unreadableFiles;
+        const auto named = [&unreadable](const std::string& rel) {
+            const auto it = std::lower_bound(unreadable.begin(), unreadable.end(), rel,
+                                             [](const UnreadablePhoto& photo, const std::string& r) { return photo.rel < r; });
+            return it != unreadable.end() && it->rel == rel;
+        };
         for (const FileEntry& entry : entries) {
-            if (!map.contains(entry.rel)
-                && !std::binary_search(summary.unreadableFiles.begin(), summary.unreadableFiles.end(), entry.rel))
+            if (!map.contains(entry.rel) && !named(entry.rel))
                 ++summary.toDo;
         }
     }

@@ -305,14 +305,15 @@ VipsPhoto::VipsPhoto(VipsPhoto&&) noexcept = default;
 VipsPhoto& VipsPhoto::operator=(VipsPhoto&&) noexcept = default;
 VipsPhoto::~VipsPhoto() = default;
 
-std::optional<VipsPhoto> VipsPhoto::open(const fs::path& file)
+Opened<VipsPhoto> VipsPhoto::open(const fs::path& file)
 {
+    constexpr auto damaged = WhyUnreadable::damaged;
     if (!vipsReady())
-        return std::nullopt;
+        return damaged;
     auto state = std::make_unique<State>();
     state->file = UniqueFd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
     if (!state->file)
-        return std::nullopt;
+        return damaged;
     try {
         state->source.emplace(vips::VSource::new_from_descriptor(state->file.get()));
         const char* found = vips_foreign_find_load_source(state->source->get_source());
@@ -327,7 +328,7 @@ std::optional<VipsPhoto> VipsPhoto::open(const fs::path& file)
         }
         if (!loader) {
             vips_error_clear();
-            return std::nullopt;
+            return damaged;
         }
         state->loader = *loader;
         if (loader->format == Format::bmp) {
@@ -338,9 +339,9 @@ std::optional<VipsPhoto> VipsPhoto::open(const fs::path& file)
         }
         state->size = {state->header.width(), state->header.height()};
         if (loader->wholeFrame && std::int64_t(state->size.width) * state->size.height > maxWholeFramePixels)
-            return std::nullopt;
+            return WhyUnreadable::tooLarge;
         if (wholeImageBytes(*loader, state->header) > maxDecodeBytes)
-            return std::nullopt;
+            return WhyUnreadable::tooLarge;
         // libvips reports the orientation the pixels still need: for HEIF, libheif has
         // already applied the file's rotation and mirroring, and the tag is not reported.
         if (state->header.get_typeof(VIPS_META_ORIENTATION) != 0) {
@@ -359,7 +360,7 @@ std::optional<VipsPhoto> VipsPhoto::open(const fs::path& file)
         }
     } catch (const vips::VError&) {
         vips_error_clear();
-        return std::nullopt;
+        return damaged;
     }
     return VipsPhoto(std::move(state));
 }

@@ -34,6 +34,7 @@ constexpr Reason reasons[] = {
     {ELOOP, QT_TRANSLATE_NOOP("SystemError", "Too many levels of symbolic links")},
     {EBUSY, QT_TRANSLATE_NOOP("SystemError", "Device or resource busy")},
     {EMFILE, QT_TRANSLATE_NOOP("SystemError", "Too many open files")},
+    {ENFILE, QT_TRANSLATE_NOOP("SystemError", "Too many open files in system")},
     {ENOMEM, QT_TRANSLATE_NOOP("SystemError", "Cannot allocate memory")},
 };
 

@@ -41,6 +41,12 @@ void addRemarks(const JobSummary& s, QStringList& details)
                                   nullptr, TextFormat::numerus(n))
                        .arg(someNames(s.passedOver));
     }
+    if (!s.tookTooLong.empty()) {
+        const auto n = static_cast<qint64>(s.tookTooLong.size());
+        details << ResultText::tr("Left for the next update because they took too long to read: %1", nullptr,
+                                  TextFormat::numerus(n))
+                       .arg(someNames(s.tookTooLong));
+    }
     if (s.changed > 0)
         details << ResultText::tr("%1 photos changed while being read and are left for the next update", nullptr,
                                   TextFormat::numerus(s.changed))
@@ -142,12 +148,31 @@ QString ResultText::unreadableHeading(const JobSummary& s)
     return s.unreadable == 1 ? tr("This file couldn't be read:") : tr("These files couldn't be read:");
 }
 
+QString ResultText::reason(WhyUnreadable why)
+{
+    switch (why) {
+    case WhyUnreadable::damaged: return tr("damaged, or not a kind of photo Kestova reads");
+    case WhyUnreadable::tooLarge: return tr("too large");
+    case WhyUnreadable::notVideo: return tr("not a video");
+    case WhyUnreadable::notSaved: return tr("its thumbnail couldn't be saved in the wall");
+    case WhyUnreadable::crashed: return tr("the decoder crashed on it");
+    case WhyUnreadable::passedOver: return tr("passed over: the decoder crashed on it before");
+    }
+    return {};
+}
+
+QString ResultText::unreadableLine(const UnreadablePhoto& photo)
+{
+    //: A file that couldn't be read, then why: “DCIM/IMG_1.JPG (too large)”.
+    return tr("%1 (%2)", "a file name, then why it couldn't be read").arg(PathText::fromBytes(photo.rel), reason(photo.why));
+}
+
 QStringList ResultText::unreadableNames(const JobSummary& s)
 {
     QStringList names;
     names.reserve(static_cast<qsizetype>(s.unreadableFiles.size()));
-    for (const std::string& rel : s.unreadableFiles)
-        names << PathText::fromBytes(rel);
+    for (const UnreadablePhoto& photo : s.unreadableFiles)
+        names << unreadableLine(photo);
     return names;
 }
 
@@ -158,7 +183,7 @@ QStringList ResultText::unreadableList(const JobSummary& s, qsizetype shown)
     QStringList lines{unreadableHeading(s)};
     const auto named = std::min<qsizetype>(shown, static_cast<qsizetype>(s.unreadableFiles.size()));
     for (qsizetype i = 0; i < named; ++i)
-        lines << QStringLiteral("  ") + PathText::fromBytes(s.unreadableFiles[static_cast<std::size_t>(i)]);
+        lines << QStringLiteral("  ") + unreadableLine(s.unreadableFiles[static_cast<std::size_t>(i)]);
     // The count is the truth: a list cut short still says how many files there were.
     if (const std::int64_t more = s.unreadable - named; more > 0) {
         //: The rest of a list of files, after the first ten names; %1 is a count.

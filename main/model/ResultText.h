@@ -35,12 +35,16 @@ public:
     static ResultText of(const JobSummary& summary, const QString& title, Finish finish = Finish::update);
 
     /// The files that couldn't be read, for a terminal: a heading, then the first `shown`
-    /// names, indented, and "and N more" for the rest. Empty when every file was read.
+    /// names with why, indented, and "and N more" for the rest. Empty when every file was read.
     static QStringList unreadableList(const JobSummary& summary, qsizetype shown = 10);
     /// The heading of that list: "This file couldn't be read:" or "These files …".
     static QString unreadableHeading(const JobSummary& summary);
-    /// The names of the files that couldn't be read, as text, in the summary's order.
+    /// The files that couldn't be read, each with why, as text, in the summary's order.
     static QStringList unreadableNames(const JobSummary& summary);
+    /// One of them: its name, then why in brackets.
+    static QString unreadableLine(const UnreadablePhoto& photo);
+    /// Why a photo couldn't be read, in a few words: "too large", "not a video".
+    static QString reason(WhyUnreadable why);
     /// Why a run did not start: another process (0 when unknown) is writing the wall in `wall`.
     static QString wallInUse(qint64 holder, const QString& wall);
     /// Why a run left the wall as it was: `root` holds no photo now, or cannot be read.

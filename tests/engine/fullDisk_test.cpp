@@ -1,7 +1,9 @@
-// Output that runs out of room or disappears mid-run: a clear error, no crash, nothing half-written.
+// Output that runs out of room or disappears mid-run, and a process out of descriptors: a clear
+// error naming the fault, no crash, nothing half-written, and no photo blamed.
 #include "engine/Indexer.h"
 #include "engine/internal/CacheFormat.h"
 
+#include "CliProcess.h"
 #include "PrivateMounts.h"
 #include "TempDir.h"
 
@@ -98,4 +100,59 @@ TEST(OutputTrouble, AnOutputFolderRemovedMidRunIsRebuiltByTheNextRun)
     for (const auto& e : fs::recursive_directory_iterator(wall / "thumbs"))
         thumbs += e.is_regular_file() && completeJpeg(e.path());
     EXPECT_EQ(thumbs, 16);
+}
+
+TEST(OutputTrouble, AFullDiskIsNamedNoPhotoIsBlamedAndTheNextRunFinishes)
+{
+    TempDir dir;
+    for (int i = 0; i < 12; ++i)
+        copyPhoto(dir / ("src/p" + std::to_string(i) + ".jpg"), "cameras/iphone_hdr_NO.jpg");
+    const fs::path wall = dir.mkdir("wall");
+    const int status = inPrivateMounts([&] {
+        // Room for the walk's files and a few thumbnails: a first build onto a nearly full disk.
+        if (mount("tmpfs", wall.c_str(), "tmpfs", 0, "size=160k") != 0)
+            return 77;
+        try {
+            Indexer(dir / "src", wall, "Full", true, nullptr).run();
+            return 10; // there is no room for all twelve
+        } catch (const JobError& e) {
+            if (e.pattern() != std::string_view(JobErrorTexts::wallUnwritable) || e.systemError() != ENOSPC)
+                return 11; // a run that ends for want of room says so, whatever it was writing
+        }
+        // What was done is kept for the next run; no photo was called unreadable.
+        int thumbs = 0;
+        for (const auto& e : fs::recursive_directory_iterator(wall / "thumbs"))
+            thumbs += e.is_regular_file() && e.path().extension() == ".jpg";
+        const auto cache = CacheFormat::parse(readFile(wall / ".cache.json"));
+        if (!cache || static_cast<int>(cache->size()) != thumbs)
+            return 12;
+        // With room again, the next run finishes the wall: every photo is good.
+        if (mount(nullptr, wall.c_str(), nullptr, MS_REMOUNT, "size=64m") != 0)
+            return 13;
+        const JobSummary next = Indexer(dir / "src", wall, "Full", true, nullptr).run();
+        if (next.photos != 12 || next.unreadable != 0)
+            return 14;
+        return 0;
+    });
+    if (status == 77)
+        GTEST_SKIP() << "this machine does not allow a private tmpfs mount (needs root)";
+    EXPECT_EQ(status, 0);
+}
+
+TEST(OutputTrouble, RunningOutOfDescriptorsIsNamedNotBlamedOnThePhotos)
+{
+    TempDir dir;
+    for (int i = 0; i < 6; ++i)
+        copyPhoto(dir / ("src/p" + std::to_string(i) + ".jpg"), "cameras/Canon_40D.jpg");
+    const fs::path home = dir.mkdir("home");
+    // Enough to start and walk, too few to make thumbnails.
+    const CliRun run = runCli({"build", (dir / "src").string(), "--out", (dir / "wall").string()}, home,
+                              {{RLIMIT_NOFILE, 14}});
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_THAT(run.err, ::testing::HasSubstr("ran out of resources while making thumbnails: Too many open files."));
+    EXPECT_THAT(run.out, ::testing::Not(::testing::HasSubstr("couldn't be read")));
+
+    const CliRun next = runCli({"build", (dir / "src").string(), "--out", (dir / "wall").string()}, home);
+    EXPECT_EQ(next.status, 0) << next.err;
+    EXPECT_THAT(next.out, ::testing::HasSubstr("6 photos ready"));
 }

@@ -234,7 +234,8 @@ TEST(HostileCrash, APhotoTheDecoderCrashedOnThriceIsPassedOverUntilARetryOrAnoth
     EXPECT_EQ(passed.photos, 3);
     EXPECT_EQ(passed.unreadable, 1);
     EXPECT_EQ(passed.passedOver, std::vector<std::string>{"hang.jpg"});
-    EXPECT_EQ(passed.unreadableFiles, std::vector<std::string>{"hang.jpg"}); // passed over, still named
+    // Passed over, still named, with why.
+    EXPECT_EQ(passed.unreadableFiles, (std::vector<UnreadablePhoto>{{"hang.jpg", WhyUnreadable::passedOver}}));
     EXPECT_FALSE(passed.partial);
     const CacheMap cache = CacheFormat::parse(readFile(f.out / ".cache.json")).value_or(CacheMap{});
     EXPECT_TRUE(cache.contains("a.jpg") && cache.contains("b.jpg") && cache.contains("c.jpg"));

@@ -318,15 +318,15 @@ TEST_F(Media, aPairIsMadeOnlyOfAStillAndAShortClipThatBothOpenInOneFolder)
         const char* name;
         std::vector<std::pair<fs::path, std::string>> files;
         std::int64_t photos, videos;
-        std::vector<std::string> unreadable;
+        std::vector<UnreadablePhoto> unreadable;
         std::vector<std::string> tiles; ///< the manifest's entries of their own
     };
     const fs::path broken = clips.dir / "broken.jpg";
     std::ofstream(broken, std::ios::binary) << "\xFF\xD8\xFF\xE0 this is no picture";
     const fs::path canon = photos / "cameras/Canon_40D.jpg";
     const std::vector<Case> cases = {
-        {"a broken still", {{broken, "IMG_8.jpg"}, {clips.hevc, "IMG_8.mp4"}}, 0, 1, {"IMG_8.jpg"}, {"IMG_8.mp4"}},
-        {"a broken clip", {{canon, "IMG_9.jpg"}, {broken, "IMG_9.mov"}}, 1, 0, {"IMG_9.mov"}, {"IMG_9.jpg"}},
+        {"a broken still", {{broken, "IMG_8.jpg"}, {clips.hevc, "IMG_8.mp4"}}, 0, 1, {{"IMG_8.jpg", WhyUnreadable::damaged}}, {"IMG_8.mp4"}},
+        {"a broken clip", {{canon, "IMG_9.jpg"}, {broken, "IMG_9.mov"}}, 1, 0, {{"IMG_9.mov", WhyUnreadable::damaged}}, {"IMG_9.jpg"}},
         {"a film, no clip", {{canon, "IMG_2.JPG"}, {clips.film, "IMG_2.MOV"}}, 1, 1, {}, {"IMG_2.JPG", "IMG_2.MOV"}},
         {"another folder", {{canon, "Trip/IMG_5.jpg"}, {clips.hevc, "trip/IMG_5.mov"}}, 1, 1, {}, {"Trip/IMG_5.jpg", "trip/IMG_5.mov"}},
         {"only the name's case differs", {{canon, "Trip/IMG_6.JPG"}, {clips.hevc, "Trip/img_6.mov"}}, 1, 0, {}, {"Trip/IMG_6.JPG"}},

@@ -21,13 +21,24 @@ FileEntry entry(const std::string& rel)
 
 /// A process function by name: "bad…" cannot be read, "moving…" changes while read, others
 /// get a record whose key is their name.
-PhotoResult byName(const FileEntry& e)
+PhotoOutcome byName(const FileEntry& e)
 {
     if (e.rel.starts_with("bad"))
-        return {};
+        return PhotoOutcome::unreadable(WhyUnreadable::tooLarge);
     if (e.rel.starts_with("moving"))
-        return {std::nullopt, true};
-    return {Record::make(e.rel, 1, 1, "", e.mtime, e.size), false};
+        return PhotoOutcome::changed();
+    if (e.rel.starts_with("full"))
+        throw JobError(JobErrorTexts::wallUnwritable, {"wall"}, ENOSPC);
+    return PhotoOutcome::done(Record::make(e.rel, 1, 1, "", e.mtime, e.size));
+}
+
+/// Each photo's end, in the order the phase gives them.
+std::vector<std::pair<std::string, PhotoEnd>> ends(const ProcessingPhase::Outcome& outcome)
+{
+    std::vector<std::pair<std::string, PhotoEnd>> all;
+    for (const ProcessingPhase::Ended& photo : outcome.ended)
+        all.emplace_back(photo.rel, photo.end);
+    return all;
 }
 
 ProcessingPhase::Settings inlineSettings()
@@ -52,11 +63,13 @@ TEST(ProcessingPhase, OutcomesOfEachKindAndOlderRecordsKept)
     const auto outcome = ProcessingPhase::run(map, todo, journal, byName, inlineSettings());
     journal->close();
 
-    EXPECT_EQ(outcome.processed, (std::vector<std::string>{"a.jpg", "b.jpg"}));
-    EXPECT_EQ(outcome.unreadable, std::vector<std::string>{"bad.jpg"});
-    EXPECT_EQ(outcome.changed, 1);
-    EXPECT_TRUE(outcome.givenUp.empty());
+    EXPECT_EQ(ends(outcome), (std::vector<std::pair<std::string, PhotoEnd>>{{"a.jpg", PhotoEnd::done},
+                                                                             {"bad.jpg", PhotoEnd::unreadable},
+                                                                             {"moving.jpg", PhotoEnd::changed},
+                                                                             {"b.jpg", PhotoEnd::done}}));
+    EXPECT_EQ(outcome.ended[1].why, WhyUnreadable::tooLarge);
     EXPECT_FALSE(outcome.stopped);
+    EXPECT_FALSE(outcome.machineFailure);
     EXPECT_EQ(outcome.map.size(), 5u);
     EXPECT_EQ(Record::textOrEmpty(outcome.map.at("a.jpg"), Record::key), "a.jpg");
     EXPECT_EQ(Record::textOrEmpty(outcome.map.at("bad.jpg"), Record::key), "old");
@@ -79,9 +92,27 @@ TEST(ProcessingPhase, AStopLeavesThePhotosAfterItUnprocessed)
                                                   return byName(e);
                                               },
                                               settings);
-    EXPECT_EQ(outcome.processed, (std::vector<std::string>{"a.jpg", "b.jpg"}));
+    EXPECT_EQ(outcome.with(PhotoEnd::done), (std::vector<std::string>{"a.jpg", "b.jpg"}));
+    EXPECT_EQ(outcome.ended.size(), 2u) << "a photo a stop kept from starting has no end";
     EXPECT_TRUE(outcome.stopped);
     EXPECT_EQ(outcome.map.size(), 2u);
+}
+
+TEST(ProcessingPhase, AMachineFailureStopsThePhaseWithoutBlamingThePhoto)
+{
+    TempDir dir;
+    const std::vector<FileEntry> todo{entry("a.jpg"), entry("full.jpg"), entry("b.jpg")};
+    auto journal = std::make_shared<PhotoJournal>(dir / ".inflight", todo);
+    journal->open();
+    const auto outcome = ProcessingPhase::run({}, todo, journal, byName, inlineSettings());
+    journal->close();
+    ASSERT_TRUE(outcome.machineFailure);
+    EXPECT_EQ(outcome.machineFailure->systemError(), ENOSPC);
+    EXPECT_EQ(ends(outcome), (std::vector<std::pair<std::string, PhotoEnd>>{{"a.jpg", PhotoEnd::done}}));
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_EQ(outcome.map.size(), 1u);
+    PhotoJournal next(dir / ".inflight", todo);
+    EXPECT_FALSE(next.isSuspect(entry("full.jpg"))) << "the photo did nothing wrong";
 }
 
 TEST(ProcessingPhase, AProcessThatThrowsMakesThePhotoUnreadable)
@@ -90,14 +121,14 @@ TEST(ProcessingPhase, AProcessThatThrowsMakesThePhotoUnreadable)
     const std::vector<FileEntry> todo{entry("a.jpg"), entry("b.jpg")};
     auto journal = std::make_shared<PhotoJournal>(dir / ".inflight", todo);
     const auto outcome = ProcessingPhase::run({}, todo, journal,
-                                              [](const FileEntry& e) -> PhotoResult {
+                                              [](const FileEntry& e) -> PhotoOutcome {
                                                   if (e.rel == "a.jpg")
                                                       throw std::bad_alloc();
                                                   return byName(e);
                                               },
                                               inlineSettings());
-    EXPECT_EQ(outcome.unreadable, std::vector<std::string>{"a.jpg"});
-    EXPECT_EQ(outcome.processed, std::vector<std::string>{"b.jpg"});
+    EXPECT_EQ(ends(outcome), (std::vector<std::pair<std::string, PhotoEnd>>{{"a.jpg", PhotoEnd::unreadable},
+                                                                             {"b.jpg", PhotoEnd::done}}));
 }
 
 TEST(ProcessingPhase, AStopLeavesAPhotoThatNeverReturnsBehindWithinAboutASecond)
@@ -134,9 +165,10 @@ TEST(ProcessingPhase, AStopLeavesAPhotoThatNeverReturnsBehindWithinAboutASecond)
     journal->close();
     EXPECT_LT(took, 10s);
     EXPECT_TRUE(outcome.stopped);
-    EXPECT_FALSE(outcome.stalled);
-    EXPECT_EQ(outcome.givenUp, std::vector<std::string>{"stuck.jpg"});
-    EXPECT_EQ(outcome.processed, (std::vector<std::string>{"a.jpg", "b.jpg"}));
+    // Left by the stop: not done yet, and neither unreadable nor slow.
+    EXPECT_EQ(ends(outcome), (std::vector<std::pair<std::string, PhotoEnd>>{{"a.jpg", PhotoEnd::done},
+                                                                             {"b.jpg", PhotoEnd::done},
+                                                                             {"stuck.jpg", PhotoEnd::stopped}}));
     // Being left behind by a stop counts nothing against the photo: the next run tries it as any other.
     PhotoJournal next(dir / ".inflight", todo);
     EXPECT_FALSE(next.isSuspect(entry("stuck.jpg")));
@@ -162,9 +194,8 @@ TEST(ProcessingPhase, APhotoThatMakesNoProgressIsLeftBehindAfterTheStallLimit)
                                               },
                                               settings);
     journal->close();
-    EXPECT_TRUE(outcome.stalled);
     EXPECT_FALSE(outcome.stopped);
-    EXPECT_EQ(outcome.givenUp, std::vector<std::string>{"stuck.jpg"});
-    EXPECT_EQ(outcome.processed, std::vector<std::string>{"a.jpg"});
+    EXPECT_EQ(ends(outcome), (std::vector<std::pair<std::string, PhotoEnd>>{{"a.jpg", PhotoEnd::done},
+                                                                             {"stuck.jpg", PhotoEnd::stalled}}));
     release->count_down();
 }

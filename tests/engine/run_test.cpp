@@ -224,7 +224,7 @@ TEST(RunFailures, ADamagedPhotoIsUnreadableButKeepsItsEarlierRecord)
     f.dir.write("src/a.jpg", "this is not a photo any more");
     const auto r = f.run();
     EXPECT_EQ(r.summary.unreadable, 1);
-    EXPECT_EQ(r.summary.unreadableFiles, std::vector<std::string>{"a.jpg"});
+    EXPECT_EQ(r.summary.unreadableFiles, (std::vector<UnreadablePhoto>{{"a.jpg", WhyUnreadable::damaged}}));
     EXPECT_EQ(r.summary.photos, 2);
     EXPECT_TRUE(f.cache().contains("a.jpg"));
     // A photo that never worked is tried again on every run, and named again, in name order
@@ -234,7 +234,9 @@ TEST(RunFailures, ADamagedPhotoIsUnreadableButKeepsItsEarlierRecord)
     for (int run = 0; run < 2; ++run) {
         const JobSummary s = f.run().summary;
         EXPECT_EQ(s.unreadable, 3);
-        EXPECT_EQ(s.unreadableFiles, (std::vector<std::string>{"0-first.jpg", "a.jpg", "never.jpg"}));
+        EXPECT_EQ(s.unreadableFiles, (std::vector<UnreadablePhoto>{{"0-first.jpg", WhyUnreadable::damaged},
+                                                                    {"a.jpg", WhyUnreadable::damaged},
+                                                                    {"never.jpg", WhyUnreadable::damaged}}));
     }
 }
 

@@ -95,7 +95,7 @@ TEST_F(Cli, BuildPrintsTheResultAndTheWallThenUpdates)
                          "The wall is saved at " + wall.native() + ". It opens in your web browser, and you can open "
                          "it any time, even without this app.\n"
                          "This file couldn't be read:\n"
-                         "  misc/damaged.jpg\n" + (wall / "index.html").native() + "\n");
+                         "  misc/damaged.jpg (damaged, or not a kind of photo Kestova reads)\n" + (wall / "index.html").native() + "\n");
     EXPECT_TRUE(fs::exists(wall / "manifest.js"));
     EXPECT_NE(first.err.find("Looking for photos…"), std::string::npos) << first.err;
 
@@ -112,7 +112,8 @@ TEST_F(Cli, BuildPrintsTheResultAndTheWallThenUpdates)
     ASSERT_EQ(again.status, 0) << again.err;
     EXPECT_EQ(again.out, "{\"photos\":4,\"found\":6,\"duplicates\":1,\"unreadable\":1,"
                          "\"unreadableFiles\":[\"misc/damaged.jpg\"],\"undated\":1,\"gallery\":\""
-                             + (wall / "index.html").native() + "\",\"partial\":false}\n");
+                             + (wall / "index.html").native()
+                             + "\",\"partial\":false,\"unreadableReasons\":{\"misc/damaged.jpg\":\"damaged\"}}\n");
     const auto updated = walls();
     ASSERT_TRUE(updated && updated->size() == 1);
     EXPECT_EQ(updated->front().photos, 4);
@@ -170,7 +171,7 @@ TEST_F(Cli, NamesTheFirstTenFilesItCouldNotReadAndJsonNamesThemAll)
     ASSERT_EQ(text.status, 0) << text.err;
     std::string list = "These files couldn't be read:\n";
     for (int i = 0; i < 10; ++i)
-        list += "  " + bad[static_cast<std::size_t>(i)] + "\n";
+        list += "  " + bad[static_cast<std::size_t>(i)] + " (damaged, or not a kind of photo Kestova reads)\n";
     list += "  and 3 more\n";
     EXPECT_NE(text.out.find("13 files couldn't be read and were skipped\n"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("even without this app.\n" + list + (root / "_Photo Gallery" / "index.html").native() + "\n"),
@@ -197,7 +198,8 @@ TEST_F(Cli, OverridesAreForThisBuildOnly)
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "{\"photos\":4,\"found\":5,\"duplicates\":0,\"unreadable\":1,"
                           "\"unreadableFiles\":[\"misc/damaged.jpg\"],\"undated\":1,\"gallery\":\""
-                              + (out / "index.html").native() + "\",\"partial\":false}\n");
+                              + (out / "index.html").native()
+                              + "\",\"partial\":false,\"unreadableReasons\":{\"misc/damaged.jpg\":\"damaged\"}}\n");
     EXPECT_FALSE(fs::exists(folder.path() / "src" / "_Photo Gallery"));
     std::ifstream manifest(out / "manifest.js");
     const std::string page((std::istreambuf_iterator<char>(manifest)), std::istreambuf_iterator<char>());

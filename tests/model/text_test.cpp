@@ -162,6 +162,10 @@ TEST(ResultText, RemarksOnFoldersThatCouldNotBeOpenedPassedOverAndChangedPhotos)
         {"raw pairs", with([](JobSummary& s) { s.rawPairs = 1203; }), {"1,203 raw and JPEG pairs shown once"}},
         // A stop that came after the last photo was done leaves nothing to do.
         {"stopped with nothing left", with([](JobSummary& s) { s.partial = true; }), {}},
+        {"one too slow", with([](JobSummary& s) { s.tookTooLong = {"huge.png"}; }),
+         {"Left for the next update because it took too long to read: \u201Chuge.png\u201D"}},
+        {"two too slow", with([](JobSummary& s) { s.tookTooLong = {"a.png", "b.png"}; }),
+         {"Left for the next update because they took too long to read: \u201Ca.png\u201D, \u201Cb.png\u201D"}},
     };
     for (const auto& c : cases) {
         const ResultText text = ResultText::of(c.summary, QStringLiteral("Card"));
@@ -211,6 +215,25 @@ TEST(RecentText, TheMarkOfAnUnfinishedWall)
     EXPECT_EQ(RecentText::unfinished(r).toStdString(), "Unfinished: 1 photo still to do");
     r.toDo = 1520;
     EXPECT_EQ(RecentText::unfinished(r).toStdString(), "Unfinished: 1,520 photos still to do");
+TEST(ResultText, EachUnreadableFileIsListedWithWhy)
+{
+    JobSummary s;
+    s.photos = 3;
+    s.unreadable = 6;
+    s.unreadableFiles = {{"a.jpg", WhyUnreadable::damaged},   {"big.jpg", WhyUnreadable::tooLarge},
+                         {"clip.mp4", WhyUnreadable::notVideo}, {"full.heic", WhyUnreadable::notSaved},
+                         {"x.heic", WhyUnreadable::crashed},   {"y.heic", WhyUnreadable::passedOver}};
+    const QStringList lines = ResultText::unreadableList(s);
+    std::vector<std::string> text;
+    for (const QString& line : lines)
+        text.push_back(line.toStdString());
+    EXPECT_EQ(text, (std::vector<std::string>{"These files couldn't be read:",
+                                              "  a.jpg (damaged, or not a kind of photo Kestova reads)",
+                                              "  big.jpg (too large)",
+                                              "  clip.mp4 (not a video)",
+                                              "  full.heic (its thumbnail couldn't be saved in the wall)",
+                                              "  x.heic (the decoder crashed on it)",
+                                              "  y.heic (passed over: the decoder crashed on it before)"}));
 }
 
 TEST(ResultText, VideosAreCountedBesideThePhotosAndAmongTheUndated)

@@ -19,8 +19,15 @@ struct CliRun {
     long peakKilobytes = 0;  ///< the child's peak resident memory
 };
 
+/// A resource limit of the child (RLIMIT_NOFILE, RLIMIT_AS…) and its value, soft and hard.
+struct ChildLimit {
+    int resource;
+    rlim_t value;
+};
+
 /// Runs kestova-cli with `args`; the settings it keeps (the recent walls) live under `home`.
-inline CliRun runCli(const std::vector<std::string>& args, const std::filesystem::path& home)
+inline CliRun runCli(const std::vector<std::string>& args, const std::filesystem::path& home,
+                     const std::vector<ChildLimit>& limits = {})
 {
     int outPipe[2], errPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0)
@@ -34,6 +41,11 @@ inline CliRun runCli(const std::vector<std::string>& args, const std::filesystem
         setenv("HOME", home.c_str(), 1);
         setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
         setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+        for (const ChildLimit& limit : limits) {
+            const rlimit value{limit.value, limit.value};
+            if (setrlimit(limit.resource, &value) != 0)
+                _exit(126);
+        }
         std::vector<char*> argv{const_cast<char*>(KESTOVA_CLI)};
         for (const std::string& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));

@@ -183,7 +183,9 @@ TEST_F(ScreensTest, ResultScreenWordsForEachKindOfRun)
 TEST_F(ScreensTest, TheUnreadableLineIsALinkToTheNamesOfThoseFiles)
 {
     JobSummary s = summary(40, 2, 0, 3, false);
-    s.unreadableFiles = {"DCIM/broken.jpg", "DCIM/half.heic", "Old/\xff.png"};
+    s.unreadableFiles = {{"DCIM/broken.jpg", WhyUnreadable::damaged},
+                         {"DCIM/half.heic", WhyUnreadable::tooLarge},
+                         {"Old/\xff.png", WhyUnreadable::passedOver}};
     ModelStates::done(*m, s, QStringLiteral("Holiday"));
     DoneView view(*m);
     view.show();
@@ -201,7 +203,10 @@ TEST_F(ScreensTest, TheUnreadableLineIsALinkToTheNamesOfThoseFiles)
     UnreadableDialog* dialog = view.unreadableDialog();
     ASSERT_TRUE(dialog);
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(dialog->listText(), QStringLiteral("DCIM/broken.jpg\nDCIM/half.heic\nOld/") + QChar(0xDCFF) + QStringLiteral(".png"));
+    // Each with why, in the words of the result.
+    EXPECT_EQ(dialog->listText(), QStringLiteral("DCIM/broken.jpg (damaged, or not a kind of photo Kestova reads)\n"
+                                                 "DCIM/half.heic (too large)\nOld/")
+                                      + QChar(0xDCFF) + QStringLiteral(".png (passed over: the decoder crashed on it before)"));
     dialog->copyButton()->click();
     EXPECT_EQ(desktop->copied, QStringList{dialog->listText() + QLatin1Char('\n')});
     dialog->reject();

@@ -4,14 +4,16 @@
 
 #include "engine/CacheRecord.h"
 #include "engine/FileEntry.h"
+#include "engine/JobErrors.h"
 #include "engine/JobUpdate.h"
+#include "engine/PhotoOutcome.h"
 #include "engine/internal/PhotoJournal.h"
-#include "engine/PhotoResult.h"
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,16 +38,30 @@ struct Settings {
 };
 
 /// The photo's record, or why there is none. Called on the worker threads, several at once.
-using Process = std::function<PhotoResult(const FileEntry&)>;
+/// A JobError it throws is a failure of the machine (no space, no descriptors, no memory), not
+/// of the photo: the phase stops as for a stop, and hands the error on. Anything else it
+/// throws makes the photo unreadable.
+using Process = std::function<PhotoOutcome(const FileEntry&)>;
+
+/// How one photo of the work list ended.
+struct Ended {
+    std::string rel;
+    PhotoEnd end = PhotoEnd::done;
+    WhyUnreadable why = WhyUnreadable::damaged; ///< with PhotoEnd::unreadable only
+};
 
 struct Outcome {
-    CacheMap map;                        ///< the map given, with the new records
-    std::vector<std::string> processed;  ///< photos that got a new record, in the order they finished
-    std::vector<std::string> unreadable; ///< photos that could not be read, in the order they finished
-    std::int64_t changed = 0;            ///< photos that changed while they were read
-    std::vector<std::string> givenUp;    ///< photos left behind in flight (stall or stop), sorted
-    bool stopped = false;                ///< a stop was seen before the phase ended
-    bool stalled = false;                ///< the photos in flight were left behind for making no progress
+    CacheMap map;              ///< the map given, with the new records
+    /// Every photo that ended, in the order it ended; those left in flight (stopped or
+    /// stalled) last, sorted. A photo a stop kept from starting is not here.
+    std::vector<Ended> ended;
+    bool stopped = false;      ///< a stop was seen before the phase ended
+    /// The machine failed (the first such error of any photo): the phase stopped at it, and
+    /// the photo it met is not here, for it is no fault of the photo's.
+    std::optional<JobError> machineFailure;
+
+    /// The photos that ended so, in the order of `ended`.
+    std::vector<std::string> with(PhotoEnd end) const;
 };
 
 /// Processes `todo` in order (the journal lets suspects go alone). The map is the run's cache

@@ -1,6 +1,7 @@
 // Photos decoded and thumbnails written through libvips. Nothing else includes libvips.
 #pragma once
 
+#include "engine/internal/Opened.h"
 #include "engine/internal/PixelBuffer.h"
 
 #include <filesystem>
@@ -34,8 +35,9 @@ struct JpegsWritten {
 /// writeThumbnail. The file and every decoder handle are released with the object.
 class VipsPhoto {
 public:
-    /// Nothing when the file cannot be opened or is no image format we accept.
-    static std::optional<VipsPhoto> open(const std::filesystem::path& file);
+    /// Nothing when the file cannot be opened or is no image format we accept (damaged), or
+    /// when decoding it would take more memory than one photo may have (tooLarge).
+    static Opened<VipsPhoto> open(const std::filesystem::path& file);
 
     VipsPhoto(VipsPhoto&&) noexcept;
     VipsPhoto& operator=(VipsPhoto&&) noexcept;

@@ -84,7 +84,8 @@ JobSummary summary(qint64 photos, qint64 duplicates, qint64 undated, qint64 unre
     s.unreadable = unreadable;
     // Names as a phone's camera folder has them, so the list of unreadable files looks real.
     for (qint64 i = 0; i < unreadable; ++i)
-        s.unreadableFiles.push_back("DCIM/" + std::to_string(100 + i / 1000) + "APPLE/IMG_" + std::to_string(4001 + i % 1000) + ".HEIC");
+        s.unreadableFiles.push_back({"DCIM/" + std::to_string(100 + i / 1000) + "APPLE/IMG_" + std::to_string(4001 + i % 1000) + ".HEIC",
+                                     i % 7 == 3 ? WhyUnreadable::tooLarge : WhyUnreadable::damaged});
     s.partial = partial;
     s.gallery = gallery;
     return s;

@@ -1,0 +1,15 @@
+// Telling a photo's fault from the machine's: after the work on a photo failed, whether the
+// machine itself can no longer do the work of any photo.
+#pragma once
+
+#include <filesystem>
+
+namespace MachineCheck {
+
+/// Throws JobError naming the fault when the wall's folder `wall` cannot take a file (no space,
+/// no inodes, read-only, an I/O error) or the process is out of descriptors or address space;
+/// returns when the machine can still make a thumbnail, so that the photo is to blame. Cheap
+/// enough to ask after every failed photo; never asked after a photo that worked.
+void afterFailure(const std::filesystem::path& wall);
+
+} // namespace MachineCheck
