@@ -61,8 +61,12 @@ struct OpenedFile {
 Opened<OpenedFile> openVideo(const fs::path& file)
 {
     OpenedFile opened;
-    opened.video = VideoFile::open(file);
+    VideoRefusal refusal = VideoRefusal::unreadable;
+    opened.video = VideoFile::open(file, &refusal);
     if (!opened.video) {
+        // Frames beyond the decoder's memory budget, refused before one was decoded.
+        if (refusal == VideoRefusal::tooLarge)
+            return WhyUnreadable::tooLarge;
         // A photo renamed to .mp4 is not a damaged video; telling it costs a header read, and
         // only for files that failed anyway.
         return VipsPhoto::open(file) ? WhyUnreadable::notVideo : WhyUnreadable::damaged;
