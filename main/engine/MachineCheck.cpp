@@ -6,10 +6,15 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdint>
+#include <fstream>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -20,7 +25,11 @@ namespace {
 /// two temporary JPEGs and a few the libraries open for themselves.
 constexpr int descriptorsNeeded = 6;
 /// The address space an ordinary photo's decode needs (a 12-megapixel HEIC's planes and pixels).
-constexpr std::size_t memoryNeeded = std::size_t(128) << 20;
+constexpr std::size_t memoryNeeded = std::size_t(256) << 20;
+/// The address space one worker may come to hold while it makes an ordinary photo's JPEGs: its
+/// stack, its allocator's arena and the decoder's planes and pixels. GLib ends the process when
+/// an allocation fails, so this is asked before, not learned after.
+constexpr std::uint64_t memoryPerWorker = std::uint64_t(384) << 20;
 /// Below this much free space no preview fits; the probe file is a thumbnail's size.
 constexpr unsigned long long roomNeeded = 1ull << 20;
 constexpr std::size_t probeBytes = 64 << 10;
@@ -97,6 +106,21 @@ void afterFailure(const fs::path& wall)
     checkDescriptors();
     checkMemory();
     checkDisk(wall);
+}
+
+int workersThatFit(int jobs)
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return jobs;
+    std::uint64_t pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const std::uint64_t used = pages * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+    const std::uint64_t room = limit.rlim_cur > used ? limit.rlim_cur - used : 0;
+    const std::uint64_t fit = room / memoryPerWorker;
+    if (fit == 0)
+        outOfResources(ENOMEM);
+    return jobs == 0 ? 0 : static_cast<int>(std::min<std::uint64_t>(static_cast<std::uint64_t>(jobs), fit));
 }
 
 } // namespace MachineCheck

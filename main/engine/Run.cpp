@@ -2,6 +2,7 @@
 #include "engine/Indexer.h"
 
 #include "engine/internal/BuildFingerprint.h"
+#include "engine/internal/MachineCheck.h"
 #include "engine/internal/LivePhotos.h"
 #include "engine/internal/PhotoJournal.h"
 #include "engine/internal/ProcessingPhase.h"
@@ -160,7 +161,9 @@ JobSummary Indexer::run()
     // 9. Processing.
     if (!todo.empty()) {
         ProcessingPhase::Settings settings;
-        settings.jobs = jobs;
+        // Under a tight memory limit fewer photos go at once, and under one too tight for any
+        // the run ends here with the reason, not in a decoder that aborts.
+        settings.jobs = MachineCheck::workersThatFit(jobs);
         settings.pollInterval = pollInterval;
         settings.stallLimit = stallLimit;
         settings.stopLimit = stopLimit;

@@ -156,3 +156,23 @@ TEST(OutputTrouble, RunningOutOfDescriptorsIsNamedNotBlamedOnThePhotos)
     EXPECT_EQ(next.status, 0) << next.err;
     EXPECT_THAT(next.out, ::testing::HasSubstr("6 photos ready"));
 }
+
+TEST(OutputTrouble, TooLittleMemoryIsNamedBeforeAnyDecoderCanAbort)
+{
+    TempDir dir;
+    for (int i = 0; i < 6; ++i)
+        copyPhoto(dir / ("src/p" + std::to_string(i) + ".jpg"), "cameras/iphone_hdr_NO.jpg");
+    const fs::path home = dir.mkdir("home");
+    // Enough address space to start and walk, too little for a decoder: without the check a
+    // library's failed allocation ends the process (SIGABRT, SIGTRAP or SIGSEGV) or every photo
+    // is called unreadable.
+    const CliRun run = runCli({"build", (dir / "src").string(), "--out", (dir / "wall").string()}, home,
+                              {{RLIMIT_AS, rlim_t(700) << 20}});
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_THAT(run.err, ::testing::HasSubstr("ran out of resources while making thumbnails: Cannot allocate memory."));
+    EXPECT_THAT(run.out, ::testing::Not(::testing::HasSubstr("couldn't be read")));
+
+    const CliRun next = runCli({"build", (dir / "src").string(), "--out", (dir / "wall").string()}, home);
+    EXPECT_EQ(next.status, 0) << next.err;
+    EXPECT_THAT(next.out, ::testing::HasSubstr("6 photos ready"));
+}

@@ -12,4 +12,10 @@ namespace MachineCheck {
 /// enough to ask after every failed photo; never asked after a photo that worked.
 void afterFailure(const std::filesystem::path& wall);
 
+/// How many of `jobs` photos may be processed at once in the address space this process may
+/// still take (a user's limit, `ulimit -v`): all of them without a limit, fewer under a tight
+/// one. Throws JobError when not even one fits, before any photo is tried, rather than let a
+/// decoder's allocation fail in a library that aborts the process on it.
+int workersThatFit(int jobs);
+
 } // namespace MachineCheck
