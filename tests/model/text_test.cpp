@@ -215,6 +215,8 @@ TEST(RecentText, TheMarkOfAnUnfinishedWall)
     EXPECT_EQ(RecentText::unfinished(r).toStdString(), "Unfinished: 1 photo still to do");
     r.toDo = 1520;
     EXPECT_EQ(RecentText::unfinished(r).toStdString(), "Unfinished: 1,520 photos still to do");
+}
+
 TEST(ResultText, EachUnreadableFileIsListedWithWhy)
 {
     JobSummary s;
