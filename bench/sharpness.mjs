@@ -11,6 +11,9 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { launch } from '../tests/page/browser.mjs';
 import { civil, entry, manifestText, template } from '../tests/page/wall.mjs';
+import { readSchema } from '../tools/wall-schema.mjs';
+
+const side = readSchema().thumbSize;
 
 // Shapes and how common they are: camera and phone photos both ways up, 3:2 and 16:9, squares,
 // panoramas, and small old images.
@@ -34,10 +37,10 @@ function wallEntries(n) {
   }
   return entries;
 }
-// The engine's rule: scaled so that neither side exceeds 420 pixels, never enlarged.
+// The engine's rule: scaled so that neither side exceeds the schema's thumbnail size, never enlarged.
 function thumbSize(w, h) {
   const longest = Math.max(w, h);
-  return longest > 420 ? [Math.round((w * 420) / longest), Math.round((h * 420) / longest)] : [w, h];
+  return longest > side ? [Math.round((w * side) / longest), Math.round((h * side) / longest)] : [w, h];
 }
 
 const entries = wallEntries(3000);

@@ -10,16 +10,24 @@
 //   {{scriptHash}}              the SHA-256 of that script, base64
 //   {{name}}                    the text called name in strings.js, escaped for HTML
 //
+// One script is not a source: schema.js is made from the wall's schema (see wall-schema.mjs).
+//
 //   node tools/join-page.mjs SOURCE_DIR OUTPUT_FILE
 import { createHash } from 'node:crypto';
 import { readFileSync, renameSync, writeFileSync } from 'node:fs';
 import { basename, dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import vm from 'node:vm';
+import { pageScript } from './wall-schema.mjs';
 
 export const sourceDir = fileURLToPath(new URL('../resources/page/', import.meta.url));
 
 const read = (dir, name) => readFileSync(join(dir, name), 'utf8');
+
+// The scripts the join makes itself rather than reads from the sources.
+export const generatedScripts = { 'schema.js': () => pageScript() };
+// A script of the page as it is joined.
+export const pageSource = (name, dir = sourceDir) => (generatedScripts[name] ? generatedScripts[name]() : read(dir, name));
 const escapeHtml = (s) => s.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;').replace(/"/g, '&quot;');
 
 // The page's scripts, in the order the shell names them.
@@ -36,7 +44,7 @@ export function pageStrings(dir = sourceDir) {
 
 export function joinScript(dir = sourceDir) {
   const parts = scriptNames(dir).map((name) => {
-    const text = read(dir, name);
+    const text = pageSource(name, dir);
     // Inside an inline script, this sequence would end the script early.
     if (/<\/script/i.test(text)) throw new Error(`${name} contains "</script", which would end the page's script`);
     return text.endsWith('\n') ? text : `${text}\n`;

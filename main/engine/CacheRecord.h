@@ -7,6 +7,8 @@
 // the type at each position.
 #pragma once
 
+#include "engine/WallSchema.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -32,12 +34,12 @@ enum Position : std::size_t {
     inode = 11,   ///< the file's inode number, as the walk saw it
 };
 
-/// Bits of the media position.
+/// Bits of the media position, as the wall's entries carry them too (the wall's schema).
 enum MediaFlags : std::int64_t {
-    hasPreview = 1, ///< previews/<xx>/<key>.jpg holds a large JPEG of a photo browsers cannot show
-    isVideo = 2,    ///< the thumbnail is the video's poster
-    isLive = 4,     ///< a still with its motion clip beside it
-    clipInWall = 8, ///< with isLive: a motion photo, whose clip was copied out of it to motion/<xx>/<key>.mp4
+    hasPreview = WallSchema::hasPreview, ///< previews/<xx>/<key>.jpg holds a large JPEG of a photo browsers cannot show
+    isVideo = WallSchema::isVideo,       ///< the thumbnail is the video's poster
+    isLive = WallSchema::isLive,         ///< a still with its motion clip beside it
+    clipInWall = WallSchema::clipInWall, ///< with isLive: a motion photo, whose clip was copied out of it to motion/<xx>/<key>.mp4
 };
 
 /// What a record holds beyond a plain photo's six values.

@@ -8,6 +8,7 @@
 #include "engine/JobUpdate.h"
 #include "engine/PhotoOutcome.h"
 #include "engine/WalkResult.h"
+#include "engine/WallSchema.h"
 
 #include <chrono>
 #include <filesystem>
@@ -33,7 +34,7 @@ public:
     const std::filesystem::path out;  ///< the wall's output folder; everything written goes inside it
     const std::string title;
     const bool shouldDedupe;          ///< show duplicate copies once
-    static constexpr int thumbSize = 420;
+    static constexpr int thumbSize = WallSchema::thumbSize;
     static constexpr double quality = 0.55;
     /// Longest side and JPEG quality (1..100) of the large previews of photos that browsers cannot
     /// show, chosen with bench/media.sh: as sharp as the original on a 1440x900 screen and a

@@ -6,11 +6,27 @@
 
 #include <unicode/regex.h>
 
+#include <array>
 #include <memory>
 
+namespace {
+
+template <std::size_t N>
+std::unordered_set<std::string> setOf(const std::array<std::string_view, N>& names)
+{
+    std::unordered_set<std::string> set;
+    for (const std::string_view name : names)
+        set.emplace(name);
+    return set;
+}
+
+} // namespace
+
+// The raw formats walked are the schema's: LibRaw reads more, but a name walked anew turns files
+// into photos that were not on anyone's wall before.
 const std::unordered_set<std::string>& Indexer::rawExt()
 {
-    static const std::unordered_set<std::string> set{"dng", "cr2", "cr3", "nef", "arw", "raf", "orf", "rw2"};
+    static const std::unordered_set<std::string> set = setOf(WallSchema::walkedRawExtensions);
     return set;
 }
 
@@ -26,7 +42,7 @@ const std::unordered_set<std::string>& Indexer::imageExt()
 
 const std::unordered_set<std::string>& Indexer::videoExt()
 {
-    static const std::unordered_set<std::string> set{"mp4", "mov", "m4v", "3gp", "mkv", "webm", "avi", "mts", "m2ts"};
+    static const std::unordered_set<std::string> set = setOf(WallSchema::videoExtensions);
     return set;
 }
 
@@ -37,10 +53,10 @@ bool Indexer::isVideo(std::string_view rel)
 
 bool Indexer::wantsPreview(std::string_view rel)
 {
-    // Chromium and Firefox on Linux show JPEG, PNG, GIF, WebP and BMP themselves.
-    static const std::unordered_set<std::string> set{"heic", "heif", "tif", "tiff", "dng", "cr2",
-                                                     "cr3",  "nef",  "arw", "raf", "orf",  "rw2"};
-    return set.contains(AsciiText::lowerExtension(rel));
+    // Chromium and Firefox on Linux show JPEG, PNG, GIF, WebP and BMP themselves, no raw file.
+    static const std::unordered_set<std::string> set{"heic", "heif", "tif", "tiff"};
+    const std::string extension = AsciiText::lowerExtension(rel);
+    return set.contains(extension) || rawExt().contains(extension);
 }
 
 const std::unordered_set<std::string>& Indexer::skipDirs()

@@ -8,6 +8,7 @@
 #include "engine/internal/PageTemplate.h"
 #include "engine/internal/RawPairs.h"
 #include "engine/Json.h"
+#include "engine/WallSchema.h"
 
 #include <algorithm>
 
@@ -28,8 +29,15 @@ std::int64_t dateOf(std::string_view dateText, std::string_view rel, Dates::Path
     if (const auto exif = Dates::fromExif(dateText); exif && *exif != 0)
         return *exif;
     const auto path = paths.fromPath(rel);
-    return path ? path->first : 0;
+    return path ? path->first : WallSchema::Default::date;
 }
+
+// manifest.js is written position by position, in the schema's order: a schema that moves a
+// position stops the build here until the writer below follows it.
+static_assert(WallSchema::key == 0 && WallSchema::rel == 1 && WallSchema::width == 2 && WallSchema::height == 3 &&
+              WallSchema::date == 4 && WallSchema::first == 5 && WallSchema::mtime == 6 &&
+              WallSchema::plainLength == 7 && WallSchema::media == 7 && WallSchema::duration == 8 &&
+              WallSchema::codec == 9 && WallSchema::motion == 10);
 
 /// A video's, a live photo's or a preview's extra positions, as the record keeps them:
 /// [..., flags] for a preview, [..., flags, ms, codec] for a video, [..., ms, codec, clip] for

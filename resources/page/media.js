@@ -62,10 +62,11 @@ function codecName(codec) {
 
 // The type a browser is asked about for a file of this name and codec; '' when no browser of
 // ours plays that container at all (AVI, MPEG transport streams).
-var containers = { mp4: 'video/mp4', m4v: 'video/mp4', mov: 'video/mp4', '3gp': 'video/mp4', webm: 'video/webm', mkv: 'video/webm' };
+// The containers are the schema's videoContainers.
 function videoType(path, codec) {
   var dot = path.lastIndexOf('.');
-  var container = containers[path.slice(dot + 1).toLowerCase()];
+  var extension = path.slice(dot + 1).toLowerCase();
+  var container = Object.prototype.hasOwnProperty.call(videoContainers, extension) ? videoContainers[extension] : '';
   if (!container) return '';
   if (!codec) return container;
   var known = codecs[codec];

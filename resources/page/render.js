@@ -201,10 +201,10 @@ function fetchFirstThumbnails(photos) {
   var count = Math.min(64, Math.ceil(m.width * window.innerHeight / (m.target * m.target * 1.2)));
   for (var i = 0; i < Math.min(photos.length, count); i++) {
     var p = photos[i];
-    if (!Array.isArray(p) || typeof p[0] !== 'string') continue;
+    if (!Array.isArray(p) || typeof p[atKey] !== 'string') continue;
     var img = new Image();
     img.fetchPriority = 'high';
-    img.src = thumbUrl(p[0]);
+    img.src = thumbUrl(p[atKey]);
     earlyThumbnails.push(img);
   }
 }

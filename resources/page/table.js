@@ -5,7 +5,8 @@
 //   GALLERY_ROOT   the absolute path of the photos' folder
 //   PHOTOS         one entry per photo, newest first, undated last:
 //                  [key, rel, width, height, date, top folder, mtime]
-//                  and for videos, live photos and previews more (see media.js)
+//                  and for videos, live photos and previews more (see media.js); the
+//                  positions come from the wall's schema (atKey, atRel, ... in schema.js)
 // where date counts the seconds of the photo's clock time as if it were UTC (0 = no date).
 // Thumbnails lie in thumbs/<first two characters of key>/<key>.jpg.
 //
@@ -85,14 +86,14 @@ async function buildTable(photos, job) {
   for (var i = 0; i < n; i++) {
     if ((i & 1023) === 0 && !(await keepGoing(job))) return false;
     var p = photos[i];
-    var ok = Array.isArray(p) && typeof p[0] === 'string' && typeof p[1] === 'string';
-    keys.add(i, ok ? p[0] : '');
-    paths.add(i, ok ? p[1] : '');
+    var ok = Array.isArray(p) && typeof p[atKey] === 'string' && typeof p[atRel] === 'string';
+    keys.add(i, ok ? p[atKey] : '');
+    paths.add(i, ok ? p[atRel] : '');
     if (!ok) continue;
     valid[validCount++] = i;
     readMedia(i, p);
-    if (rawFile.test(p[1])) raws.set(withoutExtension(p[1]).toLowerCase(), i);
-    var w = p[2], h = p[3];
+    if (rawFile.test(p[atRel])) raws.set(withoutExtension(p[atRel]).toLowerCase(), i);
+    var w = p[atWidth], h = p[atHeight];
     var sized = typeof w === 'number' && typeof h === 'number' && w > 0 && h > 0;
     aspect[i] = sized ? w / h : 1;
     if (sized) {
@@ -100,7 +101,7 @@ async function buildTable(photos, job) {
       heightOf[i] = Math.min(h, 2147483647);
       thumbHeight[i] = thumbnailHeight(w, h);
     }
-    var date = p[4];
+    var date = p[atDate];
     if (isDated(date)) {
       dateOf[i] = date;
       if (date < monthStart || date >= monthEnd) {
@@ -111,7 +112,7 @@ async function buildTable(photos, job) {
         monthEnd = utcDate(y, m + 1).getTime() / 1000;
       }
       // Only a date at noon exactly can have come from the path.
-      var kind = date % 86400 === 43200 ? pathKind(p[1], date) : clockDate;
+      var kind = date % 86400 === 43200 ? pathKind(p[atRel], date) : clockDate;
       dateKind[i] = kind;
       if (kind === pathYear) yearsAlone++;
       monthOf[i] = kind === pathYear ? yearAlone + Math.floor(currentMonth / 12) : currentMonth;
@@ -122,7 +123,7 @@ async function buildTable(photos, job) {
       previous = -Infinity;
     }
     // Neighbours mostly share a folder: that needs no new string.
-    var rel = p[1], cut = rel.lastIndexOf('/');
+    var rel = p[atRel], cut = rel.lastIndexOf('/');
     var known = dirs[lastDir];
     if (!(cut === known.length && (cut === 0 || rel.startsWith(known)))) {
       var dir = cut > 0 ? rel.slice(0, cut).replace(/^\/+/, '') : '';
@@ -158,8 +159,8 @@ async function buildTable(photos, job) {
 }
 
 // Videos, live photos and previews (see media.js): their flags for every photo, the rest only
-// for the few that have it.
-var hasPreview = 1, isVideo = 2, isLive = 4, clipInWall = 8;   // the bits of the media flags
+// for the few that have it. The bits of the flags (hasPreview, isVideo, isLive, clipInWall) are
+// the schema's.
 var mediaOf = null;      // Uint8Array: the flags of each photo
 var mediaInfo = new Map(); // photo index -> { length, codec, motion, inWall } of videos and live photos
 var videosInTable = 0;   // videos among the table's entries (before the view's filter)
@@ -172,16 +173,16 @@ function resetMedia(n) {
 
 // Reads the extra positions of entry p (photo i) into the table.
 function readMedia(i, p) {
-  if (p.length <= 7) return;
-  var flags = p[7];
+  if (p.length <= plainEntryLength) return;
+  var flags = p[atMedia];
   if (!Number.isInteger(flags) || flags <= 0) return;
   // A clip copied into the wall is only ever named as the wall names its own files.
   var inWall = (flags & clipInWall) !== 0;
   flags &= hasPreview | isVideo | isLive;
   if (!(flags & (isVideo | isLive))) { mediaOf[i] = flags; return; }
-  var length = Number.isInteger(p[8]) && p[8] > 0 ? p[8] : 0;
-  var codec = typeof p[9] === 'string' ? p[9] : '';
-  var motion = typeof p[10] === 'string' ? p[10] : '';
+  var length = Number.isInteger(p[atDuration]) && p[atDuration] > 0 ? p[atDuration] : entryDefaults.duration;
+  var codec = typeof p[atCodec] === 'string' ? p[atCodec] : entryDefaults.codec;
+  var motion = typeof p[atMotion] === 'string' ? p[atMotion] : entryDefaults.motion;
   if (inWall && !/^motion\/[0-9a-f]{2}\/[0-9a-f]{16}\.mp4$/.test(motion)) motion = '';
   // A video is never also a live photo; a live photo without its clip is a still.
   if (flags & isVideo) flags &= ~isLive;
@@ -235,16 +236,16 @@ function foldersIn(name) {
   return inside;
 }
 
-// Thumbnails are the photo scaled down so that neither side exceeds thumbSide pixels, never up.
-var thumbSide = 420;
+// The thumbnail's height, as the engine makes it (thumbSide, the schema's).
 function thumbnailHeight(w, h) {
   var longest = Math.max(w, h);
   return Math.min(65535, longest > thumbSide ? Math.max(1, Math.round(h * thumbSide / longest)) : h);
 }
 
 // A raw file and a JPEG of the same name in the same folder (IMG_1.CR2 and IMG_1.JPG) are one
-// photo taken twice: the wall shows the JPEG, and the viewer offers the raw file.
-var rawFile = /\.(3fr|arw|cr2|cr3|crw|dcr|dng|erf|iiq|k25|kdc|mef|mos|mrw|nef|nrw|orf|pef|raf|raw|rw2|rwl|sr2|srf|srw|x3f)$/i;
+// photo taken twice: the wall shows the JPEG, and the viewer offers the raw file. rawFile, the
+// schema's, knows every raw name, also those the engine does not walk, which other tools' walls
+// may hold.
 var jpegFile = /\.jpe?g$/i;
 function withoutExtension(rel) {
   var dot = rel.lastIndexOf('.');

@@ -93,6 +93,42 @@ TEST(WallManifest, ExactTextForTrickyTitlesAndPaths)
               "[\"fedcba9876543210\",\"x.jpg\",0,0,0,\"x.jpg\",0]];");
 }
 
+// Each value lands at the position the wall's schema gives it, which the page reads it from.
+TEST(WallManifest, EntriesFollowTheSchemasPositions)
+{
+    Indexer job("/photos", "/tmp/out", "T", true, nullptr);
+    const WallEntry live{"0123456789abcdef", "2019/IMG_1.jpg", 4032, 3024, 1563192000, "2019", 7,
+                         Record::Media{WallSchema::isLive | WallSchema::clipInWall, 1500, "hevc", "motion/01/0123456789abcdef.mp4"}};
+    std::vector<std::string> values(WallSchema::motion + 1);
+    values[WallSchema::key] = "\"0123456789abcdef\"";
+    values[WallSchema::rel] = "\"2019/IMG_1.jpg\"";
+    values[WallSchema::width] = "4032";
+    values[WallSchema::height] = "3024";
+    values[WallSchema::date] = "1563192000";
+    values[WallSchema::first] = "\"2019\"";
+    values[WallSchema::mtime] = "7";
+    values[WallSchema::media] = std::to_string(WallSchema::isLive | WallSchema::clipInWall);
+    values[WallSchema::duration] = "1500";
+    values[WallSchema::codec] = "\"hevc\"";
+    values[WallSchema::motion] = "\"motion/01/0123456789abcdef.mp4\"";
+    const auto joined = [&values](std::size_t count) {
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i)
+            text += (i ? "," : "") + values[i];
+        return "[" + text + "]";
+    };
+    WallEntry video = live;
+    video.media = {WallSchema::isVideo, 1500, "hevc", ""};
+    WallEntry plain = live;
+    plain.media = {};
+    const std::string text = WallOutput::manifestText(job, {live, video, plain});
+    values[WallSchema::media] = std::to_string(WallSchema::isVideo);
+    const std::string videoText = joined(WallSchema::codec + 1);
+    values[WallSchema::media] = std::to_string(WallSchema::isLive | WallSchema::clipInWall);
+    EXPECT_THAT(text, ::testing::EndsWith("window.PHOTOS=[" + joined(WallSchema::motion + 1) + "," + videoText + "," +
+                                           joined(WallSchema::plainLength) + "];"));
+}
+
 TEST(WallFiles, ManifestAndPageAreWrittenAndTheTemplateIsCopiedByteForByte)
 {
     TempDir dir;

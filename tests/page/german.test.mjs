@@ -12,7 +12,7 @@ import { after, before, describe, test } from 'node:test';
 import { pageStrings, sourceDir } from '../../tools/join-page.mjs';
 import { launch } from './browser.mjs';
 import { assertQuiet, headings, open } from './harness.mjs';
-import { civil, entry, key, makeWall, synthetic } from './wall.mjs';
+import { civil, entry, key, makeWall, mediaFlags, synthetic } from './wall.mjs';
 
 const sharedPhotos = fileURLToPath(new URL('../../../shared/photos', import.meta.url));
 
@@ -72,7 +72,7 @@ if (hasFfmpeg) {
 
 // 1,204 entries: two camera files whose originals the page finds, a phone's two videos and a
 // live photo, then many more photos.
-const isVideo = 2, isLive = 4;
+const { isVideo, isLive } = mediaFlags;
 const june = entry('cameras/Canon_40D.jpg', civil(2019, 6, 15, 14, 3), 4032, 3024);
 const video = [...entry('Handy/VID_1.mp4', civil(2025, 2, 12, 18), 320, 180), isVideo, 2000, 'h264'];
 const entries = [

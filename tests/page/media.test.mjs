@@ -8,15 +8,14 @@ import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { launch } from './browser.mjs';
 import { assertQuiet, desktop, open, phone } from './harness.mjs';
-import { civil, entry, key, makeWall } from './wall.mjs';
+import { civil, entry, key, makeWall, mediaFlags } from './wall.mjs';
 
 const hasFfmpeg = (() => {
   try { execFileSync('ffmpeg', ['-version'], { stdio: 'ignore' }); return true; } catch { return false; }
 })();
 const skip = hasFfmpeg ? false : 'ffmpeg is not installed';
 
-// The engine's media flags.
-const hasPreview = 1, isVideo = 2, isLive = 4, clipInWall = 8;
+const { hasPreview, isVideo, isLive, clipInWall } = mediaFlags;
 const media = (e, ...extra) => [...e, ...extra];
 
 let browser, wall, root;

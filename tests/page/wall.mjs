@@ -6,6 +6,11 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { joinPage } from '../../tools/join-page.mjs';
+import { readSchema } from '../../tools/wall-schema.mjs';
+
+const schema = readSchema();
+// The engine's media flags: hasPreview, isVideo, isLive, clipInWall.
+export const mediaFlags = schema.mediaFlags;
 
 // The template the build joined (CTest names it), else one joined now from the sources.
 function joinedTemplate() {
@@ -29,11 +34,13 @@ export const key = (rel) => createHash('md5').update(rel, 'utf8').digest('hex').
 // A civil date-time read as UTC, in seconds: the engine's date values.
 export const civil = (y, mo, d = 1, h = 0, mi = 0, s = 0) => Date.UTC(y, mo - 1, d, h, mi, s) / 1000;
 
-// One wall entry as the engine writes it: [key, rel, width, height, date, first, mtime].
+// One plain photo's wall entry as the engine writes it, in the schema's positions
+// ([key, rel, width, height, date, first, mtime]); media positions are added after it.
 export function entry(rel, date, width = 4032, height = 3024, mtime = 1700000000) {
   const trimmed = rel.replace(/^\/+/, '');
   const cut = trimmed.indexOf('/');
-  return [key(rel), rel, width, height, date, cut < 0 ? trimmed : trimmed.slice(0, cut), mtime];
+  const values = { key: key(rel), rel, width, height, date, first: cut < 0 ? trimmed : trimmed.slice(0, cut), mtime };
+  return schema.positions.slice(0, schema.plainLength).map((name) => values[name]);
 }
 
 // n photos spread over the years before 2025, newest first, about one in fifty undated.

@@ -13,6 +13,12 @@ import os
 import re
 import sys
 
+# The positions of a wall entry, from the schema the engine and the page are built from.
+SCHEMA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources", "schema", "wall-schema.json")
+with open(SCHEMA, encoding="utf-8") as schema_file:
+    POSITIONS = json.load(schema_file)["entry"]["positions"]
+REL = POSITIONS.index("rel")
+
 # Whole-file writes go through ".<name>.<pid>.XXXXXX"; a thumbnail through ".<key>.<pid>.<thread>.tmp".
 WRITE_TEMP = re.compile(r"^\.(\.cache\.json|manifest\.js|index\.html|\.inflight)\.(\d+)\.[A-Za-z0-9]{6}$")
 THUMB_TEMP = re.compile(r"^\.[0-9a-f]{16}\.\d+\.\d+\.tmp$")
@@ -144,7 +150,7 @@ def partial(out, run_json):
         summary = json.load(f)
     if summary.get("photos") != len(photos):
         fail(f"the summary says {summary.get('photos')} photos, the wall has {len(photos)}")
-    missing = [p[1] for p in photos if p[1] not in cache]
+    missing = [p[REL] for p in photos if p[REL] not in cache]
     if missing:
         fail(f"photos on the wall without a record: {missing[:3]}")
     if os.path.exists(os.path.join(out, ".inflight")):

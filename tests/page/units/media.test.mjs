@@ -6,7 +6,7 @@ import { loadPage } from './page.mjs';
 
 const page = loadPage('strings.js', 'strings-de.js', 'language.js', 'text.js', 'media.js');
 // The table's media flags, as table.js keeps them: photos 1 and 3 of five are videos.
-vm.runInContext('var isVideo = 2; var mediaOf = new Uint8Array([0, 2, 0, 2, 4]); var videosInTable = 2;', page);
+vm.runInContext('var mediaOf = new Uint8Array([0, 2, 0, 2, 4]); var videosInTable = 2;', page);
 
 describe('video lengths', () => {
   test('read as a clock shows them, rounded to the second, never "0:00" for a real clip', () => {

@@ -1,10 +1,8 @@
 // Loads some of the wall page's scripts into one fresh JavaScript context, as the joined page
 // would run them but without a browser, so that their pure functions can be called directly.
 // Formats default to American English, whatever this machine's locale.
-import { readFileSync } from 'node:fs';
-import { join } from 'node:path';
 import vm from 'node:vm';
-import { sourceDir } from '../../../tools/join-page.mjs';
+import { pageSource } from '../../../tools/join-page.mjs';
 
 const englishByDefault = `
 for (const name of ['NumberFormat', 'DateTimeFormat', 'PluralRules', 'Collator']) {
@@ -15,7 +13,8 @@ for (const name of ['NumberFormat', 'DateTimeFormat', 'PluralRules', 'Collator']
 export function loadPage(...names) {
   const context = vm.createContext({ performance, MessageChannel, TextEncoder, URL });
   vm.runInContext(englishByDefault, context);
-  for (const name of names) vm.runInContext(`'use strict';${readFileSync(join(sourceDir, name), 'utf8')}`, context, { filename: name });
+  // The schema's values come first, as in the page.
+  for (const name of ['schema.js', ...names.filter((n) => n !== 'schema.js')]) vm.runInContext(`'use strict';${pageSource(name)}`, context, { filename: name });
   // The page's pause channel would keep node running after the tests.
   context.channel?.port1.unref();
   return context;
