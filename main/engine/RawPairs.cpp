@@ -2,13 +2,14 @@
 #include "engine/internal/RawPairs.h"
 
 #include "dates/Ascii.h"
-#include "engine/Indexer.h"
 #include "engine/internal/AsciiText.h"
 #include "engine/internal/IcuText.h"
 #include "engine/internal/WallOutput.h"
+#include "engine/WallSchema.h"
 
 #include <unicode/locid.h>
 
+#include <algorithm>
 #include <unordered_set>
 
 namespace RawPairs {
@@ -22,6 +23,14 @@ std::string_view withoutExtension(std::string_view rel)
     if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
         return rel;
     return rel.substr(0, dot);
+}
+
+/// Every raw name the page pairs: the schema's, more than the engine walks (a wall the engine
+/// writes holds only those, so both count the same).
+bool isRaw(std::string_view rel)
+{
+    const std::string ext = AsciiText::lowerExtension(rel);
+    return std::ranges::find(WallSchema::rawExtensions, ext) != WallSchema::rawExtensions.end();
 }
 
 bool isJpeg(std::string_view rel)
@@ -53,7 +62,7 @@ std::int64_t count(const std::vector<WallEntry>& entries)
     // the pairs are the raw names that some JPEG also has, each counted once.
     std::unordered_set<std::string> raws;
     for (const WallEntry& e : entries) {
-        if (Indexer::rawExt().contains(AsciiText::lowerExtension(e.rel)))
+        if (isRaw(e.rel))
             raws.insert(lowerPath(withoutExtension(e.rel)));
     }
     if (raws.empty())
