@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <utility>
+
 namespace {
 
 const QString service = QStringLiteral("org.freedesktop.Notifications");
@@ -35,25 +37,47 @@ void Notifier::notify(const QString& summary, const QString& body)
     call << QStringLiteral("Kestova") << shown << QStringLiteral("kestova") << summary << body
          << QStringList{QStringLiteral("default"), tr("Show Kestova")}
          << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("kestova")}} << -1;
+    asking = true;
+    early.clear();
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* done) {
         const QDBusPendingReply<uint> reply = *done;
-        if (!reply.isError())
-            shown = reply.value();
+        answered(reply.isError() ? 0 : reply.value());
         done->deleteLater();
     });
 }
 
+void Notifier::answered(uint id)
+{
+    asking = false;
+    shown = id;
+    const QList<Early> heard = std::exchange(early, {});
+    for (const Early& signal : heard) {
+        if (!signal.token.isEmpty())
+            onActivationToken(signal.id, signal.token);
+        if (signal.clicked)
+            onAction(signal.id, QStringLiteral("default"));
+    }
+}
+
 void Notifier::onAction(uint id, const QString& action)
 {
-    if (id == shown && id != 0 && action == QLatin1String("default"))
+    if (action != QLatin1String("default") || id == 0)
+        return;
+    if (id == shown)
         Q_EMIT activated();
+    else if (asking)
+        early.append({id, QString(), true});
 }
 
 void Notifier::onActivationToken(uint id, const QString& token)
 {
-    if (id == shown && id != 0 && !token.isEmpty())
+    if (token.isEmpty() || id == 0)
+        return;
+    if (id == shown)
         qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
+    else if (asking)
+        early.append({id, token, false});
 }
 
 void Notifier::onClosed(uint id, uint)

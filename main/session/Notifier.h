@@ -1,6 +1,7 @@
 // Desktop notifications that bring the window back when clicked.
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -25,5 +26,16 @@ private Q_SLOTS:
     void onClosed(uint id, uint reason);
 
 private:
+    void answered(uint id);
+
     uint shown = 0; ///< the service's id of the last notification; 0 before it answers
+    bool asking = false; ///< a notification was sent and its id is not known yet
+    /// What came for other ids while the service's answer was on its way: the answer and the
+    /// signals travel separately, so a quick click may be heard before the id it is for.
+    struct Early {
+        uint id = 0;
+        QString token;
+        bool clicked = false;
+    };
+    QList<Early> early;
 };

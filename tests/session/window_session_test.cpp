@@ -91,7 +91,10 @@ TEST(WindowSession, aRunEndingInTheBackgroundKeepsTheComputerAwakeShowsProgressA
     // Clicking the notification brings the window back.
     const QString id = notified.section(QLatin1Char(' '), -1);
     desktop.command(QStringLiteral("click ") + id);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window.raised == 1; }, 10000));
+    ASSERT_FALSE(desktop.waitForLine(QStringLiteral("clicked ") + id, from).isEmpty());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.raised == 1; }, 30000))
+        << "raised " << window.raised << " times; the desktop saw:\n"
+        << desktop.lines().join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(qEnvironmentVariable("XDG_ACTIVATION_TOKEN"), QStringLiteral("fake-token"));
 }
 
