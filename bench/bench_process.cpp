@@ -1,8 +1,11 @@
-// Photo processing benchmark: Indexer::process over every photo of a folder on N threads.
-//   bench_process SOURCE_DIR OUT_DIR [THREADS]
+// Photo processing benchmark: Indexer::process over every photo of a folder on N threads, in
+// this process or, with "workers", in decoding worker processes as a run does.
+//   bench_process SOURCE_DIR OUT_DIR [THREADS [workers]]
 // OUT_DIR's thumbnails are removed first, so every photo is decoded. Prints one line:
 //   photos=N failed=F threads=T seconds=S photos_per_second=R
 #include "engine/Indexer.h"
+#include "engine/internal/BuildFingerprint.h"
+#include "engine/internal/DecoderProcesses.h"
 
 #include <algorithm>
 #include <atomic>
@@ -10,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,6 +29,7 @@ int main(int argc, char** argv)
     const fs::path source = argv[1];
     const fs::path out = argv[2];
     const int threads = argc > 3 ? std::max(1, std::atoi(argv[3])) : 2;
+    const bool inWorkers = argc > 4 && std::string(argv[4]) == "workers";
 
     std::vector<FileEntry> entries;
     for (const auto& item : fs::directory_iterator(source)) {
@@ -40,6 +45,21 @@ int main(int argc, char** argv)
     fs::create_directories(out);
 
     const Indexer indexer(source, out, "bench", false, {});
+    std::optional<DecoderProcesses> decoders;
+    if (inWorkers) {
+        const auto program = DecoderProcesses::program();
+        if (!program) {
+            std::fputs("bench_process: kestova-worker is not beside this program\n", stderr);
+            return 1;
+        }
+        decoders.emplace(*program, WorkerProtocol::Hello{BuildFingerprint::current(), source, out, false});
+    }
+    const auto processed = [&](const FileEntry& entry) {
+        if (!decoders)
+            return indexer.process(entry).has_value();
+        const auto outcome = decoders->process({entry, false, false, false});
+        return outcome && outcome->end == PhotoEnd::done;
+    };
     std::atomic<std::size_t> next{0};
     std::atomic<int> failed{0};
     const auto start = std::chrono::steady_clock::now();
@@ -47,7 +67,7 @@ int main(int argc, char** argv)
     for (int t = 0; t < threads; ++t) {
         workers.emplace_back([&] {
             for (std::size_t i = next++; i < entries.size(); i = next++) {
-                if (!indexer.process(entries[i]))
+                if (!processed(entries[i]))
                     ++failed;
             }
         });

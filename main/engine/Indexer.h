@@ -61,6 +61,9 @@ public:
     bool waitForWall = false;
     /// Try again, alone, the photos that earlier runs passed over because they crashed a decoder.
     bool retryPassedOver = false;
+    /// Decode in worker processes (kestova-worker), so that a decoder's crash costs one photo and
+    /// not the run. Without the worker program photos are decoded in this process.
+    bool isolateDecoders = true;
 
     /// The stop flag. Takes `lock` for the single read or write; any thread, never blocks for long.
     bool cancelled() const;

@@ -33,7 +33,7 @@ std::optional<Line> parseLine(std::string_view text)
         return std::nullopt;
     line.tag = text[0];
     const int numbers = line.tag == 'D'                                                          ? 3
-                        : line.tag == 'S'                                                        ? 2
+                        : line.tag == 'S' || line.tag == 'X'                                     ? 2
                         : (line.tag == 'E' || line.tag == 'H' || line.tag == 'C' || line.tag == 'F') ? 0
                                                                                                  : -1;
     if (numbers < 0)
@@ -149,6 +149,7 @@ PhotoJournal::PhotoJournal(std::filesystem::path file_, const std::vector<FileEn
     std::unordered_map<std::string, Count> read;
     std::unordered_map<std::string, Count> started;
     std::unordered_set<std::string> crashed;
+    std::unordered_map<std::string, Count> crashedInWorker;
     std::string writtenBy;
     std::string_view rest = *text;
     while (!rest.empty()) {
@@ -181,8 +182,19 @@ PhotoJournal::PhotoJournal(std::filesystem::path file_, const std::vector<FileEn
         case 'C':
             crashed.insert(line->rel);
             break;
+        case 'X': {
+            // Counted now: its end, which follows, forgets what came before.
+            const auto carried = read.find(line->rel);
+            const bool same = carried != read.end() && carried->second.size == line->numbers[0]
+                              && carried->second.mtime == line->numbers[1];
+            const int before = same ? carried->second.deaths : 0;
+            crashedInWorker[line->rel] = Count{std::min(before + 1, deathsToPassOver), line->numbers[0], line->numbers[1]};
+            break;
+        }
         }
     }
+    for (auto& [rel, count] : crashedInWorker)
+        read[rel] = count;
     // Whatever was started and never ended was in flight when the run died: a suspect, and one
     // crash more when the decoder crashed on it.
     for (auto& [rel, start] : started) {
@@ -298,9 +310,24 @@ void PhotoJournal::end(const std::string& rel)
             return;
         alone = false;
         counts.erase(rel);
+        if (const auto crash = workerCrashes.find(rel); crash != workerCrashes.end())
+            counts.insert(*crash);
         append(eventLine('E', rel));
     }
     turn.notify_all();
+}
+
+void PhotoJournal::crashed(const FileEntry& entry)
+{
+    std::lock_guard guard(mutex);
+    const auto carried = counts.find(entry.rel);
+    const bool same = carried != counts.end() && carried->second.size == entry.size && carried->second.mtime == entry.mtime;
+    const int before = same ? carried->second.deaths : 0;
+    workerCrashes[entry.rel] = Count{std::min(before + 1, deathsToPassOver), entry.size, entry.mtime};
+    std::string line = "X " + std::to_string(entry.size) + ' ' + std::to_string(entry.mtime) + ' ';
+    Json::appendString(line, entry.rel);
+    line += '\n';
+    append(line);
 }
 
 PhotoJournal::Flight::~Flight()

@@ -2,6 +2,7 @@
 #include "engine/Indexer.h"
 
 #include "engine/internal/BuildFingerprint.h"
+#include "engine/internal/DecoderProcesses.h"
 #include "engine/internal/MachineCheck.h"
 #include "engine/internal/LivePhotos.h"
 #include "engine/internal/PhotoJournal.h"
@@ -182,9 +183,28 @@ JobSummary Indexer::run()
             if (old != map.end() && (Record::mediaOf(old->second).flags & Record::hasPreview))
                 hadPreview->insert(entry.rel);
         }
-        const ProcessingPhase::Process process = [twin = std::shared_ptr<const Indexer>(twin), changed, hadPreview](const FileEntry& entry) {
-            const auto keep = changed->contains(entry.rel) ? KeepThumbnail::never : KeepThumbnail::ifNotOlder;
-            return twin->processPhoto(entry, keep, Extras{true, hadPreview->contains(entry.rel)});
+        // Each photo is decoded in a worker process where the program has one: a decoder that
+        // crashes there costs the run that photo only, and counts against it in the journal.
+        std::shared_ptr<DecoderProcesses> decoders;
+        if (const auto worker = isolateDecoders ? DecoderProcesses::program() : std::nullopt)
+            decoders = std::make_shared<DecoderProcesses>(
+                *worker, WorkerProtocol::Hello{BuildFingerprint::current(), root, out, fillPreviews});
+        const ProcessingPhase::Process process = [twin = std::shared_ptr<const Indexer>(twin), changed, hadPreview,
+                                                  decoders, journal](const FileEntry& entry) {
+            const bool remake = changed->contains(entry.rel);
+            const bool remakePreview = hadPreview->contains(entry.rel);
+            if (decoders) {
+                if (auto outcome = decoders->process({entry, remake, true, remakePreview})) {
+                    if (outcome->end == PhotoEnd::unreadable && outcome->why == WhyUnreadable::crashed) {
+                        journal->crashed(entry);
+                        // A worker the system killed for want of memory is the machine's fault.
+                        MachineCheck::afterFailure(twin->out);
+                    }
+                    return *outcome;
+                }
+            }
+            return twin->processPhoto(entry, remake ? KeepThumbnail::never : KeepThumbnail::ifNotOlder,
+                                      Extras{true, remakePreview});
         };
         journal->open();
         auto outcome = ProcessingPhase::run(std::move(map), todo, journal, process, settings);
@@ -198,6 +218,9 @@ JobSummary Indexer::run()
             outcome.machineFailure = std::move(clips.machineFailure);
             outcome.stopped = clips.stopped;
         }
+        // A worker still at work on a photo left behind (a hung decoder) ends here, not later.
+        if (decoders)
+            decoders->close();
         journal->close();
         map = std::move(outcome.map);
         if (outcome.machineFailure) {

@@ -16,7 +16,7 @@ root=$stage/root/usr
 mv "$stage/root" "$stage/moved"
 root=$stage/moved/usr
 
-for file in bin/kestova-cli share/kestova/template.html share/kestova/translations/kestova_de.qm \
+for file in bin/kestova-cli libexec/kestova/kestova-worker share/kestova/template.html share/kestova/translations/kestova_de.qm \
             share/man/man1/kestova-cli.1.gz \
             share/bash-completion/completions/kestova-cli share/zsh/vendor-completions/_kestova-cli \
             share/fish/vendor_completions.d/kestova-cli.fish share/doc/kestova/copyright share/doc/kestova/changelog.gz; do
@@ -46,6 +46,14 @@ check "it names the unreadable file and why" grep -q '^  trip/broken.jpg (damage
 check "the wall's page is the installed template" cmp -s "$root/share/kestova/template.html" "$stage/wall/index.html"
 check "the wall has its data and thumbnail" bash -c "grep -q IMG_0001 '$stage/wall/manifest.js' && ls '$stage/wall/thumbs'/*/*.jpg >/dev/null"
 [ "$status" -eq 0 ] || cat "$stage/err"
+# A decoder that crashes takes the installed worker with it, never the run: the program finds
+# its worker where it was installed.
+cp "$photo" "$stage/photos/trip/IMG_0002.jpg"
+out=$(KESTOVA_WORKER_FAULT=segv:IMG_0002.jpg "$root/bin/kestova-cli" build "$stage/photos" --out "$stage/crashed" 2>&1)
+status=$?
+check "a decoder's crash costs the installed kestova-cli one photo (status $status)" test "$status" -eq 0
+check "and it names the photo and why" grep -q '^  trip/IMG_0002.jpg (the decoder crashed on it)$' <<<"$out"
+rm "$stage/photos/trip/IMG_0002.jpg"
 # The same wall again for a German user: the installed translation is found relative to the
 # program, as the template is.
 german=(env LANGUAGE=de LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8)

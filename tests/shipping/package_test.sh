@@ -27,7 +27,7 @@ done
 deb=$(ls "$work"/*.deb | head -1)
 check "cpack made a package" test -f "$deb"
 dpkg-deb -c "$deb" >"$work/contents"
-for file in ./usr/bin/kestova-cli ./usr/share/man/man1/kestova-cli.1.gz ./usr/share/doc/kestova/copyright \
+for file in ./usr/bin/kestova-cli ./usr/libexec/kestova/kestova-worker ./usr/share/man/man1/kestova-cli.1.gz ./usr/share/doc/kestova/copyright \
             ./usr/share/bash-completion/completions/kestova-cli ./usr/share/lintian/overrides/kestova; do
   check "the package holds $file" grep -q " $file\$" "$work/contents"
 done

@@ -9,6 +9,7 @@
 //   E "<rel>"                           processing ended, with or without a record
 //   H "<rel>"                           the run stopped waiting for it (a stall, or a stop)
 //   C "<rel>"                           the decoder crashed on it (written by the fault handler)
+//   X <size> <mtime> "<rel>"            the decoder crashed on it in a worker; the run went on
 // A photo started and never ended was in flight when its run died. Such photos are processed
 // alone, one at a time, before the others in the next run, so that an innocent neighbour is not
 // blamed. Only a real crash counts: a photo the decoder crashed on `deathsToPassOver` times is
@@ -75,6 +76,10 @@ public:
     /// How many photos wait in begin() for their turn.
     std::size_t waiting() const;
 
+    /// The decoder crashed on this photo in a worker process: the run goes on, and the crash
+    /// counts against the photo as one that took the run with it does.
+    void crashed(const FileEntry& entry);
+
     /// Gives up on every photo in flight: each is recorded as given up (which counts nothing
     /// against it), and photos still waiting for their turn are let go unprocessed. Returns
     /// the photos that were in flight.
@@ -100,6 +105,7 @@ private:
     std::condition_variable turn;
     std::unordered_map<std::string, Count> counts; ///< suspects, with their crashes
     std::unordered_map<std::string, Count> inFlight; ///< deaths unused
+    std::unordered_map<std::string, Count> workerCrashes; ///< this run's crashes in a worker, counted
     bool alone = false;     ///< a suspect is being processed
     bool gaveUp = false;
     std::size_t waitingCount = 0;
