@@ -73,6 +73,9 @@ int main(int argc, char**)
     }
     const int fd = WorkerProtocol::workerFd;
     ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    // Whatever else the run's process left open without close-on-exec (a library's file, a
+    // window's socket) is not ours to hold: a lock must not outlive the run in a worker.
+    ::close_range(fd + 1, ~0u, 0);
     // A library that prints to standard output prints to the error stream instead, and none
     // reads the terminal.
     ::dup2(STDERR_FILENO, STDOUT_FILENO);
