@@ -92,7 +92,8 @@ void DecoderProcesses::reap(pid_t pid)
 {
     // A worker killed in the middle of a read from a hung drive ends only when the read does:
     // it is left to a thread of its own rather than hold the run.
-    for (int tries = 0; tries < 20; ++tries) {
+    // A killed worker is gone within milliseconds, and within a second on a loaded machine.
+    for (int tries = 0; tries < 400; ++tries) {
         const pid_t done = ::waitpid(pid, nullptr, WNOHANG);
         if (done == pid || (done < 0 && errno != EINTR))
             return;
