@@ -51,7 +51,7 @@ struct Library {
     }
 };
 
-/// The worker processes of this process still alive (or not yet buried).
+/// The worker processes of this process still running.
 int workersAlive()
 {
     int count = 0;
@@ -63,7 +63,8 @@ int workersAlive()
         std::istringstream fields(line.substr(line.rfind(')') + 2));
         char state;
         pid_t parent;
-        if (fields >> state >> parent && parent == getpid()) {
+        // A dead worker whose thread has yet to bury it runs no more.
+        if (fields >> state >> parent && parent == getpid() && state != 'Z') {
             ++count;
             std::cerr << "worker alive: " << line << "\n";
         }
