@@ -1,6 +1,8 @@
 // The bytes of the messages between a run and its decoding workers.
 #include "engine/internal/WorkerProtocol.h"
 
+#include "engine/internal/UniqueFd.h"
+
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -274,15 +276,7 @@ namespace {
 
 bool sendAll(int fd, std::string_view bytes)
 {
-    while (!bytes.empty()) {
-        const ssize_t n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
+    return writeAllWith(bytes, [fd](const char* data, std::size_t size) { return ::send(fd, data, size, MSG_NOSIGNAL); });
 }
 
 bool readAll(int fd, char* into, std::size_t size)

@@ -35,11 +35,13 @@ private:
     int fd = -1;
 };
 
-/// Writes all of `bytes` to fd, going on after partial writes and interruptions; false on an error.
-inline bool writeAll(int fd, std::string_view bytes)
+/// Writes all of `bytes` through `write` (a write(2)-like call of a pointer and a length),
+/// going on after partial writes and interruptions; false on an error.
+template <typename Write>
+bool writeAllWith(std::string_view bytes, Write write)
 {
     while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        const ssize_t n = write(bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -47,4 +49,10 @@ inline bool writeAll(int fd, std::string_view bytes)
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
     return true;
+}
+
+/// Writes all of `bytes` to fd; false on an error.
+inline bool writeAll(int fd, std::string_view bytes)
+{
+    return writeAllWith(bytes, [fd](const char* data, std::size_t size) { return ::write(fd, data, size); });
 }
