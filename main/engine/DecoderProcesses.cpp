@@ -90,9 +90,9 @@ std::unique_ptr<DecoderProcesses::Worker> DecoderProcesses::start()
 
 void DecoderProcesses::reap(pid_t pid)
 {
-    // A worker killed in the middle of a read from a hung drive ends only when the read does:
-    // it is left to a thread of its own rather than hold the run.
     // A killed worker is gone within milliseconds, and within a second on a loaded machine.
+    // One killed in the middle of a read from a hung drive ends only when the read does: it is
+    // left to a thread of its own rather than hold the run.
     for (int tries = 0; tries < 400; ++tries) {
         const pid_t done = ::waitpid(pid, nullptr, WNOHANG);
         if (done == pid || (done < 0 && errno != EINTR))
@@ -181,7 +181,7 @@ void DecoderProcesses::close()
         closed = true;
         ending = std::move(idle);
         idle.clear();
-        // A worker at work is killed here; its thread sees the pipe end and buries it.
+        // A worker at work is killed here; its thread sees the socket end and buries it.
         for (const pid_t pid : busy)
             ::kill(pid, SIGKILL);
     }
@@ -189,4 +189,8 @@ void DecoderProcesses::close()
         ::kill(worker->pid, SIGKILL);
         reap(worker->pid);
     }
+    // Nothing of processing outlives it: the killed workers are buried before this returns,
+    // unless one is caught in a read from a hung drive, which no signal ends.
+    std::unique_lock guard(lock);
+    buried.wait_for(guard, std::chrono::seconds(2), [this] { return busy.empty() && burying == 0; });
 }

@@ -51,7 +51,7 @@ struct Library {
     }
 };
 
-/// The worker processes of this process still running.
+/// The worker processes of this process still alive, or dead and not yet buried.
 int workersAlive()
 {
     int count = 0;
@@ -63,8 +63,7 @@ int workersAlive()
         std::istringstream fields(line.substr(line.rfind(')') + 2));
         char state;
         pid_t parent;
-        // A dead worker whose thread has yet to bury it runs no more.
-        if (fields >> state >> parent && parent == getpid() && state != 'Z') {
+        if (fields >> state >> parent && parent == getpid()) {
             ++count;
             std::cerr << "worker alive: " << line << "\n";
         }
