@@ -58,6 +58,16 @@ std::string eventLine(char tag, const std::string& rel)
     return line;
 }
 
+/// A line of a photo's event that names the file's size and time too.
+std::string eventLine(char tag, const FileEntry& entry)
+{
+    std::string line{tag, ' '};
+    line += std::to_string(entry.size) + ' ' + std::to_string(entry.mtime) + ' ';
+    Json::appendString(line, entry.rel);
+    line += '\n';
+    return line;
+}
+
 /// What a worker thread's crash writes, set while the thread processes a photo. The handler
 /// can only reach the crashing thread's own state, and must not allocate: the line is made
 /// beforehand, and the descriptor is the thread's own duplicate, so that it stays valid even
@@ -185,10 +195,8 @@ PhotoJournal::PhotoJournal(std::filesystem::path file_, const std::vector<FileEn
         case 'X': {
             // Counted now: its end, which follows, forgets what came before.
             const auto carried = read.find(line->rel);
-            const bool same = carried != read.end() && carried->second.size == line->numbers[0]
-                              && carried->second.mtime == line->numbers[1];
-            const int before = same ? carried->second.deaths : 0;
-            crashedInWorker[line->rel] = Count{std::min(before + 1, deathsToPassOver), line->numbers[0], line->numbers[1]};
+            crashedInWorker[line->rel] =
+                (carried != read.end() ? carried->second : Count{}).then(1, line->numbers[0], line->numbers[1]);
             break;
         }
         }
@@ -199,8 +207,7 @@ PhotoJournal::PhotoJournal(std::filesystem::path file_, const std::vector<FileEn
     // crash more when the decoder crashed on it.
     for (auto& [rel, start] : started) {
         auto& count = read[rel];
-        const int before = count.size == start.size && count.mtime == start.mtime ? count.deaths : 0;
-        count = Count{std::min(before + (crashed.contains(rel) ? 1 : 0), deathsToPassOver), start.size, start.mtime};
+        count = count.then(crashed.contains(rel) ? 1 : 0, start.size, start.mtime);
     }
     if (read.empty())
         return;
@@ -276,10 +283,7 @@ PhotoJournal::Flight PhotoJournal::begin(const FileEntry& entry)
         return Flight();
     alone = suspect;
     inFlight.insert_or_assign(entry.rel, Count{0, entry.size, entry.mtime});
-    std::string line = "S " + std::to_string(entry.size) + ' ' + std::to_string(entry.mtime) + ' ';
-    Json::appendString(line, entry.rel);
-    line += '\n';
-    append(line);
+    append(eventLine('S', entry));
     if (fd) {
         thread_local AltStack altStack;
         if (crashNote.fd < 0)
@@ -321,13 +325,8 @@ void PhotoJournal::crashed(const FileEntry& entry)
 {
     std::lock_guard guard(mutex);
     const auto carried = counts.find(entry.rel);
-    const bool same = carried != counts.end() && carried->second.size == entry.size && carried->second.mtime == entry.mtime;
-    const int before = same ? carried->second.deaths : 0;
-    workerCrashes[entry.rel] = Count{std::min(before + 1, deathsToPassOver), entry.size, entry.mtime};
-    std::string line = "X " + std::to_string(entry.size) + ' ' + std::to_string(entry.mtime) + ' ';
-    Json::appendString(line, entry.rel);
-    line += '\n';
-    append(line);
+    workerCrashes[entry.rel] = (carried != counts.end() ? carried->second : Count{}).then(1, entry.size, entry.mtime);
+    append(eventLine('X', entry));
 }
 
 PhotoJournal::Flight::~Flight()

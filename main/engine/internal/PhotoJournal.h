@@ -21,6 +21,7 @@
 #include "engine/FileEntry.h"
 #include "engine/internal/UniqueFd.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdint>
 #include <filesystem>
@@ -93,6 +94,13 @@ private:
         int deaths = 0; ///< crashes; 0 for a photo only suspected
         std::int64_t size = 0;
         std::int64_t mtime = 0;
+        /// The count of a file of `now` size and time after `crashes` more: what was counted
+        /// carries over only while the file is the same.
+        Count then(int crashes, std::int64_t nowSize, std::int64_t nowMtime) const
+        {
+            const int before = size == nowSize && mtime == nowMtime ? deaths : 0;
+            return {std::min(before + crashes, deathsToPassOver), nowSize, nowMtime};
+        }
     };
 
     std::string countLines() const;
