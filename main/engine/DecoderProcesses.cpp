@@ -1,6 +1,8 @@
 // Starting, feeding and burying the decoding workers.
 #include "engine/internal/DecoderProcesses.h"
 
+#include "engine/internal/BesideProgram.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -18,14 +20,20 @@ extern char** environ;
 
 namespace fs = std::filesystem;
 
+namespace {
+
+/// The end of a photo whose processing was over before its worker answered.
+PhotoOutcome leftByTheEnd()
+{
+    return {PhotoEnd::stopped, WhyUnreadable::damaged, std::nullopt};
+}
+
+} // namespace
+
 std::optional<fs::path> DecoderProcesses::program()
 {
     std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        return std::nullopt;
-    for (const fs::path& candidate : {exe.parent_path() / "kestova-worker",
-                                      exe.parent_path() / KESTOVA_LIBEXEC_FROM_BIN / "kestova-worker"}) {
+    for (const fs::path& candidate : BesideProgram::places("kestova-worker", KESTOVA_LIBEXEC_FROM_BIN)) {
         if (fs::is_regular_file(candidate, ec) && ::access(candidate.c_str(), X_OK) == 0)
             return candidate.lexically_normal();
     }
@@ -111,7 +119,7 @@ std::optional<PhotoOutcome> DecoderProcesses::process(const WorkerProtocol::Requ
     {
         std::lock_guard guard(lock);
         if (closed)
-            return PhotoOutcome{PhotoEnd::stopped, WhyUnreadable::damaged, std::nullopt};
+            return leftByTheEnd();
         if (unusable)
             return std::nullopt;
         if (!idle.empty()) {
@@ -132,7 +140,7 @@ std::optional<PhotoOutcome> DecoderProcesses::process(const WorkerProtocol::Requ
         if (closed) {
             ::kill(worker->pid, SIGKILL);
             reap(worker->pid);
-            return PhotoOutcome{PhotoEnd::stopped, WhyUnreadable::damaged, std::nullopt};
+            return leftByTheEnd();
         }
         busy.push_back(worker->pid);
     }
@@ -162,7 +170,7 @@ std::optional<PhotoOutcome> DecoderProcesses::process(const WorkerProtocol::Requ
         buried.notify_all();
     }
     if (wasClosed)
-        return PhotoOutcome{PhotoEnd::stopped, WhyUnreadable::damaged, std::nullopt};
+        return leftByTheEnd();
     if (!reply)
         return PhotoOutcome::unreadable(WhyUnreadable::crashed);
     if (const auto* failure = std::get_if<WorkerProtocol::Failure>(&*reply)) {
