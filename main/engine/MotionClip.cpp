@@ -1,6 +1,7 @@
-// Copying a motion photo's clip out of the photo.
+// The video a phone's "motion photo" carries after its picture, found and copied out into the wall.
 #include "engine/internal/MotionClip.h"
 
+#include "engine/internal/SamsungTrailer.h"
 #include "engine/internal/UniqueFd.h"
 
 #include <fcntl.h>
@@ -11,6 +12,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace MotionClip {
 
@@ -51,25 +53,57 @@ bool copyRange(int from, off_t offset, int to, std::uint64_t length)
     return true;
 }
 
+/// The photo open for reading with its size; nothing when it cannot be read or is no regular file.
+struct OpenPhoto {
+    UniqueFd fd;
+    std::uint64_t size = 0;
+};
+std::optional<OpenPhoto> openPhoto(const std::filesystem::path& photo)
+{
+    UniqueFd fd(::open(photo.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st{};
+    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return OpenPhoto{std::move(fd), std::uint64_t(st.st_size)};
+}
+
+bool isClip(const OpenPhoto& photo, FileSpan span)
+{
+    if (span.length < 16 || span.length > largestClip || span.offset == 0 || span.offset >= photo.size ||
+        span.length > photo.size - span.offset)
+        return false;
+    std::array<char, 8> head{};
+    return ::pread(photo.fd.get(), head.data(), head.size(), off_t(span.offset)) == ssize_t(head.size()) &&
+           std::memcmp(head.data() + 4, "ftyp", 4) == 0;
+}
+
 } // namespace
 
-bool extract(const std::filesystem::path& photo, std::uint64_t length, const std::filesystem::path& clip)
+std::optional<FileSpan> locate(const std::filesystem::path& photo, std::optional<std::uint64_t> xmpLength)
 {
-    if (length < 16 || length > largestClip)
-        return false;
-    const UniqueFd from(::open(photo.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat st{};
-    if (!from || ::fstat(from.get(), &st) != 0 || !S_ISREG(st.st_mode) || std::uint64_t(st.st_size) <= length)
-        return false;
-    const off_t start = off_t(std::uint64_t(st.st_size) - length);
-    std::array<char, 8> head{};
-    if (::pread(from.get(), head.data(), head.size(), start) != ssize_t(head.size()) ||
-        std::memcmp(head.data() + 4, "ftyp", 4) != 0)
+    const auto open = openPhoto(photo);
+    if (!open)
+        return std::nullopt;
+    if (xmpLength && *xmpLength < open->size) {
+        const FileSpan fromXmp{open->size - *xmpLength, *xmpLength};
+        if (isClip(*open, fromXmp))
+            return fromXmp;
+    }
+    const auto samsung = SamsungTrailer::record(open->fd.get(), open->size, "MotionPhoto_Data");
+    if (samsung && isClip(*open, *samsung))
+        return samsung;
+    return std::nullopt;
+}
+
+bool extract(const std::filesystem::path& photo, FileSpan span, const std::filesystem::path& clip)
+{
+    const auto from = openPhoto(photo);
+    if (!from || !isClip(*from, span))
         return false;
     UniqueFd to(::open(clip.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (!to)
         return false;
-    const bool copied = copyRange(from.get(), start, to.get(), length);
+    const bool copied = copyRange(from->fd.get(), off_t(span.offset), to.get(), span.length);
     return to.close() == 0 && copied;
 }
 

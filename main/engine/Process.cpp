@@ -252,7 +252,9 @@ PhotoOutcome Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, E
         const std::string date = opened->date;
         Record::Media media = opened->media;
         // A motion photo carries its clip after the picture; a clip beside the still wins.
-        const auto embeddedClip = entry.motion.empty() && opened->vips ? ExifReader::embeddedClipLength(opened->vips->xmp()) : std::nullopt;
+        const auto embeddedClip = entry.motion.empty() && opened->vips
+                                      ? MotionClip::locate(file, ExifReader::embeddedClipLength(opened->vips->xmp()))
+                                      : std::nullopt;
         // Orientations 5 to 8 turn the picture by a quarter: the record holds the size as shown.
         const bool quarterTurn = opened->orientation >= 5 && opened->orientation <= 8;
         std::int64_t width = quarterTurn ? opened->stored.height : opened->stored.width;

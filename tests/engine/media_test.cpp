@@ -15,9 +15,11 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -104,6 +106,11 @@ struct Wall {
         struct stat st{};
         ::stat(to.c_str(), &st);
         return {rel, std::int64_t(st.st_size), std::int64_t(st.st_mtim.tv_sec)};
+    }
+    void write(const std::string& rel, const std::string& bytes) const
+    {
+        fs::create_directories((source / rel).parent_path());
+        std::ofstream(source / rel, std::ios::binary) << bytes;
     }
     Indexer job() const { return Indexer(source, out, "Media", true, nullptr); }
     JobSummary build(bool fillPreviews = false) const
@@ -377,6 +384,25 @@ std::string motionPhoto(const fs::path& jpeg, const std::string& clip, std::stri
     return photo.substr(0, 2) + "\xFF\xE1" + char(length >> 8) + char(length & 0xFF) + segment + photo.substr(2) + clip;
 }
 
+/// `rel` is a live photo whose clip, `clip` byte for byte, was copied into the wall's motion/.
+void expectClipInWall(const Indexer& job, const std::string& manifest, const std::string& rel, const std::string& clip)
+{
+    SCOPED_TRACE(rel);
+    const std::string key = Indexer::key(rel);
+    const std::string copied = bytesOf(job.motionURL(key));
+    EXPECT_EQ(copied.size(), clip.size());
+    EXPECT_TRUE(copied == clip) << "the clip in the wall is not the photo's";
+    EXPECT_TRUE(std::regex_search(manifest, std::regex(",12,(19|20)\\d\\d,\"h264\",\"motion/" + key.substr(0, 2) + "/" + key + "\\.mp4\"\\]")))
+        << manifest;
+}
+
+/// `rel` is a plain still: no clip in the wall, no media flags in its record.
+void expectStill(const Indexer& job, const std::string& rel)
+{
+    EXPECT_FALSE(fs::exists(job.motionURL(Indexer::key(rel)))) << rel;
+    EXPECT_EQ(Record::mediaOf(job.loadCache().at(rel)).flags, 0) << rel << " stays a still";
+}
+
 TEST_F(Media, aMotionPhotoIsLiveWithItsClipCopiedIntoTheWall)
 {
     const std::string clip = bytesOf(clips.quickTime);
@@ -387,10 +413,7 @@ TEST_F(Media, aMotionPhotoIsLiveWithItsClipCopiedIntoTheWall)
         R"(<Container:Item Item:Mime="video/mp4" Item:Semantic="MotionPhoto" Item:Length="{clip}"/></rdf:li>)"
         R"(</rdf:Seq></Container:Directory>)";
     Wall wall;
-    const auto write = [&](const std::string& rel, const std::string& bytes) {
-        fs::create_directories((wall.source / rel).parent_path());
-        std::ofstream(wall.source / rel, std::ios::binary) << bytes;
-    };
+    const auto write = [&](const std::string& rel, const std::string& bytes) { wall.write(rel, bytes); };
     write("phone/PXL_1.MP.jpg", motionPhoto(jpeg, clip, R"(GCamera:MotionPhoto="1" GCamera:MotionPhotoVersion="1")", directory));
     write("phone/MVIMG_2.jpg", motionPhoto(jpeg, clip, R"(GCamera:MicroVideo="1" GCamera:MicroVideoOffset="{clip}")"));
     // An editor kept the packet and dropped the clip; another says the photo is no motion photo.
@@ -408,17 +431,10 @@ TEST_F(Media, aMotionPhotoIsLiveWithItsClipCopiedIntoTheWall)
     EXPECT_EQ(summary.unreadable, 0);
     const Indexer job = wall.job();
     const std::string manifest = wall.manifest();
-    for (const std::string rel : {"phone/PXL_1.MP.jpg", "phone/MVIMG_2.jpg"}) {
-        SCOPED_TRACE(rel);
-        const std::string key = Indexer::key(rel);
-        EXPECT_EQ(bytesOf(job.motionURL(key)), clip);
-        EXPECT_TRUE(std::regex_search(manifest, std::regex(",12,(19|20)\\d\\d,\"h264\",\"motion/" + key.substr(0, 2) + "/" + key + "\\.mp4\"\\]")))
-            << manifest;
-    }
-    for (const std::string rel : {"phone/PXL_3.MP.jpg", "phone/PXL_4.MP.jpg", "phone/MVIMG_5.jpg", "phone/MVIMG_6.jpg", "phone/PXL_7.MP.jpg"}) {
-        EXPECT_FALSE(fs::exists(job.motionURL(Indexer::key(rel)))) << rel;
-        EXPECT_EQ(Record::mediaOf(job.loadCache().at(rel)).flags, 0) << rel << " stays a still";
-    }
+    for (const std::string rel : {"phone/PXL_1.MP.jpg", "phone/MVIMG_2.jpg"})
+        expectClipInWall(job, manifest, rel, clip);
+    for (const std::string rel : {"phone/PXL_3.MP.jpg", "phone/PXL_4.MP.jpg", "phone/MVIMG_5.jpg", "phone/MVIMG_6.jpg", "phone/PXL_7.MP.jpg"})
+        expectStill(job, rel);
 
     // An update copies nothing again; a clip deleted from the wall is copied again.
     const fs::path copied = job.motionURL(Indexer::key("phone/PXL_1.MP.jpg"));
@@ -441,6 +457,124 @@ TEST_F(Media, aMotionPhotoIsLiveWithItsClipCopiedIntoTheWall)
     fs::create_directory_symlink(elsewhere.path(), wall.out / "motion");
     EXPECT_THROW(wall.build(), JobError);
     EXPECT_TRUE(fs::is_empty(elsewhere.path()));
+}
+
+std::string le16(std::uint16_t v)
+{
+    return {char(v & 0xFF), char(v >> 8)};
+}
+std::string le32(std::uint32_t v)
+{
+    return le16(std::uint16_t(v & 0xFFFF)) + le16(std::uint16_t(v >> 16));
+}
+
+/// A record of a Samsung trailer, and the numbers its directory entry gives unless a row bends them.
+struct SefRecord {
+    std::string name;
+    std::string payload;
+    std::uint16_t type = 0x0a30;
+    std::optional<std::uint32_t> back;   ///< distance back from the directory to the record
+    std::optional<std::uint32_t> length; ///< the record's length
+};
+
+/// The trailer Samsung's phones append after the JPEG: the records, the directory that lists
+/// them, the directory's length and "SEFT" at the very end.
+struct SefTrailer {
+    std::vector<SefRecord> records;
+    std::optional<std::uint32_t> count;
+    std::optional<std::uint32_t> directoryLength;
+
+    std::string bytes() const
+    {
+        std::string data;
+        std::vector<std::size_t> starts;
+        for (const SefRecord& r : records) {
+            starts.push_back(data.size());
+            data += le16(0) + le16(r.type) + le32(std::uint32_t(r.name.size())) + r.name + r.payload;
+        }
+        std::string directory = "SEFH" + le32(106) + le32(count.value_or(std::uint32_t(records.size())));
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : data.size();
+            directory += le16(0) + le16(records[i].type) + le32(records[i].back.value_or(std::uint32_t(data.size() - starts[i]))) +
+                         le32(records[i].length.value_or(std::uint32_t(end - starts[i])));
+        }
+        return data + directory + le32(directoryLength.value_or(std::uint32_t(directory.size()))) + "SEFT";
+    }
+};
+
+TEST_F(Media, aSamsungMotionPhotoIsLiveWithTheClipItsTrailerLists)
+{
+    const std::string clip = bytesOf(clips.quickTime);
+    const fs::path jpeg = photos / "orientation/Landscape_1.jpg";
+    const std::string picture = bytesOf(jpeg);
+    const SefRecord motion{"MotionPhoto_Data", clip};
+    const SefRecord utc{"Image_UTC_Data", "1568123456789", 0x0a01};
+    const std::string trailer = SefTrailer{{motion}}.bytes();
+    const auto bent = [&](SefRecord record) { return picture + SefTrailer{{record}}.bytes(); };
+    const auto bentDirectory = [&](std::optional<std::uint32_t> count, std::optional<std::uint32_t> length) {
+        return picture + SefTrailer{{motion}, count, length}.bytes();
+    };
+    const auto named = [&](std::string name) { return SefRecord{std::move(name), clip}; };
+    const auto withPayload = [&](std::string payload) { return SefRecord{"MotionPhoto_Data", std::move(payload)}; };
+    const auto withEntry = [&](std::optional<std::uint32_t> back, std::optional<std::uint32_t> length) {
+        return SefRecord{"MotionPhoto_Data", clip, 0x0a30, back, length};
+    };
+    const std::uint32_t recordLength = std::uint32_t(8 + motion.name.size() + clip.size());
+    const std::string directory =
+        R"(<Container:Directory><rdf:Seq><rdf:li rdf:parseType="Resource"><Container:Item Item:Mime="image/jpeg" )"
+        R"(Item:Semantic="Primary" Item:Length="0"/></rdf:li><rdf:li rdf:parseType="Resource">)"
+        R"(<Container:Item Item:Mime="video/mp4" Item:Semantic="MotionPhoto" Item:Length="{clip}"/></rdf:li>)"
+        R"(</rdf:Seq></Container:Directory>)";
+    struct Row {
+        std::string rel;
+        std::string bytes;
+        bool live;
+    };
+    const Row rows[] = {
+        {"SM_1.jpg", picture + trailer, true},
+        // The clip's record among others, found by its name.
+        {"SM_2.jpg", picture + SefTrailer{{utc, motion, utc}}.bytes(), true},
+        // XMP that gives no clip: its length, counted from the end, lands on the trailer's first
+        // record, and the trailer's clip is taken.
+        {"SM_3.jpg", motionPhoto(jpeg, trailer, R"(GCamera:MotionPhoto="1")", directory), true},
+        // Records that hold no clip: other names, or no MP4 at the payload's start, or too short.
+        {"SM_4.jpg", bent(named("MotionPhoto_Info")), false},
+        {"SM_5.jpg", bent(named("Image_UTC_Data")), false},
+        {"SM_6.jpg", bent(withPayload(std::string(8, '\0') + clip)), false},
+        {"SM_7.jpg", bent(withPayload(std::string("\0\0\0\x0c" "ftypmp42", 12))), false},
+        // Entries that point outside the bytes before the directory: back past the file's start,
+        // lengths that overflow or run into the directory, a length shorter than the record's name.
+        {"SM_8.jpg", bent(withEntry(0xFFFFFFFF, std::nullopt)), false},
+        {"SM_9.jpg", bent(withEntry(std::uint32_t(picture.size() + recordLength + 1), std::nullopt)), false},
+        {"SM_10.jpg", bent(withEntry(std::nullopt, 0xFFFFFFFF)), false},
+        {"SM_11.jpg", bent(withEntry(std::nullopt, recordLength + 1)), false},
+        {"SM_12.jpg", bent(withEntry(std::nullopt, 4)), false},
+        // Directories that do not hold what they claim: a count far past their entries, one entry
+        // more than written, a length past the file, one that misses "SEFH", one of nothing.
+        {"SM_13.jpg", bentDirectory(0xFFFFFFFF, std::nullopt), false},
+        {"SM_14.jpg", bentDirectory(2, std::nullopt), false},
+        {"SM_15.jpg", bentDirectory(std::nullopt, 0xFFFFFFF0), false},
+        {"SM_16.jpg", bentDirectory(std::nullopt, 12 + 12 - 4), false},
+        {"SM_17.jpg", bentDirectory(std::nullopt, 0), false},
+        // Files cut short, in the tail and in the directory.
+        {"SM_18.jpg", (picture + trailer).substr(0, picture.size() + trailer.size() - 1), false},
+        {"SM_19.jpg", (picture + trailer).substr(0, picture.size() + trailer.size() - 16), false},
+    };
+    Wall wall;
+    for (const Row& row : rows)
+        wall.write(row.rel, row.bytes);
+    const JobSummary summary = wall.build();
+    EXPECT_EQ(summary.photos, std::int64_t(std::size(rows)));
+    EXPECT_EQ(summary.videos, 0);
+    EXPECT_EQ(summary.unreadable, 0);
+    const Indexer job = wall.job();
+    const std::string manifest = wall.manifest();
+    for (const Row& row : rows) {
+        if (row.live)
+            expectClipInWall(job, manifest, row.rel, clip);
+        else
+            expectStill(job, row.rel);
+    }
 }
 
 TEST_F(Media, previewsComeOnlyForFormatsBrowsersCannotShow)
