@@ -117,8 +117,8 @@ movie.addEventListener('error', function () {
   var photo = view.pos[viewing], info = mediaInfo.get(photo);
   // A codec the browser names as playable that still fails is most likely a file not there.
   var known = !!info.codec;
-  if (movieMode === 'live') noteText.textContent = known ? tr('motionMissing') : cannotPlayText('motionCannotPlay', info.codec);
-  else noteText.textContent = known ? tr('videoMissing') : cannotPlayText('cannotPlay', info.codec);
+  if (movieMode === 'live') noteText.textContent = known ? unreachableText('motionMissing', info.motion) : cannotPlayText('motionCannotPlay', info.codec);
+  else noteText.textContent = known ? unreachableText('videoMissing', pathOf(photo)) : cannotPlayText('cannotPlay', info.codec);
   stopMovie();
 });
 // A focused player takes the arrows for seeking; in the viewer they step to the neighbours, as

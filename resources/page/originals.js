@@ -3,16 +3,45 @@
 // on another computer. A wall made in its default place lies directly inside that folder, so
 // when the page is not under the stored folder, the folders above the page are tried as well:
 // each is tested by loading a few originals as images, and the first that shows one is used.
+// A page from a web server may load nothing from disk, so there the stored path is never tried:
+// only the folders above the page on its own server, by their addresses.
 
-// folder: the folder whose originals the viewer links to, '' when none was found;
-// state: 'checking', 'stored' (the stored folder), 'moved' (found relative to the page),
-// 'missing' (found nowhere) or 'unchecked' (the wall holds nothing an image test could load).
-var originals = { folder: '', state: 'checking' };
+// base: the address of the folder whose originals the viewer links to, ending in '/', '' when
+// none was found; label: that folder as the page names it (its path, or over the web its address
+// as a person reads it); state: 'checking', 'stored' (the stored folder), 'moved' (found relative
+// to the page: the folder moved with its wall, or a server offers it with the wall), 'missing'
+// (found nowhere) or 'unchecked' (the wall holds nothing an image test could load; the likeliest
+// folder stands).
+var originals = { base: '', label: '', state: 'checking' };
 var probeTimeout = 8000;
 
-function originalUrl(rel) { return originals.folder ? fileUrl(originals.folder, rel) : ''; }
+function originalUrl(rel) { return originals.base ? originals.base + pathUrl(rel) : ''; }
 function originalPath(rel) {
-  return originals.folder + (originals.folder.endsWith('/') ? '' : '/') + rel;
+  return originals.label + (originals.label.endsWith('/') ? '' : '/') + rel;
+}
+
+// Whether the page came from a web server (or anything else that is not a file).
+function servedOverWeb(address) { return new URL(address).protocol !== 'file:'; }
+
+// A folder the originals may be in: on disk by its path, or over the web by its address.
+function diskPlace(folder) { return { base: fileUrl(folder, ''), label: folder }; }
+function webPlace(url) {
+  var path = url.pathname.split('/').map(decodeSegment).join('/');
+  return { base: url.href, label: url.protocol + '//' + url.host + (path === '/' ? path : path.replace(/\/$/, '')) };
+}
+
+// The folders above a page served over the web: its parent (the default wall folder's place)
+// and the one above that, as far as the server's addresses go up.
+function webCandidates(address) {
+  var found = [];
+  var last = new URL('./', address).href;
+  for (var up = '../', k = 0; k < 2; up += '../', k++) {
+    var folder = new URL(up, address);
+    if (folder.href === last) break;
+    found.push(webPlace(folder));
+    last = folder.href;
+  }
+  return found;
 }
 
 // The folder of a page's file: address as a path (with the bytes of a name that was not UTF-8
@@ -44,18 +73,19 @@ function originalCandidates(root, page) {
   return found;
 }
 
-// A few photos a browser can show, to test a folder with: the first ones of the wall.
+// A few photos a browser can show, to test a folder with: the first ones of the wall. Over the
+// web not those whose names are not UTF-8, which most servers cannot give out (see below).
 function probePaths(limit) {
-  var picked = [];
+  var picked = [], web = servedOverWeb(location.href);
   for (var i = 0; i < order.length && i < 20000 && picked.length < limit; i++) {
     var path = pathOf(order[i]);
-    if (showable.test(path)) picked.push(path);
+    if (showable.test(path) && !(web && shown(path) !== path)) picked.push(path);
   }
   return picked;
 }
 
-// Resolves true once one of the photos loads from folder, false when none does.
-function folderHolds(folder, rels) {
+// Resolves true once one of the photos loads from the folder at base, false when none does.
+function folderHolds(base, rels) {
   return new Promise(function (resolve) {
     var left = rels.length, done = false;
     var timer = setTimeout(function () { finish(false); }, probeTimeout);
@@ -69,37 +99,63 @@ function folderHolds(folder, rels) {
       var image = new Image();
       image.onload = function () { finish(true); };
       image.onerror = function () { if (--left === 0) finish(false); };
-      image.src = fileUrl(folder, rel);
+      image.src = base + pathUrl(rel);
     });
   });
 }
 
+function takeOriginals(place) {
+  originals.base = place ? place.base : '';
+  originals.label = place ? place.label : '';
+}
+
 // Tests every candidate at once and takes the likeliest that works; then shows the result.
 async function findOriginals(root) {
-  originals.folder = root;
-  var candidates = originalCandidates(root, pageFolder(location.href));
+  var web = servedOverWeb(location.href);
+  var candidates = web ? webCandidates(location.href) : originalCandidates(root, pageFolder(location.href)).map(diskPlace);
+  // Meanwhile the likeliest folder stands: the stored one, over the web the page's parent.
+  var first = web ? candidates[0] : root ? diskPlace(root) : undefined;
+  takeOriginals(first);
   var rels = probePaths(3);
   var state;
-  if (!rels.length || (candidates.length === 1 && candidates[0] === root)) {
-    state = rels.length ? 'stored' : 'unchecked';
+  if (!rels.length) {
+    state = 'unchecked';
+  } else if (!web && candidates.length === 1 && candidates[0].label === root) {
+    state = 'stored';
   } else {
-    var works = await Promise.all(candidates.map(function (folder) { return folderHolds(folder, rels); }));
+    var works = await Promise.all(candidates.map(function (place) { return folderHolds(place.base, rels); }));
     var at = works.indexOf(true);
-    originals.folder = at < 0 ? '' : candidates[at];
-    state = at < 0 ? 'missing' : candidates[at] === root ? 'stored' : 'moved';
+    takeOriginals(candidates[at]);
+    state = at < 0 ? 'missing' : !web && candidates[at].label === root ? 'stored' : 'moved';
   }
   originals.state = state;
   showSource();
-  // An open viewer showed the stored folder's links meanwhile.
-  if (viewing >= 0 && originals.folder !== root) openViewer(viewing, false);
+  // An open viewer showed the likeliest folder's links meanwhile.
+  if (viewing >= 0 && originals.base !== (first ? first.base : '')) openViewer(viewing, false);
   document.body.dataset.originals = state;
 }
 
-// The header names the folder the photos are in now, or the stored one when they were not found.
+// The header names the folder the photos are in now, or the stored one when they were not
+// found. Over the web the stored path names a folder on the computer that made the wall, which
+// no visitor can reach: there only a folder found is named.
 function showSource() {
-  var folder = originals.folder || root;
+  var folder = originals.label || (servedOverWeb(location.href) ? '' : root);
   var source = document.getElementById('source');
   source.textContent = shown(folder);
-  source.title = originals.state === 'missing' ? tr('originalsNotFound') : '';
+  source.title = originals.state === 'missing' ? originalsMissingText() : '';
   document.getElementById('source-sep').hidden = !folder;
+}
+
+// Why the viewer shows no original at all.
+function originalsMissingText() {
+  return tr(servedOverWeb(location.href) ? 'originalsNotServed' : 'originalsNotFound');
+}
+
+// What the viewer says when one file of the originals did not load (name: originalMissing,
+// videoMissing or motionMissing). Over the web the server did not give it out; for a name that
+// is not UTF-8 that is the likely reason: most servers read an address as UTF-8, find no such
+// file and say so, whatever raw bytes the page asked for.
+function unreachableText(name, path) {
+  if (!servedOverWeb(location.href)) return tr(name);
+  return tr(shown(path) !== path ? 'nameNotServed' : name + 'Web');
 }

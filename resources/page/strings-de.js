@@ -104,5 +104,10 @@ var germanStrings = {
   motionMissing: 'Der Bewegungsclip lie\u00df sich hier nicht \u00f6ffnen; vielleicht wurde er verschoben oder sein Laufwerk ist nicht verbunden.',
   infoNoOriginal: 'Von hier aus nicht gefunden',
   originalsNotFound: 'Die Originalfotos sind von hier aus nicht zu finden: Ihr Ordner wurde verschoben, oder sein Laufwerk ist nicht angeschlossen. \u00d6ffnen Sie diese Wand aus jenem Ordner, um sie in voller Gr\u00f6\u00dfe zu sehen.',
-  originalMissing: 'Die Originaldatei lie\u00df sich hier nicht \u00f6ffnen; vielleicht wurde sie verschoben oder ihr Laufwerk ist nicht verbunden.'
+  originalMissing: 'Die Originaldatei lie\u00df sich hier nicht \u00f6ffnen; vielleicht wurde sie verschoben oder ihr Laufwerk ist nicht verbunden.',
+  originalsNotServed: 'Die Originalfotos liegen nicht mit dieser Wand auf der Website: Sie werden nur gefunden, wenn die Wand in ihrem Ordner liegt und der Server auch diesen Ordner anbietet.',
+  originalMissingWeb: 'Die Originaldatei lie\u00df sich nicht von dieser Website laden; vielleicht wurde sie verschoben, oder der Server bietet sie nicht an.',
+  videoMissingWeb: 'Das Video lie\u00df sich nicht von dieser Website laden; vielleicht wurde es verschoben, oder der Server bietet es nicht an.',
+  motionMissingWeb: 'Der Bewegungsclip lie\u00df sich nicht von dieser Website laden; vielleicht wurde er verschoben, oder der Server bietet ihn nicht an.',
+  nameNotServed: 'Der Webserver hat diese Datei nicht ausgeliefert: Ihr Name ist kein g\u00fcltiges UTF-8, und die meisten Server finden solche Namen nicht. \u00d6ffnen Sie die Wand vom Datentr\u00e4ger, oder benennen Sie die Datei um.'
 };

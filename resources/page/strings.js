@@ -107,5 +107,11 @@ var strings = {
   motionMissing: 'The motion clip could not be opened here; it may have moved or its drive may be offline.',
   infoNoOriginal: 'Not found from here',
   originalsNotFound: 'The original photos cannot be found from here: their folder has moved, or its drive is not connected. Open this wall from inside that folder to see them in full.',
-  originalMissing: 'The original file could not be opened here; it may have moved or its drive may be offline.'
+  originalMissing: 'The original file could not be opened here; it may have moved or its drive may be offline.',
+  // The same over the web, where a server gives the files out.
+  originalsNotServed: 'The original photos are not on this website with the wall: they are found only when the wall lies inside their folder and the server offers that folder too.',
+  originalMissingWeb: 'The original file could not be loaded from this website; it may have moved, or the server does not offer it.',
+  videoMissingWeb: 'The video could not be loaded from this website; it may have moved, or the server does not offer it.',
+  motionMissingWeb: 'The motion clip could not be loaded from this website; it may have moved, or the server does not offer it.',
+  nameNotServed: 'The web server did not give out this file: its name is not valid UTF-8, which most servers cannot look up. Open the wall from disk to see it, or rename the file.'
 };

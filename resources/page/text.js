@@ -68,9 +68,11 @@ function decodeSegment(text) {
   return out;
 }
 
+// A path as it goes into an address, each of its names encoded on its own: a '#', '?' or '%'
+// in a name stays part of the name, on disk as on a web server.
+function pathUrl(path) { return path.split('/').map(encodeSegment).join('/'); }
 function fileUrl(root, rel) {
-  var path = root.endsWith('/') ? root + rel : root + '/' + rel;
-  return 'file://' + path.split('/').map(encodeSegment).join('/');
+  return 'file://' + pathUrl(root.endsWith('/') ? root + rel : root + '/' + rel);
 }
 function thumbUrl(key) {
   return 'thumbs/' + encodeURIComponent(shown(key.slice(0, 2))) + '/' + encodeURIComponent(shown(key)) + '.jpg';

@@ -50,7 +50,7 @@ function openViewer(p, addToHistory) {
     rawLink.href = originalUrl(rawPath);
     rawLink.textContent = tr('openRaw', { type: rawPath.slice(rawPath.lastIndexOf('.') + 1).toUpperCase() });
   }
-  noteText.textContent = !original ? tr('originalsNotFound') : showable.test(path) || isVideoPhoto(photo) ? '' : tr('previewOnly');
+  noteText.textContent = !original ? originalsMissingText() : showable.test(path) || isVideoPhoto(photo) ? '' : tr('previewOnly');
   showMovie(photo, path, original);
   prevButton.disabled = p === 0;
   nextButton.disabled = p === view.pos.length - 1;
@@ -126,7 +126,8 @@ fullImage.addEventListener('error', function () {
   if (!fullImage.getAttribute('src')) return;
   fullImage.hidden = true;
   // A preview that failed leaves the thumbnail, which is a preview too.
-  if (showable.test(pathOf(view.pos[viewing]))) noteText.textContent = tr('originalMissing');
+  var path = pathOf(view.pos[viewing]);
+  if (showable.test(path)) noteText.textContent = unreachableText('originalMissing', path);
 });
 thumbImage.addEventListener('error', function () {
   thumbImage.hidden = true;

@@ -26,4 +26,32 @@ describe('originals', () => {
     // A page not opened from a file has nothing to try but the stored folder.
     assert.deepEqual(plain(page.originalCandidates('/home/ana/Pictures', '')), ['/home/ana/Pictures']);
   });
+
+  test('a page from a web server tries the folders above it on that server, named as read', () => {
+    const cases = [
+      ['http://127.0.0.1:8000/Fotos%20%C3%A4%20%231/_Photo%20Gallery/index.html#photo=1', [
+        { base: 'http://127.0.0.1:8000/Fotos%20%C3%A4%20%231/', label: 'http://127.0.0.1:8000/Fotos \u00e4 #1' },
+        { base: 'http://127.0.0.1:8000/', label: 'http://127.0.0.1:8000/' },
+      ]],
+      ['https://example.org/a/b/wall/?x=1', [
+        { base: 'https://example.org/a/b/', label: 'https://example.org/a/b' },
+        { base: 'https://example.org/a/', label: 'https://example.org/a' },
+      ]],
+      // Up to the server's root and no further; a wall at the root has nothing above it.
+      ['http://example.org/_Photo%20Gallery/index.html', [{ base: 'http://example.org/', label: 'http://example.org/' }]],
+      ['http://example.org/index.html', []],
+      ['http://example.org/caf%E9/wall/', [
+        { base: 'http://example.org/caf%E9/', label: 'http://example.org/caf\udce9' },
+        { base: 'http://example.org/', label: 'http://example.org/' },
+      ]],
+    ];
+    for (const [address, places] of cases) assert.deepEqual(plain(page.webCandidates(address)), places, address);
+    assert.equal(page.servedOverWeb('http://example.org/index.html'), true);
+    assert.equal(page.servedOverWeb('file:///home/ana/Pictures/_Photo%20Gallery/index.html'), false);
+  });
+
+  test('a folder on disk is a place by its file address', () => {
+    assert.deepEqual(plain(page.diskPlace('/media/ana/Fotos #1')), { base: 'file:///media/ana/Fotos%20%231/', label: '/media/ana/Fotos #1' });
+    assert.deepEqual(plain(page.diskPlace('/')), { base: 'file:///', label: '/' });
+  });
 });

@@ -64,6 +64,8 @@ describe('path segments', () => {
   test('originals and thumbnails get addresses that reach them', () => {
     assert.equal(page.fileUrl('/home/ana/Pictures', '2019/Rome #2/a b.jpg'), 'file:///home/ana/Pictures/2019/Rome%20%232/a%20b.jpg');
     assert.equal(page.fileUrl('/', 'x.jpg'), 'file:///x.jpg');
+    // Each name on its own, for a web server as for a file address.
+    assert.equal(page.pathUrl('50% off?/a "b" \'c\' #1/\u6771\u4eac caf\uDCE9.jpg'), '50%25%20off%3F/a%20%22b%22%20\'c\'%20%231/%E6%9D%B1%E4%BA%AC%20caf%E9.jpg');
     assert.equal(page.thumbUrl('0af3c2d1e4b5a697'), 'thumbs/0a/0af3c2d1e4b5a697.jpg');
     assert.equal(page.fileName('2019/Rome/IMG_1.JPG'), 'IMG_1.JPG');
     assert.equal(page.shown('caf\uDCE9'), 'caf\uFFFD');
