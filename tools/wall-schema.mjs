@@ -1,8 +1,9 @@
 #!/usr/bin/env node
 // The wall's schema (resources/schema/wall-schema.json) is the one place where the engine and
-// the page agree on an entry's positions, the media flags, the thumbnail size and the raw and
-// video names. This module checks it and makes both sides' code from it, so that neither keeps
-// a copy that could drift from the other:
+// the page agree on an entry's positions, the media flags, the thumbnail size, the raw and
+// video names, and the format of the wall's data in pieces (wall.js and data/). This module
+// checks it and makes both sides' code from it, so that neither keeps a copy that could drift
+// from the other:
 //
 //   node tools/wall-schema.mjs header OUTPUT_FILE   the engine's header, engine/WallSchema.h
 //
@@ -15,6 +16,9 @@ export const schemaFile = fileURLToPath(new URL('../resources/schema/wall-schema
 
 const identifier = /^[a-z][A-Za-z0-9]*$/;
 const extension = /^[a-z0-9]+$/;
+const formatName = /^[a-z][a-z0-9-]*$/;
+// The columns of a piece that stand for something other than an entry's position of their name.
+const pathColumns = ['dir', 'name'];
 const without = (object, key) => Object.fromEntries(Object.entries(object).filter(([k]) => k !== key));
 
 function check(ok, message) {
@@ -45,6 +49,17 @@ export function readSchema(file = schemaFile) {
   const videos = without(schema.videoExtensions, 'about');
   check(Object.entries(videos).every(([e, type]) => extension.test(e) && typeof type === 'string'), 'videoExtensions must map lower-case names to container types');
   check(Object.keys(videos).every((e) => !all.includes(e)), 'a name cannot be both a raw file and a video');
+  const { format, version: formatVersion, pieceColumns, piecePhotos } = schema.wallData ?? {};
+  check(typeof format === 'string' && formatName.test(format), 'wallData.format must be a lower-case name');
+  check(Number.isInteger(formatVersion) && formatVersion > 0, 'wallData.version must be a positive integer');
+  check(Array.isArray(pieceColumns) && pieceColumns.every((c) => identifier.test(c)), 'wallData.pieceColumns must be names');
+  check(new Set(pieceColumns).size === pieceColumns.length, 'wallData.pieceColumns must differ');
+  // A piece rebuilds every position of a plain entry: rel from dir and name, first from rel.
+  const rebuilt = positions.slice(0, plainLength).filter((p) => p !== 'rel' && p !== 'first');
+  check(pathColumns.every((c) => pieceColumns.includes(c)), `wallData.pieceColumns must hold ${pathColumns.join(' and ')}`);
+  check(pieceColumns.every((c) => pathColumns.includes(c) || rebuilt.includes(c)), 'wallData.pieceColumns may hold only dir, name and plain positions other than rel and first');
+  check(rebuilt.every((p) => pieceColumns.includes(p)), 'wallData.pieceColumns must hold every plain position other than rel and first');
+  check(Number.isInteger(piecePhotos) && piecePhotos > 0, 'wallData.piecePhotos must be a positive integer');
   return {
     version: schema.version,
     positions,
@@ -55,6 +70,10 @@ export function readSchema(file = schemaFile) {
     rawExtensions: all,
     walkedRawExtensions: walked,
     videoTypes: videos,
+    wallFormat: format,
+    wallFormatVersion: formatVersion,
+    pieceColumns,
+    piecePhotos,
   };
 }
 
@@ -84,6 +103,9 @@ export function pageScript(schema = readSchema()) {
     `var rawFile = /\\.(${[...schema.rawExtensions].sort().join('|')})$/i;`,
     '// The container type a browser is asked about for a video of this extension; none: no browser plays it.',
     `var videoContainers = ${JSON.stringify(videoTypes)};`,
+    '// The wall\'s data in pieces: the format and version wall.js must name, and a piece\'s columns in order.',
+    `var wallFormat = ${JSON.stringify(schema.wallFormat)}, wallFormatVersion = ${schema.wallFormatVersion};`,
+    `var pieceColumns = ${JSON.stringify(schema.pieceColumns)};`,
     '',
   ].join('\n');
 }
@@ -135,6 +157,19 @@ inline constexpr std::array<std::string_view, ${schema.walkedRawExtensions.lengt
 
 /// The videos the engine walks, by extension (lower case).
 inline constexpr std::array<std::string_view, ${videos.length}> videoExtensions${cxxList(videos)};
+
+/// The wall's data as the page loads it: the index wall.js and the pieces it names.
+namespace Data {
+inline constexpr std::string_view format = ${cxxText(schema.wallFormat)};
+inline constexpr int version = ${schema.wallFormatVersion};
+/// A piece's columns, in the order a piece holds them.
+enum Column : std::size_t {
+${schema.pieceColumns.map((c, i) => `    ${c} = ${i},`).join('\n')}
+};
+inline constexpr std::array<std::string_view, ${schema.pieceColumns.length}> columns${cxxList(schema.pieceColumns)};
+/// Entries a piece holds at most.
+inline constexpr std::size_t piecePhotos = ${schema.piecePhotos};
+} // namespace Data
 
 } // namespace WallSchema
 `;

@@ -49,6 +49,16 @@ fs::path Indexer::stateFile() const
     return out / WallFiles::state;
 }
 
+fs::path Indexer::wallIndexFile() const
+{
+    return out / WallFiles::wallIndex;
+}
+
+fs::path Indexer::dataDir() const
+{
+    return out / WallFiles::data;
+}
+
 fs::path Indexer::journalFile() const
 {
     return out / WallFiles::journal;

@@ -80,6 +80,10 @@ public:
     std::filesystem::path manifestFile() const;
     /// state.js: whether the last run finished the wall, for its page.
     std::filesystem::path stateFile() const;
+    /// wall.js, the index of the wall's data in pieces, for the page.
+    std::filesystem::path wallIndexFile() const;
+    /// data/ in the wall's folder: the pieces that wall.js names.
+    std::filesystem::path dataDir() const;
     /// previews/ in the wall's folder: the large JPEGs of photos that browsers cannot show.
     std::filesystem::path previewDir() const;
     /// motion/ in the wall's folder: the clips copied out of motion photos.

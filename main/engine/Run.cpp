@@ -39,15 +39,25 @@ JobSummary Indexer::run()
 {
     // 1. The thumbnail folder, and with it the output folder.
     // Everything is written inside the wall's own folder: a link planted in place of that
-    // folder or of its thumbs, previews or motion folder would send the writes somewhere else, so refuse it.
+    // folder or of one of its own (thumbs, previews, motion, data) would send the writes
+    // somewhere else, so refuse it.
     const auto refuseLink = [](const fs::path& dir) {
         std::error_code ec;
         if (fs::is_symlink(dir, ec))
             throw linkRefused(dir);
     };
     refuseLink(out);
-    for (const std::string_view name : WallFiles::photoFolders)
+    for (const std::string_view name : WallFiles::folders)
         refuseLink(out / name);
+    {
+        // The data folder is made only when the wall is written, at the run's end: anything
+        // else in its place is refused now, before the run's work is spent on a wall it
+        // could not write.
+        std::error_code ec;
+        const fs::path data = out / WallFiles::data;
+        if (fs::exists(fs::symlink_status(data, ec)) && !fs::is_directory(fs::symlink_status(data, ec)))
+            throw JobError(JobErrorTexts::folderBlocked, {data.string()});
+    }
     {
         // A folder of the user's own (photos, or a page of another program) is not made a wall:
         // its photos would vanish from the wall and its files be overwritten.

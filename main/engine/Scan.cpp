@@ -267,9 +267,9 @@ void walkOn(WalkState& s, int walker, const Indexer& job)
                 continue;
             if (std::ranges::any_of(s.wallFolders, [&](const Place& place) { return place.is(path, item.inode); }))
                 continue;
-            // A wall's thumbnails, previews and clips are never photos: those of this wall when it
-            // lies in the source itself, and those of any other wall built inside the source.
-            if (parentIsWall && WallFiles::isPhotoFolder(name))
+            // A wall's thumbnails, previews, clips and data are never photos: those of this wall
+            // when it lies in the source itself, and those of any other wall built inside the source.
+            if (parentIsWall && WallFiles::isWallFolder(name))
                 continue;
             if (parentRel.empty()) {
                 if (s.rootIsSystemRoot && topLevelSystemFolders().contains(name))
@@ -338,7 +338,7 @@ WalkResult Indexer::walk() const
     if (s->prefix.empty() || s->prefix.back() != '/')
         s->prefix += '/';
     s->wallFolders.emplace_back(standardPath(out));
-    for (const std::string_view name : WallFiles::photoFolders)
+    for (const std::string_view name : WallFiles::folders)
         s->wallFolders.emplace_back(standardPath(out / name));
     const std::string rootPath = standardPath(root);
     s->rootIsSystemRoot = rootPath == "/";

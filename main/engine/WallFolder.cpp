@@ -54,6 +54,8 @@ Contents contentsOf(const fs::path& dir)
             const std::string_view name = e->d_name;
             if (top)
                 contents.signs.note(name, type == DT_DIR, type == DT_REG);
+            // The photo folders of a run stopped before its first save hold JPEGs of the wall's
+            // own. The data folder never holds a photo of ours, so one found there is the user's.
             if (name.front() == '.' || (top && WallFiles::isPhotoFolder(name)))
                 continue;
             if (type == DT_DIR)

@@ -25,9 +25,9 @@ bool isHex(char c)
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
 }
 
-/// The writer's process id when name is a temporary file of AtomicFile::write:
-/// ".<file>.<pid>.XXXXXX".
-std::optional<pid_t> writerOf(std::string_view name)
+/// The writer's process id when name is a temporary file of AtomicFile::write,
+/// ".<file>.<pid>.XXXXXX", of a file that `ours` takes for one of the wall's.
+std::optional<pid_t> atomicWriterOf(std::string_view name, bool (*ours)(std::string_view file))
 {
     if (name.size() < 10 || name[0] != '.')
         return std::nullopt;
@@ -42,10 +42,26 @@ std::optional<pid_t> writerOf(std::string_view name)
     if (error != std::errc() || end != name.data() + suffixDot || pid <= 0)
         return std::nullopt;
     // Only the wall's own files are ever written this way.
-    const std::string_view file = name.substr(1, pidDot - 1);
-    if (std::find(WallFiles::wholeFiles.begin(), WallFiles::wholeFiles.end(), file) == WallFiles::wholeFiles.end())
+    if (!ours(name.substr(1, pidDot - 1)))
         return std::nullopt;
     return pid;
+}
+
+bool isWholeFile(std::string_view file)
+{
+    return std::find(WallFiles::wholeFiles.begin(), WallFiles::wholeFiles.end(), file) != WallFiles::wholeFiles.end();
+}
+
+/// A temporary file of one of the files in the wall's folder itself.
+std::optional<pid_t> writerOf(std::string_view name)
+{
+    return atomicWriterOf(name, isWholeFile);
+}
+
+/// A temporary file of one of the pieces in data/.
+std::optional<pid_t> pieceWriterOf(std::string_view name)
+{
+    return atomicWriterOf(name, WallFiles::isPieceName);
 }
 
 /// The writer's process id when name is a thumbnail's temporary file: ".<key>.<pid>.<thread>.tmp";
@@ -93,6 +109,12 @@ void removeLeftovers(DirStream& dir, WriterOf writerOf)
 
 } // namespace
 
+bool pieceBeingWritten(std::string_view name)
+{
+    const auto pid = pieceWriterOf(name);
+    return pid && !writerIsGone(*pid);
+}
+
 std::filesystem::path thumbnailTemporary(const std::filesystem::path& thumb)
 {
     const std::string key = thumb.stem().string();
@@ -120,6 +142,9 @@ void removeStaleTemporaries(const std::filesystem::path& out, bool thumbnailsToo
     if (!folder)
         return;
     removeLeftovers(folder, writerOf);
+    // The pieces are written at the end of every run, not only while photos are being made.
+    if (DirStream data(folder.fd(), WallFiles::data.data(), O_NOFOLLOW); data)
+        removeLeftovers(data, pieceWriterOf);
     if (!thumbnailsToo)
         return;
     for (const std::string_view files : WallFiles::photoFolders) {

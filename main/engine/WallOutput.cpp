@@ -1,4 +1,4 @@
-// The wall: entries dated and sorted from the cache, manifest.js and index.html.
+// The wall: entries dated and sorted from the cache, manifest.js, the data in pieces and index.html.
 #include "engine/internal/WallOutput.h"
 
 #include "dates/Dates.h"
@@ -7,6 +7,7 @@
 #include "engine/internal/AtomicFile.h"
 #include "engine/internal/PageTemplate.h"
 #include "engine/internal/RawPairs.h"
+#include "engine/internal/WallPieces.h"
 #include "engine/Json.h"
 #include "engine/WallSchema.h"
 
@@ -39,9 +40,13 @@ static_assert(WallSchema::key == 0 && WallSchema::rel == 1 && WallSchema::width 
               WallSchema::plainLength == 7 && WallSchema::media == 7 && WallSchema::duration == 8 &&
               WallSchema::codec == 9 && WallSchema::motion == 10);
 
-/// A video's, a live photo's or a preview's extra positions, as the record keeps them:
-/// [..., flags] for a preview, [..., flags, ms, codec] for a video, [..., ms, codec, clip] for
-/// a live photo. A plain photo's entry ends at mtime.
+} // namespace
+
+namespace WallOutput {
+
+// A video's, a live photo's or a preview's extra positions, as the record keeps them:
+// [..., flags] for a preview, [..., flags, ms, codec] for a video, [..., ms, codec, clip] for
+// a live photo. A plain photo's entry ends at mtime.
 void appendMedia(std::string& text, const Record::Media& media)
 {
     if (media.flags == 0)
@@ -60,9 +65,13 @@ void appendMedia(std::string& text, const Record::Media& media)
     Json::appendString(text, media.motion);
 }
 
-} // namespace
-
-namespace WallOutput {
+std::string rootText(const Indexer& job)
+{
+    std::string rootPath = job.root.string();
+    while (rootPath.size() > 1 && rootPath.back() == '/')
+        rootPath.pop_back();
+    return rootPath;
+}
 
 Wall buildWall(const CacheMap& map)
 {
@@ -119,10 +128,7 @@ std::string manifestText(const Indexer& job, const std::vector<WallEntry>& entri
     text += "window.GALLERY_TITLE=";
     Json::appendString(text, job.title);
     text += ";\nwindow.GALLERY_ROOT=";
-    std::string rootPath = job.root.string();
-    while (rootPath.size() > 1 && rootPath.back() == '/')
-        rootPath.pop_back();
-    Json::appendString(text, rootPath);
+    Json::appendString(text, rootText(job));
     text += ";\nwindow.PHOTOS=[";
     bool first = true;
     for (const WallEntry& e : entries) {
@@ -172,7 +178,15 @@ void writeWall(const Indexer& job, const std::vector<WallEntry>& entries, const 
     };
     if (!state.finished())
         writeState();
+    // The index names only pieces that are whole on disk: the new generation's pieces go first,
+    // the index that names them last, and the older pieces, which the index on disk named until
+    // then, are removed only after it.
+    const std::string root = rootText(job);
+    const WallPieces::Data data = WallPieces::make({job.title, root}, entries, WallPieces::newGeneration(job.out));
+    WallPieces::writePieces(job.out, data);
     if (auto error = AtomicFile::write(job.manifestFile(), manifestText(job, entries)))
+        throw *error;
+    if (auto error = AtomicFile::write(job.wallIndexFile(), data.index))
         throw *error;
     if (state.finished())
         writeState();
@@ -182,6 +196,7 @@ void writeWall(const Indexer& job, const std::vector<WallEntry>& entries, const 
         throw JobError(JobErrorTexts::templateMissing, {});
     if (auto error = AtomicFile::write(job.galleryFile(), *bytes))
         throw *error;
+    WallPieces::removeUnnamed(job.out, data);
 }
 
 } // namespace WallOutput

@@ -106,7 +106,10 @@ TEST(HostileLinks, TemporaryFilesOfKilledWritersAreRemovedAndOthersKept)
         {".manifest.js." + dead + ".zzzzzz", false},
         {".index.html." + dead + ".Q9q9Q9", false},
         {"..inflight." + dead + ".abcdef", false},
+        {".wall.js." + dead + ".a1B2c3", false},
+        {"data/.0187a3c2d4e5b6a7-0.js." + dead + ".a1B2c3", false}, // a piece of the wall's data
         {"..cache.json." + alive + ".a1B2c3", true}, // a writer still at work
+        {"data/.0187a3c2d4e5b6a7-1.js." + alive + ".a1B2c3", true},
         {".notes.txt." + dead + ".abcdef", true},    // not a file of ours
         {".manifest.js." + dead + ".abc", true},     // not the temporary names' shape
         {"manifest.js." + dead + ".abcdef", true},

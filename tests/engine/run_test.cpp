@@ -324,7 +324,7 @@ TEST(RunKillChild, BuildsTheWallTheKillTestNames)
     job.run();
 }
 
-TEST(RunOutsideTheWall, LinksPlantedForTheWallOrItsThumbsFolderAreRefused)
+TEST(RunOutsideTheWall, LinksPlantedForTheWallOrItsFoldersAreRefused)
 {
     Fixture f;
     f.add("a.jpg");
@@ -332,15 +332,37 @@ TEST(RunOutsideTheWall, LinksPlantedForTheWallOrItsThumbsFolderAreRefused)
     fs::create_directory_symlink(f.dir / "elsewhere", f.out);
     EXPECT_THROW(f.run(), JobError);
     fs::remove(f.out);
-    fs::create_directories(f.out);
-    fs::create_directory_symlink(f.dir / "elsewhere", f.out / "thumbs");
-    try {
-        f.run();
-        FAIL() << "no error";
-    } catch (const JobError& e) {
-        EXPECT_THAT(e.what(), ::testing::HasSubstr("is a link to another place"));
+    // A link in place of one of the wall's folders, or a file where its data folder goes:
+    // refused before anything is written.
+    const struct Case {
+        const char* name;
+        bool link;
+        const char* says;
+    } cases[] = {
+        {"thumbs", true, "is a link to another place"},
+        {"data", true, "is a link to another place"},
+        {"data", false, "a file is in the way"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + (c.link ? " as a link" : " as a file"));
+        fs::remove_all(f.out);
+        fs::create_directories(f.out);
+        if (c.link)
+            fs::create_directory_symlink(f.dir / "elsewhere", f.out / c.name);
+        else
+            f.dir.write("src/_Photo Gallery/" + std::string(c.name), "mine");
+        try {
+            f.run();
+            FAIL() << "no error";
+        } catch (const JobError& e) {
+            EXPECT_THAT(e.what(), ::testing::HasSubstr(c.says));
+            EXPECT_THAT(e.what(), ::testing::HasSubstr((f.out / c.name).string()));
+        }
+        EXPECT_TRUE(fs::is_empty(f.dir / "elsewhere"));
+        EXPECT_EQ(std::distance(fs::directory_iterator(f.out), fs::directory_iterator()), 1) << "something was written";
+        if (!c.link)
+            EXPECT_EQ(readFile(f.out / c.name), "mine");
     }
-    EXPECT_TRUE(fs::is_empty(f.dir / "elsewhere"));
 }
 
 TEST(RunOutsideTheWall, LinksPlantedForTheWallsFilesAreReplacedNotFollowed)

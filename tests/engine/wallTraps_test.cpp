@@ -54,8 +54,10 @@ TEST(WallTraps, AWallAlreadyInTheSourceItselfNeverListsItsOwnThumbnails)
     d.fill(d.src);
     const fs::path made = d.dir / "made";
     ASSERT_EQ(d.build(d.src, made).status, 0);
-    for (const char* name : {"index.html", "manifest.js", ".cache.json", "thumbs"})
+    for (const char* name : {"index.html", "manifest.js", "wall.js", "data", ".cache.json", "thumbs"})
         fs::rename(made / name, d.src / name);
+    // Nor does it take what lies in its data folder for photos.
+    d.add(d.src, "data/IMG_1.jpg", "cameras/Sony_HDR-HC3.jpg");
     for (int run = 1; run <= 3; ++run) {
         const CliRun r = d.build(d.src, d.src);
         ASSERT_EQ(r.status, 0) << r.err;

@@ -1,16 +1,24 @@
-// The wall: entries built from the cache, their order, and the exact text of manifest.js.
+// The wall: entries built from the cache, their order, the exact text of manifest.js, and the
+// same entries in the pieces of the page's data with the index that names them.
 #include "engine/Indexer.h"
 #include "engine/internal/PageTemplate.h"
 #include "engine/internal/RawPairs.h"
 #include "engine/internal/WallOutput.h"
+#include "engine/internal/WallPieces.h"
 #include "engine/WallSchema.h"
 
+#include "CliProcess.h"
 #include "TempDir.h"
+#include "WallData.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 namespace {
 
@@ -252,4 +260,338 @@ TEST(WallState, NeverSaysFinishedOfPhotosThatWereNotWritten)
         EXPECT_THROW(WallOutput::writeWall(job, {}, WallState{toDo}), JobError);
         EXPECT_EQ(readFile(dir / "out/state.js"), toDo ? WallOutput::stateText({toDo}) : "old") << toDo;
     }
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const WallPieces::Heading heading{"T", "/photos"};
+constexpr std::string_view generation = "0187a3c2d4e5b6a7";
+
+/// Every entry of every piece, read back as a reader of the format would.
+std::vector<WallEntry> entriesOfPieces(const std::vector<std::string>& scripts)
+{
+    std::vector<WallEntry> entries;
+    for (const std::string& script : scripts) {
+        const auto piece = WallData::piece(script);
+        const auto part = piece ? WallData::entriesOf(*piece) : std::nullopt;
+        if (!part) {
+            ADD_FAILURE() << "not a piece: " << script.substr(0, 200);
+            return {};
+        }
+        entries.insert(entries.end(), part->begin(), part->end());
+    }
+    return entries;
+}
+
+std::vector<std::string> textsOf(const WallPieces::Data& data)
+{
+    std::vector<std::string> texts;
+    for (const auto& piece : data.pieces)
+        texts.push_back(piece.text);
+    return texts;
+}
+
+/// n plain entries in the wall's order, a day apart, newest first.
+std::vector<WallEntry> daysOf(std::size_t n)
+{
+    std::vector<WallEntry> entries;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::string rel = "Folder " + std::to_string(i / 250) + "/IMG_" + std::to_string(i) + ".JPG";
+        entries.push_back({Indexer::key(rel), rel, 4032, 3024, 1700000000 - std::int64_t(i) * 86400, WallData::firstOf(rel), 1});
+    }
+    return entries;
+}
+
+/// The files of the wall's data folder, by name.
+std::set<std::string> dataFiles(const fs::path& out)
+{
+    std::set<std::string> names;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(out / "data", ec))
+        names.insert(e.path().filename().string());
+    return names;
+}
+
+/// The pieces the wall's index names, each of which must exist, by name in data/.
+std::set<std::string> namedPieces(const fs::path& out)
+{
+    const auto index = WallData::index(readFile(out / "wall.js"));
+    if (!index) {
+        ADD_FAILURE() << "no index in " << out;
+        return {};
+    }
+    std::set<std::string> names;
+    for (const auto& piece : (*index)["pieces"].items) {
+        const std::string file = piece["file"].text;
+        EXPECT_TRUE(WallData::piece(readFile(out / file))) << file << " is not a whole piece";
+        names.insert(fs::path(file).filename().string());
+    }
+    return names;
+}
+
+std::string generationOf(const fs::path& out)
+{
+    const auto index = WallData::index(readFile(out / "wall.js"));
+    return index ? (*index)["generation"].text : "";
+}
+
+pid_t goneProcess()
+{
+    const pid_t gone = fork();
+    if (gone == 0)
+        _exit(0);
+    waitpid(gone, nullptr, 0);
+    return gone;
+}
+
+} // namespace
+
+TEST(WallPieces, ExactTextOfAPieceAndOfTheIndex)
+{
+    const std::vector<WallEntry> entries{
+        {"0123456789abcdef", "2019/Rome/it's \\ \"x\".jpg", 4000, 3000, 1563192000, "2019", 7, {WallSchema::isVideo, 1500, "avc1", ""}},
+        {"fedcba9876543210", "x.jpg", 0, 0, 0, "x.jpg", 0},
+    };
+    const WallPieces::Data data = WallPieces::make(heading, entries, generation);
+    ASSERT_EQ(data.pieces.size(), 1u);
+    EXPECT_EQ(data.pieces[0].file, "data/0187a3c2d4e5b6a7-0.js");
+    // Inside the quotes of the script, JSON's backslashes and the name's quote are escaped.
+    EXPECT_EQ(data.pieces[0].text,
+              R"(kestovaPiece('{"generation":"0187a3c2d4e5b6a7","piece":0,"dirs":["2019/Rome/",""],)"
+              R"("key":["0123456789abcdef","fedcba9876543210"],"dir":[0,1],"name":["it\'s \\\\ \\"x\\".jpg","x.jpg"],)"
+              R"("width":[4000,0],"height":[3000,0],"date":[1563192000,0],"mtime":[7,0],"media":[[0,2,1500,"avc1"]]}');)");
+    EXPECT_EQ(data.index,
+              R"(window.KESTOVA_WALL={"format":"kestova-wall","version":1,"generation":"0187a3c2d4e5b6a7",)"
+              R"("title":"T","root":"/photos","photos":2,"undated":1,"months":[["2019-07",1]],)"
+              R"("pieces":[{"file":"data/0187a3c2d4e5b6a7-0.js","photos":2,"newest":1563192000,"oldest":0}]};)");
+}
+
+// Whatever a name holds, a piece gives back the entry manifest.js lists, byte for byte.
+TEST(WallPieces, HoldExactlyTheEntriesOfTheManifest)
+{
+    const auto entry = [](std::string rel, Record::Media media = {}) {
+        return WallEntry{Indexer::key(rel), rel, 4032, 3024, 1563192000, WallData::firstOf(rel), 1500000000, std::move(media)};
+    };
+    std::vector<WallEntry> entries{
+        entry("a \"quoted\" name.jpg"),
+        entry("back\\slash/it's.jpg"),
+        entry("'/''.jpg"),
+        entry("new\nline/tab\t\r.jpg"),
+        entry("bad \xFF\xFE/caf\xC3\xA9 \xE2\x82.jpg"),
+        entry("\xE2\x80\xA8 separators \xE2\x80\xA9/\xF0\x9F\x93\xB7.jpg"),
+        entry("</script>/<!--.jpg"),
+        entry("//lead/x.jpg"),
+        entry("2019/Rome/IMG_1.jpg"),
+        entry("2019/Rome/IMG_2.jpg"),
+        entry("2019/clip.mp4", {WallSchema::isVideo, 12500, "avc1", ""}),
+        entry("2019/poster.mkv", {WallSchema::isVideo | WallSchema::hasPreview, 0, "", ""}),
+        entry("phone/IMG_3.HEIC", {WallSchema::isLive | WallSchema::hasPreview, 2000, "hvc1", "phone/IMG_3.MOV"}),
+        entry("phone/PXL_1.MP.jpg", {WallSchema::isLive | WallSchema::clipInWall, 1500, "hevc", "motion/01/0123456789abcdef.mp4"}),
+        entry("phone/IMG_4.heic", {WallSchema::hasPreview, 0, "", ""}),
+        entry("2019/Rome/IMG_5.jpg"),
+    };
+    entries.back().date = 0;
+    entries.back().width = -1;
+    Indexer job("/photos", "/tmp/out", "T", true, nullptr);
+    for (const std::size_t perPiece : {std::size_t{1}, std::size_t{2}, std::size_t{3}, entries.size(), WallSchema::Data::piecePhotos}) {
+        SCOPED_TRACE(perPiece);
+        const WallPieces::Data data = WallPieces::make(heading, entries, generation, perPiece);
+        const std::vector<WallEntry> back = entriesOfPieces(textsOf(data));
+        EXPECT_EQ(back, entries);
+        EXPECT_EQ(WallOutput::manifestText(job, back), WallOutput::manifestText(job, entries));
+    }
+}
+
+TEST(WallPieces, SplitAtTheirSize)
+{
+    constexpr std::size_t size = WallSchema::Data::piecePhotos;
+    const struct Case {
+        std::size_t entries;
+        std::vector<std::int64_t> photos;
+    } cases[] = {
+        {0, {}},
+        {1, {1}},
+        {size, {std::int64_t(size)}},
+        {size + 1, {std::int64_t(size), 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.entries);
+        const std::vector<WallEntry> entries = daysOf(c.entries);
+        const WallPieces::Data data = WallPieces::make(heading, entries, generation);
+        std::vector<std::int64_t> photos;
+        std::size_t start = 0;
+        for (std::size_t n = 0; n < data.pieces.size(); ++n) {
+            const WallPieces::Piece& piece = data.pieces[n];
+            photos.push_back(piece.photos);
+            EXPECT_EQ(piece.file, "data/" + std::string(generation) + "-" + std::to_string(n) + ".js");
+            EXPECT_EQ(piece.newest, entries[start].date);
+            EXPECT_EQ(piece.oldest, entries[start + piece.photos - 1].date);
+            const auto read = WallData::piece(piece.text);
+            ASSERT_TRUE(read);
+            EXPECT_EQ((*read)["piece"].number, std::int64_t(n));
+            EXPECT_EQ((*read)["generation"].text, generation);
+            start += piece.photos;
+        }
+        EXPECT_EQ(photos, c.photos);
+        EXPECT_EQ(entriesOfPieces(textsOf(data)), entries);
+        const auto index = WallData::index(data.index);
+        ASSERT_TRUE(index);
+        EXPECT_EQ((*index)["photos"].number, std::int64_t(c.entries));
+        EXPECT_EQ((*index)["pieces"].size(), c.photos.size());
+    }
+}
+
+TEST(WallPieces, MonthsAreNewestFirstFromTheDatesReadAsUtc)
+{
+    const struct Case {
+        const char* what;
+        std::vector<std::int64_t> dates;
+        std::string months;
+        std::int64_t undated;
+    } cases[] = {
+        {"none", {}, "[]", 0},
+        {"the last second of a month and the first of the next", {1719792000, 1719791999}, R"([["2024-07",1],["2024-06",1]])", 0},
+        {"a leap day and a century's March", {1709208000, 951868800}, R"([["2024-02",1],["2000-03",1]])", 0},
+        {"before 1970", {-1, -2208988800}, R"([["1969-12",1],["1900-01",1]])", 0},
+        {"undated ones are counted apart", {1719791999, 1719791000, 0, 0}, R"([["2024-06",2]])", 2},
+        {"out of the wall's order, merged", {1563192000, 1719791999, 1563192001}, R"([["2024-06",1],["2019-07",2]])", 0},
+    };
+    for (const Case& c : cases) {
+        std::vector<WallEntry> entries;
+        for (const std::int64_t date : c.dates)
+            entries.push_back({"k", "a.jpg", 1, 1, date, "a.jpg", 0});
+        const std::string index = WallPieces::make(heading, entries, generation).index;
+        EXPECT_THAT(index, ::testing::HasSubstr(",\"undated\":" + std::to_string(c.undated) + ",\"months\":" + c.months + ",\"pieces\":"))
+            << c.what;
+    }
+}
+
+TEST(WallFiles, AnUpdateWritesANewGenerationAndRemovesTheOldPiecesOnlyAfterTheNewIndex)
+{
+    TempDir dir;
+    const fs::path out = dir.mkdir("out");
+    Indexer job(dir / "src", out, "T", true, nullptr);
+    const fs::path page = dir.write("template.html", "<html>");
+    job.templateFile = page;
+    const std::vector<WallEntry> entries = daysOf(WallSchema::Data::piecePhotos + 1);
+    WallOutput::writeWall(job, entries);
+    const std::string first = generationOf(out);
+    const std::set<std::string> firstPieces = namedPieces(out);
+    EXPECT_EQ(firstPieces, (std::set<std::string>{first + "-0.js", first + "-1.js"}));
+    EXPECT_EQ(dataFiles(out), firstPieces);
+
+    // Stopped after the new pieces (manifest.js cannot be written): the index on disk and every
+    // piece it names stand as they were.
+    const std::string oldIndex = readFile(out / "wall.js");
+    fs::remove(out / "manifest.js");
+    fs::create_directories(out / "manifest.js/x");
+    EXPECT_THROW(WallOutput::writeWall(job, entries), JobError);
+    EXPECT_EQ(readFile(out / "wall.js"), oldIndex);
+    EXPECT_EQ(namedPieces(out), firstPieces);
+    EXPECT_EQ(dataFiles(out).size(), 4u) << "the new pieces were written before the manifest";
+    fs::remove_all(out / "manifest.js");
+
+    // Stopped after the new index (the page cannot be copied): it names the new generation's
+    // pieces, and the older ones are still there.
+    job.templateFile = dir / "nowhere/template.html";
+    EXPECT_THROW(WallOutput::writeWall(job, entries), JobError);
+    const std::string second = generationOf(out);
+    EXPECT_NE(second, first);
+    EXPECT_EQ(namedPieces(out), (std::set<std::string>{second + "-0.js", second + "-1.js"}));
+    for (const std::string& name : firstPieces)
+        EXPECT_TRUE(fs::exists(out / "data" / name)) << name << " was removed before the run's end";
+
+    // A whole write leaves its own pieces alone in the folder.
+    job.templateFile = page;
+    WallOutput::writeWall(job, entries);
+    const std::string third = generationOf(out);
+    EXPECT_NE(third, second);
+    EXPECT_EQ(dataFiles(out), namedPieces(out));
+    EXPECT_EQ(dataFiles(out), (std::set<std::string>{third + "-0.js", third + "-1.js"}));
+    EXPECT_EQ(entriesOfPieces({readFile(out / "data" / (third + "-0.js")), readFile(out / "data" / (third + "-1.js"))}), entries);
+}
+
+TEST(WallFiles, WhatTheIndexDoesNotNameInTheDataFolderIsRemovedAndNothingElse)
+{
+    TempDir dir;
+    const fs::path out = dir.mkdir("out");
+    Indexer job(dir / "src", out, "T", true, nullptr);
+    job.templateFile = dir.write("template.html", "<html>");
+    dir.write("victim.txt", "keep me");
+    const std::string dead = std::to_string(goneProcess());
+    const std::string alive = std::to_string(getpid());
+    const struct Planted {
+        std::string rel;
+        bool kept;
+    } planted[] = {
+        {"out/data/0123456789abcdef-0.js", false}, // an older generation's piece
+        {"out/data/notes.txt", false},
+        {"out/data/.hidden", false},
+        {"out/data/.0123456789abcdef-0.js." + dead + ".a1B2c3", false}, // a killed writer's
+        {"out/data/.0123456789abcdef-0.js." + alive + ".a1B2c3", true}, // a writer still at work
+        {"out/data/folder/0123456789abcdef-0.js", true},               // not in the folder itself
+        {"out/0123456789abcdef-0.js", true},
+        {"out/notes.txt", true},
+        {"elsewhere/0123456789abcdef-0.js", true},
+    };
+    for (const std::vector<WallEntry>& entries : {daysOf(3), std::vector<WallEntry>{}}) {
+        SCOPED_TRACE(entries.size());
+        for (const Planted& p : planted)
+            dir.write(p.rel, "planted");
+        if (!fs::is_symlink(out / "data/link.txt"))
+            fs::create_symlink(dir / "victim.txt", out / "data/link.txt");
+        WallOutput::writeWall(job, entries);
+        for (const Planted& p : planted)
+            EXPECT_EQ(fs::exists(dir / p.rel), p.kept) << p.rel;
+        EXPECT_EQ(readFile(dir / "victim.txt"), "keep me");
+        EXPECT_TRUE(fs::is_symlink(out / "data/link.txt")) << "a link is no file of the wall's";
+        std::set<std::string> left = dataFiles(out);
+        for (const char* other : {"folder", "link.txt"})
+            left.erase(other);
+        left.erase(".0123456789abcdef-0.js." + alive + ".a1B2c3");
+        EXPECT_EQ(left, namedPieces(out));
+    }
+}
+
+TEST(WallFiles, AWallOfNoPhotosHasAnIndexOfNoPieces)
+{
+    TempDir dir;
+    const fs::path out = dir.mkdir("out");
+    Indexer job("/photos/", out, "T", true, nullptr);
+    job.templateFile = dir.write("template.html", "<html>");
+    WallOutput::writeWall(job, {});
+    EXPECT_EQ(readFile(out / "wall.js"), R"(window.KESTOVA_WALL={"format":"kestova-wall","version":1,"generation":")" + generationOf(out) +
+                                             R"(","title":"T","root":"/photos","photos":0,"undated":0,"months":[],"pieces":[]};)");
+    EXPECT_FALSE(fs::exists(out / "data")) << "no folder is made for no pieces";
+    EXPECT_EQ(generationOf(out).size(), 16u);
+    EXPECT_EQ(generationOf(out).find_first_not_of("0123456789abcdef"), std::string::npos);
+}
+
+TEST(WallFiles, AWallBuiltFromRealPhotosHasPiecesThatHoldItsManifest)
+{
+    TempDir dir;
+    const fs::path src = dir.mkdir("Photos");
+    // Every real photo, in folders whose names a piece must escape.
+    const std::vector<std::string> folders{"2008/it's \"here\"", "back\\slash", "bad \xFF", ""};
+    std::size_t n = 0;
+    for (const auto& e : fs::recursive_directory_iterator(KESTOVA_SHARED_PHOTOS)) {
+        if (e.is_regular_file() && e.path().filename() != "README.md")
+            copyPhoto(src / folders[n++ % folders.size()] / e.path().filename(), fs::relative(e.path(), KESTOVA_SHARED_PHOTOS).string());
+    }
+    const fs::path wall = dir / "wall";
+    const CliRun run = runCli({"build", src.string(), "--out", wall.string()}, dir.mkdir("home"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string check = std::string("python3 '") + KESTOVA_CHECK_WALL + "' wall '" + wall.string() + "' 2>&1";
+    FILE* pipe = popen(check.c_str(), "r");
+    ASSERT_TRUE(pipe);
+    std::string said;
+    char buffer[4096];
+    for (std::size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        said.append(buffer, got);
+    const int status = pclose(pipe);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << said;
+    EXPECT_EQ(said, "");
+    EXPECT_EQ(namedPieces(wall).size(), 1u);
 }

@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
-"""Checks a wall's folder for scripts/kill-test.
+"""Checks a wall's folder, for scripts/kill-test and the tests.
 
   check_wall.py after-kill OUT PID TEMPLATE   prints "<records> <temporary files> <present|absent>"
   check_wall.py final OUT REF_OUT FINAL_JSON REF_JSON
   check_wall.py partial OUT RUN_JSON          a stopped run: its wall, cache and summary agree
+  check_wall.py wall OUT                      a written wall: its files whole, its pieces those of manifest.js
 
 Exits 1 with the problem on standard output when the folder is not as it must be.
 """
+import datetime
 import hashlib
 import json
 import os
@@ -16,14 +18,24 @@ import sys
 # The positions of a wall entry, from the schema the engine and the page are built from.
 SCHEMA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources", "schema", "wall-schema.json")
 with open(SCHEMA, encoding="utf-8") as schema_file:
-    POSITIONS = json.load(schema_file)["entry"]["positions"]
+    _schema = json.load(schema_file)
+POSITIONS = _schema["entry"]["positions"]
+PLAIN_LENGTH = _schema["entry"]["plainLength"]
 REL = POSITIONS.index("rel")
+WALL_DATA = _schema["wallData"]
+COLUMNS = WALL_DATA["pieceColumns"]
 
 # Whole-file writes go through ".<name>.<pid>.XXXXXX"; a thumbnail through ".<key>.<pid>.<thread>.tmp".
-WRITE_TEMP = re.compile(r"^\.(\.cache\.json|manifest\.js|state\.js|index\.html|\.inflight)\.(\d+)\.[A-Za-z0-9]{6}$")
+WRITE_TEMP = re.compile(r"^\.(\.cache\.json|manifest\.js|state\.js|wall\.js|index\.html|\.inflight)\.(\d+)\.[A-Za-z0-9]{6}$")
+# The pieces of the wall's data, data/GENERATION-N.js, and their temporary files.
+PIECE = re.compile(r"^([0-9a-f]{16})-(0|[1-9][0-9]*)\.js$")
+PIECE_TEMP = re.compile(r"^\.[0-9a-f]{16}-\d+\.js\.\d+\.[A-Za-z0-9]{6}$")
+GENERATION = re.compile(r"^[0-9a-f]{16}$")
+INDEX_START = "window.KESTOVA_WALL="
+PIECE_START, PIECE_END = "kestovaPiece('", "');"
 THUMB_TEMP = re.compile(r"^\.[0-9a-f]{16}\.\d+\.\d+\.tmp$")
 THUMB = re.compile(r"^[0-9a-f]{16}\.jpg$")
-FINAL_NAMES = {"index.html", "manifest.js", "state.js", ".cache.json", ".inflight", ".lock", "thumbs", "previews"}
+FINAL_NAMES = {"index.html", "manifest.js", "state.js", "wall.js", ".cache.json", ".inflight", ".lock", "thumbs", "previews", "data"}
 # The folders of JPEGs named by key: thumbnails (and video posters), and the large previews.
 JPEG_FOLDERS = ("thumbs", "previews")
 
@@ -48,7 +60,8 @@ def read_cache(out):
     return cache
 
 
-def read_photos(out):
+def read_manifest(out):
+    """manifest.js as (title, root, photos), or None when there is none."""
     path = os.path.join(out, "manifest.js")
     if not os.path.exists(path):
         return None
@@ -60,9 +73,169 @@ def read_photos(out):
             or not lines[2].startswith("window.PHOTOS=") or not text.endswith("];"):
         fail("manifest.js is not whole")
     try:
-        return json.loads(lines[2][len("window.PHOTOS="):-1])
+        title = json.loads(lines[0][len("window.GALLERY_TITLE="):-1])
+        root = json.loads(lines[1][len("window.GALLERY_ROOT="):-1])
+        return title, root, json.loads(lines[2][len("window.PHOTOS="):-1])
     except ValueError as e:
         fail(f"manifest.js has a broken photo list ({e})")
+
+
+def read_photos(out):
+    manifest = read_manifest(out)
+    return None if manifest is None else manifest[2]
+
+
+def month_of(seconds):
+    """A date's month as "YYYY-MM", its seconds read as UTC."""
+    day = datetime.date(1970, 1, 1) + datetime.timedelta(days=seconds // 86400)
+    return f"{day.year:04d}-{day.month:02d}"
+
+
+def first_of(rel):
+    """The first folder of rel, leading slashes skipped; the whole rel when it has none."""
+    rest = rel.lstrip("/")
+    return rel if not rest else rest.split("/", 1)[0]
+
+
+def read_index(out):
+    """wall.js's object, checked in itself; None when there is none."""
+    path = os.path.join(out, "wall.js")
+    if not os.path.exists(path):
+        return None
+    with open(path, "rb") as f:
+        text = f.read().decode("utf-8")
+    if not text.startswith(INDEX_START) or not text.endswith(";") or "\n" in text:
+        fail("wall.js is not whole")
+    try:
+        index = json.loads(text[len(INDEX_START):-1])
+    except ValueError as e:
+        fail(f"wall.js is not a JSON object ({e})")
+    if not isinstance(index, dict):
+        fail("wall.js holds no object")
+    if index.get("format") != WALL_DATA["format"] or index.get("version") != WALL_DATA["version"]:
+        fail(f"wall.js names format {index.get('format')!r} version {index.get('version')!r}")
+    generation = index.get("generation")
+    if not isinstance(generation, str) or not GENERATION.match(generation):
+        fail(f"wall.js has no generation of 16 hexadecimal digits: {generation!r}")
+    pieces = index.get("pieces")
+    if not isinstance(pieces, list):
+        fail("wall.js names no list of pieces")
+    for n, piece in enumerate(pieces):
+        if piece.get("file") != f"data/{generation}-{n}.js":
+            fail(f"wall.js: piece {n} is {piece.get('file')!r}")
+    if index.get("photos") != sum(p.get("photos", 0) for p in pieces):
+        fail(f"wall.js: {index.get('photos')} photos, its pieces hold {sum(p.get('photos', 0) for p in pieces)}")
+    months = index.get("months")
+    if not isinstance(months, list) or index.get("undated", -1) + sum(m[1] for m in months) != index["photos"]:
+        fail("wall.js: the months and the undated do not add up to its photos")
+    if [m[0] for m in months] != sorted({m[0] for m in months}, reverse=True):
+        fail("wall.js: the months are not newest first, each once")
+    return index
+
+
+def unquote_piece(text, file):
+    """The JSON text of a piece's script."""
+    if not text.startswith(PIECE_START) or not text.endswith(PIECE_END) or "\n" in text:
+        fail(f"{file} is not whole")
+    inner = text[len(PIECE_START):-len(PIECE_END)]
+    # Every backslash escapes the character after it, a backslash or a quote; a bare quote
+    # would end the script's string early.
+    bare = re.sub(r"\\[\\']", "", inner)
+    if "'" in bare or "\\" in bare:
+        fail(f"{file}: a quote or a backslash stands unescaped")
+    return re.sub(r"\\([\\'])", r"\1", inner)
+
+
+def read_piece(out, index, n):
+    """The entries of the index's piece n, as manifest.js would list them."""
+    meta = index["pieces"][n]
+    path = os.path.join(out, meta["file"])
+    if not os.path.isfile(path):
+        fail(f"wall.js names {meta['file']}, which is missing")
+    with open(path, "rb") as f:
+        text = f.read().decode("utf-8")
+    try:
+        piece = json.loads(unquote_piece(text, meta["file"]))
+    except ValueError as e:
+        fail(f"{meta['file']} is no JSON object ({e})")
+    if piece.get("generation") != index["generation"] or piece.get("piece") != n:
+        fail(f"{meta['file']} is piece {piece.get('piece')!r} of generation {piece.get('generation')!r}")
+    count = meta["photos"]
+    for column in COLUMNS:
+        if not isinstance(piece.get(column), list) or len(piece[column]) != count:
+            fail(f"{meta['file']}: column {column} has not {count} values")
+    dirs = piece.get("dirs")
+    if not isinstance(dirs, list) or not all(d == "" or d.endswith("/") for d in dirs) or len(set(dirs)) != len(dirs):
+        fail(f"{meta['file']}: dirs are not folders, each once")
+    entries = []
+    for i in range(count):
+        row = {c: piece[c][i] for c in COLUMNS}
+        if not (0 <= row["dir"] < len(dirs)):
+            fail(f"{meta['file']}: entry {i} names folder {row['dir']} of {len(dirs)}")
+        row["rel"] = dirs[row["dir"]] + row["name"]
+        row["first"] = first_of(row["rel"])
+        entries.append([row[p] for p in POSITIONS[:PLAIN_LENGTH]])
+    places = [m[0] for m in piece.get("media", [])]
+    if places != sorted(set(places)) or not all(0 <= i < count for i in places):
+        fail(f"{meta['file']}: media names entries out of order or out of range")
+    for m in piece.get("media", []):
+        if len(m) < 2 or not m[1]:
+            fail(f"{meta['file']}: media {m!r} has no flags")
+        entries[m[0]].extend(m[1:])
+    if count and (meta["newest"] != entries[0][POSITIONS.index("date")] or meta["oldest"] != entries[-1][POSITIONS.index("date")]):
+        fail(f"wall.js: the newest and oldest of {meta['file']} are not its first and last entries' dates")
+    return entries
+
+
+def read_pieces(out, index):
+    """All entries of the index's pieces, in order."""
+    return [e for n in range(len(index["pieces"])) for e in read_piece(out, index, n)]
+
+
+def check_data_folder(out, index, strays_allowed):
+    """The data folder holds the index's pieces, and after a kill also other generations' pieces
+    and temporary files; returns the temporary files."""
+    data = os.path.join(out, "data")
+    named = {p["file"][len("data/"):] for p in (index or {}).get("pieces", [])}
+    if not os.path.isdir(data) or os.path.islink(data):
+        if named or os.path.lexists(data):
+            fail("data is missing or no folder")
+        return []
+    temps = []
+    for name in os.listdir(data):
+        if name in named:
+            continue
+        if PIECE_TEMP.match(name) and strays_allowed:
+            temps.append(f"data/{name}")
+        elif not (PIECE.match(name) and strays_allowed):
+            fail(f"unexpected file in data: {name!r}")
+    return temps
+
+
+def check_wall(out):
+    """A wall as a finished write leaves it: an index, its pieces alone in data/, and their entries
+    those of manifest.js in order."""
+    manifest, index = read_manifest(out), read_index(out)
+    if manifest is None or index is None:
+        fail("manifest.js or wall.js is missing")
+    title, root, photos = manifest
+    if index.get("title") != title or index.get("root") != root:
+        fail("wall.js's title or root is not manifest.js's")
+    entries = read_pieces(out, index)
+    if entries != photos:
+        at = next((i for i, (a, b) in enumerate(zip(entries, photos)) if a != b), min(len(entries), len(photos)))
+        fail(f"the pieces' entries differ from manifest.js's at {at}: "
+             f"{entries[at] if at < len(entries) else None!r} against {photos[at] if at < len(photos) else None!r}")
+    date = POSITIONS.index("date")
+    months = {}
+    for e in photos:
+        if e[date]:
+            months[month_of(e[date])] = months.get(month_of(e[date]), 0) + 1
+    if index["months"] != sorted(([m, n] for m, n in months.items()), reverse=True) \
+            or index["undated"] != sum(1 for e in photos if not e[date]):
+        fail("wall.js's months or undated are not those of its entries")
+    check_data_folder(out, index, strays_allowed=False)
+    return index
 
 
 def check_folder(out, template):
@@ -130,6 +303,13 @@ def after_kill(out, pid, template):
     temps = check_folder(out, template)
     cache = read_cache(out)
     read_photos(out)
+    # Whenever a run is killed, the index names whole pieces of its own generation; pieces of
+    # other generations (written before an index that never came, or not yet removed) and
+    # temporary files may lie beside them.
+    index = read_index(out)
+    if index is not None:
+        read_pieces(out, index)
+    temps += check_data_folder(out, index, strays_allowed=True)
     print(f"{0 if cache is None else len(cache)} {len(temps)} {'absent' if cache is None else 'present'}")
 
 
@@ -143,6 +323,12 @@ def final(out, ref_out, final_json, ref_json):
         fail("the cache differs from that of an uninterrupted run")
     if read_photos(out) != read_photos(ref_out):
         fail("the wall's photo list differs from that of an uninterrupted run")
+    index, ref_index = check_wall(out), check_wall(ref_out)
+    for key in ("photos", "undated", "months", "title"):
+        if index[key] != ref_index[key]:
+            fail(f"wall.js {key} differs from that of an uninterrupted run")
+    if [{**p, "file": None} for p in index["pieces"]] != [{**p, "file": None} for p in ref_index["pieces"]]:
+        fail("wall.js's pieces differ from those of an uninterrupted run")
     if thumbs_of(out) != thumbs_of(ref_out):
         fail("the thumbnails or previews differ from those of an uninterrupted run")
     with open(final_json) as a, open(ref_json) as b:
@@ -155,6 +341,7 @@ def final(out, ref_out, final_json, ref_json):
 def partial(out, run_json):
     cache = read_cache(out) or {}
     photos = read_photos(out) or []
+    check_wall(out)
     with open(run_json) as f:
         summary = json.load(f)
     if summary.get("photos") != len(photos):
@@ -175,6 +362,8 @@ if __name__ == "__main__":
         partial(sys.argv[2], sys.argv[3])
     elif len(sys.argv) == 6 and sys.argv[1] == "final":
         final(*sys.argv[2:6])
+    elif len(sys.argv) == 3 and sys.argv[1] == "wall":
+        check_wall(sys.argv[2])
     else:
         print(__doc__)
         sys.exit(2)

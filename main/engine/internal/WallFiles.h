@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace WallFiles {
@@ -17,19 +18,47 @@ inline constexpr std::string_view page = "index.html";
 inline constexpr std::string_view manifest = "manifest.js";
 /// Whether the last run finished the wall, for the page (versioned; manifest.js stays as it is).
 inline constexpr std::string_view state = "state.js";
+/// The index of the wall's data for the page, written after the pieces it names.
+inline constexpr std::string_view wallIndex = "wall.js";
+/// The pieces of the wall's data for the page, GENERATION-N.js; nothing else belongs there.
+inline constexpr std::string_view data = "data";
 inline constexpr std::string_view journal = ".inflight";
 /// Locked by the run writing the wall; holds that process's id.
 inline constexpr std::string_view lock = ".lock";
 
-/// The folders of files made one per photo, each written beside its final name: never walked for
-/// photos, swept for a killed run's temporary files, and refused when planted as links.
+/// The folders of files made one per photo in subfolders by key (thumbs/KK/KEY.jpg), each written
+/// beside its final name: swept for a killed run's temporary files, and refused when one of
+/// their subfolders is a link.
 inline constexpr std::array<std::string_view, 3> photoFolders{thumbs, previews, motion};
 inline bool isPhotoFolder(std::string_view name)
 {
     return std::ranges::find(photoFolders, name) != photoFolders.end();
 }
 
+/// Every folder a run writes into: never walked for photos, and refused when planted as links
+/// or as anything but a folder, since writes into it would land elsewhere.
+inline constexpr std::array<std::string_view, 4> folders{thumbs, previews, motion, data};
+inline bool isWallFolder(std::string_view name)
+{
+    return std::ranges::find(folders, name) != folders.end();
+}
+
+/// The pieces' names in data/: "GENERATION-N.js", the generation 16 lower-case hexadecimal
+/// digits and N a count from 0.
+inline constexpr std::size_t generationLength = 16;
+inline bool isPieceName(std::string_view name)
+{
+    const auto hex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); };
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (name.size() < generationLength + 5 || name[generationLength] != '-' || !name.ends_with(".js"))
+        return false;
+    const std::string_view count = name.substr(generationLength + 1, name.size() - generationLength - 4);
+    return std::all_of(name.begin(), name.begin() + generationLength, hex) && !count.empty()
+           && std::all_of(count.begin(), count.end(), digit);
+}
+
 /// The files written whole through AtomicFile, whose temporary files a killed run may leave.
-inline constexpr std::array<std::string_view, 5> wholeFiles{cache, page, manifest, state, journal};
+/// The pieces in data/ are written the same way, under names of their own (WallGuard).
+inline constexpr std::array<std::string_view, 6> wholeFiles{cache, page, manifest, state, wallIndex, journal};
 
 } // namespace WallFiles

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 namespace WallGuard {
 
@@ -11,9 +12,14 @@ namespace WallGuard {
 std::optional<std::filesystem::path> linkedThumbFolder(const std::filesystem::path& thumbDir);
 
 /// Removes the temporary files that whole-file writes of runs that were killed left in the
-/// wall's folder; those of a process still running are kept. With `thumbnailsToo` the thumbnail
-/// folders are swept the same way (a run died while making thumbnails).
+/// wall's folder and in its data folder; those of a process still running are kept. With
+/// `thumbnailsToo` the thumbnail folders are swept the same way (a run died while making
+/// thumbnails).
 void removeStaleTemporaries(const std::filesystem::path& out, bool thumbnailsToo = false);
+
+/// Whether `name`, in the wall's data folder, is the temporary file of a piece whose writer is
+/// still running (where the wall's lock is not honoured, another run may be writing it).
+bool pieceBeingWritten(std::string_view name);
 
 /// The hidden file a thumbnail is written to before it is moved into place:
 /// ".<key>.<pid>.<thread>.tmp" beside it. Unique to the writing thread, so that where the wall's

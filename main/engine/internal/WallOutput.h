@@ -1,4 +1,5 @@
-// The wall: its entries dated and sorted from the progress cache, manifest.js and index.html.
+// The wall: its entries dated and sorted from the progress cache, manifest.js, the data in
+// pieces for the page (WallPieces) and index.html.
 #pragma once
 
 #include "engine/CacheRecord.h"
@@ -42,11 +43,18 @@ struct WallState {
 namespace WallOutput {
 
 Wall buildWall(const CacheMap& map);
+/// GALLERY_ROOT's text: the source's path without the slashes it ends in ("/" stays).
+std::string rootText(const Indexer& job);
+/// The media positions that follow an entry's mtime, each led by a comma, as far as the entry
+/// needs them: nothing for a plain photo.
+void appendMedia(std::string& text, const Record::Media& media);
 /// The whole text of the job's manifest.js.
 std::string manifestText(const Indexer& job, const std::vector<WallEntry>& entries);
 /// The whole text of the job's state.js.
 std::string stateText(const WallState& state);
-/// Writes manifest.js and state.js, then copies the page template to index.html; throws JobError.
+/// Writes state.js when unfinished, the data's pieces, manifest.js, wall.js, state.js when
+/// finished, copies the page template to index.html, and then removes from the data folder
+/// what the new wall.js does not name; throws JobError.
 void writeWall(const Indexer& job, const std::vector<WallEntry>& entries, const WallState& state = {});
 
 } // namespace WallOutput

@@ -34,6 +34,10 @@ describe('the wall\u2019s schema', () => {
     // A video the engine walks is asked about with the schema's container type, or not at all.
     for (const [ext, type] of Object.entries(schema.videoTypes)) assert.equal(page.videoType(`v.${ext.toUpperCase()}`, ''), type, ext);
     assert.equal(page.videoType('v.constructor', ''), '');
+    // The wall's data in pieces: the index's format and version, a piece's columns.
+    assert.equal(page.wallFormat, schema.wallFormat);
+    assert.equal(page.wallFormatVersion, schema.wallFormatVersion);
+    assert.deepEqual(plain(page.pieceColumns), schema.pieceColumns);
   });
 
   test('every raw file the engine walks pairs on the page', () => {
@@ -60,6 +64,12 @@ describe('the wall\u2019s schema', () => {
       ['a flag of two bits', (s) => { s.mediaFlags.isLive = 6; }],
       ['a default of no position', (s) => { s.entry.defaults.size = 0; }],
       ['an upper-case video name', (s) => { s.videoExtensions.MP4 = 'video/mp4'; }],
+      ['pieces without their photos\u2019 names', (s) => { s.wallData.pieceColumns = s.wallData.pieceColumns.filter((c) => c !== 'name'); }],
+      ['pieces without a position', (s) => { s.wallData.pieceColumns = s.wallData.pieceColumns.filter((c) => c !== 'mtime'); }],
+      ['a piece column of no plain position', (s) => s.wallData.pieceColumns.push('codec')],
+      ['a piece column twice', (s) => s.wallData.pieceColumns.push('key')],
+      ['a data format of no name', (s) => { s.wallData.format = ''; }],
+      ['pieces of no photos', (s) => { s.wallData.piecePhotos = 0; }],
     ];
     for (const [what, change] of cases) {
       const broken = structuredClone(original);
@@ -122,5 +132,26 @@ describe('a wall the engine writes', { skip: !(cli && existsSync(photos)) && 'ne
     assert.equal(clip[at.media] & (flags.isVideo | flags.isLive), flags.isVideo);
     assert.equal(clip[at.codec], 'h264');
     assert.ok(clip[at.duration] >= 900 && clip[at.duration] <= 1100, `${clip[at.duration]} ms`);
+
+    // The page's data holds the same entries in pieces, by the schema's columns, each piece
+    // handing its text to kestovaPiece as a browser runs it.
+    const index = {};
+    vm.runInNewContext(readFileSync(join(wall, 'wall.js'), 'utf8'), { window: index });
+    const { format, version, pieces } = index.KESTOVA_WALL;
+    assert.deepEqual([format, version], [schema.wallFormat, schema.wallFormatVersion]);
+    const rebuilt = [];
+    for (const { file, photos: count } of pieces) {
+      let piece;
+      vm.runInNewContext(readFileSync(join(wall, file), 'utf8'), { kestovaPiece: (text) => { piece = JSON.parse(text); } });
+      for (const column of schema.pieceColumns) assert.equal(piece[column].length, count, column);
+      const entries = piece.key.map((_, i) => {
+        const value = Object.fromEntries(schema.pieceColumns.map((column) => [column, piece[column][i]]));
+        const rel = piece.dirs[value.dir] + value.name;
+        return schema.positions.slice(0, schema.plainLength).map((name) => (name === 'rel' ? rel : name === 'first' ? rel.split('/')[0] : value[name]));
+      });
+      for (const [i, ...media] of piece.media) entries[i].push(...media);
+      rebuilt.push(...entries);
+    }
+    assert.deepEqual(rebuilt, JSON.parse(JSON.stringify(data.PHOTOS)));
   });
 });

@@ -1,0 +1,343 @@
+// The wall's data in pieces: their texts, the index naming them, and the data folder's upkeep.
+#include "engine/internal/WallPieces.h"
+
+#include "engine/internal/AtomicFile.h"
+#include "engine/internal/DirStream.h"
+#include "engine/internal/WallFiles.h"
+#include "engine/internal/WallGuard.h"
+#include "engine/Json.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <span>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace fs = std::filesystem;
+
+namespace WallPieces {
+namespace {
+
+// A piece is written column by column in the schema's order: a schema that reorders or renames
+// its columns stops the build here until the writer below follows it.
+static_assert(WallSchema::Data::columns.size() == 7 && WallSchema::Data::key == 0 && WallSchema::Data::dir == 1 &&
+              WallSchema::Data::name == 2 && WallSchema::Data::width == 3 && WallSchema::Data::height == 4 &&
+              WallSchema::Data::date == 5 && WallSchema::Data::mtime == 6);
+
+/// A month as one number, year * 12 + month - 1, of a date's seconds read as UTC.
+std::int64_t monthOf(std::int64_t seconds)
+{
+    // Days to the civil date, after Howard Hinnant's days_from_civil turned around.
+    const std::int64_t days = (seconds >= 0 ? seconds : seconds - 86399) / 86400 + 719468;
+    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const std::int64_t dayOfEra = days - era * 146097;
+    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t shifted = (5 * dayOfYear + 2) / 153; // 0 = March
+    const std::int64_t month = shifted < 10 ? shifted + 3 : shifted - 9;
+    const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    return year * 12 + month - 1;
+}
+
+std::string monthText(std::int64_t month)
+{
+    const std::int64_t year = month >= 0 ? month / 12 : (month - 11) / 12;
+    char text[32];
+    std::snprintf(text, sizeof text, "%04lld-%02lld", static_cast<long long>(year),
+                  static_cast<long long>(month - year * 12 + 1));
+    return text;
+}
+
+/// The dated entries per month, newest first.
+std::vector<std::pair<std::int64_t, std::int64_t>> monthsOf(const std::vector<WallEntry>& entries)
+{
+    // The wall's order makes the months runs, newest first; the runs are merged for any other.
+    std::vector<std::pair<std::int64_t, std::int64_t>> months;
+    for (const WallEntry& e : entries) {
+        if (e.date == 0)
+            continue;
+        const std::int64_t month = monthOf(e.date);
+        if (!months.empty() && months.back().first == month)
+            ++months.back().second;
+        else
+            months.emplace_back(month, 1);
+    }
+    const auto newerFirst = [](const auto& a, const auto& b) { return a.first > b.first; };
+    if (!std::ranges::is_sorted(months, [](const auto& a, const auto& b) { return a.first >= b.first; })) {
+        std::ranges::stable_sort(months, newerFirst);
+        std::vector<std::pair<std::int64_t, std::int64_t>> merged;
+        for (const auto& run : months) {
+            if (!merged.empty() && merged.back().first == run.first)
+                merged.back().second += run.second;
+            else
+                merged.push_back(run);
+        }
+        months = std::move(merged);
+    }
+    return months;
+}
+
+/// Where an entry's folder ends: its rel is rel[0, split) + rel[split, end).
+std::size_t nameStart(std::string_view rel)
+{
+    const auto slash = rel.rfind('/');
+    return slash == std::string_view::npos ? 0 : slash + 1;
+}
+
+template <class Value>
+void appendColumn(std::string& json, std::string_view name, std::span<const WallEntry> entries, Value value)
+{
+    json += ",\"";
+    json += name;
+    json += "\":[";
+    bool first = true;
+    for (const WallEntry& e : entries) {
+        if (!first)
+            json += ',';
+        first = false;
+        value(json, e);
+    }
+    json += ']';
+}
+
+/// The JSON object of one piece.
+std::string pieceJson(std::string_view generation, std::size_t number, std::span<const WallEntry> entries)
+{
+    // Folders are named once per piece; each entry names its folder by number.
+    std::vector<std::string_view> dirs;
+    std::vector<std::uint32_t> dirOf;
+    dirOf.reserve(entries.size());
+    std::unordered_map<std::string_view, std::uint32_t> numbers;
+    for (const WallEntry& e : entries) {
+        const std::string_view dir = std::string_view(e.rel).substr(0, nameStart(e.rel));
+        const auto [at, added] = numbers.try_emplace(dir, static_cast<std::uint32_t>(dirs.size()));
+        if (added)
+            dirs.push_back(dir);
+        dirOf.push_back(at->second);
+    }
+
+    std::string json;
+    json.reserve(entries.size() * 80 + dirs.size() * 24 + 128);
+    json += "{\"generation\":";
+    Json::appendString(json, generation);
+    json += ",\"piece\":";
+    Json::appendInt(json, static_cast<std::int64_t>(number));
+    json += ",\"dirs\":[";
+    for (std::size_t i = 0; i < dirs.size(); ++i) {
+        if (i)
+            json += ',';
+        Json::appendString(json, dirs[i]);
+    }
+    json += ']';
+    namespace Column = WallSchema::Data;
+    const auto& names = WallSchema::Data::columns;
+    appendColumn(json, names[Column::key], entries, [](std::string& out, const WallEntry& e) { Json::appendString(out, e.key); });
+    std::size_t index = 0;
+    appendColumn(json, names[Column::dir], entries, [&](std::string& out, const WallEntry&) {
+        Json::appendInt(out, dirOf[index++]);
+    });
+    appendColumn(json, names[Column::name], entries, [](std::string& out, const WallEntry& e) {
+        Json::appendString(out, std::string_view(e.rel).substr(nameStart(e.rel)));
+    });
+    appendColumn(json, names[Column::width], entries, [](std::string& out, const WallEntry& e) { Json::appendInt(out, e.width); });
+    appendColumn(json, names[Column::height], entries, [](std::string& out, const WallEntry& e) { Json::appendInt(out, e.height); });
+    appendColumn(json, names[Column::date], entries, [](std::string& out, const WallEntry& e) { Json::appendInt(out, e.date); });
+    appendColumn(json, names[Column::mtime], entries, [](std::string& out, const WallEntry& e) { Json::appendInt(out, e.mtime); });
+    // Only the entries with media are listed, each led by its place in the piece.
+    json += ",\"media\":[";
+    bool first = true;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].media.flags == 0)
+            continue;
+        if (!first)
+            json += ',';
+        first = false;
+        json += '[';
+        Json::appendInt(json, static_cast<std::int64_t>(i));
+        WallOutput::appendMedia(json, entries[i].media);
+        json += ']';
+    }
+    json += "]}";
+    return json;
+}
+
+/// The piece's script: the JSON text as a JavaScript string between single quotes, so that the
+/// page parses it as data rather than the browser as code.
+std::string pieceScript(std::string_view json)
+{
+    static constexpr std::string_view open = "kestovaPiece('";
+    static constexpr std::string_view close = "');";
+    std::string text;
+    text.reserve(open.size() + json.size() + json.size() / 32 + close.size());
+    text += open;
+    // JSON's own escapes and the rare quote in a name are the only characters to escape; the
+    // text has no line breaks, since JSON writes control characters, U+2028 and U+2029 escaped.
+    std::size_t from = 0;
+    while (true) {
+        const std::size_t at = json.find_first_of("\\'", from);
+        text.append(json.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from));
+        if (at == std::string_view::npos)
+            break;
+        text += '\\';
+        text += json[at];
+        from = at + 1;
+    }
+    text += close;
+    return text;
+}
+
+std::string pieceFile(std::string_view generation, std::size_t number)
+{
+    std::string file(WallFiles::data);
+    file += '/';
+    file += generation;
+    file += '-';
+    file += std::to_string(number);
+    file += ".js";
+    return file;
+}
+
+std::string indexText(const Heading& heading, std::string_view generation, const std::vector<WallEntry>& entries,
+                       const std::vector<Piece>& pieces)
+{
+    std::string text = "window.KESTOVA_WALL={\"format\":";
+    Json::appendString(text, WallSchema::Data::format);
+    text += ",\"version\":";
+    Json::appendInt(text, WallSchema::Data::version);
+    text += ",\"generation\":";
+    Json::appendString(text, generation);
+    text += ",\"title\":";
+    Json::appendString(text, heading.title);
+    text += ",\"root\":";
+    Json::appendString(text, heading.root);
+    text += ",\"photos\":";
+    Json::appendInt(text, static_cast<std::int64_t>(entries.size()));
+    text += ",\"undated\":";
+    Json::appendInt(text, std::ranges::count_if(entries, [](const WallEntry& e) { return e.date == 0; }));
+    text += ",\"months\":[";
+    bool first = true;
+    for (const auto& [month, count] : monthsOf(entries)) {
+        if (!first)
+            text += ',';
+        first = false;
+        text += '[';
+        Json::appendString(text, monthText(month));
+        text += ',';
+        Json::appendInt(text, count);
+        text += ']';
+    }
+    text += "],\"pieces\":[";
+    first = true;
+    for (const Piece& piece : pieces) {
+        if (!first)
+            text += ',';
+        first = false;
+        text += "{\"file\":";
+        Json::appendString(text, piece.file);
+        text += ",\"photos\":";
+        Json::appendInt(text, piece.photos);
+        text += ",\"newest\":";
+        Json::appendInt(text, piece.newest);
+        text += ",\"oldest\":";
+        Json::appendInt(text, piece.oldest);
+        text += '}';
+    }
+    text += "]};";
+    return text;
+}
+
+} // namespace
+
+Data make(const Heading& heading, const std::vector<WallEntry>& entries, std::string_view generation, std::size_t perPiece)
+{
+    Data data;
+    data.generation = std::string(generation);
+    perPiece = std::max<std::size_t>(perPiece, 1);
+    const std::span<const WallEntry> all(entries);
+    for (std::size_t start = 0, number = 0; start < all.size(); start += perPiece, ++number) {
+        const auto part = all.subspan(start, std::min(perPiece, all.size() - start));
+        Piece piece;
+        piece.file = pieceFile(generation, number);
+        piece.photos = static_cast<std::int64_t>(part.size());
+        piece.newest = part.front().date;
+        piece.oldest = part.back().date;
+        piece.text = pieceScript(pieceJson(generation, number, part));
+        data.pieces.push_back(std::move(piece));
+    }
+    data.index = indexText(heading, generation, entries, data.pieces);
+    return data;
+}
+
+std::string newGeneration(const fs::path& wall)
+{
+    std::unordered_set<std::string> taken;
+    if (DirStream data(wall / WallFiles::data, O_NOFOLLOW); data) {
+        while (const dirent* e = data.next()) {
+            const std::string_view name = e->d_name;
+            if (WallFiles::isPieceName(name))
+                taken.emplace(name.substr(0, WallFiles::generationLength));
+        }
+    }
+    const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch());
+    auto count = static_cast<unsigned long long>(now.count());
+    while (true) {
+        char text[WallFiles::generationLength + 1];
+        std::snprintf(text, sizeof text, "%016llx", count);
+        if (!taken.contains(text))
+            return text;
+        ++count;
+    }
+}
+
+void writePieces(const fs::path& wall, const Data& data)
+{
+    if (data.pieces.empty())
+        return;
+    const fs::path folder = wall / WallFiles::data;
+    if (mkdir(folder.c_str(), 0777) != 0) {
+        const int error = errno;
+        struct stat st{};
+        if (error != EEXIST || lstat(folder.c_str(), &st) != 0)
+            throw JobError(JobErrorTexts::folderFailed, {folder.string()}, error);
+        if (S_ISLNK(st.st_mode))
+            throw JobError(JobErrorTexts::linkRefused, {folder.string()});
+        if (!S_ISDIR(st.st_mode))
+            throw JobError(JobErrorTexts::folderBlocked, {folder.string()});
+    }
+    for (const Piece& piece : data.pieces) {
+        if (auto error = AtomicFile::write(wall / piece.file, piece.text))
+            throw *error;
+    }
+}
+
+void removeUnnamed(const fs::path& wall, const Data& data)
+{
+    const DirStream top(wall, O_NOFOLLOW);
+    if (!top)
+        return;
+    DirStream folder(top.fd(), WallFiles::data.data(), O_NOFOLLOW);
+    if (!folder)
+        return;
+    std::unordered_set<std::string_view> named;
+    for (const Piece& piece : data.pieces)
+        named.insert(std::string_view(piece.file).substr(WallFiles::data.size() + 1));
+    std::vector<std::string> unnamed;
+    while (const dirent* e = folder.next()) {
+        if (named.contains(e->d_name) || WallGuard::pieceBeingWritten(e->d_name))
+            continue;
+        struct stat st{};
+        if (fstatat(folder.fd(), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            unnamed.emplace_back(e->d_name);
+    }
+    // Removed once the listing is read: a folder changed while it is read may skip entries.
+    for (const std::string& name : unnamed)
+        unlinkat(folder.fd(), name.c_str(), 0);
+}
+
+} // namespace WallPieces
