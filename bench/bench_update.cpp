@@ -2,11 +2,13 @@
 //   bench_update [PHOTOS=100000] [DIR=/tmp/kestova-update-bench]
 // The tree holds tiny files with photo names; the wall's cache and thumbnails are pre-filled as
 // a finished first run leaves them, so the run below processes nothing. Prints the time of the
-// whole run() and a breakdown of its steps, each measured on its own, and the peak memory.
+// whole run() and a breakdown of its steps, each measured on its own, the size of the page's data
+// (wall.js and its pieces) against manifest.js, and the peak memory.
 #include "engine/Indexer.h"
 #include "engine/internal/CacheFormat.h"
 #include "engine/internal/ProgressCache.h"
 #include "engine/internal/WallOutput.h"
+#include "engine/internal/WallPieces.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -112,6 +114,22 @@ int main(int argc, char** argv)
     t = Clock::now();
     WallOutput::writeWall(steps, wall.entries);
     const double write = seconds(t);
+    // The page's data alone: the texts of the pieces and the index, and their bytes on disk.
+    t = Clock::now();
+    const std::string root = WallOutput::rootText(steps);
+    const WallPieces::Data data = WallPieces::plan({steps.title, root}, wall.entries, "0000000000000000");
+    std::size_t textBytes = 0;
+    for (std::size_t n = 0; n < data.pieces.size(); ++n)
+        textBytes += WallPieces::pieceText(data, n, wall.entries).size();
+    const double pieceTexts = seconds(t);
+    std::uintmax_t pieceBytes = 0;
+    std::size_t pieces = 0;
+    for (const auto& e : fs::directory_iterator(steps.dataDir())) {
+        pieceBytes += e.file_size();
+        ++pieces;
+    }
+    const std::uintmax_t manifestBytes = fs::file_size(steps.manifestFile());
+    const std::uintmax_t indexBytes = fs::file_size(steps.wallIndexFile());
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -121,8 +139,14 @@ int main(int argc, char** argv)
     std::printf("run():             %.3f s wall, %.3f s CPU  (goal under 1.5 s for 100,000)\n", total, cpu(after) - cpu(before));
     std::printf("  walk             %.3f s\n  dedupe           %.3f s\n  cache load       %.3f s\n"
                 "  reuse test       %.3f s\n  prune + save     %.3f s\n  dating + sort    %.3f s\n"
-                "  manifest write   %.3f s\n",
-                walk, dedupe, load, reuse, save, dating, write);
+                "  wall write       %.3f s  (manifest.js, wall.js and its pieces; the pieces' texts alone %.3f s)\n",
+                walk, dedupe, load, reuse, save, dating, write, pieceTexts);
+    std::printf("manifest.js %.2f MB; wall.js %.1f kB + %zu pieces %.2f MB = %.0f %% of manifest.js\n",
+                manifestBytes / 1e6, indexBytes / 1e3, pieces, pieceBytes / 1e6,
+                100.0 * double(indexBytes + pieceBytes) / double(manifestBytes));
+    if (data.pieces.size() != pieces || textBytes + data.index.size() != pieceBytes + indexBytes)
+        std::printf("(on disk %zu pieces of %ju bytes, made here %zu of %zu)\n", pieces, pieceBytes + indexBytes,
+                    data.pieces.size(), textBytes + data.index.size());
     std::printf("(* run() skips the save when nothing was processed or pruned)\n");
     std::printf("peak resident memory: %.0f MB (goal under 300 MB)\n", usage.ru_maxrss / 1024.0);
     return todo == 0 ? 0 : 1;

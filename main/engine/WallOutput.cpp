@@ -181,10 +181,16 @@ void writeWall(const Indexer& job, const std::vector<WallEntry>& entries, const 
     // The index names only pieces that are whole on disk: the new generation's pieces go first,
     // the index that names them last, and the older pieces, which the index on disk named until
     // then, are removed only after it.
+    // The pieces are made and written on threads of their own while manifest.js is made here.
     const std::string root = rootText(job);
-    const WallPieces::Data data = WallPieces::make({job.title, root}, entries, WallPieces::newGeneration(job.out));
-    WallPieces::writePieces(job.out, data);
-    if (auto error = AtomicFile::write(job.manifestFile(), manifestText(job, entries)))
+    const WallPieces::Data data = WallPieces::plan({job.title, root}, entries, WallPieces::newGeneration(job.out));
+    std::string manifest;
+    {
+        WallPieces::Writer pieces(job.out, data, entries);
+        manifest = manifestText(job, entries);
+        pieces.finish();
+    }
+    if (auto error = AtomicFile::write(job.manifestFile(), manifest))
         throw *error;
     if (auto error = AtomicFile::write(job.wallIndexFile(), data.index))
         throw *error;

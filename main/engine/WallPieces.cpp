@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <span>
+#include <system_error>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -83,7 +84,7 @@ std::vector<std::pair<std::int64_t, std::int64_t>> monthsOf(const std::vector<Wa
     return months;
 }
 
-/// Where an entry's folder ends: its rel is rel[0, split) + rel[split, end).
+/// Where an entry's file name begins: its rel is its folder, rel[0, start), and its name.
 std::size_t nameStart(std::string_view rel)
 {
     const auto slash = rel.rfind('/');
@@ -106,8 +107,8 @@ void appendColumn(std::string& json, std::string_view name, std::span<const Wall
     json += ']';
 }
 
-/// The JSON object of one piece.
-std::string pieceJson(std::string_view generation, std::size_t number, std::span<const WallEntry> entries)
+/// Appends the JSON object of one piece.
+void appendPieceJson(std::string& json, std::string_view generation, std::size_t number, std::span<const WallEntry> entries)
 {
     // Folders are named once per piece; each entry names its folder by number.
     std::vector<std::string_view> dirs;
@@ -122,8 +123,7 @@ std::string pieceJson(std::string_view generation, std::size_t number, std::span
         dirOf.push_back(at->second);
     }
 
-    std::string json;
-    json.reserve(entries.size() * 80 + dirs.size() * 24 + 128);
+    json.reserve(json.size() + entries.size() * 80 + dirs.size() * 24 + 128);
     json += "{\"generation\":";
     Json::appendString(json, generation);
     json += ",\"piece\":";
@@ -164,32 +164,26 @@ std::string pieceJson(std::string_view generation, std::size_t number, std::span
         json += ']';
     }
     json += "]}";
-    return json;
 }
 
-/// The piece's script: the JSON text as a JavaScript string between single quotes, so that the
-/// page parses it as data rather than the browser as code.
-std::string pieceScript(std::string_view json)
+/// Escapes, from `start` on, what a JavaScript string between single quotes cannot hold as it
+/// is: the piece's JSON goes to the page as a string, which the page parses as data, never the
+/// browser as code. JSON's own escapes and the rare quote in a name are all there is to escape;
+/// there are no line breaks, since JSON writes control characters, U+2028 and U+2029 escaped.
+void quoteFrom(std::string& text, std::size_t start)
 {
-    static constexpr std::string_view open = "kestovaPiece('";
-    static constexpr std::string_view close = "');";
-    std::string text;
-    text.reserve(open.size() + json.size() + json.size() / 32 + close.size());
-    text += open;
-    // JSON's own escapes and the rare quote in a name are the only characters to escape; the
-    // text has no line breaks, since JSON writes control characters, U+2028 and U+2029 escaped.
-    std::size_t from = 0;
-    while (true) {
-        const std::size_t at = json.find_first_of("\\'", from);
-        text.append(json.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from));
-        if (at == std::string_view::npos)
-            break;
-        text += '\\';
-        text += json[at];
-        from = at + 1;
+    // Most pieces hold neither: the two searches are all they cost.
+    if (text.find('\\', start) == std::string::npos && text.find('\'', start) == std::string::npos)
+        return;
+    std::string quoted;
+    quoted.reserve(text.size() + (text.size() - start) / 16);
+    quoted.append(text, 0, start);
+    for (std::size_t i = start; i < text.size(); ++i) {
+        if (text[i] == '\\' || text[i] == '\'')
+            quoted += '\\';
+        quoted += text[i];
     }
-    text += close;
-    return text;
+    text = std::move(quoted);
 }
 
 std::string pieceFile(std::string_view generation, std::size_t number)
@@ -252,26 +246,71 @@ std::string indexText(const Heading& heading, std::string_view generation, const
     return text;
 }
 
+/// How many threads write the pieces, or remove the old ones, beside the caller: the time goes
+/// mostly to waiting on the disk for each file (its flush, the freeing of its blocks), and the
+/// file system takes the waits of several at once together (bench/bench_update).
+constexpr std::size_t helpers = 3;
+
+/// Runs `work` on the calling thread and on up to `count` threads more, and returns when it has
+/// returned on each. Where no thread is to be had, the calling thread works alone.
+template <class Work>
+void together(std::size_t count, Work work)
+{
+    std::vector<std::jthread> threads;
+    for (std::size_t i = 0; i < count; ++i) {
+        try {
+            threads.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+    work();
+}
+
+void makeFolder(const fs::path& folder)
+{
+    if (mkdir(folder.c_str(), 0777) == 0)
+        return;
+    const int error = errno;
+    struct stat st{};
+    if (error != EEXIST || lstat(folder.c_str(), &st) != 0)
+        throw JobError(JobErrorTexts::folderFailed, {folder.string()}, error);
+    if (S_ISLNK(st.st_mode))
+        throw JobError(JobErrorTexts::linkRefused, {folder.string()});
+    if (!S_ISDIR(st.st_mode))
+        throw JobError(JobErrorTexts::folderBlocked, {folder.string()});
+}
+
 } // namespace
 
-Data make(const Heading& heading, const std::vector<WallEntry>& entries, std::string_view generation, std::size_t perPiece)
+Data plan(const Heading& heading, const std::vector<WallEntry>& entries, std::string_view generation, std::size_t perPiece)
 {
     Data data;
     data.generation = std::string(generation);
     perPiece = std::max<std::size_t>(perPiece, 1);
-    const std::span<const WallEntry> all(entries);
-    for (std::size_t start = 0, number = 0; start < all.size(); start += perPiece, ++number) {
-        const auto part = all.subspan(start, std::min(perPiece, all.size() - start));
+    for (std::size_t start = 0, number = 0; start < entries.size(); start += perPiece, ++number) {
         Piece piece;
         piece.file = pieceFile(generation, number);
-        piece.photos = static_cast<std::int64_t>(part.size());
-        piece.newest = part.front().date;
-        piece.oldest = part.back().date;
-        piece.text = pieceScript(pieceJson(generation, number, part));
+        piece.start = start;
+        piece.photos = static_cast<std::int64_t>(std::min(perPiece, entries.size() - start));
+        piece.newest = entries[start].date;
+        piece.oldest = entries[start + static_cast<std::size_t>(piece.photos) - 1].date;
         data.pieces.push_back(std::move(piece));
     }
     data.index = indexText(heading, generation, entries, data.pieces);
     return data;
+}
+
+std::string pieceText(const Data& data, std::size_t number, const std::vector<WallEntry>& entries)
+{
+    static constexpr std::string_view open = "kestovaPiece('";
+    const Piece& piece = data.pieces.at(number);
+    std::string text(open);
+    appendPieceJson(text, data.generation, number,
+                    std::span<const WallEntry>(entries).subspan(piece.start, static_cast<std::size_t>(piece.photos)));
+    quoteFrom(text, open.size());
+    text += "');";
+    return text;
 }
 
 std::string newGeneration(const fs::path& wall)
@@ -295,25 +334,51 @@ std::string newGeneration(const fs::path& wall)
     }
 }
 
-void writePieces(const fs::path& wall, const Data& data)
+Writer::Writer(const fs::path& wall, const Data& data, const std::vector<WallEntry>& entries)
+    : folder(wall / WallFiles::data), data(data), entries(entries)
 {
     if (data.pieces.empty())
         return;
-    const fs::path folder = wall / WallFiles::data;
-    if (mkdir(folder.c_str(), 0777) != 0) {
-        const int error = errno;
-        struct stat st{};
-        if (error != EEXIST || lstat(folder.c_str(), &st) != 0)
-            throw JobError(JobErrorTexts::folderFailed, {folder.string()}, error);
-        if (S_ISLNK(st.st_mode))
-            throw JobError(JobErrorTexts::linkRefused, {folder.string()});
-        if (!S_ISDIR(st.st_mode))
-            throw JobError(JobErrorTexts::folderBlocked, {folder.string()});
+    makeFolder(folder);
+    for (std::size_t i = 0; i < std::min(helpers, data.pieces.size()); ++i) {
+        try {
+            threads.emplace_back([this] { work(); });
+        } catch (const std::system_error&) {
+            break;
+        }
     }
-    for (const Piece& piece : data.pieces) {
-        if (auto error = AtomicFile::write(wall / piece.file, piece.text))
-            throw *error;
+}
+
+Writer::~Writer()
+{
+    stop = true;
+}
+
+void Writer::work()
+{
+    // Each piece is made where it is written, so that no more than a few texts are held at once.
+    for (std::size_t n = next++; n < data.pieces.size() && !stop; n = next++) {
+        try {
+            const std::string text = pieceText(data, n, entries);
+            if (auto error = AtomicFile::write(folder / fs::path(data.pieces[n].file).filename(), text))
+                throw *error;
+        } catch (...) {
+            const std::lock_guard guard(lock);
+            if (!failure)
+                failure = std::current_exception();
+            stop = true;
+        }
     }
+}
+
+void Writer::finish()
+{
+    work();
+    for (std::jthread& thread : threads)
+        thread.join();
+    threads.clear();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void removeUnnamed(const fs::path& wall, const Data& data)
@@ -336,8 +401,11 @@ void removeUnnamed(const fs::path& wall, const Data& data)
             unnamed.emplace_back(e->d_name);
     }
     // Removed once the listing is read: a folder changed while it is read may skip entries.
-    for (const std::string& name : unnamed)
-        unlinkat(folder.fd(), name.c_str(), 0);
+    std::atomic<std::size_t> next{0};
+    together(std::min(helpers, unnamed.size() / 4), [&] {
+        for (std::size_t n = next++; n < unnamed.size(); n = next++)
+            unlinkat(folder.fd(), unnamed[n].c_str(), 0);
+    });
 }
 
 } // namespace WallPieces

@@ -285,11 +285,11 @@ std::vector<WallEntry> entriesOfPieces(const std::vector<std::string>& scripts)
     return entries;
 }
 
-std::vector<std::string> textsOf(const WallPieces::Data& data)
+std::vector<std::string> textsOf(const WallPieces::Data& data, const std::vector<WallEntry>& entries)
 {
     std::vector<std::string> texts;
-    for (const auto& piece : data.pieces)
-        texts.push_back(piece.text);
+    for (std::size_t n = 0; n < data.pieces.size(); ++n)
+        texts.push_back(WallPieces::pieceText(data, n, entries));
     return texts;
 }
 
@@ -354,11 +354,11 @@ TEST(WallPieces, ExactTextOfAPieceAndOfTheIndex)
         {"0123456789abcdef", "2019/Rome/it's \\ \"x\".jpg", 4000, 3000, 1563192000, "2019", 7, {WallSchema::isVideo, 1500, "avc1", ""}},
         {"fedcba9876543210", "x.jpg", 0, 0, 0, "x.jpg", 0},
     };
-    const WallPieces::Data data = WallPieces::make(heading, entries, generation);
+    const WallPieces::Data data = WallPieces::plan(heading, entries, generation);
     ASSERT_EQ(data.pieces.size(), 1u);
     EXPECT_EQ(data.pieces[0].file, "data/0187a3c2d4e5b6a7-0.js");
     // Inside the quotes of the script, JSON's backslashes and the name's quote are escaped.
-    EXPECT_EQ(data.pieces[0].text,
+    EXPECT_EQ(WallPieces::pieceText(data, 0, entries),
               R"(kestovaPiece('{"generation":"0187a3c2d4e5b6a7","piece":0,"dirs":["2019/Rome/",""],)"
               R"("key":["0123456789abcdef","fedcba9876543210"],"dir":[0,1],"name":["it\'s \\\\ \\"x\\".jpg","x.jpg"],)"
               R"("width":[4000,0],"height":[3000,0],"date":[1563192000,0],"mtime":[7,0],"media":[[0,2,1500,"avc1"]]}');)");
@@ -397,8 +397,8 @@ TEST(WallPieces, HoldExactlyTheEntriesOfTheManifest)
     Indexer job("/photos", "/tmp/out", "T", true, nullptr);
     for (const std::size_t perPiece : {std::size_t{1}, std::size_t{2}, std::size_t{3}, entries.size(), WallSchema::Data::piecePhotos}) {
         SCOPED_TRACE(perPiece);
-        const WallPieces::Data data = WallPieces::make(heading, entries, generation, perPiece);
-        const std::vector<WallEntry> back = entriesOfPieces(textsOf(data));
+        const WallPieces::Data data = WallPieces::plan(heading, entries, generation, perPiece);
+        const std::vector<WallEntry> back = entriesOfPieces(textsOf(data, entries));
         EXPECT_EQ(back, entries);
         EXPECT_EQ(WallOutput::manifestText(job, back), WallOutput::manifestText(job, entries));
     }
@@ -419,7 +419,7 @@ TEST(WallPieces, SplitAtTheirSize)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.entries);
         const std::vector<WallEntry> entries = daysOf(c.entries);
-        const WallPieces::Data data = WallPieces::make(heading, entries, generation);
+        const WallPieces::Data data = WallPieces::plan(heading, entries, generation);
         std::vector<std::int64_t> photos;
         std::size_t start = 0;
         for (std::size_t n = 0; n < data.pieces.size(); ++n) {
@@ -428,14 +428,15 @@ TEST(WallPieces, SplitAtTheirSize)
             EXPECT_EQ(piece.file, "data/" + std::string(generation) + "-" + std::to_string(n) + ".js");
             EXPECT_EQ(piece.newest, entries[start].date);
             EXPECT_EQ(piece.oldest, entries[start + piece.photos - 1].date);
-            const auto read = WallData::piece(piece.text);
+            EXPECT_EQ(piece.start, start);
+            const auto read = WallData::piece(WallPieces::pieceText(data, n, entries));
             ASSERT_TRUE(read);
             EXPECT_EQ((*read)["piece"].number, std::int64_t(n));
             EXPECT_EQ((*read)["generation"].text, generation);
             start += piece.photos;
         }
         EXPECT_EQ(photos, c.photos);
-        EXPECT_EQ(entriesOfPieces(textsOf(data)), entries);
+        EXPECT_EQ(entriesOfPieces(textsOf(data, entries)), entries);
         const auto index = WallData::index(data.index);
         ASSERT_TRUE(index);
         EXPECT_EQ((*index)["photos"].number, std::int64_t(c.entries));
@@ -462,7 +463,7 @@ TEST(WallPieces, MonthsAreNewestFirstFromTheDatesReadAsUtc)
         std::vector<WallEntry> entries;
         for (const std::int64_t date : c.dates)
             entries.push_back({"k", "a.jpg", 1, 1, date, "a.jpg", 0});
-        const std::string index = WallPieces::make(heading, entries, generation).index;
+        const std::string index = WallPieces::plan(heading, entries, generation).index;
         EXPECT_THAT(index, ::testing::HasSubstr(",\"undated\":" + std::to_string(c.undated) + ",\"months\":" + c.months + ",\"pieces\":"))
             << c.what;
     }

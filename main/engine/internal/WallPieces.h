@@ -5,29 +5,33 @@
 #include "engine/internal/WallOutput.h"
 #include "engine/WallSchema.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace WallPieces {
 
-/// One piece of the wall's data, as written.
+/// One piece of the wall's data: which entries it holds and what the index says of it.
 struct Piece {
     std::string file;        ///< its name in the wall's folder: "data/GENERATION-N.js"
+    std::size_t start = 0;   ///< its first entry's place among the wall's entries
     std::int64_t photos = 0; ///< how many entries it holds
     std::int64_t newest = 0; ///< the date of its first entry; 0 = undated
     std::int64_t oldest = 0; ///< the date of its last entry
-    std::string text;        ///< the whole script
 };
 
-/// One generation of the wall's data: its pieces and the index that names them.
+/// One generation of the wall's data: its pieces and the whole text of the index naming them.
 struct Data {
     std::string generation;
     std::vector<Piece> pieces;
-    std::string index; ///< the whole text of wall.js
+    std::string index;
 };
 
 /// What the index says of the wall besides its entries, as manifest.js says it.
@@ -37,18 +41,47 @@ struct Heading {
 };
 
 /// The data of `entries`, in the wall's order, as the generation `generation` in pieces of at
-/// most `perPiece` entries (a wall without entries has none).
-Data make(const Heading& heading, const std::vector<WallEntry>& entries, std::string_view generation,
+/// most `perPiece` entries (a wall without entries has none). Cheap: the pieces' texts are made
+/// by pieceText.
+Data plan(const Heading& heading, const std::vector<WallEntry>& entries, std::string_view generation,
           std::size_t perPiece = WallSchema::Data::piecePhotos);
+
+/// The whole script of the piece `number` of `data`, of the entries `plan` was given.
+std::string pieceText(const Data& data, std::size_t number, const std::vector<WallEntry>& entries);
 
 /// A generation for the next write of the wall in `wall`: the clock's nanoseconds in 16
 /// lower-case hexadecimal digits, counted on past every generation a piece in its data folder
 /// bears, so that no piece an index still names is ever written over.
 std::string newGeneration(const std::filesystem::path& wall);
 
-/// Writes every piece whole into the data folder of the wall in `wall`, making the folder when
-/// it is missing. A link or anything but a folder in its place is refused; throws JobError.
-void writePieces(const std::filesystem::path& wall, const Data& data);
+/// Makes and writes the pieces, each whole, into the data folder of the wall in `wall`, on a
+/// few threads of its own while the caller goes on (the writes wait mostly on the disk), making
+/// the folder first when it is missing. `data` and `entries` must outlive the writer.
+class Writer {
+public:
+    /// Throws JobError when the data folder cannot be made, or a link or anything but a folder
+    /// stands in its place. Where no thread is to be had, finish() does all the work.
+    Writer(const std::filesystem::path& wall, const Data& data, const std::vector<WallEntry>& entries);
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+    /// Waits for the writes in progress; the pieces not begun are left unwritten.
+    ~Writer();
+    /// Returns once every piece is written, writing those not yet begun on the calling thread;
+    /// throws the first failure (JobError). Call once.
+    void finish();
+
+private:
+    void work();
+
+    const std::filesystem::path folder;
+    const Data& data;
+    const std::vector<WallEntry>& entries;
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> stop{false};
+    std::mutex lock; ///< guards failure
+    std::exception_ptr failure;
+    std::vector<std::jthread> threads; ///< last: joined before the members they use go
+};
 
 /// Removes the regular files of the data folder that `data` does not name: the pieces of older
 /// generations and whatever else was left there, but for a piece's temporary file whose writer
