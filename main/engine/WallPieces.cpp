@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -91,39 +92,55 @@ std::size_t nameStart(std::string_view rel)
     return slash == std::string_view::npos ? 0 : slash + 1;
 }
 
-template <class Value>
-void appendColumn(std::string& json, std::string_view name, std::span<const WallEntry> entries, Value value)
-{
-    json += ",\"";
-    json += name;
-    json += "\":[";
-    bool first = true;
-    for (const WallEntry& e : entries) {
-        if (!first)
-            json += ',';
-        first = false;
-        value(json, e);
-    }
-    json += ']';
-}
-
 /// Appends the JSON object of one piece.
 void appendPieceJson(std::string& json, std::string_view generation, std::size_t number, std::span<const WallEntry> entries)
 {
-    // Folders are named once per piece; each entry names its folder by number.
+    // One pass over the entries fills every column; folders are named once per piece, and each
+    // entry names its folder by number (the wall's order keeps a folder's photos mostly together).
+    namespace Column = WallSchema::Data;
+    std::array<std::string, Column::columns.size()> columns;
+    for (std::string& column : columns)
+        column.reserve(entries.size() * 12);
     std::vector<std::string_view> dirs;
-    std::vector<std::uint32_t> dirOf;
-    dirOf.reserve(entries.size());
     std::unordered_map<std::string_view, std::uint32_t> numbers;
-    for (const WallEntry& e : entries) {
-        const std::string_view dir = std::string_view(e.rel).substr(0, nameStart(e.rel));
-        const auto [at, added] = numbers.try_emplace(dir, static_cast<std::uint32_t>(dirs.size()));
-        if (added)
-            dirs.push_back(dir);
-        dirOf.push_back(at->second);
+    std::string_view lastDir;
+    std::uint32_t lastNumber = 0;
+    std::string media;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const WallEntry& e = entries[i];
+        const std::size_t split = nameStart(e.rel);
+        const std::string_view dir = std::string_view(e.rel).substr(0, split);
+        if (i == 0 || dir != lastDir) {
+            const auto [at, added] = numbers.try_emplace(dir, static_cast<std::uint32_t>(dirs.size()));
+            if (added)
+                dirs.push_back(dir);
+            lastDir = dir;
+            lastNumber = at->second;
+        }
+        if (i) {
+            for (std::string& column : columns)
+                column += ',';
+        }
+        Json::appendString(columns[Column::key], e.key);
+        Json::appendInt(columns[Column::dir], lastNumber);
+        Json::appendString(columns[Column::name], std::string_view(e.rel).substr(split));
+        Json::appendInt(columns[Column::width], e.width);
+        Json::appendInt(columns[Column::height], e.height);
+        Json::appendInt(columns[Column::date], e.date);
+        Json::appendInt(columns[Column::mtime], e.mtime);
+        // Only the entries with media are listed, each led by its place in the piece.
+        if (e.media.flags != 0) {
+            media += media.empty() ? "[" : ",[";
+            Json::appendInt(media, static_cast<std::int64_t>(i));
+            WallOutput::appendMedia(media, e.media);
+            media += ']';
+        }
     }
 
-    json.reserve(json.size() + entries.size() * 80 + dirs.size() * 24 + 128);
+    std::size_t size = media.size() + dirs.size() * 24 + 256;
+    for (const std::string& column : columns)
+        size += column.size() + 16;
+    json.reserve(json.size() + size);
     json += "{\"generation\":";
     Json::appendString(json, generation);
     json += ",\"piece\":";
@@ -135,34 +152,15 @@ void appendPieceJson(std::string& json, std::string_view generation, std::size_t
         Json::appendString(json, dirs[i]);
     }
     json += ']';
-    namespace Column = WallSchema::Data;
-    const auto& names = WallSchema::Data::columns;
-    appendColumn(json, names[Column::key], entries, [](std::string& out, const WallEntry& e) { Json::appendString(out, e.key); });
-    std::size_t index = 0;
-    appendColumn(json, names[Column::dir], entries, [&](std::string& out, const WallEntry&) {
-        Json::appendInt(out, dirOf[index++]);
-    });
-    appendColumn(json, names[Column::name], entries, [](std::string& out, const WallEntry& e) {
-        Json::appendString(out, std::string_view(e.rel).substr(nameStart(e.rel)));
-    });
-    appendColumn(json, names[Column::width], entries, [](std::string& out, const WallEntry& e) { Json::appendInt(out, e.width); });
-    appendColumn(json, names[Column::height], entries, [](std::string& out, const WallEntry& e) { Json::appendInt(out, e.height); });
-    appendColumn(json, names[Column::date], entries, [](std::string& out, const WallEntry& e) { Json::appendInt(out, e.date); });
-    appendColumn(json, names[Column::mtime], entries, [](std::string& out, const WallEntry& e) { Json::appendInt(out, e.mtime); });
-    // Only the entries with media are listed, each led by its place in the piece.
-    json += ",\"media\":[";
-    bool first = true;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i].media.flags == 0)
-            continue;
-        if (!first)
-            json += ',';
-        first = false;
-        json += '[';
-        Json::appendInt(json, static_cast<std::int64_t>(i));
-        WallOutput::appendMedia(json, entries[i].media);
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        json += ",\"";
+        json += Column::columns[c];
+        json += "\":[";
+        json += columns[c];
         json += ']';
     }
+    json += ",\"media\":[";
+    json += media;
     json += "]}";
 }
 
