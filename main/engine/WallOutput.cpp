@@ -178,10 +178,10 @@ void writeWall(const Indexer& job, const std::vector<WallEntry>& entries, const 
     };
     if (!state.finished())
         writeState();
-    // The index names only pieces that are whole on disk: the new generation's pieces go first,
-    // the index that names them last, and the older pieces, which the index on disk named until
-    // then, are removed only after it.
-    // The pieces are made and written on threads of their own while manifest.js is made here.
+    // The index names only pieces that are whole on disk: the new generation's pieces go first
+    // (made and written on threads of their own while manifest.js is made here), the index that
+    // names them after manifest.js, and the older pieces, which the index on disk named until
+    // then, are removed only at the end.
     const std::string root = rootText(job);
     const WallPieces::Data data = WallPieces::plan({job.title, root}, entries, WallPieces::newGeneration(job.out));
     std::string manifest;

@@ -2,6 +2,7 @@
 // error naming the fault, no crash, nothing half-written, and no photo blamed.
 #include "engine/Indexer.h"
 #include "engine/internal/CacheFormat.h"
+#include "engine/internal/WallOutput.h"
 
 #include "CliProcess.h"
 #include "PrivateMounts.h"
@@ -62,6 +63,47 @@ TEST(OutputTrouble, AFullDiskEndsTheRunWithAClearErrorAndNoHalfWrittenFile)
         if (fs::exists(wall / "manifest.js") && !readFile(wall / "manifest.js").ends_with("];"))
             return 17;
         return result;
+    });
+    if (status == 77)
+        GTEST_SKIP() << "this machine does not allow a private tmpfs mount (needs root)";
+    EXPECT_EQ(status, 0);
+}
+
+// The pieces are written on threads of their own: the first failure among them ends the write
+// before manifest.js and the index, which stand as they were, with the pieces they name.
+TEST(OutputTrouble, PiecesThatFindNoRoomLeaveTheWallOnDiskAsItWas)
+{
+    TempDir dir;
+    const fs::path wall = dir.mkdir("wall");
+    std::vector<WallEntry> entries;
+    for (int i = 0; i < 12000; ++i) {
+        const std::string rel = "Folder " + std::to_string(i / 100) + "/IMG_" + std::to_string(i) + ".JPG";
+        entries.push_back({Indexer::key(rel), rel, 4032, 3024, 1700000000 - i * 60, "Folder " + std::to_string(i / 100), 1});
+    }
+    Indexer job(dir / "src", wall, "Full", true, nullptr);
+    job.templateFile = dir.write("template.html", "<html>");
+    WallOutput::writeWall(job, {entries.begin(), entries.begin() + 10});
+    const std::string index = readFile(wall / "wall.js");
+    const std::string manifest = readFile(wall / "manifest.js");
+    const int status = inPrivateMounts([&] {
+        // A data folder with room for a few bytes only, over the one that holds the old piece.
+        if (mount("tmpfs", (wall / "data").c_str(), "tmpfs", 0, "size=8k") != 0)
+            return 77;
+        try {
+            WallOutput::writeWall(job, entries);
+            return 10; // there is no room for the new pieces
+        } catch (const JobError& e) {
+            const std::string said = e.what();
+            if (said.find("No space left on device") == std::string::npos || said.find("/data/") == std::string::npos)
+                return 11;
+        }
+        if (readFile(wall / "wall.js") != index || readFile(wall / "manifest.js") != manifest)
+            return 12;
+        for (const auto& e : fs::directory_iterator(wall / "data")) {
+            if (e.path().filename().string().starts_with("."))
+                return 13; // a piece's temporary file left behind
+        }
+        return 0;
     });
     if (status == 77)
         GTEST_SKIP() << "this machine does not allow a private tmpfs mount (needs root)";
