@@ -17,9 +17,7 @@ function applyLocation() {
   filter.folder = state.folder;
   filter.query = state.query;
   filter.day = state.day;
-  folderSelect.value = filter.folder;
-  if (folderSelect.value !== filter.folder) folderSelect.value = '';
-  searchInput.value = filter.query;
+  showFilter();
   if (changed) refresh(function () { showPhoto(state.photo); }); else showPhoto(state.photo);
 }
 

@@ -28,6 +28,14 @@ function fillFolders() {
   tools.hidden = order.length === 0;
 }
 
+// The controls show the filter; a folder the menu lacks (not in the wall, or not yet arrived)
+// shows as all folders.
+function showFilter() {
+  folderSelect.value = filter.folder;
+  if (folderSelect.value !== filter.folder) folderSelect.value = '';
+  searchInput.value = filter.query;
+}
+
 folderSelect.addEventListener('change', function () {
   filter.folder = folderSelect.value;
   writeLocation('push');

@@ -1,40 +1,56 @@
 // Putting it together: filter, group and lay out in slices, then show.
 
-// Rebuilds the view for the current filter, keeping the first visible photo in place when
-// only the width changed.
-async function refresh(then, keepPlace) {
+// Rebuilds the view for the current filter. how: undefined starts at the top; 'resize' keeps
+// the view and the first visible photo in place when only the width changed; 'grow' makes the
+// view again with the photos that arrived meanwhile and keeps the first visible photo in place.
+async function refresh(then, how) {
   var job = startJob();
   document.body.dataset.state = 'busy';
-  var anchor = keepPlace && layout && view ? anchorPhoto() : null;
-  var next = keepPlace && view ? view : await buildView(job);
+  // A screen at the top of the wall stays there as photos arrive.
+  var anchor = how && layout && view && !(how === 'grow' && scroll.virtual <= 0) ? anchorPhoto() : null;
+  if (anchor) anchor.offset = scroll.virtual - layout.top[rowOf(anchor.pos)];
+  var next = how === 'resize' && view ? view : await buildView(job);
   if (!next) return;
-  if (!keepPlace && next.pos.length > 20000) say(tr('arranging', { photos: photoCount(next.pos.length) }));
+  if (!how && next.pos.length > 20000) say(tr('arranging', { photos: photoCount(next.pos.length) }));
   var nextLayout = await computeLayout(next, aspect, metrics(), headingWidth, job, thumbHeight);
   if (!nextLayout) return;
+  if (anchor && next !== view) anchor.pos = positionIn(next, view.pos[anchor.pos]);
   view = next;
   layout = nextLayout;
+  // While pieces are still arriving, the wall below them is as tall as its photos will make it.
+  layout.laidOut = layout.total;
+  if (wallLoading) layout.total += restHeight();
   clearRendered();
   say('');
   var total = order.length;
   var count = wallCount(view.pos, total);
   countText.textContent = rawOf.size ? tr('withPairs', { count: count, pairs: tr('pairs', { n: rawOf.size }) }) : count;
-  if (total === 0) say(tr('noPhotosYet'));
-  else if (view.pos.length === 0) say(tr('noMatch'), { label: tr('showAll'), run: showAll });
+  if (total === 0 && !wallLoading) say(tr('noPhotosYet'));
+  else if (view.pos.length === 0 && !wallLoading) say(tr('noMatch'), { label: tr('showAll'), run: showAll });
   measure();
   placeScrubber();
   var v = 0;
-  if (anchor) {
+  if (anchor && anchor.pos >= 0) {
+    // Photos that arrived keep the screen where it was; a new width keeps the same share of
+    // the first row on screen.
     var row = rowOf(anchor.pos);
-    v = layout.top[row] + anchor.into * layout.height[row];
+    v = layout.top[row] + (how === 'grow' ? anchor.offset : anchor.into * layout.height[row]);
   }
   scroll.base = 0;
   scrollToVirtual(v);
   placeCurrent();
   showToday();
   if (then) then();
-  // Tells scripts driving the page (tests, benchmarks) that the wall is in place.
-  document.body.dataset.state = 'ready';
-  markPhase('ready');
+  // Tells scripts driving the page (tests, benchmarks) that the wall is in place: 'shown' while
+  // its pieces still arrive, 'ready' once it is whole.
+  document.body.dataset.state = wallLoading ? 'shown' : 'ready';
+  markPhase(wallLoading ? 'shown' : 'ready');
+}
+
+// Where a photo is in view v, or -1.
+function positionIn(v, photo) {
+  for (var i = 0; i < v.pos.length; i++) if (v.pos[i] === photo) return i;
+  return -1;
 }
 
 // The photo at the top left of the screen, and how far down its row the screen's top is.
@@ -56,7 +72,7 @@ function onResize() {
       lastWidth = width;
       lastRatio = ratio;
       lastHeight = window.innerHeight;
-      refresh(null, true);
+      refresh(null, 'resize');
     } else if (window.innerHeight !== lastHeight) {
       lastHeight = window.innerHeight;
       var v = scroll.virtual;
@@ -96,27 +112,22 @@ function showWallState() {
   document.body.dataset.wall = toDo > 0 ? 'unfinished' : 'finished';
 }
 
-async function start() {
-  markPhase('manifest');
-  showWallState();
-  var title = shown(window.GALLERY_TITLE) || tr('pageTitle');
+function showTitle(title, rootPath) {
+  title = shown(title) || tr('pageTitle');
   document.getElementById('title').textContent = title;
   document.title = title;
-  root = typeof window.GALLERY_ROOT === 'string' ? window.GALLERY_ROOT : '';
+  root = typeof rootPath === 'string' ? rootPath : '';
   showSource();
-  if (!Array.isArray(window.PHOTOS)) {
-    document.body.dataset.state = 'failed';
-    say(tr('manifestUnreadable'));
-    return;
-  }
-  var photos = window.PHOTOS;
-  fetchFirstThumbnails(photos);
-  if (photos.length > 20000) say(tr('arranging', { photos: photoCount(photos.length) }));
-  var job = startJob();
-  if (!(await buildTable(photos, job))) return;
-  // From here on the table holds everything; let the manifest's arrays go (see above).
-  photos = null;
-  delete window.PHOTOS;
+}
+
+function failed(text) {
+  document.body.dataset.state = 'failed';
+  say(text);
+}
+
+// The table holds the first photos (or all of them): the controls are filled, the address and
+// the place of the last visit are read, and the wall is shown.
+function showWall() {
   markPhase('table');
   findOriginals(root);
   fillFolders();
@@ -128,39 +139,149 @@ async function start() {
   filter.query = state.query;
   filter.day = state.day;
   findOnThisDay(new Date());
-  folderSelect.value = filter.folder;
-  if (folderSelect.value !== filter.folder) folderSelect.value = '';
-  searchInput.value = filter.query;
-  refresh(function () { if (state.photo) showPhoto(state.photo); });
+  showFilter();
+  var place = savedPlace();
+  refresh(function () {
+    if (state.photo) showPhoto(state.photo);
+    else if (place) goToPlace(place);
+  });
 }
 
-// manifest.js is loaded by a script element: browsers refuse fetch and XHR for pages opened
-// from disk.
-if ('scrollRestoration' in history) history.scrollRestoration = 'manual';
-say(tr('loading'));
-var manifestFailed = false;
-window.addEventListener('error', function (event) {
-  if (event.filename && /manifest\.js$/.test(event.filename)) manifestFailed = true;
-});
-// Asked for beside the manifest, so that its line is in place before the wall is laid out.
-var wallState = new Promise(function (settled) {
-  var stateScript = document.createElement('script');
-  stateScript.src = 'state.js';
-  stateScript.onload = stateScript.onerror = settled;
-  document.head.appendChild(stateScript);
-});
-var script = document.createElement('script');
-script.src = 'manifest.js';
-script.onload = function () {
-  if (manifestFailed) {
-    document.body.dataset.state = 'failed';
-    say(tr('manifestUnreadable'));
+async function startFromManifest() {
+  markPhase('manifest');
+  showWallState();
+  showTitle(window.GALLERY_TITLE, window.GALLERY_ROOT);
+  if (!Array.isArray(window.PHOTOS)) return failed(tr('manifestUnreadable'));
+  var photos = window.PHOTOS;
+  fetchFirstThumbnails(photos);
+  if (photos.length > 20000) say(tr('arranging', { photos: photoCount(photos.length) }));
+  var job = startJob();
+  if (!(await buildTable(photos, job))) return;
+  // From here on the table holds everything; let the manifest's arrays go (see table.js).
+  photos = null;
+  delete window.PHOTOS;
+  showWall();
+}
+
+// True while pieces are still arriving.
+var wallLoading = false;
+
+// The height the photos not yet arrived will take, at the height per photo of those laid out.
+// (Of a filtered view, as many of them as the filter let through so far.)
+function restHeight() {
+  return Math.round(Math.max(0, tableSize - building.added) * layout.laidOut / Math.max(1, order.length));
+}
+
+// The screen is near the end of what has arrived: lay the wall out again with the rest so far.
+function nearLoadedEnd() {
+  if (!layout || !view) return false;
+  return scroll.virtual + scroll.viewHeight * 3 > layout.laidOut;
+}
+
+async function startFromPieces(index) {
+  markPhase('index');
+  showWallState();
+  showTitle(index.title, index.root);
+  startTable(index.photos);
+  loadingGeneration = index.generation;
+  wallLoading = index.pieces.length > 1;
+  var loader = { cancelled: false, deadline: 0 };
+  // A reload that returns to a place deep in the wall waits for the whole wall.
+  var early = !savedPlace();
+  var shownYet = false, lost = false;
+  var slots = index.pieces;
+  var next = slots.length ? loadPiece(slots[0]) : null;
+  for (var i = 0; i < slots.length; i++) {
+    var piece = await next;
+    // The next piece is read while this one is taken in.
+    next = i + 1 < slots.length ? loadPiece(slots[i + 1]) : null;
+    if (i === 0 && piece) firstPieceThumbnails(piece);
+    if (!addPiece(slots[i], piece)) lost = true;
+    if (i + 1 === slots.length) break;
+    if (early && !shownYet) {
+      shownYet = true;
+      if (!(await finishTable(loader))) return;
+      showWall();
+    } else if (shownYet && nearLoadedEnd() && document.body.dataset.state !== 'busy') {
+      if (!(await finishTable(loader))) return;
+      refresh(null, 'grow');
+    }
+    // Each piece is a task of its own: the page paints and answers in between.
+    await pause();
+  }
+  keys.close();
+  paths.close();
+  loadingGeneration = '';
+  wallLoading = false;
+  if (!(await finishTable(loader))) return;
+  if (lost) showWallProblem(tr('piecesMissing'));
+  if (!shownYet) { showWall(); return; }
+  fillFolders();
+  showFilter();
+  findOnThisDay(new Date());
+  refresh(null, 'grow');
+}
+
+// The place in the wall is kept in the page's history entry, so that a reload returns to it.
+var placeTimer = 0;
+function rememberPlace() {
+  clearTimeout(placeTimer);
+  placeTimer = setTimeout(function () {
+    if (!layout || !view || !view.pos.length || wallLoading) return;
+    var a = anchorPhoto();
+    var place = { key: keyOf(view.pos[a.pos]), into: a.into };
+    history.replaceState(Object.assign({}, history.state, { place: place }), '');
+  }, 250);
+}
+window.addEventListener('scroll', rememberPlace, { passive: true });
+function savedPlace() {
+  var place = history.state && history.state.place;
+  return place && typeof place.key === 'string' && typeof place.into === 'number' ? place : null;
+}
+function goToPlace(place) {
+  for (var p = 0; p < view.pos.length; p++) {
+    if (keyOf(view.pos[p]) !== place.key) continue;
+    var row = rowOf(p);
+    scrollToVirtual(layout.top[row] + Math.max(0, Math.min(1, place.into)) * layout.height[row]);
     return;
   }
-  wallState.then(start);
-};
-script.onerror = function () {
-  document.body.dataset.state = 'failed';
-  say(tr('manifestMissing'));
-};
-document.head.appendChild(script);
+}
+
+// A second line under the header for what the wall lacks.
+function showWallProblem(text) {
+  var line = document.getElementById('unfinished');
+  line.hidden = false;
+  line.textContent = line.textContent && !line.hidden ? line.textContent + ' ' + text : text;
+}
+
+// manifest.js and wall.js are loaded by script elements: browsers refuse fetch and XHR for
+// pages opened from disk. wall.js, the index of the pieces, is asked for first; a wall without
+// one (older, or written by another program) is read from manifest.js.
+if ('scrollRestoration' in history) history.scrollRestoration = 'manual';
+say(tr('loading'));
+var scriptFailed = false;
+window.addEventListener('error', function (event) {
+  if (event.filename && /(manifest|wall)\.js$/.test(event.filename)) scriptFailed = true;
+});
+function loadScript(src) {
+  return new Promise(function (settled) {
+    var script = document.createElement('script');
+    script.src = src;
+    script.onload = function () { settled(!scriptFailed); };
+    script.onerror = function () { settled(false); };
+    document.head.appendChild(script);
+  });
+}
+// Asked for beside the data, so that its line is in place before the wall is laid out.
+var wallState = loadScript('state.js');
+loadScript('wall.js').then(function (loaded) {
+  var index = loaded ? readIndex(window.KESTOVA_WALL) : null;
+  delete window.KESTOVA_WALL;
+  scriptFailed = false;
+  if (index) return wallState.then(function () { return startFromPieces(index); });
+  return loadScript('manifest.js').then(function (loaded) {
+    if (scriptFailed) return failed(tr('manifestUnreadable'));
+    if (!loaded) return failed(tr('manifestMissing'));
+    return wallState.then(startFromManifest);
+  });
+});

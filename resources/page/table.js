@@ -55,14 +55,21 @@ Packed.prototype.close = function () {
   this.length = 0;
 };
 Packed.prototype.get = function (i) {
+  // The block still being filled is read from its parts.
+  if ((i >> blockBits) === this.blocks.length) return this.parts[i & ((1 << blockBits) - 1)];
   var block = this.blocks[i >> blockBits];
   return block.slice(i & ((1 << blockBits) - 1) ? this.ends[i - 1] : 0, this.ends[i]);
 };
 function keyOf(photo) { return keys.get(photo); }
 function pathOf(photo) { return paths.get(photo); }
 
-async function buildTable(photos, job) {
-  var n = tableSize = photos.length;
+// The table is built in three steps: startTable for n photos, addPhoto for each in the wall's
+// order (from manifest.js at once, or from the pieces as they arrive), and finishTable, which
+// may run again after more photos were added: it works on copies of what it changes.
+var building = null;
+
+function startTable(n) {
+  tableSize = n;
   aspect = new Float32Array(n);
   widthOf = new Int32Array(n);
   heightOf = new Int32Array(n);
@@ -75,87 +82,113 @@ async function buildTable(photos, job) {
   paths = new Packed(n);
   lowered = null;
   resetMedia(n);
-  var valid = new Int32Array(n);
-  var validCount = 0;
-  var dirIds = new Map([['', 0]]), lastDir = 0;
   dirs = [''];
   dirCount = [0];
-  var monthStart = 0, monthEnd = -1, currentMonth = 0;
-  var sorted = true, previous = Infinity, yearsAlone = 0;
-  var raws = new Map();   // lower-case path without extension -> photo index of a raw file
-  for (var i = 0; i < n; i++) {
-    if ((i & 1023) === 0 && !(await keepGoing(job))) return false;
-    var p = photos[i];
-    var ok = Array.isArray(p) && typeof p[atKey] === 'string' && typeof p[atRel] === 'string';
-    keys.add(i, ok ? p[atKey] : '');
-    paths.add(i, ok ? p[atRel] : '');
-    if (!ok) continue;
-    valid[validCount++] = i;
-    readMedia(i, p);
-    if (rawFile.test(p[atRel])) raws.set(withoutExtension(p[atRel]).toLowerCase(), i);
-    var w = p[atWidth], h = p[atHeight];
-    var sized = typeof w === 'number' && typeof h === 'number' && w > 0 && h > 0;
-    aspect[i] = sized ? w / h : 1;
-    if (sized) {
-      widthOf[i] = Math.min(w, 2147483647);
-      heightOf[i] = Math.min(h, 2147483647);
-      thumbHeight[i] = thumbnailHeight(w, h);
-    }
-    var date = p[atDate];
-    if (isDated(date)) {
-      dateOf[i] = date;
-      if (date < monthStart || date >= monthEnd) {
-        var d = new Date(date * 1000);
-        var y = d.getUTCFullYear(), m = d.getUTCMonth();
-        currentMonth = y * 12 + m;
-        monthStart = utcDate(y, m).getTime() / 1000;
-        monthEnd = utcDate(y, m + 1).getTime() / 1000;
-      }
-      // Only a date at noon exactly can have come from the path.
-      var kind = date % 86400 === 43200 ? pathKind(p[atRel], date) : clockDate;
-      dateKind[i] = kind;
-      if (kind === pathYear) yearsAlone++;
-      monthOf[i] = kind === pathYear ? yearAlone + Math.floor(currentMonth / 12) : currentMonth;
-      if (date > previous) sorted = false;
-      previous = date;
-    } else {
-      monthOf[i] = undatedMonth;
-      previous = -Infinity;
-    }
-    // Neighbours mostly share a folder: that needs no new string.
-    var rel = p[atRel], cut = rel.lastIndexOf('/');
-    var known = dirs[lastDir];
-    if (!(cut === known.length && (cut === 0 || rel.startsWith(known)))) {
-      var dir = cut > 0 ? rel.slice(0, cut).replace(/^\/+/, '') : '';
-      lastDir = dirIds.get(dir);
-      if (lastDir === undefined) {
-        lastDir = dirs.length;
-        dirIds.set(dir, lastDir);
-        dirs.push(dir);
-        dirCount.push(0);
-      }
-    }
-    dirOf[i] = lastDir;
-    dirCount[lastDir]++;
+  building = {
+    added: 0, valid: new Int32Array(n), validCount: 0, dirIds: new Map([['', 0]]), lastDir: 0, counts: [0],
+    monthStart: 0, monthEnd: -1, currentMonth: 0, sorted: true, previous: Infinity, yearsAlone: 0,
+    raws: new Map()   // lower-case path without extension -> photo index of a raw file
+  };
+}
+
+// Photo i, the next one: its key and path must be texts, or it is no entry (an empty slot).
+function addPhoto(i, key, rel, w, h, date) {
+  var b = building;
+  var ok = typeof key === 'string' && typeof rel === 'string';
+  keys.add(i, ok ? key : '');
+  paths.add(i, ok ? rel : '');
+  b.added = i + 1;
+  lowered = null;
+  if (!ok) return false;
+  b.valid[b.validCount++] = i;
+  if (rawFile.test(rel)) b.raws.set(withoutExtension(rel).toLowerCase(), i);
+  var sized = typeof w === 'number' && typeof h === 'number' && w > 0 && h > 0;
+  aspect[i] = sized ? w / h : 1;
+  if (sized) {
+    widthOf[i] = Math.min(w, 2147483647);
+    heightOf[i] = Math.min(h, 2147483647);
+    thumbHeight[i] = thumbnailHeight(w, h);
   }
-  keys.close();
-  paths.close();
-  order = valid.subarray(0, validCount);
-  rawOf = new Map();
-  if (raws.size) order = await pairRaws(order, raws, job);
-  if (!order) return false;
-  if (!sorted) {
+  if (isDated(date)) {
+    dateOf[i] = date;
+    if (date < b.monthStart || date >= b.monthEnd) {
+      var d = new Date(date * 1000);
+      var y = d.getUTCFullYear(), m = d.getUTCMonth();
+      b.currentMonth = y * 12 + m;
+      b.monthStart = utcDate(y, m).getTime() / 1000;
+      b.monthEnd = utcDate(y, m + 1).getTime() / 1000;
+    }
+    // Only a date at noon exactly can have come from the path.
+    var kind = date % 86400 === 43200 ? pathKind(rel, date) : clockDate;
+    dateKind[i] = kind;
+    if (kind === pathYear) b.yearsAlone++;
+    monthOf[i] = kind === pathYear ? yearAlone + Math.floor(b.currentMonth / 12) : b.currentMonth;
+    if (date > b.previous) b.sorted = false;
+    b.previous = date;
+  } else {
+    monthOf[i] = undatedMonth;
+    b.previous = -Infinity;
+  }
+  // Neighbours mostly share a folder: that needs no new string.
+  var cut = rel.lastIndexOf('/');
+  var known = dirs[b.lastDir];
+  if (!(cut === known.length && (cut === 0 || rel.startsWith(known)))) {
+    var dir = cut > 0 ? rel.slice(0, cut).replace(/^\/+/, '') : '';
+    b.lastDir = b.dirIds.get(dir);
+    if (b.lastDir === undefined) {
+      b.lastDir = dirs.length;
+      b.dirIds.set(dir, b.lastDir);
+      dirs.push(dir);
+      b.counts.push(0);
+    }
+  }
+  dirOf[i] = b.lastDir;
+  b.counts[b.lastDir]++;
+  return true;
+}
+
+// The photos so far become the wall's: raw files paired, sorted where the data were not,
+// years alone placed, the folder menu made. Resolves false when the job was cancelled.
+async function finishTable(job) {
+  var built = building;
+  // Made aside and put in place together: a view being drawn meanwhile reads the old ones.
+  var counts = built.counts.slice(), pairs = new Map();
+  var next = built.valid.subarray(0, built.validCount);
+  if (built.raws.size) next = await pairRaws(next, built.raws, job, pairs, counts);
+  if (!next) return false;
+  if (!built.sorted) {
     // The engine writes newest first; an older or edited manifest may not. Sort a copy.
-    order = Int32Array.from(order).sort(function (a, b) {
+    next = Int32Array.from(next).sort(function (a, b) {
       var da = dateOf[a] || -Infinity, db = dateOf[b] || -Infinity;
       return da === db ? a - b : db - da;
     });
   }
-  if (yearsAlone) order = await placeYearsAlone(order, job);
-  if (!order) return false;
+  if (built.yearsAlone) next = await placeYearsAlone(next, job);
+  if (!next) return false;
+  order = next;
+  rawOf = pairs;
+  dirCount = counts;
   folders = folderMenu(dirs, dirCount);
+  videosInTable = 0;
   if (mediaInfo.size) for (var v = 0; v < order.length; v++) if (mediaOf[order[v]] & isVideo) videosInTable++;
   return true;
+}
+
+// The whole table from manifest.js's list.
+async function buildTable(photos, job) {
+  var n = photos.length;
+  startTable(n);
+  for (var i = 0; i < n; i++) {
+    if ((i & 1023) === 0 && !(await keepGoing(job))) return false;
+    var p = photos[i];
+    if (!Array.isArray(p)) { addPhoto(i); continue; }
+    if (addPhoto(i, p[atKey], p[atRel], p[atWidth], p[atHeight], p[atDate]) && p.length > plainEntryLength) {
+      readMedia(i, p[atMedia], p[atDuration], p[atCodec], p[atMotion]);
+    }
+  }
+  keys.close();
+  paths.close();
+  return finishTable(job);
 }
 
 // Videos, live photos and previews (see media.js): their flags for every photo, the rest only
@@ -171,18 +204,16 @@ function resetMedia(n) {
   videosInTable = 0;
 }
 
-// Reads the extra positions of entry p (photo i) into the table.
-function readMedia(i, p) {
-  if (p.length <= plainEntryLength) return;
-  var flags = p[atMedia];
+// Reads the media positions of photo i (an entry's flags, length, codec and clip) into the table.
+function readMedia(i, flags, duration, codec, motion) {
   if (!Number.isInteger(flags) || flags <= 0) return;
   // A clip copied into the wall is only ever named as the wall names its own files.
   var inWall = (flags & clipInWall) !== 0;
   flags &= hasPreview | isVideo | isLive;
   if (!(flags & (isVideo | isLive))) { mediaOf[i] = flags; return; }
-  var length = Number.isInteger(p[atDuration]) && p[atDuration] > 0 ? p[atDuration] : entryDefaults.duration;
-  var codec = typeof p[atCodec] === 'string' ? p[atCodec] : entryDefaults.codec;
-  var motion = typeof p[atMotion] === 'string' ? p[atMotion] : entryDefaults.motion;
+  var length = Number.isInteger(duration) && duration > 0 ? duration : entryDefaults.duration;
+  codec = typeof codec === 'string' ? codec : entryDefaults.codec;
+  motion = typeof motion === 'string' ? motion : entryDefaults.motion;
   if (inWall && !/^motion\/[0-9a-f]{2}\/[0-9a-f]{16}\.mp4$/.test(motion)) motion = '';
   // A video is never also a live photo; a live photo without its clip is a still.
   if (flags & isVideo) flags &= ~isLive;
@@ -251,7 +282,8 @@ function withoutExtension(rel) {
   var dot = rel.lastIndexOf('.');
   return dot > rel.lastIndexOf('/') ? rel.slice(0, dot) : rel;
 }
-async function pairRaws(photos, raws, job) {
+// pairs gets each JPEG's raw file; counts, the folders' counts, lose the hidden raw files.
+async function pairRaws(photos, raws, job, pairs, counts) {
   var hidden = new Set();
   for (var i = 0; i < photos.length; i++) {
     if ((i & 4095) === 0 && !(await keepGoing(job))) return null;
@@ -259,9 +291,9 @@ async function pairRaws(photos, raws, job) {
     if (!jpegFile.test(path)) continue;
     var raw = raws.get(withoutExtension(path).toLowerCase());
     if (raw === undefined || hidden.has(raw)) continue;
-    rawOf.set(photos[i], raw);
+    pairs.set(photos[i], raw);
     hidden.add(raw);
-    dirCount[dirOf[raw]]--;
+    counts[dirOf[raw]]--;
   }
   if (!hidden.size) return photos;
   return photos.filter(function (photo) { return !hidden.has(photo); });
@@ -299,11 +331,13 @@ async function placeYearsAlone(sortedOrder, job) {
 // does gets its own ends.
 async function buildLowered(job) {
   var result = [];
-  for (var b = 0; b < paths.blocks.length; b++) {
+  // While pieces are still arriving, the block being filled is searched too.
+  var blocks = paths.parts.length ? paths.blocks.concat([paths.parts.join('')]) : paths.blocks;
+  for (var b = 0; b < blocks.length; b++) {
     if (!(await keepGoing(job))) return false;
-    var text = paths.blocks[b].toLowerCase();
-    if (text.length === paths.blocks[b].length) { result.push({ text: text, ends: null }); continue; }
-    var first = b << blockBits, last = Math.min(tableSize, first + (1 << blockBits));
+    var text = blocks[b].toLowerCase();
+    if (text.length === blocks[b].length) { result.push({ text: text, ends: null }); continue; }
+    var first = b << blockBits, last = Math.min(building.added, first + (1 << blockBits));
     var own = new Packed(last - first);
     for (var i = first; i < last; i++) own.add(i - first, pathOf(i).toLowerCase());
     own.close();

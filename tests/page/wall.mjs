@@ -69,6 +69,52 @@ export function manifestText(title, root, entries) {
   return `window.GALLERY_TITLE=${JSON.stringify(title)};\nwindow.GALLERY_ROOT=${JSON.stringify(root)};\nwindow.PHOTOS=${JSON.stringify(entries)};`;
 }
 
+// The wall's data as the engine writes it for the page: the index (wall.js) and its pieces of
+// perPiece photos each, in columns (docs/wall-format.md).
+export function wallData(title, root, entries, { perPiece = 5000, generation = '00000000000000a1' } = {}) {
+  const at = Object.fromEntries(schema.positions.map((name, i) => [name, i]));
+  const pieces = [];
+  for (let first = 0; first < entries.length; first += perPiece) pieces.push(entries.slice(first, first + perPiece));
+  const months = new Map();
+  let undated = 0;
+  for (const e of entries) {
+    if (!e[at.date]) { undated++; continue; }
+    const month = new Date(e[at.date] * 1000).toISOString().slice(0, 7);
+    months.set(month, (months.get(month) || 0) + 1);
+  }
+  const files = pieces.map((list, n) => {
+    const dirs = [], dirIds = new Map();
+    const columns = { key: [], dir: [], name: [], width: [], height: [], date: [], mtime: [] };
+    const media = [];
+    list.forEach((e, i) => {
+      const rel = e[at.rel], cut = rel.lastIndexOf('/') + 1;
+      const dir = rel.slice(0, cut);
+      if (!dirIds.has(dir)) { dirIds.set(dir, dirs.length); dirs.push(dir); }
+      columns.key.push(e[at.key]);
+      columns.dir.push(dirIds.get(dir));
+      columns.name.push(rel.slice(cut));
+      for (const name of ['width', 'height', 'date', 'mtime']) columns[name].push(e[at[name]]);
+      if (e.length > schema.plainLength) media.push([i, ...e.slice(schema.plainLength)]);
+    });
+    const json = JSON.stringify({ generation, piece: n, dirs, ...columns, media });
+    return { file: `data/${generation}-${n}.js`, text: `kestovaPiece('${json.replace(/\\/g, '\\\\').replace(/'/g, "\\'")}');`, list };
+  });
+  const index = {
+    format: 'kestova-wall', version: 1, generation, title, root, photos: entries.length, undated,
+    months: [...months], pieces: files.map((f) => ({ file: f.file, photos: f.list.length, newest: f.list[0][at.date], oldest: f.list.at(-1)[at.date] })),
+  };
+  return { index: `window.KESTOVA_WALL=${JSON.stringify(index)};`, pieces: files };
+}
+
+// Writes the index and pieces of entries into dir (see wallData).
+export function writeWallData(dir, title, root, entries, options) {
+  const data = wallData(title, root, entries, options);
+  mkdirSync(join(dir, 'data'), { recursive: true });
+  for (const piece of data.pieces) writeFileSync(join(dir, piece.file), piece.text);
+  writeFileSync(join(dir, 'wall.js'), data.index);
+  return data;
+}
+
 // A photos' folder that exists (a new temporary folder with this name), and its wall's default
 // place directly inside it: give both to makeWall for a wall whose page lies inside its source.
 export function insideSource(name = 'Pictures') {
@@ -78,11 +124,14 @@ export function insideSource(name = 'Pictures') {
 
 // Writes a wall into a new temporary folder and returns its index.html address.
 // thumbs(entry, i) says whether a photo gets its thumbnail; manifest replaces manifest.js's text
-// (null: no manifest.js at all); dir, the folder to write it into instead.
-export function makeWall(entries, { title = 'Test wall', root = '/home/ana/Pictures', thumbs = () => true, manifest, dir = mkdtempSync(join(tmpdir(), 'kestova-page-')) } = {}) {
+// (null: no manifest.js at all); dir, the folder to write it into instead. Like the engine, it
+// writes the page's index and pieces too (perPiece photos each), unless manifest is given or
+// pieces is false: then the page reads manifest.js.
+export function makeWall(entries, { title = 'Test wall', root = '/home/ana/Pictures', thumbs = () => true, manifest, pieces, perPiece, dir = mkdtempSync(join(tmpdir(), 'kestova-page-')) } = {}) {
   mkdirSync(dir, { recursive: true });
   copyFileSync(template, join(dir, 'index.html'));
   if (manifest !== null) writeFileSync(join(dir, 'manifest.js'), manifest ?? manifestText(title, root, entries));
+  if (pieces ?? manifest === undefined) writeWallData(dir, title, root, entries, { perPiece });
   const made = new Set();
   entries.forEach((e, i) => {
     if (!thumbs(e, i)) return;

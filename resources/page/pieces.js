@@ -1,0 +1,89 @@
+// The wall's data in pieces: wall.js, the index, names the pieces data/GENERATION-N.js, each a
+var wallFormat = 'kestova-wall', wallFormatVersion = 1; // SHIM until schema.js carries them
+// few thousand photos in columns. One piece is one script and one task, so no task of the page
+// holds the whole wall, and the first screen is shown from the first piece while the rest
+// arrives. A wall without an index is read from manifest.js as before (see main.js).
+
+// A piece's file is named by the index's generation and its place, and nothing else: an index
+// cannot make the page load a script from anywhere else.
+var generationName = /^[0-9a-f]{16}$/;
+// What one piece may hold at most, whatever its index claims: the engine writes a few thousand.
+var mostPerPiece = 100000;
+
+// The index as the page uses it, or null when it is not one this page reads (then manifest.js
+// is read instead). Counts are the index's; a piece that holds fewer leaves empty places.
+function readIndex(index) {
+  if (!index || typeof index !== 'object' || index.format !== wallFormat || index.version !== wallFormatVersion) return null;
+  if (typeof index.generation !== 'string' || !generationName.test(index.generation) || !Array.isArray(index.pieces)) return null;
+  var pieces = [], first = 0;
+  for (var i = 0; i < index.pieces.length; i++) {
+    var p = index.pieces[i];
+    var file = 'data/' + index.generation + '-' + i + '.js';
+    var ok = p && typeof p === 'object' && p.file === file && Number.isInteger(p.photos) && p.photos >= 0;
+    var photos = ok ? Math.min(p.photos, mostPerPiece) : 0;
+    pieces.push({ file: ok ? file : null, photos: photos, first: first, number: i });
+    first += photos;
+  }
+  return {
+    title: index.title, root: index.root, generation: index.generation,
+    pieces: pieces, photos: first
+  };
+}
+
+// The pieces that have run but not yet been taken, by their number. A piece script hands its
+// JSON text to kestovaPiece; a text that is not a piece of this wall's generation is dropped.
+var arrivedPieces = new Map();
+var loadingGeneration = '';
+window.kestovaPiece = function (text) {
+  if (typeof text !== 'string' || !loadingGeneration) return;
+  var piece;
+  try { piece = JSON.parse(text); } catch (e) { return; }
+  if (!piece || typeof piece !== 'object' || piece.generation !== loadingGeneration || !Number.isInteger(piece.piece)) return;
+  arrivedPieces.set(piece.piece, piece);
+};
+
+// Loads piece slot's script; resolves with the piece, or null when it is missing or unreadable.
+function loadPiece(slot) {
+  return new Promise(function (resolve) {
+    if (!slot.file) { resolve(null); return; }
+    var script = document.createElement('script');
+    script.src = slot.file;
+    script.onload = script.onerror = function () {
+      script.remove();
+      var piece = arrivedPieces.get(slot.number) || null;
+      arrivedPieces.delete(slot.number);
+      resolve(piece);
+    };
+    document.head.appendChild(script);
+  });
+}
+
+function column(piece, name) {
+  var values = piece && piece[name];
+  return Array.isArray(values) ? values : [];
+}
+
+// Adds the photos of slot (from piece, or empty places when it is null) to the table.
+// Resolves false when the piece could not be read.
+function addPiece(slot, piece) {
+  var keyColumn = column(piece, 'key'), dirColumn = column(piece, 'dir'), nameColumn = column(piece, 'name');
+  var widths = column(piece, 'width'), heights = column(piece, 'height'), dates = column(piece, 'date');
+  var folderTable = column(piece, 'dirs');
+  for (var k = 0; k < slot.photos; k++) {
+    var folder = folderTable[dirColumn[k]], name = nameColumn[k];
+    var rel = typeof folder === 'string' && typeof name === 'string' ? folder + name : undefined;
+    addPhoto(slot.first + k, keyColumn[k], rel, widths[k], heights[k], dates[k]);
+  }
+  column(piece, 'media').forEach(function (m) {
+    if (!Array.isArray(m) || !Number.isInteger(m[0]) || m[0] < 0 || m[0] >= slot.photos) return;
+    var i = slot.first + m[0];
+    if (typeof pathOf(i) === 'string' && pathOf(i)) readMedia(i, m[1], m[2], m[3], m[4]);
+  });
+  return piece !== null;
+}
+
+// The first photos' thumbnails, asked for as soon as the first piece is in.
+function firstPieceThumbnails(piece) {
+  var first = column(piece, 'key').slice(0, 64).map(function (key) { var entry = []; entry[atKey] = key; return entry; });
+  fetchFirstThumbnails(first);
+}
