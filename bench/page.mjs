@@ -8,24 +8,28 @@
 //     once, so in the disk cache),
 //   - the most DOM elements seen.
 //
-// Usage: node bench/page.mjs [COUNT ...]      (default: 100000 1000000)
+// Usage: node bench/page.mjs [COUNT|month ...]      (default: 100000 1000000 month)
 // Needs tests/page/node_modules (scripts/setup) and /usr/bin/chromium. Walls are written under
 // $KESTOVA_BENCH_DIR (default /tmp) as kestova-bench-COUNT and reused when already there.
 // $KESTOVA_BENCH_TEMPLATES, template files separated by spaces, compares page templates in one
 // run: each wall is measured with each template in turn (default: the current page).
 import { execFileSync } from 'node:child_process';
-import { existsSync, linkSync, mkdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { existsSync, linkSync, mkdirSync, readdirSync, readFileSync, rmSync, statSync, writeFileSync } from 'node:fs';
 import { loadavg } from 'node:os';
 import { join } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { launch } from '../tests/page/browser.mjs';
-import { manifestText, synthetic, template } from '../tests/page/wall.mjs';
+import { civil, entry, manifestText, synthetic, template, writeWallData } from '../tests/page/wall.mjs';
 
-const counts = process.argv.slice(2).map(Number).filter((n) => n > 0);
+// A wall is a number of photos over 25 years, or 'month', 300,000 photos of one month and
+// 300,000 undated.
+const walls = process.argv.slice(2).filter((a) => a === 'month' || Number(a) > 0);
 const sharedPhotos = fileURLToPath(new URL('../../shared/photos', import.meta.url));
 // A million thumbnail files would take longer to write than the benchmark runs, so photos share
 // 4,096 keys whose files are hard links to a few real 420-pixel thumbnails.
 const distinctKeys = 4096;
+// The photos of one piece, as the engine writes them ($KESTOVA_BENCH_PIECE to try others).
+const piecePhotos = Number(process.env.KESTOVA_BENCH_PIECE) || 5000;
 
 function makeThumbnails(dir) {
   const sources = ['orientation/Landscape_1.jpg', 'orientation/Portrait_1.jpg', 'cameras/iphone_hdr_NO.jpg', 'cameras/Canon_40D.jpg'];
@@ -36,20 +40,30 @@ function makeThumbnails(dir) {
   });
 }
 
-function makeBenchWall(n, page) {
-  const dir = join(process.env.KESTOVA_BENCH_DIR || '/tmp', `kestova-bench-${n}`);
+function monthWall() {
+  const start = civil(2024, 7, 31, 23, 59);
+  const dated = Array.from({ length: 300000 }, (_, i) => entry(`2024/07 Summer/IMG_${i}.jpg`, start - Math.floor(i * 8.9)));
+  const undated = Array.from({ length: 300000 }, (_, i) => entry(`Scans/box ${i % 40}/scan_${i}.jpg`, 0, 3000, 2000));
+  return dated.concat(undated);
+}
+
+// The wall's data both ways, as the engine writes them: manifest.js, and the index with its pieces.
+function makeBenchWall(kind, page) {
+  const dir = join(process.env.KESTOVA_BENCH_DIR || '/tmp', `kestova-bench-${kind}`);
   const manifest = join(dir, 'manifest.js');
-  if (!existsSync(manifest)) {
+  const made = existsSync(manifest) && existsSync(join(dir, 'wall.js'));
+  if (!made) {
     rmSync(dir, { recursive: true, force: true });
     mkdirSync(dir, { recursive: true });
   }
   // Always the current page; the photos are made once.
   writeFileSync(join(dir, 'index.html'), readFileSync(page));
-  if (existsSync(manifest)) return dir;
-  const entries = synthetic(n, { years: 25 });
+  if (made) return dir;
+  const entries = kind === 'month' ? monthWall() : synthetic(Number(kind), { years: 25 });
   const keys = Array.from({ length: distinctKeys }, (_, i) => (0x1000000000000000n + BigInt(i) * 0x9e3779b97f4a7n).toString(16).slice(0, 16));
   entries.forEach((e, i) => { e[0] = keys[i % distinctKeys]; });
-  writeFileSync(manifest, manifestText(`Benchmark ${n}`, '/home/ana/Pictures', entries));
+  writeFileSync(manifest, manifestText(`Benchmark ${kind}`, '/home/ana/Pictures', entries));
+  writeWallData(dir, `Benchmark ${kind}`, '/home/ana/Pictures', entries, { perPiece: piecePhotos });
   const thumbs = makeThumbnails(dir);
   keys.forEach((key, i) => {
     const sub = join(dir, 'thumbs', key.slice(0, 2));
@@ -146,12 +160,14 @@ async function firstRow(browser, url) {
 async function run(browser, n, pageFile) {
   const dir = makeBenchWall(n, pageFile);
   const url = `file://${dir}/index.html`;
-  console.log(`\n${n.toLocaleString('en-US')} photos (${(readFileSync(join(dir, 'manifest.js')).length / 1e6).toFixed(0)} MB manifest), page ${pageFile}, load average ${loadavg()[0].toFixed(1)}`);
+  const mb = (bytes) => `${(bytes / 1e6).toFixed(1)} MB`;
+  const pieces = readdirSync(join(dir, 'data')).reduce((sum, f) => sum + statSync(join(dir, 'data', f)).size, 0);
+  console.log(`\n${n === 'month' ? '300,000 photos of one month and 300,000 undated' : `${Number(n).toLocaleString('en-US')} photos`} (manifest.js ${mb(statSync(join(dir, 'manifest.js')).size)}; wall.js and pieces ${mb(statSync(join(dir, 'wall.js')).size + pieces)}), page ${pageFile}, load average ${loadavg()[0].toFixed(1)}`);
 
   const paints = [];
   const phases = [];
   let load = null;
-  for (let i = 0; i < 3; i++) {
+  for (let i = 0; i < 5; i++) {
     const r = await firstRow(browser, url);
     paints.push(r.painted);
     phases.push(r.phases);
@@ -160,7 +176,8 @@ async function run(browser, n, pageFile) {
   }
   const { page } = load;
   console.log(`  first row painted:       ${paints.map(ms).join(', ')} (median ${ms(median(paints))})`);
-  console.log(`    of which: manifest.js evaluated at ${phases.map((p) => ms(p.manifest)).join(', ')}; photo table built at ${phases.map((p) => ms(p.table)).join(', ')}; wall laid out at ${phases.map((p) => ms(p.ready)).join(', ')}`);
+  const phase = (name) => (phases.every((p) => p[name] !== undefined) ? ms(median(phases.map((p) => p[name]))) : '-');
+  console.log(`    medians: data read at ${phase('manifest')} (manifest.js) / ${phase('index')} (index); first photos in the table at ${phase('table')}; first screen shown at ${phase('shown')}; whole wall laid out at ${phase('ready')}`);
   console.log(`  longest tasks in load:   ${describeTasks(load.tasks)}`);
   console.log(`  JS heap after load:      ${(load.heap / 1e6).toFixed(0)} MB`);
 
@@ -216,7 +233,8 @@ async function run(browser, n, pageFile) {
   console.log(`  longest tasks, ${scrollSteps} scroll steps of 20,000 px: ${describeTasks(scrollTasks)}`);
 
   // Timeline jumps: each month visited once first, so its thumbnails are in the disk cache.
-  const fractions = [0.15, 0.35, 0.55, 0.75, 0.9];
+  // The last is the oldest month, at the end of the timeline.
+  const fractions = [0.15, 0.35, 0.55, 0.75, 0.9, 0.999];
   const jump = (f) => page.evaluate(async ({ y, x }) => {
     const start = performance.now();
     const target = document.elementFromPoint(x, y);
@@ -253,7 +271,7 @@ async function run(browser, n, pageFile) {
 const browser = await launch();
 console.log(`Chromium ${browser.version()}, load average ${loadavg().map((l) => l.toFixed(1)).join(' ')} on 2 cores`);
 const templates = (process.env.KESTOVA_BENCH_TEMPLATES || template).split(/\s+/).filter(Boolean);
-for (const n of counts.length ? counts : [100000, 1000000]) {
+for (const n of walls.length ? walls : ['100000', '1000000', 'month']) {
   for (const t of templates) await run(browser, n, t);
 }
 await browser.close();

@@ -212,8 +212,9 @@ async function startFromPieces(index) {
   keys.close();
   paths.close();
   loadingGeneration = '';
-  wallLoading = false;
   if (!(await finishTable(loader))) return;
+  // Only now: a view made meanwhile from part of the wall must not call itself whole.
+  wallLoading = false;
   if (lost) showWallProblem(tr('piecesMissing'));
   if (!shownYet) { showWall(); return; }
   fillFolders();
@@ -228,8 +229,9 @@ function rememberPlace() {
   clearTimeout(placeTimer);
   placeTimer = setTimeout(function () {
     if (!layout || !view || !view.pos.length || wallLoading) return;
-    var a = anchorPhoto();
-    var place = { key: keyOf(view.pos[a.pos]), into: a.into };
+    // At the top there is no place to return to, and a reload may show the first piece at once.
+    var a = scroll.virtual > 0 ? anchorPhoto() : null;
+    var place = a ? { key: keyOf(view.pos[a.pos]), into: a.into } : null;
     history.replaceState(Object.assign({}, history.state, { place: place }), '');
   }, 250);
 }
@@ -250,8 +252,9 @@ function goToPlace(place) {
 // A second line under the header for what the wall lacks.
 function showWallProblem(text) {
   var line = document.getElementById('unfinished');
+  var already = line.hidden ? '' : line.textContent;
   line.hidden = false;
-  line.textContent = line.textContent && !line.hidden ? line.textContent + ' ' + text : text;
+  line.textContent = already ? already + ' ' + text : text;
 }
 
 // manifest.js and wall.js are loaded by script elements: browsers refuse fetch and XHR for
