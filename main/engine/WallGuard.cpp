@@ -109,12 +109,6 @@ void removeLeftovers(DirStream& dir, WriterOf writerOf)
 
 } // namespace
 
-bool pieceBeingWritten(std::string_view name)
-{
-    const auto pid = pieceWriterOf(name);
-    return pid && !writerIsGone(*pid);
-}
-
 std::filesystem::path thumbnailTemporary(const std::filesystem::path& thumb)
 {
     const std::string key = thumb.stem().string();

@@ -4,7 +4,6 @@
 #include "engine/internal/AtomicFile.h"
 #include "engine/internal/DirStream.h"
 #include "engine/internal/WallFiles.h"
-#include "engine/internal/WallGuard.h"
 #include "engine/Json.h"
 
 #include <fcntl.h>
@@ -394,7 +393,10 @@ void removeUnnamed(const fs::path& wall, const Data& data)
         named.insert(std::string_view(piece.file).substr(WallFiles::data.size() + 1));
     std::vector<std::string> unnamed;
     while (const dirent* e = folder.next()) {
-        if (named.contains(e->d_name) || WallGuard::pieceBeingWritten(e->d_name))
+        // Only the pieces themselves: whatever else lies here may be someone's (a folder chosen
+        // as the wall's may have held a data folder of its own), and a killed writer's temporary
+        // files are swept when a run starts.
+        if (!WallFiles::isPieceName(e->d_name) || named.contains(e->d_name))
             continue;
         struct stat st{};
         if (fstatat(folder.fd(), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))

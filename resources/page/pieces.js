@@ -1,5 +1,4 @@
 // The wall's data in pieces: wall.js, the index, names the pieces data/GENERATION-N.js, each a
-var wallFormat = 'kestova-wall', wallFormatVersion = 1; // SHIM until schema.js carries them
 // few thousand photos in columns. One piece is one script and one task, so no task of the page
 // holds the whole wall, and the first screen is shown from the first piece while the rest
 // arrives. A wall without an index is read from manifest.js as before (see main.js).

@@ -17,10 +17,6 @@ std::optional<std::filesystem::path> linkedThumbFolder(const std::filesystem::pa
 /// thumbnails).
 void removeStaleTemporaries(const std::filesystem::path& out, bool thumbnailsToo = false);
 
-/// Whether `name`, in the wall's data folder, is the temporary file of a piece whose writer is
-/// still running (where the wall's lock is not honoured, another run may be writing it).
-bool pieceBeingWritten(std::string_view name);
-
 /// The hidden file a thumbnail is written to before it is moved into place:
 /// ".<key>.<pid>.<thread>.tmp" beside it. Unique to the writing thread, so that where the wall's
 /// lock is not honoured (some network mounts) no writer can move another's file.
