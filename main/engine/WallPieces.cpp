@@ -34,16 +34,9 @@ static_assert(WallSchema::Data::columns.size() == 7 && WallSchema::Data::key == 
 /// A month as one number, year * 12 + month - 1, of a date's seconds read as UTC.
 std::int64_t monthOf(std::int64_t seconds)
 {
-    // Days to the civil date, after Howard Hinnant's days_from_civil turned around.
-    const std::int64_t days = (seconds >= 0 ? seconds : seconds - 86399) / 86400 + 719468;
-    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const std::int64_t dayOfEra = days - era * 146097;
-    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::int64_t shifted = (5 * dayOfYear + 2) / 153; // 0 = March
-    const std::int64_t month = shifted < 10 ? shifted + 3 : shifted - 9;
-    const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    return year * 12 + month - 1;
+    using namespace std::chrono;
+    const year_month_day day{floor<days>(sys_seconds{std::chrono::seconds{seconds}})};
+    return std::int64_t{int(day.year())} * 12 + unsigned(day.month()) - 1;
 }
 
 std::string monthText(std::int64_t month)

@@ -188,7 +188,7 @@ async function startFromPieces(index) {
   var loader = { cancelled: false, deadline: 0 };
   // A reload that returns to a place deep in the wall waits for the whole wall.
   var early = !savedPlace();
-  var shownYet = false, lost = false;
+  var shownYet = false, lost = false, grownAt = 0;
   var slots = index.pieces;
   var next = slots.length ? loadPiece(slots[0]) : null;
   for (var i = 0; i < slots.length; i++) {
@@ -196,13 +196,21 @@ async function startFromPieces(index) {
     // The next piece is read while this one is taken in.
     next = i + 1 < slots.length ? loadPiece(slots[i + 1]) : null;
     if (i === 0 && piece) firstPieceThumbnails(piece);
-    if (!addPiece(slots[i], piece)) lost = true;
+    loader.deadline = performance.now() + sliceMs;
+    if (!(await addPiece(slots[i], piece, loader))) lost = true;
     if (i + 1 === slots.length) break;
     if (early && !shownYet) {
       shownYet = true;
+      grownAt = building.added;
+      // Each step a task of its own, so that none holds the page for long.
+      await pause();
       if (!(await finishTable(loader))) return;
+      await pause();
       showWall();
-    } else if (shownYet && nearLoadedEnd() && document.body.dataset.state !== 'busy') {
+    } else if (shownYet && nearLoadedEnd() && building.added >= grownAt * 1.5 && document.body.dataset.state !== 'busy') {
+      // Laid out again only when half as many again have arrived: each time costs as much as
+      // all the photos so far, so the times together cost about as much as the last one.
+      grownAt = building.added;
       if (!(await finishTable(loader))) return;
       refresh(null, 'grow');
     }

@@ -62,13 +62,14 @@ function column(piece, name) {
   return Array.isArray(values) ? values : [];
 }
 
-// Adds the photos of slot (from piece, or empty places when it is null) to the table.
-// Resolves false when the piece could not be read.
-function addPiece(slot, piece) {
+// Adds the photos of slot (from piece, or empty places when it is null) to the table, in
+// slices of job's. Resolves false when the piece could not be read.
+async function addPiece(slot, piece, job) {
   var keyColumn = column(piece, 'key'), dirColumn = column(piece, 'dir'), nameColumn = column(piece, 'name');
   var widths = column(piece, 'width'), heights = column(piece, 'height'), dates = column(piece, 'date');
   var folderTable = column(piece, 'dirs');
   for (var k = 0; k < slot.photos; k++) {
+    if ((k & 1023) === 1023) await keepGoing(job);
     var folder = folderTable[dirColumn[k]], name = nameColumn[k];
     var rel = typeof folder === 'string' && typeof name === 'string' ? folder + name : undefined;
     addPhoto(slot.first + k, keyColumn[k], rel, widths[k], heights[k], dates[k]);
