@@ -60,13 +60,20 @@ def read_cache(out):
     return cache
 
 
-def read_manifest(out):
-    """manifest.js as (title, root, photos), or None when there is none."""
-    path = os.path.join(out, "manifest.js")
+def read_text(out, name):
+    """The UTF-8 text of the wall's file name, or None when there is none."""
+    path = os.path.join(out, name)
     if not os.path.exists(path):
         return None
     with open(path, "rb") as f:
-        text = f.read().decode("utf-8")
+        return f.read().decode("utf-8")
+
+
+def read_manifest(out):
+    """manifest.js as (title, root, photos), or None when there is none."""
+    text = read_text(out, "manifest.js")
+    if text is None:
+        return None
     lines = text.split("\n")
     if len(lines) != 3 or not lines[0].startswith("window.GALLERY_TITLE=") \
             or not lines[1].startswith("window.GALLERY_ROOT=") \
@@ -99,11 +106,9 @@ def first_of(rel):
 
 def read_index(out):
     """wall.js's object, checked in itself; None when there is none."""
-    path = os.path.join(out, "wall.js")
-    if not os.path.exists(path):
+    text = read_text(out, "wall.js")
+    if text is None:
         return None
-    with open(path, "rb") as f:
-        text = f.read().decode("utf-8")
     if not text.startswith(INDEX_START) or not text.endswith(";") or "\n" in text:
         fail("wall.js is not whole")
     try:
