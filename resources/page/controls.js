@@ -20,7 +20,7 @@ function say(text, action) {
 function fillFolders() {
   var sorted = folders.slice(1);
   if (folders[0].count > 0) sorted.push(folders[0]);
-  var all = new Option(tr('allFolders', { count: order.length }), '');
+  var all = new Option(tr('allFolders', { count: wallSize() }), '');
   var options = [all].concat(sorted.map(function (f) {
     return new Option(tr('folderOption', { folder: f.label, count: f.count }), f.name);
   }));

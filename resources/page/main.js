@@ -23,7 +23,7 @@ async function refresh(then, how) {
   clearRendered();
   say('');
   var total = order.length;
-  var count = wallCount(view.pos, total);
+  var count = wallCount(view.pos, total, wallLoading ? wallSize() : 0);
   countText.textContent = rawOf.size ? tr('withPairs', { count: count, pairs: tr('pairs', { n: rawOf.size }) }) : count;
   if (total === 0 && !wallLoading) say(tr('noPhotosYet'));
   else if (view.pos.length === 0 && !wallLoading) say(tr('noMatch'), { label: tr('showAll'), run: showAll });
@@ -165,6 +165,8 @@ async function startFromManifest() {
 
 // True while pieces are still arriving.
 var wallLoading = false;
+// How many photos the wall holds: while pieces arrive, as many as its index counts.
+function wallSize() { return wallLoading ? Math.max(tableSize, order.length) : order.length; }
 
 // The height the photos not yet arrived will take, at the height per photo of those laid out.
 // (Of a filtered view, as many of them as the filter let through so far.)

@@ -23,8 +23,9 @@ function itemCount(total, videos) {
   return tr('photosAndVideos', { photos: photoCount(total - videos), videos: tr('videos', { n: videos }) });
 }
 // The wall's count in its header: all of it, or how much of it the filter shows.
-function wallCount(pos, total) {
-  var all = itemCount(total, videosInTable);
+// whole, while the wall's pieces still arrive, is how many photos the wall will hold.
+function wallCount(pos, total, whole) {
+  var all = itemCount(whole || total, videosInTable);
   if (pos.length === total) return all;
   var shownCount = videosInTable ? itemCount(pos.length, videosIn(pos, 0, pos.length)) : pos.length;
   return tr('someOfPhotos', { shown: shownCount, photos: all });
