@@ -19,6 +19,21 @@ void appendString(std::string& out, std::string_view s);
 std::string quoted(std::string_view s);
 void appendInt(std::string& out, std::int64_t value);
 
+/// Appends a JSON array of items, each written by appendItem(out, item).
+template <class Items, class AppendItem>
+void appendArray(std::string& out, const Items& items, AppendItem appendItem)
+{
+    out += '[';
+    bool first = true;
+    for (const auto& item : items) {
+        if (!first)
+            out += ',';
+        first = false;
+        appendItem(out, item);
+    }
+    out += ']';
+}
+
 /// Reads a JSON string starting at text[pos] == '"'. On success stores the bytes in out and
 /// moves pos past the closing quote; "\udcXX" not preceded by a high surrogate gives back byte XX.
 bool readString(std::string_view text, std::size_t& pos, std::string& out);

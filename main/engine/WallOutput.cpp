@@ -129,30 +129,26 @@ std::string manifestText(const Indexer& job, const std::vector<WallEntry>& entri
     Json::appendString(text, job.title);
     text += ";\nwindow.GALLERY_ROOT=";
     Json::appendString(text, rootText(job));
-    text += ";\nwindow.PHOTOS=[";
-    bool first = true;
-    for (const WallEntry& e : entries) {
-        if (!first)
-            text += ',';
-        first = false;
-        text += '[';
-        Json::appendString(text, e.key);
-        text += ',';
-        Json::appendString(text, e.rel);
-        text += ',';
-        Json::appendInt(text, e.width);
-        text += ',';
-        Json::appendInt(text, e.height);
-        text += ',';
-        Json::appendInt(text, e.date);
-        text += ',';
-        Json::appendString(text, e.first);
-        text += ',';
-        Json::appendInt(text, e.mtime);
-        appendMedia(text, e.media);
-        text += ']';
-    }
-    text += "];";
+    text += ";\nwindow.PHOTOS=";
+    Json::appendArray(text, entries, [](std::string& out, const WallEntry& e) {
+        out += '[';
+        Json::appendString(out, e.key);
+        out += ',';
+        Json::appendString(out, e.rel);
+        out += ',';
+        Json::appendInt(out, e.width);
+        out += ',';
+        Json::appendInt(out, e.height);
+        out += ',';
+        Json::appendInt(out, e.date);
+        out += ',';
+        Json::appendString(out, e.first);
+        out += ',';
+        Json::appendInt(out, e.mtime);
+        appendMedia(out, e.media);
+        out += ']';
+    });
+    text += ";";
     return text;
 }
 

@@ -137,13 +137,8 @@ void appendPieceJson(std::string& json, std::string_view generation, std::size_t
     Json::appendString(json, generation);
     json += ",\"piece\":";
     Json::appendInt(json, static_cast<std::int64_t>(number));
-    json += ",\"dirs\":[";
-    for (std::size_t i = 0; i < dirs.size(); ++i) {
-        if (i)
-            json += ',';
-        Json::appendString(json, dirs[i]);
-    }
-    json += ']';
+    json += ",\"dirs\":";
+    Json::appendArray(json, dirs, [](std::string& out, std::string_view dir) { Json::appendString(out, dir); });
     for (std::size_t c = 0; c < columns.size(); ++c) {
         json += ",\"";
         json += Column::columns[c];
@@ -204,35 +199,27 @@ std::string indexText(const Heading& heading, std::string_view generation, const
     Json::appendInt(text, static_cast<std::int64_t>(entries.size()));
     text += ",\"undated\":";
     Json::appendInt(text, std::ranges::count_if(entries, [](const WallEntry& e) { return e.date == 0; }));
-    text += ",\"months\":[";
-    bool first = true;
-    for (const auto& [month, count] : monthsOf(entries)) {
-        if (!first)
-            text += ',';
-        first = false;
-        text += '[';
-        Json::appendString(text, monthText(month));
-        text += ',';
-        Json::appendInt(text, count);
-        text += ']';
-    }
-    text += "],\"pieces\":[";
-    first = true;
-    for (const Piece& piece : pieces) {
-        if (!first)
-            text += ',';
-        first = false;
-        text += "{\"file\":";
-        Json::appendString(text, piece.file);
-        text += ",\"photos\":";
-        Json::appendInt(text, piece.photos);
-        text += ",\"newest\":";
-        Json::appendInt(text, piece.newest);
-        text += ",\"oldest\":";
-        Json::appendInt(text, piece.oldest);
-        text += '}';
-    }
-    text += "]};";
+    text += ",\"months\":";
+    Json::appendArray(text, monthsOf(entries), [](std::string& out, const auto& month) {
+        out += '[';
+        Json::appendString(out, monthText(month.first));
+        out += ',';
+        Json::appendInt(out, month.second);
+        out += ']';
+    });
+    text += ",\"pieces\":";
+    Json::appendArray(text, pieces, [](std::string& out, const Piece& piece) {
+        out += "{\"file\":";
+        Json::appendString(out, piece.file);
+        out += ",\"photos\":";
+        Json::appendInt(out, piece.photos);
+        out += ",\"newest\":";
+        Json::appendInt(out, piece.newest);
+        out += ",\"oldest\":";
+        Json::appendInt(out, piece.oldest);
+        out += '}';
+    });
+    text += "};";
     return text;
 }
 
