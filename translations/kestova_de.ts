@@ -161,9 +161,21 @@ kestova-cli --version zeigt die Version.
 </translation>
     </message>
     <message>
-        <source>Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--wait] [--retry-skipped] [--json] [--open]
+        <source>Lists the walls built recently, newest first: title, photos, when updated, whether a
+stop left it unfinished, the source folder and the wall&apos;s index.html. --json prints
+them as one JSON array of objects {&quot;root&quot;, &quot;gallery&quot;, &quot;title&quot;, &quot;photos&quot;,
+&quot;updated&quot; (seconds since 2001-01-01 UTC)}, with &quot;videos&quot; when the wall has videos
+and &quot;toDo&quot; (the photos still to do) when it is unfinished.</source>
+        <translation>Listet die zuletzt erstellten Fotowände auf, die neueste zuerst: Titel, Fotos, wann aktualisiert,
+ob ein Anhalten sie unvollständig ließ, den Quellordner und die index.html der Fotowand. --json
+gibt sie als ein JSON-Array von Objekten aus: {&quot;root&quot;, &quot;gallery&quot;, &quot;title&quot;, &quot;photos&quot;,
+&quot;updated&quot; (Sekunden seit 2001-01-01 UTC)}, mit &quot;videos&quot;, wenn die Fotowand Videos hat,
+und &quot;toDo&quot; (die noch fehlenden Fotos), wenn sie unvollständig ist.</translation>
+    </message>
+    <message>
+        <source>Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--portable] [--no-portable] [--wait] [--retry-skipped] [--json] [--open]
 </source>
-        <translation>Aufruf: kestova-cli build QUELLE [--out ORDNER] [--title TEXT] [--no-dedupe] [--previews] [--wait] [--retry-skipped] [--json] [--open]
+        <translation>Aufruf: kestova-cli build QUELLE [--out ORDNER] [--title TEXT] [--no-dedupe] [--previews] [--portable] [--no-portable] [--wait] [--retry-skipped] [--json] [--open]
 </translation>
     </message>
     <message>
@@ -174,6 +186,10 @@ kestova-cli --version zeigt die Version.
   --no-dedupe   show duplicate copies on this wall (the saved setting is unchanged)
   --previews    also make the large previews that a wall built before them lacks (this
                 decodes each HEIC, TIFF and raw photo again)
+  --portable    make the wall portable: it keeps a screen-size copy of every photo, so
+                that copied away from the photos it still shows each one sharp; the wall
+                remembers it, and its updates add the copies of new photos
+  --no-portable new photos of this wall get no copies; those it has are kept
   --wait        when another Kestova is writing the same wall, wait for it to finish
                 (without it the build does not start and exits with status 75)
   --retry-skipped  try again the photos passed over because they crashed a decoder
@@ -190,6 +206,10 @@ plus the signal&apos;s number (130, 143, 129). A second signal ends at once.
   --no-dedupe   doppelte Kopien auf dieser Fotowand zeigen (die gespeicherte Einstellung bleibt)
   --previews    auch die großen Vorschauen erstellen, die einer früher erstellten Fotowand fehlen
                 (dazu wird jedes HEIC-, TIFF- und RAW-Foto erneut dekodiert)
+  --portable    die Fotowand mitnehmbar machen: Sie enthält eine Kopie jedes Fotos in
+                Bildschirmgröße und zeigt, fern von den Fotos kopiert, jedes scharf; die Fotowand
+                merkt es sich, und ihre Aktualisierungen fügen die Kopien neuer Fotos hinzu
+  --no-portable neue Fotos dieser Fotowand bekommen keine Kopien; die vorhandenen bleiben
   --wait        wenn ein anderes Kestova gerade dieselbe Fotowand schreibt, warten, bis es fertig ist
                 (ohne diese Option beginnt der Lauf nicht und endet mit dem Status 75)
   --retry-skipped  die Fotos erneut versuchen, die übergangen wurden, weil ein Decoder an ihnen abstürzte
@@ -201,20 +221,8 @@ Exit-Status ist 128 plus die Nummer des Signals (130, 143, 129). Ein zweites Sig
 </translation>
     </message>
     <message>
-        <source>SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--wait] [--retry-skipped] [--json] [--open]</source>
-        <translation>QUELLE [--out ORDNER] [--title TEXT] [--no-dedupe] [--previews] [--wait] [--retry-skipped] [--json] [--open]</translation>
-    </message>
-    <message>
-        <source>Lists the walls built recently, newest first: title, photos, when updated, whether a
-stop left it unfinished, the source folder and the wall&apos;s index.html. --json prints
-them as one JSON array of objects {&quot;root&quot;, &quot;gallery&quot;, &quot;title&quot;, &quot;photos&quot;,
-&quot;updated&quot; (seconds since 2001-01-01 UTC)}, with &quot;videos&quot; when the wall has videos
-and &quot;toDo&quot; (the photos still to do) when it is unfinished.</source>
-        <translation>Listet die zuletzt erstellten Fotowände auf, die neueste zuerst: Titel, Fotos, wann aktualisiert,
-ob ein Anhalten sie unvollständig ließ, den Quellordner und die index.html der Fotowand. --json
-gibt sie als ein JSON-Array von Objekten aus: {&quot;root&quot;, &quot;gallery&quot;, &quot;title&quot;, &quot;photos&quot;,
-&quot;updated&quot; (Sekunden seit 2001-01-01 UTC)}, mit &quot;videos&quot;, wenn die Fotowand Videos hat,
-und &quot;toDo&quot; (die noch fehlenden Fotos), wenn sie unvollständig ist.</translation>
+        <source>SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--portable] [--no-portable] [--wait] [--retry-skipped] [--json] [--open]</source>
+        <translation>QUELLE [--out ORDNER] [--title TEXT] [--no-dedupe] [--previews] [--portable] [--no-portable] [--wait] [--retry-skipped] [--json] [--open]</translation>
     </message>
 </context>
 <context>
@@ -420,6 +428,14 @@ nächste Aufruf fertigstellt; während der Suche nach Fotos wurde nichts geschri
     <message>
         <source>Your walls</source>
         <translation>Ihre Fotowände</translation>
+    </message>
+    <message>
+        <source>Keep a screen-size copy of every photo</source>
+        <translation>Eine Kopie jedes Fotos in Bildschirmgröße behalten</translation>
+    </message>
+    <message>
+        <source>The wall then shows every photo sharp on its own, copied to a stick, a NAS or another computer without the photos. It takes more room. A wall made so keeps its copies and adds those of new photos when it is updated.</source>
+        <translation>Die Fotowand zeigt dann jedes Foto allein scharf, auch auf einen USB-Stick, ein NAS oder einen anderen Computer ohne die Fotos kopiert. Sie braucht mehr Platz. Eine so erstellte Fotowand behält ihre Kopien und fügt beim Aktualisieren die neuer Fotos hinzu.</translation>
     </message>
 </context>
 <context>

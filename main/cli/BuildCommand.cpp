@@ -28,7 +28,7 @@ namespace {
 
 QString usageText()
 {
-    return Cli::tr("Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--wait] [--retry-skipped] [--json] [--open]\n");
+    return Cli::tr("Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--portable] [--no-portable] [--wait] [--retry-skipped] [--json] [--open]\n");
 }
 
 QString helpText()
@@ -40,6 +40,10 @@ QString helpText()
                    "  --no-dedupe   show duplicate copies on this wall (the saved setting is unchanged)\n"
                    "  --previews    also make the large previews that a wall built before them lacks (this\n"
                    "                decodes each HEIC, TIFF and raw photo again)\n"
+                   "  --portable    make the wall portable: it keeps a screen-size copy of every photo, so\n"
+                   "                that copied away from the photos it still shows each one sharp; the wall\n"
+                   "                remembers it, and its updates add the copies of new photos\n"
+                   "  --no-portable new photos of this wall get no copies; those it has are kept\n"
                    "  --wait        when another Kestova is writing the same wall, wait for it to finish\n"
                    "                (without it the build does not start and exits with status 75)\n"
                    "  --retry-skipped  try again the photos passed over because they crashed a decoder\n"
@@ -290,6 +294,10 @@ int buildCommand(const std::vector<std::string>& args)
             options.dedupe = false;
         } else if (arg == "--previews") {
             options.fillPreviews = true;
+        } else if (arg == "--portable") {
+            options.portable = true;
+        } else if (arg == "--no-portable") {
+            options.portable = false;
         } else if (arg == "--wait") {
             options.waitForWall = true;
         } else if (arg == "--retry-skipped") {

@@ -59,6 +59,11 @@ fs::path Indexer::dataDir() const
     return out / WallFiles::data;
 }
 
+fs::path Indexer::settingsFile() const
+{
+    return out / WallFiles::settings;
+}
+
 fs::path Indexer::journalFile() const
 {
     return out / WallFiles::journal;

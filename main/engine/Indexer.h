@@ -53,6 +53,12 @@ public:
     /// Whether photos of a wall built before previews existed get theirs in this run: each such
     /// photo is decoded again, which takes hours for a large HEIC library, so it is asked for.
     bool fillPreviews = false;
+    /// Whether the wall keeps a screen-size copy (previews/, at the preview's size and quality) of
+    /// every photo a browser shows itself, so that the wall alone shows every photo sharp where
+    /// the originals cannot be found; photos that browsers cannot show get their previews as
+    /// with fillPreviews. Nothing: as the wall remembers from its last run that said (its
+    /// .settings.json), else not. The run remembers what it was told.
+    std::optional<bool> portable;
     /// How long a stop waits for the photos in flight before it leaves them behind as a stall
     /// does: a read that never returns (a hung drive) must not hold a stop.
     std::chrono::milliseconds stopLimit = std::chrono::seconds(1);
@@ -88,6 +94,8 @@ public:
     std::filesystem::path previewDir() const;
     /// motion/ in the wall's folder: the clips copied out of motion photos.
     std::filesystem::path motionDir() const;
+    /// .settings.json, what the wall remembers of how it is made (whether it is portable).
+    std::filesystem::path settingsFile() const;
     /// .inflight, the photos in flight, for the next run to know which one a crash or hang came from.
     std::filesystem::path journalFile() const;
     /// .lock, locked by the run writing the wall; holds that process's id.
@@ -168,7 +176,9 @@ public:
     /// As processPhoto, and with `previews` a photo browsers cannot show (and a video's poster)
     /// also gets its large preview, from the decode that makes its thumbnail. When the thumbnail
     /// may be kept, the preview is made only with `remakePreview` (its record had one) or the
-    /// job's `fillPreviews`. The wall's run processes this way.
+    /// job's `fillPreviews` or `portable`. With `previews` and the job's `portable`, a photo
+    /// browsers show gets its screen-size copy from the same decode; without `portable` a copy
+    /// that stands is kept and none is made. The wall's run processes this way.
     struct Extras {
         bool previews = false;
         bool remakePreview = false;

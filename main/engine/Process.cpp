@@ -264,13 +264,18 @@ PhotoOutcome Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, E
         // An existing thumbnail is kept as it is, which makes a resumed or updated wall cheap,
         // unless something says the photo changed since it was made; a preview likewise. A
         // preview is made only from the decode that makes the thumbnail, unless the run was
-        // asked to fill in the previews of an older wall or the record had one.
+        // asked to fill in the previews of an older wall or the record had one. previews/ holds
+        // a photo's preview when browsers cannot show it, else its screen-size copy: a portable
+        // wall makes every missing copy, another keeps those that stand and makes none.
         PendingFile thumb{thumbURL(photoKey), {}};
         PendingFile preview{previewURL(photoKey), {}};
         const bool makeThumb = !thumbnailStands(thumb.final, entry, keep);
+        const bool copies = portable.value_or(false);
         const bool wantsPreview = extras.previews && opened->wantsPreview;
-        const bool hasPreview = wantsPreview && thumbnailStands(preview.final, entry, keep);
-        const bool makePreview = wantsPreview && !hasPreview && (makeThumb || extras.remakePreview || fillPreviews);
+        const bool wantsCopy = extras.previews && opened->vips && !opened->wantsPreview;
+        const bool hasPreview = (wantsPreview || wantsCopy) && thumbnailStands(preview.final, entry, keep);
+        const bool makePreview =
+            !hasPreview && ((wantsPreview && (makeThumb || extras.remakePreview || fillPreviews || copies)) || (wantsCopy && copies));
         if (makeThumb || makePreview) {
             if ((makeThumb && !thumb.prepare()) || (makePreview && !preview.prepare()))
                 return failed(WhyUnreadable::notSaved);
@@ -305,7 +310,7 @@ PhotoOutcome Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, E
                 return changed;
         }
         if (hasPreview || makePreview)
-            media.flags |= Record::hasPreview;
+            media.flags |= wantsPreview ? Record::hasPreview : Record::copyInWall;
         if (embeddedClip) {
             // The clip is copied out into the wall, where the page plays it from; kept as the
             // thumbnail is.

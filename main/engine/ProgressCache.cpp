@@ -68,7 +68,7 @@ bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs)
     return record && thumbs.has(*Record::textAt(*record, Record::key));
 }
 
-bool canReuse(const FileEntry& entry, const CacheMap& map, WallIndex& wall, bool fillPreviews)
+bool canReuse(const FileEntry& entry, const CacheMap& map, WallIndex& wall, Wanted wanted)
 {
     const CacheRecord* record = matchingRecord(entry, map);
     if (!record)
@@ -77,7 +77,7 @@ bool canReuse(const FileEntry& entry, const CacheMap& map, WallIndex& wall, bool
     if (!wall.thumbs.has(key))
         return false;
     const Record::Media media = Record::mediaOf(*record);
-    if ((media.flags & Record::hasPreview) && !wall.previews.has(key))
+    if ((media.flags & (Record::hasPreview | Record::copyInWall)) && !wall.previews.has(key))
         return false;
     if ((media.flags & Record::isLive) && (media.flags & Record::clipInWall)) {
         // A motion photo whose clip was deleted from the wall, or that has a clip beside it now.
@@ -91,7 +91,12 @@ bool canReuse(const FileEntry& entry, const CacheMap& map, WallIndex& wall, bool
         // clip becomes a video of its own.
         return false;
     }
-    if (fillPreviews && !(media.flags & Record::hasPreview) && (Indexer::wantsPreview(entry.rel) || Indexer::isVideo(entry.rel)))
+    const bool large = media.flags & (Record::hasPreview | Record::copyInWall);
+    if (wanted.previews && !large && (Indexer::wantsPreview(entry.rel) || Indexer::isVideo(entry.rel)))
+        return false;
+    // Which photos browsers show is told by their content when decoded; a record of any photo
+    // without its large JPEG is done again, and gets a copy or a preview.
+    if (wanted.copies && !large && !Indexer::isVideo(entry.rel))
         return false;
     return true;
 }

@@ -1,6 +1,7 @@
 // The whole job: walk, duplicates, cache, parallel processing, wall.
 #include "engine/Indexer.h"
 
+#include "engine/internal/AtomicFile.h"
 #include "engine/internal/BuildFingerprint.h"
 #include "engine/internal/DecoderProcesses.h"
 #include "engine/internal/MachineCheck.h"
@@ -14,6 +15,7 @@
 #include "engine/internal/WallGuard.h"
 #include "engine/internal/WallLock.h"
 #include "engine/internal/WallOutput.h"
+#include "engine/internal/WallSettings.h"
 
 #include <algorithm>
 #include <chrono>
@@ -99,6 +101,17 @@ JobSummary Indexer::run()
         WallGuard::removeStaleTemporaries(out, fs::exists(journalFile(), ec));
     }
 
+    // What the wall remembers: a portable wall stays portable through an update that does not
+    // say, and a run told otherwise is remembered before its work, so a stop keeps it too.
+    const WallSettings storedSettings = WallSettings::load(settingsFile());
+    WallSettings wallSettings = storedSettings;
+    wallSettings.portable = portable.value_or(storedSettings.portable);
+    if (wallSettings != storedSettings) {
+        if (auto failure = AtomicFile::write(settingsFile(), wallSettings.serialize()))
+            throw *failure;
+    }
+    const bool fillsPreviews = fillPreviews || wallSettings.portable;
+
     // 2-3.
     JobSummary summary;
     summary.gallery = galleryFile();
@@ -148,7 +161,7 @@ JobSummary Indexer::run()
     {
         ProgressCache::WallIndex wallIndex{ThumbIndex(thumbDir()), ThumbIndex(previewDir()), ThumbIndex(motionDir(), ".mp4")};
         for (const FileEntry& entry : entries) {
-            if (ProgressCache::canReuse(entry, map, wallIndex, fillPreviews)) {
+            if (ProgressCache::canReuse(entry, map, wallIndex, {fillsPreviews, wallSettings.portable})) {
                 adoptedStamps = ProgressCache::adoptStamp(entry, map) || adoptedStamps;
                 continue;
             }
@@ -185,6 +198,7 @@ JobSummary Indexer::run()
         // never returns then never reads a job that its owner has already dropped.
         const auto twin = std::make_shared<Indexer>(root, out, title, shouldDedupe, nullptr);
         twin->fillPreviews = fillPreviews;
+        twin->portable = wallSettings.portable;
         // A preview deleted from the wall is made again, as a deleted thumbnail is. Read before
         // the workers start changing the map.
         const auto hadPreview = std::make_shared<std::unordered_set<std::string>>();
@@ -198,7 +212,7 @@ JobSummary Indexer::run()
         std::shared_ptr<DecoderProcesses> decoders;
         if (const auto worker = isolateDecoders ? DecoderProcesses::program() : std::nullopt)
             decoders = std::make_shared<DecoderProcesses>(
-                *worker, WorkerProtocol::Hello{BuildFingerprint::current(), root, out, fillPreviews});
+                *worker, WorkerProtocol::Hello{BuildFingerprint::current(), root, out, fillPreviews, wallSettings.portable});
         const ProcessingPhase::Process process = [twin = std::shared_ptr<const Indexer>(twin), changed, hadPreview,
                                                   decoders, journal](const FileEntry& entry) {
             const bool remake = changed->contains(entry.rel);

@@ -143,7 +143,7 @@ std::string encode(const Hello& hello)
     w.text(hello.fingerprint);
     w.text(hello.root.native());
     w.text(hello.out.native());
-    w.byte(hello.fillPreviews ? 1 : 0);
+    w.byte((hello.fillPreviews ? 1 : 0) | (hello.portable ? 2 : 0));
     return std::move(w.bytes);
 }
 
@@ -195,7 +195,7 @@ std::optional<Hello> decodeHello(std::string_view bytes)
     const auto fill = r.byte();
     if (!fingerprint || !root || !out || !fill || !r.atEnd())
         return std::nullopt;
-    return Hello{std::move(*fingerprint), std::move(*root), std::move(*out), *fill != 0};
+    return Hello{std::move(*fingerprint), std::move(*root), std::move(*out), (*fill & 1) != 0, (*fill & 2) != 0};
 }
 
 std::optional<Request> decodeRequest(std::string_view bytes)

@@ -40,6 +40,7 @@ Model& Model::shared()
 
 Model::Model(QObject* parent)
     : QObject(parent), _recents(SettingsStore::loadRecents()), _dedupe(SettingsStore::loadDedupe()),
+      _portable(SettingsStore::loadPortable()),
       outbox(std::make_shared<RunOutbox>(this))
 {
 }
@@ -139,6 +140,15 @@ void Model::setDedupe(bool dedupe)
     Q_EMIT dedupeChanged(dedupe);
 }
 
+void Model::setPortable(bool portable)
+{
+    SettingsStore::savePortable(portable);
+    if (_portable == portable)
+        return;
+    _portable = portable;
+    Q_EMIT portableChanged(portable);
+}
+
 // --- runs
 
 void Model::choose()
@@ -192,6 +202,9 @@ void Model::start(const fs::path& path, const RunOptions& options)
         box->post([update](Model& model) { model.applyUpdate(update); });
     });
     job->fillPreviews = options.fillPreviews;
+    // The setting makes walls portable; off, it leaves each wall as it remembers itself, so that
+    // a portable wall's update from Your walls keeps making its copies.
+    job->portable = options.portable ? options.portable : _portable ? std::optional<bool>(true) : std::nullopt;
     job->waitForWall = options.waitForWall;
     job->retryPassedOver = options.retryPassedOver;
 

@@ -25,6 +25,9 @@ struct RunOptions {
     std::optional<QString> title;              ///< the wall's title instead of title()
     std::optional<bool> dedupe;                ///< this run only; the stored setting is unchanged
     bool fillPreviews = false;                 ///< make the previews a wall built before them lacks
+    /// Whether the wall is portable from now on (the wall remembers it); nothing: portable when
+    /// the stored setting says so, else as the wall remembers.
+    std::optional<bool> portable;
     bool waitForWall = false;                  ///< wait while another process writes the wall
     bool retryPassedOver = false;              ///< try again the photos passed over for crashing a decoder
 };
@@ -43,6 +46,7 @@ class Model : public QObject {
     Q_PROPERTY(QString currentTitle READ currentTitle NOTIFY currentTitleChanged)
     Q_PROPERTY(QList<Recent> recents READ recents NOTIFY recentsChanged)
     Q_PROPERTY(bool dedupe READ dedupe WRITE setDedupe NOTIFY dedupeChanged)
+    Q_PROPERTY(bool portable READ portable WRITE setPortable NOTIFY portableChanged)
 
 public:
     /// Which screen the interface shows.
@@ -55,7 +59,7 @@ public:
     /// destroyed.
     static Model& shared();
 
-    /// A model of its own, loading "recents" and "dedupe" from the settings store. The
+    /// A model of its own, loading "recents", "dedupe" and "portable" from the settings store. The
     /// application uses shared(); tests make their own. A model must outlive its runs: reports
     /// posted after its destruction are dropped, but its job keeps running to the end.
     explicit Model(QObject* parent = nullptr);
@@ -79,6 +83,10 @@ public:
     bool dedupe() const { return _dedupe; }
     /// Stores the setting at once.
     void setDedupe(bool dedupe);
+    /// Whether the walls built from now on are portable (a wall that is stays so without it).
+    bool portable() const { return _portable; }
+    /// Stores the setting at once.
+    void setPortable(bool portable);
 
     /// Installs the desktop's services; without them choosing a folder and opening a wall do
     /// nothing.
@@ -127,6 +135,7 @@ Q_SIGNALS:
     void currentTitleChanged(const QString& currentTitle);
     void recentsChanged();
     void dedupeChanged(bool dedupe);
+    void portableChanged(bool portable);
 
 private:
     friend class RunOutbox;
@@ -160,6 +169,7 @@ private:
     QString _finishedRoot; ///< the source of the run whose summary is shown
     QList<Recent> _recents;
     bool _dedupe = true;
+    bool _portable = false;
 
     std::shared_ptr<Indexer> job;            ///< the run in progress
     std::shared_ptr<RunOutbox> outbox;       ///< how runs post back; outlives the model if need be

@@ -11,6 +11,7 @@ namespace SettingsStore {
 namespace {
 
 constexpr QLatin1String dedupeKey("dedupe");
+constexpr QLatin1String portableKey("portable");
 constexpr QLatin1String recentsKey("recents");
 
 QSettings store()
@@ -38,6 +39,21 @@ void saveDedupe(bool dedupe)
 {
     auto settings = store();
     settings.setValue(dedupeKey, dedupe);
+    settings.sync();
+}
+
+bool loadPortable()
+{
+    const QVariant value = store().value(portableKey);
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool();
+    return value.typeId() == QMetaType::QString && value.toString() == QLatin1String("true");
+}
+
+void savePortable(bool portable)
+{
+    auto settings = store();
+    settings.setValue(portableKey, portable);
     settings.sync();
 }
 

@@ -1,4 +1,4 @@
-// The two settings the model keeps across launches: "dedupe" and "recents".
+// The settings the model keeps across launches: "dedupe", "portable" and "recents".
 #pragma once
 
 #include "model/Recent.h"
@@ -13,6 +13,9 @@ namespace SettingsStore {
 /// The stored yes/no value; yes when there is none or it is anything else.
 bool loadDedupe();
 void saveDedupe(bool dedupe);
+/// The stored yes/no value; no when there is none or it is anything else.
+bool loadPortable();
+void savePortable(bool portable);
 
 /// The stored list exactly as stored, or empty when there is none or it cannot be read (the
 /// stored value is then left as it is until the next save replaces it).

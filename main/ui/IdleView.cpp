@@ -1,4 +1,4 @@
-// Building the start screen from the model's recent walls and duplicate setting.
+// Building the start screen from the model's recent walls and its build settings.
 #include "ui/IdleView.h"
 
 #include "ui/AppMark.h"
@@ -61,6 +61,19 @@ IdleView::IdleView(Model& m, bool dropping, QWidget* parent) : QWidget(parent), 
     });
     stack->addWidget(dedupe, 0, Qt::AlignHCenter);
 
+    portable = new QCheckBox(tr("Keep a screen-size copy of every photo"), this);
+    portable->setFont(Look::font(TextStyle::callout));
+    portable->setToolTip(tr("The wall then shows every photo sharp on its own, copied to a stick, a NAS or another "
+                            "computer without the photos. It takes more room. A wall made so keeps its copies and "
+                            "adds those of new photos when it is updated."));
+    portable->setChecked(m.portable());
+    connect(portable, &QCheckBox::toggled, &m, &Model::setPortable);
+    connect(&m, &Model::portableChanged, portable, [this](bool value) {
+        const QSignalBlocker blocker(portable);
+        portable->setChecked(value);
+    });
+    stack->addWidget(portable, 0, Qt::AlignHCenter);
+
     // The walls panel goes here, before the space that pushes the link to the bottom.
     stack->addStretch(1);
 
@@ -122,6 +135,6 @@ void IdleView::showWalls()
         }
     }
     walls = panel;
-    // After the check box: mark, heading, button, hint, check box, then the panel.
-    stack->insertWidget(stack->indexOf(dedupe) + 1, panel);
+    // After the check boxes: mark, heading, button, hint, check boxes, then the panel.
+    stack->insertWidget(stack->indexOf(portable) + 1, panel);
 }

@@ -1,5 +1,5 @@
-// The start screen: the mark, the folder button, the drop hint, the duplicate setting and the
-// walls built before.
+// The start screen: the mark, the folder button, the drop hint, the build settings (duplicates,
+// portable walls) and the walls built before.
 #pragma once
 
 #include "model/Model.h"
@@ -24,6 +24,7 @@ public:
     QPushButton* chooseButton() const { return choose; }
     QLabel* dropHint() const { return hint; }
     QCheckBox* dedupeBox() const { return dedupe; }
+    QCheckBox* portableBox() const { return portable; }
     /// The "Your walls" panel; null when no wall is remembered.
     QWidget* wallsPanel() const { return walls; }
     LinkButton* feedbackLink() const { return feedback; }
@@ -36,6 +37,7 @@ private:
     QPushButton* choose;
     QLabel* hint;
     QCheckBox* dedupe;
+    QCheckBox* portable;
     QPointer<QWidget> walls;
     LinkButton* feedback;
 };

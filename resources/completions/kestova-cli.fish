@@ -14,6 +14,8 @@ complete -c kestova-cli -n "__fish_seen_subcommand_from build scan" -l out -x -a
 complete -c kestova-cli -n "__fish_seen_subcommand_from build" -l title -x -d 'The title of the wall'
 complete -c kestova-cli -n "__fish_seen_subcommand_from build" -l no-dedupe -d 'Show duplicate copies on this wall'
 complete -c kestova-cli -n "__fish_seen_subcommand_from build" -l previews -d 'Also make the previews a wall built before them lacks'
+complete -c kestova-cli -n "__fish_seen_subcommand_from build" -l portable -d 'Keep a screen-size copy of every photo in the wall'
+complete -c kestova-cli -n "__fish_seen_subcommand_from build" -l no-portable -d 'Give new photos of a portable wall no copies'
 complete -c kestova-cli -n "__fish_seen_subcommand_from build" -l wait -d 'Wait while another Kestova writes the same wall'
 complete -c kestova-cli -n "__fish_seen_subcommand_from build" -l retry-skipped -d 'Try again the photos passed over'
 complete -c kestova-cli -n "__fish_seen_subcommand_from build walls" -l json -d 'Print the result as JSON'

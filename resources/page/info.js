@@ -22,7 +22,7 @@ function fillInfo(photo, path) {
   var original = originalUrl(path);
   // Without an address the link is plain text, which says why.
   if (original) link.href = original; else link.removeAttribute('href');
-  link.textContent = original ? shown(originalPath(path)) : tr('infoNoOriginal');
+  link.textContent = original ? shown(originalPath(path)) : tr(hasCopyImage(photo) && showable.test(path) ? 'infoCopyOnly' : 'infoNoOriginal');
   fillMediaInfo(photo);
 }
 

@@ -104,6 +104,8 @@ var germanStrings = {
   motionCannotPlay: 'Dieser Browser kann die Bewegung dieses Live-Fotos ({format}) nicht abspielen; \u00f6ffnen Sie den Bewegungsclip, um ihn mit einem anderen Programm abzuspielen.',
   motionMissing: 'Der Bewegungsclip lie\u00df sich hier nicht \u00f6ffnen; vielleicht wurde er verschoben oder sein Laufwerk ist nicht verbunden.',
   infoNoOriginal: 'Von hier aus nicht gefunden',
+  copyShown: 'Eine Kopie in Bildschirmgr\u00f6\u00dfe aus der Wand; das Original in voller Gr\u00f6\u00dfe liegt woanders.',
+  infoCopyOnly: 'Woanders: die Wand enth\u00e4lt eine Kopie in Bildschirmgr\u00f6\u00dfe',
   originalsNotFound: 'Die Originalfotos sind von hier aus nicht zu finden: Ihr Ordner wurde verschoben, oder sein Laufwerk ist nicht angeschlossen. \u00d6ffnen Sie diese Wand aus jenem Ordner, um sie in voller Gr\u00f6\u00dfe zu sehen.',
   originalMissing: 'Die Originaldatei lie\u00df sich hier nicht \u00f6ffnen; vielleicht wurde sie verschoben oder ihr Laufwerk ist nicht verbunden.',
   originalsNotServed: 'Die Originalfotos liegen nicht mit dieser Wand auf der Website: Sie werden nur gefunden, wenn die Wand in ihrem Ordner liegt und der Server auch diesen Ordner anbietet.',

@@ -107,6 +107,8 @@ var strings = {
   motionCannotPlay: 'This browser cannot play this live photo\u2019s motion ({format}); open its motion clip to play it with another program.',
   motionMissing: 'The motion clip could not be opened here; it may have moved or its drive may be offline.',
   infoNoOriginal: 'Not found from here',
+  copyShown: 'A screen-size copy kept in the wall; the full original is elsewhere.',
+  infoCopyOnly: 'Elsewhere: the wall holds a screen-size copy',
   originalsNotFound: 'The original photos cannot be found from here: their folder has moved, or its drive is not connected. Open this wall from inside that folder to see them in full.',
   originalMissing: 'The original file could not be opened here; it may have moved or its drive may be offline.',
   // The same over the web, where a server gives the files out.

@@ -50,7 +50,8 @@ function openViewer(p, addToHistory) {
     rawLink.href = originalUrl(rawPath);
     rawLink.textContent = tr('openRaw', { type: rawPath.slice(rawPath.lastIndexOf('.') + 1).toUpperCase() });
   }
-  noteText.textContent = !original ? originalsMissingText() : showable.test(path) || isVideoPhoto(photo) ? '' : tr('previewOnly');
+  noteText.textContent = showsCopy(photo, full) ? tr('copyShown') : !original ? originalsMissingText()
+    : showable.test(path) || isVideoPhoto(photo) ? '' : tr('previewOnly');
   showMovie(photo, path, original);
   prevButton.disabled = p === 0;
   nextButton.disabled = p === view.pos.length - 1;
@@ -76,10 +77,12 @@ function openViewer(p, addToHistory) {
 // found) where the browser can show it, else the wall's own preview of it where there is one,
 // which needs no original; '' for a photo with neither. A video's preview is its poster frame,
 // large: it stands for a video that cannot play here, and lies under the player of one that can.
+// A portable wall's copy stands for an original that was not found.
 function largeImage(photo, path, original) {
   if (isVideoPhoto(photo) || !showable.test(path)) return hasPreviewImage(photo) ? previewUrl(keyOf(photo)) : '';
-  return original;
+  return original || (hasCopyImage(photo) ? previewUrl(keyOf(photo)) : '');
 }
+function showsCopy(photo, large) { return hasCopyImage(photo) && large === previewUrl(keyOf(photo)); }
 
 // The date, and for a date read from the path, where it came from.
 function showWhen(photo, path) {
@@ -124,9 +127,16 @@ fullImage.addEventListener('load', function () {
 });
 fullImage.addEventListener('error', function () {
   if (!fullImage.getAttribute('src')) return;
+  // One original that did not load, in a folder that holds others: the wall's copy stands for it.
+  var photo = view.pos[viewing];
+  if (showable.test(pathOf(photo)) && hasCopyImage(photo) && !showsCopy(photo, fullImage.getAttribute('src'))) {
+    fullImage.src = previewUrl(keyOf(photo));
+    noteText.textContent = tr('copyShown');
+    return;
+  }
   fullImage.hidden = true;
   // A preview that failed leaves the thumbnail, which is a preview too.
-  var path = pathOf(view.pos[viewing]);
+  var path = pathOf(photo);
   if (showable.test(path)) noteText.textContent = unreachableText('originalMissing', path);
 });
 thumbImage.addEventListener('error', function () {

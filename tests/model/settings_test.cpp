@@ -1,4 +1,4 @@
-// The duplicate setting and the stored list, in a real settings file of a temporary home.
+// The duplicate and portable settings and the stored list, in a real settings file of a temporary home.
 #include "TestSupport.h"
 
 #include "model/RecentsJson.h"
@@ -56,6 +56,28 @@ TEST_F(Settings, DedupeDefaultsToYesAndPersists)
     EXPECT_FALSE(Model().dedupe());
     Model().setDedupe(true);
     EXPECT_TRUE(Model().dedupe());
+}
+
+TEST_F(Settings, PortableDefaultsToNoAndPersists)
+{
+    {
+        Model model;
+        EXPECT_FALSE(model.portable());
+        QSignalSpy changed(&model, &Model::portableChanged);
+        model.setPortable(true);
+        EXPECT_EQ(changed.count(), 1);
+    }
+    EXPECT_TRUE(Model().portable());
+    EXPECT_EQ(settings().value(QStringLiteral("portable")).toString(), QStringLiteral("true"));
+    Model().setPortable(false);
+    EXPECT_FALSE(Model().portable());
+    // A value of another kind reads as no: a wall is never made larger by a mistake.
+    {
+        auto store = settings();
+        store.setValue(QStringLiteral("portable"), QStringLiteral("yes"));
+        store.sync();
+    }
+    EXPECT_FALSE(Model().portable());
 }
 
 TEST_F(Settings, DedupeThatIsNotYesOrNoReadsAsYes)

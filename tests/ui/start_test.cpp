@@ -114,6 +114,20 @@ TEST_F(StartTest, TheDuplicateSettingSurvivesARestart)
     EXPECT_TRUE(m->dedupe());
 }
 
+TEST_F(StartTest, ThePortableSettingSurvivesARestart)
+{
+    {
+        IdleView idle(*m, false);
+        EXPECT_FALSE(idle.portableBox()->isChecked());
+        EXPECT_EQ(idle.portableBox()->text(), QStringLiteral("Keep a screen-size copy of every photo"));
+        idle.portableBox()->click();
+        EXPECT_TRUE(m->portable());
+    }
+    makeModel();
+    IdleView idle(*m, false);
+    EXPECT_TRUE(idle.portableBox()->isChecked());
+}
+
 TEST_F(StartTest, TheCrossRemovesOnlyItsRowAndNoFile)
 {
     TempDir dir;

@@ -19,9 +19,14 @@ struct WallIndex {
     ThumbIndex previews;
     ThumbIndex clips;
 };
-/// As above; a record that has a preview also needs its file in `previews`, a motion photo its
-/// clip in `clips`, and with `fillPreviews` a photo that wants a preview and has none is done again.
-bool canReuse(const FileEntry& entry, const CacheMap& map, WallIndex& wall, bool fillPreviews);
+/// What the run makes of photos whose records lack it.
+struct Wanted {
+    bool previews = false; ///< a photo that wants a preview and has none is done again
+    bool copies = false;   ///< a photo browsers show that has no screen-size copy is done again
+};
+/// As above; a record that has a preview or a copy also needs its file in `previews`, a motion
+/// photo its clip in `clips`, and what is wanted and missing is done again.
+bool canReuse(const FileEntry& entry, const CacheMap& map, WallIndex& wall, Wanted wanted);
 /// Gives the entry's record, written before records kept the file's stamp and found reusable,
 /// the stamp the walk sees now: the first run after an upgrade does not read the whole library
 /// again, and an edit in place after it is told. Whether the record changed.

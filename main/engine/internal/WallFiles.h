@@ -9,11 +9,14 @@
 namespace WallFiles {
 
 inline constexpr std::string_view thumbs = "thumbs";
-/// The large JPEGs of photos that browsers cannot show, and of video posters.
+/// The large JPEGs of photos that browsers cannot show, of video posters, and the screen-size
+/// copies of a portable wall's other photos.
 inline constexpr std::string_view previews = "previews";
 /// The clips of motion photos, copied out of the photos that carry them.
 inline constexpr std::string_view motion = "motion";
 inline constexpr std::string_view cache = ".cache.json";
+/// What the wall remembers of how it is made (WallSettings); written only when it differs from the defaults.
+inline constexpr std::string_view settings = ".settings.json";
 inline constexpr std::string_view page = "index.html";
 inline constexpr std::string_view manifest = "manifest.js";
 /// Whether the last run finished the wall, for the page (versioned; manifest.js stays as it is).
@@ -59,6 +62,6 @@ inline bool isPieceName(std::string_view name)
 
 /// The files written whole through AtomicFile, whose temporary files a killed run may leave.
 /// The pieces in data/ are written the same way, under names of their own (WallGuard).
-inline constexpr std::array<std::string_view, 6> wholeFiles{cache, page, manifest, state, wallIndex, journal};
+inline constexpr std::array<std::string_view, 7> wholeFiles{cache, page, manifest, state, wallIndex, journal, settings};
 
 } // namespace WallFiles

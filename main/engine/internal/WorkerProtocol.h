@@ -28,6 +28,7 @@ struct Hello {
     std::filesystem::path root;
     std::filesystem::path out;
     bool fillPreviews = false;
+    bool portable = false; ///< the job's: make the screen-size copies of photos browsers show
 };
 
 struct Request {

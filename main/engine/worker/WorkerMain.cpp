@@ -109,6 +109,7 @@ int main(int argc, char**)
 
     Indexer job(hello->root, hello->out, std::string(), false, nullptr);
     job.fillPreviews = hello->fillPreviews;
+    job.portable = hello->portable;
     while (const auto frame = WorkerProtocol::readFrame(fd)) {
         const auto request = WorkerProtocol::decodeRequest(*frame);
         if (!request)
