@@ -40,6 +40,7 @@ enum MediaFlags : std::int64_t {
     isVideo = WallSchema::isVideo,       ///< the thumbnail is the video's poster
     isLive = WallSchema::isLive,         ///< a still with its motion clip beside it
     clipInWall = WallSchema::clipInWall, ///< with isLive: a motion photo, whose clip was copied out of it to motion/<xx>/<key>.mp4
+    fullInWall = WallSchema::fullInWall, ///< with hasPreview: full/<xx>/<key>.jpg holds the photo at its full size, for zooming in
     copyInWall = WallSchema::copyInWall, ///< previews/<xx>/<key>.jpg holds a screen-size copy of a photo browsers show, for when its original cannot be found
 };
 

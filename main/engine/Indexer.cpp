@@ -59,6 +59,11 @@ fs::path Indexer::dataDir() const
     return out / WallFiles::data;
 }
 
+fs::path Indexer::fullDir() const
+{
+    return out / WallFiles::full;
+}
+
 fs::path Indexer::settingsFile() const
 {
     return out / WallFiles::settings;

@@ -43,6 +43,9 @@ public:
     /// quality 70, for little more detail at 2x).
     static constexpr int previewSize = 1600;
     static constexpr int previewQuality = 80;
+    /// The JPEG quality of a portable wall's full-size copies of photos that browsers cannot show,
+    /// as the previews': chosen with bench/zoom.sh, where quality 90 took 1.7 times the bytes.
+    static constexpr int fullQuality = previewQuality;
     const int jobs;                   ///< photos processed at once, 2..6
     const UpdateHandler onUpdate;     ///< called on the thread that runs run(), never on a worker
     /// The page template copied to index.html; when empty, the one installed with the program.
@@ -56,7 +59,8 @@ public:
     /// Whether the wall keeps a screen-size copy (previews/, at the preview's size and quality) of
     /// every photo a browser shows itself, so that the wall alone shows every photo sharp where
     /// the originals cannot be found; photos that browsers cannot show get their previews as
-    /// with fillPreviews. Nothing: as the wall remembers from its last run that said (its
+    /// with fillPreviews, and those larger than a preview also a full-size JPEG (full/) that the
+    /// viewer zooms into. Nothing: as the wall remembers from its last run that said (its
     /// .settings.json), else not. The run remembers what it was told.
     std::optional<bool> portable;
     /// How long a stop waits for the photos in flight before it leaves them behind as a stall
@@ -92,6 +96,8 @@ public:
     std::filesystem::path dataDir() const;
     /// previews/ in the wall's folder: the large JPEGs of photos that browsers cannot show.
     std::filesystem::path previewDir() const;
+    /// full/ in the wall's folder: a portable wall's full-size JPEGs of photos that browsers cannot show.
+    std::filesystem::path fullDir() const;
     /// motion/ in the wall's folder: the clips copied out of motion photos.
     std::filesystem::path motionDir() const;
     /// .settings.json, what the wall remembers of how it is made (whether it is portable).
@@ -189,6 +195,8 @@ public:
     std::filesystem::path thumbURL(std::string_view key) const;
     /// previews/<first two characters>/<key>.jpg
     std::filesystem::path previewURL(std::string_view key) const;
+    /// full/<first two characters>/<key>.jpg
+    std::filesystem::path fullURL(std::string_view key) const;
     /// motion/<first two characters>/<key>.mp4, relative to the wall's folder: where the clip of
     /// a motion photo goes, and how its record and the page name it.
     static std::string motionClipName(std::string_view key);

@@ -48,7 +48,7 @@ struct OpenedFile {
         if (raw) {
             pixels = raw->decodeHalfSize();
         } else if (video) {
-            const int largest = std::max(targets.preview.empty() ? 0 : targets.previewSpec.maxSide,
+            const int largest = std::max(targets.preview.empty() && targets.full.empty() ? 0 : targets.previewSpec.maxSide,
                                          targets.thumbnailSpec.maxSide);
             pixels = video->posterFrame(largest);
         }
@@ -200,6 +200,11 @@ fs::path Indexer::previewURL(std::string_view key) const
     return previewDir() / std::string(key.substr(0, 2)) / (std::string(key) + ".jpg");
 }
 
+fs::path Indexer::fullURL(std::string_view key) const
+{
+    return fullDir() / std::string(key.substr(0, 2)) / (std::string(key) + ".jpg");
+}
+
 std::string Indexer::motionClipName(std::string_view key)
 {
     std::string name(WallFiles::motion);
@@ -276,8 +281,15 @@ PhotoOutcome Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, E
         const bool hasPreview = (wantsPreview || wantsCopy) && thumbnailStands(preview.final, entry, keep);
         const bool makePreview =
             !hasPreview && ((wantsPreview && (makeThumb || extras.remakePreview || fillPreviews || copies)) || (wantsCopy && copies));
-        if (makeThumb || makePreview) {
-            if ((makeThumb && !thumb.prepare()) || (makePreview && !preview.prepare()))
+        // A portable wall keeps a photo that browsers cannot show at its full size as well, for
+        // the viewer to zoom into past the preview's pixels; kept as the preview is.
+        PendingFile full{fullURL(photoKey), {}};
+        const bool wantsFull = wantsPreview && !opened->video &&
+                               std::max(opened->stored.width, opened->stored.height) > previewSize;
+        const bool hasFull = wantsFull && thumbnailStands(full.final, entry, keep);
+        const bool makeFull = wantsFull && !hasFull && copies;
+        if (makeThumb || makePreview || makeFull) {
+            if ((makeThumb && !thumb.prepare()) || (makePreview && !preview.prepare()) || (makeFull && !full.prepare()))
                 return failed(WhyUnreadable::notSaved);
             JpegTargets targets;
             if (makeThumb)
@@ -286,6 +298,9 @@ PhotoOutcome Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, E
             if (makePreview)
                 targets.preview = preview.temp;
             targets.previewSpec = {previewSize, previewQuality};
+            if (makeFull)
+                targets.full = full.temp;
+            targets.fullQuality = fullQuality;
             const auto made = opened->writeJpegs(targets);
             // The decoder's handles and buffers go before the file system work below.
             opened.reset();
@@ -293,15 +308,17 @@ PhotoOutcome Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, E
             if (!made || !same) {
                 thumb.discard();
                 preview.discard();
+                full.discard();
                 return same ? failed(WhyUnreadable::damaged) : changed;
             }
             if (makeThumb && (width == 0 || height == 0) && made->thumbnail) {
                 width = made->thumbnail->width;
                 height = made->thumbnail->height;
             }
-            if ((makePreview && !preview.commit()) || (makeThumb && !thumb.commit())) {
+            if ((makeFull && !full.commit()) || (makePreview && !preview.commit()) || (makeThumb && !thumb.commit())) {
                 thumb.discard();
                 preview.discard();
+                full.discard();
                 return failed(WhyUnreadable::notSaved);
             }
         } else {
@@ -311,6 +328,8 @@ PhotoOutcome Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, E
         }
         if (hasPreview || makePreview)
             media.flags |= wantsPreview ? Record::hasPreview : Record::copyInWall;
+        if (hasFull || makeFull)
+            media.flags |= Record::fullInWall;
         if (embeddedClip) {
             // The clip is copied out into the wall, where the page plays it from; kept as the
             // thumbnail is.

@@ -5,6 +5,7 @@
 #include "engine/internal/CacheFormat.h"
 #include "engine/internal/ProgressCache.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 std::optional<CacheMap> Indexer::readCache() const
@@ -79,6 +80,8 @@ bool canReuse(const FileEntry& entry, const CacheMap& map, WallIndex& wall, Want
     const Record::Media media = Record::mediaOf(*record);
     if ((media.flags & (Record::hasPreview | Record::copyInWall)) && !wall.previews.has(key))
         return false;
+    if ((media.flags & Record::fullInWall) && !wall.full.has(key))
+        return false;
     if ((media.flags & Record::isLive) && (media.flags & Record::clipInWall)) {
         // A motion photo whose clip was deleted from the wall, or that has a clip beside it now.
         if (!entry.motion.empty() || !wall.clips.has(key))
@@ -97,6 +100,11 @@ bool canReuse(const FileEntry& entry, const CacheMap& map, WallIndex& wall, Want
     // Which photos browsers show is told by their content when decoded; a record of any photo
     // without its large JPEG is done again, and gets a copy or a preview.
     if (wanted.copies && !large && !Indexer::isVideo(entry.rel))
+        return false;
+    const bool largerThanPreview = std::max(Record::intOrZero(*record, Record::width), Record::intOrZero(*record, Record::height)) >
+                                   Indexer::previewSize;
+    if (wanted.copies && (media.flags & Record::hasPreview) && !(media.flags & (Record::isVideo | Record::fullInWall)) &&
+        largerThanPreview)
         return false;
     return true;
 }

@@ -159,7 +159,8 @@ JobSummary Indexer::run()
     const auto changed = std::make_shared<std::unordered_set<std::string>>();
     bool adoptedStamps = false;
     {
-        ProgressCache::WallIndex wallIndex{ThumbIndex(thumbDir()), ThumbIndex(previewDir()), ThumbIndex(motionDir(), ".mp4")};
+        ProgressCache::WallIndex wallIndex{ThumbIndex(thumbDir()), ThumbIndex(previewDir()), ThumbIndex(fullDir()),
+                                           ThumbIndex(motionDir(), ".mp4")};
         for (const FileEntry& entry : entries) {
             if (ProgressCache::canReuse(entry, map, wallIndex, {fillsPreviews, wallSettings.portable})) {
                 adoptedStamps = ProgressCache::adoptStamp(entry, map) || adoptedStamps;

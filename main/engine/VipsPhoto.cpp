@@ -235,29 +235,39 @@ PixelSize saved(vips::VImage image, int orientation, const fs::path& jpeg, const
     return {image.width(), image.height()};
 }
 
+/// The image scaled in memory to the target size; the image itself when it has that size.
+vips::VImage scaledTo(const vips::VImage& image, PixelSize target)
+{
+    if (target.width == image.width() && target.height == image.height())
+        return image;
+    return image.resize(double(target.width) / image.width(),
+                        vips::VImage::option()->set("vscale", double(target.height) / image.height()));
+}
+
 /// Every wanted JPEG from one decode: the pixels are decoded once, at the largest size wanted,
-/// and the smaller image is scaled from them in memory. `decodedFor` gives the undecoded image
-/// for a longest side, shrunk by the decoder where it can.
+/// and each smaller image is scaled in memory from the next larger one. `decodedFor` gives the
+/// undecoded image for a longest side, shrunk by the decoder where it can.
 template <typename Decoded>
 JpegsWritten savedAll(Decoded decodedFor, PixelSize size, int orientation, const JpegTargets& targets)
 {
+    const bool full = !targets.full.empty();
     const bool preview = !targets.preview.empty();
     const bool thumbnail = !targets.thumbnail.empty();
-    const int largest = preview ? std::max(targets.previewSpec.maxSide, thumbnail ? targets.thumbnailSpec.maxSide : 0)
-                                : targets.thumbnailSpec.maxSide;
+    const int largest = full      ? std::max(size.width, size.height)
+                        : preview ? std::max(targets.previewSpec.maxSide, thumbnail ? targets.thumbnailSpec.maxSide : 0)
+                                  : targets.thumbnailSpec.maxSide;
     const PixelSize decodedSize = fitted(size, largest);
-    const vips::VImage pixels = rendered(decodedFor(largest), decodedSize);
+    vips::VImage pixels = rendered(decodedFor(largest), decodedSize);
     JpegsWritten written;
-    if (preview)
+    if (full)
+        written.full = saved(pixels, orientation, targets.full, {largest, targets.fullQuality});
+    if (preview) {
+        pixels = scaledTo(pixels, fitted(size, targets.previewSpec.maxSide));
         written.preview = saved(pixels, orientation, targets.preview, targets.previewSpec);
-    if (thumbnail) {
-        const PixelSize target = fitted(size, targets.thumbnailSpec.maxSide);
-        vips::VImage small = pixels;
-        if (target.width != decodedSize.width || target.height != decodedSize.height)
-            small = pixels.resize(double(target.width) / pixels.width(),
-                                  vips::VImage::option()->set("vscale", double(target.height) / pixels.height()));
-        written.thumbnail = saved(small, orientation, targets.thumbnail, targets.thumbnailSpec);
     }
+    if (thumbnail)
+        written.thumbnail = saved(scaledTo(pixels, fitted(size, targets.thumbnailSpec.maxSide)), orientation,
+                                  targets.thumbnail, targets.thumbnailSpec);
     return written;
 }
 
@@ -377,7 +387,7 @@ bool VipsPhoto::isBrowserFormat() const
 
 std::optional<PixelSize> VipsPhoto::writeThumbnail(const fs::path& jpeg, const ThumbnailSpec& spec) const
 {
-    const auto written = writeJpegs(JpegTargets{jpeg, spec, {}, {}});
+    const auto written = writeJpegs(JpegTargets{jpeg, spec, {}, {}, {}, 0});
     return written ? written->thumbnail : std::nullopt;
 }
 
@@ -411,6 +421,6 @@ std::optional<JpegsWritten> writeJpegs(const PixelBuffer& pixels, const JpegTarg
 
 std::optional<PixelSize> writeThumbnail(const PixelBuffer& pixels, const fs::path& jpeg, const ThumbnailSpec& spec)
 {
-    const auto written = writeJpegs(pixels, JpegTargets{jpeg, spec, {}, {}});
+    const auto written = writeJpegs(pixels, JpegTargets{jpeg, spec, {}, {}, {}, 0});
     return written ? written->thumbnail : std::nullopt;
 }

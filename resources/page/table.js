@@ -193,7 +193,7 @@ async function buildTable(photos, job) {
 
 // Videos, live photos and previews (see media.js): their flags for every photo, the rest only
 // for the few that have it. The bits of the flags (hasPreview, isVideo, isLive, clipInWall,
-// copyInWall) are the schema's.
+// copyInWall, fullInWall) are the schema's.
 var mediaOf = null;      // Uint8Array: the flags of each photo
 var mediaInfo = new Map(); // photo index -> { length, codec, motion, inWall } of videos and live photos
 var videosInTable = 0;   // videos among the table's entries (before the view's filter)
@@ -209,7 +209,7 @@ function readMedia(i, flags, duration, codec, motion) {
   if (!Number.isInteger(flags) || flags <= 0) return;
   // A clip copied into the wall is only ever named as the wall names its own files.
   var inWall = (flags & clipInWall) !== 0;
-  flags &= hasPreview | isVideo | isLive | copyInWall;
+  flags &= hasPreview | isVideo | isLive | copyInWall | fullInWall;
   if (!(flags & (isVideo | isLive))) { mediaOf[i] = flags; return; }
   var length = Number.isInteger(duration) && duration > 0 ? duration : entryDefaults.duration;
   codec = typeof codec === 'string' ? codec : entryDefaults.codec;
@@ -227,6 +227,8 @@ function isLivePhoto(photo) { return mediaOf !== null && (mediaOf[photo] & isLiv
 function hasPreviewImage(photo) { return mediaOf !== null && (mediaOf[photo] & hasPreview) !== 0; }
 // A portable wall's screen-size copy of a photo the browser shows itself, in previews/ too.
 function hasCopyImage(photo) { return mediaOf !== null && (mediaOf[photo] & copyInWall) !== 0; }
+// A portable wall's full-size JPEG of a photo the browser cannot show, in full/.
+function hasFullImage(photo) { return mediaOf !== null && (mediaOf[photo] & (hasPreview | fullInWall)) === (hasPreview | fullInWall); }
 
 // The folders to filter by: every folder down to menuDepth levels, each counting the photos in
 // it and below, in the order of the tree (a folder before its subfolders, by name), labelled

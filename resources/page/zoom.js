@@ -32,6 +32,27 @@ function maxScale() {
 }
 function isZoomed() { return zoom.scale > 1; }
 
+// A photo the browser cannot show zooms into the wall's full-size copy where a portable wall has
+// one: it is fetched only once the zoom goes past the preview's own pixels, and the preview stays
+// shown until the copy has been decoded, so the picture never goes blank.
+var sharpening = '';
+function fullUrl(key) {
+  return 'full/' + encodeURIComponent(shown(key.slice(0, 2))) + '/' + encodeURIComponent(shown(key)) + '.jpg';
+}
+function sharpenIfZoomedPastPreview() {
+  if (viewing < 0 || !hasFullImage(view.pos[viewing])) return;
+  var url = fullUrl(keyOf(view.pos[viewing]));
+  var scale = actualScale();
+  if (url === sharpening || fullImage.getAttribute('src') === url || !scale || zoom.scale <= scale) return;
+  sharpening = url;
+  var image = new Image();
+  image.src = url;
+  image.decode().then(function () {
+    if (viewing >= 0 && fullUrl(keyOf(view.pos[viewing])) === url) fullImage.src = url;
+    sharpening = '';
+  }, function () { /* the preview stays: it is what the wall has */ });
+}
+
 // The offset that keeps content of this size (starting at start, unscaled) over the room,
 // or centres it when it is smaller.
 function bound(offset, start, size, room) {
@@ -50,6 +71,7 @@ function applyZoom() {
   frame.style.transform = zoom.scale === 1 ? '' : 'translate(' + zoom.x + 'px,' + zoom.y + 'px) scale(' + zoom.scale + ')';
   stage.classList.toggle('zoomed', zoom.scale > 1);
   placeMovie();
+  sharpenIfZoomedPastPreview();
 }
 
 // Scales to scale, keeping the point (x, y) of the stage where it is.

@@ -1,5 +1,6 @@
 // Portable walls, built by kestova-cli as a user runs it on real photos: every photo gets its
-// screen-size copy in the wall, the wall remembers it, and an update adds only what is missing.
+// screen-size copy in the wall, one that browsers cannot show its full-size copy too, the wall
+// remembers it, and an update adds only what is missing.
 #include "TestSupport.h"
 
 #include "engine/Indexer.h"
@@ -99,7 +100,7 @@ std::map<std::string, int> mediaOfEntries(const fs::path& wall)
 std::map<std::string, std::int64_t> madeFiles(const fs::path& wall)
 {
     std::map<std::string, std::int64_t> files;
-    for (const char* folder : {"thumbs", "previews"}) {
+    for (const char* folder : {"thumbs", "previews", "full"}) {
         if (!fs::exists(wall / folder))
             continue;
         for (const auto& e : fs::recursive_directory_iterator(wall / folder)) {
@@ -111,10 +112,18 @@ std::map<std::string, std::int64_t> madeFiles(const fs::path& wall)
     return files;
 }
 
-fs::path largeOf(const fs::path& wall, const std::string& rel)
+fs::path madeFor(const fs::path& wall, const char* folder, const std::string& rel)
 {
     const std::string key = Indexer::key(rel);
-    return wall / "previews" / key.substr(0, 2) / (key + ".jpg");
+    return wall / folder / key.substr(0, 2) / (key + ".jpg");
+}
+fs::path largeOf(const fs::path& wall, const std::string& rel)
+{
+    return madeFor(wall, "previews", rel);
+}
+fs::path fullOf(const fs::path& wall, const std::string& rel)
+{
+    return madeFor(wall, "full", rel);
 }
 
 class Portable : public ::testing::Test {
@@ -136,6 +145,9 @@ TEST_F(Portable, EveryPhotoGetsItsScreenSizeCopyAndUpdatesAddOnlyWhatIsMissing)
                       quoted(source / "2015/drawing.png") + " && echo ok").empty());
     ASSERT_FALSE(ask("vips copy " + quoted(sharedPhoto("orientation/Landscape_1.jpg")) + " " +
                       quoted(source / "2015/still.heic") + "[Q=50] && echo ok").empty());
+    // A TIFF that keeps the photo's orientation tag, as a scanner's or an editor's may.
+    ASSERT_FALSE(ask("vips copy " + quoted(sharedPhoto("orientation/Portrait_6.jpg")) + " " +
+                      quoted(source / "2015/scan.tif") + " && echo ok").empty());
     const QStringList build{QStringLiteral("build"), PathText::fromPath(source), QStringLiteral("--out"),
                             PathText::fromPath(wall)};
     ASSERT_EQ(cli(build + QStringList{QStringLiteral("--portable")}), 0);
@@ -143,21 +155,24 @@ TEST_F(Portable, EveryPhotoGetsItsScreenSizeCopyAndUpdatesAddOnlyWhatIsMissing)
     struct Case {
         std::string rel;
         Size copy;  ///< at most the preview's 1600 pixels, never enlarged
-        int flags;  ///< a copy for what browsers show, a preview for the rest
+        Size full;  ///< what browsers cannot show, upright at its own size; 0x0: none
+        int flags;  ///< a copy for what browsers show, a preview and the full size for the rest
     };
-    const int copy = WallSchema::copyInWall, preview = WallSchema::hasPreview;
+    const int copy = WallSchema::copyInWall, preview = WallSchema::hasPreview | WallSchema::fullInWall;
     const std::vector<Case> cases = {
-        {"2015/upright.jpg", {1067, 1600}, copy},
-        {"2015/turned.jpg", {1067, 1600}, copy},
-        {"2015/phone.jpg", {1600, 1200}, copy},
-        {"2008/small.jpg", {100, 68}, copy},
-        {"2015/drawing.png", {1600, 1067}, copy},
-        {"2015/still.heic", {1600, 1067}, preview},
+        {"2015/upright.jpg", {1067, 1600}, {}, copy},
+        {"2015/turned.jpg", {1067, 1600}, {}, copy},
+        {"2015/phone.jpg", {1600, 1200}, {}, copy},
+        {"2008/small.jpg", {100, 68}, {}, copy},
+        {"2015/drawing.png", {1600, 1067}, {}, copy},
+        {"2015/still.heic", {1600, 1067}, {1800, 1200}, preview},
+        {"2015/scan.tif", {1067, 1600}, {1200, 1800}, preview},
     };
     auto flags = mediaOfEntries(wall);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rel);
         EXPECT_EQ(sizeOf(largeOf(wall, c.rel)), c.copy);
+        EXPECT_EQ(sizeOf(fullOf(wall, c.rel)), c.full);
         EXPECT_EQ(flags[c.rel], c.flags);
     }
     EXPECT_LT(difference(largeOf(wall, "2015/turned.jpg"), largeOf(wall, "2015/upright.jpg"), home.path()), 8.0)

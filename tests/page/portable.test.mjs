@@ -26,6 +26,8 @@ function copiedPortableWall() {
   mkdirSync(join(source, '2015'), { recursive: true });
   copyFileSync(join(photos, 'cameras/iphone_hdr_NO.jpg'), join(source, '2015/phone.jpg'));
   copyFileSync(join(photos, 'orientation/Portrait_6.jpg'), join(source, '2015/portrait.jpg'));
+  // A large HEIC, made from a real photo: the shared one is smaller than a preview.
+  execFileSync('vips', ['copy', join(photos, 'cameras/iphone_hdr_NO.jpg'), `${join(source, '2015/phone.heic')}[Q=60]`]);
   execFileSync(cli, ['build', source, '--portable'], {
     env: { HOME: home, LANG: 'C.UTF-8', PATH: process.env.PATH, QT_QPA_PLATFORM: 'offscreen' },
     stdio: 'ignore',
@@ -78,4 +80,24 @@ describe('a portable wall copied away from its photos', { skip: !cli && 'needs K
       await context.close();
     });
   }
+
+  test('a HEIC zoomed in past its preview shows its full-size copy, fetched only then', async () => {
+    const { context, page, record } = await open(browser, `file://${encodeURI(wall)}/index.html`);
+    const pos = await page.$$eval('.tile', (ts) => ts.find((t) => t.dataset.name === 'phone.heic')?.dataset.pos);
+    await page.click(`.tile[data-pos="${pos}"]`);
+    await page.waitForSelector('#viewer .full.loaded');
+    const large = () => page.$eval('#viewer .full', (i) => ({ src: i.getAttribute('src').split('/')[0], width: i.naturalWidth }));
+    assert.deepEqual(await large(), { src: 'previews', width: 1600 });
+    const fetchedFull = () => record.requests.filter((u) => u.includes('/full/')).length;
+    assert.equal(fetchedFull(), 0, 'not fetched before the zoom needs it');
+    for (let i = 0; i < 3; i++) await page.keyboard.press('+');
+    await page.waitForFunction(() => {
+      const image = document.querySelector('#viewer .full');
+      return image.getAttribute('src').startsWith('full/') && image.complete && image.naturalWidth === 3264;
+    });
+    assert.deepEqual(await large(), { src: 'full', width: 3264 });
+    assert.equal(fetchedFull(), 1);
+    assertQuiet(record);
+    await context.close();
+  });
 });

@@ -35,9 +35,10 @@ INDEX_START = "window.KESTOVA_WALL="
 PIECE_START, PIECE_END = "kestovaPiece('", "');"
 THUMB_TEMP = re.compile(r"^\.[0-9a-f]{16}\.\d+\.\d+\.tmp$")
 THUMB = re.compile(r"^[0-9a-f]{16}\.jpg$")
-FINAL_NAMES = {"index.html", "manifest.js", "state.js", "wall.js", ".cache.json", ".settings.json", ".inflight", ".lock", "thumbs", "previews", "data"}
-# The folders of JPEGs named by key: thumbnails (and video posters), and the large previews.
-JPEG_FOLDERS = ("thumbs", "previews")
+FINAL_NAMES = {"index.html", "manifest.js", "state.js", "wall.js", ".cache.json", ".settings.json", ".inflight", ".lock", "thumbs", "previews", "full", "data"}
+# The folders of JPEGs named by key: thumbnails (and video posters), the large previews (and a
+# portable wall's copies), and a portable wall's full-size copies.
+JPEG_FOLDERS = ("thumbs", "previews", "full")
 
 
 def fail(message):

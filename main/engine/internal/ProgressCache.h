@@ -17,12 +17,13 @@ bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs);
 struct WallIndex {
     ThumbIndex thumbs;
     ThumbIndex previews;
+    ThumbIndex full;
     ThumbIndex clips;
 };
 /// What the run makes of photos whose records lack it.
 struct Wanted {
     bool previews = false; ///< a photo that wants a preview and has none is done again
-    bool copies = false;   ///< a photo browsers show that has no screen-size copy is done again
+    bool copies = false;   ///< a photo browsers show that has no screen-size copy is done again, one they cannot show and larger than a preview without its full-size copy
 };
 /// As above; a record that has a preview or a copy also needs its file in `previews`, a motion
 /// photo its clip in `clips`, and what is wanted and missing is done again.

@@ -16,19 +16,23 @@ struct ThumbnailSpec {
     int quality = 0; ///< JPEG quality, 1..100
 };
 
-/// The JPEGs one decode of a photo makes: its thumbnail, and a large preview for photos whose
-/// original a browser cannot show. An empty path means that image is not wanted.
+/// The JPEGs one decode of a photo makes: its thumbnail, a large preview for photos whose
+/// original a browser cannot show, and the photo at the full size decoded. An empty path means
+/// that image is not wanted.
 struct JpegTargets {
     std::filesystem::path thumbnail;
     ThumbnailSpec thumbnailSpec;
     std::filesystem::path preview;
     ThumbnailSpec previewSpec; ///< the job decides it (Indexer::previewSize and previewQuality)
+    std::filesystem::path full;
+    int fullQuality = 0; ///< JPEG quality, 1..100 (Indexer::fullQuality)
 };
 
 /// The size of each JPEG written; nothing for one that was not wanted.
 struct JpegsWritten {
     std::optional<PixelSize> thumbnail;
     std::optional<PixelSize> preview;
+    std::optional<PixelSize> full;
 };
 
 /// One photo opened through libvips. Opening reads only the header; pixels are decoded by

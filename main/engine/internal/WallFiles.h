@@ -12,6 +12,8 @@ inline constexpr std::string_view thumbs = "thumbs";
 /// The large JPEGs of photos that browsers cannot show, of video posters, and the screen-size
 /// copies of a portable wall's other photos.
 inline constexpr std::string_view previews = "previews";
+/// A portable wall's full-size JPEGs of photos that browsers cannot show, for zooming in.
+inline constexpr std::string_view full = "full";
 /// The clips of motion photos, copied out of the photos that carry them.
 inline constexpr std::string_view motion = "motion";
 inline constexpr std::string_view cache = ".cache.json";
@@ -32,7 +34,7 @@ inline constexpr std::string_view lock = ".lock";
 /// The folders of files made one per photo in subfolders by key (thumbs/KK/KEY.jpg), each written
 /// beside its final name: swept for a killed run's temporary files, and refused when one of
 /// their subfolders is a link.
-inline constexpr std::array<std::string_view, 3> photoFolders{thumbs, previews, motion};
+inline constexpr std::array<std::string_view, 4> photoFolders{thumbs, previews, full, motion};
 inline bool isPhotoFolder(std::string_view name)
 {
     return std::ranges::find(photoFolders, name) != photoFolders.end();
@@ -40,7 +42,7 @@ inline bool isPhotoFolder(std::string_view name)
 
 /// Every folder a run writes into: never walked for photos, and refused when planted as links
 /// or as anything but a folder, since writes into it would land elsewhere.
-inline constexpr std::array<std::string_view, 4> folders{thumbs, previews, motion, data};
+inline constexpr std::array<std::string_view, 5> folders{thumbs, previews, full, motion, data};
 inline bool isWallFolder(std::string_view name)
 {
     return std::ranges::find(folders, name) != folders.end();
