@@ -5,6 +5,9 @@
 #    made from its real phone photo: extra CPU per photo, bytes against the original, sharpness.
 # 2. bench_media on 1080p and 4K clips in H.264 and HEVC (5 s, the first second black), with a
 #    12-megapixel JPEG and HEIC as the baseline of a photo's thumbnail.
+# 3. bench_copy on 1080p and 4K HEVC clips as a phone records them (10 s at 30 frames, moving
+#    pictures with a noise grain, sound): time of the playable copy against the clip's length,
+#    and its bytes against the original's.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build}
@@ -34,3 +37,12 @@ for size in 1920x1080 3840x2160; do
   done
 done
 "$build/bench/bench_media" "$work/phone-12mp.jpg" "$work/phone-12mp.heic" "$work"/clip-*.mp4
+
+echo "== playable copies of HEVC videos"
+for size in 1920x1080 3840x2160; do
+  rate=$([ $size = 1920x1080 ] && echo 16M || echo 45M)  # an iPhone's HEVC at 1080p30 and 4K30
+  $ff -f lavfi -i "testsrc2=s=$size:d=10:r=30,noise=alls=12:allf=t" -f lavfi -i "sine=f=440:d=10" \
+    -c:v libx265 -tag:v hvc1 -pix_fmt yuv420p -preset fast -b:v $rate -x265-params log-level=none \
+    -c:a aac "$work/phone-$size-hevc.mov"
+done
+"$build/bench/bench_copy" "$work/phone-1920x1080-hevc.mov" 10 "$work/phone-3840x2160-hevc.mov" 10

@@ -173,9 +173,9 @@ gibt sie als ein JSON-Array von Objekten aus: {&quot;root&quot;, &quot;gallery&q
 und &quot;toDo&quot; (die noch fehlenden Fotos), wenn sie unvollständig ist.</translation>
     </message>
     <message>
-        <source>Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--portable] [--no-portable] [--wait] [--retry-skipped] [--json] [--open]
+        <source>Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--portable] [--no-portable] [--video-copies] [--wait] [--retry-skipped] [--json] [--open]
 </source>
-        <translation>Aufruf: kestova-cli build QUELLE [--out ORDNER] [--title TEXT] [--no-dedupe] [--previews] [--portable] [--no-portable] [--wait] [--retry-skipped] [--json] [--open]
+        <translation>Aufruf: kestova-cli build QUELLE [--out ORDNER] [--title TEXT] [--no-dedupe] [--previews] [--portable] [--no-portable] [--video-copies] [--wait] [--retry-skipped] [--json] [--open]
 </translation>
     </message>
     <message>
@@ -190,6 +190,9 @@ und &quot;toDo&quot; (die noch fehlenden Fotos), wenn sie unvollständig ist.</t
                 that copied away from the photos it still shows each one sharp; the wall
                 remembers it, and its updates add the copies of new photos
   --no-portable new photos of this wall get no copies; those it has are kept
+  --video-copies  make a playable copy of every video the browser cannot play, not only
+                of live photos and videos under 30 seconds (a copy takes up to as long
+                as its video plays)
   --wait        when another Kestova is writing the same wall, wait for it to finish
                 (without it the build does not start and exits with status 75)
   --retry-skipped  try again the photos passed over because they crashed a decoder
@@ -210,6 +213,9 @@ plus the signal&apos;s number (130, 143, 129). A second signal ends at once.
                 Bildschirmgröße und zeigt, fern von den Fotos kopiert, jedes scharf; die Fotowand
                 merkt es sich, und ihre Aktualisierungen fügen die Kopien neuer Fotos hinzu
   --no-portable neue Fotos dieser Fotowand bekommen keine Kopien; die vorhandenen bleiben
+  --video-copies  von jedem Video, das der Browser nicht abspielen kann, eine abspielbare Kopie
+                erstellen, nicht nur von Live Photos und Videos unter 30 Sekunden (eine Kopie
+                kann so lange dauern, wie ihr Video läuft)
   --wait        wenn ein anderes Kestova gerade dieselbe Fotowand schreibt, warten, bis es fertig ist
                 (ohne diese Option beginnt der Lauf nicht und endet mit dem Status 75)
   --retry-skipped  die Fotos erneut versuchen, die übergangen wurden, weil ein Decoder an ihnen abstürzte
@@ -221,8 +227,8 @@ Exit-Status ist 128 plus die Nummer des Signals (130, 143, 129). Ein zweites Sig
 </translation>
     </message>
     <message>
-        <source>SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--portable] [--no-portable] [--wait] [--retry-skipped] [--json] [--open]</source>
-        <translation>QUELLE [--out ORDNER] [--title TEXT] [--no-dedupe] [--previews] [--portable] [--no-portable] [--wait] [--retry-skipped] [--json] [--open]</translation>
+        <source>SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--portable] [--no-portable] [--video-copies] [--wait] [--retry-skipped] [--json] [--open]</source>
+        <translation>QUELLE [--out ORDNER] [--title TEXT] [--no-dedupe] [--previews] [--portable] [--no-portable] [--video-copies] [--wait] [--retry-skipped] [--json] [--open]</translation>
     </message>
 </context>
 <context>
@@ -437,6 +443,14 @@ nächste Aufruf fertigstellt; während der Suche nach Fotos wurde nichts geschri
         <source>The wall then shows every photo sharp on its own, copied to a stick, a NAS or another computer without the photos. It takes more room. A wall made so keeps its copies and adds those of new photos when it is updated.</source>
         <translation>Die Fotowand zeigt dann jedes Foto allein scharf, auch auf einen USB-Stick, ein NAS oder einen anderen Computer ohne die Fotos kopiert. Sie braucht mehr Platz. Eine so erstellte Fotowand behält ihre Kopien und fügt beim Aktualisieren die neuer Fotos hinzu.</translation>
     </message>
+    <message>
+        <source>Make long videos playable too</source>
+        <translation>Auch lange Videos abspielbar machen</translation>
+    </message>
+    <message>
+        <source>Videos the browser cannot play (an iPhone&apos;s HEVC, AVI, MTS) get a playable copy in the wall. Live photos and videos under 30 seconds always do; with this, longer ones do too, which can take as long as they play.</source>
+        <translation>Videos, die der Browser nicht abspielen kann (HEVC vom iPhone, AVI, MTS), bekommen eine abspielbare Kopie in der Fotowand. Live Photos und Videos unter 30 Sekunden immer; damit auch längere, was so lange dauern kann, wie sie laufen.</translation>
+    </message>
 </context>
 <context>
     <name>JobError</name>
@@ -582,6 +596,10 @@ nächste Aufruf fertigstellt; während der Suche nach Fotos wurde nichts geschri
     <message>
         <source>Waiting for the other Kestova…</source>
         <translation>Warten auf das andere Kestova…</translation>
+    </message>
+    <message>
+        <source>Making playable videos</source>
+        <translation>Abspielbare Videos werden erstellt</translation>
     </message>
 </context>
 <context>
@@ -854,6 +872,39 @@ nächste Aufruf fertigstellt; während der Suche nach Fotos wurde nichts geschri
         <comment>a file name, then why it couldn&apos;t be read</comment>
         <extracomment>A file that couldn&apos;t be read, then why: “DCIM/IMG_1.JPG (too large)”.</extracomment>
         <translation>%1 (%2)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 videos made playable in the browser</source>
+        <translation>
+            <numerusform>%1 Video im Browser abspielbar gemacht</numerusform>
+            <numerusform>%1 Videos im Browser abspielbar gemacht</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 videos couldn&apos;t be made playable; they play where the browser plays the original</source>
+        <translation>
+            <numerusform>%1 Video konnte nicht abspielbar gemacht werden; es läuft, wo der Browser das Original abspielt</numerusform>
+            <numerusform>%1 Videos konnten nicht abspielbar gemacht werden; sie laufen, wo der Browser das Original abspielt</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 videos are still to be made playable; the next build makes them</source>
+        <translation>
+            <numerusform>%1 Video muss noch abspielbar gemacht werden; der nächste Lauf erledigt das</numerusform>
+            <numerusform>%1 Videos müssen noch abspielbar gemacht werden; der nächste Lauf erledigt das</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>its copy couldn&apos;t be saved in the wall</source>
+        <translation>seine Kopie konnte nicht in der Fotowand gespeichert werden</translation>
+    </message>
+    <message>
+        <source>the encoder crashed on it</source>
+        <translation>der Encoder ist daran abgestürzt</translation>
+    </message>
+    <message>
+        <source>it could not be decoded or encoded</source>
+        <translation>es konnte nicht dekodiert oder kodiert werden</translation>
     </message>
 </context>
 <context>

@@ -151,5 +151,26 @@
             <numerusform>Left for the next update because they took too long to read: %1</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%1 videos made playable in the browser</source>
+        <translation>
+            <numerusform>%1 video made playable in the browser</numerusform>
+            <numerusform>%1 videos made playable in the browser</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 videos couldn&apos;t be made playable; they play where the browser plays the original</source>
+        <translation>
+            <numerusform>%1 video couldn&apos;t be made playable; it plays where the browser plays the original</numerusform>
+            <numerusform>%1 videos couldn&apos;t be made playable; they play where the browser plays the original</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 videos are still to be made playable; the next build makes them</source>
+        <translation>
+            <numerusform>%1 video is still to be made playable; the next build makes it</numerusform>
+            <numerusform>%1 videos are still to be made playable; the next build makes them</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

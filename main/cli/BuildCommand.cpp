@@ -28,7 +28,7 @@ namespace {
 
 QString usageText()
 {
-    return Cli::tr("Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--portable] [--no-portable] [--wait] [--retry-skipped] [--json] [--open]\n");
+    return Cli::tr("Usage: kestova-cli build SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--portable] [--no-portable] [--video-copies] [--wait] [--retry-skipped] [--json] [--open]\n");
 }
 
 QString helpText()
@@ -44,6 +44,9 @@ QString helpText()
                    "                that copied away from the photos it still shows each one sharp; the wall\n"
                    "                remembers it, and its updates add the copies of new photos\n"
                    "  --no-portable new photos of this wall get no copies; those it has are kept\n"
+                   "  --video-copies  make a playable copy of every video the browser cannot play, not only\n"
+                   "                of live photos and videos under 30 seconds (a copy takes up to as long\n"
+                   "                as its video plays)\n"
                    "  --wait        when another Kestova is writing the same wall, wait for it to finish\n"
                    "                (without it the build does not start and exits with status 75)\n"
                    "  --retry-skipped  try again the photos passed over because they crashed a decoder\n"
@@ -191,6 +194,8 @@ void printResult(const JobSummary& s, const QString& title)
         printLine(stdout, text.savedAt);
     for (const QString& line : ResultText::unreadableList(s))
         printLine(stdout, line);
+    for (const QString& line : ResultText::noCopyList(s))
+        printLine(stdout, line);
 }
 
 std::string summaryJson(const JobSummary& s)
@@ -267,6 +272,26 @@ std::string summaryJson(const JobSummary& s)
     }
     if (!s.unreadableFolders.empty())
         appendNames("unreadableFolders", s.unreadableFolders);
+    if (s.videoCopies > 0) {
+        out += ",\"videoCopies\":";
+        Json::appendInt(out, s.videoCopies);
+    }
+    if (!s.noCopy.empty()) {
+        // The videos that got no playable copy, with why, by name.
+        out += ",\"noCopy\":{";
+        for (std::size_t i = 0; i < s.noCopy.size(); ++i) {
+            if (i)
+                out += ',';
+            Json::appendString(out, s.noCopy[i].rel);
+            out += ':';
+            Json::appendString(out, std::string(code(s.noCopy[i].why)));
+        }
+        out += '}';
+    }
+    if (s.copiesToDo > 0) {
+        out += ",\"copiesToDo\":";
+        Json::appendInt(out, s.copiesToDo);
+    }
     out += '}';
     return out;
 }
@@ -298,6 +323,8 @@ int buildCommand(const std::vector<std::string>& args)
             options.portable = true;
         } else if (arg == "--no-portable") {
             options.portable = false;
+        } else if (arg == "--video-copies") {
+            options.videoCopies = true;
         } else if (arg == "--wait") {
             options.waitForWall = true;
         } else if (arg == "--retry-skipped") {

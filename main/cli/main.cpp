@@ -18,7 +18,7 @@ const std::array commands{
     Command{"scan", QT_TRANSLATE_NOOP("Cli", "SOURCE [--out DIR]"),
             QT_TRANSLATE_NOOP("Cli", "List the photos a wall of SOURCE would include, one JSON object per line."),
             scanCommand},
-    Command{"build", QT_TRANSLATE_NOOP("Cli", "SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--portable] [--no-portable] [--wait] [--retry-skipped] [--json] [--open]"),
+    Command{"build", QT_TRANSLATE_NOOP("Cli", "SOURCE [--out DIR] [--title TEXT] [--no-dedupe] [--previews] [--portable] [--no-portable] [--video-copies] [--wait] [--retry-skipped] [--json] [--open]"),
             QT_TRANSLATE_NOOP("Cli", "Build the wall of SOURCE, show its progress, and add it to Your walls."),
             buildCommand},
     Command{"walls", "[--json]", QT_TRANSLATE_NOOP("Cli", "List the walls built recently, newest first."), wallsCommand},

@@ -42,6 +42,8 @@ enum MediaFlags : std::int64_t {
     clipInWall = WallSchema::clipInWall, ///< with isLive: a motion photo, whose clip was copied out of it to motion/<xx>/<key>.mp4
     fullInWall = WallSchema::fullInWall, ///< with hasPreview: full/<xx>/<key>.jpg holds the photo at its full size, for zooming in
     copyInWall = WallSchema::copyInWall, ///< previews/<xx>/<key>.jpg holds a screen-size copy of a photo browsers show, for when its original cannot be found
+    /// videos/<xx>/<key>.mp4 holds a copy that browsers play of the video, or of the live photo's clip
+    playableCopy = WallSchema::playableCopy,
 };
 
 /// What a record holds beyond a plain photo's six values.

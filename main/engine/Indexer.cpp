@@ -88,3 +88,8 @@ fs::path Indexer::motionDir() const
 {
     return out / WallFiles::motion;
 }
+
+fs::path Indexer::videoCopyDir() const
+{
+    return out / WallFiles::videos;
+}

@@ -71,6 +71,10 @@ public:
     bool waitForWall = false;
     /// Try again, alone, the photos that earlier runs passed over because they crashed a decoder.
     bool retryPassedOver = false;
+    /// Make a playable copy of every video browsers cannot play, not only of the short ones and
+    /// the live photos' clips: a long film takes about as long to copy as to watch on a slow
+    /// machine, so it is asked for.
+    bool everyVideoCopy = false;
     /// Decode in worker processes (kestova-worker), so that a decoder's crash costs one photo and
     /// not the run. Without the worker program photos are decoded in this process.
     bool isolateDecoders = true;
@@ -102,6 +106,8 @@ public:
     std::filesystem::path motionDir() const;
     /// .settings.json, what the wall remembers of how it is made (whether it is portable).
     std::filesystem::path settingsFile() const;
+    /// videos/ in the wall's folder: the playable copies of videos that browsers cannot play.
+    std::filesystem::path videoCopyDir() const;
     /// .inflight, the photos in flight, for the next run to know which one a crash or hang came from.
     std::filesystem::path journalFile() const;
     /// .lock, locked by the run writing the wall; holds that process's id.
@@ -201,6 +207,23 @@ public:
     /// a motion photo goes, and how its record and the page name it.
     static std::string motionClipName(std::string_view key);
     std::filesystem::path motionURL(std::string_view key) const;
+    /// videos/<first two characters>/<key>.mp4, relative to the wall's folder: the playable copy
+    /// of a video, or of a live photo's clip; the page finds it by the entry's key.
+    static std::string videoCopyName(std::string_view key);
+
+    /// Where the video a copy is made of lies: below root (a video, a live photo's clip beside
+    /// it) or in the wall (a motion photo's clip, copied out of the photo into motion/).
+    struct CopySource {
+        std::string name;
+        bool inWall = false;
+    };
+    /// Makes the playable copy of the video of `rel` (a video, or the photo whose clip `source`
+    /// is) at its videoCopyName, written beside it and renamed into place. Ends done without a
+    /// record, unreadable (damaged: it did not decode or encode; notSaved) or changed (the
+    /// source changed while it was read). `keepGoing` is asked as the copy goes; a copy it stops
+    /// ends stopped. Throws JobError when the machine fails, as processPhoto does.
+    PhotoOutcome copyVideo(std::string_view rel, const CopySource& source,
+                           const std::function<bool()>& keepGoing = {}) const;
 
     // --- progress cache
     CacheMap loadCache() const;

@@ -39,6 +39,13 @@ struct JobSummary {
     std::int64_t rawPairs = 0;   ///< raw files shown with the JPEG of the same name, in `photos` once
     /// Photos a stop (or the stall limit) left for the next run; 0 when the run finished the wall.
     std::int64_t toDo = 0;
+    /// Playable copies of videos made in this run (videos/ in the wall).
+    std::int64_t videoCopies = 0;
+    /// Videos whose playable copy could not be made, and why, sorted by rel: they stay on the
+    /// wall and play where the browser can play the original.
+    std::vector<UnreadablePhoto> noCopy;
+    /// Playable copies a stop left for the next run (the wall itself may be finished).
+    std::int64_t copiesToDo = 0;
 
     /// The wall misses photos that the next run adds: its page and Your walls say so.
     bool unfinished() const { return partial && toDo > 0; }

@@ -17,6 +17,10 @@ struct Thumbnails {
     std::int64_t done = 0;
     std::int64_t total = 0;
     std::optional<double> eta;
+    /// What is being made: the photos' thumbnails, or once the wall is written the playable
+    /// copies of the videos that browsers cannot play (then done and total count videos).
+    enum class Making { thumbnails, videoCopies };
+    Making making = Making::thumbnails;
     friend bool operator==(const Thumbnails&, const Thumbnails&) = default;
 };
 /// Another process is writing this wall; the run waits for it before it starts.

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <thread>
 
 namespace ProcessingPhase {
@@ -46,6 +47,8 @@ struct Shared {
     std::optional<JobError> machineFailure;
     bool abandoned = false; ///< the phase went on without the photos still in flight
     TimeEstimate estimate;
+    /// The stall allowances of the files in flight.
+    std::multiset<std::chrono::milliseconds> allowances;
 };
 
 } // namespace
@@ -58,6 +61,7 @@ Outcome run(CacheMap map, const std::vector<FileEntry>& todo, std::shared_ptr<Ph
     shared->map = std::move(map);
     const auto stop = std::make_shared<std::atomic<bool>>(false);
     const auto processPhoto = std::make_shared<const Process>(std::move(process));
+    const auto allowanceOf = std::make_shared<const std::function<std::chrono::milliseconds(const FileEntry&)>>(settings.allowance);
     const auto total = static_cast<std::int64_t>(todo.size());
     Outcome outcome;
 
@@ -67,16 +71,29 @@ Outcome run(CacheMap map, const std::vector<FileEntry>& todo, std::shared_ptr<Ph
         // Cheap beside a photo, and the only way a stop reaches the inline twin.
         if (!stop->load() && settings.cancelled && settings.cancelled())
             stop->store(true);
-        pool.add([shared, stop, journal, processPhoto, entry, started] {
+        pool.add([shared, stop, journal, processPhoto, allowanceOf, entry, started] {
             if (stop->load())
                 return;
             const auto flight = journal->begin(entry);
             if (!flight)
                 return; // the phase gave up before this photo's turn
+            const auto allowance = *allowanceOf ? (*allowanceOf)(entry) : std::chrono::milliseconds(0);
             {
                 std::lock_guard guard(shared->lock);
                 shared->estimate.started(workOf(entry), secondsSince(started));
+                shared->allowances.insert(allowance);
             }
+            // However the file ends, its allowance ends with it.
+            struct Release {
+                Shared& shared;
+                std::chrono::milliseconds allowance;
+                ~Release()
+                {
+                    std::lock_guard guard(shared.lock);
+                    if (const auto it = shared.allowances.find(allowance); it != shared.allowances.end())
+                        shared.allowances.erase(it);
+                }
+            } release{*shared, allowance};
             PhotoOutcome result;
             try {
                 result = (*processPhoto)(entry);
@@ -123,9 +140,12 @@ Outcome run(CacheMap map, const std::vector<FileEntry>& todo, std::shared_ptr<Ph
         std::int64_t finished;
         std::optional<double> eta;
         std::optional<CacheMap> snapshot;
+        std::chrono::milliseconds allowance{0};
         {
             std::lock_guard guard(shared->lock);
             finished = shared->finished;
+            if (!shared->allowances.empty())
+                allowance = *shared->allowances.rbegin();
             eta = shared->estimate.remaining(secondsSince(started, now));
             if (now - lastSave > settings.saveInterval)
                 snapshot = shared->map;
@@ -136,7 +156,7 @@ Outcome run(CacheMap map, const std::vector<FileEntry>& todo, std::shared_ptr<Ph
         }
         // A decoder that never returns must not hold the wall for ever, nor a stop for longer
         // than a moment: the photos in flight are left behind and the phase ends without them.
-        const bool stalled = now - lastProgress > settings.stallLimit;
+        const bool stalled = now - lastProgress > settings.stallLimit + allowance;
         const bool stopOverdue = stopSeen && now - *stopSeen > settings.stopLimit;
         if (!leftBehind && (stalled || stopOverdue)) {
             pool.cancelPending();
@@ -149,7 +169,7 @@ Outcome run(CacheMap map, const std::vector<FileEntry>& todo, std::shared_ptr<Ph
             leftBehind = true;
         }
         if (settings.onUpdate)
-            settings.onUpdate(JobUpdates::Thumbnails{finished, total, eta});
+            settings.onUpdate(JobUpdates::Thumbnails{finished, total, eta, settings.making});
         if (snapshot) {
             if (settings.save)
                 settings.save(*snapshot);

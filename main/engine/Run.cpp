@@ -10,6 +10,7 @@
 #include "engine/internal/ProcessingPhase.h"
 #include "engine/internal/ProgressCache.h"
 #include "engine/internal/ThumbIndex.h"
+#include "engine/internal/VideoCopies.h"
 #include "engine/internal/WallFolder.h"
 #include "engine/internal/WallFiles.h"
 #include "engine/internal/WallGuard.h"
@@ -18,6 +19,8 @@
 #include "engine/internal/WallSettings.h"
 
 #include <algorithm>
+#include <atomic>
+#include <unordered_map>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -184,22 +187,31 @@ JobSummary Indexer::run()
     std::stable_partition(todo.begin(), todo.end(), [&](const FileEntry& e) { return journal->isSuspect(e); });
 
     // 9. Processing.
+    ProcessingPhase::Settings settings;
+    settings.pollInterval = pollInterval;
+    settings.stallLimit = stallLimit;
+    settings.stopLimit = stopLimit;
+    settings.cancelled = [this] { return cancelled(); };
+    settings.onUpdate = onUpdate;
+    settings.save = [this](const CacheMap& snapshot) { saveCache(snapshot); };
+    // The workers share a twin of this job, not the job: a worker left behind in a read that
+    // never returns then never reads a job that its owner has already dropped.
+    const auto twin = std::make_shared<Indexer>(root, out, title, shouldDedupe, nullptr);
+    twin->fillPreviews = fillPreviews;
+    twin->portable = wallSettings.portable;
+    // Each photo is decoded in a worker process where the program has one: a decoder that
+    // crashes there costs the run that photo only, and counts against it in the journal.
+    const auto startWorkers = [this, portableWall = wallSettings.portable]() -> std::shared_ptr<DecoderProcesses> {
+        if (const auto worker = isolateDecoders ? DecoderProcesses::program() : std::nullopt)
+            return std::make_shared<DecoderProcesses>(
+                *worker, WorkerProtocol::Hello{BuildFingerprint::current(), root, out, fillPreviews, portableWall});
+        return nullptr;
+    };
     if (!todo.empty()) {
-        ProcessingPhase::Settings settings;
+        const std::shared_ptr<DecoderProcesses> decoders = startWorkers();
         // Under a tight memory limit fewer photos go at once, and under one too tight for any
         // the run ends here with the reason, not in a decoder that aborts.
         settings.jobs = MachineCheck::workersThatFit(jobs);
-        settings.pollInterval = pollInterval;
-        settings.stallLimit = stallLimit;
-        settings.stopLimit = stopLimit;
-        settings.cancelled = [this] { return cancelled(); };
-        settings.onUpdate = onUpdate;
-        settings.save = [this](const CacheMap& snapshot) { saveCache(snapshot); };
-        // The workers share a twin of this job, not the job: a worker left behind in a read that
-        // never returns then never reads a job that its owner has already dropped.
-        const auto twin = std::make_shared<Indexer>(root, out, title, shouldDedupe, nullptr);
-        twin->fillPreviews = fillPreviews;
-        twin->portable = wallSettings.portable;
         // A preview deleted from the wall is made again, as a deleted thumbnail is. Read before
         // the workers start changing the map.
         const auto hadPreview = std::make_shared<std::unordered_set<std::string>>();
@@ -208,12 +220,6 @@ JobSummary Indexer::run()
             if (old != map.end() && (Record::mediaOf(old->second).flags & Record::hasPreview))
                 hadPreview->insert(entry.rel);
         }
-        // Each photo is decoded in a worker process where the program has one: a decoder that
-        // crashes there costs the run that photo only, and counts against it in the journal.
-        std::shared_ptr<DecoderProcesses> decoders;
-        if (const auto worker = isolateDecoders ? DecoderProcesses::program() : std::nullopt)
-            decoders = std::make_shared<DecoderProcesses>(
-                *worker, WorkerProtocol::Hello{BuildFingerprint::current(), root, out, fillPreviews, wallSettings.portable});
         const ProcessingPhase::Process process = [twin = std::shared_ptr<const Indexer>(twin), changed, hadPreview,
                                                   decoders, journal](const FileEntry& entry) {
             const bool remake = changed->contains(entry.rel);
@@ -298,6 +304,87 @@ JobSummary Indexer::run()
     summary.undatedVideos = wall.undatedVideos;
     summary.rawPairs = wall.rawPairs;
     summary.photos = static_cast<std::int64_t>(wall.entries.size()) - wall.videos - wall.rawPairs;
-    WallOutput::writeWall(*this, wall.entries, WallState{summary.unfinished() ? summary.toDo : 0});
+    const WallState state{summary.unfinished() ? summary.toDo : 0};
+    WallOutput::writeWall(*this, wall.entries, state);
+
+    // 14. The playable copies of the videos browsers cannot play: after the photos, so that the
+    // wall opens first, and then the wall again, whose entries now name them. A stop leaves the
+    // rest to the next run.
+    if (cancelled())
+        return summary;
+    VideoCopies::Plan copies = VideoCopies::plan(map, entries, live.clips, *this, everyVideoCopy, *changed);
+    if (!copies.work.empty()) {
+        const auto works = std::make_shared<std::unordered_map<std::string, VideoCopies::Work>>();
+        std::vector<FileEntry> copyList;
+        for (VideoCopies::Work& work : copies.work) {
+            copyList.push_back(work.entry);
+            works->emplace(work.entry.rel, std::move(work));
+        }
+        // An encoder runs a few threads of its own: half as many copies at once as photos.
+        settings.jobs = std::max(1, MachineCheck::workersThatFit(jobs) / 2);
+        settings.making = JobUpdates::Thumbnails::Making::videoCopies;
+        // A copy takes about as long as its video plays on a slow machine; the stall limit
+        // counts only beyond four times that.
+        settings.allowance = [works](const FileEntry& entry) {
+            const auto it = works->find(entry.rel);
+            return std::chrono::milliseconds(it == works->end() ? 0 : 4 * it->second.durationMs);
+        };
+        const std::shared_ptr<DecoderProcesses> copiers = startWorkers();
+        // A copy made in this process (no worker program) ends when processing does.
+        const auto over = std::make_shared<std::atomic<bool>>(false);
+        const auto journal = std::make_shared<PhotoJournal>(journalFile(), entries, BuildFingerprint::current());
+        const ProcessingPhase::Process copy = [twin = std::shared_ptr<const Indexer>(twin), works, copiers,
+                                               over](const FileEntry& entry) {
+            const VideoCopies::Work& work = works->at(entry.rel);
+            std::optional<PhotoOutcome> outcome;
+            if (copiers) {
+                WorkerProtocol::Request request{entry};
+                request.copySource = work.source.name;
+                request.copySourceInWall = work.source.inWall;
+                outcome = copiers->process(request);
+            }
+            if (!outcome)
+                outcome = twin->copyVideo(entry.rel, work.source, [over] { return !over->load(); });
+            // A crashed encoder counts nothing against the photo, whose thumbnail stands.
+            if (outcome->end == PhotoEnd::done)
+                outcome->record = work.record;
+            return *outcome;
+        };
+        journal->open();
+        auto outcome = ProcessingPhase::run(std::move(map), copyList, journal, copy, settings);
+        over->store(true);
+        if (copiers)
+            copiers->close();
+        journal->close();
+        // A copy given up on (a stop, the stall limit) leaves its killed worker's temporary file.
+        if (outcome.stopped || !outcome.with(PhotoEnd::stalled).empty())
+            WallGuard::removeStaleTemporaries(out, true);
+        map = std::move(outcome.map);
+        if (outcome.machineFailure) {
+            saveCache(map);
+            throw *outcome.machineFailure;
+        }
+        // What did not end here (a stop, a source that changed) is left for the next run.
+        summary.copiesToDo = static_cast<std::int64_t>(copyList.size());
+        for (const ProcessingPhase::Ended& video : outcome.ended) {
+            if (video.end == PhotoEnd::done)
+                ++summary.videoCopies;
+            else if (video.end == PhotoEnd::unreadable)
+                summary.noCopy.push_back({video.rel, video.why});
+            else if (video.end == PhotoEnd::stalled)
+                summary.tookTooLong.push_back(video.rel);
+            else
+                continue;
+            --summary.copiesToDo;
+        }
+        std::sort(summary.noCopy.begin(), summary.noCopy.end());
+        std::sort(summary.tookTooLong.begin(), summary.tookTooLong.end());
+        summary.partial = summary.partial || outcome.stopped;
+    }
+    if (summary.videoCopies > 0 || copies.adjusted > 0) {
+        saveCache(map);
+        Wall again = WallOutput::buildWall(map);
+        WallOutput::writeWall(*this, again.entries, state);
+    }
     return summary;
 }

@@ -158,7 +158,11 @@ std::string encode(const Request& request)
     w.text(e.motion);
     w.number(e.ctimeNs);
     w.number(e.inode);
-    w.byte((request.remakeThumbnail ? 1 : 0) | (request.previews ? 2 : 0) | (request.remakePreview ? 4 : 0));
+    const bool copy = !request.copySource.empty();
+    w.byte((request.remakeThumbnail ? 1 : 0) | (request.previews ? 2 : 0) | (request.remakePreview ? 4 : 0)
+           | (copy ? 8 : 0) | (request.copySourceInWall ? 16 : 0));
+    if (copy)
+        w.text(request.copySource);
     return std::move(w.bytes);
 }
 
@@ -210,10 +214,18 @@ std::optional<Request> decodeRequest(std::string_view bytes)
     const auto ctimeNs = r.number();
     const auto inode = r.number();
     const auto flags = r.byte();
-    if (!rel || !size || !mtime || !motion || !ctimeNs || !inode || !flags || !r.atEnd())
+    if (!rel || !size || !mtime || !motion || !ctimeNs || !inode || !flags)
+        return std::nullopt;
+    std::optional<std::string> copySource = std::string();
+    if (*flags & 8) {
+        copySource = r.text();
+        if (!copySource || copySource->empty())
+            return std::nullopt;
+    }
+    if (!r.atEnd())
         return std::nullopt;
     return Request{FileEntry{std::move(*rel), *size, *mtime, std::move(*motion), *ctimeNs, *inode}, (*flags & 1) != 0,
-                   (*flags & 2) != 0, (*flags & 4) != 0};
+                   (*flags & 2) != 0, (*flags & 4) != 0, std::move(*copySource), (*flags & 16) != 0};
 }
 
 std::optional<Reply> decodeReply(std::string_view bytes)

@@ -41,6 +41,7 @@ Model& Model::shared()
 Model::Model(QObject* parent)
     : QObject(parent), _recents(SettingsStore::loadRecents()), _dedupe(SettingsStore::loadDedupe()),
       _portable(SettingsStore::loadPortable()),
+      _videoCopies(SettingsStore::loadVideoCopies()),
       outbox(std::make_shared<RunOutbox>(this))
 {
 }
@@ -149,6 +150,15 @@ void Model::setPortable(bool portable)
     Q_EMIT portableChanged(portable);
 }
 
+void Model::setVideoCopies(bool everyVideo)
+{
+    SettingsStore::saveVideoCopies(everyVideo);
+    if (_videoCopies == everyVideo)
+        return;
+    _videoCopies = everyVideo;
+    Q_EMIT videoCopiesChanged(everyVideo);
+}
+
 // --- runs
 
 void Model::choose()
@@ -205,6 +215,7 @@ void Model::start(const fs::path& path, const RunOptions& options)
     // The setting makes walls portable; off, it leaves each wall as it remembers itself, so that
     // a portable wall's update from Your walls keeps making its copies.
     job->portable = options.portable ? options.portable : _portable ? std::optional<bool>(true) : std::nullopt;
+    job->everyVideoCopy = options.videoCopies.value_or(_videoCopies);
     job->waitForWall = options.waitForWall;
     job->retryPassedOver = options.retryPassedOver;
 

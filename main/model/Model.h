@@ -28,6 +28,7 @@ struct RunOptions {
     /// Whether the wall is portable from now on (the wall remembers it); nothing: portable when
     /// the stored setting says so, else as the wall remembers.
     std::optional<bool> portable;
+    std::optional<bool> videoCopies;           ///< a playable copy of every video, not only the short ones; this run only
     bool waitForWall = false;                  ///< wait while another process writes the wall
     bool retryPassedOver = false;              ///< try again the photos passed over for crashing a decoder
 };
@@ -47,6 +48,7 @@ class Model : public QObject {
     Q_PROPERTY(QList<Recent> recents READ recents NOTIFY recentsChanged)
     Q_PROPERTY(bool dedupe READ dedupe WRITE setDedupe NOTIFY dedupeChanged)
     Q_PROPERTY(bool portable READ portable WRITE setPortable NOTIFY portableChanged)
+    Q_PROPERTY(bool videoCopies READ videoCopies WRITE setVideoCopies NOTIFY videoCopiesChanged)
 
 public:
     /// Which screen the interface shows.
@@ -59,8 +61,8 @@ public:
     /// destroyed.
     static Model& shared();
 
-    /// A model of its own, loading "recents", "dedupe" and "portable" from the settings store. The
-    /// application uses shared(); tests make their own. A model must outlive its runs: reports
+    /// A model of its own, loading "recents", "dedupe", "portable" and "videoCopies" from the settings
+    /// store. The application uses shared(); tests make their own. A model must outlive its runs: reports
     /// posted after its destruction are dropped, but its job keeps running to the end.
     explicit Model(QObject* parent = nullptr);
     ~Model() override;
@@ -87,6 +89,11 @@ public:
     bool portable() const { return _portable; }
     /// Stores the setting at once.
     void setPortable(bool portable);
+    /// Whether every video that browsers cannot play gets a playable copy, the long ones too
+    /// (the short ones and live photos' clips always do).
+    bool videoCopies() const { return _videoCopies; }
+    /// Stores the setting at once.
+    void setVideoCopies(bool everyVideo);
 
     /// Installs the desktop's services; without them choosing a folder and opening a wall do
     /// nothing.
@@ -136,6 +143,7 @@ Q_SIGNALS:
     void recentsChanged();
     void dedupeChanged(bool dedupe);
     void portableChanged(bool portable);
+    void videoCopiesChanged(bool everyVideo);
 
 private:
     friend class RunOutbox;
@@ -170,6 +178,7 @@ private:
     QList<Recent> _recents;
     bool _dedupe = true;
     bool _portable = false;
+    bool _videoCopies = false;
 
     std::shared_ptr<Indexer> job;            ///< the run in progress
     std::shared_ptr<RunOutbox> outbox;       ///< how runs post back; outlives the model if need be

@@ -26,7 +26,8 @@ struct Texts {
         std::optional<double> fraction;
         if (thumbnails.total >= 1)
             fraction = static_cast<double>(thumbnails.done) / static_cast<double>(thumbnails.total);
-        return {ProgressText::tr("Making thumbnails"), detail, fraction};
+        const bool copies = thumbnails.making == JobUpdates::Thumbnails::Making::videoCopies;
+        return {copies ? ProgressText::tr("Making playable videos") : ProgressText::tr("Making thumbnails"), detail, fraction};
     }
 
     ProgressText operator()(const JobUpdates::Waiting& waiting) const

@@ -133,6 +133,20 @@ ResultText ResultText::of(const JobSummary& s, const QString& title, Finish fini
         text.details << tr("%1 files couldn't be read and were skipped", nullptr, TextFormat::numerus(s.unreadable))
                             .arg(TextFormat::count(s.unreadable));
     }
+    // The playable copies of videos, made after the photos.
+    if (s.videoCopies > 0)
+        text.details << tr("%1 videos made playable in the browser", nullptr, TextFormat::numerus(s.videoCopies))
+                            .arg(TextFormat::count(s.videoCopies));
+    if (!s.noCopy.empty()) {
+        const auto n = static_cast<qint64>(s.noCopy.size());
+        text.details << tr("%1 videos couldn't be made playable; they play where the browser plays the original",
+                           nullptr, TextFormat::numerus(n))
+                            .arg(TextFormat::count(n));
+    }
+    if (s.copiesToDo > 0)
+        text.details << tr("%1 videos are still to be made playable; the next build makes them", nullptr,
+                           TextFormat::numerus(s.copiesToDo))
+                            .arg(TextFormat::count(s.copiesToDo));
     addRemarks(s, text.details);
     text.hasWall = s.photos + s.videos > 0;
     if (!text.hasWall)
@@ -159,6 +173,21 @@ QString ResultText::reason(WhyUnreadable why)
     case WhyUnreadable::passedOver: return tr("passed over: the decoder crashed on it before");
     }
     return {};
+}
+
+QStringList ResultText::noCopyList(const JobSummary& s)
+{
+    QStringList lines;
+    for (const UnreadablePhoto& video : s.noCopy) {
+        QString why;
+        switch (video.why) {
+        case WhyUnreadable::notSaved: why = tr("its copy couldn't be saved in the wall"); break;
+        case WhyUnreadable::crashed: why = tr("the encoder crashed on it"); break;
+        default: why = tr("it could not be decoded or encoded"); break;
+        }
+        lines << QStringLiteral("  ") + tr("%1 (%2)", "a file name, then why it couldn't be read").arg(PathText::fromBytes(video.rel), why);
+    }
+    return lines;
 }
 
 QString ResultText::unreadableLine(const UnreadablePhoto& photo)

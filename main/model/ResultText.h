@@ -45,6 +45,8 @@ public:
     static QString unreadableLine(const UnreadablePhoto& photo);
     /// Why a photo couldn't be read, in a few words: "too large", "not a video".
     static QString reason(WhyUnreadable why);
+    /// The videos that got no playable copy, each with why, for the terminal; empty when none.
+    static QStringList noCopyList(const JobSummary& summary);
     /// Why a run did not start: another process (0 when unknown) is writing the wall in `wall`.
     static QString wallInUse(qint64 holder, const QString& wall);
     /// Why a run left the wall as it was: `root` holds no photo now, or cannot be read.

@@ -13,6 +13,7 @@ namespace {
 constexpr QLatin1String dedupeKey("dedupe");
 constexpr QLatin1String portableKey("portable");
 constexpr QLatin1String recentsKey("recents");
+constexpr QLatin1String videoCopiesKey("videoCopies");
 
 QSettings store()
 {
@@ -50,10 +51,25 @@ bool loadPortable()
     return value.typeId() == QMetaType::QString && value.toString() == QLatin1String("true");
 }
 
+bool loadVideoCopies()
+{
+    const QVariant value = store().value(videoCopiesKey);
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool();
+    return value.typeId() == QMetaType::QString && value.toString() == QLatin1String("true");
+}
+
 void savePortable(bool portable)
 {
     auto settings = store();
     settings.setValue(portableKey, portable);
+    settings.sync();
+}
+
+void saveVideoCopies(bool everyVideo)
+{
+    auto settings = store();
+    settings.setValue(videoCopiesKey, everyVideo);
     settings.sync();
 }
 

@@ -1,4 +1,4 @@
-// The settings the model keeps across launches: "dedupe", "portable" and "recents".
+// The settings the model keeps across launches: "dedupe", "portable", "videoCopies" and "recents".
 #pragma once
 
 #include "model/Recent.h"
@@ -16,6 +16,10 @@ void saveDedupe(bool dedupe);
 /// The stored yes/no value; no when there is none or it is anything else.
 bool loadPortable();
 void savePortable(bool portable);
+
+/// The stored yes/no value; no when there is none or it is anything else.
+bool loadVideoCopies();
+void saveVideoCopies(bool everyVideo);
 
 /// The stored list exactly as stored, or empty when there is none or it cannot be read (the
 /// stored value is then left as it is until the next save replaces it).

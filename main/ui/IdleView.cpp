@@ -74,6 +74,19 @@ IdleView::IdleView(Model& m, bool dropping, QWidget* parent) : QWidget(parent), 
     });
     stack->addWidget(portable, 0, Qt::AlignHCenter);
 
+    videoCopies = new QCheckBox(tr("Make long videos playable too"), this);
+    videoCopies->setFont(Look::font(TextStyle::callout));
+    videoCopies->setToolTip(tr("Videos the browser cannot play (an iPhone's HEVC, AVI, MTS) get a playable copy "
+                               "in the wall. Live photos and videos under 30 seconds always do; with this, "
+                               "longer ones do too, which can take as long as they play."));
+    videoCopies->setChecked(m.videoCopies());
+    connect(videoCopies, &QCheckBox::toggled, &m, &Model::setVideoCopies);
+    connect(&m, &Model::videoCopiesChanged, videoCopies, [this](bool value) {
+        const QSignalBlocker blocker(videoCopies);
+        videoCopies->setChecked(value);
+    });
+    stack->addWidget(videoCopies, 0, Qt::AlignHCenter);
+
     // The walls panel goes here, before the space that pushes the link to the bottom.
     stack->addStretch(1);
 
@@ -136,5 +149,5 @@ void IdleView::showWalls()
     }
     walls = panel;
     // After the check boxes: mark, heading, button, hint, check boxes, then the panel.
-    stack->insertWidget(stack->indexOf(portable) + 1, panel);
+    stack->insertWidget(stack->indexOf(videoCopies) + 1, panel);
 }

@@ -25,6 +25,7 @@ public:
     QLabel* dropHint() const { return hint; }
     QCheckBox* dedupeBox() const { return dedupe; }
     QCheckBox* portableBox() const { return portable; }
+    QCheckBox* videoCopiesBox() const { return videoCopies; }
     /// The "Your walls" panel; null when no wall is remembered.
     QWidget* wallsPanel() const { return walls; }
     LinkButton* feedbackLink() const { return feedback; }
@@ -38,6 +39,7 @@ private:
     QLabel* hint;
     QCheckBox* dedupe;
     QCheckBox* portable;
+    QCheckBox* videoCopies;
     QPointer<QWidget> walls;
     LinkButton* feedback;
 };

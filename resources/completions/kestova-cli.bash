@@ -22,7 +22,7 @@ _kestova_cli()
 
     local options
     case ${words[1]} in
-        build) options='--out --title --no-dedupe --previews --portable --no-portable --wait --retry-skipped --json --open --help' ;;
+        build) options='--out --title --no-dedupe --previews --portable --no-portable --video-copies --wait --retry-skipped --json --open --help' ;;
         walls) options='--json --help' ;;
         scan) options='--out --help' ;;
         *) return ;;

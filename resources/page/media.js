@@ -4,7 +4,9 @@
 // isVideo (the thumbnail is the video's poster), isLive (a still with a short clip beside it,
 // the clip's path relative to the source last), clipInWall (with isLive: a motion photo, whose
 // clip was copied out of it to motion/<xx>/<key>.mp4 in the wall, the path given relative to
-// the wall). The codec is FFmpeg's name ("h264", "hevc").
+// the wall), playableCopy (a copy that browsers play, H.264 in MP4, lies in the wall at
+// videos/<xx>/<key>.mp4: of the video, or of the live photo's clip). The codec is FFmpeg's name
+// of the original's ("h264", "hevc").
 // Entries of plain photos end at mtime; a value of the wrong type counts as absent (the table
 // reads them: see readMedia in table.js).
 
@@ -80,6 +82,12 @@ function mayPlay(path, codec, probe) {
   var type = videoType(path, codec);
   return type !== '' && probe.canPlayType(type) !== '';
 }
+
+// The wall's playable copy of a video or of a live photo's clip, and what a browser is asked of it.
+function copyUrl(key) {
+  return 'videos/' + encodeURIComponent(shown(key.slice(0, 2))) + '/' + encodeURIComponent(shown(key)) + '.mp4';
+}
+var copyPath = 'copy.mp4', copyCodec = 'h264';
 
 function previewUrl(key) {
   return 'previews/' + encodeURIComponent(shown(key.slice(0, 2))) + '/' + encodeURIComponent(shown(key)) + '.jpg';

@@ -1,5 +1,6 @@
-// Videos and live photos in the viewer. A video plays its original with the browser's own
-// player where the browser can play it, else stays its poster with a sentence saying so. A live
+// Videos and live photos in the viewer. A video plays the wall's playable copy of it where there
+// is one, else its original with the browser's own player where the browser can play it, else
+// stays its poster with a sentence saying so. A live
 // photo is its still; on demand its motion clip plays once, muted, over it and gives way to the
 // still again. One video element serves both.
 
@@ -36,14 +37,19 @@ function showMovie(photo, path, original) {
     span.textContent = tr('videoLength', { length: length });
     whenText.append(' ', span);
   }
-  // Without the originals the viewer's note already says why nothing plays.
-  if (!original) return;
-  if (!mayPlay(path, info.codec, movie)) { noteText.textContent = cannotPlayText('cannotPlay', info.codec); return; }
+  // The copy lies in the wall and plays without the originals; without either, the viewer's
+  // note already says why nothing plays.
+  var source = info.copy ? copyUrl(keyOf(photo)) : original;
+  if (!source) return;
+  if (!(info.copy ? mayPlay(copyPath, copyCodec, movie) : mayPlay(path, info.codec, movie))) {
+    noteText.textContent = cannotPlayText('cannotPlay', info.codec);
+    return;
+  }
   movieMode = 'video';
   movie.controls = true;
   movie.muted = false;
   movie.poster = hasPreviewImage(photo) ? previewUrl(keyOf(photo)) : thumbUrl(keyOf(photo));
-  movie.src = original;
+  movie.src = source;
   movie.hidden = false;
   placeMovie();
 }
@@ -84,9 +90,12 @@ function playMotion() {
   var photo = view.pos[viewing];
   if (!isLivePhoto(photo)) return;
   var info = mediaInfo.get(photo);
-  var motion = motionUrl(info);
+  var motion = info.copy ? copyUrl(keyOf(photo)) : motionUrl(info);
   if (!motion) return;
-  if (!mayPlay(info.motion, info.codec, movie)) { noteText.textContent = cannotPlayText('motionCannotPlay', info.codec); return; }
+  if (!(info.copy ? mayPlay(copyPath, copyCodec, movie) : mayPlay(info.motion, info.codec, movie))) {
+    noteText.textContent = cannotPlayText('motionCannotPlay', info.codec);
+    return;
+  }
   resetZoom();
   movieMode = 'live';
   movie.controls = false;

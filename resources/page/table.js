@@ -193,9 +193,9 @@ async function buildTable(photos, job) {
 
 // Videos, live photos and previews (see media.js): their flags for every photo, the rest only
 // for the few that have it. The bits of the flags (hasPreview, isVideo, isLive, clipInWall,
-// copyInWall, fullInWall) are the schema's.
+// copyInWall, fullInWall, playableCopy) are the schema's.
 var mediaOf = null;      // Uint8Array: the flags of each photo
-var mediaInfo = new Map(); // photo index -> { length, codec, motion, inWall } of videos and live photos
+var mediaInfo = new Map(); // photo index -> { length, codec, motion, inWall, copy } of videos and live photos
 var videosInTable = 0;   // videos among the table's entries (before the view's filter)
 
 function resetMedia(n) {
@@ -209,6 +209,8 @@ function readMedia(i, flags, duration, codec, motion) {
   if (!Number.isInteger(flags) || flags <= 0) return;
   // A clip copied into the wall is only ever named as the wall names its own files.
   var inWall = (flags & clipInWall) !== 0;
+  // A copy the browser plays, in videos/ by the entry's key: of the video, or of the motion.
+  var copy = (flags & playableCopy) !== 0;
   flags &= hasPreview | isVideo | isLive | copyInWall | fullInWall;
   if (!(flags & (isVideo | isLive))) { mediaOf[i] = flags; return; }
   var length = Number.isInteger(duration) && duration > 0 ? duration : entryDefaults.duration;
@@ -219,7 +221,7 @@ function readMedia(i, flags, duration, codec, motion) {
   if (flags & isVideo) flags &= ~isLive;
   else if (!motion) flags &= ~isLive;
   mediaOf[i] = flags;
-  if (flags & (isVideo | isLive)) mediaInfo.set(i, { length: length, codec: codec, motion: motion, inWall: inWall && !(flags & isVideo) });
+  if (flags & (isVideo | isLive)) mediaInfo.set(i, { length: length, codec: codec, motion: motion, inWall: inWall && !(flags & isVideo), copy: copy });
 }
 
 function isVideoPhoto(photo) { return mediaOf !== null && (mediaOf[photo] & isVideo) !== 0; }

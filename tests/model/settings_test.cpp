@@ -80,6 +80,25 @@ TEST_F(Settings, PortableDefaultsToNoAndPersists)
     EXPECT_FALSE(Model().portable());
 }
 
+TEST_F(Settings, EveryVideoCopyDefaultsToNoAndPersistsAndOnlyYesReadsAsYes)
+{
+    EXPECT_FALSE(Model().videoCopies());
+    {
+        Model model;
+        QSignalSpy changed(&model, &Model::videoCopiesChanged);
+        model.setVideoCopies(true);
+        EXPECT_EQ(changed.count(), 1);
+    }
+    EXPECT_TRUE(Model().videoCopies());
+    const QVariant stored[] = {QStringLiteral("maybe"), 1, QStringLiteral("1"), QStringLiteral("")};
+    for (const QVariant& value : stored) {
+        auto store = settings();
+        store.setValue(QStringLiteral("videoCopies"), value);
+        store.sync();
+        EXPECT_FALSE(Model().videoCopies()) << value.toString().toStdString();
+    }
+}
+
 TEST_F(Settings, DedupeThatIsNotYesOrNoReadsAsYes)
 {
     const QVariant stored[] = {QStringLiteral("maybe"), 0, QStringLiteral("0"), QByteArray("false"), QStringLiteral("")};

@@ -34,7 +34,7 @@ bash_complete() { # SCRIPT FUNCTION WORDS…
 if [ -f /usr/share/bash-completion/bash_completion ]; then
   expect "bash: commands" "build " "$(bash_complete "$dir/kestova-cli.bash" _kestova_cli kestova-cli b)"
   expect "bash: first word" "--help --version build scan walls " "$(bash_complete "$dir/kestova-cli.bash" _kestova_cli kestova-cli '')"
-  expect "bash: build options" "--help --json --no-dedupe --no-portable --open --out --portable --previews --retry-skipped --title --wait " \
+  expect "bash: build options" "--help --json --no-dedupe --no-portable --open --out --portable --previews --retry-skipped --title --video-copies --wait " \
     "$(bash_complete "$dir/kestova-cli.bash" _kestova_cli kestova-cli build --)"
   expect "bash: SOURCE is a folder" "Photos Pictures " "$(bash_complete "$dir/kestova-cli.bash" _kestova_cli kestova-cli build P)"
   expect "bash: --out takes a folder" "notes.txt.d " \
@@ -53,7 +53,7 @@ fish_complete() { # SCRIPT LINE
 }
 if command -v fish >/dev/null; then
   expect "fish: commands" "build " "$(fish_complete "$dir/kestova-cli.fish" 'kestova-cli b')"
-  expect "fish: build options" "--help --json --no-dedupe --no-portable --open --out --portable --previews --retry-skipped --title --wait " \
+  expect "fish: build options" "--help --json --no-dedupe --no-portable --open --out --portable --previews --retry-skipped --title --video-copies --wait " \
     "$(fish_complete "$dir/kestova-cli.fish" 'kestova-cli build --')"
   expect "fish: SOURCE is a folder" "Photos/ Pictures/ " "$(fish_complete "$dir/kestova-cli.fish" 'kestova-cli build P')"
   expect "fish: walls options" "--help --json " "$(fish_complete "$dir/kestova-cli.fish" 'kestova-cli walls --')"

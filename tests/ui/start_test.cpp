@@ -128,6 +128,24 @@ TEST_F(StartTest, ThePortableSettingSurvivesARestart)
     EXPECT_TRUE(idle.portableBox()->isChecked());
 }
 
+TEST_F(StartTest, TheLongVideosSettingSurvivesARestartAndReachesTheRun)
+{
+    {
+        IdleView idle(*m, false);
+        EXPECT_FALSE(idle.videoCopiesBox()->isChecked());
+        EXPECT_EQ(idle.videoCopiesBox()->text(), QStringLiteral("Make long videos playable too"));
+        idle.videoCopiesBox()->click();
+        EXPECT_TRUE(m->videoCopies());
+    }
+    makeModel();
+    EXPECT_TRUE(m->videoCopies());
+    IdleView idle(*m, false);
+    EXPECT_TRUE(idle.videoCopiesBox()->isChecked());
+    idle.videoCopiesBox()->click();
+    makeModel();
+    EXPECT_FALSE(m->videoCopies());
+}
+
 TEST_F(StartTest, TheCrossRemovesOnlyItsRowAndNoFile)
 {
     TempDir dir;

@@ -27,6 +27,11 @@ struct Settings {
     std::chrono::seconds saveInterval = std::chrono::seconds(30);
     /// No photo finished for this long: the photos in flight are left behind.
     std::chrono::milliseconds stallLimit = std::chrono::minutes(5);
+    /// More time a file in flight may take before the stall limit counts (a long video's copy
+    /// takes longer than any photo); none when empty.
+    std::function<std::chrono::milliseconds(const FileEntry&)> allowance;
+    /// What the phase's reports say it makes.
+    JobUpdates::Thumbnails::Making making = JobUpdates::Thumbnails::Making::thumbnails;
     /// After a stop, the photos in flight are left behind once this has passed.
     std::chrono::milliseconds stopLimit = std::chrono::seconds(1);
     /// The job's stop flag. Read on the calling thread only; the workers see a copy.

@@ -16,6 +16,8 @@ inline constexpr std::string_view previews = "previews";
 inline constexpr std::string_view full = "full";
 /// The clips of motion photos, copied out of the photos that carry them.
 inline constexpr std::string_view motion = "motion";
+/// The playable copies of videos (and live photos' clips) that browsers cannot play.
+inline constexpr std::string_view videos = "videos";
 inline constexpr std::string_view cache = ".cache.json";
 /// What the wall remembers of how it is made (WallSettings); written only when it differs from the defaults.
 inline constexpr std::string_view settings = ".settings.json";
@@ -34,7 +36,7 @@ inline constexpr std::string_view lock = ".lock";
 /// The folders of files made one per photo in subfolders by key (thumbs/KK/KEY.jpg), each written
 /// beside its final name: swept for a killed run's temporary files, and refused when one of
 /// their subfolders is a link.
-inline constexpr std::array<std::string_view, 4> photoFolders{thumbs, previews, full, motion};
+inline constexpr std::array<std::string_view, 5> photoFolders{thumbs, previews, full, motion, videos};
 inline bool isPhotoFolder(std::string_view name)
 {
     return std::ranges::find(photoFolders, name) != photoFolders.end();
@@ -42,7 +44,7 @@ inline bool isPhotoFolder(std::string_view name)
 
 /// Every folder a run writes into: never walked for photos, and refused when planted as links
 /// or as anything but a folder, since writes into it would land elsewhere.
-inline constexpr std::array<std::string_view, 5> folders{thumbs, previews, full, motion, data};
+inline constexpr std::array<std::string_view, 6> folders{thumbs, previews, full, motion, videos, data};
 inline bool isWallFolder(std::string_view name)
 {
     return std::ranges::find(folders, name) != folders.end();

@@ -4,7 +4,7 @@
 //
 //   run -> worker   Hello    once, first: the build's fingerprint, the source, the wall
 //   worker -> run   Hello    the worker's fingerprint: a worker of another build is not used
-//   run -> worker   Request  one photo to process
+//   run -> worker   Request  one photo to process, or one video to make a playable copy of
 //   worker -> run   Reply    how it ended, or the machine failure it met
 #pragma once
 
@@ -36,6 +36,10 @@ struct Request {
     bool remakeThumbnail = false; ///< the photo is known to have changed: never keep its thumbnail
     bool previews = false;
     bool remakePreview = false;
+    /// With a name: make the playable copy of this video (below the source, or with
+    /// copySourceInWall below the wall) for the photo of `entry.rel`, and nothing else.
+    std::string copySource;
+    bool copySourceInWall = false;
 };
 
 /// A machine failure as it crosses the pipe: one of the engine's sentences and its values.

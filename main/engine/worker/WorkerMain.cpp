@@ -22,8 +22,9 @@
 namespace {
 
 /// For the tests of the run: "segv:NAME", "abort:NAME" or "hang:NAME" makes this worker fail
-/// as a broken decoder would when it is handed a photo of that file name.
-void failAsAsked(std::string_view rel)
+/// as a broken decoder would when it is handed a photo of that file name; "copy-segv:NAME" and
+/// "copy-hang:NAME" when it is asked for that video's playable copy.
+void failAsAsked(std::string_view rel, bool copy)
 {
     const char* fault = std::getenv("KESTOVA_WORKER_FAULT");
     if (!fault)
@@ -32,7 +33,11 @@ void failAsAsked(std::string_view rel)
     const auto colon = asked.find(':');
     if (colon == std::string_view::npos)
         return;
-    const std::string_view kind = asked.substr(0, colon);
+    std::string_view kind = asked.substr(0, colon);
+    if (kind.starts_with("copy-") != copy)
+        return;
+    if (copy)
+        kind.remove_prefix(5);
     const std::string_view name = asked.substr(colon + 1);
     const auto slash = rel.rfind('/');
     if (rel.substr(slash == std::string_view::npos ? 0 : slash + 1) != name)
@@ -49,7 +54,17 @@ void failAsAsked(std::string_view rel)
 
 WorkerProtocol::Reply processOne(const Indexer& job, const WorkerProtocol::Request& request)
 {
-    failAsAsked(request.entry.rel);
+    const bool copy = !request.copySource.empty();
+    failAsAsked(request.entry.rel, copy);
+    if (copy) {
+        try {
+            return job.copyVideo(request.entry.rel, {request.copySource, request.copySourceInWall});
+        } catch (const JobError& failure) {
+            return WorkerProtocol::failureOf(failure);
+        } catch (...) {
+            return PhotoOutcome::unreadable(WhyUnreadable::damaged);
+        }
+    }
     const auto keep = request.remakeThumbnail ? Indexer::KeepThumbnail::never : Indexer::KeepThumbnail::ifNotOlder;
     try {
         return job.processPhoto(request.entry, keep, Indexer::Extras{request.previews, request.remakePreview});
