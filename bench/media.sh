@@ -42,7 +42,7 @@ echo "== playable copies of HEVC videos"
 for size in 1920x1080 3840x2160; do
   rate=$([ $size = 1920x1080 ] && echo 16M || echo 45M)  # an iPhone's HEVC at 1080p30 and 4K30
   $ff -f lavfi -i "testsrc2=s=$size:d=10:r=30,noise=alls=12:allf=t" -f lavfi -i "sine=f=440:d=10" \
-    -c:v libx265 -tag:v hvc1 -pix_fmt yuv420p -preset fast -b:v $rate -x265-params log-level=none \
+    -c:v libx265 -tag:v hvc1 -pix_fmt yuv420p -preset ultrafast -b:v $rate -x265-params log-level=none \
     -c:a aac "$work/phone-$size-hevc.mov"
 done
 "$build/bench/bench_copy" "$work/phone-1920x1080-hevc.mov" 10 "$work/phone-3840x2160-hevc.mov" 10

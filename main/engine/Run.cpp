@@ -323,11 +323,11 @@ JobSummary Indexer::run()
         // An encoder runs a few threads of its own: half as many copies at once as photos.
         settings.jobs = std::max(1, MachineCheck::workersThatFit(jobs) / 2);
         settings.making = JobUpdates::Thumbnails::Making::videoCopies;
-        // A copy takes about as long as its video plays on a slow machine; the stall limit
-        // counts only beyond four times that.
+        // A 4K video's copy took five times as long as it plays on two busy cores
+        // (bench/media.sh): the stall limit counts only beyond ten times its length.
         settings.allowance = [works](const FileEntry& entry) {
             const auto it = works->find(entry.rel);
-            return std::chrono::milliseconds(it == works->end() ? 0 : 4 * it->second.durationMs);
+            return std::chrono::milliseconds(it == works->end() ? 0 : 10 * it->second.durationMs);
         };
         const std::shared_ptr<DecoderProcesses> copiers = startWorkers();
         // A copy made in this process (no worker program) ends when processing does.

@@ -35,7 +35,9 @@ INDEX_START = "window.KESTOVA_WALL="
 PIECE_START, PIECE_END = "kestovaPiece('", "');"
 THUMB_TEMP = re.compile(r"^\.[0-9a-f]{16}\.\d+\.\d+\.tmp$")
 THUMB = re.compile(r"^[0-9a-f]{16}\.jpg$")
-FINAL_NAMES = {"index.html", "manifest.js", "state.js", "wall.js", ".cache.json", ".settings.json", ".inflight", ".lock", "thumbs", "previews", "full", "data"}
+FINAL_NAMES = {"index.html", "manifest.js", "state.js", "wall.js", ".cache.json", ".settings.json", ".inflight", ".lock", "thumbs", "previews", "full", "videos", "data"}
+# The playable copies of videos, videos/KK/KEY.mp4.
+COPY = re.compile(r"^[0-9a-f]{16}\.mp4$")
 # The folders of JPEGs named by key: thumbnails (and video posters), the large previews (and a
 # portable wall's copies), and a portable wall's full-size copies.
 JPEG_FOLDERS = ("thumbs", "previews", "full")
@@ -277,7 +279,42 @@ def check_folder(out, template):
                     data = f.read()
                 if len(data) < 4 or data[:2] != b"\xff\xd8" or data[-2:] != b"\xff\xd9":
                     fail(f"half-written JPEG {kind}/{sub}/{name} ({len(data)} bytes)")
+    copies = os.path.join(out, "videos")
+    for sub in os.listdir(copies) if os.path.isdir(copies) else []:
+        folder = os.path.join(copies, sub)
+        if not re.match(r"^[0-9a-f]{2}$", sub) or not os.path.isdir(folder):
+            fail(f"unexpected entry in videos: {sub!r}")
+        for name in os.listdir(folder):
+            if THUMB_TEMP.match(name):
+                temps.append(f"videos/{sub}/{name}")
+            elif not COPY.match(name):
+                fail(f"unexpected file in videos: {sub}/{name!r}")
+            elif not whole_mp4(os.path.join(folder, name)):
+                fail(f"half-written copy videos/{sub}/{name}")
     return temps
+
+
+def whole_mp4(path):
+    """An MP4 whose boxes fill the file exactly, its index (moov) before its frames (mdat)."""
+    with open(path, "rb") as f:
+        data = f.read()
+    boxes, at = [], 0
+    while at + 8 <= len(data):
+        size = int.from_bytes(data[at:at + 4], "big")
+        if size == 1 and at + 16 <= len(data):
+            size = int.from_bytes(data[at + 8:at + 16], "big")
+        if size < 8:
+            return False
+        boxes.append(data[at + 4:at + 8])
+        at += size
+    return at == len(data) and boxes[:1] == [b"ftyp"] and b"moov" in boxes and b"mdat" in boxes \
+        and boxes.index(b"moov") < boxes.index(b"mdat")
+
+
+def copies_of(out):
+    root = os.path.join(out, "videos")
+    return sorted(f"{sub}/{name}" for sub in (os.listdir(root) if os.path.isdir(root) else [])
+                  for name in os.listdir(os.path.join(root, sub)))
 
 
 # A record's last two positions are the file's status change time and inode as the walk saw
@@ -337,6 +374,8 @@ def final(out, ref_out, final_json, ref_json):
         fail("wall.js's pieces differ from those of an uninterrupted run")
     if thumbs_of(out) != thumbs_of(ref_out):
         fail("the thumbnails or previews differ from those of an uninterrupted run")
+    if copies_of(out) != copies_of(ref_out):
+        fail("the videos' playable copies differ from those of an uninterrupted run")
     with open(final_json) as a, open(ref_json) as b:
         got, want = json.load(a), json.load(b)
     for key in ("photos", "videos", "found", "duplicates", "unreadable", "undated", "partial"):
