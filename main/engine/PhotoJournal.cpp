@@ -321,6 +321,13 @@ void PhotoJournal::end(const std::string& rel)
     turn.notify_all();
 }
 
+void PhotoJournal::settled(const std::string& rel)
+{
+    std::lock_guard guard(mutex);
+    if (const auto it = counts.find(rel); it != counts.end() && it->second.deaths == 0)
+        counts.erase(it);
+}
+
 void PhotoJournal::crashed(const FileEntry& entry)
 {
     std::lock_guard guard(mutex);

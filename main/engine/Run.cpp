@@ -313,6 +313,11 @@ JobSummary Indexer::run()
     if (cancelled())
         return summary;
     VideoCopies::Plan copies = VideoCopies::plan(map, entries, live.clips, *this, everyVideoCopy, *changed);
+    // A copy found made was in flight when a run was killed before it said so: no suspect. The
+    // journal is over for the photos (again, when they were processed), before the copies'.
+    for (const std::string& rel : copies.found)
+        journal->settled(rel);
+    journal->close();
     if (!copies.work.empty()) {
         const auto works = std::make_shared<std::unordered_map<std::string, VideoCopies::Work>>();
         std::vector<FileEntry> copyList;

@@ -153,6 +153,8 @@ Plan plan(CacheMap& map, const std::vector<FileEntry>& entries, const std::vecto
                                   Record::intOrZero(record, Record::mtime), Record::intOrZero(record, Record::size), media,
                                   Record::stampOf(record).value_or(Record::FileStamp{}));
             ++plan.adjusted;
+            if (stands)
+                plan.found.push_back(entry.rel);
         }
         if (stands || !wanted)
             continue;

@@ -389,8 +389,10 @@ def partial(out, run_json):
     check_wall(out)
     with open(run_json) as f:
         summary = json.load(f)
-    if summary.get("photos") != len(photos):
-        fail(f"the summary says {summary.get('photos')} photos, the wall has {len(photos)}")
+    # The wall's entries are its photos, its videos and the raw files shown with their JPEGs.
+    entries = summary.get("photos", 0) + summary.get("videos", 0) + summary.get("rawPairs", 0)
+    if entries != len(photos):
+        fail(f"the summary says {entries} photos and videos, the wall has {len(photos)}")
     missing = [p[REL] for p in photos if p[REL] not in cache]
     if missing:
         fail(f"photos on the wall without a record: {missing[:3]}")

@@ -81,6 +81,10 @@ public:
     /// counts against the photo as one that took the run with it does.
     void crashed(const FileEntry& entry);
 
+    /// The photo was found done without being processed (a playable copy that a run killed
+    /// before it could say so had made): it is no longer suspect. Its crashes stay counted.
+    void settled(const std::string& rel);
+
     /// Gives up on every photo in flight: each is recorded as given up (which counts nothing
     /// against it), and photos still waiting for their turn are let go unprocessed. Returns
     /// the photos that were in flight.

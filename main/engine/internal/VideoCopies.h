@@ -32,6 +32,8 @@ struct Plan {
     std::vector<Work> work;
     /// Records whose flag was set for a copy that already stands, or taken off for one that is gone.
     std::int64_t adjusted = 0;
+    /// The photos whose flag was set so: their copies are done.
+    std::vector<std::string> found;
 };
 
 /// Looks at every entry's record in `map`: a video or a clip that browsers play wants no copy;
