@@ -46,6 +46,15 @@ struct SourceState {
     }
 };
 
+/// The record with other media, every other position as it was.
+CacheRecord withMedia(const CacheRecord& record, Record::Media media)
+{
+    return Record::make(std::string(Record::textOrEmpty(record, Record::key)), Record::intOrZero(record, Record::width),
+                        Record::intOrZero(record, Record::height), std::string(Record::textOrEmpty(record, Record::date)),
+                        Record::intOrZero(record, Record::mtime), Record::intOrZero(record, Record::size), std::move(media),
+                        Record::stampOf(record).value_or(Record::FileStamp{}));
+}
+
 } // namespace
 
 std::string Indexer::videoCopyName(std::string_view key)
@@ -148,10 +157,7 @@ Plan plan(CacheMap& map, const std::vector<FileEntry>& entries, const std::vecto
         const bool flagged = media.flags & Record::playableCopy;
         if (stands != flagged) {
             media.flags ^= Record::playableCopy;
-            record = Record::make(*key, Record::intOrZero(record, Record::width), Record::intOrZero(record, Record::height),
-                                  std::string(Record::textOrEmpty(record, Record::date)),
-                                  Record::intOrZero(record, Record::mtime), Record::intOrZero(record, Record::size), media,
-                                  Record::stampOf(record).value_or(Record::FileStamp{}));
+            record = withMedia(record, media);
             ++plan.adjusted;
             if (stands)
                 plan.found.push_back(entry.rel);
@@ -159,10 +165,7 @@ Plan plan(CacheMap& map, const std::vector<FileEntry>& entries, const std::vecto
         if (stands || !wanted)
             continue;
         media.flags |= Record::playableCopy;
-        work.record = Record::make(*key, Record::intOrZero(record, Record::width), Record::intOrZero(record, Record::height),
-                                   std::string(Record::textOrEmpty(record, Record::date)),
-                                   Record::intOrZero(record, Record::mtime), Record::intOrZero(record, Record::size), media,
-                                   Record::stampOf(record).value_or(Record::FileStamp{}));
+        work.record = withMedia(record, media);
         plan.work.push_back(std::move(work));
     }
     return plan;
