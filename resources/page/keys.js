@@ -61,7 +61,9 @@ gotoInput.addEventListener('keydown', function (event) {
   if (s < 0) { gotoHint.textContent = tr(when ? 'gotoNone' : 'gotoHint'); return; }
   gotoDialog.close();
   scrollToVirtual(layout.sectionTop[s]);
-  focusFirstVisible();
+  // The month's own first photo: a small month shares its line with the months before it, and
+  // near the end of the wall the screen cannot scroll it to the top.
+  focusPhoto(view.sectionStart[s]);
 });
 gotoDialog.querySelector('.done').addEventListener('click', function () { gotoDialog.close(); });
 
@@ -83,14 +85,8 @@ function sectionFor(when) {
 }
 
 function focusFirstVisible() {
-  var top = scroll.virtual;
-  for (var i = itemAt(top); i < layout.count; i++) {
-    if (layout.end[i] < 0 || layout.top[i] + layout.height[i] <= top) continue;
-    var element = rendered.get(i);
-    var tile = element && element.querySelector('.tile');
-    if (tile) tile.focus({ preventScroll: true });
-    return;
-  }
+  var tile = tileAt(firstOnScreen());
+  if (tile) tile.focus({ preventScroll: true });
 }
 
 function typing(target) {

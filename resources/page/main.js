@@ -15,6 +15,7 @@ async function refresh(then, how) {
   var nextLayout = await computeLayout(next, aspect, metrics(), headingWidth, job, thumbHeight);
   if (!nextLayout) return;
   if (anchor && next !== view) anchor.pos = positionIn(next, view.pos[anchor.pos]);
+  keepRoving(next);
   view = next;
   layout = nextLayout;
   // While pieces are still arriving, the wall below them is as tall as its photos will make it.

@@ -1,5 +1,5 @@
 // Rendering: the items from a little above the screen to a screen below it are in the DOM,
-// as one contiguous run of elements in wall order (so that Tab follows the wall).
+// as one contiguous run of elements in wall order.
 
 var rendered = new Map();   // item index -> element
 var renderedFirst = 0, renderedLast = -1;
@@ -49,6 +49,8 @@ function startImage(img) {
 var spareTiles = [];
 var spareLimit = 600;
 function release(element) {
+  // The focused tile goes with its row; render gives the focus to the photo's new tile.
+  if (!focusLost && roving.photo >= 0 && element.contains(document.activeElement)) focusLost = true;
   element.remove();
   for (var child = element.firstElementChild; child; child = child.nextElementSibling) {
     if (spareTiles.length >= spareLimit) break;
@@ -88,6 +90,7 @@ function render() {
   renderedFirst = first;
   renderedLast = last;
   firstPaint = false;
+  placeTabStop();
   // The tiles hold those thumbnails now, where they are the same.
   earlyThumbnails = [];
   if (deferImages) {
@@ -173,6 +176,7 @@ function addTiles(element, item, start, end, x, y, scale, visible) {
     tile.style.cssText = 'left:' + left + 'px;width:' + (right - left) + 'px' +
       (y ? ';top:' + y + 'px;height:' + Math.round(scale) + 'px' : '');
     tile.dataset.pos = q;
+    if (q === tabStop) { tile.tabIndex = 0; tabStopTile = tile; } else if (tile.tabIndex !== -1) tile.tabIndex = -1;
     tile.dataset.name = name;
     tile.title = rel;
     img.alt = tr('photoAlt', { name: name, date: dateText(dateOf[photo], 'short', dateKind[photo]) });
@@ -215,6 +219,7 @@ function newTile() {
   var tile = document.createElement('button');
   tile.type = 'button';
   tile.className = 'tile';
+  tile.tabIndex = -1;
   var img = document.createElement('img');
   img.decoding = 'async';
   img.draggable = false;
@@ -244,8 +249,74 @@ layer.addEventListener('click', function (event) {
   if (tile) openViewer(Number(tile.dataset.pos), true);
 });
 
-// Arrow keys move between photos: left and right along the wall, up and down to the nearest
-// photo of the row above or below.
+// The wall is one stop of the Tab key (a roving tab index): one tile, the focused photo's while it
+// is on screen, else the first one on screen, takes the Tab key; arrow keys move between photos:
+// left and right along the wall, up and down to the nearest photo of the row above or below.
+// Tiles come and go as the wall scrolls, so the focus is kept by photo, not by element.
+var roving = { photo: -1, pos: -1 };   // the photo that had the focus last, and its position
+var tabStop = -1, tabStopTile = null;  // the position whose tile takes the Tab key, and that tile
+var focusLost = false;                 // the focused tile left with its row
+
+function tileAt(p) {
+  var element = rendered.get(rowOf(p));
+  return element ? element.querySelector('.tile[data-pos="' + p + '"]') : null;
+}
+function onScreen(p) {
+  var row = rowOf(p);
+  return layout.top[row] + layout.height[row] > scroll.virtual && layout.top[row] < scroll.virtual + scroll.viewHeight;
+}
+// The first photo whose row is on screen.
+function firstOnScreen() {
+  for (var i = itemAt(scroll.virtual); i < layout.count; i++) {
+    if (layout.end[i] >= 0 && layout.top[i] + layout.height[i] > scroll.virtual) return layout.start[i];
+  }
+  return view.pos.length - 1;
+}
+
+// After each render: the stop is where it belongs, and a focus lost with its row is back on the
+// photo's new tile.
+function placeTabStop() {
+  if (!view.pos.length) return;
+  var focused = roving.pos >= 0 && document.activeElement === tabStopTile && tabStop === roving.pos;
+  var want = roving.pos >= 0 && (focused || onScreen(roving.pos)) ? roving.pos : firstOnScreen();
+  if (want !== tabStop || !tabStopTile || !tabStopTile.isConnected) {
+    if (tabStopTile) tabStopTile.tabIndex = -1;
+    tabStop = want;
+    tabStopTile = tileAt(want);
+    if (tabStopTile) tabStopTile.tabIndex = 0;
+  }
+  if (focusLost && (!document.activeElement || document.activeElement === document.body) && roving.pos >= 0) {
+    var tile = roving.pos === tabStop ? tabStopTile : tileAt(roving.pos);
+    if (tile) { focusLost = false; tile.focus({ preventScroll: true }); }
+  }
+}
+// A new view keeps the focused photo, wherever it now is.
+function keepRoving(next) {
+  if (roving.photo >= 0 && next !== view) roving.pos = positionIn(next, roving.photo);
+  if (roving.pos < 0) roving.photo = -1;
+  tabStop = -1;
+  tabStopTile = null;
+}
+
+layer.addEventListener('focusin', function (event) {
+  var tile = event.target.closest('.tile');
+  if (!tile) return;
+  var p = Number(tile.dataset.pos);
+  roving.pos = p;
+  roving.photo = view.pos[p];
+  focusLost = false;
+  if (tabStop !== p) {
+    if (tabStopTile) tabStopTile.tabIndex = -1;
+    tabStop = p;
+    tabStopTile = tile;
+    tile.tabIndex = 0;
+  }
+});
+// Anything else that takes the focus ends the wait for a tile to give it back to.
+document.addEventListener('focusin', function (event) {
+  if (!layer.contains(event.target)) focusLost = false;
+});
+
 layer.addEventListener('keydown', function (event) {
   var tile = event.target.closest('.tile');
   if (!tile || event.altKey || event.ctrlKey || event.metaKey) return;

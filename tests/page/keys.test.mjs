@@ -4,7 +4,7 @@ import assert from 'node:assert/strict';
 import { after, before, describe, test } from 'node:test';
 import { launch } from './browser.mjs';
 import { assertQuiet, noteScrolls, open, phone, scrollHandled, topHeading } from './harness.mjs';
-import { makeWall, synthetic } from './wall.mjs';
+import { makeWall, sparseYears, synthetic } from './wall.mjs';
 
 let browser;
 before(async () => { browser = await launch(); });
@@ -16,6 +16,15 @@ const active = (page) => page.evaluate(() => {
   return e.id || e.className;
 });
 const scrollTop = (page) => page.evaluate(() => Math.round(scrollY));
+// The focused tile: its position, its photo's name, its box, whether it is on screen.
+const focusedTile = (page) => page.evaluate(() => {
+  const e = document.activeElement;
+  if (!e || !e.classList.contains('tile')) return null;
+  const b = e.getBoundingClientRect();
+  const top = document.getElementById('top').getBoundingClientRect().bottom;
+  return { pos: Number(e.dataset.pos), name: e.dataset.name, left: b.left, right: b.right, top: b.top, bottom: b.bottom, onScreen: b.bottom > top && b.top < innerHeight };
+});
+const sparse = makeWall(sparseYears(), { thumbs: (e, i) => i < 300 });
 
 describe('shortcuts', () => {
   test('? lists every shortcut; / searches; t reaches the timeline', async () => {
@@ -70,6 +79,23 @@ describe('shortcuts', () => {
     await context.close();
   });
 
+  // The year's or the month's first photo takes the focus, also where it shares a line with the
+  // months before it and lies near the end of the wall, where the screen cannot scroll it up.
+  for (const [typed, date] of [['1998', /^Dec \d+, 1998$/], ['2000', /, 2000$/], ['June 2005', /^\w+ \d+, 2005$/], ['2023', /, 2023$/], ['2010', /, 2010$/]]) {
+    test(`g ${typed} focuses the first photo of ${typed}`, async () => {
+      const { context, page } = await open(browser, sparse.url);
+      await page.keyboard.press('g');
+      await page.keyboard.type(typed);
+      await page.keyboard.press('Enter');
+      await page.waitForFunction(() => !document.getElementById('goto').open);
+      const tile = await focusedTile(page);
+      assert.ok(tile && tile.onScreen, JSON.stringify(tile));
+      const alt = await page.evaluate(() => document.activeElement.querySelector('img').alt);
+      assert.match(alt.split(', ').slice(1).join(', '), date);
+      await context.close();
+    });
+  }
+
   test('Page Down and Up move a screen, End and Home to the ends, focus following', async () => {
     const { context, page } = await open(browser, wall.url);
     await page.focus('.tile[data-pos="0"]');
@@ -86,6 +112,84 @@ describe('shortcuts', () => {
     await page.keyboard.press('Home');
     assert.equal(await scrollTop(page), 0);
     assert.equal(await page.evaluate(() => document.activeElement.dataset.pos), '0');
+    await context.close();
+  });
+});
+
+describe('the grid is one stop of the Tab key, with arrows inside', () => {
+  test('Tab enters at the first photo on screen and leaves at the next Tab; Shift+Tab comes back to it', async () => {
+    const { context, page, record } = await open(browser, wall.url);
+    let presses = 0;
+    while (!(await focusedTile(page)) && presses < 10) { await page.keyboard.press('Tab'); presses++; }
+    const entered = await focusedTile(page);
+    assert.ok(presses <= 4, `${presses} Tabs to reach the grid`);
+    assert.equal(entered.pos, 0);
+    await page.keyboard.press('ArrowRight');
+    await page.keyboard.press('ArrowRight');
+    assert.equal((await focusedTile(page)).pos, 2);
+    await page.keyboard.press('Tab');
+    assert.equal(await focusedTile(page), null);
+    assert.equal(await active(page), 'scrubber');
+    await page.keyboard.press('Shift+Tab');
+    assert.equal((await focusedTile(page)).pos, 2);
+    // Scrolled away with the wheel, the grid is entered again at the first photo on screen.
+    await page.keyboard.press('Shift+Tab');
+    await noteScrolls(page);
+    await page.mouse.move(600, 400);
+    await page.mouse.wheel(0, 6000);
+    await scrollHandled(page, 6000);
+    await page.keyboard.press('Tab');
+    const again = await focusedTile(page);
+    assert.ok(again && again.onScreen && again.pos > 2, JSON.stringify(again));
+    assertQuiet(record);
+    await context.close();
+  });
+
+  // Each row: the keys pressed from the photo at `from`, and what the focus must then be.
+  const moves = [
+    ['ArrowRight', 0, (t) => t.pos === 1],
+    ['ArrowLeft', 1, (t) => t.pos === 0],
+    ['ArrowLeft', 0, (t) => t.pos === 0],
+    ['End', 5, (t) => t.pos === 2999 && t.onScreen],
+    ['Home', 2999, (t) => t.pos === 0],
+    ['PageDown', 0, (t, before) => t.onScreen && t.pos > before.pos],
+  ];
+  test('arrows, Home, End and Page Down move the focus, which stays on screen', async () => {
+    const { context, page } = await open(browser, wall.url);
+    for (const [key, from, expected] of moves) {
+      await page.focus(`.tile[data-pos="${from}"]`);
+      const before = await focusedTile(page);
+      await page.keyboard.press(key);
+      const after = await focusedTile(page);
+      assert.ok(after && expected(after, before), `${key} from ${from}: ${JSON.stringify(after)}`);
+    }
+    await context.close();
+  });
+
+  test('up and down follow the rows as laid out; the focus survives its row leaving and a new layout', async () => {
+    const { context, page } = await open(browser, wall.url);
+    await page.focus('.tile[data-pos="3"]');
+    let last = await focusedTile(page);
+    // Far enough that the rows the focus started in are long gone from the page.
+    for (let i = 0; i < 25; i++) {
+      await page.keyboard.press('ArrowDown');
+      const now = await focusedTile(page);
+      assert.ok(now && now.onScreen, `down ${i + 1}: ${JSON.stringify(now)}`);
+      assert.ok(now.top >= last.bottom - 1 || now.pos > last.pos, `down ${i + 1} went down`);
+      assert.ok(now.left < last.right && now.right > last.left, `down ${i + 1} stays in the column: ${JSON.stringify([last, now])}`);
+      last = now;
+    }
+    const down = last;
+    await page.keyboard.press('ArrowUp');
+    const up = await focusedTile(page);
+    assert.ok(up.pos < down.pos && up.left < down.right && up.right > down.left, JSON.stringify([down, up]));
+    // A narrower window lays the wall out anew, every tile made again: the photo keeps the focus.
+    await page.setViewportSize({ width: 900, height: 800 });
+    await page.waitForFunction((name) => document.activeElement.dataset && document.activeElement.dataset.name === name
+      && document.body.dataset.state === 'ready', up.name);
+    await page.keyboard.press('Enter');
+    await page.waitForSelector('#viewer[open]');
+    assert.match(await page.textContent('#viewer .path'), new RegExp(`${up.name.replace('.', '\\.')}$`));
     await context.close();
   });
 });

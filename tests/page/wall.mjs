@@ -141,3 +141,20 @@ export function makeWall(entries, { title = 'Test wall', root = '/home/ana/Pictu
   });
   return { dir, url: pathToFileURL(join(dir, 'index.html')).href };
 }
+
+// A wall as a long photo life looks: many photos a year from 2011 to 2024, but only a few in
+// 2023 and 2010, and one to three a year from 2007 back to 1998; newest first.
+export function sparseYears(perYear = 300) {
+  const few = { 2023: 2, 2010: 3, 2007: 2, 2006: 1, 2005: 3, 2004: 1, 2003: 2, 2002: 1, 2001: 1, 2000: 2, 1999: 1, 1998: 3 };
+  const entries = [];
+  for (let year = 2024; year >= 1998; year--) {
+    const n = few[year] ?? (year > 2010 ? perYear : 0);
+    for (let i = 0; i < n; i++) {
+      const [w, h] = i % 3 ? [4032, 3024] : [3024, 4032];
+      // Spread over the year, newest first: December down to January.
+      const month = 12 - Math.floor((i * 12) / n), day = 28 - (i % 27);
+      entries.push(entry(`${year}/IMG_${year}_${i}.jpg`, civil(year, month, day, 12, 0, n - i), w, h));
+    }
+  }
+  return entries.sort((a, b) => b[4] - a[4]);
+}
