@@ -21,13 +21,29 @@ function applyLocation() {
   if (changed) refresh(function () { showPhoto(state.photo); }); else showPhoto(state.photo);
 }
 
-// Opens the viewer on the photo with this key, or closes it when there is none.
+// Opens the viewer on the photo with this key, or closes it when there is none. A key that the
+// wall does not hold (a link from an older wall, or mistyped) says so under the title; while the
+// wall's pieces still arrive, the photo may be in one still to come, and is looked for again then.
+var linkNote = document.getElementById('link-note');
+var pendingLink = '';
 function showPhoto(key) {
   var p = -1;
   for (var i = 0; key && i < view.pos.length; i++) {
     if (keyOf(view.pos[i]) === key) { p = i; break; }
   }
+  pendingLink = key && p < 0 && wallLoading ? key : '';
+  var note = key && p < 0 && !wallLoading ? (inWall(key) ? 'linkNotShown' : 'linkNotOnWall') : '';
+  linkNote.hidden = !note;
+  linkNote.textContent = note ? tr(note) : '';
   if (p >= 0) { revealPhoto(p); openViewer(p, false); } else closeViewer();
 }
+function inWall(key) {
+  for (var i = 0; i < order.length; i++) if (keyOf(order[i]) === key) return true;
+  return false;
+}
+// Once the whole wall is there: the photo the address names, if it waited for its piece.
+function showPendingLink() {
+  if (pendingLink && viewing < 0) showPhoto(pendingLink);
+  pendingLink = '';
+}
 window.addEventListener('popstate', function () { if (view) applyLocation(); });
-

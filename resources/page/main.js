@@ -231,7 +231,7 @@ async function startFromPieces(index) {
   fillFolders();
   showFilter();
   findOnThisDay(new Date());
-  refresh(null, 'grow');
+  refresh(showPendingLink, 'grow');
 }
 
 // The place in the wall is kept in the page's history entry, so that a reload returns to it.

@@ -18,6 +18,8 @@ var germanStrings = {
   showAll: 'Alle Fotos zeigen',
   manifestUnreadable: 'Die Fotoliste dieser Wand (manifest.js) ist nicht lesbar. Erstellen Sie die Wand mit Kestova neu, um sie zu reparieren.',
   manifestMissing: 'Die Fotoliste dieser Wand (manifest.js) fehlt. Lassen Sie index.html in seinem Ordner zusammen mit manifest.js und dem Ordner thumbs, oder erstellen Sie die Wand mit Kestova neu.',
+  linkNotOnWall: 'Das Foto, zu dem dieser Link f\u00fchrt, ist nicht auf dieser Wand.',
+  linkNotShown: 'Das Foto, zu dem dieser Link f\u00fchrt, ist nicht unter den gezeigten Fotos.',
   piecesMissing: 'Ein Teil der Daten dieser Wand ist nicht lesbar, daher fehlen einige ihrer Fotos. Laden Sie die Seite neu; fehlen sie weiterhin, erstellen Sie die Wand mit Kestova neu.',
 
   folderLabel: 'Fotos aus Ordner zeigen',

@@ -21,6 +21,8 @@ var strings = {
   showAll: 'Show all photos',
   manifestUnreadable: 'This wall\u2019s list of photos (manifest.js) cannot be read. Build the wall again with Kestova to repair it.',
   manifestMissing: 'This wall\u2019s list of photos (manifest.js) is missing. Keep index.html in its folder together with manifest.js and the thumbs folder, or build the wall again with Kestova.',
+  linkNotOnWall: 'The photo this link leads to is not on this wall.',
+  linkNotShown: 'The photo this link leads to is not among the photos shown.',
   piecesMissing: 'Part of this wall\u2019s data could not be read, so some of its photos are missing. Reload the page; if they stay missing, build the wall again with Kestova.',
 
   folderLabel: 'Show photos from folder',

@@ -18,6 +18,8 @@ var root = '';             // the photos' folder as the manifest names it
 
 function openViewer(p, addToHistory) {
   if (!view || p < 0 || p >= view.pos.length) return;
+  // A photo chosen now wins over one the address named before its piece arrived.
+  pendingLink = '';
   viewing = p;
   var photo = view.pos[p];
   var path = pathOf(photo);

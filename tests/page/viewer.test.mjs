@@ -159,4 +159,30 @@ describe('viewer', () => {
     assertQuiet(record);
     await context.close();
   });
+
+  // A link names a photo by its key: one the wall does not hold, or holds but the link's own
+  // filter leaves out, says so in the page's language; one in a piece still to arrive opens then.
+  const links = [
+    ['an unknown photo', 'en-US', '#photo=0123456789abcdef', 'The photo this link leads to is not on this wall.'],
+    ['an unknown photo', 'de-DE', '#photo=0123456789abcdef', 'Das Foto, zu dem dieser Link f\u00fchrt, ist nicht auf dieser Wand.'],
+    ['a photo the filter leaves out', 'en-US', `#folder=2023%2FJune&photo=${entries[0][0]}`, 'The photo this link leads to is not among the photos shown.'],
+    ['a photo in the last piece', 'en-US', `#photo=${entries[9][0]}`, null],
+  ];
+  for (const [what, locale, hash, note] of links) {
+    test(`a link to ${what} (${locale})`, async () => {
+      const pieces = makeWall(entries, { ...source, dir: undefined, perPiece: 3 });
+      const { context, page, record } = await open(browser, pieces.url + hash, { locale });
+      if (note) {
+        await page.waitForSelector('#link-note:not([hidden])');
+        assert.equal(await page.textContent('#link-note'), note);
+        assert.equal((await state(page)).open, false);
+      } else {
+        await page.waitForFunction(() => document.getElementById('viewer').open);
+        assert.equal((await state(page)).position, '10 of 10');
+        assert.equal(await page.isHidden('#link-note'), true);
+      }
+      assertQuiet(record);
+      await context.close();
+    });
+  }
 });
