@@ -6,25 +6,84 @@
 // the years that take more of the wall are named next, so a large year is never left a dot while
 // a small neighbour gets its label.
 
-// The years along the track: [{ year, at, share }] in wall order, at and share as fractions of
-// the scroll range end. sectionMonth, sectionTop and sectionItem are the view's and the
-// layout's. A month that shares its line with an earlier month (a band) never has the top of
-// the screen to itself: the track names the band's first month there, so only a band's first
-// month counts.
+// The years along the track: [{ year, at, share, section }] in wall order, at and share as
+// fractions of the scroll range end, section the year's first. sectionMonth, sectionTop and
+// sectionItem are the view's and the layout's. A year that begins inside a line it shares with
+// earlier months (a band) begins where that line does, so the year before it has no share of
+// its own; a year that begins in the wall's last screen lies beyond the end (at over 1), where
+// pointing at it scrolls to the end, which shows it.
 function trackYears(sectionMonth, sectionTop, sectionItem, end) {
   var years = [];
   end = Math.max(1, end);
   for (var s = 0; s < sectionMonth.length; s++) {
-    if (s > 0 && sectionItem[s] === sectionItem[s - 1]) continue;
     var year = sectionYear(sectionMonth[s]);   // NaN for the undated: a dot, never a label
-    var at = Math.min(1, sectionTop[s] / end);
     var last = years[years.length - 1];
     if (last && (last.year === year || (year !== year && last.year !== last.year))) continue;
+    var at = sectionTop[s] / end;
     if (last) last.share = at - last.at;
-    years.push({ year: year, at: at, share: 0 });
+    years.push({ year: year, at: at, share: 0, section: s });
   }
-  if (years.length) years[years.length - 1].share = 1 - years[years.length - 1].at;
+  if (years.length) years[years.length - 1].share = Math.max(0, 1 - years[years.length - 1].at);
   return years;
+}
+
+// The track's part of each year: [{ y, h }] in pixels, top to bottom, as tall as the year's share
+// of the wall but at least least pixels (where the track has room for that many), so that a year
+// of a few photos, or one in the last screen of the wall, can be named and pointed at.
+function trackParts(years, height, least) {
+  var n = years.length;
+  least = Math.min(least, height / Math.max(1, n));
+  var small = new Array(n).fill(false);
+  var room = height, shares = 0;
+  years.forEach(function (y) { shares += y.share; });
+  for (var changed = true; changed;) {
+    changed = false;
+    for (var i = 0; i < n; i++) {
+      if (small[i] || (shares > 0 && years[i].share * room / shares >= least)) continue;
+      small[i] = true;
+      room -= least;
+      shares -= years[i].share;
+      changed = true;
+    }
+  }
+  var parts = [], y = 0;
+  for (var k = 0; k < n; k++) {
+    // Room left when every year is small goes to all alike.
+    var h = small[k] ? least + (shares > 0 ? 0 : room / n) : years[k].share * room / shares;
+    parts.push({ y: y, h: h });
+    y += h;
+  }
+  return parts;
+}
+
+// Where along the wall (a share of the scroll range end, as years' at) a point of the track
+// leads, and the point that stands for a place of the wall: straight within each year's part.
+// years and parts as above; the years' at ascend.
+function partAtPixel(parts, y) {
+  var lo = 0, hi = parts.length - 1;
+  while (lo < hi) {
+    var mid = (lo + hi + 1) >> 1;
+    if (parts[mid].y <= y) lo = mid; else hi = mid - 1;
+  }
+  return lo;
+}
+function wallShareAt(years, parts, y) {
+  if (!years.length) return 0;
+  var i = partAtPixel(parts, y);
+  var within = Math.max(0, Math.min(1, (y - parts[i].y) / Math.max(1e-9, parts[i].h)));
+  return years[i].at + within * years[i].share;
+}
+function pixelAt(years, parts, share) {
+  if (!years.length) return 0;
+  var lo = 0, hi = years.length - 1;
+  while (lo < hi) {
+    var mid = (lo + hi + 1) >> 1;
+    if (years[mid].at <= share) lo = mid; else hi = mid - 1;
+  }
+  // Where years begin on one line, its top is the first one's.
+  while (lo > 0 && years[lo - 1].at === share) lo--;
+  var within = years[lo].share > 0 ? Math.max(0, Math.min(1, (share - years[lo].at) / years[lo].share)) : 0;
+  return parts[lo].y + within * parts[lo].h;
 }
 
 // Whether at keeps gap from every place in list.

@@ -11,6 +11,10 @@ var bubbleTimer = 0;
 var drag = null;
 var hovering = false;
 var trackTop = 0, trackHeight = 0;   // kept, so that scrolling never waits for a layout
+// The years along the track and each one's part of it (marks.js): a year of a few photos gets
+// enough of the track to be named and pointed at, the rest is shared by the photos.
+var trackMap = { years: [], parts: [] };
+var leastYear = 22;
 
 function placeScrubber() {
   var visible = layout && view.pos.length > 0 && layout.total > scroll.viewHeight * 1.5;
@@ -22,7 +26,12 @@ function placeScrubber() {
   trackTop = box.top;
   trackHeight = box.height;
   var years = trackYears(view.sectionMonth, layout.sectionTop, layout.sectionItem, scroll.virtualMax);
-  yearMarks(years, trackHeight, 18, 5, 6).forEach(function (m) {
+  var parts = trackParts(years, trackHeight, leastYear);
+  trackMap = { years: years, parts: parts };
+  var spaced = years.map(function (y, i) {
+    return { year: y.year, at: parts[i].y / Math.max(1, trackHeight), share: parts[i].h / Math.max(1, trackHeight) };
+  });
+  yearMarks(spaced, trackHeight, 18, 5, 6).forEach(function (m) {
     var marker = document.createElement('div');
     marker.className = m.label ? 'year' : 'dot';
     if (m.label) marker.textContent = String(m.year);
@@ -32,8 +41,17 @@ function placeScrubber() {
   showScrollPosition(false);
 }
 
-function fractionAt(clientY) {
-  return Math.max(0, Math.min(1, (clientY - trackTop) / Math.max(1, trackHeight)));
+// What a point of the track leads to: the place of the wall (its layout's y, which may lie below
+// the last place the screen can scroll to) and the month it names, always one of the year whose
+// part of the track the point is in.
+function trackPoint(clientY) {
+  var y = Math.max(0, Math.min(trackHeight, clientY - trackTop));
+  var w = Math.min(layout.total, wallShareAt(trackMap.years, trackMap.parts, y) * Math.max(1, scroll.virtualMax));
+  var s = sectionAt(w + 1);
+  var year = trackMap.years[partAtPixel(trackMap.parts, y)];
+  var own = sectionYear(view.sectionMonth[s]);
+  if (year && own !== year.year && (own === own || year.year === year.year)) s = year.section;
+  return { y: y, w: w, section: s };
 }
 function currentFraction() { return scroll.virtualMax > 0 ? scroll.virtual / scroll.virtualMax : 0; }
 
@@ -41,7 +59,7 @@ function currentFraction() { return scroll.virtualMax > 0 ? scroll.virtual / scr
 function showScrollPosition(flash) {
   if (scrubber.hidden) return;
   var f = currentFraction();
-  var y = f * trackHeight;
+  var y = pixelAt(trackMap.years, trackMap.parts, f);
   mark.style.top = (y - 1) + 'px';
   var label = monthLabel(view.sectionMonth[sectionAt(scroll.virtual + 1)]);
   scrubber.setAttribute('aria-valuenow', String(Math.round(f * 100)));
@@ -55,22 +73,22 @@ function showScrollPosition(flash) {
   }
 }
 
+// Returns the place of the wall the pointer leads to.
 function showHover(clientY) {
-  var f = fractionAt(clientY);
-  var y = f * trackHeight;
-  hoverLine.style.top = (y - 1) + 'px';
-  bubble.style.top = y + 'px';
-  bubble.textContent = monthLabel(view.sectionMonth[sectionAt(f * scroll.virtualMax + 1)]);
+  var point = trackPoint(clientY);
+  hoverLine.style.top = (point.y - 1) + 'px';
+  bubble.style.top = point.y + 'px';
+  bubble.textContent = monthLabel(view.sectionMonth[point.section]);
   scrubber.classList.add('active');
-  return f;
+  return point.w;
 }
 
 scrubber.addEventListener('pointermove', function (event) {
   if (!layout) return;
-  var f = showHover(event.clientY);
+  var w = showHover(event.clientY);
   if (drag && (drag.moved || Math.abs(event.clientY - drag.y) > 3)) {
     drag.moved = true;
-    scrollToVirtual(f * scroll.virtualMax, true);
+    scrollToVirtual(w, true);
   }
 });
 scrubber.addEventListener('pointerenter', function () { hovering = true; });
@@ -89,7 +107,7 @@ function endDrag(event) {
   if (!drag) return;
   // A click goes to the start of the month shown in the bubble; a drag stays where it was let go.
   if (!drag.moved && event.type === 'pointerup') {
-    var s = sectionAt(fractionAt(event.clientY) * scroll.virtualMax + 1);
+    var s = trackPoint(event.clientY).section;
     scrollToVirtual(layout.sectionTop[s]);
   }
   drag = null;

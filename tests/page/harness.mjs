@@ -5,9 +5,12 @@ import assert from 'node:assert/strict';
 export const desktop = { width: 1280, height: 800 };
 export const phone = { width: 390, height: 844 };
 
+// A phone as the browser sees it: a touch screen that honours the page's viewport settings.
+export const touchPhone = { viewport: phone, hasTouch: true, isMobile: true, deviceScaleFactor: 3 };
+
 // before(page) runs before the wall is opened (to install a clock, say).
-export async function open(browser, url, { viewport = desktop, locale = 'en-US', timezoneId = 'UTC', colorScheme = 'light', waitFor = 'ready', reducedMotion = 'reduce', hasTouch = false, deviceScaleFactor = 1, before } = {}) {
-  const context = await browser.newContext({ viewport, locale, timezoneId, colorScheme, reducedMotion, hasTouch, deviceScaleFactor });
+export async function open(browser, url, { viewport = desktop, locale = 'en-US', timezoneId = 'UTC', colorScheme = 'light', waitFor = 'ready', reducedMotion = 'reduce', hasTouch = false, isMobile = false, deviceScaleFactor = 1, before } = {}) {
+  const context = await browser.newContext({ viewport, locale, timezoneId, colorScheme, reducedMotion, hasTouch, isMobile, deviceScaleFactor });
   const page = await context.newPage();
   if (before) await before(page);
   const record = { requests: [], errors: [], dialogs: [] };

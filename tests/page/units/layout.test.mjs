@@ -166,14 +166,31 @@ describe('the timeline\u2019s years', () => {
     assert.deepEqual(marks(years, 200), ['2020@6', '2019 dot@170', '2017@183']);
   });
 
-  test('the years along the track: a month sharing its line with an earlier month is not where the track leads', () => {
+  test('the years along the track: a year beginning inside a shared line begins where the line does', () => {
     const month = (year, m) => year * 12 + m;
     // Items: 0 a band of December 2021 and November 2020, 1 October 2020, 2 and 3 2015, then the
-    // undated.
+    // undated, in the last screen (below the end of the scroll range, 1000).
     const sectionMonth = Int32Array.from([month(2021, 11), month(2020, 10), month(2020, 9), month(2015, 5), month(2015, 4), page.undatedMonth]);
     const sectionTop = Float64Array.from([0, 0, 100, 200, 600, 1100]);
     const sectionItem = Int32Array.from([0, 0, 1, 2, 3, 4]);
-    assert.deepEqual(plain(page.trackYears(sectionMonth, sectionTop, sectionItem, 1000)),
-      [{ year: 2021, at: 0, share: 0.1 }, { year: 2020, at: 0.1, share: 0.1 }, { year: 2015, at: 0.2, share: 0.8 }, { year: null, at: 1, share: 0 }]);   // NaN, as JSON has it
+    const years = plain(page.trackYears(sectionMonth, sectionTop, sectionItem, 1000)).map((y) => ({ ...y, share: Math.round(y.share * 1000) / 1000 }));
+    assert.deepEqual(years, [{ year: 2021, at: 0, share: 0, section: 0 }, { year: 2020, at: 0, share: 0.2, section: 1 },
+      { year: 2015, at: 0.2, share: 0.9, section: 3 }, { year: null, at: 1.1, share: 0, section: 5 }]);   // NaN, as JSON has it
+  });
+
+  test('each year gets at least a label\'s room of the track; the track leads straight through each part', () => {
+    const years = [{ year: 2024, at: 0, share: 0.5 }, { year: 2023, at: 0.5, share: 0 }, { year: 2022, at: 0.5, share: 0.01 }, { year: 2021, at: 0.51, share: 0.49 }];
+    const parts = plain(page.trackParts(years, 400, 22));
+    assert.deepEqual(parts.map((p) => Math.round(p.h * 10) / 10), [179.8, 22, 22, 176.2]);
+    assert.equal(Math.round(parts.at(-1).y + parts.at(-1).h), 400);
+    // Too little room for every year's least: all alike.
+    assert.deepEqual(plain(page.trackParts(years, 40, 22)).map((p) => p.h), [10, 10, 10, 10]);
+    // The middle of 2022's part leads to the middle of 2022; the wall's places lead back.
+    assert.equal(Math.round(page.wallShareAt(years, parts, 201.8 + 11) * 1000), 505);
+    for (const share of [0, 0.25, 0.5, 0.505, 0.75, 1]) {
+      assert.ok(Math.abs(page.wallShareAt(years, parts, page.pixelAt(years, parts, share)) - share) < 1e-9, `${share}`);
+    }
+    // The top of a line where two years begin is the first one's.
+    assert.equal(page.pixelAt(years, parts, 0.5), parts[1].y);
   });
 });
