@@ -53,6 +53,34 @@ describe('header on a phone', () => {
   }
 });
 
+describe('the focused photo', () => {
+  for (const colorScheme of ['light', 'dark']) {
+    test(`its ring stands out from the page and the tiles, above its neighbours (${colorScheme})`, async () => {
+      const { context, page } = await open(browser, wall.url, { colorScheme });
+      while (!(await page.evaluate(() => document.activeElement.classList.contains('tile')))) await page.keyboard.press('Tab');
+      await page.keyboard.press('ArrowDown');
+      await page.keyboard.press('ArrowRight');
+      const ring = await page.evaluate(() => {
+        const tile = document.activeElement, style = getComputedStyle(tile);
+        const others = (e) => [...e.parentNode.children].filter((c) => c !== e).map((c) => Number(getComputedStyle(c).zIndex) || 0);
+        return {
+          width: parseFloat(style.outlineWidth), offset: parseFloat(style.outlineOffset), colour: style.outlineColor, style: style.outlineStyle,
+          page: getComputedStyle(document.body).backgroundColor,
+          tiles: [...new Set(getComputedStyle(tile).backgroundImage.match(/rgb\([^)]*\)/g))],
+          above: Number(style.zIndex) > Math.max(...others(tile)) && Number(getComputedStyle(tile.parentNode).zIndex) > Math.max(...others(tile.parentNode)),
+        };
+      });
+      assert.equal(ring.style, 'solid');
+      assert.ok(ring.width >= 3 && ring.offset >= 2, JSON.stringify(ring));
+      assert.ok(ring.above, 'the ring is drawn over the neighbouring tiles and rows');
+      for (const against of [ring.page, ...ring.tiles]) {
+        assert.ok(contrast(ring.colour, against) >= 3, `${ring.colour} on ${against}: ${contrast(ring.colour, against).toFixed(2)}`);
+      }
+      await context.close();
+    });
+  }
+});
+
 describe('placeholders', () => {
   for (const colorScheme of ['light', 'dark']) {
     test(`during a fast sweep, tiles still loading are soft and close to the page's colour (${colorScheme})`, async () => {
