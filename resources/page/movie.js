@@ -7,6 +7,7 @@
 var movie = viewer.querySelector('.movie');
 var liveButton = viewer.querySelector('.live-button');
 var motionLink = viewer.querySelector('.motion');
+var unmuteButton = viewer.querySelector('.unmute');
 var movieMode = '';   // 'video' while a video is loaded, 'live' while a motion plays, else ''
 
 function fileType(path) { return path.slice(path.lastIndexOf('.') + 1).toUpperCase(); }
@@ -52,7 +53,27 @@ function showMovie(photo, path, original) {
   movie.src = source;
   movie.hidden = false;
   placeMovie();
+  startVideo();
 }
+
+// A video opened starts playing. Where the browser lets a page start only silent videos (the
+// viewer opened from a link rather than by a click), it plays muted, and a button offers the sound.
+function startVideo() {
+  var src = movie.getAttribute('src');
+  movie.play().catch(function (error) {
+    if (error.name !== 'NotAllowedError' || movieMode !== 'video' || movie.getAttribute('src') !== src) return;
+    movie.muted = true;
+    unmuteButton.hidden = false;
+    movie.play().catch(function () { /* the error event tells */ });
+  });
+}
+unmuteButton.addEventListener('click', function () {
+  viewerTouched();
+  movie.muted = false;
+  unmuteButton.hidden = true;
+  if (movie.paused) movie.play().catch(function () { /* the error event tells */ });
+});
+movie.addEventListener('volumechange', function () { if (!movie.muted) unmuteButton.hidden = true; });
 
 function cannotPlayText(name, codec) {
   return tr(name, { format: codecName(codec) || tr('infoUnknown') });
@@ -67,6 +88,7 @@ function stopMovie() {
   movie.removeAttribute('poster');
   movie.load();
   movie.hidden = true;
+  unmuteButton.hidden = true;
   movieMode = '';
   stage.classList.remove('moving');
 }

@@ -101,6 +101,7 @@ var germanStrings = {
   videoLength: 'Video, {length}',
   cannotPlay: 'Dieser Browser kann diese Art Video ({format}) nicht abspielen; \u00f6ffnen Sie das Original, um es mit einem anderen Programm abzuspielen.',
   videoMissing: 'Das Video lie\u00df sich hier nicht \u00f6ffnen; vielleicht wurde es verschoben oder sein Laufwerk ist nicht verbunden.',
+  unmute: 'Ton an',
   livePlay: 'Bewegung abspielen (p)',
   motionLink: 'Bewegungsclip ({type})',
   motionCannotPlay: 'Dieser Browser kann die Bewegung dieses Live-Fotos ({format}) nicht abspielen; \u00f6ffnen Sie den Bewegungsclip, um ihn mit einem anderen Programm abzuspielen.',

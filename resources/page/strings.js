@@ -104,6 +104,7 @@ var strings = {
   videoLength: 'Video, {length}',
   cannotPlay: 'This browser cannot play this kind of video ({format}); open the original to play it with another program.',
   videoMissing: 'The video could not be opened here; it may have moved or its drive may be offline.',
+  unmute: 'Sound on',
   livePlay: 'Play the motion (p)',
   motionLink: 'Motion clip ({type})',
   motionCannotPlay: 'This browser cannot play this live photo\u2019s motion ({format}); open its motion clip to play it with another program.',

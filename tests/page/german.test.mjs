@@ -207,8 +207,9 @@ describe('the wall in German', () => {
     const { context, page, record } = await open(browser, `${wall.url}#photo=${key(video[1])}`, de);
     await page.waitForSelector('#viewer[open] .movie:not([hidden])');
     assert.match(same(await page.textContent('#viewer .when')), /^Mittwoch, 12\. Februar 2025 um 18:00 Video, 0:02$/);
-    await page.keyboard.press('p');
+    // Opened from the address, it plays at once, muted, with the button for its sound.
     await page.waitForFunction(() => document.querySelector('#viewer .movie').currentTime > 0.3, null, { timeout: 20000 });
+    assert.equal(await page.textContent('#viewer .unmute'), 'Ton an');
     await assertGerman(page, 'a video playing');
     await page.keyboard.press('i');
     await page.waitForSelector('#info:not([hidden])');

@@ -113,8 +113,9 @@ describe('videos in the viewer', { skip }, () => {
     assert.equal(state.note, '');
     assert.match(state.when, / Video, 0:02$/);
     assert.equal(state.original, fileUrl('2024/Beach/VID_1.mp4'));
-    await page.keyboard.press('p');
+    // Opened by a click, it plays at once, with its sound.
     await page.waitForFunction(() => document.querySelector('#viewer .movie').currentTime > 0.3, null, { timeout: 20000 });
+    assert.deepEqual(await page.evaluate(() => [document.querySelector('#viewer .movie').muted, document.querySelector('#viewer .unmute').hidden]), [false, true]);
     // The picture is the video's, placed over the photo's box.
     const box = await page.locator('#viewer .movie').boundingBox();
     const stage = await page.locator('#viewer .stage').boundingBox();
@@ -122,6 +123,9 @@ describe('videos in the viewer', { skip }, () => {
     assert.ok(box.width <= stage.width + 1 && box.height <= stage.height + 1);
     await page.keyboard.press('p');
     assert.equal(await page.evaluate(() => document.querySelector('#viewer .movie').paused), true);
+    await page.keyboard.press('p');
+    await page.waitForFunction(() => !document.querySelector('#viewer .movie').paused);
+    await page.keyboard.press('p');
     await page.keyboard.press('+');
     await page.locator('#viewer .stage').dblclick({ position: { x: 20, y: 20 } });
     assert.equal(await page.evaluate(() => document.querySelector('#viewer .stage').classList.contains('zoomed')), false);
@@ -145,6 +149,22 @@ describe('videos in the viewer', { skip }, () => {
     await context.close();
   });
 
+  test('a video opened from a link, without a click, plays muted, and its button turns the sound on', async () => {
+    const { context, page, record } = await open(browser, `${wall.url}#photo=${key('2024/Beach/VID_1.mp4')}`);
+    await page.waitForFunction(() => document.querySelector('#viewer .movie').currentTime > 0.3, null, { timeout: 20000 });
+    assert.deepEqual(await page.evaluate(() => [document.querySelector('#viewer .movie').muted, document.querySelector('#viewer .unmute').hidden]), [true, false]);
+    assert.equal(await page.textContent('#viewer .unmute'), 'Sound on');
+    await page.click('#viewer .unmute');
+    assert.deepEqual(await page.evaluate(() => [document.querySelector('#viewer .movie').muted, document.querySelector('#viewer .movie').paused]), [false, false]);
+    assert.equal(await page.isHidden('#viewer .unmute'), true);
+    // On to a photo, the button goes with the video.
+    await page.keyboard.press('ArrowRight');
+    await page.keyboard.press('ArrowRight');
+    assert.equal(await page.isHidden('#viewer .unmute'), true);
+    assertQuiet(record);
+    await context.close();
+  });
+
   test('an HEVC video stays its poster with the original\u2019s link and a sentence; a missing video says so', async () => {
     const { context, page, record } = await open(browser, wall.url);
     await openAt(page, 1);
@@ -160,6 +180,8 @@ describe('videos in the viewer', { skip }, () => {
     assert.equal(await noteIsWhole(page), true);
     await page.setViewportSize(desktop);
     await page.keyboard.press('Escape');
+    // Escape goes back in the history; the viewer closes when the browser has done so.
+    await page.waitForFunction(() => !document.getElementById('viewer').open);
     // VP9 in WebM plays in Chromium; this one's file is not there.
     await openAt(page, 6);
     await page.waitForFunction(() => document.querySelector('#viewer .note').textContent !== '');
