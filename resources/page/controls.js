@@ -26,6 +26,19 @@ function fillFolders() {
   }));
   folderSelect.replaceChildren.apply(folderSelect, options);
   tools.hidden = order.length === 0;
+  fitSearchHint();
+}
+
+// The search's hint in full where it fits, else in a word (a phone's narrow header).
+var hintContext = null;
+function fitSearchHint() {
+  if (tools.hidden) return;
+  var style = getComputedStyle(searchInput);
+  if (!hintContext) hintContext = document.createElement('canvas').getContext('2d');
+  hintContext.font = style.fontSize + ' ' + style.fontFamily;
+  var room = searchInput.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight);
+  var full = tr('searchPlaceholder');
+  searchInput.placeholder = hintContext.measureText(full).width <= room ? full : tr('searchPlaceholderShort');
 }
 
 // The controls show the filter; a folder the menu lacks (not in the wall, or not yet arrived)

@@ -1,6 +1,6 @@
 // Pointers on the viewer's photo: mouse, pen and touch alike. A drag pans a zoomed photo and
-// otherwise swipes to the next or previous one; two fingers pinch; a double click or double
-// tap zooms in or out; a single tap beside the photo closes the viewer.
+// otherwise swipes to the next or previous one, or down to close the viewer; two fingers pinch;
+// a double click or double tap zooms in or out; a single tap beside the photo closes the viewer.
 
 var pointers = new Map();   // pointerId -> { x, y } in stage coordinates
 var gesture = null;         // what the pointers down now are doing
@@ -67,6 +67,8 @@ function endPointer(event, cancelled) {
   var dx = p.x - ended.start.x, dy = p.y - ended.start.y;
   if (ended.moved) {
     if (!isZoomed() && Math.abs(dx) > 40 && Math.abs(dx) > Math.abs(dy) * 1.5) step(dx < 0 ? 1 : -1);
+    // A swipe down puts the photo away, as on a phone's own photos.
+    else if (!isZoomed() && dy > 80 && dy > Math.abs(dx) * 1.5) leaveViewer();
     lastTap = null;
     return;
   }

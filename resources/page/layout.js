@@ -16,7 +16,8 @@ function metrics() {
     left: left,
     width: Math.max(120, width - left - scrub),
     gap: phone ? 2 : 4,
-    target: phone ? 110 : width < 1000 ? 170 : width < 1700 ? 210 : 250,
+    // Scaled by a pinch on a touch screen (density.js).
+    target: Math.round((phone ? 110 : width < 1000 ? 170 : width < 1700 ? 210 : 250) * densityScale()),
     heading: phone ? 42 : 56,
     bottom: 24
   };

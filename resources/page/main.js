@@ -73,6 +73,7 @@ function onResize() {
       lastWidth = width;
       lastRatio = ratio;
       lastHeight = window.innerHeight;
+      fitSearchHint();
       refresh(null, 'resize');
     } else if (window.innerHeight !== lastHeight) {
       lastHeight = window.innerHeight;
@@ -84,6 +85,20 @@ function onResize() {
   });
 }
 window.addEventListener('resize', onResize);
+
+// The header grows and shrinks with its lines (On this day, a note under the title, the tools
+// wrapping on a phone): the wall's screen and the timeline, which starts under it, follow.
+var headerHeight = 0;
+function onHeaderResize() {
+  if (!layout || header.offsetHeight === headerHeight) return;
+  headerHeight = header.offsetHeight;
+  var v = scroll.virtual;
+  measure();
+  placeScrubber();
+  scrollToVirtual(v);
+  placeCurrent();
+}
+if (window.ResizeObserver) new ResizeObserver(onHeaderResize).observe(header);
 window.addEventListener('scroll', onScroll, { passive: true });
 
 // The pixel ratio changes without a resize when the window moves to another screen.

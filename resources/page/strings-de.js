@@ -27,6 +27,7 @@ var germanStrings = {
   folderOption: '{folder} ({count})',
   rootFolder: 'In keinem Unterordner',
   searchPlaceholder: 'Name oder Datum',
+  searchPlaceholderShort: 'Suchen',
   searchLabel: 'Dateinamen, Ordner und Daten suchen',
 
   onThisDay: 'An diesem Tag: {photos}',

@@ -30,6 +30,7 @@ var strings = {
   folderOption: '{folder} ({count})',
   rootFolder: 'Not in a subfolder',
   searchPlaceholder: 'Search names and dates',
+  searchPlaceholderShort: 'Search',
   searchLabel: 'Search file names, folders and dates',
 
   onThisDay: 'On this day: {photos}',
