@@ -279,7 +279,8 @@ function placeTabStop() {
   if (!view.pos.length) return;
   var focused = roving.pos >= 0 && document.activeElement === tabStopTile && tabStop === roving.pos;
   var want = roving.pos >= 0 && (focused || onScreen(roving.pos)) ? roving.pos : firstOnScreen();
-  if (want !== tabStop || !tabStopTile || !tabStopTile.isConnected) {
+  // (A tile given back and made again for another photo is no longer the stop's.)
+  if (want !== tabStop || !tabStopTile || !tabStopTile.isConnected || Number(tabStopTile.dataset.pos) !== want) {
     if (tabStopTile) tabStopTile.tabIndex = -1;
     tabStop = want;
     tabStopTile = tileAt(want);
