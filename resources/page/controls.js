@@ -29,16 +29,15 @@ function fillFolders() {
   fitSearchHint();
 }
 
-// The search's hint in full where it fits, else in a word (a phone's narrow header).
-var hintContext = null;
+// The search's hint in full where it fits, else in a word (a phone's narrow header): measured as
+// the field's own text, in its own font.
 function fitSearchHint() {
-  if (tools.hidden) return;
-  var style = getComputedStyle(searchInput);
-  if (!hintContext) hintContext = document.createElement('canvas').getContext('2d');
-  hintContext.font = style.fontSize + ' ' + style.fontFamily;
-  var room = searchInput.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight);
+  if (tools.hidden || searchInput.value) return;
   var full = tr('searchPlaceholder');
-  searchInput.placeholder = hintContext.measureText(full).width <= room ? full : tr('searchPlaceholderShort');
+  searchInput.value = full;
+  var fits = searchInput.scrollWidth <= searchInput.clientWidth;
+  searchInput.value = '';
+  searchInput.placeholder = fits ? full : tr('searchPlaceholderShort');
 }
 
 // The controls show the filter; a folder the menu lacks (not in the wall, or not yet arrived)

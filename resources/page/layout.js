@@ -12,7 +12,9 @@ function metrics() {
   var left = phone ? 4 : 16;
   return {
     phone: phone,
-    ratio: window.devicePixelRatio || 1,
+    // A pinch (density.js) scales the rows, and how far a thumbnail may be enlarged with them,
+    // as a screen of another pixel ratio would.
+    ratio: (window.devicePixelRatio || 1) / densityScale(),
     left: left,
     width: Math.max(120, width - left - scrub),
     gap: phone ? 2 : 4,

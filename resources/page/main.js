@@ -6,8 +6,9 @@
 async function refresh(then, how) {
   var job = startJob();
   document.body.dataset.state = 'busy';
-  // A screen at the top of the wall stays there as photos arrive.
-  var anchor = how && layout && view && !(how === 'grow' && scroll.virtual <= 0) ? anchorPhoto() : null;
+  // A screen at the top of the wall stays there, its first heading in sight, as photos arrive or
+  // the rows change their height (a new width, a pinch).
+  var anchor = how && layout && view && scroll.virtual > 0 ? anchorPhoto() : null;
   if (anchor) anchor.offset = scroll.virtual - layout.top[rowOf(anchor.pos)];
   var next = how === 'resize' && view ? view : await buildView(job);
   if (!next) return;

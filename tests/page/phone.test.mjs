@@ -82,14 +82,18 @@ describe('the header on the narrowest phones', () => {
   for (const width of [360, 375, 390]) {
     for (const locale of ['en-US', 'de-DE']) {
       test(`${width} px, ${locale}: the count, the folder menu and the search's hint are whole; the timeline starts under the header`, async () => {
-        const { context, page } = await open(browser, pairs.url, { ...touchPhone, viewport: { width, height: 800 }, locale });
+        const { context, page } = await open(browser, pairs.url, { ...touchPhone, viewport: { width, height: 800 }, locale, deviceScaleFactor: width === 390 ? 3 : 2 });
         const fit = await page.evaluate(() => {
-          const context = document.createElement('canvas').getContext('2d');
-          // The room for a control's text, and the width of the text it shows.
+          // The room for a control's text, and the width of the text it shows, in its font.
           const room = (e, text, extra = 0) => {
             const style = getComputedStyle(e);
-            context.font = `${style.fontSize} ${style.fontFamily}`;
-            return { text, width: context.measureText(text).width, room: e.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight) - extra };
+            const span = document.createElement('span');
+            span.style.cssText = `position:absolute;white-space:pre;font:${style.font};letter-spacing:${style.letterSpacing}`;
+            span.textContent = text;
+            document.body.appendChild(span);
+            const width = span.getBoundingClientRect().width;
+            span.remove();
+            return { text, width, room: e.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight) - extra };
           };
           const select = document.getElementById('folder'), search = document.getElementById('search');
           const count = document.getElementById('count'), meta = document.getElementById('meta');
