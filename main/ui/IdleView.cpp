@@ -18,6 +18,27 @@
 
 using Look::TextStyle;
 
+namespace {
+
+/// A build option's check box: it shows the model's value, sets it when clicked and follows it
+/// when it changes elsewhere (the command line, another window).
+QCheckBox* optionBox(QWidget* parent, const QString& text, const QString& tip, bool value, Model* model,
+                     void (Model::*set)(bool), void (Model::*changed)(bool))
+{
+    auto* box = new QCheckBox(text, parent);
+    box->setFont(Look::font(TextStyle::callout));
+    box->setToolTip(tip);
+    box->setChecked(value);
+    QObject::connect(box, &QCheckBox::toggled, model, set);
+    QObject::connect(model, changed, box, [box](bool now) {
+        const QSignalBlocker blocker(box);
+        box->setChecked(now);
+    });
+    return box;
+}
+
+} // namespace
+
 IdleView::IdleView(Model& m, bool dropping, QWidget* parent) : QWidget(parent), m(m), stack(new QVBoxLayout(this))
 {
     stack->setContentsMargins(0, 0, 0, 0);
@@ -49,42 +70,24 @@ IdleView::IdleView(Model& m, bool dropping, QWidget* parent) : QWidget(parent), 
     stack->addWidget(hint, 0, Qt::AlignHCenter);
     setDropping(dropping);
 
-    dedupe = new QCheckBox(tr("Show duplicate copies once"), this);
-    dedupe->setFont(Look::font(TextStyle::callout));
-    dedupe->setToolTip(tr("The same photo saved in several backup folders gets one tile. Matched by file "
-                          "name and size."));
-    dedupe->setChecked(m.dedupe());
-    connect(dedupe, &QCheckBox::toggled, &m, &Model::setDedupe);
-    connect(&m, &Model::dedupeChanged, dedupe, [this](bool value) {
-        const QSignalBlocker blocker(dedupe);
-        dedupe->setChecked(value);
-    });
+    dedupe = optionBox(this, tr("Show duplicate copies once"),
+                       tr("The same photo saved in several backup folders gets one tile. Matched by file "
+                          "name and size."),
+                       m.dedupe(), &m, &Model::setDedupe, &Model::dedupeChanged);
     stack->addWidget(dedupe, 0, Qt::AlignHCenter);
 
-    portable = new QCheckBox(tr("Keep a screen-size copy of every photo"), this);
-    portable->setFont(Look::font(TextStyle::callout));
-    portable->setToolTip(tr("The wall then shows every photo sharp on its own, copied to a stick, a NAS or another "
+    portable = optionBox(this, tr("Keep a screen-size copy of every photo"),
+                         tr("The wall then shows every photo sharp on its own, copied to a stick, a NAS or another "
                             "computer without the photos. It takes more room. A wall made so keeps its copies and "
-                            "adds those of new photos when it is updated."));
-    portable->setChecked(m.portable());
-    connect(portable, &QCheckBox::toggled, &m, &Model::setPortable);
-    connect(&m, &Model::portableChanged, portable, [this](bool value) {
-        const QSignalBlocker blocker(portable);
-        portable->setChecked(value);
-    });
+                            "adds those of new photos when it is updated."),
+                         m.portable(), &m, &Model::setPortable, &Model::portableChanged);
     stack->addWidget(portable, 0, Qt::AlignHCenter);
 
-    videoCopies = new QCheckBox(tr("Make long videos playable too"), this);
-    videoCopies->setFont(Look::font(TextStyle::callout));
-    videoCopies->setToolTip(tr("Videos the browser cannot play (an iPhone's HEVC, AVI, MTS) get a playable copy "
+    videoCopies = optionBox(this, tr("Make long videos playable too"),
+                            tr("Videos the browser cannot play (an iPhone's HEVC, AVI, MTS) get a playable copy "
                                "in the wall. Live photos and videos under 30 seconds always do; with this, "
-                               "longer ones do too, which can take as long as they play."));
-    videoCopies->setChecked(m.videoCopies());
-    connect(videoCopies, &QCheckBox::toggled, &m, &Model::setVideoCopies);
-    connect(&m, &Model::videoCopiesChanged, videoCopies, [this](bool value) {
-        const QSignalBlocker blocker(videoCopies);
-        videoCopies->setChecked(value);
-    });
+                               "longer ones do too, which can take as long as they play."),
+                            m.videoCopies(), &m, &Model::setVideoCopies, &Model::videoCopiesChanged);
     stack->addWidget(videoCopies, 0, Qt::AlignHCenter);
 
     // The walls panel goes here, before the space that pushes the link to the bottom.
