@@ -192,28 +192,22 @@ std::string Indexer::key(std::string_view rel)
 
 fs::path Indexer::thumbURL(std::string_view key) const
 {
-    return thumbDir() / std::string(key.substr(0, 2)) / (std::string(key) + ".jpg");
+    return out / WallFiles::photoFileName(WallFiles::thumbs, key, ".jpg");
 }
 
 fs::path Indexer::previewURL(std::string_view key) const
 {
-    return previewDir() / std::string(key.substr(0, 2)) / (std::string(key) + ".jpg");
+    return out / WallFiles::photoFileName(WallFiles::previews, key, ".jpg");
 }
 
 fs::path Indexer::fullURL(std::string_view key) const
 {
-    return fullDir() / std::string(key.substr(0, 2)) / (std::string(key) + ".jpg");
+    return out / WallFiles::photoFileName(WallFiles::full, key, ".jpg");
 }
 
 std::string Indexer::motionClipName(std::string_view key)
 {
-    std::string name(WallFiles::motion);
-    name += '/';
-    name += key.substr(0, 2);
-    name += '/';
-    name += key;
-    name += ".mp4";
-    return name;
+    return WallFiles::photoFileName(WallFiles::motion, key, ".mp4");
 }
 
 fs::path Indexer::motionURL(std::string_view key) const

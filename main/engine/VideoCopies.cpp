@@ -59,13 +59,7 @@ CacheRecord withMedia(const CacheRecord& record, Record::Media media)
 
 std::string Indexer::videoCopyName(std::string_view key)
 {
-    std::string name(WallFiles::videos);
-    name += '/';
-    name += key.substr(0, 2);
-    name += '/';
-    name += key;
-    name += ".mp4";
-    return name;
+    return WallFiles::photoFileName(WallFiles::videos, key, ".mp4");
 }
 
 PhotoOutcome Indexer::copyVideo(std::string_view rel, const CopySource& source,

@@ -7,6 +7,7 @@
 #include "engine/internal/VideoCopy.h"
 
 #include "engine/internal/AsciiText.h"
+#include "engine/internal/FfmpegOwners.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -52,41 +53,9 @@ void quietOnce()
     std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
 }
 
-struct InputClose {
-    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
-};
-struct OutputClose {
-    void operator()(AVFormatContext* c) const
-    {
-        if (c->pb)
-            avio_closep(&c->pb);
-        avformat_free_context(c);
-    }
-};
-struct CodecFree {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameFree {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketFree {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct ScaleFree {
-    void operator()(SwsContext* s) const { sws_freeContext(s); }
-};
-struct ResampleFree {
-    void operator()(SwrContext* s) const { swr_free(&s); }
-};
-struct FifoFree {
-    void operator()(AVAudioFifo* f) const { av_audio_fifo_free(f); }
-};
-struct DictionaryFree {
-    void operator()(AVDictionary* d) const { av_dict_free(&d); }
-};
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecFree>;
-using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
+using Ffmpeg::CodecPtr;
+using Ffmpeg::FramePtr;
+using Ffmpeg::PacketPtr;
 
 /// Thrown inside this file only: how the copy ended early.
 struct Ended {
@@ -506,8 +475,8 @@ private:
     const fs::path& target;
     const std::function<bool()>& keepGoing;
 
-    std::unique_ptr<AVFormatContext, InputClose> in;
-    std::unique_ptr<AVFormatContext, OutputClose> out;
+    Ffmpeg::InputPtr in;
+    Ffmpeg::OutputPtr out;
     int videoIn = -1;
     int audioIn = -1;
     CodecPtr videoDecoder, audioDecoder, videoEncoder, audioEncoder;
@@ -518,10 +487,10 @@ private:
     struct Source {
         int width = 0, height = 0, format = -1;
     } scaledFrom;
-    std::unique_ptr<SwsContext, ScaleFree> scale;
+    Ffmpeg::ScalePtr scale;
     FramePtr scaled;
-    std::unique_ptr<SwrContext, ResampleFree> resample;
-    std::unique_ptr<AVAudioFifo, FifoFree> fifo;
+    Ffmpeg::ResamplePtr resample;
+    Ffmpeg::FifoPtr fifo;
     std::int64_t lastVideoPts = AV_NOPTS_VALUE;
     std::int64_t nextAudioPts = AV_NOPTS_VALUE;
     std::int64_t framesEncoded = 0;

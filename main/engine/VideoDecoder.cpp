@@ -6,6 +6,7 @@
 #include "engine/internal/VideoDecoder.h"
 
 #include "dates/RecordingDates.h"
+#include "engine/internal/FfmpegOwners.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -54,25 +55,7 @@ void quietOnce()
     std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
 }
 
-struct FormatClose {
-    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
-};
-struct CodecFree {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameFree {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketFree {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct ScaleFree {
-    void operator()(SwsContext* s) const { sws_freeContext(s); }
-};
-struct DictionaryFree {
-    void operator()(AVDictionary* d) const { av_dict_free(&d); }
-};
-using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
+using Ffmpeg::FramePtr;
 
 /// The recording's date and time on the clock of the place it was recorded, as a photo's
 /// capture date is: QuickTime's local creation date, else the movie header's UTC time made
@@ -156,7 +139,7 @@ int quarterTurns(const AVStream& stream)
 double brightnessSpread(const AVFrame& frame)
 {
     constexpr int side = 32;
-    std::unique_ptr<SwsContext, ScaleFree> scale(sws_getContext(frame.width, frame.height,
+    Ffmpeg::ScalePtr scale(sws_getContext(frame.width, frame.height,
                                                                 AVPixelFormat(frame.format), side, side,
                                                                 AV_PIX_FMT_GRAY8, SWS_AREA, nullptr, nullptr, nullptr));
     if (!scale)
@@ -209,8 +192,8 @@ PixelBuffer turned(PixelBuffer in, int turns)
 } // namespace
 
 struct VideoFile::State {
-    std::unique_ptr<AVFormatContext, FormatClose> format;
-    std::unique_ptr<AVCodecContext, CodecFree> codec;
+    Ffmpeg::InputPtr format;
+    Ffmpeg::CodecPtr codec;
     int stream = -1;
     int turns = 0;
     AVRational aspect{1, 1};
@@ -221,7 +204,7 @@ struct VideoFile::State {
     template <typename Take>
     bool decodeFrames(Take take)
     {
-        std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
+        Ffmpeg::PacketPtr packet(av_packet_alloc());
         FramePtr frame(av_frame_alloc());
         if (!packet || !frame)
             return false;
@@ -284,7 +267,7 @@ std::optional<VideoFile> VideoFile::open(const fs::path& file, VideoRefusal* why
     AVDictionary* options = nullptr;
     av_dict_set(&options, "format_whitelist", acceptedFormats, 0);
     av_dict_set(&options, "protocol_whitelist", "file", 0);
-    std::unique_ptr<AVDictionary, DictionaryFree> optionsOwner(options);
+    Ffmpeg::DictionaryPtr optionsOwner(options);
     AVFormatContext* opened = nullptr;
     // A "file:" prefix keeps a name with a colon in it from being read as another protocol.
     const std::string url = "file:" + file.string();
@@ -419,7 +402,7 @@ std::optional<PixelBuffer> VideoFile::posterFrame(int maxSide)
     pixels.height = std::max(1, int(std::lround(shownHeight * scale)));
     pixels.bands = 3;
     pixels.samples.resize(std::size_t(pixels.width) * pixels.height * 3);
-    std::unique_ptr<SwsContext, ScaleFree> convert(
+    Ffmpeg::ScalePtr convert(
         sws_getContext(best->width, best->height, AVPixelFormat(best->format), pixels.width, pixels.height,
                        AV_PIX_FMT_RGB24, SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
     if (!convert)

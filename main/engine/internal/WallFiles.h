@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace WallFiles {
@@ -52,6 +53,19 @@ inline bool isWallFolder(std::string_view name)
 
 /// The pieces' names in data/: "GENERATION-N.js", the generation 16 lower-case hexadecimal
 /// digits and N a count from 0.
+/// A photo's file in one of the photo folders, relative to the wall's folder:
+/// FOLDER/<first two characters of the key>/<key>EXTENSION, so that no folder grows too large.
+inline std::string photoFileName(std::string_view folder, std::string_view key, std::string_view extension)
+{
+    std::string name(folder);
+    name += '/';
+    name += key.substr(0, 2);
+    name += '/';
+    name += key;
+    name += extension;
+    return name;
+}
+
 inline constexpr std::size_t generationLength = 16;
 inline bool isPieceName(std::string_view name)
 {
