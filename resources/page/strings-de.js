@@ -99,6 +99,7 @@ var germanStrings = {
   noPreview: 'Keine Vorschau',
   position: '{n} von {count}',
   previewOnly: 'Dieser Browser kann diese Art Datei nicht zeigen; dies ist ihre Vorschau.',
+  fullCopyShown: 'Dieser Browser kann diese Art Datei nicht zeigen; dies ist ihre Kopie in voller Gr\u00f6\u00dfe aus der Wand.',
   videoLength: 'Video, {length}',
   cannotPlay: 'Dieser Browser kann diese Art Video ({format}) nicht abspielen; \u00f6ffnen Sie das Original, um es mit einem anderen Programm abzuspielen.',
   videoMissing: 'Das Video lie\u00df sich hier nicht \u00f6ffnen; vielleicht wurde es verschoben oder sein Laufwerk ist nicht verbunden.',

@@ -102,6 +102,7 @@ var strings = {
   noPreview: 'No preview',
   position: '{n} of {count}',
   previewOnly: 'This browser cannot show this kind of file; this is its preview.',
+  fullCopyShown: 'This browser cannot show this kind of file; this is its full-size copy, kept in the wall.',
   videoLength: 'Video, {length}',
   cannotPlay: 'This browser cannot play this kind of video ({format}); open the original to play it with another program.',
   videoMissing: 'The video could not be opened here; it may have moved or its drive may be offline.',

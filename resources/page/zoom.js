@@ -48,7 +48,11 @@ function sharpenIfZoomedPastPreview() {
   var image = new Image();
   image.src = url;
   image.decode().then(function () {
-    if (viewing >= 0 && fullUrl(keyOf(view.pos[viewing])) === url) fullImage.src = url;
+    if (viewing >= 0 && fullUrl(keyOf(view.pos[viewing])) === url) {
+      fullImage.src = url;
+      // The note named the preview, which is no longer what is shown.
+      if (noteText.textContent === tr('previewOnly')) noteText.textContent = tr('fullCopyShown');
+    }
     sharpening = '';
   }, function () { /* the preview stays: it is what the wall has */ });
 }

@@ -96,6 +96,8 @@ describe('a portable wall copied away from its photos', { skip: !cli && 'needs K
       return image.getAttribute('src').startsWith('full/') && image.complete && image.naturalWidth === 3264;
     });
     assert.deepEqual(await large(), { src: 'full', width: 3264 });
+    // Away from its photos the note says so; it never calls the full-size copy a preview.
+    assert.doesNotMatch(await page.textContent('#viewer .note'), /its preview/);
     assert.equal(fetchedFull(), 1);
     assertQuiet(record);
     await context.close();
