@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QSignalSpy>
 
+#include <vector>
+
 #include <gtest/gtest.h>
 
 using namespace TestSupport;
@@ -43,70 +45,47 @@ TEST_F(Settings, FileLivesUnderXdgConfigHome)
     EXPECT_TRUE(QFile::exists(home() + QStringLiteral("/config/Kestova/Kestova.conf")));
 }
 
-TEST_F(Settings, DedupeDefaultsToYesAndPersists)
+// The build options of the window: each has its default, is saved when set and says so once,
+// and a stored value that is not plainly the other answer reads as the default, so a mistake
+// never shows duplicates nor makes a wall larger.
+TEST_F(Settings, BuildOptionsDefaultPersistAndReadOddValuesAsTheDefault)
 {
-    {
-        Model model;
-        EXPECT_TRUE(model.dedupe());
-        QSignalSpy changed(&model, &Model::dedupeChanged);
-        model.setDedupe(false);
-        EXPECT_EQ(changed.count(), 1);
-        EXPECT_FALSE(model.dedupe());
-    }
-    EXPECT_FALSE(Model().dedupe());
-    Model().setDedupe(true);
-    EXPECT_TRUE(Model().dedupe());
-}
-
-TEST_F(Settings, PortableDefaultsToNoAndPersists)
-{
-    {
-        Model model;
-        EXPECT_FALSE(model.portable());
-        QSignalSpy changed(&model, &Model::portableChanged);
-        model.setPortable(true);
-        EXPECT_EQ(changed.count(), 1);
-    }
-    EXPECT_TRUE(Model().portable());
-    EXPECT_EQ(settings().value(QStringLiteral("portable")).toString(), QStringLiteral("true"));
-    Model().setPortable(false);
-    EXPECT_FALSE(Model().portable());
-    // A value of another kind reads as no: a wall is never made larger by a mistake.
-    {
-        auto store = settings();
-        store.setValue(QStringLiteral("portable"), QStringLiteral("yes"));
-        store.sync();
-    }
-    EXPECT_FALSE(Model().portable());
-}
-
-TEST_F(Settings, EveryVideoCopyDefaultsToNoAndPersistsAndOnlyYesReadsAsYes)
-{
-    EXPECT_FALSE(Model().videoCopies());
-    {
-        Model model;
-        QSignalSpy changed(&model, &Model::videoCopiesChanged);
-        model.setVideoCopies(true);
-        EXPECT_EQ(changed.count(), 1);
-    }
-    EXPECT_TRUE(Model().videoCopies());
-    const QVariant stored[] = {QStringLiteral("maybe"), 1, QStringLiteral("1"), QStringLiteral("")};
-    for (const QVariant& value : stored) {
-        auto store = settings();
-        store.setValue(QStringLiteral("videoCopies"), value);
-        store.sync();
-        EXPECT_FALSE(Model().videoCopies()) << value.toString().toStdString();
-    }
-}
-
-TEST_F(Settings, DedupeThatIsNotYesOrNoReadsAsYes)
-{
-    const QVariant stored[] = {QStringLiteral("maybe"), 0, QStringLiteral("0"), QByteArray("false"), QStringLiteral("")};
-    for (const QVariant& value : stored) {
-        auto store = settings();
-        store.setValue(QStringLiteral("dedupe"), value);
-        store.sync();
-        EXPECT_TRUE(Model().dedupe()) << value.toString().toStdString();
+    struct Option {
+        const char* key;
+        bool byDefault;
+        bool (Model::*get)() const;
+        void (Model::*set)(bool);
+        void (Model::*changed)(bool);
+        std::vector<QVariant> odd;
+    };
+    const Option options[] = {
+        {"dedupe", true, &Model::dedupe, &Model::setDedupe, &Model::dedupeChanged,
+         {QStringLiteral("maybe"), 0, QStringLiteral("0"), QByteArray("false"), QStringLiteral("")}},
+        {"portable", false, &Model::portable, &Model::setPortable, &Model::portableChanged, {QStringLiteral("yes")}},
+        {"videoCopies", false, &Model::videoCopies, &Model::setVideoCopies, &Model::videoCopiesChanged,
+         {QStringLiteral("maybe"), 1, QStringLiteral("1"), QStringLiteral("")}},
+    };
+    for (const Option& o : options) {
+        SCOPED_TRACE(o.key);
+        {
+            Model model;
+            EXPECT_EQ((model.*o.get)(), o.byDefault);
+            QSignalSpy changed(&model, o.changed);
+            (model.*o.set)(!o.byDefault);
+            EXPECT_EQ(changed.count(), 1);
+            EXPECT_EQ((model.*o.get)(), !o.byDefault);
+        }
+        EXPECT_EQ((Model().*o.get)(), !o.byDefault);
+        EXPECT_EQ(settings().value(QLatin1String(o.key)).toString(),
+                  !o.byDefault ? QStringLiteral("true") : QStringLiteral("false"));
+        (Model().*o.set)(o.byDefault);
+        EXPECT_EQ((Model().*o.get)(), o.byDefault);
+        for (const QVariant& value : o.odd) {
+            auto store = settings();
+            store.setValue(QLatin1String(o.key), value);
+            store.sync();
+            EXPECT_EQ((Model().*o.get)(), o.byDefault) << value.toString().toStdString();
+        }
     }
 }
 
