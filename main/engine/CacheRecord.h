@@ -2,13 +2,19 @@
 // [key, width, height, date text, mtime, size]. Videos, live photos and photos with a preview
 // carry more after these: [..., media flags, length in ms, codec, motion clip]; then, when the
 // walk knew them, the file's status change time and inode: [..., ctime in ns, inode], with the
-// media positions filled (0, 0, "", "") for a plain photo. Records without them (written
-// before they were kept) stay valid. Values read from disk may have any type, so readers check
-// the type at each position.
+// media positions filled (0, 0, "", "") for a plain photo; then what the photo's metadata says of
+// its camera, exposure and place, one text at position 12 (Details), with the stamp's positions
+// null when the walk did not know it. Records without them (written before they were kept) stay
+// valid: one without details has its metadata read again, its thumbnail kept. Values read from
+// disk may have any type, so readers check the type at each position.
 #pragma once
 
 #include "engine/WallSchema.h"
 
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -32,6 +38,7 @@ enum Position : std::size_t {
     motion = 9,   ///< a live photo's clip: its path relative to the source, or with clipInWall to the wall
     ctime = 10,   ///< the file's status change time in nanoseconds, as the walk saw it
     inode = 11,   ///< the file's inode number, as the walk saw it
+    details = 12, ///< Details as text; "" when the metadata said nothing of them
 };
 
 /// Bits of the media position, as the wall's entries carry them too (the wall's schema).
@@ -141,4 +148,144 @@ inline Media mediaOf(const CacheRecord& r)
     return {intOrZero(r, media), intOrZero(r, duration), std::string(textOrEmpty(r, codec)),
             std::string(textOrEmpty(r, motion))};
 }
+} // namespace Record
+
+namespace Record {
+
+/// What a photo's metadata says of the camera, the exposure and where it was taken. Numbers are
+/// 0 and names empty when unknown; a place is known only with both coordinates.
+struct Details {
+    std::string camera;     ///< as a person reads it: "Apple iPhone 12 Pro", "Canon EOS R5"
+    std::string lens;
+    double exposure = 0;    ///< seconds
+    double fNumber = 0;
+    std::int64_t iso = 0;
+    double focal = 0;       ///< millimetres
+    std::int64_t focal35 = 0; ///< the same field of view on 35 mm film, millimetres
+    std::optional<std::pair<double, double>> geo; ///< latitude, longitude in degrees
+    friend bool operator==(const Details&, const Details&) = default;
+};
+
+namespace DetailsText {
+inline void appendNumber(std::string& out, double value)
+{
+    if (value == 0 || !std::isfinite(value))
+        return;
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    out.append(text, end);
+}
+inline double number(std::string_view text)
+{
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() && std::isfinite(value) ? value : 0;
+}
+/// A name as the text keeps it: tabs and line breaks would split its fields.
+inline void appendName(std::string& out, std::string_view name)
+{
+    for (const char c : name)
+        out += (c == '\t' || c == '\n' || c == '\r') ? ' ' : c;
+}
+} // namespace DetailsText
+
+/// The details as position 12 keeps them: camera, lens, exposure, f-number, ISO, focal length,
+/// its 35 mm equivalent, latitude and longitude, separated by tabs, each empty when unknown.
+/// Nothing known is "": most photos without metadata cost three bytes.
+inline std::string detailsText(const Details& d)
+{
+    std::string text;
+    DetailsText::appendName(text, d.camera);
+    text += '\t';
+    DetailsText::appendName(text, d.lens);
+    text += '\t';
+    DetailsText::appendNumber(text, d.exposure);
+    text += '\t';
+    DetailsText::appendNumber(text, d.fNumber);
+    text += '\t';
+    DetailsText::appendNumber(text, double(d.iso));
+    text += '\t';
+    DetailsText::appendNumber(text, d.focal);
+    text += '\t';
+    DetailsText::appendNumber(text, double(d.focal35));
+    text += '\t';
+    if (d.geo) {
+        // 0 is a valid latitude or longitude on its own; written as "0" here, read back as such.
+        const auto coordinate = [&text](double v) {
+            if (v == 0)
+                text += '0';
+            else
+                DetailsText::appendNumber(text, v);
+        };
+        coordinate(d.geo->first);
+        text += '\t';
+        coordinate(d.geo->second);
+    } else {
+        text += '\t';
+    }
+    if (text.find_first_not_of('\t') == std::string::npos)
+        text.clear();
+    return text;
+}
+
+inline Details detailsFromText(std::string_view text)
+{
+    std::vector<std::string_view> fields;
+    while (true) {
+        const auto tab = text.find('\t');
+        fields.push_back(text.substr(0, tab));
+        if (tab == std::string_view::npos)
+            break;
+        text.remove_prefix(tab + 1);
+    }
+    fields.resize(std::max<std::size_t>(fields.size(), 9));
+    Details d;
+    d.camera = std::string(fields[0]);
+    d.lens = std::string(fields[1]);
+    d.exposure = DetailsText::number(fields[2]);
+    d.fNumber = DetailsText::number(fields[3]);
+    d.iso = std::int64_t(DetailsText::number(fields[4]));
+    d.focal = DetailsText::number(fields[5]);
+    d.focal35 = std::int64_t(DetailsText::number(fields[6]));
+    if (!fields[7].empty() && !fields[8].empty()) {
+        const double lat = DetailsText::number(fields[7]);
+        const double lon = DetailsText::number(fields[8]);
+        if (std::abs(lat) <= 90 && std::abs(lon) <= 180 && (lat != 0 || lon != 0))
+            d.geo = std::pair{lat, lon};
+    }
+    return d;
+}
+
+/// The details a record holds; nothing when it was written before they were read.
+inline std::optional<Details> detailsOf(const CacheRecord& r)
+{
+    const std::string* text = textAt(r, details);
+    if (!text)
+        return std::nullopt;
+    return detailsFromText(*text);
+}
+
+/// The record with these details, its other positions as they were: the positions before them
+/// are filled as a record of a plain photo fills them (a missing stamp stays null).
+inline CacheRecord withDetails(CacheRecord record, const Details& d)
+{
+    if (record.size() < Position::count)
+        return record;
+    const std::array<RecordValue, 6> fill{std::int64_t(0), std::int64_t(0), std::string(), std::string(),
+                                          std::monostate{}, std::monostate{}};
+    while (record.size() < Position::details)
+        record.push_back(fill[record.size() - Position::media]);
+    record.resize(Position::details);
+    record.emplace_back(detailsText(d));
+    return record;
+}
+
+/// The record with the details of `from`, when it has any.
+inline CacheRecord keepingDetails(CacheRecord record, const CacheRecord& from)
+{
+    if (const auto kept = detailsOf(from))
+        return withDetails(std::move(record), *kept);
+    return record;
+}
+
 } // namespace Record

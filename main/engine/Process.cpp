@@ -33,6 +33,7 @@ struct OpenedFile {
     PixelSize stored;
     int orientation = 1;
     std::string date;
+    Record::Details details;
     bool wantsPreview = false; ///< browsers cannot show the original
     Record::Media media;
     std::optional<VipsPhoto> vips;
@@ -74,6 +75,8 @@ Opened<OpenedFile> openVideo(const fs::path& file)
     const VideoInfo& info = opened.video->info();
     opened.stored = info.displayed; // already upright
     opened.date = info.date;
+    opened.details.camera = info.camera;
+    opened.details.geo = info.geo;
     // The poster also goes large, for the player to show before it starts.
     opened.wantsPreview = true;
     opened.media = {Record::isVideo, info.durationMs, info.codec, {}};
@@ -91,7 +94,9 @@ Opened<OpenedFile> openPhoto(const fs::path& file, std::string_view rel)
             return WhyUnreadable::damaged;
         photo.stored = photo.raw->storedSize();
         photo.orientation = photo.raw->orientation();
-        photo.date = ExifReader::captureDateOfFile(file);
+        auto metadata = ExifReader::metadataOfFile(file);
+        photo.date = std::move(metadata.date);
+        photo.details = std::move(metadata.details);
         photo.wantsPreview = true;
         return photo;
     }
@@ -103,11 +108,15 @@ Opened<OpenedFile> openPhoto(const fs::path& file, std::string_view rel)
     photo.orientation = photo.vips->orientation();
     photo.wantsPreview = !photo.vips->isBrowserFormat();
     // The decoder has already read the EXIF block, so the file is not opened a second time;
-    // only a TIFF keeps its dates in its own first directory rather than in an EXIF block.
+    // only a TIFF keeps its dates in its own first directory rather than in an EXIF block. The
+    // same read gives the camera, the exposure and the place.
+    ExifReader::PhotoMetadata metadata;
     if (!photo.vips->exif().empty())
-        photo.date = ExifReader::captureDate(photo.vips->exif());
+        metadata = ExifReader::metadata(photo.vips->exif());
     else if (photo.vips->isTiff())
-        photo.date = ExifReader::captureDateOfFile(file);
+        metadata = ExifReader::metadataOfFile(file);
+    photo.date = std::move(metadata.date);
+    photo.details = std::move(metadata.details);
     return photo;
 }
 
@@ -249,6 +258,7 @@ PhotoOutcome Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, E
             return unchanged() ? failed(opened.reason()) : changed;
 
         const std::string date = opened->date;
+        const Record::Details details = opened->details;
         Record::Media media = opened->media;
         // A motion photo carries its clip after the picture; a clip beside the still wins.
         const auto embeddedClip = entry.motion.empty() && opened->vips
@@ -361,8 +371,9 @@ PhotoOutcome Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, E
         }
         // The size and time the walk found: a photo replaced since then no longer matches them,
         // so the next run makes it again from the file as it is by then.
-        return PhotoOutcome::done(Record::make(photoKey, width, height, date, entry.mtime, entry.size, std::move(media),
-                                               Record::FileStamp{entry.ctimeNs, entry.inode}));
+        return PhotoOutcome::done(Record::withDetails(Record::make(photoKey, width, height, date, entry.mtime, entry.size,
+                                                                   std::move(media), Record::FileStamp{entry.ctimeNs, entry.inode}),
+                                                      details));
     } catch (const JobError&) {
         throw; // the machine's failure, found above
     } catch (const std::bad_alloc&) {

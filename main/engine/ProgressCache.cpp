@@ -77,6 +77,10 @@ bool canReuse(const FileEntry& entry, const CacheMap& map, WallIndex& wall, Want
     const std::string& key = *Record::textAt(*record, Record::key);
     if (!wall.thumbs.has(key))
         return false;
+    // A record made before the metadata's details were kept: its photo's header is read again,
+    // its thumbnail stays.
+    if (!Record::textAt(*record, Record::details))
+        return false;
     const Record::Media media = Record::mediaOf(*record);
     if ((media.flags & (Record::hasPreview | Record::copyInWall)) && !wall.previews.has(key))
         return false;
@@ -119,9 +123,11 @@ bool adoptStamp(const FileEntry& entry, CacheMap& map)
     const std::string* key = Record::textAt(old, Record::key);
     if (!key || old.size() < Record::count)
         return false;
-    it->second = Record::make(*key, Record::intOrZero(old, Record::width), Record::intOrZero(old, Record::height),
-                              std::string(Record::textOrEmpty(old, Record::date)), entry.mtime, entry.size,
-                              Record::mediaOf(old), now);
+    it->second = Record::keepingDetails(Record::make(*key, Record::intOrZero(old, Record::width),
+                                                     Record::intOrZero(old, Record::height),
+                                                     std::string(Record::textOrEmpty(old, Record::date)), entry.mtime,
+                                                     entry.size, Record::mediaOf(old), now),
+                                        old);
     return true;
 }
 

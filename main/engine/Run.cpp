@@ -297,8 +297,10 @@ JobSummary Indexer::run()
     if (!storedUsable || !todo.empty() || map.size() != loaded || adoptedStamps)
         saveCache(map);
 
-    // 12-13.
+    // 12-13. The gazetteer is read once for the run, and only when a photo has coordinates.
+    PlaceNames places;
     Wall wall = WallOutput::buildWall(map);
+    WallOutput::namePlaces(wall.entries, places);
     summary.undated = wall.undated;
     summary.videos = wall.videos;
     summary.undatedVideos = wall.undatedVideos;
@@ -389,6 +391,7 @@ JobSummary Indexer::run()
     if (summary.videoCopies > 0 || copies.adjusted > 0) {
         saveCache(map);
         Wall again = WallOutput::buildWall(map);
+        WallOutput::namePlaces(again.entries, places);
         WallOutput::writeWall(*this, again.entries, state);
     }
     return summary;

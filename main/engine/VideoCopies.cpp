@@ -49,10 +49,12 @@ struct SourceState {
 /// The record with other media, every other position as it was.
 CacheRecord withMedia(const CacheRecord& record, Record::Media media)
 {
-    return Record::make(std::string(Record::textOrEmpty(record, Record::key)), Record::intOrZero(record, Record::width),
-                        Record::intOrZero(record, Record::height), std::string(Record::textOrEmpty(record, Record::date)),
-                        Record::intOrZero(record, Record::mtime), Record::intOrZero(record, Record::size), std::move(media),
-                        Record::stampOf(record).value_or(Record::FileStamp{}));
+    return Record::keepingDetails(
+        Record::make(std::string(Record::textOrEmpty(record, Record::key)), Record::intOrZero(record, Record::width),
+                     Record::intOrZero(record, Record::height), std::string(Record::textOrEmpty(record, Record::date)),
+                     Record::intOrZero(record, Record::mtime), Record::intOrZero(record, Record::size), std::move(media),
+                     Record::stampOf(record).value_or(Record::FileStamp{})),
+        record);
 }
 
 } // namespace

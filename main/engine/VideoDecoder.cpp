@@ -6,6 +6,7 @@
 #include "engine/internal/VideoDecoder.h"
 
 #include "dates/RecordingDates.h"
+#include "engine/internal/ExifReader.h"
 #include "engine/internal/FfmpegOwners.h"
 
 extern "C" {
@@ -17,6 +18,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -72,6 +74,36 @@ std::string recordingDate(const AVFormatContext& format, const AVStream& stream,
     const std::string name = file.filename().string();
     const auto civil = Dates::recordingTime({value("com.apple.quicktime.creationdate"), value("creation_time"), name});
     return civil ? Dates::exifText(*civil) : std::string();
+}
+
+/// The container's tag `key`, in the format's metadata or the stream's; empty when neither has it.
+std::string_view tagValue(const AVFormatContext& format, const AVStream& stream, const char* key)
+{
+    for (const AVDictionary* metadata : {format.metadata, stream.metadata}) {
+        if (const AVDictionaryEntry* e = av_dict_get(metadata, key, nullptr, 0); e && e->value)
+            return e->value;
+    }
+    return {};
+}
+
+/// The camera's make and model as phones write them: QuickTime's keys, else Android's.
+std::string cameraOf(const AVFormatContext& format, const AVStream& stream)
+{
+    std::string_view make = tagValue(format, stream, "com.apple.quicktime.make");
+    std::string_view model = tagValue(format, stream, "com.apple.quicktime.model");
+    if (make.empty() && model.empty()) {
+        make = tagValue(format, stream, "com.android.manufacturer");
+        model = tagValue(format, stream, "com.android.model");
+    }
+    return ExifReader::cameraName(make, model);
+}
+
+std::optional<std::pair<double, double>> geoOf(const AVFormatContext& format, const AVStream& stream)
+{
+    std::string_view text = tagValue(format, stream, "com.apple.quicktime.location.ISO6709");
+    if (text.empty())
+        text = tagValue(format, stream, "location");
+    return iso6709Point(text);
 }
 
 /// The bytes of one decoded frame of this size and pixel format; for a format not known yet,
@@ -346,10 +378,41 @@ std::optional<VideoFile> VideoFile::open(const fs::path& file, VideoRefusal* why
     state->info.durationMs = playableMs(format, stream, state->info.durationMs);
     state->info.codec = avcodec_get_name(parameters.codec_id);
     state->info.date = recordingDate(format, stream, file);
+    state->info.camera = cameraOf(format, stream);
+    state->info.geo = geoOf(format, stream);
     return VideoFile(std::move(state));
 }
 
 const VideoInfo& VideoFile::info() const { return state->info; }
+
+std::optional<std::pair<double, double>> iso6709Point(std::string_view text)
+{
+    // Each number starts with its sign; degrees only (the forms with minutes and seconds run
+    // their digits together, which no phone or camera writes).
+    const auto signedNumber = [&text](double& out) {
+        if (text.empty() || (text[0] != '+' && text[0] != '-'))
+            return false;
+        const bool negative = text[0] == '-';
+        std::size_t end = 1;
+        while (end < text.size() && ((text[end] >= '0' && text[end] <= '9') || text[end] == '.'))
+            ++end;
+        double value = 0;
+        const auto [ptr, ec] = std::from_chars(text.data() + 1, text.data() + end, value);
+        if (ec != std::errc() || ptr != text.data() + end)
+            return false;
+        out = negative ? -value : value;
+        text.remove_prefix(end);
+        return true;
+    };
+    double lat = 0;
+    double lon = 0;
+    if (!signedNumber(lat) || !signedNumber(lon))
+        return std::nullopt;
+    if (!std::isfinite(lat) || !std::isfinite(lon) || std::abs(lat) > 90 || std::abs(lon) > 180 || (lat == 0 && lon == 0))
+        return std::nullopt;
+    const auto round5 = [](double v) { return std::round(v * 1e5) / 1e5; };
+    return std::pair{round5(lat), round5(lon)};
+}
 
 std::optional<PixelBuffer> VideoFile::posterFrame(int maxSide)
 {

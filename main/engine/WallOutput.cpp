@@ -91,6 +91,8 @@ Wall buildWall(const CacheMap& map)
         entry.first = firstComponent(rel);
         entry.mtime = Record::intOrZero(record, Record::mtime);
         entry.media = Record::mediaOf(record);
+        entry.size = Record::intOrZero(record, Record::size);
+        entry.details = Record::detailsOf(record).value_or(Record::Details{});
         const bool video = entry.media.flags & Record::isVideo;
         if (video)
             ++wall.videos;
@@ -119,6 +121,14 @@ Wall buildWall(const CacheMap& map)
     wall.entries = std::move(sorted);
     wall.rawPairs = RawPairs::count(wall.entries);
     return wall;
+}
+
+void namePlaces(std::vector<WallEntry>& entries, PlaceNames& places)
+{
+    for (WallEntry& entry : entries) {
+        if (entry.details.geo)
+            entry.place = places.placeAt(entry.details.geo->first, entry.details.geo->second);
+    }
 }
 
 std::string manifestText(const Indexer& job, const std::vector<WallEntry>& entries)

@@ -13,8 +13,11 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <chrono>
 #include <cstdio>
+#include <map>
 #include <span>
 #include <system_error>
 #include <unordered_map>
@@ -151,6 +154,112 @@ void appendPieceJson(std::string& json, std::string_view generation, std::size_t
     json += "]}";
 }
 
+/// Appends a number as JSON: the shortest text that reads back as the same double.
+void appendNumber(std::string& json, double value)
+{
+    if (!std::isfinite(value)) {
+        json += '0';
+        return;
+    }
+    char text[32];
+    json.append(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+/// The index of `name` in `table`, added when new; -1 for an empty name.
+template <class Name>
+std::int64_t numberIn(std::vector<Name>& table, std::map<Name, std::int64_t>& numbers, const Name& name, bool known)
+{
+    if (!known)
+        return -1;
+    const auto [at, added] = numbers.try_emplace(name, static_cast<std::int64_t>(table.size()));
+    if (added)
+        table.push_back(name);
+    return at->second;
+}
+
+/// Appends the JSON object of one piece's details (docs/wall-format.md).
+void appendDetailsJson(std::string& json, std::string_view generation, std::size_t number, std::span<const WallEntry> entries)
+{
+    std::vector<std::string> cameras;
+    std::vector<std::string> lenses;
+    std::vector<Place> places;
+    std::map<std::string, std::int64_t> cameraNumbers;
+    std::map<std::string, std::int64_t> lensNumbers;
+    std::map<Place, std::int64_t> placeNumbers;
+    std::string size, camera, lens, place, exposure, geo;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const WallEntry& e = entries[i];
+        const Record::Details& d = e.details;
+        if (i) {
+            size += ',';
+            camera += ',';
+            lens += ',';
+            place += ',';
+        }
+        Json::appendInt(size, e.size);
+        Json::appendInt(camera, numberIn(cameras, cameraNumbers, d.camera, !d.camera.empty()));
+        Json::appendInt(lens, numberIn(lenses, lensNumbers, d.lens, !d.lens.empty()));
+        Json::appendInt(place, numberIn(places, placeNumbers, e.place.value_or(Place{}), e.place.has_value()));
+        if (d.exposure > 0 || d.fNumber > 0 || d.iso > 0 || d.focal > 0 || d.focal35 > 0) {
+            exposure += exposure.empty() ? "[" : ",[";
+            Json::appendInt(exposure, static_cast<std::int64_t>(i));
+            exposure += ',';
+            appendNumber(exposure, d.exposure);
+            exposure += ',';
+            appendNumber(exposure, d.fNumber);
+            exposure += ',';
+            Json::appendInt(exposure, d.iso);
+            exposure += ',';
+            appendNumber(exposure, d.focal);
+            exposure += ',';
+            Json::appendInt(exposure, d.focal35);
+            exposure += ']';
+        }
+        if (d.geo) {
+            geo += geo.empty() ? "[" : ",[";
+            Json::appendInt(geo, static_cast<std::int64_t>(i));
+            geo += ',';
+            appendNumber(geo, std::round(d.geo->first * 1e5) / 1e5);
+            geo += ',';
+            appendNumber(geo, std::round(d.geo->second * 1e5) / 1e5);
+            geo += ']';
+        }
+    }
+    const auto appendNames = [](std::string& out, const std::string& name) { Json::appendString(out, name); };
+    json.reserve(json.size() + size.size() + camera.size() + lens.size() + place.size() + exposure.size() + geo.size() + 512);
+    json += "{\"generation\":";
+    Json::appendString(json, generation);
+    json += ",\"piece\":";
+    Json::appendInt(json, static_cast<std::int64_t>(number));
+    json += ",\"cameras\":";
+    Json::appendArray(json, cameras, appendNames);
+    json += ",\"lenses\":";
+    Json::appendArray(json, lenses, appendNames);
+    json += ",\"places\":";
+    Json::appendArray(json, places, [](std::string& out, const Place& p) {
+        out += '[';
+        Json::appendString(out, p.town);
+        out += ',';
+        Json::appendString(out, p.region);
+        out += ',';
+        Json::appendString(out, p.country);
+        out += ']';
+    });
+    json += ",\"size\":[";
+    json += size;
+    json += "],\"camera\":[";
+    json += camera;
+    json += "],\"lens\":[";
+    json += lens;
+    json += "],\"place\":[";
+    json += place;
+    json += "],\"exposure\":[";
+    json += exposure;
+    json += "],\"geo\":[";
+    json += geo;
+    json += "]}";
+}
+
 /// Escapes, from `start` on, what a JavaScript string between single quotes cannot hold as it
 /// is: the piece's JSON goes to the page as a string, which the page parses as data, never the
 /// browser as code. JSON's own escapes and the rare quote in a name are all there is to escape;
@@ -171,14 +280,14 @@ void quoteFrom(std::string& text, std::size_t start)
     text = std::move(quoted);
 }
 
-std::string pieceFile(std::string_view generation, std::size_t number)
+std::string pieceFile(std::string_view generation, std::size_t number, std::string_view end = ".js")
 {
     std::string file(WallFiles::data);
     file += '/';
     file += generation;
     file += '-';
     file += std::to_string(number);
-    file += ".js";
+    file += end;
     return file;
 }
 
@@ -217,6 +326,8 @@ std::string indexText(const Heading& heading, std::string_view generation, const
         Json::appendInt(out, piece.newest);
         out += ",\"oldest\":";
         Json::appendInt(out, piece.oldest);
+        out += ",\"details\":";
+        Json::appendString(out, piece.details);
         out += '}';
     });
     text += "};";
@@ -270,6 +381,7 @@ Data plan(const Heading& heading, const std::vector<WallEntry>& entries, std::st
     for (std::size_t start = 0, number = 0; start < entries.size(); start += perPiece, ++number) {
         Piece piece;
         piece.file = pieceFile(generation, number);
+        piece.details = pieceFile(generation, number, WallFiles::detailsEnd);
         piece.start = start;
         piece.photos = static_cast<std::int64_t>(std::min(perPiece, entries.size() - start));
         piece.newest = entries[start].date;
@@ -287,6 +399,18 @@ std::string pieceText(const Data& data, std::size_t number, const std::vector<Wa
     std::string text(open);
     appendPieceJson(text, data.generation, number,
                     std::span<const WallEntry>(entries).subspan(piece.start, static_cast<std::size_t>(piece.photos)));
+    quoteFrom(text, open.size());
+    text += "');";
+    return text;
+}
+
+std::string detailsText(const Data& data, std::size_t number, const std::vector<WallEntry>& entries)
+{
+    static constexpr std::string_view open = "kestovaDetails('";
+    const Piece& piece = data.pieces.at(number);
+    std::string text(open);
+    appendDetailsJson(text, data.generation, number,
+                      std::span<const WallEntry>(entries).subspan(piece.start, static_cast<std::size_t>(piece.photos)));
     quoteFrom(text, open.size());
     text += "');";
     return text;
@@ -341,6 +465,9 @@ void Writer::work()
             const std::string text = pieceText(data, n, entries);
             if (auto error = AtomicFile::write(folder / fs::path(data.pieces[n].file).filename(), text))
                 throw *error;
+            const std::string details = detailsText(data, n, entries);
+            if (auto error = AtomicFile::write(folder / fs::path(data.pieces[n].details).filename(), details))
+                throw *error;
         } catch (...) {
             const std::lock_guard guard(lock);
             if (!failure)
@@ -369,8 +496,10 @@ void removeUnnamed(const fs::path& wall, const Data& data)
     if (!folder)
         return;
     std::unordered_set<std::string_view> named;
-    for (const Piece& piece : data.pieces)
+    for (const Piece& piece : data.pieces) {
         named.insert(std::string_view(piece.file).substr(WallFiles::data.size() + 1));
+        named.insert(std::string_view(piece.details).substr(WallFiles::data.size() + 1));
+    }
     std::vector<std::string> unnamed;
     while (const dirent* e = folder.next()) {
         // Only the pieces themselves: whatever else lies here may be someone's (a folder chosen

@@ -173,6 +173,7 @@ async function startFromManifest() {
   fetchFirstThumbnails(photos);
   if (photos.length > 20000) say(tr('arranging', { photos: photoCount(photos.length) }));
   var job = startJob();
+  startDetails(photos.length);
   if (!(await buildTable(photos, job))) return;
   // From here on the table holds everything; let the manifest's arrays go (see table.js).
   photos = null;
@@ -202,6 +203,7 @@ async function startFromPieces(index) {
   showWallState();
   showTitle(index.title, index.root);
   startTable(index.photos);
+  startDetails(index.photos, index.pieces, index.generation);
   loadingGeneration = index.generation;
   wallLoading = index.pieces.length > 1;
   var loader = { cancelled: false, deadline: 0 };

@@ -20,7 +20,9 @@ function readIndex(index) {
     var file = 'data/' + index.generation + '-' + i + '.js';
     var ok = p && typeof p === 'object' && p.file === file && Number.isInteger(p.photos) && p.photos >= 0;
     var photos = ok ? Math.min(p.photos, mostPerPiece) : 0;
-    pieces.push({ file: ok ? file : null, photos: photos, first: first, number: i });
+    // Its details (details.js) only under the one name they may have; older walls have none.
+    var details = 'data/' + index.generation + '-' + i + '-details.js';
+    pieces.push({ file: ok ? file : null, photos: photos, first: first, number: i, details: ok && p.details === details ? details : null });
     first += photos;
   }
   return {

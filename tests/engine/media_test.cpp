@@ -194,7 +194,7 @@ TEST_F(Media, videoRecordsHoldShownSizeLengthCodecAndRecordingDate)
         SCOPED_TRACE(row.rel);
         const auto record = job.processPhoto(wall.add(row.clip, row.rel), Indexer::KeepThumbnail::ifNotOlder, Indexer::Extras{true, false}).record;
         ASSERT_TRUE(record);
-        ASSERT_EQ(record->size(), 9u);
+        ASSERT_EQ(record->size(), Record::details + 1);
         EXPECT_EQ(integer((*record)[Record::width]), row.width);
         EXPECT_EQ(integer((*record)[Record::height]), row.height);
         EXPECT_EQ(text((*record)[Record::date]), row.date);

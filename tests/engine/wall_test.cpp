@@ -58,7 +58,8 @@ TEST(WallEntries, ExifDateBeatsThePathAndIsReadAsUtcCivilTime)
 TEST(WallEntries, FieldsComeFromTheRecordWithZeroForWrongTypes)
 {
     const CacheMap map{
-        {"2019/Rome/IMG_1.jpg", Record::make("abc", 4000, 3000, "", 1500000000, 10)},
+        {"2019/Rome/IMG_1.jpg", Record::withDetails(Record::make("abc", 4000, 3000, "", 1500000000, 10),
+                                                    {"Canon EOS 5D", "", 0.008, 2.8, 100, 0, 0, std::pair{41.9, 12.5}})},
         {"IMG_2.jpg", {std::string("def"), std::string("wide"), std::monostate{}, 5, std::string("soon"), 1}},
         {"//lead/x.jpg", Record::make("ghi", 1, 2, "", 3, 4)},
         {"short.jpg", {std::string("k"), 1, 2, std::string(""), 3}},
@@ -71,8 +72,9 @@ TEST(WallEntries, FieldsComeFromTheRecordWithZeroForWrongTypes)
         byRel[e.rel] = e;
     EXPECT_EQ(byRel["2019/Rome/IMG_1.jpg"], (WallEntry{"abc", "2019/Rome/IMG_1.jpg", 4000, 3000,
                                                        WallOutput::buildWall({{"2019", Record::make("a", 0, 0, "", 0, 0)}}).entries[0].date,
-                                                       "2019", 1500000000}));
-    EXPECT_EQ(byRel["IMG_2.jpg"], (WallEntry{"def", "IMG_2.jpg", 0, 0, 0, "IMG_2.jpg", 0}));
+                                                       "2019", 1500000000, {}, 10,
+                                                       {"Canon EOS 5D", "", 0.008, 2.8, 100, 0, 0, std::pair{41.9, 12.5}}}));
+    EXPECT_EQ(byRel["IMG_2.jpg"], (WallEntry{"def", "IMG_2.jpg", 0, 0, 0, "IMG_2.jpg", 0, {}, 1}));
     EXPECT_EQ(byRel["//lead/x.jpg"].first, "lead");
     EXPECT_EQ(wall.undated, 2);
 }
@@ -314,7 +316,7 @@ std::set<std::string> dataFiles(const fs::path& out)
     return names;
 }
 
-/// The pieces the wall's index names, each of which must exist, by name in data/.
+/// The pieces and their details the wall's index names, each of which must exist, by name in data/.
 std::set<std::string> namedPieces(const fs::path& out)
 {
     const auto index = WallData::index(readFile(out / "wall.js"));
@@ -327,6 +329,9 @@ std::set<std::string> namedPieces(const fs::path& out)
         const std::string file = piece["file"].text;
         EXPECT_TRUE(WallData::piece(readFile(out / file))) << file << " is not a whole piece";
         names.insert(fs::path(file).filename().string());
+        const std::string details = piece["details"].text;
+        EXPECT_TRUE(fs::is_regular_file(out / details)) << details << " is missing";
+        names.insert(fs::path(details).filename().string());
     }
     return names;
 }
@@ -365,7 +370,27 @@ TEST(WallPieces, ExactTextOfAPieceAndOfTheIndex)
     EXPECT_EQ(data.index,
               R"(window.KESTOVA_WALL={"format":"kestova-wall","version":1,"generation":"0187a3c2d4e5b6a7",)"
               R"("title":"T","root":"/photos","photos":2,"undated":1,"months":[["2019-07",1]],)"
-              R"("pieces":[{"file":"data/0187a3c2d4e5b6a7-0.js","photos":2,"newest":1563192000,"oldest":0}]};)");
+              R"("pieces":[{"file":"data/0187a3c2d4e5b6a7-0.js","photos":2,"newest":1563192000,"oldest":0,)"
+              R"("details":"data/0187a3c2d4e5b6a7-0-details.js"}]};)");
+}
+
+TEST(WallPieces, ExactTextOfADetailsPiece)
+{
+    std::vector<WallEntry> entries(3, WallEntry{"0123456789abcdef", "a.jpg", 1, 1, 0, "a.jpg", 0});
+    entries[0].size = 2480123;
+    entries[0].details = {"Apple iPhone 12 Pro", "iPhone 12 Pro back camera 4.2mm f/1.6", 0.008, 1.6, 32, 4.2, 26,
+                          std::pair{41.891934, -12.511329}};
+    entries[0].place = Place{"Rome", "Lazio", "IT"};
+    entries[1].size = 7;
+    entries[2].details = {"Apple iPhone 12 Pro", "it's \\", 0, 0, 0, 0, 0, std::pair{0.0, 12.5}};
+    entries[2].place = Place{"", "Lazio", "IT"};
+    const WallPieces::Data data = WallPieces::plan(heading, entries, generation);
+    EXPECT_EQ(data.pieces[0].details, "data/0187a3c2d4e5b6a7-0-details.js");
+    EXPECT_EQ(WallPieces::detailsText(data, 0, entries),
+              R"(kestovaDetails('{"generation":"0187a3c2d4e5b6a7","piece":0,"cameras":["Apple iPhone 12 Pro"],)"
+              R"("lenses":["iPhone 12 Pro back camera 4.2mm f/1.6","it\'s \\\\"],"places":[["Rome","Lazio","IT"],["","Lazio","IT"]],)"
+              R"("size":[2480123,7,0],"camera":[0,-1,0],"lens":[0,-1,1],"place":[0,-1,1],)"
+              R"("exposure":[[0,0.008,1.6,32,4.2,26]],"geo":[[0,41.89193,-12.51133],[2,0,12.5]]}');)");
 }
 
 // Whatever a name holds, a piece gives back the entry manifest.js lists, byte for byte.
@@ -480,7 +505,7 @@ TEST(WallFiles, AnUpdateWritesANewGenerationAndRemovesTheOldPiecesOnlyAfterTheNe
     WallOutput::writeWall(job, entries);
     const std::string first = generationOf(out);
     const std::set<std::string> firstPieces = namedPieces(out);
-    EXPECT_EQ(firstPieces, (std::set<std::string>{first + "-0.js", first + "-1.js"}));
+    EXPECT_EQ(firstPieces, (std::set<std::string>{first + "-0.js", first + "-1.js", first + "-0-details.js", first + "-1-details.js"}));
     EXPECT_EQ(dataFiles(out), firstPieces);
 
     // Stopped after the new pieces (manifest.js cannot be written): the index on disk and every
@@ -491,7 +516,7 @@ TEST(WallFiles, AnUpdateWritesANewGenerationAndRemovesTheOldPiecesOnlyAfterTheNe
     EXPECT_THROW(WallOutput::writeWall(job, entries), JobError);
     EXPECT_EQ(readFile(out / "wall.js"), oldIndex);
     EXPECT_EQ(namedPieces(out), firstPieces);
-    EXPECT_EQ(dataFiles(out).size(), 4u) << "the new pieces were written before the manifest";
+    EXPECT_EQ(dataFiles(out).size(), 8u) << "the new pieces and details were written before the manifest";
     fs::remove_all(out / "manifest.js");
 
     // Stopped after the new index (the page cannot be copied): it names the new generation's
@@ -500,7 +525,7 @@ TEST(WallFiles, AnUpdateWritesANewGenerationAndRemovesTheOldPiecesOnlyAfterTheNe
     EXPECT_THROW(WallOutput::writeWall(job, entries), JobError);
     const std::string second = generationOf(out);
     EXPECT_NE(second, first);
-    EXPECT_EQ(namedPieces(out), (std::set<std::string>{second + "-0.js", second + "-1.js"}));
+    EXPECT_EQ(namedPieces(out), (std::set<std::string>{second + "-0.js", second + "-1.js", second + "-0-details.js", second + "-1-details.js"}));
     for (const std::string& name : firstPieces)
         EXPECT_TRUE(fs::exists(out / "data" / name)) << name << " was removed before the run's end";
 
@@ -510,7 +535,7 @@ TEST(WallFiles, AnUpdateWritesANewGenerationAndRemovesTheOldPiecesOnlyAfterTheNe
     const std::string third = generationOf(out);
     EXPECT_NE(third, second);
     EXPECT_EQ(dataFiles(out), namedPieces(out));
-    EXPECT_EQ(dataFiles(out), (std::set<std::string>{third + "-0.js", third + "-1.js"}));
+    EXPECT_EQ(dataFiles(out), (std::set<std::string>{third + "-0.js", third + "-1.js", third + "-0-details.js", third + "-1-details.js"}));
     EXPECT_EQ(entriesOfPieces({readFile(out / "data" / (third + "-0.js")), readFile(out / "data" / (third + "-1.js"))}), entries);
 }
 
@@ -528,6 +553,8 @@ TEST(WallFiles, OnlyPiecesTheIndexDoesNotNameAreRemovedFromTheDataFolder)
         bool kept;
     } planted[] = {
         {"out/data/0123456789abcdef-0.js", false}, // an older generation's piece
+        {"out/data/0123456789abcdef-0-details.js", false}, // and its details
+        {"out/data/0123456789abcdef-0-notes.js", true},
         {"out/data/notes.txt", true},                                  // not the wall's own
         {"out/data/.hidden", true},
         {"out/data/0123456789abcdef-0.json", true},
@@ -598,5 +625,5 @@ TEST(WallFiles, AWallBuiltFromRealPhotosHasPiecesThatHoldItsManifest)
     const int status = pclose(pipe);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << said;
     EXPECT_EQ(said, "");
-    EXPECT_EQ(namedPieces(wall).size(), 1u);
+    EXPECT_EQ(namedPieces(wall).size(), 2u) << "one piece and its details";
 }

@@ -27,9 +27,14 @@ COLUMNS = WALL_DATA["pieceColumns"]
 
 # Whole-file writes go through ".<name>.<pid>.XXXXXX"; a thumbnail through ".<key>.<pid>.<thread>.tmp".
 WRITE_TEMP = re.compile(r"^\.(\.cache\.json|manifest\.js|state\.js|wall\.js|index\.html|\.inflight)\.(\d+)\.[A-Za-z0-9]{6}$")
-# The pieces of the wall's data, data/GENERATION-N.js, and their temporary files.
-PIECE = re.compile(r"^([0-9a-f]{16})-(0|[1-9][0-9]*)\.js$")
-PIECE_TEMP = re.compile(r"^\.[0-9a-f]{16}-\d+\.js\.\d+\.[A-Za-z0-9]{6}$")
+# The pieces of the wall's data, data/GENERATION-N.js, their details GENERATION-N-details.js,
+# and their temporary files.
+PIECE = re.compile(r"^([0-9a-f]{16})-(0|[1-9][0-9]*)(-details)?\.js$")
+PIECE_TEMP = re.compile(r"^\.[0-9a-f]{16}-\d+(-details)?\.js\.\d+\.[A-Za-z0-9]{6}$")
+DETAILS_START = "kestovaDetails('"
+# The details' columns with a value for every entry, and those listing only some.
+DETAILS_COLUMNS = ("size", "camera", "lens", "place")
+DETAILS_SPARSE = {"exposure": 6, "geo": 3}
 GENERATION = re.compile(r"^[0-9a-f]{16}$")
 INDEX_START = "window.KESTOVA_WALL="
 PIECE_START, PIECE_END = "kestovaPiece('", "');"
@@ -141,11 +146,11 @@ def read_index(out):
     return index
 
 
-def unquote_piece(text, file):
+def unquote_piece(text, file, start=PIECE_START):
     """The JSON text of a piece's script."""
-    if not text.startswith(PIECE_START) or not text.endswith(PIECE_END) or "\n" in text:
+    if not text.startswith(start) or not text.endswith(PIECE_END) or "\n" in text:
         fail(f"{file} is not whole")
-    inner = text[len(PIECE_START):-len(PIECE_END)]
+    inner = text[len(start):-len(PIECE_END)]
     # Every backslash escapes the character after it, a backslash or a quote; a bare quote
     # would end the script's string early.
     bare = re.sub(r"\\[\\']", "", inner)
@@ -195,8 +200,43 @@ def read_piece(out, index, n):
     return entries
 
 
+def check_details(out, index, n):
+    """The details of the index's piece n, when it names them: whole, of its generation, with a
+    value of every entry in each full column and indexes into their tables."""
+    meta = index["pieces"][n]
+    if "details" not in meta:
+        return
+    file = meta["details"]
+    if file != meta["file"][:-3] + "-details.js":
+        fail(f"wall.js: the details of {meta['file']} are named {file!r}")
+    path = os.path.join(out, file)
+    if not os.path.isfile(path):
+        fail(f"wall.js names {file}, which is missing")
+    with open(path, "rb") as f:
+        text = f.read().decode("utf-8")
+    try:
+        details = json.loads(unquote_piece(text, file, DETAILS_START))
+    except ValueError as e:
+        fail(f"{file} is no JSON object ({e})")
+    if details.get("generation") != index["generation"] or details.get("piece") != n:
+        fail(f"{file} is the details of piece {details.get('piece')!r} of generation {details.get('generation')!r}")
+    count = meta["photos"]
+    for column in DETAILS_COLUMNS:
+        if not isinstance(details.get(column), list) or len(details[column]) != count:
+            fail(f"{file}: column {column} has not {count} values")
+    for column, table in (("camera", "cameras"), ("lens", "lenses"), ("place", "places")):
+        if not all(isinstance(i, int) and -1 <= i < len(details.get(table, [])) for i in details[column]):
+            fail(f"{file}: {column} names a {table} entry that is not there")
+    for column, length in DETAILS_SPARSE.items():
+        rows = details.get(column)
+        if not isinstance(rows, list) or not all(isinstance(r, list) and len(r) == length and 0 <= r[0] < count for r in rows):
+            fail(f"{file}: {column} is not a list of [i, …] of {length} values")
+
+
 def read_pieces(out, index):
     """All entries of the index's pieces, in order."""
+    for n in range(len(index["pieces"])):
+        check_details(out, index, n)
     return [e for n in range(len(index["pieces"])) for e in read_piece(out, index, n)]
 
 
@@ -204,7 +244,7 @@ def check_data_folder(out, index, strays_allowed):
     """The data folder holds the index's pieces, and after a kill also other generations' pieces
     and temporary files; returns the temporary files."""
     data = os.path.join(out, "data")
-    named = {p["file"][len("data/"):] for p in (index or {}).get("pieces", [])}
+    named = {f[len("data/"):] for p in (index or {}).get("pieces", []) for f in (p["file"], p.get("details", p["file"]))}
     if not os.path.isdir(data) or os.path.islink(data):
         if named or os.path.lexists(data):
             fail("data is missing or no folder")

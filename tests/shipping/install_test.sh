@@ -16,7 +16,8 @@ root=$stage/root/usr
 mv "$stage/root" "$stage/moved"
 root=$stage/moved/usr
 
-for file in bin/kestova-cli libexec/kestova/kestova-worker share/kestova/template.html share/kestova/translations/kestova_de.qm \
+for file in bin/kestova-cli libexec/kestova/kestova-worker share/kestova/template.html share/kestova/gazetteer.tsv \
+            share/kestova/translations/kestova_de.qm \
             share/man/man1/kestova-cli.1.gz \
             share/bash-completion/completions/kestova-cli share/zsh/vendor-completions/_kestova-cli \
             share/fish/vendor_completions.d/kestova-cli.fish share/doc/kestova/copyright share/doc/kestova/changelog.gz; do

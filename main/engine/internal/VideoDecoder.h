@@ -9,6 +9,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 
 /// What a video's container says about it.
 struct VideoInfo {
@@ -18,7 +20,17 @@ struct VideoInfo {
     /// The recording's local date and time as "YYYY:MM:DD HH:MM:SS", the form of a camera's EXIF
     /// date; empty when the container holds none.
     std::string date;
+    /// The camera as the container names it (QuickTime's make and model, Android's), as
+    /// ExifReader::cameraName words it; empty when it does not.
+    std::string camera;
+    /// Where it was recorded, from the container's ISO 6709 location ("+45.4325+012.3345+000.000/");
+    /// latitude and longitude in degrees.
+    std::optional<std::pair<double, double>> geo;
 };
+
+/// The latitude and longitude of an ISO 6709 point in decimal degrees, "+45.4325+012.3345/"
+/// with or without an altitude; nothing when the text is no such point or out of range.
+std::optional<std::pair<double, double>> iso6709Point(std::string_view text);
 
 /// Why a file did not open as a video.
 enum class VideoRefusal {

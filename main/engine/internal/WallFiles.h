@@ -51,8 +51,6 @@ inline bool isWallFolder(std::string_view name)
     return std::ranges::find(folders, name) != folders.end();
 }
 
-/// The pieces' names in data/: "GENERATION-N.js", the generation 16 lower-case hexadecimal
-/// digits and N a count from 0.
 /// A photo's file in one of the photo folders, relative to the wall's folder:
 /// FOLDER/<first two characters of the key>/<key>EXTENSION, so that no folder grows too large.
 inline std::string photoFileName(std::string_view folder, std::string_view key, std::string_view extension)
@@ -66,14 +64,20 @@ inline std::string photoFileName(std::string_view folder, std::string_view key, 
     return name;
 }
 
+/// What ends the name of a piece's details beside it: GENERATION-N-details.js.
+inline constexpr std::string_view detailsEnd = "-details.js";
+
+/// The pieces' names in data/: "GENERATION-N.js" and their details "GENERATION-N-details.js",
+/// the generation 16 lower-case hexadecimal digits and N a count from 0.
 inline constexpr std::size_t generationLength = 16;
 inline bool isPieceName(std::string_view name)
 {
     const auto hex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); };
     const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    if (name.size() < generationLength + 5 || name[generationLength] != '-' || !name.ends_with(".js"))
+    const std::size_t end = name.ends_with(detailsEnd) ? detailsEnd.size() : 3;
+    if (name.size() < generationLength + 2 + end || name[generationLength] != '-' || !name.ends_with(".js"))
         return false;
-    const std::string_view count = name.substr(generationLength + 1, name.size() - generationLength - 4);
+    const std::string_view count = name.substr(generationLength + 1, name.size() - generationLength - 1 - end);
     return std::all_of(name.begin(), name.begin() + generationLength, hex) && !count.empty()
            && std::all_of(count.begin(), count.end(), digit);
 }

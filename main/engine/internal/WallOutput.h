@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/CacheRecord.h"
+#include "engine/internal/Gazetteer.h"
 
 #include <cstdint>
 #include <string>
@@ -21,6 +22,9 @@ struct WallEntry {
     std::string first;     ///< first component of rel
     std::int64_t mtime = 0;
     Record::Media media; ///< a video's, a live photo's or a preview's; written only when flags are set
+    std::int64_t size = 0;     ///< the original's bytes, for the details pieces only
+    Record::Details details;   ///< camera, exposure and coordinates, for the details pieces
+    std::optional<Place> place; ///< named from details.geo by namePlaces
     friend bool operator==(const WallEntry&, const WallEntry&) = default;
 };
 
@@ -43,6 +47,8 @@ struct WallState {
 namespace WallOutput {
 
 Wall buildWall(const CacheMap& map);
+/// Names the place of every entry with coordinates; the gazetteer is read only when one has them.
+void namePlaces(std::vector<WallEntry>& entries, PlaceNames& places);
 /// GALLERY_ROOT's text: the source's path without the slashes it ends in ("/" stays).
 std::string rootText(const Indexer& job);
 /// The media positions that follow an entry's mtime, each led by a comma, as far as the entry

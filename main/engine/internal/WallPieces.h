@@ -1,5 +1,6 @@
-// The wall's data as the page loads it: the index wall.js and its pieces, data/GENERATION-N.js
-// (docs/wall-format.md). manifest.js holds the same entries in one script for other programs.
+// The wall's data as the page loads it: the index wall.js and its pieces, data/GENERATION-N.js,
+// each with its details beside it, data/GENERATION-N-details.js (docs/wall-format.md).
+// manifest.js holds the same entries, without details, in one script for other programs.
 #pragma once
 
 #include "engine/internal/WallOutput.h"
@@ -21,6 +22,7 @@ namespace WallPieces {
 /// One piece of the wall's data: which entries it holds and what the index says of it.
 struct Piece {
     std::string file;        ///< its name in the wall's folder: "data/GENERATION-N.js"
+    std::string details;     ///< its details' name: "data/GENERATION-N-details.js"
     std::size_t start = 0;   ///< its first entry's place among the wall's entries
     std::int64_t photos = 0; ///< how many entries it holds
     std::int64_t newest = 0; ///< the date of its first entry; 0 = undated
@@ -49,12 +51,16 @@ Data plan(const Heading& heading, const std::vector<WallEntry>& entries, std::st
 /// The whole script of the piece `number` of `data`, of the entries `plan` was given.
 std::string pieceText(const Data& data, std::size_t number, const std::vector<WallEntry>& entries);
 
+/// The whole script of the details of piece `number`: camera, lens, place, file size, exposure
+/// and coordinates of each of its entries.
+std::string detailsText(const Data& data, std::size_t number, const std::vector<WallEntry>& entries);
+
 /// A generation for the next write of the wall in `wall`: the clock's nanoseconds in 16
 /// lower-case hexadecimal digits, counted on past every generation a piece in its data folder
 /// bears, so that no piece an index still names is ever written over.
 std::string newGeneration(const std::filesystem::path& wall);
 
-/// Makes and writes the pieces, each whole, into the data folder of the wall in `wall`, on a
+/// Makes and writes the pieces and their details, each whole, into the data folder of the wall in `wall`, on a
 /// few threads of its own while the caller goes on (the writes wait mostly on the disk), making
 /// the folder first when it is missing. `data` and `entries` must outlive the writer.
 class Writer {
