@@ -122,6 +122,7 @@ function monthHeading(s) {
   var count = document.createElement('span');
   count.textContent = sectionCount(view, s);
   element.append(h, count);
+  sectionCheck(element, view.sectionStart[s], view.sectionStart[s + 1], h.textContent);
   return element;
 }
 
@@ -192,6 +193,7 @@ function addTiles(element, item, start, end, x, y, scale, visible) {
     // A spare tile may carry another photo's video or live mark.
     unmarkTile(tile);
     if (mediaOf[photo]) markTile(tile, img, photo);
+    markChosen(tile, photo);
     element.appendChild(tile);
   }
 }

@@ -139,5 +139,20 @@ var germanStrings = {
   north: 'N',
   south: 'S',
   east: 'O',
-  west: 'W'
+  west: 'W',
+  // Choosing photos and taking them along.
+  selectionLabel: 'Ausgew\u00e4hlte Fotos',
+  selectionClear: 'Auswahl aufheben (Esc)',
+  selectedCount: { one: '{n} ausgew\u00e4hlt', other: '{n} ausgew\u00e4hlt' },
+  selectSection: 'Alle Fotos von {section} ausw\u00e4hlen',
+  selectionDownload: 'Herunterladen',
+  selectionCopy: 'Pfade kopieren',
+  selectionShare: 'Teilen',
+  downloadOriginal: 'Herunterladen',
+  downloading: { one: '{n} Original wird heruntergeladen.', other: '{n} Originale werden heruntergeladen; der Browser fragt vielleicht einmal, ob diese Seite mehrere Dateien herunterladen darf.' },
+  pathsCopied: { one: 'Der Pfad von {n} Original wurde kopiert.', other: 'Die Pfade von {n} Originalen wurden kopiert, einer pro Zeile.' },
+  copyFailed: 'Dieser Browser hat das Kopieren nicht erlaubt.',
+  sharePreparing: 'Die Fotos werden zum Teilen vorbereitet\u2026',
+  shareTooMany: 'Teilen Sie h\u00f6chstens {n} Fotos auf einmal.',
+  shareFailed: 'Diese Fotos lassen sich von hier aus nicht teilen.'
 };

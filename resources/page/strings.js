@@ -144,5 +144,20 @@ var strings = {
   north: 'N',
   south: 'S',
   east: 'E',
-  west: 'W'
+  west: 'W',
+  // Choosing photos and taking them along.
+  selectionLabel: 'Chosen photos',
+  selectionClear: 'Clear the choice (Esc)',
+  selectedCount: { one: '{n} chosen', other: '{n} chosen' },
+  selectSection: 'Choose every photo of {section}',
+  selectionDownload: 'Download',
+  selectionCopy: 'Copy paths',
+  selectionShare: 'Share',
+  downloadOriginal: 'Download',
+  downloading: { one: 'Downloading {n} original.', other: 'Downloading {n} originals; the browser may ask once whether this page may download several files.' },
+  pathsCopied: { one: 'Copied the path of {n} original.', other: 'Copied the paths of {n} originals, one a line.' },
+  copyFailed: 'This browser did not let the page copy.',
+  sharePreparing: 'Preparing the photos to share\u2026',
+  shareTooMany: 'Share at most {n} photos at once.',
+  shareFailed: 'These photos could not be shared from here.'
 };

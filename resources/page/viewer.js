@@ -45,6 +45,7 @@ function openViewer(p, addToHistory) {
   // Where the originals cannot be found, no link leads nowhere.
   originalLink.hidden = !original;
   if (original) originalLink.href = original; else originalLink.removeAttribute('href');
+  showViewerDownload(path, original);
   var raw = rawOf.get(photo);
   rawLink.hidden = raw === undefined || !original;
   if (!rawLink.hidden) {
