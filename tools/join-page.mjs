@@ -10,7 +10,10 @@
 //   {{scriptHash}}              the SHA-256 of that script, base64
 //   {{name}}                    the text called name in strings.js, escaped for HTML
 //
-// One script is not a source: schema.js is made from the wall's schema (see wall-schema.mjs).
+// Three scripts are not sources: schema.js is made from the wall's schema (see wall-schema.mjs),
+// outline.js holds the world's outlines for the map (see world-outline.mjs), and cluster.js is the
+// clustering index from npm (supercluster, with its own dependency), bundled by esbuild into one
+// function that names it Supercluster.
 //
 //   node tools/join-page.mjs SOURCE_DIR OUTPUT_FILE
 import { createHash } from 'node:crypto';
@@ -18,14 +21,24 @@ import { readFileSync, renameSync, writeFileSync } from 'node:fs';
 import { basename, dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import vm from 'node:vm';
+import { buildSync } from 'esbuild';
 import { pageScript } from './wall-schema.mjs';
+import { outlineScript } from './world-outline.mjs';
 
 export const sourceDir = fileURLToPath(new URL('../resources/page/', import.meta.url));
 
 const read = (dir, name) => readFileSync(join(dir, name), 'utf8');
 
 // The scripts the join makes itself rather than reads from the sources.
-export const generatedScripts = { 'schema.js': () => pageScript() };
+export const generatedScripts = { 'schema.js': () => pageScript(), 'outline.js': () => outlineScript(), 'cluster.js': () => clusterScript() };
+
+function clusterScript() {
+  const bundle = buildSync({
+    stdin: { contents: "export { default } from 'supercluster';", resolveDir: fileURLToPath(new URL('.', import.meta.url)) },
+    bundle: true, format: 'iife', globalName: 'superclusterModule', minify: true, write: false, target: 'es2020', legalComments: 'inline',
+  });
+  return `// supercluster 9.1.0 (ISC, Mapbox) and kdbush, bundled by esbuild.\n${bundle.outputFiles[0].text}var Supercluster = superclusterModule.default;\n`;
+}
 // A script of the page as it is joined.
 export const pageSource = (name, dir = sourceDir) => (generatedScripts[name] ? generatedScripts[name]() : read(dir, name));
 const escapeHtml = (s) => s.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;').replace(/"/g, '&quot;');

@@ -71,6 +71,8 @@ function showAll() {
   filter.folder = '';
   filter.query = '';
   filter.day = '';
+  filter.photos = null;
+  showPlaceFilter();
   folderSelect.value = '';
   searchInput.value = '';
   writeLocation('push');

@@ -95,7 +95,7 @@ function typing(target) {
 
 document.addEventListener('keydown', function (event) {
   if (!layout || event.defaultPrevented || event.altKey || event.ctrlKey || event.metaKey) return;
-  if (viewer.open || helpDialog.open || gotoDialog.open || typing(event.target)) return;
+  if (viewer.open || helpDialog.open || gotoDialog.open || placesDialog.open || typing(event.target)) return;
   var onTile = event.target.closest && event.target.closest('.tile');
   var key = event.key;
   if (key === '/') { event.preventDefault(); searchInput.focus(); searchInput.select(); }

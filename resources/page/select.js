@@ -108,9 +108,13 @@ function showChoice() {
   document.body.dataset.chosen = chosenCount;
 }
 
+// Whether a click fell on the tile's check: only a mouse's, which shows it where it points (a
+// tap shows no check until a long press), and on a narrow tile the check keeps to its corner.
 function onCheck(tile, event) {
+  if (event.pointerType !== 'mouse') return false;
   var r = tile.getBoundingClientRect();
-  return event.clientX >= r.right - checkCorner && event.clientY <= r.top + checkCorner;
+  var corner = Math.min(checkCorner, r.width / 2.5, r.height / 2.5);
+  return event.clientX >= r.right - corner && event.clientY <= r.top + corner;
 }
 
 // Before the wall's own click (which opens the viewer): while choosing, a click chooses.
@@ -179,7 +183,7 @@ layer.addEventListener('keydown', function (event) {
 });
 document.addEventListener('keydown', function (event) {
   if (event.key !== 'Escape' || !chosenCount || event.defaultPrevented || typing(event.target)) return;
-  if (viewer.open || helpDialog.open || gotoDialog.open) return;
+  if (viewer.open || helpDialog.open || gotoDialog.open || placesDialog.open) return;
   event.preventDefault();
   clearChoice();
 });

@@ -154,5 +154,19 @@ var germanStrings = {
   copyFailed: 'Dieser Browser hat das Kopieren nicht erlaubt.',
   sharePreparing: 'Die Fotos werden zum Teilen vorbereitet\u2026',
   shareTooMany: 'Teilen Sie h\u00f6chstens {n} Fotos auf einmal.',
-  shareFailed: 'Diese Fotos lassen sich von hier aus nicht teilen.'
+  shareFailed: 'Diese Fotos lassen sich von hier aus nicht teilen.',
+  // The map of places.
+  placesOpen: 'Orte',
+  placesTitle: 'Orte',
+  mapLabel: 'Weltkarte der Aufnahmeorte: ziehen zum Verschieben, Mausrad oder zwei Finger zum Zoomen',
+  zoomIn: 'Vergr\u00f6\u00dfern (+)',
+  zoomOut: 'Verkleinern (\u2212)',
+  placesReading: 'Die Aufnahmeorte werden gelesen\u2026',
+  placesNone: 'Kein Foto dieser Wand sagt, wo es aufgenommen wurde.',
+  placesCount: { one: '{n} Foto mit Ort', other: '{n} Fotos mit Ort' },
+  placesDot: { one: '{n} Foto hier: zeigen', other: '{n} Fotos hier: zeigen' },
+  placeFilter: 'Bei {place}',
+  placeFilterAt: 'Bei {lat}\u00b0, {lon}\u00b0',
+  placeFilterClear: 'Die Fotos aller Orte zeigen',
+  spotMapLabel: 'Karte: aufgenommen bei {lat}\u00b0, {lon}\u00b0'
 };

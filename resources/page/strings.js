@@ -159,5 +159,19 @@ var strings = {
   copyFailed: 'This browser did not let the page copy.',
   sharePreparing: 'Preparing the photos to share\u2026',
   shareTooMany: 'Share at most {n} photos at once.',
-  shareFailed: 'These photos could not be shared from here.'
+  shareFailed: 'These photos could not be shared from here.',
+  // The map of places.
+  placesOpen: 'Places',
+  placesTitle: 'Places',
+  mapLabel: 'World map of the photos\u2019 places: drag to move, wheel or pinch to zoom',
+  zoomIn: 'Zoom in (+)',
+  zoomOut: 'Zoom out (\u2212)',
+  placesReading: 'Reading where the photos were taken\u2026',
+  placesNone: 'No photo of this wall says where it was taken.',
+  placesCount: { one: '{n} photo with a place', other: '{n} photos with a place' },
+  placesDot: { one: '{n} photo here: show it', other: '{n} photos here: show them' },
+  placeFilter: 'Near {place}',
+  placeFilterAt: 'Near {lat}\u00b0, {lon}\u00b0',
+  placeFilterClear: 'Show the photos of every place',
+  spotMapLabel: 'Map: taken at {lat}\u00b0, {lon}\u00b0'
 };

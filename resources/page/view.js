@@ -2,7 +2,9 @@
 
 // folder: '' for all, '/' for the root, else a folder's path; day: 'MM-DD' for the photos of
 // that day in earlier years (see onthisday.js).
-var filter = { folder: '', query: '', day: '' };
+// photos: a mask over the photos (1 for those shown), from a place on the map (see places.js),
+// with photosLabel naming it.
+var filter = { folder: '', query: '', day: '', photos: null, photosLabel: '' };
 var view = null;        // { pos: Int32Array of photo indices, sections: {start, month, count} }
 
 // The search finds a photo by its path or by its section's name ("june 2019", "2015").
@@ -23,8 +25,9 @@ async function buildView(job) {
   var thisYear = new Date().getFullYear();
   var terms = filter.query.toLowerCase().split(/\s+/).filter(Boolean);
   if (terms.length && !lowered && !(await buildLowered(job))) return null;
+  var within = filter.photos;
   var pos;
-  if (!inside && !day && !terms.length) {
+  if (!inside && !day && !terms.length && !within) {
     pos = order;
   } else {
     pos = new Int32Array(order.length);
@@ -33,6 +36,7 @@ async function buildView(job) {
       if ((i & 1023) === 0 && !(await keepGoing(job))) return null;
       var photo = order[i];
       if (inside && !inside[dirOf[photo]]) continue;
+      if (within && !within[photo]) continue;
       if (day && !onDayOf(dateOf[photo], monthOf[photo], dateKind[photo], day.month, day.day, thisYear)) continue;
       var path = terms.length ? loweredPath(photo) : '';
       var when = terms.length ? searchableDate(monthOf[photo]) : '';
