@@ -168,5 +168,6 @@ var germanStrings = {
   placeFilter: 'Bei {place}',
   placeFilterAt: 'Bei {lat}\u00b0, {lon}\u00b0',
   placeFilterClear: 'Die Fotos aller Orte zeigen',
+  placesArranging: { one: '{n} Foto wird auf die Karte gesetzt\u2026', other: '{n} Fotos werden auf die Karte gesetzt\u2026' },
   spotMapLabel: 'Karte: aufgenommen bei {lat}\u00b0, {lon}\u00b0'
 };
