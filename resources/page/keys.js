@@ -12,6 +12,8 @@ var gotoHint = gotoDialog.querySelector('.hint');
 var shortcuts = [
   [['\u2190', '\u2192', '\u2191', '\u2193'], 'keysArrows'],
   [['keyEnter'], 'keysOpen'],
+  [['keySpace'], 'keysChoose'],
+  [['keyShift', '\u2190', '\u2192', '\u2191', '\u2193'], 'keysChooseOnTheWay'],
   [['keyPageUp', 'keyPageDown'], 'keysPage'],
   [['keyHome', 'keyEnd'], 'keysEnds'],
   [['t'], 'keysTimeline'],

@@ -26,6 +26,7 @@ function photosWithPlace() {
 }
 
 function openPlaces() {
+  delete placesDialog.dataset.state;
   placesDialog.showModal();
   sizeMap();
   if (!mapFitted) fitWorld();

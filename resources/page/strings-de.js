@@ -141,6 +141,9 @@ var germanStrings = {
   east: 'O',
   west: 'W',
   // Choosing photos and taking them along.
+  keysChoose: 'Foto ausw\u00e4hlen oder die Auswahl aufheben',
+  keysChooseOnTheWay: 'Die Fotos auf dem Weg ausw\u00e4hlen; Esc hebt die Auswahl auf',
+  keyShift: 'Umschalt',
   selectionLabel: 'Ausgew\u00e4hlte Fotos',
   selectionClear: 'Auswahl aufheben (Esc)',
   selectedCount: { one: '{n} ausgew\u00e4hlt', other: '{n} ausgew\u00e4hlt' },

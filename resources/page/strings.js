@@ -146,6 +146,9 @@ var strings = {
   east: 'E',
   west: 'W',
   // Choosing photos and taking them along.
+  keysChoose: 'Choose the photo, or let it go',
+  keysChooseOnTheWay: 'Choose the photos on the way; Esc lets them go',
+  keyShift: 'Shift',
   selectionLabel: 'Chosen photos',
   selectionClear: 'Clear the choice (Esc)',
   selectedCount: { one: '{n} chosen', other: '{n} chosen' },

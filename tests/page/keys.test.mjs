@@ -32,8 +32,8 @@ describe('shortcuts', () => {
     await page.keyboard.press('?');
     await page.waitForSelector('#help[open]');
     const list = await page.$$eval('#help dt', (ds) => ds.map((d) => `${d.textContent.trim()}: ${d.nextElementSibling.textContent}`));
-    assert.equal(list.length, 13);
-    for (const line of ['g: Go to a date', '/: Search', '?: Show these shortcuts', 'Home End: Go to the newest or the oldest photo',
+    assert.equal(list.length, 15);
+    for (const line of ['Space: Choose the photo, or let it go', 'g: Go to a date', '/: Search', '?: Show these shortcuts', 'Home End: Go to the newest or the oldest photo',
       'i: In a photo: show or hide its info', 'Space: In a photo: start or stop the slideshow']) {
       assert.ok(list.includes(line), `${line} in ${list.join(' | ')}`);
     }
