@@ -27,17 +27,32 @@ function encodeValue(v) {
 
 // Lines of [lon, lat] as one string, lines apart by a space, each line from (0, 0). Points that round to the one
 // before them are left out; a line left with fewer than two points is dropped.
+// A shape across the antimeridian (Russia's east, Fiji) jumps from 180° to -180°: it goes on
+// east instead, past 180°, where the page draws the world's copy beside it, and the whole shape
+// is then moved by whole turns to where most of it lies between -180° and 180°. A ring that goes
+// round the globe (Antarctica) stays as it is.
+function unwrapped(line) {
+  let turn = 0, last = NaN, low = Infinity, high = -Infinity;
+  const out = line.map(([lon, lat]) => {
+    if (lon - last > 180) turn -= 360;
+    else if (last - lon > 180) turn += 360;
+    last = lon;
+    low = Math.min(low, lon + turn);
+    high = Math.max(high, lon + turn);
+    return [lon + turn, lat];
+  });
+  const ring = line.length > 2 && line[0][0] === line[line.length - 1][0] && line[0][1] === line[line.length - 1][1];
+  if (ring && turn !== 0) return line;
+  const shift = -360 * Math.round((low + high) / 2 / 360);
+  return out.map(([lon, lat]) => [lon + shift, lat]);
+}
+
 export function encodeLines(lines) {
   const coded = [];
   for (const line of lines) {
-    let lastX = 0, lastY = 0, text = '', n = 0, turn = 0, lastLon = NaN;
-    for (const [lon, lat] of line) {
-      // A shape across the antimeridian (Russia's east, Fiji) jumps from 180° to -180°: it goes
-      // on east instead, past 180°, where the page draws the world's copy beside it.
-      if (lon - lastLon > 180) turn -= 360;
-      else if (lastLon - lon > 180) turn += 360;
-      lastLon = lon;
-      const x = Math.round((lon + turn) * 100), y = Math.round(lat * 100);
+    let lastX = 0, lastY = 0, text = '', n = 0;
+    for (const [lon, lat] of unwrapped(line)) {
+      const x = Math.round(lon * 100), y = Math.round(lat * 100);
       if (n && x === lastX && y === lastY) continue;
       text += encodeValue(x - lastX) + encodeValue(y - lastY);
       lastX = x;

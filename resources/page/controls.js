@@ -26,6 +26,7 @@ function fillFolders() {
   }));
   folderSelect.replaceChildren.apply(folderSelect, options);
   tools.hidden = order.length === 0;
+  showPlacesButton();
   fitSearchHint();
 }
 

@@ -96,6 +96,7 @@ function fillDetails(photo) {
     row.hidden = !text;
     row.querySelector('dd').textContent = text;
   });
+  showSpotMap(photo);
 }
 
 // Where a date came from: the photo's own data (its camera), or which name in its path.

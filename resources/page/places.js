@@ -54,8 +54,12 @@ function openPlaces() {
   });
 }
 placesOpenButton.addEventListener('click', openPlaces);
-// Only a wall whose photos have details can say where they were taken.
-placesOpenButton.hidden = !detailsKnown();
+// Only a wall whose pieces have details can say where its photos were taken (older walls, and
+// those read from manifest.js alone, have none).
+function showPlacesButton() {
+  placesOpenButton.hidden = !detailsKnown() || !detailSlots.some(function (slot) { return slot.file; });
+}
+showPlacesButton();
 placesDialog.querySelector('.close').addEventListener('click', function () { placesDialog.close(); });
 
 function sizeMap() {
@@ -66,9 +70,11 @@ function sizeMap() {
   placesCanvas.width = Math.round(mapView.width * mapView.ratio);
   placesCanvas.height = Math.round(mapView.height * mapView.ratio);
 }
-// The whole world, as wide as the map (or as high, on a tall phone screen, where it is cut).
+// The whole world, as wide as the map; on a tall phone screen larger, its inhabited part as high
+// as most of the screen, the rest a drag away east or west.
 function fitWorld() {
-  mapView.zoom = Math.max(0, Math.log2(Math.min(mapView.width, mapView.height * 1.6) / 256));
+  var w = mapView.width, h = mapView.height;
+  mapView.zoom = Math.max(0, Math.log2(Math.max(Math.min(w, h * 1.6), Math.min(w * 1.8, h * 0.9)) / 256));
   mapView.x = 0.5;
   mapView.y = 0.42;
   clampMap(mapView);
@@ -116,7 +122,7 @@ function newDot() {
 }
 placesDots.addEventListener('click', function (event) {
   var dot = event.target.closest('.dot');
-  if (!dot || drag.moved) return;
+  if (!dot || mapDrag.moved) return;
   showPlace(dot.feature);
 });
 
@@ -180,41 +186,41 @@ placesDialog.querySelector('.zoom-in').addEventListener('click', function () { z
 placesDialog.querySelector('.zoom-out').addEventListener('click', function () { zoomMapAt(mapView.width / 2, mapView.height / 2, -1); });
 
 // Dragging with one pointer pans; two (a pinch) zoom about their middle and pan with it.
-var drag = { pointers: new Map(), moved: false, last: null, spread: 0 };
+var mapDrag = { pointers: new Map(), moved: false, last: null, spread: 0 };
 function pointersMiddle() {
   var xs = 0, ys = 0, n = 0, list = [];
-  drag.pointers.forEach(function (p) { xs += p.x; ys += p.y; n++; list.push(p); });
+  mapDrag.pointers.forEach(function (p) { xs += p.x; ys += p.y; n++; list.push(p); });
   var spread = n === 2 ? Math.hypot(list[0].x - list[1].x, list[0].y - list[1].y) : 0;
   return { x: xs / n, y: ys / n, spread: spread };
 }
 placesMap.addEventListener('pointerdown', function (event) {
   if (event.button !== 0 && event.pointerType === 'mouse') return;
-  drag.pointers.set(event.pointerId, mapPoint(event));
-  if (drag.pointers.size === 1) drag.moved = false;
-  drag.last = pointersMiddle();
+  mapDrag.pointers.set(event.pointerId, mapPoint(event));
+  if (mapDrag.pointers.size === 1) mapDrag.moved = false;
+  mapDrag.last = pointersMiddle();
 });
 placesMap.addEventListener('pointermove', function (event) {
-  if (!drag.pointers.has(event.pointerId)) return;
-  drag.pointers.set(event.pointerId, mapPoint(event));
+  if (!mapDrag.pointers.has(event.pointerId)) return;
+  mapDrag.pointers.set(event.pointerId, mapPoint(event));
   var now = pointersMiddle();
-  if (!drag.moved && Math.hypot(now.x - drag.last.x, now.y - drag.last.y) < 4 && !now.spread) return;
-  if (!drag.moved) {
-    drag.moved = true;
-    // Only a drag takes the pointer; a click stays with the dot it was on.
+  if (!mapDrag.moved && Math.hypot(now.x - mapDrag.last.x, now.y - mapDrag.last.y) < 4 && !now.spread) return;
+  if (!mapDrag.moved) {
+    mapDrag.moved = true;
+    // Only a mapDrag takes the pointer; a click stays with the dot it was on.
     placesMap.setPointerCapture(event.pointerId);
   }
-  if (now.spread && drag.last.spread) zoomMapAt(now.x, now.y, Math.log2(now.spread / drag.last.spread));
-  panMap(now.x - drag.last.x, now.y - drag.last.y);
-  drag.last = now;
+  if (now.spread && mapDrag.last.spread) zoomMapAt(now.x, now.y, Math.log2(now.spread / mapDrag.last.spread));
+  panMap(now.x - mapDrag.last.x, now.y - mapDrag.last.y);
+  mapDrag.last = now;
 });
-function endDrag(event) {
-  drag.pointers.delete(event.pointerId);
-  if (drag.pointers.size) drag.last = pointersMiddle();
+function endMapDrag(event) {
+  mapDrag.pointers.delete(event.pointerId);
+  if (mapDrag.pointers.size) mapDrag.last = pointersMiddle();
 }
-placesMap.addEventListener('pointerup', endDrag);
-placesMap.addEventListener('pointercancel', endDrag);
-// A new pointer press starts afresh: a click after a drag is a click again.
-placesMap.addEventListener('click', function () { if (!drag.pointers.size) setTimeout(function () { drag.moved = false; }); }, true);
+placesMap.addEventListener('pointerup', endMapDrag);
+placesMap.addEventListener('pointercancel', endMapDrag);
+// A new pointer press starts afresh: a click after a mapDrag is a click again.
+placesMap.addEventListener('click', function () { if (!mapDrag.pointers.size) setTimeout(function () { mapDrag.moved = false; }); }, true);
 
 placesDialog.addEventListener('keydown', function (event) {
   var step = { ArrowLeft: [80, 0], ArrowRight: [-80, 0], ArrowUp: [0, 80], ArrowDown: [0, -80] }[event.key];
@@ -224,17 +230,10 @@ placesDialog.addEventListener('keydown', function (event) {
 });
 window.addEventListener('resize', function () { if (placesDialog.open) { sizeMap(); clampMap(mapView); redraw(); } });
 
-// One photo's spot on a small map in the info panel; hidden for a photo without a position.
-// Its details may still be on their way: the map follows once they are in.
-var spotCanvas = null, spotPhoto = -1;
+// One photo's spot on a small map in the info panel, drawn as the panel fills in the photo's
+// details (info.js); hidden for a photo without a position.
+var spotCanvas = null;
 function showSpotMap(photo) {
-  spotPhoto = photo;
-  if (typeof ensureDetails === 'function' && typeof detailsPieceOf === 'function') {
-    ensureDetails(detailsPieceOf(photo)).then(function () { if (spotPhoto === photo) drawSpotMap(photo); });
-  }
-  drawSpotMap(photo);
-}
-function drawSpotMap(photo) {
   var lat = typeof latOf !== 'undefined' ? latOf[photo] : NaN, lon = typeof lonOf !== 'undefined' ? lonOf[photo] : NaN;
   var known = lat >= -90 && lat <= 90 && lon >= -180 && lon <= 180;
   if (!spotCanvas) {
@@ -242,7 +241,12 @@ function drawSpotMap(photo) {
     spotCanvas = document.createElement('canvas');
     spotCanvas.className = 'spot-map';
     spotCanvas.setAttribute('role', 'img');
-    infoPanel.appendChild(spotCanvas);
+    // Under the coordinates, in their row (which hides with them).
+    var row = infoPanel.querySelector('[data-detail="coordinates"]');
+    var holder = document.createElement(row ? 'dd' : 'div');
+    holder.className = 'spot';
+    holder.appendChild(spotCanvas);
+    (row || infoPanel).appendChild(holder);
   }
   spotCanvas.hidden = !known;
   if (!known) return;

@@ -39,7 +39,6 @@ function openViewer(p, addToHistory) {
   if (canShow) fullImage.src = full; else fullImage.removeAttribute('src');
   showWhen(photo, path);
   fillInfo(photo, path);
-  showSpotMap(photo);
   pathText.textContent = rel;
   pathText.title = original ? shown(originalPath(path)) : rel;
   positionText.textContent = tr('position', { n: p + 1, count: view.pos.length });
