@@ -2,6 +2,21 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de">
 <context>
+    <name>AboutBox</name>
+    <message>
+        <source>Place names: GeoNames (geonames.org), CC BY 4.0</source>
+        <translation>Ortsnamen: GeoNames (geonames.org), CC BY 4.0</translation>
+    </message>
+    <message>
+        <source>Turns every photo in a folder into one wall that opens in your web browser.</source>
+        <translation>Macht aus allen Fotos eines Ordners eine Fotowand, die sich in Ihrem Webbrowser öffnet.</translation>
+    </message>
+    <message>
+        <source>About Kestova</source>
+        <translation>Über Kestova</translation>
+    </message>
+</context>
+<context>
     <name>AppShell</name>
     <message>
         <source>&amp;File</source>
@@ -450,6 +465,10 @@ nächste Aufruf fertigstellt; während der Suche nach Fotos wurde nichts geschri
     <message>
         <source>Videos the browser cannot play (an iPhone&apos;s HEVC, AVI, MTS) get a playable copy in the wall. Live photos and videos under 30 seconds always do; with this, longer ones do too, which can take as long as they play.</source>
         <translation>Videos, die der Browser nicht abspielen kann (HEVC vom iPhone, AVI, MTS), bekommen eine abspielbare Kopie in der Fotowand. Live Photos und Videos unter 30 Sekunden immer; damit auch längere, was so lange dauern kann, wie sie laufen.</translation>
+    </message>
+    <message>
+        <source>About Kestova</source>
+        <translation>Über Kestova</translation>
     </message>
 </context>
 <context>

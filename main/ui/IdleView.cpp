@@ -1,6 +1,7 @@
 // Building the start screen from the model's recent walls and its build settings.
 #include "ui/IdleView.h"
 
+#include "ui/AboutBox.h"
 #include "ui/AppMark.h"
 #include "ui/Feedback.h"
 #include "ui/LinkButton.h"
@@ -12,6 +13,7 @@
 #include <QCheckBox>
 #include <algorithm>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -99,7 +101,16 @@ IdleView::IdleView(Model& m, bool dropping, QWidget* parent) : QWidget(parent), 
         if (PlatformActions* desktop = m.actions())
             Feedback::send(*desktop);
     });
-    stack->addWidget(feedback, 0, Qt::AlignHCenter);
+    about = new LinkButton(tr("About Kestova"), this);
+    about->setFont(Look::font(TextStyle::callout));
+    connect(about, &LinkButton::clicked, this, [this] { AboutBox::show(window()); });
+    auto* links = new QHBoxLayout;
+    links->setSpacing(24);
+    links->addStretch(1);
+    links->addWidget(feedback);
+    links->addWidget(about);
+    links->addStretch(1);
+    stack->addLayout(links);
 
     connect(&m, &Model::recentsChanged, this, &IdleView::showWalls);
     showWalls();

@@ -29,6 +29,7 @@ public:
     /// The "Your walls" panel; null when no wall is remembered.
     QWidget* wallsPanel() const { return walls; }
     LinkButton* feedbackLink() const { return feedback; }
+    LinkButton* aboutLink() const { return about; }
 
 private:
     void showWalls();
@@ -42,4 +43,5 @@ private:
     QCheckBox* videoCopies;
     QPointer<QWidget> walls;
     LinkButton* feedback;
+    LinkButton* about;
 };

@@ -2,6 +2,7 @@
 #include "UiTest.h"
 
 #include "TempDir.h"
+#include "ui/AboutBox.h"
 #include "ui/ContentView.h"
 #include "ui/ElidedLabel.h"
 #include "ui/IdleView.h"
@@ -12,6 +13,7 @@
 #include <QDragEnterEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QToolButton>
@@ -228,6 +230,23 @@ TEST_F(StartTest, TheFeedbackLinkSendsFeedback)
     ASSERT_EQ(desktop->urls.size(), 1);
     EXPECT_EQ(desktop->urls.first().scheme(), QStringLiteral("mailto"));
     EXPECT_TRUE(desktop->alerts.isEmpty());
+}
+
+TEST_F(StartTest, TheAboutLinkShowsTheVersionAndCreditsThePlaceNames)
+{
+    IdleView idle(*m, false);
+    idle.show();
+    settle();
+    EXPECT_EQ(idle.aboutLink()->text(), QStringLiteral("About Kestova"));
+    EXPECT_EQ(idle.aboutLink()->geometry().bottom(), idle.feedbackLink()->geometry().bottom()) << "beside the feedback link";
+    idle.aboutLink()->click();
+    settle();
+    auto* box = idle.findChild<QMessageBox*>();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text(), AboutBox::text());
+    EXPECT_TRUE(box->text().startsWith(QStringLiteral("Kestova ")));
+    EXPECT_TRUE(box->text().endsWith(QStringLiteral("Place names: GeoNames (geonames.org), CC BY 4.0")));
+    box->close();
 }
 
 } // namespace
