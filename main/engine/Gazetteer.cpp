@@ -207,6 +207,10 @@ std::optional<Place> Gazetteer::placeAt(double la, double lo) const
             const int wrapped = ((column % lonCells) + lonCells) % lonCells;
             const std::size_t cell = std::size_t(row) * lonCells + std::size_t(wrapped);
             for (std::uint32_t i = cellStart[cell]; i < cellStart[cell + 1]; ++i) {
+                // A town farther north or south than the best so far is farther away: no
+                // trigonometry for most of a dense cell's towns.
+                if (std::abs(lat[i] / 1e4 - la) * 111.19 > best)
+                    continue;
                 const double d = distanceKm(la, lo, lat[i] / 1e4, lon[i] / 1e4);
                 if (d <= best) {
                     best = d;
