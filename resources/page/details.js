@@ -4,7 +4,8 @@
 // when something asks for them (the info panel, a search), never while the wall opens.
 //
 // The arrays run over the table's photo index, as addPhoto numbers the photos; what is not
-// known (yet, or at all) is 0, -1 or NaN.
+// known (yet, or at all) is 0, -1 or NaN, and before any details were asked for the arrays are
+// empty (reading them gives undefined).
 var detailSize = new Float64Array(0); // bytes of the original
 var cameraOf = new Int32Array(0);     // into cameraNames
 var lensOf = new Int32Array(0);       // into lensNames
@@ -24,13 +25,17 @@ var arrivedDetails = new Map();
 var cameraIds = new Map(), lensIds = new Map(), placeIds = new Map();
 
 // The details of a wall of n photos, in the pieces of its index (none for a manifest.js wall).
+// The arrays are made when details are first asked for: a wall that is only looked at never
+// pays for them (six arrays of a million photos are 40 MB).
+var detailsPhotos = 0;
 function startDetails(n, slots, generation) {
-  detailSize = new Float64Array(n);
-  cameraOf = new Int32Array(n).fill(-1);
-  lensOf = new Int32Array(n).fill(-1);
-  placeOf = new Int32Array(n).fill(-1);
-  latOf = new Float64Array(n).fill(NaN);
-  lonOf = new Float64Array(n).fill(NaN);
+  detailsPhotos = n;
+  detailSize = new Float64Array(0);
+  cameraOf = new Int32Array(0);
+  lensOf = new Int32Array(0);
+  placeOf = new Int32Array(0);
+  latOf = new Float64Array(0);
+  lonOf = new Float64Array(0);
   exposureOf = new Map();
   cameraNames = [];
   lensNames = [];
@@ -44,6 +49,16 @@ function startDetails(n, slots, generation) {
   detailSlots = (slots || []).map(function (slot) {
     return { first: slot.first, photos: slot.photos, file: slot.details || null, number: slot.number };
   });
+}
+function makeDetailArrays() {
+  if (detailSize.length === detailsPhotos) return;
+  var n = detailsPhotos;
+  detailSize = new Float64Array(n);
+  cameraOf = new Int32Array(n).fill(-1);
+  lensOf = new Int32Array(n).fill(-1);
+  placeOf = new Int32Array(n).fill(-1);
+  latOf = new Float64Array(n).fill(NaN);
+  lonOf = new Float64Array(n).fill(NaN);
 }
 
 window.kestovaDetails = function (text) {
@@ -120,6 +135,7 @@ function takeDetails(slot, d) {
 function ensureDetails(piece) {
   var slot = detailSlots[piece];
   if (!slot) return Promise.resolve();
+  makeDetailArrays();
   if (detailsLoads[piece]) return detailsLoads[piece];
   var generation = detailsGeneration;
   detailsLoads[piece] = new Promise(function (resolve) {
