@@ -62,5 +62,5 @@ towns.sort((a, b) => a.lat - b.lat || a.lon - b.lon || (a.name < b.name ? -1 : a
 const lines = ['kestova-gazetteer 1', `R ${regions.length}`, ...regions, `T ${towns.length}`];
 for (const t of towns) lines.push(`${t.lat}\t${t.lon}\t${t.country}\t${t.region}\t${t.name}`);
 // Written beside its name and renamed: a build stopped half way leaves no half file.
-writeFileSync(`${output}.part`, lines.join('\n') + '\n');
-renameSync(`${output}.part`, output);
+writeFileSync(`${output}.new`, lines.join('\n') + '\n');
+renameSync(`${output}.new`, output);

@@ -101,7 +101,7 @@ double numberValue(const Exiv2::ExifData& exif, const char* key, std::size_t n =
 }
 
 /// Degrees from GPS's degrees, minutes and seconds, signed by its reference ("S", "W");
-/// nothing when a part is missing or out of range.
+/// nothing when a value is missing or out of range.
 std::optional<double> gpsCoordinate(const Exiv2::ExifData& exif, const char* key, const char* refKey, char negative,
                                     double limit)
 {
