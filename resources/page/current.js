@@ -4,7 +4,7 @@
 var current = document.getElementById('current');
 var currentLabel = current.querySelector('h2');
 var currentCount = current.querySelector('span');
-var currentSection = -1;
+var currentSection = -1, currentDay = -1;
 var headerTucked = false;
 var lastVirtual = 0;
 
@@ -25,15 +25,20 @@ function followScroll() {
   var shown = layout.sectionTop[s] + m.heading / 2 < scroll.virtual;
   if (current.hidden === shown) current.hidden = !shown;
   current.style.top = (headerTucked ? 0 : header.offsetHeight) + 'px';
-  if (shown && s !== currentSection) {
+  // In a month cut into days, the day at the top of the screen.
+  var day = shown && view.groups && view.groups.daily[s] ? dayGroupAt(view, s, layout.start[itemAt(scroll.virtual + 1)]) : null;
+  var which = day ? -2 - day.start : s;
+  if (shown && (s !== currentSection || which !== currentDay)) {
     currentSection = s;
-    currentLabel.textContent = monthLabel(view.sectionMonth[s]);
-    currentCount.textContent = sectionCount(view, s);
+    currentDay = which;
+    currentLabel.textContent = day ? dayLabel(day.day, true) : monthLabel(view.sectionMonth[s]);
+    currentCount.textContent = day ? itemCount(day.end - day.start, videosIn(view.pos, day.start, day.end)) : sectionCount(view, s);
   }
 }
 
 function placeCurrent() {
   currentSection = -1;
+  currentDay = -1;
   var m = layout.metrics;
   current.style.paddingLeft = m.left + 'px';
   current.style.right = (document.documentElement.clientWidth - m.left - m.width) + 'px';

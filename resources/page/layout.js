@@ -72,6 +72,8 @@ async function computeLayout(v, aspects, m, widthsOf, job, heights) {
   var cap = n + sections;
   var itemTop = new Float64Array(cap), itemHeight = new Float32Array(cap);
   var itemStart = new Int32Array(cap), itemEnd = new Int32Array(cap);
+  // A row that starts a trip or a day carries its heading above its photos: the group's index + 1.
+  var itemLabel = new Int32Array(cap), groups = v.groups || null;
   var sectionTop = new Float64Array(sections), sectionItem = new Int32Array(sections);
   var bands = new Map();   // item index -> [{ section, start, end, x, width }]
   var band = null, bandWidth = 0, monthGap = m.phone ? 14 : 28;
@@ -122,12 +124,17 @@ async function computeLayout(v, aspects, m, widthsOf, job, heights) {
     count++;
     y += m.heading;
     var p = start;
+    var g = groups ? groups.sectionFirst[s] : 0, lastGroup = groups ? groups.sectionFirst[s + 1] : 0;
     while (p < end) {
       if ((count & 255) === 0 && !(await keepGoing(job))) return null;
+      // A trip or a day begins a row of its own, under its heading.
+      var label = 0, labelHeight = 0;
+      if (g < lastGroup && groups.pos[g] === p) { label = g + 1; labelHeight = groupHeight(groups, g, m); g++; }
+      var stop = g < lastGroup ? groups.pos[g] : end;
       // sharp: the tallest the row's photos so far can be drawn without enlarging a thumbnail;
       // goal: the height the row is filled at, the target or lower where sharp is lower.
       var first = p, sum = 0, full = false, sharp = Infinity, goal = target;
-      while (p < end) {
+      while (p < stop) {
         // Very wide panoramas and very tall strips are cropped a little rather than becoming
         // slivers.
         var a = Math.min(8, Math.max(0.2, aspects[v.pos[p]]));
@@ -156,15 +163,16 @@ async function computeLayout(v, aspects, m, widthsOf, job, heights) {
       // Rounded down where rounding up would enlarge the row's thumbnails.
       var keepSharp = sharp >= target * lowest && height > sharp - 0.5;
       height = Math.max(1, keepSharp ? Math.floor(height) : Math.round(height));
-      itemTop[count] = y; itemHeight[count] = height; itemStart[count] = first; itemEnd[count] = p;
+      itemTop[count] = y; itemHeight[count] = labelHeight + height; itemStart[count] = first; itemEnd[count] = p;
+      itemLabel[count] = label;
       count++;
-      y += height + gap;
+      y += labelHeight + height + gap;
     }
   }
   return {
     metrics: m,
     count: count,
-    top: itemTop, height: itemHeight, start: itemStart, end: itemEnd,
+    top: itemTop, height: itemHeight, start: itemStart, end: itemEnd, label: itemLabel,
     sectionTop: sectionTop, sectionItem: sectionItem, bands: bands,
     total: Math.ceil(y + m.bottom)
   };

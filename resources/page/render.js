@@ -126,6 +126,31 @@ function monthHeading(s) {
   return element;
 }
 
+// The heading of a trip or a day above the first row of its photos.
+function groupHeading(groups, g, m, height) {
+  var element = document.createElement('div');
+  element.className = 'group';
+  element.style.left = m.left + 'px';
+  element.style.width = m.width + 'px';
+  element.style.height = height + 'px';
+  var lines = groups.lines[g];
+  if (lines & tripLine) {
+    var trip = document.createElement('h3');
+    trip.className = 'trip';
+    trip.textContent = tripLabel(groups, groups.trip[g]);
+    trip.style.height = tripLineHeight(m) + 'px';
+    element.appendChild(trip);
+  }
+  if (lines & dayLine) {
+    var day = document.createElement('h4');
+    day.className = 'day';
+    day.textContent = dayLabel(groups.day[g], false);
+    day.style.height = dayLineHeight(m) + 'px';
+    element.appendChild(day);
+  }
+  return element;
+}
+
 function makeRow(item, visible) {
   var m = layout.metrics;
   var element = document.createElement('div');
@@ -146,12 +171,18 @@ function makeRow(item, visible) {
     });
     return element;
   }
+  var label = layout.label[item], above = 0;
+  if (label) {
+    above = groupHeight(view.groups, label - 1, m);
+    element.appendChild(groupHeading(view.groups, label - 1, m, above));
+    height -= above;
+  }
   var sum = 0;
   for (var p = start; p < end; p++) sum += Math.min(8, Math.max(0.2, aspect[view.pos[p]]));
   // Full rows are stretched to the exact width (their height was rounded); edges are rounded
   // once so that the gaps stay even.
   var fill = (m.width - (end - start - 1) * m.gap) / sum;
-  addTiles(element, item, start, end, m.left, 0, Math.abs(fill - height) < 1 ? fill : height, visible);
+  addTiles(element, item, start, end, m.left, above, Math.abs(fill - height) < 1 ? fill : height, visible);
   return element;
 }
 

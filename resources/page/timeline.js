@@ -51,7 +51,12 @@ function trackPoint(clientY) {
   var year = trackMap.years[partAtPixel(trackMap.parts, y)];
   var own = sectionYear(view.sectionMonth[s]);
   if (year && own !== year.year && (own === own || year.year === year.year)) s = year.section;
-  return { y: y, w: w, section: s };
+  // In a month cut into days, the day there: named, and what a click goes to.
+  var day = s === sectionAt(w + 1) && view.groups && view.groups.daily[s] ? dayGroupAt(view, s, layout.start[itemAt(w + 1)]) : null;
+  return {
+    y: y, w: w, section: s, label: day ? dayLabel(day.day, true) : monthLabel(view.sectionMonth[s]),
+    top: day && day.start > view.sectionStart[s] ? layout.top[rowOf(day.start)] : layout.sectionTop[s]
+  };
 }
 function currentFraction() { return scroll.virtualMax > 0 ? scroll.virtual / scroll.virtualMax : 0; }
 
@@ -61,7 +66,7 @@ function showScrollPosition(flash) {
   var f = currentFraction();
   var y = pixelAt(trackMap.years, trackMap.parts, f);
   mark.style.top = (y - 1) + 'px';
-  var label = monthLabel(view.sectionMonth[sectionAt(scroll.virtual + 1)]);
+  var label = screenLabel(view, sectionAt(scroll.virtual + 1), layout.start[itemAt(scroll.virtual + 1)]);
   scrubber.setAttribute('aria-valuenow', String(Math.round(f * 100)));
   scrubber.setAttribute('aria-valuetext', label);
   if (flash && !drag && !hovering) {
@@ -78,7 +83,7 @@ function showHover(clientY) {
   var point = trackPoint(clientY);
   hoverLine.style.top = (point.y - 1) + 'px';
   bubble.style.top = point.y + 'px';
-  bubble.textContent = monthLabel(view.sectionMonth[point.section]);
+  bubble.textContent = point.label;
   scrubber.classList.add('active');
   return point.w;
 }
@@ -105,11 +110,9 @@ scrubber.addEventListener('pointerdown', function (event) {
 });
 function endDrag(event) {
   if (!drag) return;
-  // A click goes to the start of the month shown in the bubble; a drag stays where it was let go.
-  if (!drag.moved && event.type === 'pointerup') {
-    var s = trackPoint(event.clientY).section;
-    scrollToVirtual(layout.sectionTop[s]);
-  }
+  // A click goes to the start of the month (or day) shown in the bubble; a drag stays where it
+  // was let go.
+  if (!drag.moved && event.type === 'pointerup') scrollToVirtual(trackPoint(event.clientY).top);
   drag = null;
   if (event.pointerType !== 'mouse' || !hovering) scrubber.classList.remove('active');
 }

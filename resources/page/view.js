@@ -57,6 +57,8 @@ async function buildView(job) {
     if (mo !== last) { start.push(j); month.push(mo); last = mo; }
   }
   start.push(pos.length);
-  return { pos: pos, sectionStart: Int32Array.from(start), sectionMonth: Int32Array.from(month) };
+  var next = { pos: pos, sectionStart: Int32Array.from(start), sectionMonth: Int32Array.from(month) };
+  next.groups = await viewGroups(next, job);
+  return next.groups ? next : null;
 }
 

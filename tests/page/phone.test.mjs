@@ -31,14 +31,13 @@ const pinch = (x, y, from, to, moves = 8) => Array.from({ length: moves + 1 }, (
   const half = (from + (to - from) * (i / moves)) / 2;
   return [[x - half, y], [x + half, y]];
 });
-// How many photos the screen shows, and how many the first row holds.
+// How many photos the screen shows, and how many the fullest row on it holds (a row that ends
+// where a trip begins holds fewer).
 const onScreen = (page) => page.evaluate(() => {
-  const tiles = [...document.querySelectorAll('.tile')];
-  const first = document.querySelector('.tile[data-pos="0"]').getBoundingClientRect().top;
-  return {
-    screen: tiles.filter((t) => { const b = t.getBoundingClientRect(); return b.top >= 0 && b.bottom <= innerHeight; }).length,
-    row: tiles.filter((t) => t.getBoundingClientRect().top === first).length,
-  };
+  const tiles = [...document.querySelectorAll('.tile')].filter((t) => { const b = t.getBoundingClientRect(); return b.top >= 0 && b.bottom <= innerHeight; });
+  const rows = new Map();
+  for (const t of tiles) rows.set(t.getBoundingClientRect().top, (rows.get(t.getBoundingClientRect().top) || 0) + 1);
+  return { screen: tiles.length, row: Math.max(...rows.values()) };
 });
 
 describe('a pinch on the wall', () => {

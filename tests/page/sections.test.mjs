@@ -126,7 +126,8 @@ describe('justified rows', () => {
   const wall = makeWall(entries, { thumbs: (e, i) => i !== 3 });
 
   // Tiles per row: [left, right, width, height, position] in screen pixels, grouped by row.
-  const rows = (page) => page.$$eval('.row', (rs) => rs.map((r) => [...r.children].map((t) => {
+  // (A row that starts a trip or a day holds its heading too.)
+  const rows = (page) => page.$$eval('.row', (rs) => rs.map((r) => [...r.querySelectorAll('.tile')].map((t) => {
     const b = t.getBoundingClientRect();
     return [b.left, b.right, b.width, b.height, Number(t.dataset.pos)];
   })));
