@@ -27,6 +27,7 @@ async function refresh(then, how) {
   var total = order.length;
   var count = wallCount(view.pos, total, wallLoading ? wallSize() : 0);
   countText.textContent = rawOf.size ? tr('withPairs', { count: count, pairs: tr('pairs', { n: rawOf.size }) }) : count;
+  showBest(view);
   if (total === 0 && !wallLoading) say(tr('noPhotosYet'));
   else if (view.pos.length === 0 && !wallLoading) say(tr('noMatch'), { label: tr('showAll'), run: showAll });
   measure();

@@ -172,5 +172,8 @@ var germanStrings = {
   placeFilterAt: 'Bei {lat}\u00b0, {lon}\u00b0',
   placeFilterClear: 'Die Fotos aller Orte zeigen',
   placesArranging: { one: '{n} Foto wird auf die Karte gesetzt\u2026', other: '{n} Fotos werden auf die Karte gesetzt\u2026' },
-  spotMapLabel: 'Karte: aufgenommen bei {lat}\u00b0, {lon}\u00b0'
+  spotMapLabel: 'Karte: aufgenommen bei {lat}\u00b0, {lon}\u00b0',
+  // The search's best matches, under the count.
+  bestMatches: 'Beste Treffer:',
+  bestMatch: '{name} ({count})'
 };

@@ -177,5 +177,8 @@ var strings = {
   placeFilterAt: 'Near {lat}\u00b0, {lon}\u00b0',
   placeFilterClear: 'Show the photos of every place',
   placesArranging: { one: 'Placing {n} photo on the map\u2026', other: 'Placing {n} photos on the map\u2026' },
-  spotMapLabel: 'Map: taken at {lat}\u00b0, {lon}\u00b0'
+  spotMapLabel: 'Map: taken at {lat}\u00b0, {lon}\u00b0',
+  // The search's best matches, under the count.
+  bestMatches: 'Best matches:',
+  bestMatch: '{name} ({count})'
 };

@@ -7,23 +7,13 @@
 var filter = { folder: '', query: '', day: '', photos: null, photosLabel: '' };
 var view = null;        // { pos: Int32Array of photo indices, sections: {start, month, count} }
 
-// The search finds a photo by its path or by its section's name ("june 2019", "2015").
-var searchableDates = new Map();
-function searchableDate(month) {
-  var text = searchableDates.get(month);
-  if (text === undefined) {
-    text = month === undatedMonth ? '' : monthLabel(month).toLowerCase();
-    searchableDates.set(month, text);
-  }
-  return text;
-}
-
 async function buildView(job) {
   // A folder that no longer exists matches nothing.
   var inside = filter.folder ? foldersIn(filter.folder) : null;
   var day = filter.day ? parseDay(filter.day) || { month: -1, day: 0 } : null;
   var thisYear = new Date().getFullYear();
-  var terms = filter.query.toLowerCase().split(/\s+/).filter(Boolean);
+  var terms = parseQuery(filter.query);
+  var more = terms.length ? detailsMatcher() : null;
   if (terms.length && !lowered && !(await buildLowered(job))) return null;
   var within = filter.photos;
   var pos;
@@ -38,14 +28,14 @@ async function buildView(job) {
       if (inside && !inside[dirOf[photo]]) continue;
       if (within && !within[photo]) continue;
       if (day && !onDayOf(dateOf[photo], monthOf[photo], dateKind[photo], day.month, day.day, thisYear)) continue;
-      var path = terms.length ? loweredPath(photo) : '';
-      var when = terms.length ? searchableDate(monthOf[photo]) : '';
-      // A pair's raw file answers for its JPEG ("cr2" finds the photos shot in raw too).
-      var raw = terms.length && rawOf.size ? rawOf.get(photo) : undefined;
-      if (raw !== undefined) path += '\n' + loweredPath(raw);
-      var t = 0;
-      while (t < terms.length && (path.indexOf(terms[t]) >= 0 || when.indexOf(terms[t]) >= 0)) t++;
-      if (t === terms.length) pos[count++] = photo;
+      if (terms.length) {
+        var path = loweredPath(photo);
+        // A pair's raw file answers for its JPEG ("cr2" finds the photos shot in raw too).
+        var raw = rawOf.size ? rawOf.get(photo) : undefined;
+        if (raw !== undefined) path += '\n' + loweredPath(raw);
+        if (!matchesAll(terms, photo, path, more)) continue;
+      }
+      pos[count++] = photo;
     }
     pos = pos.subarray(0, count);
   }
@@ -59,6 +49,9 @@ async function buildView(job) {
   start.push(pos.length);
   var next = { pos: pos, sectionStart: Int32Array.from(start), sectionMonth: Int32Array.from(month) };
   next.groups = await viewGroups(next, job);
-  return next.groups ? next : null;
+  if (!next.groups) return null;
+  // A search names its best matches (controls.js shows them).
+  next.best = terms.length && pos.length ? await bestMatches(terms, next, job) : [];
+  return next.best ? next : null;
 }
 
