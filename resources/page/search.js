@@ -267,7 +267,7 @@ async function bestMatches(terms, v, job) {
     }
   }
   var list = Array.from(folderOf.values()).sort(function (a, b) { return b.count - a.count || a.first - b.first; }).slice(0, bestFolders);
-  // A day is worth naming when the results span more than one.
+  // A day is worth naming when the results span more than one; of days with as many, the newest.
   if (days.size > 1) {
     var busiest = null;
     days.forEach(function (d) { if (!busiest || d.count > busiest.count) busiest = d; });
