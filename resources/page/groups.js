@@ -12,7 +12,8 @@ var noDay = -2147483648;
 var trips = [];            // { key: the trip folder's path, name }
 var tripOfDir = new Int32Array(0);
 var tripKeys = new Map();
-var tripsFound = 0;        // folders of dirs looked at so far
+var tripsFound = 0;        // folders of tripDirs looked at so far
+var tripDirs = null;       // the table's list of folders they were found in
 
 // A piece of a path that is a date, or begins with one: "2019", "2019-07", "2019-07-12",
 // "20190712", "07", "07-12", "12.07.2019", followed by what the folder is called.
@@ -42,20 +43,23 @@ function tripIn(dir) {
     var found = leadingDate.exec(part);
     var rest = found ? part.slice(found[0].length).trim() : part;
     if (!rest || cameraFolder.test(rest) || isMonthName(rest) || !/\p{L}/u.test(rest)) continue;
-    // Named after a date of its own, or below a folder that is only a date.
+    // Named after a date of its own, or below a folder that is only a date. A month or a day
+    // without its year ("07 Italy") counts only below its year: "12 Monkeys" is a name.
     var below = i > 0 && parts[i - 1].trim().replace(leadingDate, '') === '';
-    if (found && found[0].length || below) return { key: parts.slice(0, i + 1).join('/'), name: shown(rest) };
+    var withYear = found && /(?:19|20)\d{2}/.test(found[0]);
+    if (withYear || below) return { key: parts.slice(0, i + 1).join('/'), name: shown(rest) };
   }
   return null;
 }
 
 // Looks at the folders that arrived since the last time.
 function findTrips() {
+  // A new table (startTable) has a new list of folders.
+  if (tripDirs !== dirs) { tripDirs = dirs; tripsFound = 0; trips = []; tripKeys = new Map(); }
   if (tripsFound === dirs.length) return;
-  if (tripsFound > dirs.length || dirs.length > tripOfDir.length) {
+  if (dirs.length > tripOfDir.length) {
     var grown = new Int32Array(Math.max(dirs.length, tripOfDir.length * 2));
-    if (tripsFound <= dirs.length) grown.set(tripOfDir.subarray(0, tripsFound));
-    else { tripsFound = 0; trips = []; tripKeys = new Map(); }
+    grown.set(tripOfDir.subarray(0, tripsFound));
     tripOfDir = grown;
   }
   for (var d = tripsFound; d < dirs.length; d++) {

@@ -208,8 +208,8 @@ function matchesAll(terms, photo, path, more) {
   for (var t = 0; t < terms.length; t++) {
     var term = terms[t];
     var ok;
-    if (term.kind === 'word') ok = wordMatches(path, term.text, alone) || (more !== null && more(photo, term.text));
-    else if (term.kind === 'phrase') ok = hasWord(path, term.text, true) || (more !== null && more(photo, term.text));
+    if (term.kind === 'word') ok = wordMatches(path, term.text, alone) || (more !== null && more(photo, term.text, false));
+    else if (term.kind === 'phrase') ok = hasWord(path, term.text, true) || (more !== null && more(photo, term.text, true));
     else if (term.kind === 'date') ok = dateMatches(term, photo) || (term.alsoWord !== undefined && wordMatches(path, term.alsoWord, alone));
     else ok = kindMatches(term.photoKind, photo, path) || wordMatches(path, term.alsoWord, alone);
     if (!ok) return false;
@@ -278,7 +278,47 @@ async function bestMatches(terms, v, job) {
 }
 
 // What else a word may match: the photo's camera and place, once the wall's details have arrived
-// (details.js); null before.
+// (details.js); null before. A place matches in the page's language and in English ("Italy" on
+// a German page finds "Italien" too).
+var detailWords = { camera: [], place: [] };
+var englishRegions = null;
+function englishCountry(code) {
+  if (!code) return '';
+  if (englishRegions === null) {
+    try { englishRegions = new Intl.DisplayNames(['en'], { type: 'region' }); } catch (e) { englishRegions = false; }
+  }
+  try { return englishRegions ? englishRegions.of(code) || '' : ''; } catch (e) { return ''; }
+}
 function detailsMatcher() {
-  return null;
+  if (typeof cameraOf === 'undefined' || !cameraOf.length) return null;
+  if (detailWords.camera.length !== cameraNames.length) detailWords.camera = cameraNames.map(function (name) { return shown(name).toLowerCase(); });
+  if (detailWords.place.length !== placeList.length) {
+    detailWords.place = placeList.map(function (place, i) { return (placeLabel(i) + ', ' + englishCountry(place.country)).toLowerCase(); });
+  }
+  var cameras = detailWords.camera, places = detailWords.place;
+  return function (photo, word, phrase) {
+    var whole = phrase || /^\d+$/.test(word);
+    var c = cameraOf[photo], at = placeOf[photo];
+    return (c >= 0 && c < cameras.length && hasWord(cameras[c], word, whole)) || (at >= 0 && at < places.length && hasWord(places[at], word, whole));
+  };
+}
+
+// The details are loaded on the first search with a word or a phrase in it (a date or a kind of
+// photo alone never needs them), so that the wall opens as fast as ever; the search's result is
+// made again as they arrive, at most every detailsRefreshMs, and once when all are there.
+var detailsAsked = false, detailsTimer = 0, detailsRefreshMs = 400;
+function askDetailsFor(terms) {
+  if (detailsAsked || wallLoading || typeof ensureAllDetails !== 'function') return;
+  if (!terms.some(function (term) { return term.kind === 'word' || term.kind === 'phrase'; })) return;
+  detailsAsked = true;
+  var again = function () {
+    detailsTimer = 0;
+    if (filter.query.trim()) refresh(null, 'grow');
+  };
+  ensureAllDetails(function () {
+    if (!detailsTimer) detailsTimer = setTimeout(again, detailsRefreshMs);
+  }).then(function () {
+    clearTimeout(detailsTimer);
+    again();
+  });
 }

@@ -14,6 +14,7 @@ async function buildView(job) {
   var thisYear = new Date().getFullYear();
   var terms = parseQuery(filter.query);
   var more = terms.length ? detailsMatcher() : null;
+  if (terms.length) askDetailsFor(terms);
   if (terms.length && !lowered && !(await buildLowered(job))) return null;
   var within = filter.photos;
   var pos;
