@@ -6,7 +6,7 @@
 // photos each on average (about a row): a heading for every two photos would take more room than
 // the photos, and a month of one photo a day reads better as one run.
 var dayMonthPhotos = 60, dayPhotos = 8;
-var noDay = -2147483648;
+var noDay = -1073741824;
 
 // The trips: each folder's trip (an index into trips, -1 none), found once per folder.
 var trips = [];            // { key: the trip folder's path, name }
@@ -83,62 +83,89 @@ var tripLine = 1, dayLine = 2;
 async function viewGroups(v, job) {
   findTrips();
   var sections = v.sectionMonth.length;
-  var pos = [], trip = [], day = [], lines = [];
+  var out = { pos: [], trip: [], day: [], lines: [] };
   var sectionFirst = new Int32Array(sections + 1), daily = new Uint8Array(sections);
-  // Each trip's span among the view's photos first: the photos of other folders taken within it
-  // (a phone's, beside the camera's trip folder) belong under its heading too.
-  var tripFirst = new Float64Array(trips.length).fill(Infinity), tripLast = new Float64Array(trips.length).fill(-Infinity);
-  for (var i = 0; i < v.pos.length; i++) {
-    if ((i & 16383) === 0 && !(await keepGoing(job))) return null;
-    var own = tripOfDir[dirOf[v.pos[i]]];
-    if (own < 0) continue;
-    var at = dateOf[v.pos[i]];
-    if (at < tripFirst[own]) tripFirst[own] = at;
-    if (at > tripLast[own]) tripLast[own] = at;
-  }
-  var steps = 0;
+  var spans = await tripSpans(job);
+  if (!spans) return null;
+  var done = 0, slice = 65536;
   for (var s = 0; s < sections; s++) {
-    sectionFirst[s] = pos.length;
+    sectionFirst[s] = out.pos.length;
     var start = v.sectionStart[s], end = v.sectionStart[s + 1], month = v.sectionMonth[s];
     if (month === undatedMonth || isYearAlone(month)) continue;
-    var days = 0, lastDay = noDay;
-    if (end - start > dayMonthPhotos) {
-      for (var p = start; p < end; p++) {
-        var d = Math.floor(dateOf[v.pos[p]] / 86400);
-        if (d !== lastDay) { days++; lastDay = d; }
-      }
-      steps += end - start;
-    }
-    var byDay = days > 1 && end - start >= days * dayPhotos;
-    daily[s] = byDay ? 1 : 0;
-    var lastTrip = -1;
-    lastDay = noDay;
-    for (var q = start; q < end; q++) {
-      if ((++steps & 4095) === 0 && !(await keepGoing(job))) return null;
-      var photo = v.pos[q];
-      var date = dateOf[photo];
-      var t = tripOfDir[dirOf[photo]];
-      // Newest first: the trip goes on until its oldest photo has passed.
-      if (t < 0 && lastTrip >= 0 && date >= tripFirst[lastTrip]) t = lastTrip;
-      var today = byDay ? Math.floor(date / 86400) : noDay;
-      var newTrip = t !== lastTrip, newDay = today !== lastDay;
-      if (!newTrip && !newDay) continue;
-      // A month that is neither cut into days nor starts with a trip starts without a group.
-      if (q > start || t >= 0 || byDay) {
-        pos.push(q);
-        trip.push(t);
-        day.push(today);
-        lines.push((newTrip && t >= 0 ? tripLine : 0) | (byDay ? dayLine : 0));
-      }
-      lastTrip = t;
-      lastDay = today;
-    }
+    daily[s] = sectionGroups(v.pos, start, end, spans.first, out) ? 1 : 0;
+    done += end - start;
+    if (done > slice) { done = 0; if (!(await keepGoing(job))) return null; }
   }
-  sectionFirst[sections] = pos.length;
+  sectionFirst[sections] = out.pos.length;
   return {
-    pos: Int32Array.from(pos), trip: Int32Array.from(trip), day: Int32Array.from(day), lines: Uint8Array.from(lines),
-    sectionFirst: sectionFirst, daily: daily, tripFirst: tripFirst, tripLast: tripLast
+    pos: Int32Array.from(out.pos), trip: Int32Array.from(out.trip), day: Int32Array.from(out.day), lines: Uint8Array.from(out.lines),
+    sectionFirst: sectionFirst, daily: daily, tripFirst: spans.first, tripLast: spans.last
   };
+}
+
+// Each trip's first and last date among all the wall's photos, whatever the filter shows of it
+// (a search for one day of a trip still names the whole trip's days). Made once per table; the
+// photos of other folders taken within a trip's span (a phone's, beside the camera's trip
+// folder) belong under its heading too.
+var spansOf = { order: null, trips: 0, first: null, last: null };
+async function tripSpans(job) {
+  if (spansOf.order === order && spansOf.trips === trips.length) return spansOf;
+  var first = new Float64Array(trips.length).fill(Infinity), last = new Float64Array(trips.length).fill(-Infinity);
+  for (var i = 0; i < order.length; i += 65536) {
+    if (!(await keepGoing(job))) return null;
+    spanSlice(order, i, Math.min(order.length, i + 65536), first, last);
+  }
+  spansOf = { order: order, trips: trips.length, first: first, last: last };
+  return spansOf;
+}
+// (The loops are plain functions: an async one keeps its variables where they are slower.)
+function spanSlice(list, from, to, first, last) {
+  for (var i = from; i < to; i++) {
+    var own = tripOfDir[dirOf[list[i]]];
+    if (own < 0) continue;
+    var at = dateOf[list[i]];
+    if (at < first[own]) first[own] = at;
+    if (at > last[own]) last[own] = at;
+  }
+}
+
+// The groups of one month's photos (list[start..end-1]), added to out, in one pass: every change
+// of trip or day first, the changes of day alone dropped again when the month is not cut into
+// days. Returns whether it is.
+function sectionGroups(list, start, end, tripFirst, out) {
+  var from = out.pos.length;
+  var lastTrip = -1, lastDay = noDay, days = 0;
+  for (var q = start; q < end; q++) {
+    var photo = list[q];
+    var date = dateOf[photo];
+    var t = tripOfDir[dirOf[photo]];
+    // Newest first: the trip goes on until its oldest photo has passed.
+    if (t < 0 && lastTrip >= 0 && date >= tripFirst[lastTrip]) t = lastTrip;
+    var today = Math.floor(date / 86400) | 0;
+    if (t === lastTrip && today === lastDay) continue;
+    if (today !== lastDay) days++;
+    out.pos.push(q);
+    out.trip.push(t);
+    out.day.push(today);
+    out.lines.push((t !== lastTrip && t >= 0 ? tripLine : 0) | dayLine);
+    lastTrip = t;
+    lastDay = today;
+  }
+  var byDay = end - start > dayMonthPhotos && days > 1 && end - start >= days * dayPhotos;
+  if (byDay) return true;
+  // Kept: the trips' starts and ends. A month that starts without a trip starts without a group.
+  var kept = from;
+  for (var g = from; g < out.pos.length; g++) {
+    var trip = out.trip[g];
+    if (trip === (kept > from ? out.trip[kept - 1] : -1)) continue;
+    out.pos[kept] = out.pos[g];
+    out.trip[kept] = trip;
+    out.day[kept] = noDay;
+    out.lines[kept] = trip >= 0 ? tripLine : 0;
+    kept++;
+  }
+  out.pos.length = out.trip.length = out.day.length = out.lines.length = kept;
+  return false;
 }
 
 // The heights of a group's lines: a trip's name above its days'.

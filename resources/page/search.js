@@ -9,6 +9,7 @@
 // Dates in every form people write them ("2021-05-08", "June 23, 2012", "23 June 2012",
 // "23.6.2012", "6/23/2012", "June 2012", "Juni 2012", "2012") find that day, month or year, in
 // English and German month names alike. "video", "live", "raw" and "panorama" find those photos.
+// Once the wall's details have arrived, a word or phrase also matches a photo's camera and place.
 
 var englishMonths = ['january', 'february', 'march', 'april', 'may', 'june', 'july', 'august', 'september', 'october', 'november', 'december'];
 var searchMonthNames = null;   // name or abbreviation -> month 0-11
