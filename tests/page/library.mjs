@@ -12,14 +12,27 @@ import { template } from './wall.mjs';
 
 export const cli = process.env.KESTOVA_CLI;
 
-// Each photo: { rel, date: [y, mo, d, h, mi, s], kind: 'photo' | 'video' | 'live' | 'panorama' }.
+// The camera of most photos, and a phone's, as EXIF names them.
+const canon = { make: 'Canon', model: 'Canon EOS 80D' };
+export const phone = { make: 'Apple', model: 'iPhone 12 Pro' };
+// Rome's Colosseum, where the first day in Italy was photographed.
+export const rome = { lat: 41.8902, lon: 12.4922 };
+
+// Each photo: { rel, date: [y, mo, d, h, mi, s], kind: 'photo' | 'video' | 'live' | 'panorama',
+// camera (make and model, else the Canon), gps }.
 export function libraryPhotos() {
   const photos = [];
-  const add = (rel, date, kind = 'photo') => photos.push({ rel, date, kind });
+  const add = (rel, date, kind = 'photo', more = {}) => photos.push({ rel, date, kind, ...more });
   // August 2019: a road trip, 16 photos on each of six days (96).
   for (let day = 10; day <= 15; day++) for (let i = 0; i < 16; i++) add(`2019/08 Road trip/IMG_${day}${String(i).padStart(2, '0')}.JPG`, [2019, 8, day, 9 + (i >> 1), (i & 1) * 30, 0]);
   // July 2019: Italy, 12 to 16 July, a folder per day of 14 photos (70), and four at home.
-  for (let day = 1; day <= 5; day++) for (let i = 0; i < 14; i++) add(`2019/2019-07-12 Italy/Day ${day}/DSC_${day * 100 + i}.JPG`, [2019, 7, 11 + day, 8 + i, 15, 0]);
+  // Day 1 in Rome, with the camera's GPS; day 3 with a phone.
+  for (let day = 1; day <= 5; day++) {
+    for (let i = 0; i < 14; i++) {
+      add(`2019/2019-07-12 Italy/Day ${day}/DSC_${day * 100 + i}.JPG`, [2019, 7, 11 + day, 8 + i, 15, 0], 'photo',
+        { ...(day === 1 ? { gps: rome } : {}), ...(day === 3 ? { camera: phone } : {}) });
+    }
+  }
   for (let i = 0; i < 4; i++) add(`2019/07/IMG_07${i}.JPG`, [2019, 7, 2, 18, i, 0]);
   // June 2019: 30 photos on ten days: one run under its month's heading.
   for (let i = 0; i < 30; i++) add(`2019/06/IMG_06${String(i).padStart(2, '0')}.JPG`, [2019, 6, 20 - (i % 10), 10, i, 0]);
@@ -48,7 +61,7 @@ export function buildLibrary(photos = libraryPhotos()) {
       clip(source, p.rel, new Date(Date.UTC(y, mo - 1, d, h, mi, s)).toISOString());
       return;
     }
-    put(source, p.rel, withExif(p.kind === 'panorama' ? wide : plain[i % plain.length], { date, make: 'Canon', model: 'Canon EOS 80D' }));
+    put(source, p.rel, withExif(p.kind === 'panorama' ? wide : plain[i % plain.length], { date, ...(p.camera ?? canon), gps: p.gps }));
     if (p.kind === 'live') clip(source, p.rel.replace(/\.JPG$/, '.MOV'), new Date(Date.UTC(...p.date.slice(0, 1), p.date[1] - 1, ...p.date.slice(2))).toISOString());
   });
   const built = spawnSync(cli, ['build', source, '--json'], {

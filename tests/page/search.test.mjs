@@ -1,13 +1,13 @@
 // The search narrows with every word: words match where a word starts, numbers whole, quotes make
 // a phrase, a path finds its folder, dates in the forms people write them find their day, month
-// or year in English and German, and the kinds of photo by their names; its best matches (the
-// folder, then the day) are named first. The wall is the real program's, of generated camera
+// or year in English and German, the kinds of photo by their names, and cameras and places once
+// the photos' details have arrived; its best matches (the folder, then the day) are named first. The wall is the real program's, of generated camera
 // files; a second, written as the program writes it, holds raw and JPEG pairs.
 import assert from 'node:assert/strict';
 import { after, before, describe, test } from 'node:test';
 import { launch } from './browser.mjs';
 import { assertQuiet, open, whenReady } from './harness.mjs';
-import { buildLibrary, cli, libraryPhotos, within } from './library.mjs';
+import { buildLibrary, cli, libraryPhotos, phone, rome, within } from './library.mjs';
 import { civil, entry, makeWall } from './wall.mjs';
 
 const photos = libraryPhotos();
@@ -38,6 +38,8 @@ async function search(page, query) {
 const dayTwo = inFolder('2019/2019-07-12 Italy/Day 2');
 const birthday = inFolder('2012/2012-06-23 Birthday 12');
 const mayEighth = within(photos, [2021, 5, 8]);
+const byPhone = photos.filter((p) => p.camera === phone);
+const inRome = photos.filter((p) => p.gps === rome);
 // [query, the photos it finds]
 const english = [
   // Words narrow, and match where words start: "Day" is not inside "Birthday", 2 not inside 12.
@@ -97,6 +99,35 @@ describe('the search', { skip: !cli && 'needs KESTOVA_CLI (run through ctest)' }
     const seen = [];
     for (const [query] of table) seen.push([query, await search(page, query)]);
     assert.deepEqual(seen, table.map(([query, found]) => [query, germanCount(found)]));
+    await context.close();
+  });
+
+  test('camera and place names are found once the photos\u2019 details have arrived', async () => {
+    const { context, page, record } = await open(browser, wall.url);
+    // Nothing of the details is read while the wall opens.
+    assert.deepEqual(record.requests.filter((u) => u.endsWith('-details.js')), []);
+    const table = [
+      ['iphone', byPhone], ['iPhone 12 Pro', byPhone], ['"iphone 12"', byPhone], ['canon day 2', dayTwo],
+      ['Lazio', inRome], ['Lazio italy', inRome], ['Celio', inRome], ['Rome 2019', []],
+    ];
+    const seen = [];
+    for (const [query, found] of table) {
+      await page.fill('#search', query);
+      // The details arrive after the first search: its result follows them.
+      await page.waitForFunction(([q, count]) => document.body.dataset.state === 'ready' && decodeURIComponent(location.hash.slice(3)) === q
+        && document.getElementById('count').textContent === count, [query, countLine(found)]).catch(() => {});
+      seen.push([query, await page.textContent('#count')]);
+    }
+    assert.deepEqual(seen, table.map(([query, found]) => [query, countLine(found)]));
+    assert.ok(record.requests.some((u) => u.endsWith('-details.js')));
+    assertQuiet(record);
+    await context.close();
+  });
+
+  test('a German page finds a place by its country\u2019s German name', async () => {
+    const { context, page } = await open(browser, wall.url, { locale: 'de-DE' });
+    await page.fill('#search', 'Italien');
+    await page.waitForFunction(() => document.body.dataset.state === 'ready' && /^14 Fotos von/.test(document.getElementById('count').textContent));
     await context.close();
   });
 
