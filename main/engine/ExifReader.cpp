@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <utility>
 #include <mutex>
 
 namespace fs = std::filesystem;
@@ -291,7 +292,11 @@ std::string cameraName(std::string_view make, std::string_view model)
     return maker + ' ' + std::string(model);
 }
 
-PhotoMetadata metadata(std::string_view block)
+namespace {
+
+// What `read` finds in an EXIF block held in memory; nothing when the block is none or broken.
+template <typename Read>
+auto fromBlock(std::string_view block, Read read) -> decltype(read(std::declval<const Exiv2::ExifData&>()))
 {
     if (block.empty() || block.size() > UINT32_MAX)
         return {};
@@ -300,43 +305,16 @@ PhotoMetadata metadata(std::string_view block)
         Exiv2::ExifData exif;
         Exiv2::ExifParser::decode(exif, reinterpret_cast<const Exiv2::byte*>(block.data()),
                                   static_cast<std::uint32_t>(block.size()));
-        return metadataOf(exif);
-    } catch (...) {
-        return {};
-    }
-}
-
-PhotoMetadata metadataOfFile(const fs::path& file)
-{
-    prepareExiv2();
-    try {
-        auto image = Exiv2::ImageFactory::open(file.string());
-        if (!image.get())
-            return {};
-        image->readMetadata();
-        return metadataOf(image->exifData());
-    } catch (...) {
-        return {};
-    }
-}
-
-std::string captureDate(std::string_view block)
-{
-    if (block.empty() || block.size() > UINT32_MAX)
-        return {};
-    prepareExiv2();
-    try {
-        Exiv2::ExifData exif;
-        Exiv2::ExifParser::decode(exif, reinterpret_cast<const Exiv2::byte*>(block.data()),
-                                  static_cast<std::uint32_t>(block.size()));
-        return chosenDate(exif);
+        return read(exif);
     } catch (...) {
         // Exiv2 throws its own errors and, on hostile input, std::bad_alloc or out_of_range.
         return {};
     }
 }
 
-std::string captureDateOfFile(const fs::path& file)
+// What `read` finds in the metadata of a file Exiv2 opens itself; nothing when it cannot.
+template <typename Read>
+auto fromFile(const fs::path& file, Read read) -> decltype(read(std::declval<const Exiv2::ExifData&>()))
 {
     prepareExiv2();
     try {
@@ -344,10 +322,17 @@ std::string captureDateOfFile(const fs::path& file)
         if (!image.get())
             return {};
         image->readMetadata();
-        return chosenDate(image->exifData());
+        return read(image->exifData());
     } catch (...) {
         return {};
     }
 }
+
+} // namespace
+
+PhotoMetadata metadata(std::string_view block) { return fromBlock(block, metadataOf); }
+PhotoMetadata metadataOfFile(const fs::path& file) { return fromFile(file, metadataOf); }
+std::string captureDate(std::string_view block) { return fromBlock(block, chosenDate); }
+std::string captureDateOfFile(const fs::path& file) { return fromFile(file, chosenDate); }
 
 } // namespace ExifReader

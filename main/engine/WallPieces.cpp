@@ -392,28 +392,34 @@ Data plan(const Heading& heading, const std::vector<WallEntry>& entries, std::st
     return data;
 }
 
-std::string pieceText(const Data& data, std::size_t number, const std::vector<WallEntry>& entries)
+namespace {
+
+// A piece's script: `call('` + the JSON that `append` writes of the piece's entries, quoted + `');`.
+template <typename Append>
+std::string pieceScript(std::string_view call, Append append, const Data& data, std::size_t number,
+                        const std::vector<WallEntry>& entries)
 {
-    static constexpr std::string_view open = "kestovaPiece('";
     const Piece& piece = data.pieces.at(number);
-    std::string text(open);
-    appendPieceJson(text, data.generation, number,
-                    std::span<const WallEntry>(entries).subspan(piece.start, static_cast<std::size_t>(piece.photos)));
-    quoteFrom(text, open.size());
+    std::string text(call);
+    text += "('";
+    const std::size_t quoted = text.size();
+    append(text, data.generation, number,
+           std::span<const WallEntry>(entries).subspan(piece.start, static_cast<std::size_t>(piece.photos)));
+    quoteFrom(text, quoted);
     text += "');";
     return text;
 }
 
+} // namespace
+
+std::string pieceText(const Data& data, std::size_t number, const std::vector<WallEntry>& entries)
+{
+    return pieceScript("kestovaPiece", appendPieceJson, data, number, entries);
+}
+
 std::string detailsText(const Data& data, std::size_t number, const std::vector<WallEntry>& entries)
 {
-    static constexpr std::string_view open = "kestovaDetails('";
-    const Piece& piece = data.pieces.at(number);
-    std::string text(open);
-    appendDetailsJson(text, data.generation, number,
-                      std::span<const WallEntry>(entries).subspan(piece.start, static_cast<std::size_t>(piece.photos)));
-    quoteFrom(text, open.size());
-    text += "');";
-    return text;
+    return pieceScript("kestovaDetails", appendDetailsJson, data, number, entries);
 }
 
 std::string newGeneration(const fs::path& wall)
