@@ -28,7 +28,7 @@ var germanStrings = {
   rootFolder: 'In keinem Unterordner',
   searchPlaceholder: 'Name oder Datum',
   searchPlaceholderShort: 'Suchen',
-  searchLabel: 'Dateinamen, Ordner und Daten suchen',
+  searchLabel: 'Dateinamen, Ordner, Daten, Kameras und Orte suchen',
 
   onThisDay: 'An diesem Tag: {photos}',
   onThisDayTitle: 'Fotos vom {date} aus {years}',

@@ -31,7 +31,7 @@ var strings = {
   rootFolder: 'Not in a subfolder',
   searchPlaceholder: 'Search names and dates',
   searchPlaceholderShort: 'Search',
-  searchLabel: 'Search file names, folders and dates',
+  searchLabel: 'Search file names, folders, dates, cameras and places',
 
   onThisDay: 'On this day: {photos}',
   onThisDayTitle: 'Photos taken on {date} in {years}',
