@@ -21,7 +21,7 @@ var placeList = [];                   // { town, region, country }; town or regi
 var detailSlots = [];                 // per piece: { first, photos, file, number }
 var detailsGeneration = '';
 var detailsLoads = [];                // per piece: the promise of its details, once asked for
-var arrivedDetails = new Map();
+var detailScripts = new PieceScripts('kestovaDetails');
 var cameraIds = new Map(), lensIds = new Map(), placeIds = new Map();
 
 // The details of a wall of n photos, in the pieces of its index (none for a manifest.js wall).
@@ -44,7 +44,6 @@ function startDetails(n, slots, generation) {
   lensIds = new Map();
   placeIds = new Map();
   detailsLoads = [];
-  arrivedDetails = new Map();
   detailsGeneration = generation || '';
   detailSlots = (slots || []).map(function (slot) {
     return { first: slot.first, photos: slot.photos, file: slot.details || null, number: slot.number };
@@ -60,14 +59,6 @@ function makeDetailArrays() {
   latOf = new Float64Array(n).fill(NaN);
   lonOf = new Float64Array(n).fill(NaN);
 }
-
-window.kestovaDetails = function (text) {
-  if (typeof text !== 'string' || !detailsGeneration) return;
-  var details;
-  try { details = JSON.parse(text); } catch (e) { return; }
-  if (!details || typeof details !== 'object' || details.generation !== detailsGeneration || !Number.isInteger(details.piece)) return;
-  arrivedDetails.set(details.piece, details);
-};
 
 // The piece holding table photo `photo`; -1 when none does.
 function detailsPieceOf(photo) {
@@ -138,19 +129,9 @@ function ensureDetails(piece) {
   makeDetailArrays();
   if (detailsLoads[piece]) return detailsLoads[piece];
   var generation = detailsGeneration;
-  detailsLoads[piece] = new Promise(function (resolve) {
-    if (!slot.file) { resolve(); return; }
-    var script = document.createElement('script');
-    script.src = slot.file;
-    script.onload = script.onerror = function () {
-      script.remove();
-      var d = arrivedDetails.get(slot.number);
-      arrivedDetails.delete(slot.number);
-      // A wall opened again meanwhile has arrays of its own.
-      if (d && generation === detailsGeneration) takeDetails(slot, d);
-      resolve();
-    };
-    document.head.appendChild(script);
+  detailsLoads[piece] = detailScripts.load(slot.file, slot.number, generation).then(function (d) {
+    // A wall opened again meanwhile has arrays of its own.
+    if (d && generation === detailsGeneration) takeDetails(slot, d);
   });
   return detailsLoads[piece];
 }

@@ -205,18 +205,17 @@ async function startFromPieces(index) {
   showTitle(index.title, index.root);
   startTable(index.photos);
   startDetails(index.photos, index.pieces, index.generation);
-  loadingGeneration = index.generation;
   wallLoading = index.pieces.length > 1;
   var loader = { cancelled: false, deadline: 0 };
   // A reload that returns to a place deep in the wall waits for the whole wall.
   var early = !savedPlace();
   var shownYet = false, lost = false, grownAt = 0;
   var slots = index.pieces;
-  var next = slots.length ? loadPiece(slots[0]) : null;
+  var next = slots.length ? loadPiece(slots[0], index.generation) : null;
   for (var i = 0; i < slots.length; i++) {
     var piece = await next;
     // The next piece is read while this one is taken in.
-    next = i + 1 < slots.length ? loadPiece(slots[i + 1]) : null;
+    next = i + 1 < slots.length ? loadPiece(slots[i + 1], index.generation) : null;
     if (i === 0 && piece) firstPieceThumbnails(piece);
     loader.deadline = performance.now() + sliceMs;
     if (!(await addPiece(slots[i], piece, loader))) lost = true;
@@ -241,7 +240,6 @@ async function startFromPieces(index) {
   }
   keys.close();
   paths.close();
-  loadingGeneration = '';
   if (!(await finishTable(loader))) return;
   // Only now: a view made meanwhile from part of the wall must not call itself whole.
   wallLoading = false;

@@ -31,33 +31,39 @@ function readIndex(index) {
   };
 }
 
-// The pieces that have run but not yet been taken, by their number. A piece script hands its
-// JSON text to kestovaPiece; a text that is not a piece of this wall's generation is dropped.
-var arrivedPieces = new Map();
-var loadingGeneration = '';
-window.kestovaPiece = function (text) {
-  if (typeof text !== 'string' || !loadingGeneration) return;
-  var piece;
-  try { piece = JSON.parse(text); } catch (e) { return; }
-  if (!piece || typeof piece !== 'object' || piece.generation !== loadingGeneration || !Number.isInteger(piece.piece)) return;
-  arrivedPieces.set(piece.piece, piece);
-};
-
-// Loads piece slot's script; resolves with the piece, or null when it is missing or unreadable.
-function loadPiece(slot) {
-  return new Promise(function (resolve) {
-    if (!slot.file) { resolve(null); return; }
-    var script = document.createElement('script');
-    script.src = slot.file;
-    script.onload = script.onerror = function () {
-      script.remove();
-      var piece = arrivedPieces.get(slot.number) || null;
-      arrivedPieces.delete(slot.number);
-      resolve(piece);
-    };
-    document.head.appendChild(script);
-  });
+// A wall's piece scripts (its pieces, their details) each hand their JSON text to one function
+// of the page's, named callName. Those that have run but not yet been taken wait here by their
+// number; load takes the one its script handed over, when it is a piece of the generation read.
+function PieceScripts(callName) {
+  var arrived = new Map();
+  window[callName] = function (text) {
+    if (typeof text !== 'string') return;
+    var piece;
+    try { piece = JSON.parse(text); } catch (e) { return; }
+    if (!piece || typeof piece !== 'object' || typeof piece.generation !== 'string' || !Number.isInteger(piece.piece)) return;
+    arrived.set(piece.piece, piece);
+  };
+  // Runs piece number's script file; resolves with its object, or null when it is missing,
+  // unreadable or of another generation.
+  this.load = function (file, number, generation) {
+    return new Promise(function (resolve) {
+      if (!file) { resolve(null); return; }
+      var script = document.createElement('script');
+      script.src = file;
+      script.onload = script.onerror = function () {
+        script.remove();
+        var piece = arrived.get(number) || null;
+        arrived.delete(number);
+        resolve(piece && generation && piece.generation === generation ? piece : null);
+      };
+      document.head.appendChild(script);
+    });
+  };
 }
+
+var pieceScripts = new PieceScripts('kestovaPiece');
+// Loads piece slot's script of the wall's generation; resolves with the piece, or null.
+function loadPiece(slot, generation) { return pieceScripts.load(slot.file, slot.number, generation); }
 
 function column(piece, name) {
   var values = piece && piece[name];
