@@ -159,24 +159,32 @@ def unquote_piece(text, file, start=PIECE_START):
     return re.sub(r"\\([\\'])", r"\1", inner)
 
 
-def read_piece(out, index, n):
-    """The entries of the index's piece n, as manifest.js would list them."""
-    meta = index["pieces"][n]
-    path = os.path.join(out, meta["file"])
+def read_piece_script(out, index, n, file, start, what, columns):
+    """The object of piece n's script `file` (a piece or its details): whole, of the index's
+    generation and number, with a value of every entry in each of its full columns."""
+    path = os.path.join(out, file)
     if not os.path.isfile(path):
-        fail(f"wall.js names {meta['file']}, which is missing")
+        fail(f"wall.js names {file}, which is missing")
     with open(path, "rb") as f:
         text = f.read().decode("utf-8")
     try:
-        piece = json.loads(unquote_piece(text, meta["file"]))
+        piece = json.loads(unquote_piece(text, file, start))
     except ValueError as e:
-        fail(f"{meta['file']} is no JSON object ({e})")
+        fail(f"{file} is no JSON object ({e})")
     if piece.get("generation") != index["generation"] or piece.get("piece") != n:
-        fail(f"{meta['file']} is piece {piece.get('piece')!r} of generation {piece.get('generation')!r}")
-    count = meta["photos"]
-    for column in COLUMNS:
+        fail(f"{file} is {what} {piece.get('piece')!r} of generation {piece.get('generation')!r}")
+    count = index["pieces"][n]["photos"]
+    for column in columns:
         if not isinstance(piece.get(column), list) or len(piece[column]) != count:
-            fail(f"{meta['file']}: column {column} has not {count} values")
+            fail(f"{file}: column {column} has not {count} values")
+    return piece
+
+
+def read_piece(out, index, n):
+    """The entries of the index's piece n, as manifest.js would list them."""
+    meta = index["pieces"][n]
+    piece = read_piece_script(out, index, n, meta["file"], PIECE_START, "piece", COLUMNS)
+    count = meta["photos"]
     dirs = piece.get("dirs")
     if not isinstance(dirs, list) or not all(d == "" or d.endswith("/") for d in dirs) or len(set(dirs)) != len(dirs):
         fail(f"{meta['file']}: dirs are not folders, each once")
@@ -209,21 +217,8 @@ def check_details(out, index, n):
     file = meta["details"]
     if file != meta["file"][:-3] + "-details.js":
         fail(f"wall.js: the details of {meta['file']} are named {file!r}")
-    path = os.path.join(out, file)
-    if not os.path.isfile(path):
-        fail(f"wall.js names {file}, which is missing")
-    with open(path, "rb") as f:
-        text = f.read().decode("utf-8")
-    try:
-        details = json.loads(unquote_piece(text, file, DETAILS_START))
-    except ValueError as e:
-        fail(f"{file} is no JSON object ({e})")
-    if details.get("generation") != index["generation"] or details.get("piece") != n:
-        fail(f"{file} is the details of piece {details.get('piece')!r} of generation {details.get('generation')!r}")
+    details = read_piece_script(out, index, n, file, DETAILS_START, "the details of piece", DETAILS_COLUMNS)
     count = meta["photos"]
-    for column in DETAILS_COLUMNS:
-        if not isinstance(details.get(column), list) or len(details[column]) != count:
-            fail(f"{file}: column {column} has not {count} values")
     for column, table in (("camera", "cameras"), ("lens", "lenses"), ("place", "places")):
         if not all(isinstance(i, int) and -1 <= i < len(details.get(table, [])) for i in details[column]):
             fail(f"{file}: {column} names a {table} entry that is not there")
