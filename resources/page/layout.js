@@ -46,6 +46,10 @@ function headingWidth(v, s, m) {
   return width;
 }
 
+// A tile's width over its height: the photo's own, but no wider than 8:1 and no narrower than
+// 1:5, so that a panorama or a sliver still leaves its row room for others.
+function tileAspect(a) { return Math.min(8, Math.max(0.2, a)); }
+
 // The tallest a photo's tile can be drawn without showing its thumbnail larger than its pixels
 // at the screen's pixel ratio (m.ratio), or Infinity when the thumbnail's size is unknown.
 // A tile of a photo cropped to 8:1 or 1:5 shows part of the thumbnail, so it is bound by the
@@ -54,7 +58,7 @@ function sharpHeight(photo, aspects, heights, m) {
   var h = heights ? heights[photo] : 0;
   if (!h) return Infinity;
   var a = aspects[photo];
-  return h * Math.min(1, a / Math.min(8, Math.max(0.2, a))) / (m.ratio || 1);
+  return h * Math.min(1, a / tileAspect(a)) / (m.ratio || 1);
 }
 // Rows are lowered for sharpness down to this share of the target only: below it, a tiny
 // photo is enlarged rather than making its whole row tiny.
@@ -87,7 +91,7 @@ async function computeLayout(v, aspects, m, widthsOf, job, heights) {
       for (var r = start; r < end; r++) low = Math.min(low, sharpHeight(v.pos[r], aspects, heights, m));
       low = Math.floor(rowGoal(low, m));
       natural = (end - start - 1) * gap;
-      for (var q = start; q < end; q++) natural += Math.min(8, Math.max(0.2, aspects[v.pos[q]])) * low;
+      for (var q = start; q < end; q++) natural += tileAspect(aspects[v.pos[q]]) * low;
     }
     if (natural <= width * 0.75) {
       var needs = widthsOf(v, s, m);
@@ -137,7 +141,7 @@ async function computeLayout(v, aspects, m, widthsOf, job, heights) {
       while (p < stop) {
         // Very wide panoramas and very tall strips are cropped a little rather than becoming
         // slivers.
-        var a = Math.min(8, Math.max(0.2, aspects[v.pos[p]]));
+        var a = tileAspect(aspects[v.pos[p]]);
         var own = heights ? sharpHeight(v.pos[p], aspects, heights, m) : Infinity;
         var k = p - first;  // photos already in the row
         if (k > 0 && (sum + a) * rowGoal(Math.min(sharp, own), m) + k * gap > width) {

@@ -1,5 +1,8 @@
 // Putting it together: filter, group and lay out in slices, then show.
 
+// The rows of the wall as laid out for the view (see layout.js); refresh makes it anew.
+var layout = null;
+
 // Rebuilds the view for the current filter. how: undefined starts at the top; 'resize' keeps
 // the view and the first visible photo in place when only the width changed; 'grow' makes the
 // view again with the photos that arrived meanwhile and keeps the first visible photo in place.
@@ -130,6 +133,7 @@ function showWallState() {
   document.body.dataset.wall = toDo > 0 ? 'unfinished' : 'finished';
 }
 
+var root = '';   // the photos' folder as the wall's data name it
 function showTitle(title, rootPath) {
   title = shown(title) || tr('pageTitle');
   document.getElementById('title').textContent = title;

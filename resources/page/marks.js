@@ -111,15 +111,15 @@ function freePlace(taken, lo, hi, gap) {
 // years that have no part of the track, get no mark.
 function yearMarks(years, height, labelGap, dotGap, labelHalf) {
   var half = labelHalf || 0;
-  var order = years.map(function (y, i) { return i; }).sort(function (a, b) {
+  var byShare = years.map(function (y, i) { return i; }).sort(function (a, b) {
     return years[b].share - years[a].share || a - b;
   });
   var first = years.findIndex(function (y) { return y.year === y.year; });
-  if (first >= 0) order = [first].concat(order.filter(function (i) { return i !== first; }));
+  if (first >= 0) byShare = [first].concat(byShare.filter(function (i) { return i !== first; }));
   var labelled = [];
   var kind = new Array(years.length).fill('');
   var place = new Array(years.length).fill(0);
-  order.forEach(function (i) {
+  byShare.forEach(function (i) {
     var y = years[i];
     if (y.year !== y.year || !(y.share > 0)) return;
     var top = y.at * height, bottom = (y.at + y.share) * height;

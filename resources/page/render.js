@@ -178,7 +178,7 @@ function makeRow(item, visible) {
     height -= above;
   }
   var sum = 0;
-  for (var p = start; p < end; p++) sum += Math.min(8, Math.max(0.2, aspect[view.pos[p]]));
+  for (var p = start; p < end; p++) sum += tileAspect(aspect[view.pos[p]]);
   // Full rows are stretched to the exact width (their height was rounded); edges are rounded
   // once so that the gaps stay even.
   var fill = (m.width - (end - start - 1) * m.gap) / sum;
@@ -192,7 +192,7 @@ function addTiles(element, item, start, end, x, y, scale, visible) {
   var m = layout.metrics;
   for (var q = start; q < end; q++) {
     var photo = view.pos[q];
-    var w = Math.min(8, Math.max(0.2, aspect[photo])) * scale;
+    var w = tileAspect(aspect[photo]) * scale;
     var left = Math.round(x), right = Math.round(x + w);
     x += w + m.gap;
     var rel = shown(pathOf(photo));

@@ -10,7 +10,6 @@ var physicalCap = 6000000;
 var header = document.getElementById('top');
 var wall = document.getElementById('wall');
 var layer = document.getElementById('layer');
-var layout = null;
 var scroll = { virtual: 0, physical: 0, offset: 0, base: 0, viewHeight: 0, virtualMax: 0, physicalMax: 0, scaled: false };
 
 function measure() {

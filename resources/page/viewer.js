@@ -14,7 +14,6 @@ var prevButton = viewer.querySelector('.prev');
 var nextButton = viewer.querySelector('.next');
 var viewing = -1;           // position in the view, -1 when closed
 var preloaded = [];
-var root = '';             // the photos' folder as the manifest names it
 
 function openViewer(p, addToHistory) {
   if (!view || p < 0 || p >= view.pos.length) return;
