@@ -1,24 +1,33 @@
-# Checks the layering by the includes themselves: ui, cli -> model -> engine -> dates, and the
-# engine's internal headers are included only by the engine and its tests, benchmarks and fuzzers.
+# Checks the layering by the includes themselves: ui, cli -> session -> model -> engine -> dates.
+# Every quoted include of a layer's files that names a layer ("model/Model.h") must name one the
+# layer may use, and the engine's internal headers are the engine's own (its tests, benchmarks and
+# fuzzers, outside main/, include them too).
 # Run as: cmake -DROOT=<source tree> -P IncludeRules.cmake
-set(rules
-  "main/dates|engine/|model/|ui/"
-  "main/engine|model/|ui/"
-  "main/model|engine/internal/|ui/"
-  "main/cli|engine/internal/|ui/"
-  "main/ui|engine/internal/")
+cmake_minimum_required(VERSION 3.25)
+set(layers dates engine model session ui cli)
+# A layer, then the layers its files may include.
+set(allowed
+  "dates|dates"
+  "engine|engine|dates"
+  "model|model|engine|dates"
+  "session|session|model|engine|dates"
+  "ui|ui|session|model|engine|dates"
+  "cli|cli|session|model|engine|dates")
+list(JOIN layers "|" anyLayer)
 set(broken "")
-foreach(rule ${rules})
-  string(REPLACE "|" ";" parts "${rule}")
-  list(POP_FRONT parts folder)
-  file(GLOB_RECURSE files ${ROOT}/${folder}/*.cpp ${ROOT}/${folder}/*.h ${ROOT}/${folder}/*.h.in)
+foreach(rule ${allowed})
+  string(REPLACE "|" ";" uses "${rule}")
+  list(POP_FRONT uses layer)
+  file(GLOB_RECURSE files ${ROOT}/main/${layer}/*.cpp ${ROOT}/main/${layer}/*.h ${ROOT}/main/${layer}/*.h.in)
   foreach(file ${files})
-    foreach(banned ${parts})
-      file(STRINGS ${file} hits REGEX "^#include \"${banned}")
-      foreach(hit ${hits})
+    file(STRINGS ${file} hits REGEX "^[ \t]*#[ \t]*include[ \t]*\"(${anyLayer})/")
+    foreach(hit ${hits})
+      string(REGEX MATCH "\"([a-z]+)/([a-z]*)" named "${hit}")
+      set(used ${CMAKE_MATCH_1})
+      if(NOT used IN_LIST uses OR (CMAKE_MATCH_2 STREQUAL "internal" AND NOT layer STREQUAL "engine"))
         file(RELATIVE_PATH rel ${ROOT} ${file})
         string(APPEND broken "\n  ${rel}: ${hit}")
-      endforeach()
+      endif()
     endforeach()
   endforeach()
 endforeach()
