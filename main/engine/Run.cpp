@@ -42,7 +42,8 @@ JobError linkRefused(const fs::path& link)
 
 JobSummary Indexer::run()
 {
-    // 1. The thumbnail folder, and with it the output folder.
+    // The thumbnail folder, and with it the output folder, before anything else: the run has
+    // nowhere to put its work without them.
     // Everything is written inside the wall's own folder: a link planted in place of that
     // folder or of one of its own (thumbs, previews, motion, data) would send the writes
     // somewhere else, so refuse it.
@@ -115,13 +116,14 @@ JobSummary Indexer::run()
     }
     const bool fillsPreviews = fillPreviews || wallSettings.portable;
 
-    // 2-3.
+    // The summary names the wall's page from the start, so that a run stopped early still says
+    // where its wall is; the first report says the walk has begun.
     JobSummary summary;
     summary.gallery = galleryFile();
     if (onUpdate)
         onUpdate(JobUpdates::Scanning{0});
 
-    // 4-6. The walk, then duplicates.
+    // The walk, then duplicates: what the wall will show is known before any work is spent.
     WalkResult walked = walk();
     std::vector<FileEntry>& entries = walked.entries;
     summary.found = static_cast<std::int64_t>(entries.size());
@@ -140,7 +142,8 @@ JobSummary Indexer::run()
         summary.duplicates = summary.found - static_cast<std::int64_t>(entries.size());
     }
 
-    // 7-8. What is already done.
+    // What is already done, from the cache, so that an update or a resumed run processes only
+    // what is new or changed.
     std::optional<CacheMap> stored = readCache();
     const bool storedUsable = stored.has_value();
     CacheMap map = stored ? std::move(*stored) : CacheMap{};
@@ -186,7 +189,7 @@ JobSummary Indexer::run()
     });
     std::stable_partition(todo.begin(), todo.end(), [&](const FileEntry& e) { return journal->isSuspect(e); });
 
-    // 9. Processing.
+    // Processing: the thumbnails, dates and details of the photos still to do, in parallel.
     ProcessingPhase::Settings settings;
     settings.pollInterval = pollInterval;
     settings.stallLimit = stallLimit;
@@ -289,7 +292,8 @@ JobSummary Indexer::run()
         }
     }
 
-    // 10-11.
+    // The records of photos gone from the source are dropped, and the cache is saved before the
+    // wall is written from the same map, so that a run killed while writing keeps its work.
     if (onUpdate)
         onUpdate(JobUpdates::Writing{});
     ProgressCache::prune(map, entries, walked.unreadableFolders);
@@ -297,7 +301,8 @@ JobSummary Indexer::run()
     if (!storedUsable || !todo.empty() || map.size() != loaded || adoptedStamps)
         saveCache(map);
 
-    // 12-13. The gazetteer is read once for the run, and only when a photo has coordinates.
+    // The wall itself, with its places named. The gazetteer is read once for the run, and only
+    // when a photo has coordinates.
     PlaceNames places;
     Wall wall = WallOutput::buildWall(map);
     WallOutput::namePlaces(wall.entries, places);
@@ -309,7 +314,7 @@ JobSummary Indexer::run()
     const WallState state{summary.unfinished() ? summary.toDo : 0};
     WallOutput::writeWall(*this, wall.entries, state);
 
-    // 14. The playable copies of the videos browsers cannot play: after the photos, so that the
+    // The playable copies of the videos browsers cannot play: after the photos, so that the
     // wall opens first, and then the wall again, whose entries now name them. A stop leaves the
     // rest to the next run.
     if (cancelled())
