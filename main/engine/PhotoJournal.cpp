@@ -251,8 +251,9 @@ std::string PhotoJournal::countLines() const
 void PhotoJournal::open()
 {
     std::lock_guard guard(mutex);
-    // The counts so far, written whole, then this run's events appended one line at a time.
-    if (AtomicFile::write(file, countLines()))
+    // The counts so far, written whole, then this run's events appended one line at a time. A
+    // journal that cannot be written is not kept: the run goes on without one.
+    if (const auto failed = AtomicFile::write(file, countLines()))
         return;
     // Not through a link planted after the write above: the journal lives in the wall's folder only.
     fd = UniqueFd(::open(file.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC));
