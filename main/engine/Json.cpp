@@ -4,6 +4,7 @@
 #include "engine/Utf8.h"
 
 #include <charconv>
+#include <cmath>
 
 namespace Json {
 namespace {
@@ -106,6 +107,16 @@ void appendInt(std::string& out, std::int64_t value)
     char buffer[24];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     out.append(buffer, result.ptr);
+}
+
+void appendNumber(std::string& out, double value)
+{
+    if (!std::isfinite(value)) {
+        out += '0';
+        return;
+    }
+    char buffer[32];
+    out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
 }
 
 bool readString(std::string_view text, std::size_t& pos, std::string& out)

@@ -18,6 +18,9 @@ namespace Json {
 void appendString(std::string& out, std::string_view s);
 std::string quoted(std::string_view s);
 void appendInt(std::string& out, std::int64_t value);
+/// Appends the shortest text that reads back as the same double; "0" for infinity and NaN,
+/// which JSON cannot write.
+void appendNumber(std::string& out, double value);
 
 /// Appends a JSON array of items, each written by appendItem(out, item).
 template <class Items, class AppendItem>

@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <chrono>
 #include <cstdio>
@@ -154,17 +153,6 @@ void appendPieceJson(std::string& json, std::string_view generation, std::size_t
     json += "]}";
 }
 
-/// Appends a number as JSON: the shortest text that reads back as the same double.
-void appendNumber(std::string& json, double value)
-{
-    if (!std::isfinite(value)) {
-        json += '0';
-        return;
-    }
-    char text[32];
-    json.append(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
-
 /// The index of `name` in `table`, added when new; -1 for an empty name.
 template <class Name>
 std::int64_t numberIn(std::vector<Name>& table, std::map<Name, std::int64_t>& numbers, const Name& name, bool known)
@@ -204,13 +192,13 @@ void appendDetailsJson(std::string& json, std::string_view generation, std::size
             exposure += exposure.empty() ? "[" : ",[";
             Json::appendInt(exposure, static_cast<std::int64_t>(i));
             exposure += ',';
-            appendNumber(exposure, d.exposure);
+            Json::appendNumber(exposure, d.exposure);
             exposure += ',';
-            appendNumber(exposure, d.fNumber);
+            Json::appendNumber(exposure, d.fNumber);
             exposure += ',';
             Json::appendInt(exposure, d.iso);
             exposure += ',';
-            appendNumber(exposure, d.focal);
+            Json::appendNumber(exposure, d.focal);
             exposure += ',';
             Json::appendInt(exposure, d.focal35);
             exposure += ']';
@@ -219,9 +207,9 @@ void appendDetailsJson(std::string& json, std::string_view generation, std::size
             geo += geo.empty() ? "[" : ",[";
             Json::appendInt(geo, static_cast<std::int64_t>(i));
             geo += ',';
-            appendNumber(geo, std::round(d.geo->first * 1e5) / 1e5);
+            Json::appendNumber(geo, std::round(d.geo->first * 1e5) / 1e5);
             geo += ',';
-            appendNumber(geo, std::round(d.geo->second * 1e5) / 1e5);
+            Json::appendNumber(geo, std::round(d.geo->second * 1e5) / 1e5);
             geo += ']';
         }
     }
