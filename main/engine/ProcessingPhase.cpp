@@ -125,6 +125,7 @@ Outcome run(CacheMap map, const std::vector<FileEntry>& todo, std::shared_ptr<Ph
     auto lastProgress = lastSave;
     std::optional<Clock::time_point> stopSeen;
     std::int64_t lastFinished = 0;
+    std::optional<JobUpdates::Thumbnails> lastPosted;
     std::size_t stuck = 0;
     bool leftBehind = false;
     std::vector<Ended> inFlight; ///< left behind: stopped or stalled
@@ -168,8 +169,13 @@ Outcome run(CacheMap map, const std::vector<FileEntry>& todo, std::shared_ptr<Ph
                 inFlight.push_back({std::move(rel), stopOverdue ? PhotoEnd::stopped : PhotoEnd::stalled});
             leftBehind = true;
         }
-        if (settings.onUpdate)
-            settings.onUpdate(JobUpdates::Thumbnails{finished, total, eta, settings.making});
+        // A report is posted only when it says something new: a slow photo would otherwise post
+        // the same count every poll to a receiver that redraws on each.
+        const JobUpdates::Thumbnails update{finished, total, eta, settings.making};
+        if (settings.onUpdate && update != lastPosted) {
+            settings.onUpdate(update);
+            lastPosted = update;
+        }
         if (snapshot) {
             if (settings.save)
                 settings.save(*snapshot);
