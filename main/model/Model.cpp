@@ -49,6 +49,10 @@ Model::Model(QObject* parent)
 Model::~Model()
 {
     outbox->detach();
+    if (job)
+        job->cancel();
+    if (runner.joinable())
+        runner.join();
 }
 
 void Model::installActions(std::unique_ptr<PlatformActions> actions)
@@ -219,7 +223,7 @@ void Model::start(const fs::path& path, const RunOptions& options)
     job->waitForWall = options.waitForWall;
     job->retryPassedOver = options.retryPassedOver;
 
-    std::thread([job = job, box, rootText, title] {
+    runner = std::jthread([job = job, box, rootText, title] {
         try {
             const JobSummary summary = job->run();
             box->post([summary, rootText, title](Model& model) { model.finish(summary, rootText, title); });
@@ -239,7 +243,7 @@ void Model::start(const fs::path& path, const RunOptions& options)
         } catch (...) {
             box->post([](Model& model) { model.fail(tr("The wall could not be built.")); });
         }
-    }).detach();
+    });
 }
 
 void Model::applyUpdate(const JobUpdate& update)

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <thread>
 
 class Indexer;
 class RunOutbox;
@@ -34,8 +35,8 @@ struct RunOptions {
 };
 
 /// Every operation and every field change happens on the main thread, and every change signal
-/// is emitted there. A run works on its own detached thread and reaches the model only by
-/// queued posting, so a report or the outcome is applied in the order it was sent.
+/// is emitted there. A run works on a thread of its own that the model owns, and reaches the
+/// model only by queued posting, so a report or the outcome is applied in the order it was sent.
 class Model : public QObject {
     Q_OBJECT
     Q_PROPERTY(Stage stage READ stage WRITE setStage NOTIFY stageChanged)
@@ -62,9 +63,10 @@ public:
     static Model& shared();
 
     /// A model of its own, loading "recents", "dedupe", "portable" and "videoCopies" from the settings
-    /// store. The application uses shared(); tests make their own. A model must outlive its runs: reports
-    /// posted after its destruction are dropped, but its job keeps running to the end.
+    /// store. The application uses shared(); tests make their own.
     explicit Model(QObject* parent = nullptr);
+    /// Stops the run in progress as Stop does and blocks until its thread has ended (its work
+    /// saved and its wall written); what it posts meanwhile is dropped.
     ~Model() override;
 
     Stage stage() const { return _stage; }
@@ -181,6 +183,9 @@ private:
     bool _videoCopies = false;
 
     std::shared_ptr<Indexer> job;            ///< the run in progress
+    /// The last run's thread. A new run's start joins it: by then it has posted its outcome
+    /// and has only to return.
+    std::jthread runner;
     std::shared_ptr<RunOutbox> outbox;       ///< how runs post back; outlives the model if need be
     std::unique_ptr<PlatformActions> _actions;
 };

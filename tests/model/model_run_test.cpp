@@ -285,6 +285,26 @@ TEST_F(ModelRun, QuittingInTheMiddleOfARunSavesItAsStopDoes)
     EXPECT_TRUE(fs::exists(folder.path() / "_Photo Gallery" / "index.html"));
 }
 
+TEST_F(ModelRun, AModelDestroyedInTheMiddleOfARunStopsItAndWaitsForIt)
+{
+    Folder folder;
+    eightyPhotos(folder.path());
+    const fs::path wall = folder.path() / "_Photo Gallery";
+    {
+        auto model = std::make_unique<Model>();
+        model->start(folder.path());
+        ASSERT_TRUE(waitFor([&] { return model->status() == QStringLiteral("Making thumbnails"); }));
+    }
+    // The run ended with its model, as a stop ends it: its partial wall is written and the wall
+    // is free for the next run.
+    EXPECT_TRUE(fs::exists(wall / "index.html"));
+    TestModel t;
+    ASSERT_TRUE(runToEnd(t.model, folder.path()));
+    ASSERT_EQ(t.model.stage(), Model::Stage::done) << t.model.error().toStdString();
+    EXPECT_FALSE(t.model.summary()->partial);
+    EXPECT_EQ(t.model.summary()->photos, 80);
+}
+
 TEST_F(ModelRun, AWallAnotherProcessWritesFailsWithASentenceNamingIt)
 {
     Folder folder;
