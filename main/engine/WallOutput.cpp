@@ -174,8 +174,43 @@ std::string stateText(const WallState& state)
     return text;
 }
 
+namespace {
+
+/// The data of the wall on disk when every file of it (state.js, wall.js, manifest.js,
+/// index.html and the pieces) holds what a write of `entries` would put there, taking the
+/// generation it has: an update that changed nothing then writes nothing, and the page's cached
+/// pieces stay valid. Nothing when anything differs or is missing.
+std::optional<WallPieces::Data> standing(const Indexer& job, const std::vector<WallEntry>& entries, const WallState& state,
+                                         const std::string& root, const std::string& page)
+{
+    const auto same = [](const std::filesystem::path& file, std::string_view text) {
+        const auto bytes = AtomicFile::read(file);
+        return bytes && *bytes == text;
+    };
+    const auto index = AtomicFile::read(job.wallIndexFile());
+    const auto generation = index ? WallPieces::generationOf(*index) : std::nullopt;
+    if (!generation)
+        return std::nullopt;
+    WallPieces::Data data = WallPieces::plan({job.title, root}, entries, *generation);
+    if (data.index != *index || !same(job.stateFile(), stateText(state)) || !same(job.galleryFile(), page) ||
+        !same(job.manifestFile(), manifestText(job, entries)) || !WallPieces::onDisk(job.out, data, entries))
+        return std::nullopt;
+    return data;
+}
+
+} // namespace
+
 void writeWall(const Indexer& job, const std::vector<WallEntry>& entries, const WallState& state)
 {
+    const std::filesystem::path pageFile = job.templateFile.empty() ? PageTemplate::find() : job.templateFile;
+    const auto page = AtomicFile::read(pageFile);
+    const std::string root = rootText(job);
+    // Without a template the wall is written all the same, so that its data are current when
+    // the failure is reported; only the page stays as it was.
+    if (const auto data = page ? standing(job, entries, state, root, *page) : std::nullopt) {
+        WallPieces::removeUnnamed(job.out, *data);
+        return;
+    }
     // Whatever ends the writing half way, the page must never call a wall finished that is not:
     // an unfinished state goes before the photos it speaks of, a finished one after them.
     const auto writeState = [&] {
@@ -188,7 +223,6 @@ void writeWall(const Indexer& job, const std::vector<WallEntry>& entries, const 
     // (made and written on threads of their own while manifest.js is made here), the index that
     // names them after manifest.js, and the older pieces, which the index on disk named until
     // then, are removed only at the end.
-    const std::string root = rootText(job);
     const WallPieces::Data data = WallPieces::plan({job.title, root}, entries, WallPieces::newGeneration(job.out));
     std::string manifest;
     {
@@ -202,11 +236,9 @@ void writeWall(const Indexer& job, const std::vector<WallEntry>& entries, const 
         throw *error;
     if (state.finished())
         writeState();
-    const std::filesystem::path page = job.templateFile.empty() ? PageTemplate::find() : job.templateFile;
-    const auto bytes = AtomicFile::read(page);
-    if (!bytes)
+    if (!page)
         throw JobError(JobErrorTexts::templateMissing, {});
-    if (auto error = AtomicFile::write(job.galleryFile(), *bytes))
+    if (auto error = AtomicFile::write(job.galleryFile(), *page))
         throw *error;
     WallPieces::removeUnnamed(job.out, data);
 }

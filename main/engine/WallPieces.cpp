@@ -410,6 +410,34 @@ std::string detailsText(const Data& data, std::size_t number, const std::vector<
     return pieceScript("kestovaDetails", appendDetailsJson, data, number, entries);
 }
 
+std::optional<std::string> generationOf(std::string_view indexText)
+{
+    // The index is ours: its first "generation" member is the wall's.
+    constexpr std::string_view member = "\"generation\":\"";
+    const auto at = indexText.find(member);
+    if (at == std::string_view::npos)
+        return std::nullopt;
+    const std::string_view generation = indexText.substr(at + member.size(), WallFiles::generationLength);
+    if (generation.size() != WallFiles::generationLength || !WallFiles::isPieceName(std::string(generation) + "-0.js"))
+        return std::nullopt;
+    return std::string(generation);
+}
+
+bool onDisk(const fs::path& wall, const Data& data, const std::vector<WallEntry>& entries)
+{
+    const fs::path folder = wall / WallFiles::data;
+    const auto same = [&folder](const std::string& file, const std::string& text) {
+        const auto bytes = AtomicFile::read(folder / fs::path(file).filename());
+        return bytes && *bytes == text;
+    };
+    for (std::size_t n = 0; n < data.pieces.size(); ++n) {
+        if (!same(data.pieces[n].file, pieceText(data, n, entries)) ||
+            !same(data.pieces[n].details, detailsText(data, n, entries)))
+            return false;
+    }
+    return true;
+}
+
 std::string newGeneration(const fs::path& wall)
 {
     std::unordered_set<std::string> taken;

@@ -18,6 +18,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <map>
 #include <set>
 
 namespace {
@@ -529,14 +533,72 @@ TEST(WallFiles, AnUpdateWritesANewGenerationAndRemovesTheOldPiecesOnlyAfterTheNe
     for (const std::string& name : firstPieces)
         EXPECT_TRUE(fs::exists(out / "data" / name)) << name << " was removed before the run's end";
 
-    // A whole write leaves its own pieces alone in the folder.
+    // A whole write of the same photos finds the second generation whole and keeps it; it only
+    // removes the pieces the index no longer names.
     job.templateFile = page;
     WallOutput::writeWall(job, entries);
+    EXPECT_EQ(generationOf(out), second);
+    EXPECT_EQ(dataFiles(out), namedPieces(out));
+
+    // One photo more: a new generation, and only its own pieces stay in the folder.
+    const std::vector<WallEntry> more = daysOf(WallSchema::Data::piecePhotos + 2);
+    WallOutput::writeWall(job, more);
     const std::string third = generationOf(out);
     EXPECT_NE(third, second);
     EXPECT_EQ(dataFiles(out), namedPieces(out));
     EXPECT_EQ(dataFiles(out), (std::set<std::string>{third + "-0.js", third + "-1.js", third + "-0-details.js", third + "-1-details.js"}));
-    EXPECT_EQ(entriesOfPieces({readFile(out / "data" / (third + "-0.js")), readFile(out / "data" / (third + "-1.js"))}), entries);
+    EXPECT_EQ(entriesOfPieces({readFile(out / "data" / (third + "-0.js")), readFile(out / "data" / (third + "-1.js"))}), more);
+}
+
+TEST(WallFiles, AnUpdateThatChangesNothingWritesNothingAndAnyDifferenceWritesTheWall)
+{
+    TempDir dir;
+    const fs::path out = dir.mkdir("out");
+    const fs::path page = dir.write("template.html", "<html>");
+    std::string title = "T";
+    const auto write = [&](const std::vector<WallEntry>& entries) {
+        Indexer job(dir / "src", out, title, true, nullptr);
+        job.templateFile = page;
+        WallOutput::writeWall(job, entries);
+        return WallOutput::manifestText(job, entries);
+    };
+    const std::vector<WallEntry> entries = daysOf(WallSchema::Data::piecePhotos + 1);
+    const auto stamps = [&out] {
+        std::map<std::string, fs::file_time_type> times;
+        for (const auto& file : fs::recursive_directory_iterator(out))
+            times[file.path().lexically_relative(out).string()] = file.last_write_time();
+        return times;
+    };
+    const auto settle = [&] {
+        // Every file is aged, so that a rewrite within the clock's resolution still shows.
+        for (const auto& file : fs::recursive_directory_iterator(out))
+            fs::last_write_time(file.path(), fs::file_time_type::clock::now() - std::chrono::hours(1));
+    };
+    write(entries);
+    const struct {
+        const char* what;
+        std::function<void()> change; ///< what differs from the wall on disk before the update
+        bool rewritten;
+    } cases[] = {
+        {"nothing changed", [] {}, false},
+        {"a piece was edited", [&] { std::ofstream(out / "data" / (generationOf(out) + "-1.js"), std::ios::app) << " "; }, true},
+        {"the details of a piece are gone", [&] { fs::remove(out / "data" / (generationOf(out) + "-0-details.js")); }, true},
+        {"the page was replaced", [&] { std::ofstream(out / "index.html") << "other"; }, true},
+        {"the manifest is gone", [&] { fs::remove(out / "manifest.js"); }, true},
+        {"the title changed", [&] { title = "U"; }, true},
+    };
+    for (const auto& c : cases) {
+        c.change();
+        settle();
+        const auto before = stamps();
+        const std::string generation = generationOf(out);
+        const std::string manifest = write(entries);
+        EXPECT_EQ(generationOf(out) != generation, c.rewritten) << c.what;
+        EXPECT_EQ(stamps() != before, c.rewritten) << c.what;
+        EXPECT_EQ(dataFiles(out), namedPieces(out)) << c.what;
+        EXPECT_EQ(readFile(out / "index.html"), "<html>") << c.what;
+        EXPECT_EQ(readFile(out / "manifest.js"), manifest) << c.what;
+    }
 }
 
 TEST(WallFiles, OnlyPiecesTheIndexDoesNotNameAreRemovedFromTheDataFolder)

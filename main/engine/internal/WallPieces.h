@@ -12,6 +12,7 @@
 #include <exception>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -59,6 +60,13 @@ std::string detailsText(const Data& data, std::size_t number, const std::vector<
 /// lower-case hexadecimal digits, counted on past every generation a piece in its data folder
 /// bears, so that no piece an index still names is ever written over.
 std::string newGeneration(const std::filesystem::path& wall);
+
+/// The generation the index `indexText` (a wall.js as written) names; nothing when it names none.
+std::optional<std::string> generationOf(std::string_view indexText);
+
+/// Whether every piece of `data` and its details lie in the data folder of the wall in `wall`
+/// with exactly the texts pieceText and detailsText make of `entries`.
+bool onDisk(const std::filesystem::path& wall, const Data& data, const std::vector<WallEntry>& entries);
 
 /// Makes and writes the pieces and their details, each whole, into the data folder of the wall in `wall`, on a
 /// few threads of its own while the caller goes on (the writes wait mostly on the disk), making
