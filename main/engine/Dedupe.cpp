@@ -11,6 +11,8 @@
 #include <unicode/locid.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <deque>
 #include <unordered_map>
 
 namespace {
@@ -95,48 +97,71 @@ std::vector<FileEntry> Indexer::dedupe(const std::vector<FileEntry>& entries, co
     if (contentOf) {
         // Only photos that share a name and a size with another are looked into: they are
         // copies only when their content agrees too (scans and raw files often share both).
-        std::unordered_map<Key, int, KeyHash> sharing;
+        // Counted by pointing at the keys, which are not copied.
+        const auto hashOf = [](const Key* k) { return KeyHash{}(*k); };
+        const auto same = [](const Key* a, const Key* b) { return *a == *b; };
+        std::unordered_map<const Key*, int, decltype(hashOf), decltype(same)> sharing(entries.size(), hashOf, same);
         for (const Key& key : keys)
-            ++sharing[key];
+            ++sharing[&key];
+        std::vector<bool> shared(entries.size());
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            shared[i] = sharing[&keys[i]] >= 2;
+        sharing.clear();
         for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (sharing[keys[i]] < 2)
-                continue;
             // A file that cannot be read is no proven copy: a marker of its own keeps it apart.
-            keys[i].content = contentOf(entries[i]).value_or("unread:" + entries[i].rel);
+            if (shared[i])
+                keys[i].content = contentOf(entries[i]).value_or("unread:" + entries[i].rel);
         }
     }
 
     // Per key, the photos of different content: one unless samples agree where whole files
-    // do not.
-    std::unordered_map<Key, std::vector<const FileEntry*>, KeyHash> chosen;
-    chosen.reserve(entries.size());
-    std::size_t kept = 0;
+    // do not. Nearly every key holds one photo, so a key's photos are a chain of slots rather
+    // than a list of their own.
+    constexpr std::uint32_t none = UINT32_MAX;
+    struct Slot {
+        const FileEntry* entry;
+        std::uint32_t next; ///< the key's next slot, or none
+    };
+    std::vector<Slot> slots;
+    slots.reserve(entries.size());
+    std::unordered_map<Key, std::uint32_t, KeyHash> firstSlot;
+    firstSlot.reserve(entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const FileEntry& entry = entries[i];
-        std::vector<const FileEntry*>& held = chosen[std::move(keys[i])];
+        const auto [it, fresh] = firstSlot.try_emplace(std::move(keys[i]), static_cast<std::uint32_t>(slots.size()));
+        if (fresh) {
+            slots.push_back({&entry, none});
+            continue;
+        }
         // A sample reads a few blocks: files that agree there are compared whole before one
         // hides the other.
-        const auto copy = std::find_if(held.begin(), held.end(), [&](const FileEntry* other) {
-            return !sameContent || sameContent(*other, entry);
-        });
-        if (copy == held.end()) {
-            held.push_back(&entry);
-            ++kept;
-        } else if (depth(entry.rel) < depth((*copy)->rel)) {
+        std::uint32_t at = it->second;
+        std::uint32_t last = at;
+        for (; at != none; last = at, at = slots[at].next) {
+            if (!sameContent || sameContent(*slots[at].entry, entry))
+                break;
+        }
+        if (at == none) {
+            slots[last].next = static_cast<std::uint32_t>(slots.size());
+            slots.push_back({&entry, none});
+        } else if (depth(entry.rel) < depth(slots[at].entry->rel)) {
             // A later copy replaces the held one only when it lies strictly nearer the top.
-            *copy = &entry;
+            slots[at].entry = &entry;
         }
     }
 
     struct Sorted {
-        std::string order; // rel in NFC: UTF-8 byte order is code-point order
+        std::string_view order; // rel in NFC: UTF-8 byte order is code-point order
         const FileEntry* entry;
     };
+    std::deque<std::string> normalized; // the NFC of paths that are not ASCII, which `order` views
     std::vector<Sorted> sorted;
-    sorted.reserve(kept);
-    for (const auto& [key, held] : chosen)
-        for (const FileEntry* entry : held)
-            sorted.push_back({nfc(entry->rel), entry});
+    sorted.reserve(slots.size());
+    for (const Slot& slot : slots) {
+        const std::string& rel = slot.entry->rel;
+        sorted.push_back({Ascii::isAscii(rel) ? std::string_view(rel) : std::string_view(normalized.emplace_back(nfc(rel))),
+                          slot.entry});
+    }
     std::sort(sorted.begin(), sorted.end(), [](const Sorted& a, const Sorted& b) { return a.order < b.order; });
 
     std::vector<FileEntry> out;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -20,7 +21,15 @@ public:
     bool has(std::string_view key);
 
 private:
+    /// Looks names up by view, so that a lookup makes no string of its own.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const noexcept { return std::hash<std::string_view>{}(name); }
+    };
+    using Names = std::unordered_set<std::string, NameHash, std::equal_to<>>;
+
     std::filesystem::path thumbDir;
     std::string extension;
-    std::unordered_map<std::string, std::unordered_set<std::string>> folders;
+    /// Per two-character folder, the keys of its files named <key><extension>.
+    std::unordered_map<std::string, Names, NameHash, std::equal_to<>> folders;
 };
