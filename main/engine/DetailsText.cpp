@@ -4,6 +4,7 @@
 #include "engine/Json.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <vector>
@@ -71,15 +72,16 @@ std::string detailsText(const Details& d)
 
 Details detailsFromText(std::string_view text)
 {
-    std::vector<std::string_view> fields;
-    while (true) {
+    // Read once per photo of the wall on every run, so split in place: the fields are views of
+    // the text, and fields past the ninth are not ours.
+    std::array<std::string_view, 9> fields{};
+    for (std::size_t n = 0; n < fields.size() && !text.empty(); ++n) {
         const auto tab = text.find('\t');
-        fields.push_back(text.substr(0, tab));
+        fields[n] = text.substr(0, tab);
         if (tab == std::string_view::npos)
             break;
         text.remove_prefix(tab + 1);
     }
-    fields.resize(std::max<std::size_t>(fields.size(), 9));
     Details d;
     d.camera = std::string(fields[0]);
     d.lens = std::string(fields[1]);

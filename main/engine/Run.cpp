@@ -164,12 +164,14 @@ JobSummary Indexer::run()
     // Shared with the workers, which may outlive this frame.
     const auto changed = std::make_shared<std::unordered_set<std::string>>();
     bool adoptedStamps = false;
+    std::size_t reused = 0; ///< entries whose records stand; each names a record of its own
     {
         ProgressCache::WallIndex wallIndex{ThumbIndex(thumbDir()), ThumbIndex(previewDir()), ThumbIndex(fullDir()),
                                            ThumbIndex(motionDir(), ".mp4")};
         for (const FileEntry& entry : entries) {
             if (ProgressCache::canReuse(entry, map, wallIndex, {fillsPreviews, wallSettings.portable})) {
                 adoptedStamps = ProgressCache::adoptStamp(entry, map) || adoptedStamps;
+                ++reused;
                 continue;
             }
             todo.push_back(entry);
@@ -296,7 +298,9 @@ JobSummary Indexer::run()
     // wall is written from the same map, so that a run killed while writing keeps its work.
     if (onUpdate)
         onUpdate(JobUpdates::Writing{});
-    ProgressCache::prune(map, entries, walked.unreadableFolders);
+    // When every record is of a photo that was reused, none is of a photo gone.
+    if (!todo.empty() || reused != loaded)
+        ProgressCache::prune(map, entries, walked.unreadableFolders);
     // When nothing was processed and nothing pruned, the file on disk already holds this map.
     if (!storedUsable || !todo.empty() || map.size() != loaded || adoptedStamps)
         saveCache(map);
