@@ -3,7 +3,7 @@
 // One line per file: the video's length, the copy's wall-clock time and the process's CPU time,
 // time against length (below 1: faster than the video plays), and the copy's bytes against the
 // original's.
-#include "engine/Indexer.h"
+#include "engine/run/Indexer.h"
 
 #include <chrono>
 #include <cstdio>

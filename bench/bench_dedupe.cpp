@@ -7,7 +7,7 @@
 // whose start, middle and end hold their own bytes, so the samples read what real files hold.
 // Prints the median of five runs of the walk and of each kind of collapsing, and their ratios.
 // The whole-content comparison reads both files of every sampled copy to the end.
-#include "engine/Indexer.h"
+#include "engine/run/Indexer.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

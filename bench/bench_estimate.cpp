@@ -9,12 +9,12 @@
 // replay prints, for each run, the estimate of the seconds left at 10 %, 50 % and 90 % of the
 // run's time against the truth, for the average rate over all photos (the estimate builds had
 // before this one) and for TimeEstimate, as the processing phase reports it every 0.15 s.
-#include "engine/Indexer.h"
-#include "engine/internal/AsciiText.h"
-#include "engine/internal/PhotoJournal.h"
-#include "engine/internal/ProcessingPhase.h"
-#include "engine/internal/Processors.h"
-#include "engine/internal/TimeEstimate.h"
+#include "engine/run/Indexer.h"
+#include "engine/base/AsciiText.h"
+#include "engine/cache/PhotoJournal.h"
+#include "engine/run/ProcessingPhase.h"
+#include "engine/decode/Processors.h"
+#include "engine/run/TimeEstimate.h"
 
 #include <algorithm>
 #include <chrono>

@@ -5,7 +5,7 @@
 // without and with the large preview the wall's run adds.
 // Give a photo of the same size among the files for the baseline: a video's poster should cost
 // about what a photo's thumbnail does.
-#include "engine/Indexer.h"
+#include "engine/run/Indexer.h"
 
 #include <algorithm>
 #include <chrono>

@@ -8,8 +8,8 @@
 // Sharpness compares the preview with the full original, both fitted to a 1440x900 screen at 1x
 // (1440x900 pixels) and 2x (2880x1800): PSNR in dB, and detail as the preview's gradient energy
 // against the original's.
-#include "engine/internal/RawPhoto.h"
-#include "engine/internal/VipsPhoto.h"
+#include "engine/decode/RawPhoto.h"
+#include "engine/decode/VipsPhoto.h"
 
 #include <vips/vips8>
 

@@ -3,9 +3,9 @@
 //   bench_process SOURCE_DIR OUT_DIR [THREADS [workers]]
 // OUT_DIR's thumbnails are removed first, so every photo is decoded. Prints one line:
 //   photos=N failed=F threads=T seconds=S photos_per_second=R
-#include "engine/Indexer.h"
-#include "engine/internal/BuildFingerprint.h"
-#include "engine/internal/DecoderProcesses.h"
+#include "engine/run/Indexer.h"
+#include "engine/decode/BuildFingerprint.h"
+#include "engine/run/DecoderProcesses.h"
 
 #include <algorithm>
 #include <atomic>

@@ -4,11 +4,11 @@
 // a finished first run leaves them, so the run below processes nothing. Prints the time of the
 // whole run() and a breakdown of its steps, each measured on its own, the size of the page's data
 // (wall.js and its pieces) against manifest.js, and the peak memory.
-#include "engine/Indexer.h"
-#include "engine/internal/CacheFormat.h"
-#include "engine/internal/ProgressCache.h"
-#include "engine/internal/WallOutput.h"
-#include "engine/internal/WallPieces.h"
+#include "engine/run/Indexer.h"
+#include "engine/cache/CacheFormat.h"
+#include "engine/cache/ProgressCache.h"
+#include "engine/wall/WallOutput.h"
+#include "engine/wall/WallPieces.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>

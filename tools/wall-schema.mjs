@@ -5,7 +5,7 @@
 // checks it and makes both sides' code from it, so that neither keeps a copy that could drift
 // from the other:
 //
-//   node tools/wall-schema.mjs header OUTPUT_FILE   the engine's header, engine/WallSchema.h
+//   node tools/wall-schema.mjs header OUTPUT_FILE   the engine's header, engine/wall/WallSchema.h
 //
 // The page's part, schema.js, is made by tools/join-page.mjs when it joins the page.
 import { readFileSync, renameSync, writeFileSync } from 'node:fs';

@@ -1,7 +1,7 @@
 // kestova-cli build: one wall from a terminal, through the same model as the window.
 #include "cli/Commands.h"
 
-#include "engine/Json.h"
+#include "engine/base/Json.h"
 #include "model/HelpText.h"
 #include "model/Model.h"
 #include "model/ResultText.h"

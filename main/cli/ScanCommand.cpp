@@ -1,8 +1,8 @@
 // kestova-cli scan: the photos a wall of a folder would include, one JSON object per line.
 #include "cli/Commands.h"
 
-#include "engine/Indexer.h"
-#include "engine/Json.h"
+#include "engine/run/Indexer.h"
+#include "engine/base/Json.h"
 #include "model/FailureText.h"
 #include "model/HelpText.h"
 #include "model/Model.h"

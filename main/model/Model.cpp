@@ -1,8 +1,8 @@
 // The model's stages, its runs and the recent walls.
 #include "model/Model.h"
 
-#include "engine/Indexer.h"
-#include "engine/JobErrors.h"
+#include "engine/run/Indexer.h"
+#include "engine/run/JobErrors.h"
 #include "model/FailureText.h"
 #include "model/PathText.h"
 #include "model/ProgressText.h"

@@ -1,8 +1,8 @@
 // The application's one state object: its stage, the run in progress, its texts and the recent walls.
 #pragma once
 
-#include "engine/JobSummary.h"
-#include "engine/JobUpdate.h"
+#include "engine/run/JobSummary.h"
+#include "engine/run/JobUpdate.h"
 #include "model/PlatformActions.h"
 #include "model/Recent.h"
 

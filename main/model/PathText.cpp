@@ -1,7 +1,7 @@
 // Path text: UTF-8 with the stray bytes kept as lone surrogates.
 #include "model/PathText.h"
 
-#include "engine/Utf8.h"
+#include "engine/base/Utf8.h"
 
 namespace PathText {
 

@@ -1,7 +1,7 @@
 // The progress screen's texts for one report of a run.
 #pragma once
 
-#include "engine/JobUpdate.h"
+#include "engine/run/JobUpdate.h"
 
 #include <QCoreApplication>
 #include <QString>

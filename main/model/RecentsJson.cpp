@@ -1,7 +1,7 @@
 // Writing and reading the stored list of recent walls.
 #include "model/RecentsJson.h"
 
-#include "engine/Json.h"
+#include "engine/base/Json.h"
 #include "model/PathText.h"
 
 

@@ -1,7 +1,7 @@
 // The result screen's sentences for a finished run.
 #pragma once
 
-#include "engine/JobSummary.h"
+#include "engine/run/JobSummary.h"
 
 #include <QCoreApplication>
 #include <QString>

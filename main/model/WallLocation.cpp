@@ -1,8 +1,8 @@
 // Wall titles and output folders on Linux.
 #include "model/WallLocation.h"
 
-#include "engine/Indexer.h"
-#include "engine/Md5.h"
+#include "engine/run/Indexer.h"
+#include "engine/base/Md5.h"
 #include "model/Model.h"
 #include "model/PathText.h"
 

@@ -1,8 +1,8 @@
 // The progress cache: the file's shape rules, round trips, the reuse test and pruning.
-#include "engine/Indexer.h"
-#include "engine/internal/CacheFormat.h"
-#include "engine/internal/ProgressCache.h"
-#include "engine/Json.h"
+#include "engine/run/Indexer.h"
+#include "engine/cache/CacheFormat.h"
+#include "engine/cache/ProgressCache.h"
+#include "engine/base/Json.h"
 
 #include "TempDir.h"
 

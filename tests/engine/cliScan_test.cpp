@@ -1,5 +1,5 @@
 // kestova-cli scan: one JSON object per photo, whatever bytes the names hold; clear refusals.
-#include "engine/Json.h"
+#include "engine/base/Json.h"
 
 #include "TempDir.h"
 

@@ -1,7 +1,7 @@
 // A decoder that crashes, aborts or hangs does so in a worker process: the run loses that one
 // photo, says why, and goes on; three crashes pass the photo over, as a crash of the run does.
-#include "engine/Indexer.h"
-#include "engine/internal/WorkerProtocol.h"
+#include "engine/run/Indexer.h"
+#include "engine/run/WorkerProtocol.h"
 
 #include "CliProcess.h"
 #include "TempDir.h"

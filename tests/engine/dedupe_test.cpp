@@ -1,5 +1,5 @@
 // Duplicate collapsing: same file name ignoring case and same size; the shallowest copy stays.
-#include "engine/Indexer.h"
+#include "engine/run/Indexer.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The permissions of the files a run creates: the user's umask, whatever else the run's threads
 // are writing at the same moment.
-#include "engine/internal/AtomicFile.h"
+#include "engine/base/AtomicFile.h"
 
 #include "TempDir.h"
 

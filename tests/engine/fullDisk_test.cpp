@@ -1,8 +1,8 @@
 // Output that runs out of room or disappears mid-run, and a process out of descriptors: a clear
 // error naming the fault, no crash, nothing half-written, and no photo blamed.
-#include "engine/Indexer.h"
-#include "engine/internal/CacheFormat.h"
-#include "engine/internal/WallOutput.h"
+#include "engine/run/Indexer.h"
+#include "engine/cache/CacheFormat.h"
+#include "engine/wall/WallOutput.h"
 
 #include "CliProcess.h"
 #include "PrivateMounts.h"

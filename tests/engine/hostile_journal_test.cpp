@@ -4,11 +4,11 @@
 // a run killed from outside counts nothing against its photos, and a run that stops making
 // progress leaves its stuck photos behind. Processes and threads are ordered by pipes and
 // latches, never by sleeps.
-#include "engine/Indexer.h"
-#include "engine/internal/BuildFingerprint.h"
-#include "engine/internal/CacheFormat.h"
-#include "engine/internal/PhotoJournal.h"
-#include "engine/internal/ProcessingPhase.h"
+#include "engine/run/Indexer.h"
+#include "engine/decode/BuildFingerprint.h"
+#include "engine/cache/CacheFormat.h"
+#include "engine/cache/PhotoJournal.h"
+#include "engine/run/ProcessingPhase.h"
 
 #include "CliProcess.h"
 #include "TempDir.h"

@@ -1,6 +1,6 @@
 // Whatever is planted in a wall's folder, a run writes nothing outside it and changes nothing in
 // the source; what killed runs left behind is cleared.
-#include "engine/Indexer.h"
+#include "engine/run/Indexer.h"
 
 #include "TempDir.h"
 

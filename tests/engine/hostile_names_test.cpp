@@ -1,7 +1,7 @@
 // Names a drive may hold: the longest names and paths, control characters, quotes, markup, line
 // separators and bytes that are not UTF-8. The wall lists each exactly, the manifest stays valid
 // JavaScript, and a second run processes none of them again.
-#include "engine/Indexer.h"
+#include "engine/run/Indexer.h"
 
 #include "TempDir.h"
 

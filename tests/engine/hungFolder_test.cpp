@@ -1,6 +1,6 @@
 // A folder whose file system never answers (a dead network share, a hung FUSE mount): the walk
 // leaves it behind and names it, a stop ends the run at once, and the program exits.
-#include "engine/Indexer.h"
+#include "engine/run/Indexer.h"
 
 #include "HungFolder.h"
 #include "PrivateMounts.h"

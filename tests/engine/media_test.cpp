@@ -1,6 +1,6 @@
 // Videos, live photos and previews: clips and HEIC stills are made at test time with Debian's
 // ffmpeg and vips programs, then walked, processed and written to a wall by the real engine.
-#include "engine/Indexer.h"
+#include "engine/run/Indexer.h"
 
 #include "dates/RecordingDates.h"
 

@@ -4,7 +4,7 @@
 #include "ProgressiveJpeg.h"
 #include "TempDir.h"
 
-#include "engine/Indexer.h"
+#include "engine/run/Indexer.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

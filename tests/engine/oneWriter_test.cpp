@@ -1,8 +1,8 @@
 // One writer per wall: a run does not start on a wall another run is writing (or waits for it),
 // and the temporary files of two writers can never be taken for each other's.
-#include "engine/Indexer.h"
-#include "engine/internal/WallGuard.h"
-#include "engine/internal/WallLock.h"
+#include "engine/run/Indexer.h"
+#include "engine/wall/WallGuard.h"
+#include "engine/wall/WallLock.h"
 
 #include "TempDir.h"
 

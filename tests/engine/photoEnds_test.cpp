@@ -1,6 +1,6 @@
 // How each photo of a run ends, as the user is told it: a stop or a photo that takes too long
 // leaves it for the next run, and a photo that cannot be read is named with why.
-#include "engine/Indexer.h"
+#include "engine/run/Indexer.h"
 
 #include "CliProcess.h"
 #include "InterlacedPng.h"

@@ -1,6 +1,6 @@
 // Photo processing: records, thumbnails and the failure cases, on real decoders and files.
-#include "engine/Indexer.h"
-#include "engine/Md5.h"
+#include "engine/run/Indexer.h"
+#include "engine/base/Md5.h"
 
 #include "MinimalDng.h"
 

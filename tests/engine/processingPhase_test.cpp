@@ -1,6 +1,6 @@
 // The processing phase on the pool's inline twin: which photos got records, which could not be
 // read or changed, what a stop leaves, and what the journal keeps; no thread involved.
-#include "engine/internal/ProcessingPhase.h"
+#include "engine/run/ProcessingPhase.h"
 
 #include "TempDir.h"
 

@@ -1,7 +1,7 @@
 // A photo replaced or edited under the same name gets a new thumbnail; an unchanged one keeps
 // its thumbnail even when the progress cache is lost. Runs kestova-cli on real camera files.
-#include "engine/Indexer.h"
-#include "engine/internal/CacheFormat.h"
+#include "engine/run/Indexer.h"
+#include "engine/cache/CacheFormat.h"
 
 #include "CliProcess.h"
 #include "TempDir.h"

@@ -1,7 +1,7 @@
 // The whole job on real photos: reports, resume, stop, duplicates, failures, and the source untouched.
-#include "engine/Indexer.h"
-#include "engine/internal/CacheFormat.h"
-#include "engine/internal/TimeEstimate.h"
+#include "engine/run/Indexer.h"
+#include "engine/cache/CacheFormat.h"
+#include "engine/run/TimeEstimate.h"
 
 #include "TempDir.h"
 

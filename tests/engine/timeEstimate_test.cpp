@@ -1,6 +1,6 @@
 // The time left, replayed over runs whose photos take known times on two workers: the estimate
 // against the truth at 10 %, 50 % and 90 % of the run, and when it is first given.
-#include "engine/internal/TimeEstimate.h"
+#include "engine/run/TimeEstimate.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // A source that vanishes or cannot be read never empties the wall: an empty mount point, a
 // moved folder, a folder that cannot be opened; and photos that change under a run end either
 // processed from a consistent file or left for the next run.
-#include "engine/Indexer.h"
-#include "engine/internal/CacheFormat.h"
+#include "engine/run/Indexer.h"
+#include "engine/cache/CacheFormat.h"
 
 #include "PrivateMounts.h"
 #include "TempDir.h"

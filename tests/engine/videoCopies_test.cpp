@@ -1,7 +1,7 @@
 // Playable copies of the videos browsers cannot play: real clips made at test time with ffmpeg
 // (and a live photo's still with heif-enc), copied by the real engine in its worker processes,
 // and read back with ffprobe.
-#include "engine/Indexer.h"
+#include "engine/run/Indexer.h"
 
 #include "TempDir.h"
 

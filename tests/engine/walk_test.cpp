@@ -1,6 +1,6 @@
 // The walk: which files are photos, which folders are pruned, and how a stop ends it.
-#include "engine/Indexer.h"
-#include "engine/internal/Processors.h"
+#include "engine/run/Indexer.h"
+#include "engine/decode/Processors.h"
 
 #include "PrivateMounts.h"
 #include "TempDir.h"

@@ -1,11 +1,11 @@
 // The wall: entries built from the cache, their order, the exact text of manifest.js, and the
 // same entries in the pieces of the page's data with the index that names them.
-#include "engine/Indexer.h"
-#include "engine/internal/PageTemplate.h"
-#include "engine/internal/RawPairs.h"
-#include "engine/internal/WallOutput.h"
-#include "engine/internal/WallPieces.h"
-#include "engine/WallSchema.h"
+#include "engine/run/Indexer.h"
+#include "engine/wall/PageTemplate.h"
+#include "engine/walk/RawPairs.h"
+#include "engine/wall/WallOutput.h"
+#include "engine/wall/WallPieces.h"
+#include "engine/wall/WallSchema.h"
 
 #include "CliProcess.h"
 #include "TempDir.h"

@@ -1,6 +1,6 @@
 // The worker pool: order, dropping what has not started, tasks that add tasks, the inline twin,
 // and letting go of a task that never returns. Threads are ordered by latches, never by sleeps.
-#include "engine/internal/WorkerPool.h"
+#include "engine/run/WorkerPool.h"
 
 #include <gtest/gtest.h>
 

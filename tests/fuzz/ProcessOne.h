@@ -4,7 +4,7 @@
 // temporary file behind.
 #pragma once
 
-#include "engine/Indexer.h"
+#include "engine/run/Indexer.h"
 
 #include "FuzzPlace.h"
 

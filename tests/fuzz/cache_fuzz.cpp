@@ -1,6 +1,6 @@
 // The progress cache's reader on arbitrary bytes: it either gives a map that writes back to
 // text it reads again as the same map, or nothing. Never a crash, never a hang.
-#include "engine/internal/CacheFormat.h"
+#include "engine/cache/CacheFormat.h"
 
 #include <cstdint>
 #include <cstdlib>

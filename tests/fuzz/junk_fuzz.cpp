@@ -1,6 +1,6 @@
 // The junk test on any path bytes; a path and its folder form must not disagree about a junk
 // folder on the way.
-#include "engine/Indexer.h"
+#include "engine/run/Indexer.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 // remembers it, and an update adds only what is missing.
 #include "TestSupport.h"
 
-#include "engine/Indexer.h"
+#include "engine/run/Indexer.h"
 #include "model/PathText.h"
 
 #include <QProcess>

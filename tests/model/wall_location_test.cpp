@@ -1,7 +1,7 @@
 // Wall titles and output folders: writable and read-only sources, "/", an existing wall.
 #include "TestSupport.h"
 
-#include "engine/Md5.h"
+#include "engine/base/Md5.h"
 #include "model/PathText.h"
 #include "model/WallLocation.h"
 

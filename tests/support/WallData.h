@@ -2,9 +2,9 @@
 // the index wall.js, and each piece's entries rebuilt as the entries of manifest.js.
 #pragma once
 
-#include "engine/internal/WallOutput.h"
-#include "engine/Json.h"
-#include "engine/WallSchema.h"
+#include "engine/wall/WallOutput.h"
+#include "engine/base/Json.h"
+#include "engine/wall/WallSchema.h"
 
 #include <charconv>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // kestova-worker: makes the thumbnails of the photos a run hands it, one at a time, so that a
 // decoder that crashes takes this process with it and not the run. Started by the run only.
-#include "engine/Indexer.h"
-#include "engine/internal/BuildFingerprint.h"
-#include "engine/internal/WorkerProtocol.h"
+#include "engine/run/Indexer.h"
+#include "engine/decode/BuildFingerprint.h"
+#include "engine/run/WorkerProtocol.h"
 
 #include <fcntl.h>
 #include <signal.h>

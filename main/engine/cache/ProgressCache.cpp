@@ -1,0 +1,164 @@
+// The progress cache: loading, saving, the reuse test and pruning.
+#include "engine/run/Indexer.h"
+
+#include "engine/base/AtomicFile.h"
+#include "engine/cache/CacheFormat.h"
+#include "engine/cache/ProgressCache.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+std::optional<CacheMap> Indexer::readCache() const
+{
+    const auto text = AtomicFile::read(cacheURL());
+    if (!text)
+        return std::nullopt;
+    return CacheFormat::parse(*text);
+}
+
+CacheMap Indexer::loadCache() const
+{
+    auto map = readCache();
+    return map ? std::move(*map) : CacheMap{};
+}
+
+void Indexer::saveCache(const CacheMap& map) const
+{
+    // Best effort: the next save tries again with the whole map.
+    (void)AtomicFile::write(cacheURL(), CacheFormat::serialize(map));
+}
+
+namespace {
+
+/// Whether a well-formed record was made from a file of this time and size, and, where both
+/// the record and the walk know them, of this status change time and inode: an edit in place
+/// that restores the size and time still changes those.
+bool sameFile(const FileEntry& entry, const CacheRecord& record)
+{
+    const std::int64_t* mtime = Record::intAt(record, Record::mtime);
+    const std::int64_t* size = Record::intAt(record, Record::size);
+    if (!mtime || *mtime != entry.mtime || !size || *size != entry.size)
+        return false;
+    const auto stamp = Record::stampOf(record);
+    const Record::FileStamp now{entry.ctimeNs, entry.inode};
+    return !stamp || now == Record::FileStamp{} || *stamp == now;
+}
+
+/// The entry's record when it is well formed and was made from a file of this time and size.
+const CacheRecord* matchingRecord(const FileEntry& entry, const CacheMap& map)
+{
+    const auto it = map.find(entry.rel);
+    if (it == map.end())
+        return nullptr;
+    const CacheRecord& record = it->second;
+    if (record.size() < Record::count)
+        return nullptr;
+    const std::string* key = Record::textAt(record, Record::key);
+    if (!key || !sameFile(entry, record))
+        return nullptr;
+    return &record;
+}
+
+} // namespace
+
+namespace ProgressCache {
+
+bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs)
+{
+    const CacheRecord* record = matchingRecord(entry, map);
+    return record && thumbs.has(*Record::textAt(*record, Record::key));
+}
+
+bool canReuse(const FileEntry& entry, const CacheMap& map, WallIndex& wall, Wanted wanted)
+{
+    const CacheRecord* record = matchingRecord(entry, map);
+    if (!record)
+        return false;
+    const std::string& key = *Record::textAt(*record, Record::key);
+    if (!wall.thumbs.has(key))
+        return false;
+    // A record made before the metadata's details were kept: its photo's header is read again,
+    // its thumbnail stays.
+    if (!Record::textAt(*record, Record::details))
+        return false;
+    const Record::Media media = Record::mediaOf(*record);
+    if ((media.flags & (Record::hasPreview | Record::copyInWall)) && !wall.previews.has(key))
+        return false;
+    if ((media.flags & Record::fullInWall) && !wall.full.has(key))
+        return false;
+    if ((media.flags & Record::isLive) && (media.flags & Record::clipInWall)) {
+        // A motion photo whose clip was deleted from the wall, or that has a clip beside it now.
+        if (!entry.motion.empty() || !wall.clips.has(key))
+            return false;
+    } else if (entry.motion != ((media.flags & Record::isLive) ? media.motion : std::string())) {
+        // A still whose clip came or went, or was renamed, is looked at again (its header only).
+        return false;
+    } else if ((media.flags & Record::isLive) && !Indexer::isLiveClipLength(media.durationMs)) {
+        // Paired by an older build that took any clip of a still's name: looked at again, its
+        // clip becomes a video of its own.
+        return false;
+    }
+    const bool large = media.flags & (Record::hasPreview | Record::copyInWall);
+    if (wanted.previews && !large && (Indexer::wantsPreview(entry.rel) || Indexer::isVideo(entry.rel)))
+        return false;
+    // Which photos browsers show is told by their content when decoded; a record of any photo
+    // without its large JPEG is done again, and gets a copy or a preview.
+    if (wanted.copies && !large && !Indexer::isVideo(entry.rel))
+        return false;
+    const bool largerThanPreview = std::max(Record::intOrZero(*record, Record::width), Record::intOrZero(*record, Record::height)) >
+                                   Indexer::previewSize;
+    if (wanted.copies && (media.flags & Record::hasPreview) && !(media.flags & (Record::isVideo | Record::fullInWall)) &&
+        largerThanPreview)
+        return false;
+    return true;
+}
+
+bool adoptStamp(const FileEntry& entry, CacheMap& map)
+{
+    const Record::FileStamp now{entry.ctimeNs, entry.inode};
+    const auto it = map.find(entry.rel);
+    if (now == Record::FileStamp{} || it == map.end() || Record::stampOf(it->second))
+        return false;
+    const CacheRecord& old = it->second;
+    const std::string* key = Record::textAt(old, Record::key);
+    if (!key || old.size() < Record::count)
+        return false;
+    it->second = Record::keepingDetails(Record::make(*key, Record::intOrZero(old, Record::width),
+                                                     Record::intOrZero(old, Record::height),
+                                                     std::string(Record::textOrEmpty(old, Record::date)), entry.mtime,
+                                                     entry.size, Record::mediaOf(old), now),
+                                        old);
+    return true;
+}
+
+bool holdsRecordOf(const FileEntry& entry, const CacheMap& map)
+{
+    return matchingRecord(entry, map) != nullptr;
+}
+
+bool recordedOtherwise(const FileEntry& entry, const CacheMap& map)
+{
+    const auto it = map.find(entry.rel);
+    // A record too damaged to tell says nothing about the photo.
+    if (it == map.end() || !Record::intAt(it->second, Record::mtime) || !Record::intAt(it->second, Record::size))
+        return false;
+    return !sameFile(entry, it->second);
+}
+
+void prune(CacheMap& map, const std::vector<FileEntry>& entries, const std::vector<std::string>& unreadableFolders)
+{
+    std::unordered_set<std::string_view> keep;
+    keep.reserve(entries.size());
+    for (const FileEntry& entry : entries)
+        keep.insert(entry.rel);
+    const auto inUnreadableFolder = [&](std::string_view rel) {
+        for (const std::string& folder : unreadableFolders) {
+            if (rel.size() > folder.size() && rel.starts_with(folder) && rel[folder.size()] == '/')
+                return true;
+        }
+        return false;
+    };
+    std::erase_if(map, [&](const auto& item) { return !keep.contains(item.first) && !inUnreadableFolder(item.first); });
+}
+
+} // namespace ProgressCache

@@ -1,0 +1,44 @@
+// The progress cache's reuse test and pruning, which decide what a run processes again.
+#pragma once
+
+#include "engine/cache/CacheRecord.h"
+#include "engine/walk/FileEntry.h"
+#include "engine/cache/ThumbIndex.h"
+
+#include <string>
+#include <vector>
+
+namespace ProgressCache {
+
+/// Whether the entry can be skipped: its record matches and its thumbnail exists.
+/// The thumbnails' existence is learned from `thumbs`, which lists each of their folders once.
+bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs);
+/// The wall's folders of JPEGs and clips, each listed once on first need.
+struct WallIndex {
+    ThumbIndex thumbs;
+    ThumbIndex previews;
+    ThumbIndex full;
+    ThumbIndex clips;
+};
+/// What the run makes of photos whose records lack it.
+struct Wanted {
+    bool previews = false; ///< a photo that wants a preview and has none is done again
+    bool copies = false;   ///< a photo browsers show that has no screen-size copy is done again, one they cannot show and larger than a preview without its full-size copy
+};
+/// As above; a record that has a preview or a copy also needs its file in `previews`, a motion
+/// photo its clip in `clips`, and what is wanted and missing is done again.
+bool canReuse(const FileEntry& entry, const CacheMap& map, WallIndex& wall, Wanted wanted);
+/// Gives the entry's record, written before records kept the file's stamp and found reusable,
+/// the stamp the walk sees now: the first run after an upgrade does not read the whole library
+/// again, and an edit in place after it is told. Whether the record changed.
+bool adoptStamp(const FileEntry& entry, CacheMap& map);
+/// Whether the map holds a well-formed record made from the file as it is now.
+bool holdsRecordOf(const FileEntry& entry, const CacheMap& map);
+/// Whether the map holds a record of this photo made when its size or time were different:
+/// the photo was replaced or edited since, and its old thumbnail shows something else.
+bool recordedOtherwise(const FileEntry& entry, const CacheMap& map);
+/// Keeps only the records of the run's entries, and those inside folders the walk could not
+/// read (their photos are unknown, not gone).
+void prune(CacheMap& map, const std::vector<FileEntry>& entries, const std::vector<std::string>& unreadableFolders = {});
+
+} // namespace ProgressCache

@@ -1,0 +1,101 @@
+// Live photos: a still and the short clip of the same name beside it make one photo.
+#include "engine/run/Indexer.h"
+
+#include "engine/base/AsciiText.h"
+#include "engine/walk/LivePhotos.h"
+
+#include <unordered_map>
+#include <unordered_set>
+
+namespace {
+
+/// A phone's motion clip is a few seconds long; a video this large is a film of its own that
+/// merely shares a name with a photo. Told before the clip is opened; its length decides after.
+constexpr std::int64_t maxClipBytes = 40 * 1024 * 1024;
+
+/// The folder as it is and the file name without its extension in ASCII lower case:
+/// IMG_1234.HEIC and IMG_1234.mov share it, Trip/IMG_5.jpg and trip/IMG_5.mov do not (two
+/// folders of their own on a file system that tells case).
+std::string stemKey(std::string_view rel)
+{
+    const auto slash = rel.rfind('/');
+    const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+    const auto dot = rel.rfind('.');
+    const auto end = dot == std::string_view::npos || dot < nameStart ? rel.size() : dot;
+    return std::string(rel.substr(0, nameStart)) + AsciiText::lower(rel.substr(nameStart, end - nameStart));
+}
+
+bool isClip(const FileEntry& entry)
+{
+    const std::string ext = AsciiText::lowerExtension(entry.rel);
+    return (ext == "mov" || ext == "mp4") && entry.size > 0 && entry.size <= maxClipBytes;
+}
+
+} // namespace
+
+bool Indexer::isLiveClipLength(std::int64_t durationMs)
+{
+    return durationMs > 0 && durationMs <= maxLiveClipMs;
+}
+
+Indexer::LivePairs Indexer::pairLivePhotos(std::vector<FileEntry> entries, const StandsAlone& standsAlone)
+{
+    std::unordered_map<std::string, std::size_t> clips;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (isClip(entries[i]) && !(standsAlone && standsAlone(entries[i])))
+            clips.emplace(stemKey(entries[i].rel), i);
+    }
+    LivePairs live;
+    if (clips.empty()) {
+        live.entries = std::move(entries);
+        return live;
+    }
+    std::vector<bool> paired(entries.size(), false);
+    for (FileEntry& entry : entries) {
+        if (isVideo(entry.rel))
+            continue;
+        const auto it = clips.find(stemKey(entry.rel));
+        if (it == clips.end() || paired[it->second])
+            continue;
+        entry.motion = entries[it->second].rel;
+        paired[it->second] = true;
+    }
+    live.entries.reserve(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        (paired[i] ? live.clips : live.entries).push_back(std::move(entries[i]));
+    return live;
+}
+
+std::vector<FileEntry> LivePhotos::clipsLeftAlone(const std::vector<FileEntry>& stills, const std::vector<FileEntry>& clips,
+                                                  const ProcessingPhase::Outcome& outcome)
+{
+    std::unordered_map<std::string_view, const FileEntry*> clipByRel;
+    for (const FileEntry& clip : clips)
+        clipByRel.emplace(clip.rel, &clip);
+    std::unordered_set<std::string_view> unreadable;
+    std::unordered_set<std::string_view> processed;
+    for (const ProcessingPhase::Ended& photo : outcome.ended) {
+        if (photo.end == PhotoEnd::unreadable)
+            unreadable.insert(photo.rel);
+        else if (photo.end == PhotoEnd::done)
+            processed.insert(photo.rel);
+    }
+    std::vector<FileEntry> alone;
+    for (const FileEntry& still : stills) {
+        const auto clip = still.motion.empty() ? clipByRel.end() : clipByRel.find(still.motion);
+        if (clip == clipByRel.end())
+            continue;
+        if (unreadable.contains(still.rel)) {
+            // A still that does not open makes no pair: its clip is a video of its own.
+            alone.push_back(*clip->second);
+        } else if (processed.contains(still.rel)) {
+            // A still whose clip did not open, or is no live photo's clip by its length.
+            const auto record = outcome.map.find(still.rel);
+            const Record::Media media = record == outcome.map.end() ? Record::Media{} : Record::mediaOf(record->second);
+            if (!(media.flags & Record::isLive) || media.motion != still.motion)
+                alone.push_back(*clip->second);
+        }
+        // A still not done in this run (a stop) is paired with its clip again next time.
+    }
+    return alone;
+}

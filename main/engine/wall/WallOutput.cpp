@@ -1,0 +1,246 @@
+// The wall: entries dated and sorted from the cache, manifest.js, the data in pieces and index.html.
+#include "engine/wall/WallOutput.h"
+
+#include "dates/Dates.h"
+#include "dates/PathDates.h"
+#include "engine/run/Indexer.h"
+#include "engine/base/AtomicFile.h"
+#include "engine/wall/PageTemplate.h"
+#include "engine/walk/RawPairs.h"
+#include "engine/wall/WallPieces.h"
+#include "engine/base/Json.h"
+#include "engine/wall/WallSchema.h"
+
+#include <algorithm>
+
+namespace {
+
+/// The text before the first "/", leading "/" skipped; the whole path when there is none.
+std::string firstComponent(std::string_view rel)
+{
+    const auto start = rel.find_first_not_of('/');
+    if (start == std::string_view::npos)
+        return std::string(rel);
+    const auto rest = rel.substr(start);
+    return std::string(rest.substr(0, rest.find('/')));
+}
+
+std::int64_t dateOf(std::string_view dateText, std::string_view rel, Dates::PathDates& paths)
+{
+    if (const auto exif = Dates::fromExif(dateText); exif && *exif != 0)
+        return *exif;
+    const auto path = paths.fromPath(rel);
+    return path ? path->first : WallSchema::Default::date;
+}
+
+// manifest.js is written position by position, in the schema's order: a schema that moves a
+// position stops the build here until the writer below follows it.
+static_assert(WallSchema::key == 0 && WallSchema::rel == 1 && WallSchema::width == 2 && WallSchema::height == 3 &&
+              WallSchema::date == 4 && WallSchema::first == 5 && WallSchema::mtime == 6 &&
+              WallSchema::plainLength == 7 && WallSchema::media == 7 && WallSchema::duration == 8 &&
+              WallSchema::codec == 9 && WallSchema::motion == 10);
+
+} // namespace
+
+namespace WallOutput {
+
+// A video's, a live photo's or a preview's extra positions, as the record keeps them:
+// [..., flags] for a preview, [..., flags, ms, codec] for a video, [..., ms, codec, clip] for
+// a live photo. A plain photo's entry ends at mtime.
+void appendMedia(std::string& text, const Record::Media& media)
+{
+    if (media.flags == 0)
+        return;
+    text += ',';
+    Json::appendInt(text, media.flags);
+    if (!(media.flags & (Record::isVideo | Record::isLive)))
+        return;
+    text += ',';
+    Json::appendInt(text, media.durationMs);
+    text += ',';
+    Json::appendString(text, media.codec);
+    if (!(media.flags & Record::isLive))
+        return;
+    text += ',';
+    Json::appendString(text, media.motion);
+}
+
+std::string rootText(const Indexer& job)
+{
+    std::string rootPath = job.root.string();
+    while (rootPath.size() > 1 && rootPath.back() == '/')
+        rootPath.pop_back();
+    return rootPath;
+}
+
+Wall buildWall(const CacheMap& map)
+{
+    Wall wall;
+    wall.entries.reserve(map.size());
+    Dates::PathDates paths;
+    for (const auto& [rel, record] : map) {
+        const std::string* key = Record::textAt(record, Record::key);
+        if (record.size() < Record::count || !key)
+            continue;
+        WallEntry entry;
+        entry.key = *key;
+        entry.rel = rel;
+        entry.width = Record::intOrZero(record, Record::width);
+        entry.height = Record::intOrZero(record, Record::height);
+        entry.date = dateOf(Record::textOrEmpty(record, Record::date), rel, paths);
+        entry.first = firstComponent(rel);
+        entry.mtime = Record::intOrZero(record, Record::mtime);
+        entry.media = Record::mediaOf(record);
+        entry.size = Record::intOrZero(record, Record::size);
+        entry.details = Record::detailsOf(record).value_or(Record::Details{});
+        const bool video = entry.media.flags & Record::isVideo;
+        if (video)
+            ++wall.videos;
+        if (entry.date == 0)
+            ++(video ? wall.undatedVideos : wall.undated);
+        wall.entries.push_back(std::move(entry));
+    }
+    // Dated before undated, newer first. Photos of the same moment (a burst, a folder dated by
+    // its name) and the undated ones follow their paths, so a wall comes out the same on every run.
+    // The order is worked out on indices, which are cheap to move, then applied once.
+    std::vector<std::uint32_t> order(wall.entries.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    const auto& e = wall.entries;
+    std::sort(order.begin(), order.end(), [&e](std::uint32_t a, std::uint32_t b) {
+        if ((e[a].date != 0) != (e[b].date != 0))
+            return e[a].date != 0;
+        if (e[a].date != e[b].date)
+            return e[a].date > e[b].date;
+        return e[a].rel < e[b].rel;
+    });
+    std::vector<WallEntry> sorted;
+    sorted.reserve(order.size());
+    for (const std::uint32_t i : order)
+        sorted.push_back(std::move(wall.entries[i]));
+    wall.entries = std::move(sorted);
+    wall.rawPairs = RawPairs::count(wall.entries);
+    return wall;
+}
+
+void namePlaces(std::vector<WallEntry>& entries, PlaceNames& places)
+{
+    for (WallEntry& entry : entries) {
+        if (entry.details.geo)
+            entry.place = places.placeAt(entry.details.geo->first, entry.details.geo->second);
+    }
+}
+
+std::string manifestText(const Indexer& job, const std::vector<WallEntry>& entries)
+{
+    std::string text;
+    text.reserve(entries.size() * 110 + 256);
+    text += "window.GALLERY_TITLE=";
+    Json::appendString(text, job.title);
+    text += ";\nwindow.GALLERY_ROOT=";
+    Json::appendString(text, rootText(job));
+    text += ";\nwindow.PHOTOS=";
+    Json::appendArray(text, entries, [](std::string& out, const WallEntry& e) {
+        out += '[';
+        Json::appendString(out, e.key);
+        out += ',';
+        Json::appendString(out, e.rel);
+        out += ',';
+        Json::appendInt(out, e.width);
+        out += ',';
+        Json::appendInt(out, e.height);
+        out += ',';
+        Json::appendInt(out, e.date);
+        out += ',';
+        Json::appendString(out, e.first);
+        out += ',';
+        Json::appendInt(out, e.mtime);
+        appendMedia(out, e.media);
+        out += ']';
+    });
+    text += ";";
+    return text;
+}
+
+std::string stateText(const WallState& state)
+{
+    // One global with a version, so that a later program can say more without breaking a page
+    // that reads this one; manifest.js stays as other programs know it.
+    std::string text = "window.KESTOVA_WALL_STATE={\"version\":1,\"finished\":";
+    text += state.finished() ? "true" : "false";
+    text += ",\"toDo\":";
+    Json::appendInt(text, state.finished() ? 0 : state.toDo);
+    text += "};\n";
+    return text;
+}
+
+namespace {
+
+/// The data of the wall on disk when every file of it (state.js, wall.js, manifest.js,
+/// index.html and the pieces) holds what a write of `entries` would put there, taking the
+/// generation it has: an update that changed nothing then writes nothing, and the page's cached
+/// pieces stay valid. Nothing when anything differs or is missing.
+std::optional<WallPieces::Data> standing(const Indexer& job, const std::vector<WallEntry>& entries, const WallState& state,
+                                         const std::string& root, const std::string& page)
+{
+    const auto same = [](const std::filesystem::path& file, std::string_view text) {
+        const auto bytes = AtomicFile::read(file);
+        return bytes && *bytes == text;
+    };
+    const auto index = AtomicFile::read(job.wallIndexFile());
+    const auto generation = index ? WallPieces::generationOf(*index) : std::nullopt;
+    if (!generation)
+        return std::nullopt;
+    WallPieces::Data data = WallPieces::plan({job.title, root}, entries, *generation);
+    if (data.index != *index || !same(job.stateFile(), stateText(state)) || !same(job.galleryFile(), page) ||
+        !same(job.manifestFile(), manifestText(job, entries)) || !WallPieces::onDisk(job.out, data, entries))
+        return std::nullopt;
+    return data;
+}
+
+} // namespace
+
+void writeWall(const Indexer& job, const std::vector<WallEntry>& entries, const WallState& state)
+{
+    const std::filesystem::path pageFile = job.templateFile.empty() ? PageTemplate::find() : job.templateFile;
+    const auto page = AtomicFile::read(pageFile);
+    const std::string root = rootText(job);
+    // Without a template the wall is written all the same, so that its data are current when
+    // the failure is reported; only the page stays as it was.
+    if (const auto data = page ? standing(job, entries, state, root, *page) : std::nullopt) {
+        WallPieces::removeUnnamed(job.out, *data);
+        return;
+    }
+    // Whatever ends the writing half way, the page must never call a wall finished that is not:
+    // an unfinished state goes before the photos it speaks of, a finished one after them.
+    const auto writeState = [&] {
+        if (auto error = AtomicFile::write(job.stateFile(), stateText(state)))
+            throw *error;
+    };
+    if (!state.finished())
+        writeState();
+    // The index names only pieces that are whole on disk: the new generation's pieces go first
+    // (made and written on threads of their own while manifest.js is made here), the index that
+    // names them after manifest.js, and the older pieces, which the index on disk named until
+    // then, are removed only at the end.
+    const WallPieces::Data data = WallPieces::plan({job.title, root}, entries, WallPieces::newGeneration(job.out));
+    std::string manifest;
+    {
+        WallPieces::Writer pieces(job.out, data, entries);
+        manifest = manifestText(job, entries);
+        pieces.finish();
+    }
+    if (auto error = AtomicFile::write(job.manifestFile(), manifest))
+        throw *error;
+    if (auto error = AtomicFile::write(job.wallIndexFile(), data.index))
+        throw *error;
+    if (state.finished())
+        writeState();
+    if (!page)
+        throw JobError(JobErrorTexts::templateMissing, {});
+    if (auto error = AtomicFile::write(job.galleryFile(), *page))
+        throw *error;
+    WallPieces::removeUnnamed(job.out, data);
+}
+
+} // namespace WallOutput
