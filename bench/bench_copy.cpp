@@ -1,4 +1,4 @@
-// Playable copies of videos: Indexer::copyVideo on each file given, as a run's worker makes it.
+// Playable copies of videos: copyVideo() on each file given, as a run's worker makes it.
 //   bench_copy FILE...
 // One line per file: the video's length, the copy's wall-clock time and the process's CPU time,
 // time against length (below 1: faster than the video plays), and the copy's bytes against the
@@ -36,12 +36,12 @@ int main(int argc, char** argv)
         const double length = std::atof(argv[i + 1]);
         const Indexer job(file.parent_path(), out, "bench", false, {});
         const std::string rel = file.filename().string();
-        const fs::path copy = out / Indexer::videoCopyName(Indexer::key(rel));
+        const fs::path copy = out / WallPaths::videoCopyName(WallPaths::key(rel));
         std::error_code ec;
         fs::remove(copy, ec);
         const double cpu = processCpuSeconds();
         const auto start = std::chrono::steady_clock::now();
-        const PhotoOutcome made = job.copyVideo(rel, {rel, false});
+        const PhotoOutcome made = copyVideo(job.photoWork(), rel, {rel, false});
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const double used = processCpuSeconds() - cpu;
         if (made.end != PhotoEnd::done) {

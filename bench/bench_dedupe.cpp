@@ -8,6 +8,8 @@
 // Prints the median of five runs of the walk and of each kind of collapsing, and their ratios.
 // The whole-content comparison reads both files of every sampled copy to the end.
 #include "engine/run/Indexer.h"
+#include "engine/walk/ContentSample.h"
+#include "engine/walk/Dedupe.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -88,17 +90,17 @@ int main(int argc, char** argv)
         generate(src, photos);
 
     const Indexer job(src, base / "wall", "Bench", true, nullptr);
-    const std::vector<FileEntry> entries = job.scan();
+    const std::vector<FileEntry> entries = scan(job.walkSettings());
     std::size_t byName = 0, byContent = 0;
-    const double walk = median([&] { (void)job.scan(); });
-    const double nameAndSize = median([&] { byName = Indexer::dedupe(entries).size(); });
+    const double walk = median([&] { (void)scan(job.walkSettings()); });
+    const double nameAndSize = median([&] { byName = dedupe(entries).size(); });
     const double confirmed = median([&] {
-        byContent = Indexer::dedupe(entries, [&](const FileEntry& e) { return job.contentSample(e); }).size();
+        byContent = dedupe(entries, [&](const FileEntry& e) { return ContentSample::of(job.root / std::filesystem::path(e.rel), e.size); }).size();
     });
     std::size_t byWhole = 0;
     const double whole = median([&] {
-        byWhole = Indexer::dedupe(entries, [&](const FileEntry& e) { return job.contentSample(e); },
-                                  [&](const FileEntry& a, const FileEntry& b) { return job.sameContent(a, b); })
+        byWhole = dedupe(entries, [&](const FileEntry& e) { return ContentSample::of(job.root / std::filesystem::path(e.rel), e.size); },
+                                  [&](const FileEntry& a, const FileEntry& b) { return ContentSample::same(job.root / std::filesystem::path(a.rel), job.root / std::filesystem::path(b.rel), a.size); })
                       .size();
     });
     std::printf("%zu photos found; %zu after name and size, %zu after confirming samples, %zu after whole content\n",

@@ -10,6 +10,7 @@
 // run's time against the truth, for the average rate over all photos (the estimate builds had
 // before this one) and for TimeEstimate, as the processing phase reports it every 0.15 s.
 #include "engine/run/Indexer.h"
+#include "engine/walk/LivePhotos.h"
 #include "engine/base/AsciiText.h"
 #include "engine/cache/PhotoJournal.h"
 #include "engine/run/ProcessingPhase.h"
@@ -49,7 +50,7 @@ struct Recording {
 int record(const fs::path& source, const fs::path& out, bool byName)
 {
     Indexer indexer(source, out, "bench", false, nullptr);
-    std::vector<FileEntry> todo = Indexer::pairLivePhotos(indexer.scan()).entries;
+    std::vector<FileEntry> todo = LivePhotos::pairLivePhotos(scan(indexer.walkSettings())).entries;
     if (byName)
         std::sort(todo.begin(), todo.end(), [](const FileEntry& a, const FileEntry& b) { return a.rel < b.rel; });
     if (todo.empty()) {
@@ -77,7 +78,7 @@ int record(const fs::path& source, const fs::path& out, bool byName)
     journal->open();
     ProcessingPhase::run({}, todo, journal, [&](const FileEntry& entry) {
         const double started = since();
-        PhotoOutcome result = indexer.processPhoto(entry, Indexer::KeepThumbnail::never, Indexer::Extras{true, false});
+        PhotoOutcome result = processPhoto(indexer.photoWork(), entry, KeepThumbnail::never, PhotoExtras{true, false});
         const double finished = since();
         std::lock_guard guard(lock);
         photos[index.at(entry.rel)].started = started;

@@ -1,4 +1,4 @@
-// Per-file processing time: Indexer::process on each file given, its thumbnail, poster and
+// Per-file processing time: process() on each file given, its thumbnail, poster and
 // preview removed before every run, so each run decodes.
 //   bench_media FILE...
 // One line per file: the best of three runs in wall-clock and in the process's CPU milliseconds,
@@ -49,7 +49,7 @@ int main(int argc, char** argv)
                 fs::remove_all(out, ec);
                 const auto start = std::chrono::steady_clock::now();
                 const double cpuStart = processCpuMs();
-                ok = job.processPhoto(entry, Indexer::KeepThumbnail::never, {withPreview == 1, false}).record.has_value();
+                ok = processPhoto(job.photoWork(), entry, KeepThumbnail::never, {withPreview == 1, false}).record.has_value();
                 cpu[withPreview] = std::min(cpu[withPreview], processCpuMs() - cpuStart);
                 wall[withPreview] = std::min(
                     wall[withPreview],

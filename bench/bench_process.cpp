@@ -1,4 +1,4 @@
-// Photo processing benchmark: Indexer::process over every photo of a folder on N threads, in
+// Photo processing benchmark: process() over every photo of a folder on N threads, in
 // this process or, with "workers", in decoding worker processes as a run does.
 //   bench_process SOURCE_DIR OUT_DIR [THREADS [workers]]
 // OUT_DIR's thumbnails are removed first, so every photo is decoded. Prints one line:
@@ -56,7 +56,7 @@ int main(int argc, char** argv)
     }
     const auto processed = [&](const FileEntry& entry) {
         if (!decoders)
-            return indexer.process(entry).has_value();
+            return process(indexer.photoWork(), entry).has_value();
         const auto outcome = decoders->process({entry, false, false, false});
         return outcome && outcome->end == PhotoEnd::done;
     };

@@ -5,6 +5,7 @@
 // whole run() and a breakdown of its steps, each measured on its own, the size of the page's data
 // (wall.js and its pieces) against manifest.js, and the peak memory.
 #include "engine/run/Indexer.h"
+#include "engine/walk/Dedupe.h"
 #include "engine/cache/CacheFormat.h"
 #include "engine/cache/ProgressCache.h"
 #include "engine/wall/WallOutput.h"
@@ -46,7 +47,7 @@ void generate(const fs::path& src, const fs::path& out, int photos)
         std::ofstream(src / rel) << "x";
         struct stat st{};
         stat((src / rel).c_str(), &st);
-        const std::string key = Indexer::key(rel);
+        const std::string key = WallPaths::key(rel);
         fs::create_directories(out / "thumbs" / key.substr(0, 2));
         std::ofstream(out / "thumbs" / key.substr(0, 2) / (key + ".jpg")) << "j";
         const std::string date = i % 2 ? "2019:07:15 18:30:05" : "";
@@ -78,7 +79,7 @@ int main(int argc, char** argv)
 
     Indexer job(src, out, "Bench", true, nullptr);
     // Warm the page cache the way a second run finds it.
-    (void)job.scan();
+    (void)scan(job.walkSettings());
 
     rusage before{};
     getrusage(RUSAGE_SELF, &before);
@@ -94,34 +95,34 @@ int main(int argc, char** argv)
     // The same steps one by one.
     Indexer steps(src, out, "Bench", true, nullptr);
     t = Clock::now();
-    auto entries = steps.scan();
+    auto entries = scan(steps.walkSettings());
     const double walk = seconds(t);
     t = Clock::now();
-    entries = Indexer::dedupe(entries);
+    entries = dedupe(entries);
     const double dedupe = seconds(t);
     t = Clock::now();
-    CacheMap map = steps.loadCache();
+    CacheMap map = ProgressCache::loadCache(steps.wall.cacheURL());
     const double load = seconds(t);
     t = Clock::now();
     std::size_t todo = 0;
-    ThumbIndex thumbs(steps.thumbDir());
+    ThumbIndex thumbs(steps.wall.thumbDir());
     for (const auto& e : entries) {
         todo += ProgressCache::canReuse(e, map, thumbs) ? 0 : 1;
     }
     const double reuse = seconds(t);
     t = Clock::now();
     ProgressCache::prune(map, entries);
-    steps.saveCache(map);
+    ProgressCache::saveCache(steps.wall.cacheURL(), map);
     const double save = seconds(t);
     t = Clock::now();
     const Wall wall = WallOutput::buildWall(map);
     const double dating = seconds(t);
     t = Clock::now();
-    WallOutput::writeWall(steps, wall.entries);
+    WallOutput::writeWall(steps.wallTarget(), wall.entries);
     const double write = seconds(t);
     // The page's data alone: the texts of the pieces and the index, and their bytes on disk.
     t = Clock::now();
-    const std::string root = WallOutput::rootText(steps);
+    const std::string root = WallOutput::rootText(steps.wallTarget());
     const WallPieces::Data data = WallPieces::plan({steps.title, root}, wall.entries, "0000000000000000");
     std::size_t textBytes = 0;
     for (std::size_t n = 0; n < data.pieces.size(); ++n)
@@ -129,12 +130,12 @@ int main(int argc, char** argv)
     const double pieceTexts = seconds(t);
     std::uintmax_t pieceBytes = 0;
     std::size_t pieces = 0;
-    for (const auto& e : fs::directory_iterator(steps.dataDir())) {
+    for (const auto& e : fs::directory_iterator(steps.wall.dataDir())) {
         pieceBytes += e.file_size();
         ++pieces;
     }
-    const std::uintmax_t manifestBytes = fs::file_size(steps.manifestFile());
-    const std::uintmax_t indexBytes = fs::file_size(steps.wallIndexFile());
+    const std::uintmax_t manifestBytes = fs::file_size(steps.wall.manifestFile());
+    const std::uintmax_t indexBytes = fs::file_size(steps.wall.wallIndexFile());
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);

@@ -73,7 +73,7 @@ int scanCommand(const std::vector<std::string>& args)
     const std::filesystem::path outDir = out.empty() ? Model::galleryDir(root, Model::title(root)) : std::filesystem::absolute(out);
     Indexer job(root, outDir, "", false, nullptr);
     std::string line;
-    for (const FileEntry& entry : job.scan()) {
+    for (const FileEntry& entry : scan(job.walkSettings())) {
         line.clear();
         line += "{\"rel\":";
         Json::appendString(line, entry.rel);

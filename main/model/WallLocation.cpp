@@ -71,7 +71,7 @@ QString Model::title(const fs::path& root)
 
 fs::path Model::galleryDir(const fs::path& root, const QString& title)
 {
-    const fs::path candidate = root / Indexer::defaultWallFolder;
+    const fs::path candidate = root / WallPaths::defaultWallFolder;
     std::error_code ec;
     if (fs::exists(candidate, ec) && WallLocation::isWritable(candidate))
         return candidate;

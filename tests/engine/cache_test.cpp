@@ -24,7 +24,7 @@ struct Job {
     /// The reuse test as a run makes it, with the thumbnails listed afresh.
     bool canReuse(const FileEntry& entry, const CacheMap& map) const
     {
-        ThumbIndex thumbs(job.thumbDir());
+        ThumbIndex thumbs(job.wall.thumbDir());
         return ProgressCache::canReuse(entry, map, thumbs);
     }
 };
@@ -107,13 +107,13 @@ TEST(CacheFile, JsonStringsEscapeWhatJavaScriptNeeds)
 TEST(CacheStore, LoadingAMissingOrBrokenFileGivesAnEmptyMapAndSavingReplacesIt)
 {
     Job j;
-    EXPECT_TRUE(j.job.loadCache().empty());
+    EXPECT_TRUE(ProgressCache::loadCache(j.job.wall.cacheURL()).empty());
     j.dir.mkdir("out");
     j.writeCache("{\"a.jpg\":5}");
-    EXPECT_TRUE(j.job.loadCache().empty());
+    EXPECT_TRUE(ProgressCache::loadCache(j.job.wall.cacheURL()).empty());
     CacheMap map{{"a.jpg", record("k1", 10, 20)}, {"b/c.jpg", record("k2", 11, 21)}};
-    j.job.saveCache(map);
-    EXPECT_EQ(j.job.loadCache(), map);
+    ProgressCache::saveCache(j.job.wall.cacheURL(), map);
+    EXPECT_EQ(ProgressCache::loadCache(j.job.wall.cacheURL()), map);
     // No temporary file is left beside it.
     int files = 0;
     for (const auto& e : std::filesystem::directory_iterator(j.dir / "out")) {
@@ -126,15 +126,15 @@ TEST(CacheStore, LoadingAMissingOrBrokenFileGivesAnEmptyMapAndSavingReplacesIt)
 TEST(CacheStore, AFailedSaveIsSilentAndKeepsTheOldFile)
 {
     Job j;
-    j.job.saveCache({{"a.jpg", record("k", 1, 2)}}); // the output folder does not exist
-    EXPECT_FALSE(std::filesystem::exists(j.job.cacheURL()));
+    ProgressCache::saveCache(j.job.wall.cacheURL(), {{"a.jpg", record("k", 1, 2)}}); // the output folder does not exist
+    EXPECT_FALSE(std::filesystem::exists(j.job.wall.cacheURL()));
 }
 
 TEST(CacheReuse, EveryConditionMustHold)
 {
     Job j;
     const FileEntry entry{"a/b.jpg", 20, 10};
-    const std::string key = Indexer::key("a/b.jpg");
+    const std::string key = WallPaths::key("a/b.jpg");
     CacheMap map{{"a/b.jpg", record(key, 10, 20)}};
     EXPECT_FALSE(j.canReuse(entry, map)) << "no thumbnail yet";
     j.touchThumb(key);

@@ -1,5 +1,6 @@
 // Duplicate collapsing: same file name ignoring case and same size; the shallowest copy stays.
 #include "engine/run/Indexer.h"
+#include "engine/walk/Dedupe.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,7 +12,7 @@ namespace {
 std::vector<std::string> survivors(const std::vector<FileEntry>& input)
 {
     std::vector<std::string> out;
-    for (const auto& e : Indexer::dedupe(input))
+    for (const auto& e : dedupe(input))
         out.push_back(e.rel);
     return out;
 }
@@ -44,21 +45,21 @@ TEST(Dedupe, CanonicallyEquivalentAndUnicodeCaseNamesAreCopies)
     const std::string composed = "caf\xC3\xA9.jpg";      // é precomposed
     const std::string decomposed = "cafe\xCC\x81.jpg";  // e + combining acute
     const std::string upper = "CAF\xC3\x89.JPG";        // É
-    EXPECT_EQ(Indexer::dedupe({{"a/" + composed, 5, 0}, {"b/" + decomposed, 5, 0}, {"c/" + upper, 5, 0}}).size(), 1u);
+    EXPECT_EQ(dedupe({{"a/" + composed, 5, 0}, {"b/" + decomposed, 5, 0}, {"c/" + upper, 5, 0}}).size(), 1u);
     // Names that are not UTF-8 are compared by their bytes, so two different ones stay apart.
-    EXPECT_EQ(Indexer::dedupe({{"a/\xFF.jpg", 5, 0}, {"b/\xFE.jpg", 5, 0}}).size(), 2u);
+    EXPECT_EQ(dedupe({{"a/\xFF.jpg", 5, 0}, {"b/\xFE.jpg", 5, 0}}).size(), 2u);
 }
 
 TEST(Dedupe, OutputIsSortedByCodePointsAfterNormalisation)
 {
     EXPECT_THAT(survivors({{"a.jpg", 1, 0}, {"B.jpg", 2, 0}, {"\xC3\xA9.jpg", 3, 0}, {"Z/a.jpg", 4, 0}, {"_.jpg", 5, 0}}),
                 ElementsAre("B.jpg", "Z/a.jpg", "_.jpg", "a.jpg", "\xC3\xA9.jpg"));
-    EXPECT_TRUE(Indexer::dedupe({}).empty());
+    EXPECT_TRUE(dedupe({}).empty());
 }
 
 TEST(Dedupe, EntriesAreReturnedUnchanged)
 {
-    const auto out = Indexer::dedupe({{"Deep/Er/X.JPG", 7, -5}});
+    const auto out = dedupe({{"Deep/Er/X.JPG", 7, -5}});
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0], (FileEntry{"Deep/Er/X.JPG", 7, -5}));
 }
@@ -76,13 +77,13 @@ TEST(Dedupe, WithContentOnlyCopiesWhoseContentAgreesCollapseAndOnlyCandidatesAre
         return e.rel.ends_with("Roll01/scan001.tif") ? "first roll" : e.rel.substr(0, 6);
     };
     std::vector<std::string> kept;
-    for (const auto& e : Indexer::dedupe(entries, content))
+    for (const auto& e : dedupe(entries, content))
         kept.push_back(e.rel);
     EXPECT_THAT(kept, ElementsAre("Roll01/alone.tif", "Roll01/scan001.tif", "Roll02/scan001.tif", "Roll03/scan001.tif",
                                   "Roll04/scan001.tif"));
     EXPECT_EQ(asked.size(), 5u) << "alone.tif shares its name with nothing and is not read";
 
     // A stop while the samples are read ends the collapsing.
-    EXPECT_THROW(Indexer::dedupe(entries, [](const FileEntry&) -> std::optional<std::string> { throw JobCancelled(); }),
+    EXPECT_THROW(dedupe(entries, [](const FileEntry&) -> std::optional<std::string> { throw JobCancelled(); }),
                  JobCancelled);
 }

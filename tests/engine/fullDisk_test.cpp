@@ -78,11 +78,11 @@ TEST(OutputTrouble, PiecesThatFindNoRoomLeaveTheWallOnDiskAsItWas)
     std::vector<WallEntry> entries;
     for (int i = 0; i < 12000; ++i) {
         const std::string rel = "Folder " + std::to_string(i / 100) + "/IMG_" + std::to_string(i) + ".JPG";
-        entries.push_back({Indexer::key(rel), rel, 4032, 3024, 1700000000 - i * 60, "Folder " + std::to_string(i / 100), 1});
+        entries.push_back({WallPaths::key(rel), rel, 4032, 3024, 1700000000 - i * 60, "Folder " + std::to_string(i / 100), 1});
     }
     Indexer job(dir / "src", wall, "Full", true, nullptr);
     job.templateFile = dir.write("template.html", "<html>");
-    WallOutput::writeWall(job, {entries.begin(), entries.begin() + 10});
+    WallOutput::writeWall(job.wallTarget(), {entries.begin(), entries.begin() + 10});
     const std::string index = readFile(wall / "wall.js");
     const std::string manifest = readFile(wall / "manifest.js");
     const int status = inPrivateMounts([&] {
@@ -90,7 +90,7 @@ TEST(OutputTrouble, PiecesThatFindNoRoomLeaveTheWallOnDiskAsItWas)
         if (mount("tmpfs", (wall / "data").c_str(), "tmpfs", 0, "size=8k") != 0)
             return 77;
         try {
-            WallOutput::writeWall(job, entries);
+            WallOutput::writeWall(job.wallTarget(), entries);
             return 10; // there is no room for the new pieces
         } catch (const JobError& e) {
             const std::string said = e.what();

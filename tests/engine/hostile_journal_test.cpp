@@ -314,10 +314,10 @@ TEST(HostileCrashChild, RunsThePhaseTheCrashTestsName)
     const std::string crash = mode;
     // The real job's processing phase, journal and decoders, with one photo made fatal.
     const auto job = std::make_shared<const Indexer>(src, out, "Hang", true, nullptr);
-    fs::create_directories(job->thumbDir());
-    std::vector<FileEntry> entries = job->scan();
+    fs::create_directories(job->wall.thumbDir());
+    std::vector<FileEntry> entries = scan(job->walkSettings());
     std::stable_partition(entries.begin(), entries.end(), [](const FileEntry& e) { return e.rel == "hang.jpg"; });
-    auto journal = std::make_shared<PhotoJournal>(job->journalFile(), entries, BuildFingerprint::current());
+    auto journal = std::make_shared<PhotoJournal>(job->wall.journalFile(), entries, BuildFingerprint::current());
     journal->open();
     ProcessingPhase::Settings settings;
     settings.jobs = 2;
@@ -330,7 +330,7 @@ TEST(HostileCrashChild, RunsThePhaseTheCrashTestsName)
                                  [[maybe_unused]] const auto told = write(tell, &byte, 1);
                                  pause();
                              }
-                             return job->processPhoto(e);
+                             return processPhoto(job->photoWork(), e);
                          },
                          settings);
     FAIL() << "the phase ended although its photo crashed or hung";

@@ -41,7 +41,7 @@ struct Fixture {
         return job.run();
     }
 
-    std::string key() const { return Indexer::key("a.jpg"); }
+    std::string key() const { return WallPaths::key("a.jpg"); }
     fs::path thumbFolder() const { return out / "thumbs" / key().substr(0, 2); }
 };
 

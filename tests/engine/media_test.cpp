@@ -1,6 +1,9 @@
 // Videos, live photos and previews: clips and HEIC stills are made at test time with Debian's
 // ffmpeg and vips programs, then walked, processed and written to a wall by the real engine.
 #include "engine/run/Indexer.h"
+#include "engine/walk/Dedupe.h"
+#include "engine/cache/ProgressCache.h"
+#include "engine/wall/WallImages.h"
 
 #include "dates/RecordingDates.h"
 
@@ -192,7 +195,7 @@ TEST_F(Media, videoRecordsHoldShownSizeLengthCodecAndRecordingDate)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.rel);
-        const auto record = job.processPhoto(wall.add(row.clip, row.rel), Indexer::KeepThumbnail::ifNotOlder, Indexer::Extras{true, false}).record;
+        const auto record = processPhoto(job.photoWork(), wall.add(row.clip, row.rel), KeepThumbnail::ifNotOlder, PhotoExtras{true, false}).record;
         ASSERT_TRUE(record);
         ASSERT_EQ(record->size(), Record::details + 1);
         EXPECT_EQ(integer((*record)[Record::width]), row.width);
@@ -202,11 +205,11 @@ TEST_F(Media, videoRecordsHoldShownSizeLengthCodecAndRecordingDate)
         EXPECT_GE(integer((*record)[Record::duration]), row.minMs);
         EXPECT_LE(integer((*record)[Record::duration]), row.maxMs);
         EXPECT_EQ(text((*record)[Record::codec]), row.codec);
-        const Jpeg poster = inspect(job.thumbURL(Indexer::key(row.rel)));
+        const Jpeg poster = inspect(job.wall.thumbURL(WallPaths::key(row.rel)));
         EXPECT_EQ(poster.width > poster.height, row.width > row.height) << "poster upright";
         EXPECT_EQ(std::max(poster.width, poster.height), 420);
         EXPECT_GT(poster.deviation, 20) << "the poster is a picture, not a blank frame";
-        const Jpeg large = inspect(job.previewURL(Indexer::key(row.rel)));
+        const Jpeg large = inspect(job.wall.previewURL(WallPaths::key(row.rel)));
         EXPECT_EQ(std::max(large.width, large.height), 640) << "a poster is never enlarged";
     }
 }
@@ -230,12 +233,12 @@ TEST_F(Media, damagedVideosGiveNothingAndLeaveNothing)
         const fs::path file = wall.source / rel;
         std::ofstream(file, std::ios::binary) << input;
         const FileEntry entry{rel, std::int64_t(input.size()), 1};
-        const auto record = job.process(entry);
+        const auto record = process(job.photoWork(), entry);
         if (record) {
             // A video cut after its first frames may still give a poster; then it is a whole one.
-            EXPECT_TRUE(fs::exists(job.thumbURL(Indexer::key(rel)))) << rel;
+            EXPECT_TRUE(fs::exists(job.wall.thumbURL(WallPaths::key(rel)))) << rel;
         } else {
-            EXPECT_FALSE(fs::exists(job.thumbURL(Indexer::key(rel)))) << rel;
+            EXPECT_FALSE(fs::exists(job.wall.thumbURL(WallPaths::key(rel)))) << rel;
         }
     }
     std::error_code ec;
@@ -263,7 +266,7 @@ TEST_F(Media, aVideoCutShortIsAsLongAsWhatCanBePlayed)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.rel);
         std::ofstream(wall.source / row.rel, std::ios::binary) << bytes.substr(0, row.length);
-        const auto record = job.process(FileEntry{row.rel, std::int64_t(row.length), 1});
+        const auto record = process(job.photoWork(), FileEntry{row.rel, std::int64_t(row.length), 1});
         ASSERT_TRUE(record);
         EXPECT_GE(integer((*record)[Record::duration]), row.minMs);
         EXPECT_LE(integer((*record)[Record::duration]), row.maxMs);
@@ -279,7 +282,7 @@ TEST_F(Media, theWalkFindsVideosByTheRulesOfPhotos)
     wall.add(clips.hevc, "2020/clip.mp4.bak");
     wall.add(clips.hevc, "other/trip.mp4"); // a copy: same name and size
     const Indexer job = wall.job();
-    const auto found = Indexer::dedupe(job.scan());
+    const auto found = dedupe(scan(job.walkSettings()));
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].rel, "2020/trip.MP4");
 }
@@ -388,8 +391,8 @@ std::string motionPhoto(const fs::path& jpeg, const std::string& clip, std::stri
 void expectClipInWall(const Indexer& job, const std::string& manifest, const std::string& rel, const std::string& clip)
 {
     SCOPED_TRACE(rel);
-    const std::string key = Indexer::key(rel);
-    const std::string copied = bytesOf(job.motionURL(key));
+    const std::string key = WallPaths::key(rel);
+    const std::string copied = bytesOf(job.wall.motionURL(key));
     EXPECT_EQ(copied.size(), clip.size());
     EXPECT_TRUE(copied == clip) << "the clip in the wall is not the photo's";
     EXPECT_TRUE(std::regex_search(manifest, std::regex(",12,(19|20)\\d\\d,\"h264\",\"motion/" + key.substr(0, 2) + "/" + key + "\\.mp4\"\\]")))
@@ -399,8 +402,8 @@ void expectClipInWall(const Indexer& job, const std::string& manifest, const std
 /// `rel` is a plain still: no clip in the wall, no media flags in its record.
 void expectStill(const Indexer& job, const std::string& rel)
 {
-    EXPECT_FALSE(fs::exists(job.motionURL(Indexer::key(rel)))) << rel;
-    EXPECT_EQ(Record::mediaOf(job.loadCache().at(rel)).flags, 0) << rel << " stays a still";
+    EXPECT_FALSE(fs::exists(job.wall.motionURL(WallPaths::key(rel)))) << rel;
+    EXPECT_EQ(Record::mediaOf(ProgressCache::loadCache(job.wall.cacheURL()).at(rel)).flags, 0) << rel << " stays a still";
 }
 
 TEST_F(Media, aMotionPhotoIsLiveWithItsClipCopiedIntoTheWall)
@@ -437,19 +440,19 @@ TEST_F(Media, aMotionPhotoIsLiveWithItsClipCopiedIntoTheWall)
         expectStill(job, rel);
 
     // An update copies nothing again; a clip deleted from the wall is copied again.
-    const fs::path copied = job.motionURL(Indexer::key("phone/PXL_1.MP.jpg"));
+    const fs::path copied = job.wall.motionURL(WallPaths::key("phone/PXL_1.MP.jpg"));
     const auto copiedAt = fs::last_write_time(copied);
-    const auto savedAt = fs::last_write_time(job.cacheURL());
+    const auto savedAt = fs::last_write_time(job.wall.cacheURL());
     wall.build();
     EXPECT_EQ(fs::last_write_time(copied), copiedAt);
-    EXPECT_EQ(fs::last_write_time(job.cacheURL()), savedAt) << "nothing was processed";
+    EXPECT_EQ(fs::last_write_time(job.wall.cacheURL()), savedAt) << "nothing was processed";
     fs::remove(copied);
     wall.build();
     EXPECT_EQ(bytesOf(copied), clip);
     // A clip of its name beside the photo wins over the one inside it.
     wall.add(clips.hevc, "phone/PXL_1.MP.mp4");
     wall.build();
-    EXPECT_EQ(Record::mediaOf(job.loadCache().at("phone/PXL_1.MP.jpg")).motion, "phone/PXL_1.MP.mp4");
+    EXPECT_EQ(Record::mediaOf(ProgressCache::loadCache(job.wall.cacheURL()).at("phone/PXL_1.MP.jpg")).motion, "phone/PXL_1.MP.mp4");
 
     // The motion folder may not be a link planted to take the copies elsewhere.
     TempDir elsewhere;
@@ -586,24 +589,24 @@ TEST_F(Media, previewsComeOnlyForFormatsBrowsersCannotShow)
     wall.build();
     Indexer job = wall.job();
     // The still is 1800x1200, larger than a preview: scaled to the preview's size.
-    static_assert(Indexer::previewSize < 1800);
-    const Jpeg preview = inspect(job.previewURL(Indexer::key("IMG_1.heic")));
-    EXPECT_EQ(preview.width, Indexer::previewSize);
-    EXPECT_EQ(preview.height, std::lround(1200.0 * Indexer::previewSize / 1800));
-    const Jpeg small = inspect(job.previewURL(Indexer::key("small.heif")));
+    static_assert(WallImages::previewSize < 1800);
+    const Jpeg preview = inspect(job.wall.previewURL(WallPaths::key("IMG_1.heic")));
+    EXPECT_EQ(preview.width, WallImages::previewSize);
+    EXPECT_EQ(preview.height, std::lround(1200.0 * WallImages::previewSize / 1800));
+    const Jpeg small = inspect(job.wall.previewURL(WallPaths::key("small.heif")));
     EXPECT_EQ(small.width, 640) << "a photo smaller than the preview keeps its size";
     EXPECT_EQ(small.height, 426);
-    EXPECT_FALSE(fs::exists(job.previewURL(Indexer::key("portrait.jpg"))));
+    EXPECT_FALSE(fs::exists(job.wall.previewURL(WallPaths::key("portrait.jpg"))));
     const std::string manifest = wall.manifest();
     EXPECT_NE(manifest.find("\"IMG_1.heic\",1800,1200,0,\"IMG_1.heic\","), std::string::npos) << manifest;
     EXPECT_NE(manifest.find(",1]"), std::string::npos) << manifest;
 
     // A preview deleted by hand is made again on the next run; the thumbnail is kept as it is.
-    const fs::path thumb = job.thumbURL(Indexer::key("IMG_1.heic"));
+    const fs::path thumb = job.wall.thumbURL(WallPaths::key("IMG_1.heic"));
     const auto thumbTime = fs::last_write_time(thumb);
-    fs::remove(job.previewURL(Indexer::key("IMG_1.heic")));
+    fs::remove(job.wall.previewURL(WallPaths::key("IMG_1.heic")));
     wall.build();
-    EXPECT_TRUE(fs::exists(job.previewURL(Indexer::key("IMG_1.heic"))));
+    EXPECT_TRUE(fs::exists(job.wall.previewURL(WallPaths::key("IMG_1.heic"))));
     EXPECT_EQ(fs::last_write_time(thumb), thumbTime);
 }
 
@@ -613,19 +616,19 @@ TEST_F(Media, aWallBuiltBeforePreviewsGetsThemOnlyWhenAsked)
     const FileEntry entry = wall.add(clips.still, "IMG_1.heic");
     Indexer job = wall.job();
     // What an older version left: a plain record and the thumbnail.
-    fs::create_directories(job.thumbURL(Indexer::key(entry.rel)).parent_path());
-    fs::copy_file(photos / "cameras/Canon_40D.jpg", job.thumbURL(Indexer::key(entry.rel)));
-    CacheMap map{{entry.rel, Record::make(Indexer::key(entry.rel), 1800, 1200, "", entry.mtime, entry.size)}};
-    job.saveCache(map);
+    fs::create_directories(job.wall.thumbURL(WallPaths::key(entry.rel)).parent_path());
+    fs::copy_file(photos / "cameras/Canon_40D.jpg", job.wall.thumbURL(WallPaths::key(entry.rel)));
+    CacheMap map{{entry.rel, Record::make(WallPaths::key(entry.rel), 1800, 1200, "", entry.mtime, entry.size)}};
+    ProgressCache::saveCache(job.wall.cacheURL(), map);
 
     wall.build();
-    EXPECT_FALSE(fs::exists(job.previewURL(Indexer::key(entry.rel)))) << "an update decodes nothing again";
-    EXPECT_EQ(Record::mediaOf(job.loadCache().at(entry.rel)).flags, 0) << "still a record without a preview";
+    EXPECT_FALSE(fs::exists(job.wall.previewURL(WallPaths::key(entry.rel)))) << "an update decodes nothing again";
+    EXPECT_EQ(Record::mediaOf(ProgressCache::loadCache(job.wall.cacheURL()).at(entry.rel)).flags, 0) << "still a record without a preview";
 
     wall.build(/*fillPreviews=*/true);
-    EXPECT_TRUE(fs::exists(job.previewURL(Indexer::key(entry.rel))));
-    EXPECT_EQ(Record::mediaOf(job.loadCache().at(entry.rel)).flags, Record::hasPreview);
-    EXPECT_EQ(inspect(job.thumbURL(Indexer::key(entry.rel))).width, 100) << "the old thumbnail stays";
+    EXPECT_TRUE(fs::exists(job.wall.previewURL(WallPaths::key(entry.rel))));
+    EXPECT_EQ(Record::mediaOf(ProgressCache::loadCache(job.wall.cacheURL()).at(entry.rel)).flags, Record::hasPreview);
+    EXPECT_EQ(inspect(job.wall.thumbURL(WallPaths::key(entry.rel))).width, 100) << "the old thumbnail stays";
 }
 
 TEST_F(Media, aPlantedLinkInPlaceOfThePreviewsIsRefused)

@@ -31,7 +31,7 @@ TEST(Memory, AHugeProgressiveJpegOrInterlacedPngIsSkippedWithoutHoldingItsWholeI
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_THAT(run.out, HasSubstr("2 photos ready"));
     EXPECT_THAT(run.out, HasSubstr("2 files couldn't be read and were skipped"));
-    const std::string key = Indexer::key("grey.jpg");
+    const std::string key = WallPaths::key("grey.jpg");
     EXPECT_TRUE(fs::is_regular_file(dir / "wall/thumbs" / key.substr(0, 2) / (key + ".jpg")));
     EXPECT_LT(run.peakKilobytes, 400 * 1024) << "peak resident memory of kestova-cli";
 }
@@ -56,8 +56,8 @@ TEST(Memory, AVideoOfHugeFramesIsSkippedBeforeItsFirstFrameIsDecoded)
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_THAT(run.out, HasSubstr("1 video ready"));
     EXPECT_THAT(run.out, HasSubstr("huge.mp4 (too large)"));
-    const std::string key = Indexer::key("clip.mp4");
+    const std::string key = WallPaths::key("clip.mp4");
     EXPECT_TRUE(fs::is_regular_file(dir / "wall/thumbs" / key.substr(0, 2) / (key + ".jpg")));
-    EXPECT_FALSE(fs::exists(dir / "wall/thumbs" / Indexer::key("huge.mp4").substr(0, 2) / (Indexer::key("huge.mp4") + ".jpg")));
+    EXPECT_FALSE(fs::exists(dir / "wall/thumbs" / WallPaths::key("huge.mp4").substr(0, 2) / (WallPaths::key("huge.mp4") + ".jpg")));
     EXPECT_LT(run.peakKilobytes, 150 * 1024) << "peak resident memory of kestova-cli";
 }

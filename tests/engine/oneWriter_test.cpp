@@ -41,7 +41,7 @@ TEST(OneWriter, ARunOnAWallThatIsBeingWrittenDoesNotStartAndNamesTheWriter)
 {
     Fixture w;
     Indexer job(w.src, w.out, "Wall", true, nullptr);
-    WallLock other(job.lockFile());
+    WallLock other(job.wall.lockFile());
     ASSERT_TRUE(other.tryLock());
     try {
         job.run();

@@ -74,7 +74,7 @@ struct Job {
     {
         return {rel, std::int64_t(fs::file_size(source / rel)), 1700000000};
     }
-    fs::path thumbOf(const FileEntry& entry) const { return indexer.thumbURL(Indexer::key(entry.rel)); }
+    fs::path thumbOf(const FileEntry& entry) const { return indexer.wall.thumbURL(WallPaths::key(entry.rel)); }
 
     /// Every regular file below the output folder, hidden ones included.
     std::vector<fs::path> filesWritten() const
@@ -277,18 +277,18 @@ TEST(Md5Hex, GivesTheRfc1321Digest)
 
 TEST(Key, IsTheDigestPrefixOfTheExactBytes)
 {
-    EXPECT_EQ(Indexer::key("abc"), "900150983cd24fb0");
-    EXPECT_EQ(Indexer::key("a/b.jpg"), md5Hex("a/b.jpg").substr(0, 16));
-    EXPECT_EQ(Indexer::key("a/B.jpg"), md5Hex("a/B.jpg").substr(0, 16));
-    EXPECT_NE(Indexer::key("a/b.jpg"), Indexer::key("a/B.jpg"));
+    EXPECT_EQ(WallPaths::key("abc"), "900150983cd24fb0");
+    EXPECT_EQ(WallPaths::key("a/b.jpg"), md5Hex("a/b.jpg").substr(0, 16));
+    EXPECT_EQ(WallPaths::key("a/B.jpg"), md5Hex("a/B.jpg").substr(0, 16));
+    EXPECT_NE(WallPaths::key("a/b.jpg"), WallPaths::key("a/B.jpg"));
     // Composed and decomposed "é" are different bytes, so different photos.
-    EXPECT_NE(Indexer::key("caf\xc3\xa9.jpg"), Indexer::key("cafe\xcc\x81.jpg"));
+    EXPECT_NE(WallPaths::key("caf\xc3\xa9.jpg"), WallPaths::key("cafe\xcc\x81.jpg"));
 }
 
 TEST(ThumbURL, SpreadsThumbnailsByTheirFirstTwoDigits)
 {
     const Indexer indexer("/photos", "/photos/wall", "t", false, {});
-    EXPECT_EQ(indexer.thumbURL("900150983cd24fb0"), fs::path("/photos/wall/thumbs/90/900150983cd24fb0.jpg"));
+    EXPECT_EQ(indexer.wall.thumbURL("900150983cd24fb0"), fs::path("/photos/wall/thumbs/90/900150983cd24fb0.jpg"));
 }
 
 // --- records and thumbnails of real photos
@@ -316,10 +316,10 @@ TEST(Process, CameraJpegsGiveTheirStoredDateAndSize)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.file);
         const FileEntry entry = job.add(photos / row.file, row.file);
-        const auto record = job.indexer.process(entry);
+        const auto record = process(job.indexer.photoWork(), entry);
         ASSERT_TRUE(record);
         EXPECT_EQ(CacheRecord(record->begin(), record->begin() + Record::count),
-                  Record::make(Indexer::key(row.file), row.width, row.height, row.date, entry.mtime, entry.size));
+                  Record::make(WallPaths::key(row.file), row.width, row.height, row.date, entry.mtime, entry.size));
         EXPECT_EQ(Record::detailsOf(*record).value_or(Record::Details{}).camera, row.camera);
         // Small photos are never enlarged; large ones have 420 on their longer side.
         const VImage thumb = VImage::new_from_file(job.thumbOf(entry).c_str());
@@ -340,7 +340,7 @@ TEST(Process, EveryOrientationComesOutUpright)
     for (const std::string shape : {"Landscape", "Portrait"}) {
         const bool landscape = shape == "Landscape";
         const FileEntry reference = job.add(photos / "orientation" / (shape + "_1.jpg"), shape + "_1.jpg");
-        ASSERT_TRUE(job.indexer.process(reference));
+        ASSERT_TRUE(process(job.indexer.photoWork(), reference));
         const VImage upright = VImage::new_from_file(job.thumbOf(reference).c_str());
         ASSERT_EQ(upright.width(), landscape ? 420 : 280);
         ASSERT_EQ(upright.height(), landscape ? 280 : 420);
@@ -348,7 +348,7 @@ TEST(Process, EveryOrientationComesOutUpright)
             const std::string name = shape + "_" + std::to_string(orientation) + ".jpg";
             SCOPED_TRACE(name);
             const FileEntry entry = job.add(photos / "orientation" / name, name);
-            const auto record = job.indexer.process(entry);
+            const auto record = process(job.indexer.photoWork(), entry);
             ASSERT_TRUE(record);
             // The record holds the size as shown, whatever the stored size.
             EXPECT_EQ(Record::intOrZero(*record, Record::width), landscape ? 1800 : 1200);
@@ -368,7 +368,7 @@ TEST(Process, HeifIsTurnedOnceByItsOwnRotation)
     // Stored 120x80 (red left, blue right); the file says to turn it 90 degrees clockwise, both
     // in its irot box, which the decoder applies, and in its EXIF, which must not apply again.
     writeRotatedHeic(halves(), heif_orientation_rotate_90_cw, job.source / "turned.heic");
-    const auto record = job.indexer.process(job.entryFor("turned.heic"));
+    const auto record = process(job.indexer.photoWork(), job.entryFor("turned.heic"));
     ASSERT_TRUE(record);
     EXPECT_EQ(Record::intOrZero(*record, Record::width), 80);
     EXPECT_EQ(Record::intOrZero(*record, Record::height), 120);
@@ -384,7 +384,7 @@ TEST(Process, SampleHeifGivesItsSize)
 {
     Job job;
     const FileEntry entry = job.add(photos / "heif/samplefilehub.heif", "sample.heif");
-    const auto record = job.indexer.process(entry);
+    const auto record = process(job.indexer.photoWork(), entry);
     ASSERT_TRUE(record);
     EXPECT_EQ(Record::intOrZero(*record, Record::width), 640);
     EXPECT_EQ(Record::intOrZero(*record, Record::height), 426);
@@ -403,9 +403,9 @@ TEST(Process, TransparentPixelsTurnWhite)
         .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
         .pngsave((job.source / "alpha.png").c_str());
     const FileEntry entry = job.entryFor("alpha.png");
-    const auto record = job.indexer.process(entry);
+    const auto record = process(job.indexer.photoWork(), entry);
     ASSERT_TRUE(record);
-    EXPECT_EQ(*record, Record::withDetails(Record::make(Indexer::key("alpha.png"), 200, 100, "", entry.mtime, entry.size), {}));
+    EXPECT_EQ(*record, Record::withDetails(Record::make(WallPaths::key("alpha.png"), 200, 100, "", entry.mtime, entry.size), {}));
     const VImage thumb = VImage::new_from_file(job.thumbOf(entry).c_str());
     EXPECT_EQ(thumb.bands(), 3);
     expectColour(thumb, 20, 50, {255, 255, 255}, 3);
@@ -433,7 +433,7 @@ TEST(Process, ColoursAreConvertedToSRGB)
     } rows[] = {{"p3.jpg", 12}, {"cmyk.jpg", 45}, {"deep.png", 2}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.rel);
-        ASSERT_TRUE(job.indexer.process(job.entryFor(row.rel)));
+        ASSERT_TRUE(process(job.indexer.photoWork(), job.entryFor(row.rel)));
         const VImage thumb = VImage::new_from_file(job.thumbOf(job.entryFor(row.rel)).c_str());
         EXPECT_EQ(thumb.bands(), 3);
         EXPECT_EQ(thumb.format(), VIPS_FORMAT_UCHAR);
@@ -460,7 +460,7 @@ TEST(Process, OtherFormatsDecode)
     frames.gifsave((job.source / "animated.gif").c_str());
     for (const char* rel : {"a.webp", "a.tif", "a.gif", "a.bmp", "animated.gif"}) {
         SCOPED_TRACE(rel);
-        const auto record = job.indexer.process(job.entryFor(rel));
+        const auto record = process(job.indexer.photoWork(), job.entryFor(rel));
         ASSERT_TRUE(record);
         EXPECT_EQ(Record::intOrZero(*record, Record::width), 600);
         EXPECT_EQ(Record::intOrZero(*record, Record::height), 300);
@@ -477,10 +477,10 @@ TEST(Process, CameraRawIsDevelopedNotPreviewed)
     Job job;
     // Stored 240x160, recorded by a camera held upright (orientation 6).
     const FileEntry entry = job.addBytes(dngOf(240, 160, 6, "2019:07:04 12:00:00"), "raw.dng");
-    const auto record = job.indexer.process(entry);
+    const auto record = process(job.indexer.photoWork(), entry);
     ASSERT_TRUE(record);
     EXPECT_EQ(CacheRecord(record->begin(), record->begin() + Record::count),
-              Record::make(Indexer::key("raw.dng"), 160, 240, "2019:07:04 12:00:00", entry.mtime, entry.size));
+              Record::make(WallPaths::key("raw.dng"), 160, 240, "2019:07:04 12:00:00", entry.mtime, entry.size));
     // Half the sensor's resolution, turned upright: the red left half is now on top.
     const VImage thumb = VImage::new_from_file(job.thumbOf(entry).c_str());
     ASSERT_EQ(thumb.width(), 80);
@@ -494,7 +494,7 @@ TEST(Process, TheOnePixelImage)
 {
     Job job;
     VImage::black(1, 1).new_from_image({10, 200, 30}).pngsave((job.source / "dot.png").c_str());
-    const auto record = job.indexer.process(job.entryFor("dot.png"));
+    const auto record = process(job.indexer.photoWork(), job.entryFor("dot.png"));
     ASSERT_TRUE(record);
     EXPECT_EQ(Record::intOrZero(*record, Record::width), 1);
     EXPECT_EQ(Record::intOrZero(*record, Record::height), 1);
@@ -510,7 +510,7 @@ TEST(Process, AHugeJpegShrinksWhileDecoding)
     VImage::black(30000, 30000)
         .new_from_image({90, 120, 150})
         .jpegsave((job.source / "huge.jpg").c_str(), VImage::option()->set("Q", 50));
-    const auto record = job.indexer.process(job.entryFor("huge.jpg"));
+    const auto record = process(job.indexer.photoWork(), job.entryFor("huge.jpg"));
     ASSERT_TRUE(record);
     EXPECT_EQ(Record::intOrZero(*record, Record::width), 30000);
     EXPECT_EQ(Record::intOrZero(*record, Record::height), 30000);
@@ -552,7 +552,7 @@ TEST(Process, DateTextFallsBackInOrder)
         const std::string rel = "dated" + std::to_string(n++) + ".jpg";
         halves().jpegsave((job.source / rel).c_str());
         writeExif(job.source / rel, row.exif);
-        const auto record = job.indexer.process(job.entryFor(rel));
+        const auto record = process(job.indexer.photoWork(), job.entryFor(rel));
         ASSERT_TRUE(record);
         EXPECT_EQ(Record::textOrEmpty(*record, Record::date), row.date);
     }
@@ -563,7 +563,7 @@ TEST(Process, TiffDateTimeIsReadFromTheTiffItself)
     Job job;
     halves().tiffsave((job.source / "scan.tif").c_str());
     writeExif(job.source / "scan.tif", {{"Exif.Image.DateTime", "1999:12:31 23:59:59"}});
-    const auto record = job.indexer.process(job.entryFor("scan.tif"));
+    const auto record = process(job.indexer.photoWork(), job.entryFor("scan.tif"));
     ASSERT_TRUE(record);
     EXPECT_EQ(Record::textOrEmpty(*record, Record::date), "1999:12:31 23:59:59");
     EXPECT_EQ(Record::intOrZero(*record, Record::width), 120);
@@ -582,14 +582,14 @@ TEST(Process, AnExistingThumbnailIsKeptWithoutDecoding)
         fs::create_directories(job.thumbOf(entry).parent_path());
         std::ofstream(job.thumbOf(entry)) << "kept";
     }
-    const auto damagedRecord = job.indexer.process(damaged);
+    const auto damagedRecord = process(job.indexer.photoWork(), damaged);
     ASSERT_TRUE(damagedRecord);
     EXPECT_EQ(Record::intOrZero(*damagedRecord, Record::width), 3648);
     EXPECT_EQ(Record::intOrZero(*damagedRecord, Record::height), 2736);
-    const auto turnedRecord = job.indexer.process(turned);
+    const auto turnedRecord = process(job.indexer.photoWork(), turned);
     ASSERT_TRUE(turnedRecord);
     EXPECT_EQ(CacheRecord(turnedRecord->begin(), turnedRecord->begin() + Record::count),
-              Record::make(Indexer::key("turned.jpg"), 1800, 1200, "", turned.mtime, turned.size));
+              Record::make(WallPaths::key("turned.jpg"), 1800, 1200, "", turned.mtime, turned.size));
     EXPECT_EQ(readBytes(job.thumbOf(damaged)), "kept");
     EXPECT_EQ(readBytes(job.thumbOf(turned)), "kept");
     EXPECT_EQ(job.filesWritten().size(), 2u);
@@ -603,9 +603,9 @@ TEST(Process, DifferentPathsGetDifferentThumbnails)
     // A name that is not valid UTF-8 is still a photo.
     const FileEntry odd = job.add(photos / "cameras/Pentax_K10D.jpg", "a/\xff\xfe.jpg");
     for (const FileEntry& entry : {lower, upper, odd}) {
-        const auto record = job.indexer.process(entry);
+        const auto record = process(job.indexer.photoWork(), entry);
         ASSERT_TRUE(record);
-        EXPECT_EQ(Record::textOrEmpty(*record, Record::key), Indexer::key(entry.rel));
+        EXPECT_EQ(Record::textOrEmpty(*record, Record::key), WallPaths::key(entry.rel));
         EXPECT_TRUE(fs::is_regular_file(job.thumbOf(entry)));
     }
     EXPECT_EQ(job.filesWritten().size(), 3u);
@@ -635,7 +635,7 @@ TEST(Process, UnreadablePhotosGiveNothingAndLeaveNothing)
         SCOPED_TRACE(row.rel);
         Job job;
         const FileEntry entry = job.addBytes(row.bytes, row.rel);
-        EXPECT_FALSE(job.indexer.process(entry));
+        EXPECT_FALSE(process(job.indexer.photoWork(), entry));
         EXPECT_TRUE(job.filesWritten().empty());
     }
 }
@@ -643,7 +643,7 @@ TEST(Process, UnreadablePhotosGiveNothingAndLeaveNothing)
 TEST(Process, MissingFileGivesNothing)
 {
     Job job;
-    EXPECT_FALSE(job.indexer.process({"gone.jpg", 100, 1}));
+    EXPECT_FALSE(process(job.indexer.photoWork(), {"gone.jpg", 100, 1}));
     EXPECT_TRUE(job.filesWritten().empty());
 }
 
@@ -653,7 +653,7 @@ TEST(Process, HeicWithAllItsImageDataDecodes)
     // shown, without a date.
     Job job;
     const FileEntry entry = job.add(photos / "broken/truncated.HEIC", "truncated.HEIC");
-    const auto record = job.indexer.process(entry);
+    const auto record = process(job.indexer.photoWork(), entry);
     ASSERT_TRUE(record);
     EXPECT_EQ(Record::intOrZero(*record, Record::width), 2566);
     EXPECT_EQ(Record::intOrZero(*record, Record::height), 3313);
@@ -669,7 +669,7 @@ TEST(Process, AnUnwritableOutputGivesNothing)
     // The wall folder is a file, so no folder can be made inside it; this holds even for root,
     // whom permission bits do not stop.
     std::ofstream(job.out) << "in the way";
-    EXPECT_FALSE(job.indexer.process(entry));
+    EXPECT_FALSE(process(job.indexer.photoWork(), entry));
     EXPECT_EQ(readBytes(job.out), "in the way");
 }
 
@@ -684,11 +684,11 @@ TEST(Process, ManyThreadsAtOnceGiveTheSameRecords)
     }
     std::vector<std::future<std::optional<CacheRecord>>> results;
     for (const FileEntry& entry : entries)
-        results.push_back(std::async(std::launch::async, [&job, entry] { return job.indexer.process(entry); }));
+        results.push_back(std::async(std::launch::async, [&job, entry] { return process(job.indexer.photoWork(), entry); }));
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const auto record = results[i].get();
         ASSERT_TRUE(record) << entries[i].rel;
-        EXPECT_EQ(Record::textOrEmpty(*record, Record::key), Indexer::key(entries[i].rel));
+        EXPECT_EQ(Record::textOrEmpty(*record, Record::key), WallPaths::key(entries[i].rel));
     }
     EXPECT_EQ(job.filesWritten().size(), entries.size());
 }
@@ -710,12 +710,12 @@ TEST(Process, ReleasesEveryFileItOpens)
     entries.push_back(job.entryFor("h.bmp"));
     // The first round starts the libraries, which keep a few descriptors of their own.
     for (const FileEntry& entry : entries)
-        job.indexer.process(entry);
+        process(job.indexer.photoWork(), entry);
     fs::remove_all(job.out);
     const std::size_t before = openFiles();
     for (int round = 0; round < 3; ++round) {
         for (const FileEntry& entry : entries)
-            job.indexer.process(entry);
+            process(job.indexer.photoWork(), entry);
         fs::remove_all(job.out);
     }
     EXPECT_EQ(openFiles(), before);
@@ -754,7 +754,7 @@ TEST(Process, DamagedFilesGiveARecordOrNothingButNeverAPartialThumbnail)
             SCOPED_TRACE(ext + " variant " + std::to_string(i));
             Job job;
             const FileEntry entry = job.addBytes(damaged[i], "photo." + ext);
-            const auto record = job.indexer.process(entry);
+            const auto record = process(job.indexer.photoWork(), entry);
             const auto files = job.filesWritten();
             if (!record) {
                 EXPECT_TRUE(files.empty());

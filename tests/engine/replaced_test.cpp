@@ -38,7 +38,7 @@ struct Card {
     }
     static fs::path thumbOf(const fs::path& root, const std::string& rel)
     {
-        const std::string key = Indexer::key(rel);
+        const std::string key = WallPaths::key(rel);
         return root / "_Photo Gallery/thumbs" / key.substr(0, 2) / (key + ".jpg");
     }
     fs::path thumb() const { return thumbOf(src, rel); }

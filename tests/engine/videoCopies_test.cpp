@@ -175,7 +175,7 @@ struct Library {
         return summary;
     }
 
-    fs::path copyOf(const std::string& name) const { return out / Indexer::videoCopyName(Indexer::key("phone/" + name)); }
+    fs::path copyOf(const std::string& name) const { return out / WallPaths::videoCopyName(WallPaths::key("phone/" + name)); }
 
     /// The media flags of the photo's entry in manifest.js.
     std::int64_t flagsOf(const std::string& name) const

@@ -1,5 +1,6 @@
 // The walk: which files are photos, which folders are pruned, and how a stop ends it.
 #include "engine/run/Indexer.h"
+#include "engine/walk/PhotoKinds.h"
 #include "engine/decode/Processors.h"
 
 #include "PrivateMounts.h"
@@ -42,7 +43,7 @@ struct Walk {
               [this](const JobUpdate& u) { updates.push_back(u); })
     {
     }
-    std::vector<std::string> files() { return rels(job.scan()); }
+    std::vector<std::string> files() { return rels(scan(job.walkSettings())); }
     std::vector<JobUpdate> updates;
     Indexer job;
 };
@@ -89,7 +90,7 @@ TEST(WalkNames, RelIsRelativeWithSlashesAndSizeAndMtimeComeFromTheFile)
     TempDir dir;
     const auto file = dir.write("2019/Rome/IMG_0001.JPG", "12345");
     setMtime(file, 1563210000, 999999999);
-    const auto entries = Walk(dir.path()).job.scan();
+    const auto entries = scan(Walk(dir.path()).job.walkSettings());
     ASSERT_EQ(entries.size(), 1u);
     struct stat st{};
     ASSERT_EQ(lstat(file.c_str(), &st), 0);
@@ -102,7 +103,7 @@ TEST(WalkNames, MtimeBefore1970IsCutTowardZero)
     TempDir dir;
     setMtime(dir.write("old.jpg"), -2, 500000000); // -1.5 s
     setMtime(dir.write("older.jpg"), -100, 0);
-    auto entries = Walk(dir.path()).job.scan();
+    auto entries = scan(Walk(dir.path()).job.walkSettings());
     std::sort(entries.begin(), entries.end(), [](auto& a, auto& b) { return a.rel < b.rel; });
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].mtime, -1);
@@ -248,7 +249,7 @@ TEST(WalkSystemMounts, AWallOfTheWholeSystemSkipsTheKernelsFileSystemsAndTheSyst
     dir.write("system/usr/share/wallpaper.jpg");
     dir.write("system/media/ana/STICK/b.jpg");
     // Compiled before the walk leaves the real root behind.
-    ASSERT_FALSE(Indexer::isJunk("/a/"));
+    ASSERT_FALSE(PhotoKinds::isJunk("/a/"));
     const int status = inPrivateMounts([&] {
         if (!mountKernelFileSystems(system) || !mountOn(system / "run", "tmpfs"))
             return 77;
@@ -389,7 +390,7 @@ TEST(WalkStop, AStopBeforeOrDuringTheWalkThrowsAndDeliversNothing)
     {
         Walk walk(dir.path());
         walk.job.cancel();
-        EXPECT_THROW(walk.job.scan(), JobCancelled);
+        EXPECT_THROW(scan(walk.job.walkSettings()), JobCancelled);
         EXPECT_THAT(walk.updates, IsEmpty());
     }
     // A stop raised from the first report ends the walk at the next item.
@@ -400,7 +401,7 @@ TEST(WalkStop, AStopBeforeOrDuringTheWalkThrowsAndDeliversNothing)
         self->cancel();
     });
     self = &job;
-    EXPECT_THROW(job.scan(), JobCancelled);
+    EXPECT_THROW(scan(job.walkSettings()), JobCancelled);
     EXPECT_EQ(reports, 1);
     EXPECT_TRUE(job.cancelled());
 }
@@ -426,7 +427,7 @@ TEST(WalkJunk, PatternBranchesIgnoreCaseAndNeedAFolder)
         {"/node_modules.jpg", false},   {"/Caf\xC3\xA9/Contents/", true},  {"/bad\xFF/Contents/", true},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(Indexer::isJunk(c.path), c.junk) << c.path;
+        EXPECT_EQ(PhotoKinds::isJunk(c.path), c.junk) << c.path;
 }
 
 TEST(WalkJobs, JobsFollowTheProcessorCountWithinTwoToSix)

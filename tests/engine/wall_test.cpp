@@ -1,6 +1,7 @@
 // The wall: entries built from the cache, their order, the exact text of manifest.js, and the
 // same entries in the pieces of the page's data with the index that names them.
 #include "engine/run/Indexer.h"
+#include "engine/walk/PhotoKinds.h"
 #include "engine/wall/PageTemplate.h"
 #include "engine/walk/RawPairs.h"
 #include "engine/wall/WallOutput.h"
@@ -98,10 +99,10 @@ TEST(WallManifest, ExactTextForTrickyTitlesAndPaths)
     };
     for (const auto& c : cases) {
         Indexer job(c.root, "/tmp/out", c.title, true, nullptr);
-        EXPECT_EQ(WallOutput::manifestText(job, {}), c.expectedStart + "window.PHOTOS=[];");
+        EXPECT_EQ(WallOutput::manifestText(job.wallTarget(), {}), c.expectedStart + "window.PHOTOS=[];");
     }
     Indexer job("/photos", "/tmp/out", "T", true, nullptr);
-    EXPECT_EQ(WallOutput::manifestText(job, {{"0123456789abcdef", "2019/a \"b\".jpg", 4000, 3000, 1563192000, "2019", -1},
+    EXPECT_EQ(WallOutput::manifestText(job.wallTarget(), {{"0123456789abcdef", "2019/a \"b\".jpg", 4000, 3000, 1563192000, "2019", -1},
                                 {"fedcba9876543210", "x.jpg", 0, 0, 0, "x.jpg", 0}}),
               "window.GALLERY_TITLE=\"T\";\nwindow.GALLERY_ROOT=\"/photos\";\nwindow.PHOTOS=["
               "[\"0123456789abcdef\",\"2019/a \\\"b\\\".jpg\",4000,3000,1563192000,\"2019\",-1],"
@@ -136,7 +137,7 @@ TEST(WallManifest, EntriesFollowTheSchemasPositions)
     video.media = {WallSchema::isVideo, 1500, "hevc", ""};
     WallEntry plain = live;
     plain.media = {};
-    const std::string text = WallOutput::manifestText(job, {live, video, plain});
+    const std::string text = WallOutput::manifestText(job.wallTarget(), {live, video, plain});
     values[WallSchema::media] = std::to_string(WallSchema::isVideo);
     const std::string videoText = joined(WallSchema::codec + 1);
     values[WallSchema::media] = std::to_string(WallSchema::isLive | WallSchema::clipInWall);
@@ -150,9 +151,9 @@ TEST(WallFiles, ManifestAndPageAreWrittenAndTheTemplateIsCopiedByteForByte)
     const auto page = dir.write("template.html", std::string("<html>\xFF\0</html>", 15));
     Indexer job(dir / "src", dir.mkdir("out"), "T", true, nullptr);
     job.templateFile = page;
-    WallOutput::writeWall(job, {});
+    WallOutput::writeWall(job.wallTarget(), {});
     EXPECT_EQ(readFile(dir / "out/index.html"), readFile(page));
-    EXPECT_EQ(readFile(dir / "out/manifest.js"), WallOutput::manifestText(job, {}));
+    EXPECT_EQ(readFile(dir / "out/manifest.js"), WallOutput::manifestText(job.wallTarget(), {}));
 }
 
 TEST(WallFiles, AMissingTemplateFailsWithItsMessageAfterTheManifest)
@@ -162,7 +163,7 @@ TEST(WallFiles, AMissingTemplateFailsWithItsMessageAfterTheManifest)
     Indexer job(dir / "src", dir / "out", "T", true, nullptr);
     job.templateFile = dir / "nowhere/template.html";
     try {
-        WallOutput::writeWall(job, {});
+        WallOutput::writeWall(job.wallTarget(), {});
         FAIL() << "no error";
     } catch (const JobError& e) {
         EXPECT_STREQ(e.what(), "The gallery template is missing from the app. Please re-download Kestova.");
@@ -176,7 +177,7 @@ TEST(WallFiles, AnUnwritableFolderFailsWithTheFileAndTheFault)
     TempDir dir;
     Indexer job(dir / "src", dir / "missing", "T", true, nullptr);
     try {
-        WallOutput::writeWall(job, {});
+        WallOutput::writeWall(job.wallTarget(), {});
         FAIL() << "no error";
     } catch (const JobError& e) {
         EXPECT_THAT(e.what(), ::testing::HasSubstr("manifest.js"));
@@ -243,7 +244,7 @@ TEST(WallRawPairs, ThePageKnowsEveryRawKindTheWalkTakes)
     // The page pairs by the schema's raw names (its rawFile is made from them, see
     // tests/page/units/schema.test.mjs); a kind missing there would be counted once here and
     // shown twice there.
-    for (const std::string& ext : Indexer::rawExt())
+    for (const std::string& ext : PhotoKinds::rawExt())
         EXPECT_NE(std::ranges::find(WallSchema::rawExtensions, ext), WallSchema::rawExtensions.end()) << ext;
 }
 
@@ -263,7 +264,7 @@ TEST(WallState, NeverSaysFinishedOfPhotosThatWereNotWritten)
         std::filesystem::create_directories(dir / "out/manifest.js/x");
         Indexer job(dir / "src", dir / "out", "T", true, nullptr);
         job.templateFile = dir.write("template.html", "<html>");
-        EXPECT_THROW(WallOutput::writeWall(job, {}, WallState{toDo}), JobError);
+        EXPECT_THROW(WallOutput::writeWall(job.wallTarget(), {}, WallState{toDo}), JobError);
         EXPECT_EQ(readFile(dir / "out/state.js"), toDo ? WallOutput::stateText({toDo}) : "old") << toDo;
     }
 }
@@ -305,7 +306,7 @@ std::vector<WallEntry> daysOf(std::size_t n)
     std::vector<WallEntry> entries;
     for (std::size_t i = 0; i < n; ++i) {
         const std::string rel = "Folder " + std::to_string(i / 250) + "/IMG_" + std::to_string(i) + ".JPG";
-        entries.push_back({Indexer::key(rel), rel, 4032, 3024, 1700000000 - std::int64_t(i) * 86400, WallData::firstOf(rel), 1});
+        entries.push_back({WallPaths::key(rel), rel, 4032, 3024, 1700000000 - std::int64_t(i) * 86400, WallData::firstOf(rel), 1});
     }
     return entries;
 }
@@ -401,7 +402,7 @@ TEST(WallPieces, ExactTextOfADetailsPiece)
 TEST(WallPieces, HoldExactlyTheEntriesOfTheManifest)
 {
     const auto entry = [](std::string rel, Record::Media media = {}) {
-        return WallEntry{Indexer::key(rel), rel, 4032, 3024, 1563192000, WallData::firstOf(rel), 1500000000, std::move(media)};
+        return WallEntry{WallPaths::key(rel), rel, 4032, 3024, 1563192000, WallData::firstOf(rel), 1500000000, std::move(media)};
     };
     std::vector<WallEntry> entries{
         entry("a \"quoted\" name.jpg"),
@@ -429,7 +430,7 @@ TEST(WallPieces, HoldExactlyTheEntriesOfTheManifest)
         const WallPieces::Data data = WallPieces::plan(heading, entries, generation, perPiece);
         const std::vector<WallEntry> back = entriesOfPieces(textsOf(data, entries));
         EXPECT_EQ(back, entries);
-        EXPECT_EQ(WallOutput::manifestText(job, back), WallOutput::manifestText(job, entries));
+        EXPECT_EQ(WallOutput::manifestText(job.wallTarget(), back), WallOutput::manifestText(job.wallTarget(), entries));
     }
 }
 
@@ -506,7 +507,7 @@ TEST(WallFiles, AnUpdateWritesANewGenerationAndRemovesTheOldPiecesOnlyAfterTheNe
     const fs::path page = dir.write("template.html", "<html>");
     job.templateFile = page;
     const std::vector<WallEntry> entries = daysOf(WallSchema::Data::piecePhotos + 1);
-    WallOutput::writeWall(job, entries);
+    WallOutput::writeWall(job.wallTarget(), entries);
     const std::string first = generationOf(out);
     const std::set<std::string> firstPieces = namedPieces(out);
     EXPECT_EQ(firstPieces, (std::set<std::string>{first + "-0.js", first + "-1.js", first + "-0-details.js", first + "-1-details.js"}));
@@ -517,7 +518,7 @@ TEST(WallFiles, AnUpdateWritesANewGenerationAndRemovesTheOldPiecesOnlyAfterTheNe
     const std::string oldIndex = readFile(out / "wall.js");
     fs::remove(out / "manifest.js");
     fs::create_directories(out / "manifest.js/x");
-    EXPECT_THROW(WallOutput::writeWall(job, entries), JobError);
+    EXPECT_THROW(WallOutput::writeWall(job.wallTarget(), entries), JobError);
     EXPECT_EQ(readFile(out / "wall.js"), oldIndex);
     EXPECT_EQ(namedPieces(out), firstPieces);
     EXPECT_EQ(dataFiles(out).size(), 8u) << "the new pieces and details were written before the manifest";
@@ -526,7 +527,7 @@ TEST(WallFiles, AnUpdateWritesANewGenerationAndRemovesTheOldPiecesOnlyAfterTheNe
     // Stopped after the new index (the page cannot be copied): it names the new generation's
     // pieces, and the older ones are still there.
     job.templateFile = dir / "nowhere/template.html";
-    EXPECT_THROW(WallOutput::writeWall(job, entries), JobError);
+    EXPECT_THROW(WallOutput::writeWall(job.wallTarget(), entries), JobError);
     const std::string second = generationOf(out);
     EXPECT_NE(second, first);
     EXPECT_EQ(namedPieces(out), (std::set<std::string>{second + "-0.js", second + "-1.js", second + "-0-details.js", second + "-1-details.js"}));
@@ -536,13 +537,13 @@ TEST(WallFiles, AnUpdateWritesANewGenerationAndRemovesTheOldPiecesOnlyAfterTheNe
     // A whole write of the same photos finds the second generation whole and keeps it; it only
     // removes the pieces the index no longer names.
     job.templateFile = page;
-    WallOutput::writeWall(job, entries);
+    WallOutput::writeWall(job.wallTarget(), entries);
     EXPECT_EQ(generationOf(out), second);
     EXPECT_EQ(dataFiles(out), namedPieces(out));
 
     // One photo more: a new generation, and only its own pieces stay in the folder.
     const std::vector<WallEntry> more = daysOf(WallSchema::Data::piecePhotos + 2);
-    WallOutput::writeWall(job, more);
+    WallOutput::writeWall(job.wallTarget(), more);
     const std::string third = generationOf(out);
     EXPECT_NE(third, second);
     EXPECT_EQ(dataFiles(out), namedPieces(out));
@@ -559,8 +560,8 @@ TEST(WallFiles, AnUpdateThatChangesNothingWritesNothingAndAnyDifferenceWritesThe
     const auto write = [&](const std::vector<WallEntry>& entries) {
         Indexer job(dir / "src", out, title, true, nullptr);
         job.templateFile = page;
-        WallOutput::writeWall(job, entries);
-        return WallOutput::manifestText(job, entries);
+        WallOutput::writeWall(job.wallTarget(), entries);
+        return WallOutput::manifestText(job.wallTarget(), entries);
     };
     const std::vector<WallEntry> entries = daysOf(WallSchema::Data::piecePhotos + 1);
     const auto stamps = [&out] {
@@ -633,7 +634,7 @@ TEST(WallFiles, OnlyPiecesTheIndexDoesNotNameAreRemovedFromTheDataFolder)
             dir.write(p.rel, "planted");
         if (!fs::is_symlink(out / "data/link.txt"))
             fs::create_symlink(dir / "victim.txt", out / "data/link.txt");
-        WallOutput::writeWall(job, entries);
+        WallOutput::writeWall(job.wallTarget(), entries);
         for (const Planted& p : planted)
             EXPECT_EQ(fs::exists(dir / p.rel), p.kept) << p.rel;
         EXPECT_EQ(readFile(dir / "victim.txt"), "keep me");
@@ -655,7 +656,7 @@ TEST(WallFiles, AWallOfNoPhotosHasAnIndexOfNoPieces)
     const fs::path out = dir.mkdir("out");
     Indexer job("/photos/", out, "T", true, nullptr);
     job.templateFile = dir.write("template.html", "<html>");
-    WallOutput::writeWall(job, {});
+    WallOutput::writeWall(job.wallTarget(), {});
     EXPECT_EQ(readFile(out / "wall.js"), R"(window.KESTOVA_WALL={"format":"kestova-wall","version":1,"generation":")" + generationOf(out) +
                                              R"(","title":"T","root":"/photos","photos":0,"undated":0,"months":[],"pieces":[]};)");
     EXPECT_FALSE(fs::exists(out / "data")) << "no folder is made for no pieces";

@@ -32,13 +32,13 @@ inline std::optional<CacheRecord> processOne(const std::uint8_t* data, std::size
         file.write(reinterpret_cast<const char*>(data + 1), static_cast<std::streamsize>(size - 1));
     }
     const FileEntry entry{rel, static_cast<std::int64_t>(size - 1), 0};
-    const auto record = job.process(entry);
-    const std::string key = Indexer::key(rel);
-    const fs::path thumb = job.thumbURL(key);
+    const auto record = process(job.photoWork(), entry);
+    const std::string key = WallPaths::key(rel);
+    const fs::path thumb = job.wall.thumbURL(key);
     std::error_code ec;
     if (record.has_value() != fs::exists(thumb, ec))
         std::abort(); // a record without its thumbnail, or a thumbnail without a record
-    for (const fs::path& jpeg : {thumb, job.previewURL(key)}) {
+    for (const fs::path& jpeg : {thumb, job.wall.previewURL(key)}) {
         if (fs::exists(jpeg.parent_path() / ("." + key + ".tmp"), ec))
             std::abort(); // a failed file left its temporary file
         fs::remove(jpeg, ec);

@@ -114,7 +114,7 @@ std::map<std::string, std::int64_t> madeFiles(const fs::path& wall)
 
 fs::path madeFor(const fs::path& wall, const char* folder, const std::string& rel)
 {
-    const std::string key = Indexer::key(rel);
+    const std::string key = WallPaths::key(rel);
     return wall / folder / key.substr(0, 2) / (key + ".jpg");
 }
 fs::path largeOf(const fs::path& wall, const std::string& rel)

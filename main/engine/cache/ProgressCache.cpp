@@ -1,31 +1,33 @@
 // The progress cache: loading, saving, the reuse test and pruning.
-#include "engine/run/Indexer.h"
+#include "engine/cache/ProgressCache.h"
 
 #include "engine/base/AtomicFile.h"
 #include "engine/cache/CacheFormat.h"
-#include "engine/cache/ProgressCache.h"
+#include "engine/walk/LivePhotos.h"
+#include "engine/walk/PhotoKinds.h"
+#include "engine/wall/WallImages.h"
 
 #include <algorithm>
 #include <unordered_set>
 
-std::optional<CacheMap> Indexer::readCache() const
+std::optional<CacheMap> ProgressCache::readCache(const std::filesystem::path& cacheFile)
 {
-    const auto text = AtomicFile::read(cacheURL());
+    const auto text = AtomicFile::read(cacheFile);
     if (!text)
         return std::nullopt;
     return CacheFormat::parse(*text);
 }
 
-CacheMap Indexer::loadCache() const
+CacheMap ProgressCache::loadCache(const std::filesystem::path& cacheFile)
 {
-    auto map = readCache();
+    auto map = readCache(cacheFile);
     return map ? std::move(*map) : CacheMap{};
 }
 
-void Indexer::saveCache(const CacheMap& map) const
+void ProgressCache::saveCache(const std::filesystem::path& cacheFile, const CacheMap& map)
 {
     // Best effort: the next save tries again with the whole map.
-    (void)AtomicFile::write(cacheURL(), CacheFormat::serialize(map));
+    (void)AtomicFile::write(cacheFile, CacheFormat::serialize(map));
 }
 
 namespace {
@@ -93,20 +95,20 @@ bool canReuse(const FileEntry& entry, const CacheMap& map, WallIndex& wall, Want
     } else if (entry.motion != ((media.flags & Record::isLive) ? media.motion : std::string())) {
         // A still whose clip came or went, or was renamed, is looked at again (its header only).
         return false;
-    } else if ((media.flags & Record::isLive) && !Indexer::isLiveClipLength(media.durationMs)) {
+    } else if ((media.flags & Record::isLive) && !LivePhotos::isLiveClipLength(media.durationMs)) {
         // Paired by an older build that took any clip of a still's name: looked at again, its
         // clip becomes a video of its own.
         return false;
     }
     const bool large = media.flags & (Record::hasPreview | Record::copyInWall);
-    if (wanted.previews && !large && (Indexer::wantsPreview(entry.rel) || Indexer::isVideo(entry.rel)))
+    if (wanted.previews && !large && (PhotoKinds::wantsPreview(entry.rel) || PhotoKinds::isVideo(entry.rel)))
         return false;
     // Which photos browsers show is told by their content when decoded; a record of any photo
     // without its large JPEG is done again, and gets a copy or a preview.
-    if (wanted.copies && !large && !Indexer::isVideo(entry.rel))
+    if (wanted.copies && !large && !PhotoKinds::isVideo(entry.rel))
         return false;
     const bool largerThanPreview = std::max(Record::intOrZero(*record, Record::width), Record::intOrZero(*record, Record::height)) >
-                                   Indexer::previewSize;
+                                   WallImages::previewSize;
     if (wanted.copies && (media.flags & Record::hasPreview) && !(media.flags & (Record::isVideo | Record::fullInWall)) &&
         largerThanPreview)
         return false;

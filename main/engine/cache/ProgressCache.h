@@ -1,14 +1,24 @@
-// The progress cache's reuse test and pruning, which decide what a run processes again.
+// The progress cache: reading and saving it, and the reuse test and pruning, which decide what a
+// run processes again.
 #pragma once
 
 #include "engine/cache/CacheRecord.h"
 #include "engine/walk/FileEntry.h"
 #include "engine/cache/ThumbIndex.h"
 
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace ProgressCache {
+
+/// The cache file's map, or nothing when it is missing, unreadable or of the wrong shape.
+std::optional<CacheMap> readCache(const std::filesystem::path& cacheFile);
+/// The same, or the empty map.
+CacheMap loadCache(const std::filesystem::path& cacheFile);
+/// Atomic replace; failures are swallowed.
+void saveCache(const std::filesystem::path& cacheFile, const CacheMap& map);
 
 /// Whether the entry can be skipped: its record matches and its thumbnail exists.
 /// The thumbnails' existence is learned from `thumbs`, which lists each of their folders once.

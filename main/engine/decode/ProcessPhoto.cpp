@@ -1,7 +1,10 @@
 // One photo's processing: its cache record and its thumbnail.
-#include "engine/run/Indexer.h"
+#include "engine/decode/PhotoWork.h"
 
-#include "engine/base/Md5.h"
+#include "engine/run/JobErrors.h"
+#include "engine/walk/LivePhotos.h"
+#include "engine/walk/PhotoKinds.h"
+#include "engine/wall/WallImages.h"
 #include "engine/base/AsciiText.h"
 #include "engine/decode/ExifReader.h"
 #include "engine/base/MachineCheck.h"
@@ -25,7 +28,7 @@ namespace {
 
 bool isCameraRaw(std::string_view rel)
 {
-    return Indexer::rawExt().contains(AsciiText::lowerExtension(rel));
+    return PhotoKinds::rawExt().contains(AsciiText::lowerExtension(rel));
 }
 
 /// What the record needs from a photo's or a video's header, and how to make its JPEGs.
@@ -157,9 +160,9 @@ struct PendingFile {
 /// Whether the thumbnail on disk may stand for the photo. A photo replaced under the same name
 /// (a card's new IMG_0001.JPG, a rotation fixed elsewhere) must not keep the old picture: one
 /// written before the photo's last change, or of a photo whose record says it changed, is made again.
-bool thumbnailStands(const fs::path& thumb, const FileEntry& entry, Indexer::KeepThumbnail keep)
+bool thumbnailStands(const fs::path& thumb, const FileEntry& entry, KeepThumbnail keep)
 {
-    if (keep == Indexer::KeepThumbnail::never)
+    if (keep == KeepThumbnail::never)
         return false;
     struct stat st{};
     if (::stat(thumb.c_str(), &st) != 0)
@@ -194,58 +197,23 @@ struct FileState {
 
 } // namespace
 
-std::string Indexer::key(std::string_view rel)
+std::optional<CacheRecord> process(const PhotoWork& work, const FileEntry& entry, KeepThumbnail keep)
 {
-    return md5Hex(rel).substr(0, 16);
+    return processPhoto(work, entry, keep).record;
 }
 
-fs::path Indexer::thumbURL(std::string_view key) const
-{
-    return out / WallFiles::photoFileName(WallFiles::thumbs, key, ".jpg");
-}
-
-fs::path Indexer::previewURL(std::string_view key) const
-{
-    return out / WallFiles::photoFileName(WallFiles::previews, key, ".jpg");
-}
-
-fs::path Indexer::fullURL(std::string_view key) const
-{
-    return out / WallFiles::photoFileName(WallFiles::full, key, ".jpg");
-}
-
-std::string Indexer::motionClipName(std::string_view key)
-{
-    return WallFiles::photoFileName(WallFiles::motion, key, ".mp4");
-}
-
-fs::path Indexer::motionURL(std::string_view key) const
-{
-    return out / motionClipName(key);
-}
-
-std::optional<CacheRecord> Indexer::process(const FileEntry& entry, KeepThumbnail keep) const
-{
-    return processPhoto(entry, keep, Extras{}).record;
-}
-
-PhotoOutcome Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep) const
-{
-    return processPhoto(entry, keep, Extras{});
-}
-
-PhotoOutcome Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, Extras extras) const
+PhotoOutcome processPhoto(const PhotoWork& work, const FileEntry& entry, KeepThumbnail keep, PhotoExtras extras)
 {
     // A failure is the photo's only when the machine can still do the work: a full disk or
     // exhausted descriptors would otherwise make every good photo "unreadable".
-    const auto failed = [this](WhyUnreadable why) {
-        MachineCheck::afterFailure(out);
+    const auto failed = [&work](WhyUnreadable why) {
+        MachineCheck::afterFailure(work.wall.out);
         return PhotoOutcome::unreadable(why);
     };
     const PhotoOutcome changed = PhotoOutcome::changed();
     try {
-        const fs::path file = root / fs::path(entry.rel);
-        const std::string photoKey = key(entry.rel);
+        const fs::path file = work.root / fs::path(entry.rel);
+        const std::string photoKey = WallPaths::key(entry.rel);
         // A file deleted, replaced or still being copied while it is read would give a
         // thumbnail and a record of no file that ever was: the file must be the same before
         // and after, else it is left for the next run.
@@ -253,7 +221,7 @@ PhotoOutcome Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, E
         if (!before)
             return changed;
         const auto unchanged = [&] { return FileState::of(file) == before; };
-        auto opened = isVideo(entry.rel) ? openVideo(file) : openPhoto(file, entry.rel);
+        auto opened = PhotoKinds::isVideo(entry.rel) ? openVideo(file) : openPhoto(file, entry.rel);
         if (!opened)
             return unchanged() ? failed(opened.reason()) : changed;
 
@@ -276,20 +244,20 @@ PhotoOutcome Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, E
         // asked to fill in the previews of an older wall or the record had one. previews/ holds
         // a photo's preview when browsers cannot show it, else its screen-size copy: a portable
         // wall makes every missing copy, another keeps those that stand and makes none.
-        PendingFile thumb{thumbURL(photoKey), {}};
-        PendingFile preview{previewURL(photoKey), {}};
+        PendingFile thumb{work.wall.thumbURL(photoKey), {}};
+        PendingFile preview{work.wall.previewURL(photoKey), {}};
         const bool makeThumb = !thumbnailStands(thumb.final, entry, keep);
-        const bool copies = portable.value_or(false);
+        const bool copies = work.portable;
         const bool wantsPreview = extras.previews && opened->wantsPreview;
         const bool wantsCopy = extras.previews && opened->vips && !opened->wantsPreview;
         const bool hasPreview = (wantsPreview || wantsCopy) && thumbnailStands(preview.final, entry, keep);
         const bool makePreview =
-            !hasPreview && ((wantsPreview && (makeThumb || extras.remakePreview || fillPreviews || copies)) || (wantsCopy && copies));
+            !hasPreview && ((wantsPreview && (makeThumb || extras.remakePreview || work.fillPreviews || copies)) || (wantsCopy && copies));
         // A portable wall keeps a photo that browsers cannot show at its full size as well, for
         // the viewer to zoom into past the preview's pixels; kept as the preview is.
-        PendingFile full{fullURL(photoKey), {}};
+        PendingFile full{work.wall.fullURL(photoKey), {}};
         const bool wantsFull = wantsPreview && !opened->video &&
-                               std::max(opened->stored.width, opened->stored.height) > previewSize;
+                               std::max(opened->stored.width, opened->stored.height) > WallImages::previewSize;
         const bool hasFull = wantsFull && thumbnailStands(full.final, entry, keep);
         const bool makeFull = wantsFull && !hasFull && copies;
         if (makeThumb || makePreview || makeFull) {
@@ -298,13 +266,13 @@ PhotoOutcome Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, E
             JpegTargets targets;
             if (makeThumb)
                 targets.thumbnail = thumb.temp;
-            targets.thumbnailSpec = {thumbSize, int(std::lround(quality * 100))};
+            targets.thumbnailSpec = {WallImages::thumbSize, int(std::lround(WallImages::quality * 100))};
             if (makePreview)
                 targets.preview = preview.temp;
-            targets.previewSpec = {previewSize, previewQuality};
+            targets.previewSpec = {WallImages::previewSize, WallImages::previewQuality};
             if (makeFull)
                 targets.full = full.temp;
-            targets.fullQuality = fullQuality;
+            targets.fullQuality = WallImages::fullQuality;
             const auto made = opened->writeJpegs(targets);
             // The decoder's handles and buffers go before the file system work below.
             opened.reset();
@@ -337,7 +305,7 @@ PhotoOutcome Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, E
         if (embeddedClip) {
             // The clip is copied out into the wall, where the page plays it from; kept as the
             // thumbnail is.
-            PendingFile clip{motionURL(photoKey), {}};
+            PendingFile clip{work.wall.motionURL(photoKey), {}};
             bool ready = thumbnailStands(clip.final, entry, keep);
             if (!ready && clip.prepare()) {
                 ready = MotionClip::extract(file, *embeddedClip, clip.temp);
@@ -354,15 +322,15 @@ PhotoOutcome Indexer::processPhoto(const FileEntry& entry, KeepThumbnail keep, E
                 media.flags |= Record::isLive | Record::clipInWall;
                 media.durationMs = video->info().durationMs;
                 media.codec = video->info().codec;
-                media.motion = motionClipName(photoKey);
+                media.motion = WallPaths::motionClipName(photoKey);
             } else if (ready) {
                 fs::remove(clip.final, ec);
             }
         } else if (!entry.motion.empty() && !(media.flags & Record::isVideo)) {
             // A live photo: the motion clip's length and codec, read from its header alone. A
             // clip that does not open, or is too long for a live photo's, is a video of its own.
-            const auto clip = VideoFile::open(root / fs::path(entry.motion));
-            if (clip && isLiveClipLength(clip->info().durationMs)) {
+            const auto clip = VideoFile::open(work.root / fs::path(entry.motion));
+            if (clip && LivePhotos::isLiveClipLength(clip->info().durationMs)) {
                 media.flags |= Record::isLive;
                 media.durationMs = clip->info().durationMs;
                 media.codec = clip->info().codec;

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-/// How the thumbnail JPEG is made; the job decides both (Indexer::thumbSize and quality).
+/// How the thumbnail JPEG is made; the job decides both (WallImages::thumbSize and quality).
 struct ThumbnailSpec {
     int maxSide = 0; ///< longest side; smaller images are never enlarged
     int quality = 0; ///< JPEG quality, 1..100
@@ -23,9 +23,9 @@ struct JpegTargets {
     std::filesystem::path thumbnail;
     ThumbnailSpec thumbnailSpec;
     std::filesystem::path preview;
-    ThumbnailSpec previewSpec; ///< the job decides it (Indexer::previewSize and previewQuality)
+    ThumbnailSpec previewSpec; ///< the job decides it (WallImages::previewSize and previewQuality)
     std::filesystem::path full;
-    int fullQuality = 0; ///< JPEG quality, 1..100 (Indexer::fullQuality)
+    int fullQuality = 0; ///< JPEG quality, 1..100 (WallImages::fullQuality)
 };
 
 /// The size of each JPEG written; nothing for one that was not wanted.

@@ -1,13 +1,13 @@
-// The job's settings, stop flag and locations.
+// The job's settings, its stop flag, and what its parts need of it.
 #include "engine/run/Indexer.h"
 
 #include "engine/decode/Processors.h"
-#include "engine/wall/WallFiles.h"
+#include "engine/wall/WallOutput.h"
 
 namespace fs = std::filesystem;
 
 Indexer::Indexer(fs::path root_, fs::path out_, std::string title_, bool dedupe_, UpdateHandler onUpdate_)
-    : root(std::move(root_)), out(std::move(out_)), title(std::move(title_)), shouldDedupe(dedupe_),
+    : root(std::move(root_)), out(std::move(out_)), wall{out}, title(std::move(title_)), shouldDedupe(dedupe_),
       jobs(Processors::jobsFor(Processors::available())), onUpdate(std::move(onUpdate_))
 {
 }
@@ -24,72 +24,20 @@ void Indexer::cancel()
     _cancelled = true;
 }
 
-fs::path Indexer::thumbDir() const
+PhotoWork Indexer::photoWork() const
 {
-    return out / WallFiles::thumbs;
+    return {root, wall, fillPreviews, portable.value_or(false)};
 }
 
-fs::path Indexer::cacheURL() const
+WalkSettings Indexer::walkSettings() const
 {
-    return out / WallFiles::cache;
+    WalkSettings settings{root, out, [this] { return cancelled(); }, nullptr, stallLimit, stopLimit};
+    if (onUpdate)
+        settings.onFound = [this](std::int64_t found) { onUpdate(JobUpdates::Scanning{found}); };
+    return settings;
 }
 
-fs::path Indexer::galleryFile() const
+WallTarget Indexer::wallTarget() const
 {
-    return out / WallFiles::page;
-}
-
-fs::path Indexer::manifestFile() const
-{
-    return out / WallFiles::manifest;
-}
-
-fs::path Indexer::stateFile() const
-{
-    return out / WallFiles::state;
-}
-
-fs::path Indexer::wallIndexFile() const
-{
-    return out / WallFiles::wallIndex;
-}
-
-fs::path Indexer::dataDir() const
-{
-    return out / WallFiles::data;
-}
-
-fs::path Indexer::fullDir() const
-{
-    return out / WallFiles::full;
-}
-
-fs::path Indexer::settingsFile() const
-{
-    return out / WallFiles::settings;
-}
-
-fs::path Indexer::journalFile() const
-{
-    return out / WallFiles::journal;
-}
-
-fs::path Indexer::lockFile() const
-{
-    return out / WallFiles::lock;
-}
-
-fs::path Indexer::previewDir() const
-{
-    return out / WallFiles::previews;
-}
-
-fs::path Indexer::motionDir() const
-{
-    return out / WallFiles::motion;
-}
-
-fs::path Indexer::videoCopyDir() const
-{
-    return out / WallFiles::videos;
+    return {wall, root, title, templateFile};
 }

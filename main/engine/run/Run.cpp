@@ -17,6 +17,8 @@
 #include "engine/wall/WallLock.h"
 #include "engine/wall/WallOutput.h"
 #include "engine/wall/WallSettings.h"
+#include "engine/walk/ContentSample.h"
+#include "engine/walk/Dedupe.h"
 
 #include <algorithm>
 #include <atomic>
@@ -70,17 +72,17 @@ JobSummary Indexer::run()
         if (const auto refused = WallFolder::refusal(out))
             throw *refused;
         std::error_code ec;
-        fs::create_directories(thumbDir(), ec);
-        if (ec || !fs::is_directory(thumbDir(), ec))
-            throw ec ? JobError(JobErrorTexts::folderFailed, {thumbDir().string()}, ec.value())
-                     : JobError(JobErrorTexts::folderBlocked, {thumbDir().string()});
+        fs::create_directories(wall.thumbDir(), ec);
+        if (ec || !fs::is_directory(wall.thumbDir(), ec))
+            throw ec ? JobError(JobErrorTexts::folderFailed, {wall.thumbDir().string()}, ec.value())
+                     : JobError(JobErrorTexts::folderBlocked, {wall.thumbDir().string()});
     }
     for (const std::string_view name : WallFiles::photoFolders) {
         if (const auto link = WallGuard::linkedThumbFolder(out / name))
             throw linkRefused(*link);
     }
     // One writer per wall: two runs at once would take each other's photos out of the cache.
-    WallLock wallLock(lockFile());
+    WallLock wallLock(wall.lockFile());
     if (!wallLock.tryLock()) {
         pid_t holder = wallLock.holder();
         if (!waitForWall)
@@ -102,16 +104,16 @@ JobSummary Indexer::run()
     // thumbnails half written.
     {
         std::error_code ec;
-        WallGuard::removeStaleTemporaries(out, fs::exists(journalFile(), ec));
+        WallGuard::removeStaleTemporaries(out, fs::exists(wall.journalFile(), ec));
     }
 
     // What the wall remembers: a portable wall stays portable through an update that does not
     // say, and a run told otherwise is remembered before its work, so a stop keeps it too.
-    const WallSettings storedSettings = WallSettings::load(settingsFile());
+    const WallSettings storedSettings = WallSettings::load(wall.settingsFile());
     WallSettings wallSettings = storedSettings;
     wallSettings.portable = portable.value_or(storedSettings.portable);
     if (wallSettings != storedSettings) {
-        if (auto failure = AtomicFile::write(settingsFile(), wallSettings.serialize()))
+        if (auto failure = AtomicFile::write(wall.settingsFile(), wallSettings.serialize()))
             throw *failure;
     }
     const bool fillsPreviews = fillPreviews || wallSettings.portable;
@@ -119,12 +121,12 @@ JobSummary Indexer::run()
     // The summary names the wall's page from the start, so that a run stopped early still says
     // where its wall is; the first report says the walk has begun.
     JobSummary summary;
-    summary.gallery = galleryFile();
+    summary.gallery = wall.galleryFile();
     if (onUpdate)
         onUpdate(JobUpdates::Scanning{0});
 
     // The walk, then duplicates: what the wall will show is known before any work is spent.
-    WalkResult walked = walk();
+    WalkResult walked = walk(walkSettings());
     std::vector<FileEntry>& entries = walked.entries;
     summary.found = static_cast<std::int64_t>(entries.size());
     summary.unreadableFolders = walked.unreadableFolders;
@@ -133,22 +135,22 @@ JobSummary Indexer::run()
         entries = dedupe(entries, [this](const FileEntry& entry) {
             if (cancelled())
                 throw JobCancelled();
-            return contentSample(entry);
+            return ContentSample::of(root / fs::path(entry.rel), entry.size);
         }, [this](const FileEntry& a, const FileEntry& b) {
             if (cancelled())
                 throw JobCancelled();
-            return sameContent(a, b);
+            return ContentSample::same(root / fs::path(a.rel), root / fs::path(b.rel), a.size);
         });
         summary.duplicates = summary.found - static_cast<std::int64_t>(entries.size());
     }
 
     // What is already done, from the cache, so that an update or a resumed run processes only
     // what is new or changed.
-    std::optional<CacheMap> stored = readCache();
+    std::optional<CacheMap> stored = ProgressCache::readCache(wall.cacheURL());
     const bool storedUsable = stored.has_value();
     CacheMap map = stored ? std::move(*stored) : CacheMap{};
     // A clip recorded as a video of its own made no pair with its still when last looked at.
-    LivePairs live = pairLivePhotos(std::move(entries), [&](const FileEntry& clip) { return ProgressCache::holdsRecordOf(clip, map); });
+    LivePhotos::LivePairs live = LivePhotos::pairLivePhotos(std::move(entries), [&](const FileEntry& clip) { return ProgressCache::holdsRecordOf(clip, map); });
     entries = std::move(live.entries);
     // A source that cannot be read, or that holds nothing where the wall had photos, is most
     // likely a drive that is not plugged in (an empty mount point): pruning would empty the
@@ -166,8 +168,8 @@ JobSummary Indexer::run()
     bool adoptedStamps = false;
     std::size_t reused = 0; ///< entries whose records stand; each names a record of its own
     {
-        ProgressCache::WallIndex wallIndex{ThumbIndex(thumbDir()), ThumbIndex(previewDir()), ThumbIndex(fullDir()),
-                                           ThumbIndex(motionDir(), ".mp4")};
+        ProgressCache::WallIndex wallIndex{ThumbIndex(wall.thumbDir()), ThumbIndex(wall.previewDir()), ThumbIndex(wall.fullDir()),
+                                           ThumbIndex(wall.motionDir(), ".mp4")};
         for (const FileEntry& entry : entries) {
             if (ProgressCache::canReuse(entry, map, wallIndex, {fillsPreviews, wallSettings.portable})) {
                 adoptedStamps = ProgressCache::adoptStamp(entry, map) || adoptedStamps;
@@ -182,7 +184,7 @@ JobSummary Indexer::run()
     const std::size_t loaded = map.size();
     // Photos that were in flight when earlier runs died: one that crashes the decoder is passed
     // over after a few crashes, the others are tried first, alone.
-    const auto journal = std::make_shared<PhotoJournal>(journalFile(), entries, BuildFingerprint::current(), retryPassedOver);
+    const auto journal = std::make_shared<PhotoJournal>(wall.journalFile(), entries, BuildFingerprint::current(), retryPassedOver);
     std::erase_if(todo, [&](const FileEntry& e) {
         if (!journal->passesOver(e))
             return false;
@@ -198,12 +200,10 @@ JobSummary Indexer::run()
     settings.stopLimit = stopLimit;
     settings.cancelled = [this] { return cancelled(); };
     settings.onUpdate = onUpdate;
-    settings.save = [this](const CacheMap& snapshot) { saveCache(snapshot); };
-    // The workers share a twin of this job, not the job: a worker left behind in a read that
-    // never returns then never reads a job that its owner has already dropped.
-    const auto twin = std::make_shared<Indexer>(root, out, title, shouldDedupe, nullptr);
-    twin->fillPreviews = fillPreviews;
-    twin->portable = wallSettings.portable;
+    settings.save = [cache = wall.cacheURL()](const CacheMap& snapshot) { ProgressCache::saveCache(cache, snapshot); };
+    // The workers hold their own copy of what a photo's work needs, not the job: a worker left
+    // behind in a read that never returns then never reads a job that its owner has dropped.
+    const PhotoWork photoWork{root, wall, fillPreviews, wallSettings.portable};
     // Each photo is decoded in a worker process where the program has one: a decoder that
     // crashes there costs the run that photo only, and counts against it in the journal.
     const auto startWorkers = [this, portableWall = wallSettings.portable]() -> std::shared_ptr<DecoderProcesses> {
@@ -225,7 +225,7 @@ JobSummary Indexer::run()
             if (old != map.end() && (Record::mediaOf(old->second).flags & Record::hasPreview))
                 hadPreview->insert(entry.rel);
         }
-        const ProcessingPhase::Process process = [twin = std::shared_ptr<const Indexer>(twin), changed, hadPreview,
+        const ProcessingPhase::Process process = [photoWork, changed, hadPreview,
                                                   decoders, journal](const FileEntry& entry) {
             const bool remake = changed->contains(entry.rel);
             const bool remakePreview = hadPreview->contains(entry.rel);
@@ -234,13 +234,13 @@ JobSummary Indexer::run()
                     if (outcome->end == PhotoEnd::unreadable && outcome->why == WhyUnreadable::crashed) {
                         journal->crashed(entry);
                         // A worker the system killed for want of memory is the machine's fault.
-                        MachineCheck::afterFailure(twin->out);
+                        MachineCheck::afterFailure(photoWork.wall.out);
                     }
                     return *outcome;
                 }
             }
-            return twin->processPhoto(entry, remake ? KeepThumbnail::never : KeepThumbnail::ifNotOlder,
-                                      Extras{true, remakePreview});
+            return processPhoto(photoWork, entry, remake ? KeepThumbnail::never : KeepThumbnail::ifNotOlder,
+                                PhotoExtras{true, remakePreview});
         };
         journal->open();
         auto outcome = ProcessingPhase::run(std::move(map), todo, journal, process, settings);
@@ -262,7 +262,7 @@ JobSummary Indexer::run()
         if (outcome.machineFailure) {
             // What was done is kept, and the photo the machine failed on is tried again next
             // run; the wall on disk stays as it was.
-            saveCache(map);
+            ProgressCache::saveCache(wall.cacheURL(), map);
             throw *outcome.machineFailure;
         }
         for (const ProcessingPhase::Ended& photo : outcome.ended) {
@@ -303,27 +303,27 @@ JobSummary Indexer::run()
         ProgressCache::prune(map, entries, walked.unreadableFolders);
     // When nothing was processed and nothing pruned, the file on disk already holds this map.
     if (!storedUsable || !todo.empty() || map.size() != loaded || adoptedStamps)
-        saveCache(map);
+        ProgressCache::saveCache(wall.cacheURL(), map);
 
     // The wall itself, with its places named. The gazetteer is read once for the run, and only
     // when a photo has coordinates.
     PlaceNames places;
-    Wall wall = WallOutput::buildWall(map);
-    WallOutput::namePlaces(wall.entries, places);
-    summary.undated = wall.undated;
-    summary.videos = wall.videos;
-    summary.undatedVideos = wall.undatedVideos;
-    summary.rawPairs = wall.rawPairs;
-    summary.photos = static_cast<std::int64_t>(wall.entries.size()) - wall.videos - wall.rawPairs;
+    Wall shown = WallOutput::buildWall(map);
+    WallOutput::namePlaces(shown.entries, places);
+    summary.undated = shown.undated;
+    summary.videos = shown.videos;
+    summary.undatedVideos = shown.undatedVideos;
+    summary.rawPairs = shown.rawPairs;
+    summary.photos = static_cast<std::int64_t>(shown.entries.size()) - shown.videos - shown.rawPairs;
     const WallState state{summary.unfinished() ? summary.toDo : 0};
-    WallOutput::writeWall(*this, wall.entries, state);
+    WallOutput::writeWall(wallTarget(), shown.entries, state);
 
     // The playable copies of the videos browsers cannot play: after the photos, so that the
     // wall opens first, and then the wall again, whose entries now name them. A stop leaves the
     // rest to the next run.
     if (cancelled())
         return summary;
-    VideoCopies::Plan copies = VideoCopies::plan(map, entries, live.clips, *this, everyVideoCopy, *changed);
+    VideoCopies::Plan copies = VideoCopies::plan(map, entries, live.clips, wall, everyVideoCopy, *changed);
     // A copy found made was in flight when a run was killed before it said so: no suspect. The
     // journal is over for the photos (again, when they were processed), before the copies'.
     for (const std::string& rel : copies.found)
@@ -348,8 +348,8 @@ JobSummary Indexer::run()
         const std::shared_ptr<DecoderProcesses> copiers = startWorkers();
         // A copy made in this process (no worker program) ends when processing does.
         const auto over = std::make_shared<std::atomic<bool>>(false);
-        const auto journal = std::make_shared<PhotoJournal>(journalFile(), entries, BuildFingerprint::current());
-        const ProcessingPhase::Process copy = [twin = std::shared_ptr<const Indexer>(twin), works, copiers,
+        const auto journal = std::make_shared<PhotoJournal>(wall.journalFile(), entries, BuildFingerprint::current());
+        const ProcessingPhase::Process copy = [photoWork, works, copiers,
                                                over](const FileEntry& entry) {
             const VideoCopies::Work& work = works->at(entry.rel);
             std::optional<PhotoOutcome> outcome;
@@ -360,7 +360,7 @@ JobSummary Indexer::run()
                 outcome = copiers->process(request);
             }
             if (!outcome)
-                outcome = twin->copyVideo(entry.rel, work.source, [over] { return !over->load(); });
+                outcome = copyVideo(photoWork, entry.rel, work.source, [over] { return !over->load(); });
             // A crashed encoder counts nothing against the photo, whose thumbnail stands.
             if (outcome->end == PhotoEnd::done)
                 outcome->record = work.record;
@@ -377,7 +377,7 @@ JobSummary Indexer::run()
             WallGuard::removeStaleTemporaries(out, true);
         map = std::move(outcome.map);
         if (outcome.machineFailure) {
-            saveCache(map);
+            ProgressCache::saveCache(wall.cacheURL(), map);
             throw *outcome.machineFailure;
         }
         // What did not end here (a stop, a source that changed) is left for the next run.
@@ -398,10 +398,10 @@ JobSummary Indexer::run()
         summary.partial = summary.partial || outcome.stopped;
     }
     if (summary.videoCopies > 0 || copies.adjusted > 0) {
-        saveCache(map);
+        ProgressCache::saveCache(wall.cacheURL(), map);
         Wall again = WallOutput::buildWall(map);
         WallOutput::namePlaces(again.entries, places);
-        WallOutput::writeWall(*this, again.entries, state);
+        WallOutput::writeWall(wallTarget(), again.entries, state);
     }
     return summary;
 }

@@ -1,7 +1,7 @@
 // The time a processing phase still needs, weighed by the kinds of photo left.
 #include "engine/run/TimeEstimate.h"
 
-#include "engine/run/Indexer.h"
+#include "engine/walk/PhotoKinds.h"
 #include "engine/base/AsciiText.h"
 
 #include <algorithm>
@@ -39,14 +39,14 @@ constexpr double smoothingSeconds = 2;
 
 TimeEstimate::Kind TimeEstimate::kindOf(std::string_view rel)
 {
-    if (Indexer::isVideo(rel))
+    if (PhotoKinds::isVideo(rel))
         return Kind::video;
     const std::string extension = AsciiText::lowerExtension(rel);
     if (extension == "jpg" || extension == "jpeg")
         return Kind::jpeg;
     if (extension == "heic" || extension == "heif")
         return Kind::heif;
-    if (Indexer::rawExt().contains(extension))
+    if (PhotoKinds::rawExt().contains(extension))
         return Kind::raw;
     return Kind::image;
 }

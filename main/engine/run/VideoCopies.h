@@ -3,7 +3,7 @@
 
 #include "engine/cache/CacheRecord.h"
 #include "engine/walk/FileEntry.h"
-#include "engine/run/Indexer.h"
+#include "engine/decode/PhotoWork.h"
 
 #include <cstdint>
 #include <string>
@@ -21,7 +21,7 @@ struct Work {
     /// The photo (a video, or the live photo's still), as the walk found it: what the journal
     /// and the estimate go by.
     FileEntry entry;
-    Indexer::CopySource source;
+    CopySource source;
     std::int64_t sourceMtime = 0; ///< of the video the copy is made of
     std::int64_t durationMs = 0;
     /// The photo's record with the copy's flag: its record once the copy is made.
@@ -42,7 +42,7 @@ struct Plan {
 /// is not among `changed` (replaced since its record was made); its record gets the flag then,
 /// wanted or not (a run removes no copy), and loses it when no copy stands. `clips` are the
 /// clips that became live photos' motion, for their times.
-Plan plan(CacheMap& map, const std::vector<FileEntry>& entries, const std::vector<FileEntry>& clips, const Indexer& job,
+Plan plan(CacheMap& map, const std::vector<FileEntry>& entries, const std::vector<FileEntry>& clips, const WallPaths& wall,
           bool everyVideo, const std::unordered_set<std::string>& changed);
 
 } // namespace VideoCopies

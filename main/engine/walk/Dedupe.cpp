@@ -1,10 +1,9 @@
 // Duplicate collapsing: copies share a file name (ignoring case) and a size.
-#include "engine/run/Indexer.h"
+#include "engine/walk/Dedupe.h"
 
 #include "dates/Ascii.h"
 
 #include "engine/base/AsciiText.h"
-#include "engine/walk/ContentSample.h"
 #include "engine/base/IcuText.h"
 
 #include <unicode/normalizer2.h>
@@ -87,8 +86,8 @@ std::string_view lastComponent(const std::string& rel)
 
 } // namespace
 
-std::vector<FileEntry> Indexer::dedupe(const std::vector<FileEntry>& entries, const ContentOf& contentOf,
-                                       const SameContent& sameContent)
+std::vector<FileEntry> dedupe(const std::vector<FileEntry>& entries, const ContentOf& contentOf,
+                              const SameContent& sameContent)
 {
     std::vector<Key> keys;
     keys.reserve(entries.size());
@@ -169,14 +168,4 @@ std::vector<FileEntry> Indexer::dedupe(const std::vector<FileEntry>& entries, co
     for (const Sorted& s : sorted)
         out.push_back(*s.entry);
     return out;
-}
-
-std::optional<std::string> Indexer::contentSample(const FileEntry& entry) const
-{
-    return ContentSample::of(root / std::filesystem::path(entry.rel), entry.size);
-}
-
-bool Indexer::sameContent(const FileEntry& a, const FileEntry& b) const
-{
-    return ContentSample::same(root / std::filesystem::path(a.rel), root / std::filesystem::path(b.rel), a.size);
 }

@@ -1,8 +1,8 @@
 // Live photos: a still and the short clip of the same name beside it make one photo.
-#include "engine/run/Indexer.h"
+#include "engine/walk/LivePhotos.h"
 
 #include "engine/base/AsciiText.h"
-#include "engine/walk/LivePhotos.h"
+#include "engine/walk/PhotoKinds.h"
 
 #include <unordered_map>
 #include <unordered_set>
@@ -33,12 +33,12 @@ bool isClip(const FileEntry& entry)
 
 } // namespace
 
-bool Indexer::isLiveClipLength(std::int64_t durationMs)
+bool LivePhotos::isLiveClipLength(std::int64_t durationMs)
 {
     return durationMs > 0 && durationMs <= maxLiveClipMs;
 }
 
-Indexer::LivePairs Indexer::pairLivePhotos(std::vector<FileEntry> entries, const StandsAlone& standsAlone)
+LivePhotos::LivePairs LivePhotos::pairLivePhotos(std::vector<FileEntry> entries, const StandsAlone& standsAlone)
 {
     std::unordered_map<std::string, std::size_t> clips;
     for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -52,7 +52,7 @@ Indexer::LivePairs Indexer::pairLivePhotos(std::vector<FileEntry> entries, const
     }
     std::vector<bool> paired(entries.size(), false);
     for (FileEntry& entry : entries) {
-        if (isVideo(entry.rel))
+        if (PhotoKinds::isVideo(entry.rel))
             continue;
         const auto it = clips.find(stemKey(entry.rel));
         if (it == clips.end() || paired[it->second])

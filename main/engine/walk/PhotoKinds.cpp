@@ -1,5 +1,8 @@
 // The walk's constant tables and the junk pattern.
-#include "engine/run/Indexer.h"
+#include "engine/walk/PhotoKinds.h"
+
+#include "engine/wall/WallPaths.h"
+#include "engine/wall/WallSchema.h"
 
 #include "engine/base/AsciiText.h"
 #include "engine/base/IcuText.h"
@@ -24,13 +27,13 @@ std::unordered_set<std::string> setOf(const std::array<std::string_view, N>& nam
 
 // The raw formats walked are the schema's: LibRaw reads more, but a name walked anew turns files
 // into photos that were not on anyone's wall before.
-const std::unordered_set<std::string>& Indexer::rawExt()
+const std::unordered_set<std::string>& PhotoKinds::rawExt()
 {
     static const std::unordered_set<std::string> set = setOf(WallSchema::walkedRawExtensions);
     return set;
 }
 
-const std::unordered_set<std::string>& Indexer::imageExt()
+const std::unordered_set<std::string>& PhotoKinds::imageExt()
 {
     static const std::unordered_set<std::string> set = [] {
         std::unordered_set<std::string> all{"jpg", "jpeg", "png", "heic", "heif", "gif", "webp", "tif", "tiff", "bmp"};
@@ -40,18 +43,18 @@ const std::unordered_set<std::string>& Indexer::imageExt()
     return set;
 }
 
-const std::unordered_set<std::string>& Indexer::videoExt()
+const std::unordered_set<std::string>& PhotoKinds::videoExt()
 {
     static const std::unordered_set<std::string> set = setOf(WallSchema::videoExtensions);
     return set;
 }
 
-bool Indexer::isVideo(std::string_view rel)
+bool PhotoKinds::isVideo(std::string_view rel)
 {
     return videoExt().contains(AsciiText::lowerExtension(rel));
 }
 
-bool Indexer::wantsPreview(std::string_view rel)
+bool PhotoKinds::wantsPreview(std::string_view rel)
 {
     // Chromium and Firefox on Linux show JPEG, PNG, GIF, WebP and BMP themselves, no raw file.
     static const std::unordered_set<std::string> set{"heic", "heif", "tif", "tiff"};
@@ -59,11 +62,11 @@ bool Indexer::wantsPreview(std::string_view rel)
     return set.contains(extension) || rawExt().contains(extension);
 }
 
-const std::unordered_set<std::string>& Indexer::skipDirs()
+const std::unordered_set<std::string>& PhotoKinds::skipDirs()
 {
     static const std::unordered_set<std::string> set{
         ".Trashes", ".Spotlight-V100", ".fseventsd", "System Volume Information",
-        "$RECYCLE.BIN", "node_modules", ".git", std::string(defaultWallFolder)};
+        "$RECYCLE.BIN", "node_modules", ".git", std::string(WallPaths::defaultWallFolder)};
     return set;
 }
 
@@ -88,7 +91,7 @@ const icu::RegexPattern& junkPattern()
 
 } // namespace
 
-bool Indexer::isJunk(std::string_view path)
+bool PhotoKinds::isJunk(std::string_view path)
 {
     // A matcher is not thread-safe, but it is cheap to reuse: one per thread.
     thread_local std::unique_ptr<icu::RegexMatcher> matcher = [] {

@@ -1,5 +1,8 @@
 // The walk: every photo file below the root, with junk, system and output folders pruned.
-#include "engine/run/Indexer.h"
+#include "engine/walk/Walk.h"
+
+#include "engine/run/JobErrors.h"
+#include "engine/walk/PhotoKinds.h"
 
 #include "engine/base/AsciiText.h"
 #include "engine/wall/WallFolder.h"
@@ -82,7 +85,7 @@ bool photoName(std::string_view name)
     if (name.empty() || name.front() == '.')
         return false;
     const std::string ext = AsciiText::lowerExtension(name);
-    return Indexer::imageExt().contains(ext) || Indexer::videoExt().contains(ext);
+    return PhotoKinds::imageExt().contains(ext) || PhotoKinds::videoExt().contains(ext);
 }
 
 /// Whether a path is longer than the system lets a program name a file by: such a folder cannot
@@ -193,17 +196,17 @@ struct WalkState {
 
 } // namespace
 
-std::vector<FileEntry> Indexer::scan() const
+std::vector<FileEntry> scan(const WalkSettings& settings)
 {
-    return walk().entries;
+    return walk(settings).entries;
 }
 
 namespace {
 
 /// Walks on from where the walk is, on a thread of its own, as walker number `walker`. Ends at
-/// once, touching nothing, when it is left behind. Reads `job`'s stop flag and nothing else of
+/// once, touching nothing, when it is left behind. Asks `job`'s stop flag and nothing else of
 /// it, and only while it is the current walker.
-void walkOn(WalkState& s, int walker, const Indexer& job)
+void walkOn(WalkState& s, int walker, const WalkSettings& job)
 {
     std::vector<FileEntry>& found = s.result.entries;
     const auto step = [&](const std::string& rel, const std::string& path, bool followLink,
@@ -244,7 +247,7 @@ void walkOn(WalkState& s, int walker, const Indexer& job)
         const bool parentIsWall = frame.isWall;
         const dev_t parentDevice = frame.device;
 
-        if (job.cancelled())
+        if (job.cancelled && job.cancelled())
             throw JobCancelled();
         // Most items of a drive are files that are no photos: drop them before any path is built.
         if ((item.type == DT_REG || item.type == DT_LNK) && !item.haveStat && !photoName(item.name))
@@ -263,7 +266,7 @@ void walkOn(WalkState& s, int walker, const Indexer& job)
         if (type == DT_DIR) {
             if (name.front() == '.')
                 continue;
-            if (Indexer::skipDirs().contains(name) || name.ends_with(".sparsebundle"))
+            if (PhotoKinds::skipDirs().contains(name) || name.ends_with(".sparsebundle"))
                 continue;
             if (std::ranges::any_of(s.wallFolders, [&](const Place& place) { return place.is(path, item.inode); }))
                 continue;
@@ -277,7 +280,7 @@ void walkOn(WalkState& s, int walker, const Indexer& job)
                 if (s.rootIsHome && name == "Library")
                     continue;
             }
-            if (Indexer::isJunk("/" + rel + "/"))
+            if (PhotoKinds::isJunk("/" + rel + "/"))
                 continue;
             if (tooLong(path)) {
                 ++s.result.tooLong;
@@ -329,9 +332,12 @@ void walkOn(WalkState& s, int walker, const Indexer& job)
 
 } // namespace
 
-WalkResult Indexer::walk() const
+WalkResult walk(const WalkSettings& settings)
 {
-    const auto s = std::make_shared<WalkState>(WalkWatch::Limits{std::chrono::milliseconds(150), stallLimit, stopLimit});
+    const fs::path& root = settings.root;
+    const fs::path& out = settings.wall;
+    const auto s = std::make_shared<WalkState>(
+        WalkWatch::Limits{std::chrono::milliseconds(150), settings.stallLimit, settings.stopLimit});
     // The prefix every item's path starts with. The walk builds each path from this prefix, so
     // an item always starts with it, even when the root is reached through a symbolic link.
     s->prefix = root.string();
@@ -353,10 +359,11 @@ WalkResult Indexer::walk() const
     // then runs here, unwatched, as it did before it had a thread of its own.
     const auto start = [&] {
         try {
-            walker = std::thread([s, self = s->watch.current(), this] {
+            // A walker left behind keeps its own copy of the settings.
+            walker = std::thread([s, self = s->watch.current(), settings] {
                 std::exception_ptr error;
                 try {
-                    walkOn(*s, self, *this);
+                    walkOn(*s, self, settings);
                 } catch (...) {
                     error = std::current_exception();
                 }
@@ -368,21 +375,21 @@ WalkResult Indexer::walk() const
         }
     };
     const auto walkHere = [&] {
-        s->watch.reportAtOnce([this](std::int64_t found) {
-            if (onUpdate)
-                onUpdate(JobUpdates::Scanning{found});
+        s->watch.reportAtOnce([&settings](std::int64_t found) {
+            if (settings.onFound)
+                settings.onFound(found);
         });
-        walkOn(*s, s->watch.current(), *this);
+        walkOn(*s, s->watch.current(), settings);
         return std::move(s->result);
     };
     if (!start())
         return walkHere();
     try {
         while (true) {
-            switch (s->watch.wait([this] { return cancelled(); })) {
+            switch (s->watch.wait([&settings] { return settings.cancelled && settings.cancelled(); })) {
             case WalkWatch::Event::report:
-                if (onUpdate)
-                    onUpdate(JobUpdates::Scanning{s->watch.pendingReport()});
+                if (settings.onFound)
+                    settings.onFound(s->watch.pendingReport());
                 s->watch.reported();
                 break;
             case WalkWatch::Event::finished:

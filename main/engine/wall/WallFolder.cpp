@@ -1,7 +1,7 @@
 // Telling a wall's folder by what it holds, and where a wall may not be written.
 #include "engine/wall/WallFolder.h"
 
-#include "engine/run/Indexer.h"
+#include "engine/walk/PhotoKinds.h"
 #include "engine/base/AsciiText.h"
 #include "engine/base/DirStream.h"
 #include "engine/wall/WallFiles.h"
@@ -60,7 +60,7 @@ Contents contentsOf(const fs::path& dir)
                 continue;
             if (type == DT_DIR)
                 pending.push_back(path + "/" + e->d_name);
-            else if (type == DT_REG && Indexer::imageExt().contains(AsciiText::lowerExtension(name)))
+            else if (type == DT_REG && PhotoKinds::imageExt().contains(AsciiText::lowerExtension(name)))
                 contents.photos = true;
         }
         top = false;

@@ -3,7 +3,6 @@
 
 #include "dates/Dates.h"
 #include "dates/PathDates.h"
-#include "engine/run/Indexer.h"
 #include "engine/base/AtomicFile.h"
 #include "engine/wall/PageTemplate.h"
 #include "engine/walk/RawPairs.h"
@@ -65,7 +64,7 @@ void appendMedia(std::string& text, const Record::Media& media)
     Json::appendString(text, media.motion);
 }
 
-std::string rootText(const Indexer& job)
+std::string rootText(const WallTarget& job)
 {
     std::string rootPath = job.root.string();
     while (rootPath.size() > 1 && rootPath.back() == '/')
@@ -131,7 +130,7 @@ void namePlaces(std::vector<WallEntry>& entries, PlaceNames& places)
     }
 }
 
-std::string manifestText(const Indexer& job, const std::vector<WallEntry>& entries)
+std::string manifestText(const WallTarget& job, const std::vector<WallEntry>& entries)
 {
     std::string text;
     text.reserve(entries.size() * 110 + 256);
@@ -180,27 +179,27 @@ namespace {
 /// index.html and the pieces) holds what a write of `entries` would put there, taking the
 /// generation it has: an update that changed nothing then writes nothing, and the page's cached
 /// pieces stay valid. Nothing when anything differs or is missing.
-std::optional<WallPieces::Data> standing(const Indexer& job, const std::vector<WallEntry>& entries, const WallState& state,
+std::optional<WallPieces::Data> standing(const WallTarget& job, const std::vector<WallEntry>& entries, const WallState& state,
                                          const std::string& root, const std::string& page)
 {
     const auto same = [](const std::filesystem::path& file, std::string_view text) {
         const auto bytes = AtomicFile::read(file);
         return bytes && *bytes == text;
     };
-    const auto index = AtomicFile::read(job.wallIndexFile());
+    const auto index = AtomicFile::read(job.wall.wallIndexFile());
     const auto generation = index ? WallPieces::generationOf(*index) : std::nullopt;
     if (!generation)
         return std::nullopt;
     WallPieces::Data data = WallPieces::plan({job.title, root}, entries, *generation);
-    if (data.index != *index || !same(job.stateFile(), stateText(state)) || !same(job.galleryFile(), page) ||
-        !same(job.manifestFile(), manifestText(job, entries)) || !WallPieces::onDisk(job.out, data, entries))
+    if (data.index != *index || !same(job.wall.stateFile(), stateText(state)) || !same(job.wall.galleryFile(), page) ||
+        !same(job.wall.manifestFile(), manifestText(job, entries)) || !WallPieces::onDisk(job.wall.out, data, entries))
         return std::nullopt;
     return data;
 }
 
 } // namespace
 
-void writeWall(const Indexer& job, const std::vector<WallEntry>& entries, const WallState& state)
+void writeWall(const WallTarget& job, const std::vector<WallEntry>& entries, const WallState& state)
 {
     const std::filesystem::path pageFile = job.templateFile.empty() ? PageTemplate::find() : job.templateFile;
     const auto page = AtomicFile::read(pageFile);
@@ -208,13 +207,13 @@ void writeWall(const Indexer& job, const std::vector<WallEntry>& entries, const 
     // Without a template the wall is written all the same, so that its data are current when
     // the failure is reported; only the page stays as it was.
     if (const auto data = page ? standing(job, entries, state, root, *page) : std::nullopt) {
-        WallPieces::removeUnnamed(job.out, *data);
+        WallPieces::removeUnnamed(job.wall.out, *data);
         return;
     }
     // Whatever ends the writing half way, the page must never call a wall finished that is not:
     // an unfinished state goes before the photos it speaks of, a finished one after them.
     const auto writeState = [&] {
-        if (auto error = AtomicFile::write(job.stateFile(), stateText(state)))
+        if (auto error = AtomicFile::write(job.wall.stateFile(), stateText(state)))
             throw *error;
     };
     if (!state.finished())
@@ -223,24 +222,24 @@ void writeWall(const Indexer& job, const std::vector<WallEntry>& entries, const 
     // (made and written on threads of their own while manifest.js is made here), the index that
     // names them after manifest.js, and the older pieces, which the index on disk named until
     // then, are removed only at the end.
-    const WallPieces::Data data = WallPieces::plan({job.title, root}, entries, WallPieces::newGeneration(job.out));
+    const WallPieces::Data data = WallPieces::plan({job.title, root}, entries, WallPieces::newGeneration(job.wall.out));
     std::string manifest;
     {
-        WallPieces::Writer pieces(job.out, data, entries);
+        WallPieces::Writer pieces(job.wall.out, data, entries);
         manifest = manifestText(job, entries);
         pieces.finish();
     }
-    if (auto error = AtomicFile::write(job.manifestFile(), manifest))
+    if (auto error = AtomicFile::write(job.wall.manifestFile(), manifest))
         throw *error;
-    if (auto error = AtomicFile::write(job.wallIndexFile(), data.index))
+    if (auto error = AtomicFile::write(job.wall.wallIndexFile(), data.index))
         throw *error;
     if (state.finished())
         writeState();
     if (!page)
         throw JobError(JobErrorTexts::templateMissing, {});
-    if (auto error = AtomicFile::write(job.galleryFile(), *page))
+    if (auto error = AtomicFile::write(job.wall.galleryFile(), *page))
         throw *error;
-    WallPieces::removeUnnamed(job.out, data);
+    WallPieces::removeUnnamed(job.wall.out, data);
 }
 
 } // namespace WallOutput

@@ -4,12 +4,21 @@
 
 #include "engine/cache/CacheRecord.h"
 #include "engine/wall/Gazetteer.h"
+#include "engine/wall/WallPaths.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
-class Indexer;
+/// The wall a run writes: where, of which source, under which title, from which page.
+struct WallTarget {
+    WallPaths wall;
+    std::filesystem::path root;
+    std::string title;
+    /// The page template copied to index.html; when empty, the one installed with the program.
+    std::filesystem::path templateFile;
+};
 
 /// One photo on the wall, written to manifest.js as [key, rel, width, height, date, first, mtime],
 /// followed by the media positions when it has any.
@@ -50,17 +59,17 @@ Wall buildWall(const CacheMap& map);
 /// Names the place of every entry with coordinates; the gazetteer is read only when one has them.
 void namePlaces(std::vector<WallEntry>& entries, PlaceNames& places);
 /// GALLERY_ROOT's text: the source's path without the slashes it ends in ("/" stays).
-std::string rootText(const Indexer& job);
+std::string rootText(const WallTarget& job);
 /// The media positions that follow an entry's mtime, each led by a comma, as far as the entry
 /// needs them: nothing for a plain photo.
 void appendMedia(std::string& text, const Record::Media& media);
 /// The whole text of the job's manifest.js.
-std::string manifestText(const Indexer& job, const std::vector<WallEntry>& entries);
+std::string manifestText(const WallTarget& job, const std::vector<WallEntry>& entries);
 /// The whole text of the job's state.js.
 std::string stateText(const WallState& state);
 /// Writes state.js when unfinished, the data's pieces, manifest.js, wall.js, state.js when
 /// finished, copies the page template to index.html, and then removes from the data folder
 /// what the new wall.js does not name; throws JobError.
-void writeWall(const Indexer& job, const std::vector<WallEntry>& entries, const WallState& state = {});
+void writeWall(const WallTarget& job, const std::vector<WallEntry>& entries, const WallState& state = {});
 
 } // namespace WallOutput

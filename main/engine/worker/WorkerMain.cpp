@@ -1,6 +1,7 @@
 // kestova-worker: makes the thumbnails of the photos a run hands it, one at a time, so that a
 // decoder that crashes takes this process with it and not the run. Started by the run only.
-#include "engine/run/Indexer.h"
+#include "engine/decode/PhotoWork.h"
+#include "engine/run/JobErrors.h"
 #include "engine/decode/BuildFingerprint.h"
 #include "engine/run/WorkerProtocol.h"
 
@@ -52,22 +53,22 @@ void failAsAsked(std::string_view rel, bool copy)
     }
 }
 
-WorkerProtocol::Reply processOne(const Indexer& job, const WorkerProtocol::Request& request)
+WorkerProtocol::Reply processOne(const PhotoWork& work, const WorkerProtocol::Request& request)
 {
     const bool copy = !request.copySource.empty();
     failAsAsked(request.entry.rel, copy);
     if (copy) {
         try {
-            return job.copyVideo(request.entry.rel, {request.copySource, request.copySourceInWall});
+            return copyVideo(work, request.entry.rel, {request.copySource, request.copySourceInWall});
         } catch (const JobError& failure) {
             return WorkerProtocol::failureOf(failure);
         } catch (...) {
             return PhotoOutcome::unreadable(WhyUnreadable::damaged);
         }
     }
-    const auto keep = request.remakeThumbnail ? Indexer::KeepThumbnail::never : Indexer::KeepThumbnail::ifNotOlder;
+    const auto keep = request.remakeThumbnail ? KeepThumbnail::never : KeepThumbnail::ifNotOlder;
     try {
-        return job.processPhoto(request.entry, keep, Indexer::Extras{request.previews, request.remakePreview});
+        return processPhoto(work, request.entry, keep, PhotoExtras{request.previews, request.remakePreview});
     } catch (const JobError& failure) {
         return WorkerProtocol::failureOf(failure);
     } catch (...) {
@@ -122,14 +123,12 @@ int main(int argc, char**)
     if (hello->fingerprint != fingerprint)
         return 0; // the run sees the difference and decodes without us
 
-    Indexer job(hello->root, hello->out, std::string(), false, nullptr);
-    job.fillPreviews = hello->fillPreviews;
-    job.portable = hello->portable;
+    const PhotoWork work{hello->root, WallPaths{hello->out}, hello->fillPreviews, hello->portable};
     while (const auto frame = WorkerProtocol::readFrame(fd)) {
         const auto request = WorkerProtocol::decodeRequest(*frame);
         if (!request)
             return 2;
-        if (!WorkerProtocol::writeFrame(fd, WorkerProtocol::encode(processOne(job, *request))))
+        if (!WorkerProtocol::writeFrame(fd, WorkerProtocol::encode(processOne(work, *request))))
             return 0;
     }
     return 0;
