@@ -118,40 +118,39 @@ private:
     bool openInBrowser;
 };
 
-/// The progress line: redrawn in place on a terminal, else a plain line at most once a second.
+/// The progress line, drawn as each report arrives: redrawn in place on a terminal, else a
+/// plain line at most once a second, so that a log is not flooded.
 class ProgressLine {
 public:
-    explicit ProgressLine(Model& model) : model(model), terminal(isatty(STDERR_FILENO) == 1)
+    explicit ProgressLine(Model& model)
+        : model(model), terminal(isatty(STDERR_FILENO) == 1), spacingMs(terminal ? 0 : 1000)
     {
-        if (terminal) {
-            // One report changes the status and the detail one after the other; drawing once
-            // both have changed never shows a status with the previous report's detail.
-            QObject::connect(&model, &Model::statusChanged, &context, [this] { schedule(); });
-            QObject::connect(&model, &Model::detailChanged, &context, [this] { schedule(); });
-        } else {
-            timer.setInterval(1000);
-            QObject::connect(&timer, &QTimer::timeout, &context, [this] { draw(); });
-            timer.start();
-        }
+        QObject::connect(&model, &Model::progressChanged, &context, [this] { report(); });
+        // A report that comes too soon after the last line is drawn when the wait is over, so
+        // the line ends up saying what the run said last.
+        late.setSingleShot(true);
+        QObject::connect(&late, &QTimer::timeout, &context, [this] { draw(); });
     }
 
-    void schedule()
+    void report()
     {
-        if (pending)
+        if (late.isActive())
             return;
-        pending = true;
-        QTimer::singleShot(0, &context, [this] {
-            pending = false;
+        const qint64 wait = sinceDrawn.isValid() ? spacingMs - sinceDrawn.elapsed() : 0;
+        if (wait > 0)
+            late.start(static_cast<int>(wait));
+        else
             draw();
-        });
     }
 
     void draw()
     {
-        const QString line = model.detail().isEmpty() ? model.status() : model.status() + QStringLiteral("  ") + model.detail();
+        const RunProgress progress = model.progress();
+        const QString line = progress.detail.isEmpty() ? progress.status : progress.status + QStringLiteral("  ") + progress.detail;
         if (line == last)
             return;
         last = line;
+        sinceDrawn.start();
         if (!terminal) {
             printLine(stderr, line);
             return;
@@ -166,9 +165,11 @@ public:
         std::fflush(stderr);
     }
 
+    /// The run has ended: what follows takes the line's place, and a line still waiting is not
+    /// drawn.
     void clear()
     {
-        timer.stop();
+        late.stop();
         if (terminal && !last.isEmpty())
             std::fputs("\r\033[K", stderr);
         std::fflush(stderr);
@@ -177,9 +178,10 @@ public:
 private:
     Model& model;
     bool terminal;
+    qint64 spacingMs; ///< the least time between two lines
     QString last;
-    bool pending = false;
-    QTimer timer;
+    QElapsedTimer sinceDrawn;
+    QTimer late;
     QObject context; ///< ends the connections with this line
 };
 

@@ -82,28 +82,12 @@ void Model::setStage(Stage stage)
     Q_EMIT stageChanged(stage);
 }
 
-void Model::setStatus(const QString& status)
+void Model::setProgress(const RunProgress& progress)
 {
-    if (_status == status)
+    if (_progress == progress)
         return;
-    _status = status;
-    Q_EMIT statusChanged(status);
-}
-
-void Model::setDetail(const QString& detail)
-{
-    if (_detail == detail)
-        return;
-    _detail = detail;
-    Q_EMIT detailChanged(detail);
-}
-
-void Model::setFraction(std::optional<double> fraction)
-{
-    if (_fraction == fraction)
-        return;
-    _fraction = fraction;
-    Q_EMIT fractionChanged();
+    _progress = progress;
+    Q_EMIT progressChanged(_progress);
 }
 
 void Model::setSummary(std::optional<JobSummary> summary)
@@ -204,9 +188,7 @@ void Model::start(const fs::path& path, const RunOptions& options)
     setCurrentTitle(title);
     _stage = Stage::running;
     Q_EMIT stageChanged(_stage);
-    setStatus(ProgressText::tr("Looking for photos…"));
-    setDetail(rootText);
-    setFraction(std::nullopt);
+    setProgress({ProgressText::tr("Looking for photos…"), rootText, std::nullopt});
     setSummary(std::nullopt);
 
     const bool dedupeRun = options.dedupe.value_or(_dedupe);
@@ -253,17 +235,17 @@ void Model::applyUpdate(const JobUpdate& update)
     // After Stop the texts keep saying "Stopping…" until the run ends.
     if (job && job->cancelled())
         return;
-    const ProgressText texts = ProgressText::forUpdate(update);
-    setStatus(texts.status);
-    setDetail(texts.detail);
-    setFraction(texts.fraction);
+    setProgress(ProgressText::forUpdate(update));
 }
 
 void Model::cancel()
 {
     if (job)
         job->cancel();
-    setStatus(tr("Stopping…"));
+    // The run's last count stays beside it until the run ends.
+    RunProgress stopping = _progress;
+    stopping.status = tr("Stopping…");
+    setProgress(stopping);
 }
 
 bool Model::stopRunBeforeQuitting(int limitMs)

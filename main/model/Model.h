@@ -5,6 +5,7 @@
 #include "engine/run/JobUpdate.h"
 #include "model/PlatformActions.h"
 #include "model/Recent.h"
+#include "model/RunProgress.h"
 
 #include <QList>
 #include <QObject>
@@ -40,9 +41,7 @@ struct RunOptions {
 class Model : public QObject {
     Q_OBJECT
     Q_PROPERTY(Stage stage READ stage WRITE setStage NOTIFY stageChanged)
-    Q_PROPERTY(QString status READ status NOTIFY statusChanged)
-    Q_PROPERTY(QString detail READ detail NOTIFY detailChanged)
-    Q_PROPERTY(std::optional<double> fraction READ fraction NOTIFY fractionChanged)
+    Q_PROPERTY(RunProgress progress READ progress NOTIFY progressChanged)
     Q_PROPERTY(std::optional<JobSummary> summary READ summary NOTIFY summaryChanged)
     Q_PROPERTY(QString error READ error NOTIFY errorChanged)
     Q_PROPERTY(QString currentTitle READ currentTitle NOTIFY currentTitleChanged)
@@ -72,10 +71,8 @@ public:
     Stage stage() const { return _stage; }
     /// The interface returns to idle when the user leaves the result or failure screen.
     void setStage(Stage stage);
-    QString status() const { return _status; }
-    QString detail() const { return _detail; }
-    /// Progress from 0 to 1; nothing while it cannot be told.
-    std::optional<double> fraction() const { return _fraction; }
+    /// The texts and the fraction of the run in progress, or of the last one.
+    RunProgress progress() const { return _progress; }
     /// The result of the last run that finished.
     std::optional<JobSummary> summary() const { return _summary; }
     /// The message of the last failure.
@@ -136,9 +133,8 @@ public Q_SLOTS:
 
 Q_SIGNALS:
     void stageChanged(Model::Stage stage);
-    void statusChanged(const QString& status);
-    void detailChanged(const QString& detail);
-    void fractionChanged();
+    /// Once per report that changes the progress, with the whole new value.
+    void progressChanged(const RunProgress& progress);
     void summaryChanged();
     void errorChanged(const QString& error);
     void currentTitleChanged(const QString& currentTitle);
@@ -152,9 +148,7 @@ private:
     /// Puts a model into any state for the window's tests and screenshots (main/ui/states).
     friend struct ModelStatesAccess;
 
-    void setStatus(const QString& status);
-    void setDetail(const QString& detail);
-    void setFraction(std::optional<double> fraction);
+    void setProgress(const RunProgress& progress);
     void setSummary(std::optional<JobSummary> summary);
     void setError(const QString& error);
     void setCurrentTitle(const QString& title);
@@ -169,9 +163,7 @@ private:
     void runAgain(const QString& root);
 
     Stage _stage = Stage::idle;
-    QString _status;
-    QString _detail;
-    std::optional<double> _fraction;
+    RunProgress _progress;
     std::optional<JobSummary> _summary;
     QString _error;
     Failure _failure = Failure::other;

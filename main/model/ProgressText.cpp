@@ -8,13 +8,13 @@
 namespace {
 
 struct Texts {
-    ProgressText operator()(const JobUpdates::Scanning& scanning) const
+    RunProgress operator()(const JobUpdates::Scanning& scanning) const
     {
         return {ProgressText::tr("Looking for photos…"), ProgressText::tr("%1 found so far").arg(TextFormat::count(scanning.found)),
                 std::nullopt};
     }
 
-    ProgressText operator()(const JobUpdates::Thumbnails& thumbnails) const
+    RunProgress operator()(const JobUpdates::Thumbnails& thumbnails) const
     {
         const QString done = TextFormat::count(thumbnails.done);
         const QString total = TextFormat::count(thumbnails.total);
@@ -30,7 +30,7 @@ struct Texts {
         return {copies ? ProgressText::tr("Making playable videos") : ProgressText::tr("Making thumbnails"), detail, fraction};
     }
 
-    ProgressText operator()(const JobUpdates::Waiting& waiting) const
+    RunProgress operator()(const JobUpdates::Waiting& waiting) const
     {
         const QString detail = waiting.holder > 0
                                    ? ProgressText::tr("Process %1 is writing this wall.").arg(QString::number(waiting.holder))
@@ -38,7 +38,7 @@ struct Texts {
         return {ProgressText::tr("Waiting for the other Kestova…"), detail, std::nullopt};
     }
 
-    ProgressText operator()(const JobUpdates::Writing&) const
+    RunProgress operator()(const JobUpdates::Writing&) const
     {
         return {ProgressText::tr("Building your wall…"), QString(), std::nullopt};
     }
@@ -46,7 +46,7 @@ struct Texts {
 
 } // namespace
 
-ProgressText ProgressText::forUpdate(const JobUpdate& update)
+RunProgress ProgressText::forUpdate(const JobUpdate& update)
 {
     return std::visit(Texts{}, update);
 }

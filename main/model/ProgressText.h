@@ -2,23 +2,16 @@
 #pragma once
 
 #include "engine/run/JobUpdate.h"
+#include "model/RunProgress.h"
 
 #include <QCoreApplication>
-#include <QString>
 
-#include <optional>
-
+/// The words of the reports; the translations know them under this name.
 struct ProgressText {
     Q_DECLARE_TR_FUNCTIONS(ProgressText)
 
 public:
-    QString status;
-    QString detail;
-    std::optional<double> fraction; ///< nothing while the progress cannot be told
-
     /// "Looking for photos…" / "12 found so far"; "Making thumbnails" / "1,204 of 3,000 ·
     /// about 5 minutes left"; "Building your wall…".
-    static ProgressText forUpdate(const JobUpdate& update);
-
-    friend bool operator==(const ProgressText&, const ProgressText&) = default;
+    static RunProgress forUpdate(const JobUpdate& update);
 };

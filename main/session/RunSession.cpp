@@ -20,7 +20,7 @@ RunSession::RunSession(Model& model, Window window, QObject* parent) : RunSessio
     this->window = std::move(window);
     notifier = new Notifier(this);
     connect(notifier, &Notifier::activated, this, [this] { this->window->raise(); });
-    connect(&model, &Model::fractionChanged, this, &RunSession::onFraction);
+    connect(&model, &Model::progressChanged, this, &RunSession::onProgress);
 }
 
 RunSession::~RunSession()
@@ -52,11 +52,11 @@ void RunSession::onStage(Model::Stage stage)
     announceEnd(stage);
 }
 
-void RunSession::onFraction()
+void RunSession::onProgress(const RunProgress& progress)
 {
     if (model.stage() != Model::Stage::running)
         return;
-    const std::optional<double> fraction = model.fraction();
+    const std::optional<double> fraction = progress.fraction;
     // The dock redraws on whole percents; finer reports would only flood the bus.
     const std::optional<int> percent =
         fraction ? std::optional<int>(static_cast<int>(std::floor(*fraction * 100))) : std::nullopt;

@@ -36,7 +36,7 @@ public:
 
 private:
     void onStage(Model::Stage stage);
-    void onFraction();
+    void onProgress(const RunProgress& progress);
     void announceEnd(Model::Stage stage);
 
     Model& model;

@@ -59,18 +59,17 @@ RunningView::RunningView(Model& m, QWidget* parent) : QWidget(parent), m(m)
     ScreenKeys::bind(this, nullptr, stop);
 
     connect(&m, &Model::currentTitleChanged, this, &RunningView::refresh);
-    connect(&m, &Model::statusChanged, this, &RunningView::refresh);
-    connect(&m, &Model::detailChanged, this, &RunningView::refresh);
-    connect(&m, &Model::fractionChanged, this, &RunningView::refresh);
+    connect(&m, &Model::progressChanged, this, &RunningView::refresh);
     refresh();
 }
 
 void RunningView::refresh()
 {
     title->setText(m.currentTitle());
-    status->setText(m.status());
-    detail->setText(m.detail());
-    if (const auto fraction = m.fraction()) {
+    const RunProgress progress = m.progress();
+    status->setText(progress.status);
+    detail->setText(progress.detail);
+    if (const auto fraction = progress.fraction) {
         bar->setRange(0, barSteps);
         bar->setValue(qRound(std::clamp(*fraction, 0.0, 1.0) * barSteps));
     } else {

@@ -90,23 +90,23 @@ TEST_F(ModelRun, FullRunTextsStagesListAndOpening)
     threePhotos(root);
     TestModel t;
     QSignalSpy stageSpy(&t.model, &Model::stageChanged);
-    QSignalSpy statusSpy(&t.model, &Model::statusChanged);
-    QSignalSpy detailSpy(&t.model, &Model::detailChanged);
+    QSignalSpy progressSpy(&t.model, &Model::progressChanged);
 
     // Given as the user might type it: the run works on the standardised root.
     t.model.start(folder.path() / "Holiday" / "2019" / ".." / "");
     EXPECT_EQ(t.model.stage(), Model::Stage::running);
     EXPECT_EQ(t.model.currentTitle().toStdString(), "Holiday");
-    EXPECT_EQ(t.model.status().toStdString(), "Looking for photos…");
-    EXPECT_EQ(t.model.detail(), PathText::fromPath(root));
-    EXPECT_EQ(t.model.fraction(), std::nullopt);
+    EXPECT_EQ(t.model.progress().status.toStdString(), "Looking for photos…");
+    EXPECT_EQ(t.model.progress().detail, PathText::fromPath(root));
+    EXPECT_EQ(t.model.progress().fraction, std::nullopt);
     EXPECT_EQ(t.model.summary(), std::nullopt);
+    EXPECT_EQ(progressSpy.count(), 1); // the three fields at once
 
     // A second start during the run changes nothing, not even the texts.
-    const qsizetype statusesBefore = statusSpy.count();
+    const qsizetype reportsBefore = progressSpy.count();
     t.model.start(folder.path());
     t.model.choose();
-    EXPECT_EQ(statusSpy.count(), statusesBefore);
+    EXPECT_EQ(progressSpy.count(), reportsBefore);
     EXPECT_EQ(t.actions->chooserShown, 0);
 
     ASSERT_TRUE(waitForRunEnd(t.model));
@@ -120,11 +120,11 @@ TEST_F(ModelRun, FullRunTextsStagesListAndOpening)
 
     // Every report on the way read in its words; the first one counted from 0.
     QStringList details;
-    for (const auto& arguments : detailSpy)
-        details.append(arguments.at(0).toString());
+    for (const auto& arguments : progressSpy)
+        details.append(arguments.at(0).value<RunProgress>().detail);
     EXPECT_TRUE(details.contains(QStringLiteral("0 found so far")));
-    EXPECT_EQ(t.model.status().toStdString(), "Building your wall…");
-    EXPECT_EQ(t.model.detail().toStdString(), "");
+    EXPECT_EQ(t.model.progress().status.toStdString(), "Building your wall…");
+    EXPECT_EQ(t.model.progress().detail.toStdString(), "");
 
     ASSERT_EQ(t.model.recents().size(), 1);
     const Recent entry = t.model.recents().front();
@@ -232,14 +232,17 @@ TEST_F(ModelRun, StopDuringTheWalkReturnsToIdle)
     makeLongWalk(folder.path(), 200, 100); // 20,000 names: the stop lands long before the walk ends
     TestModel t;
     QSignalSpy stageSpy(&t.model, &Model::stageChanged);
-    QSignalSpy statusSpy(&t.model, &Model::statusChanged);
+    QSignalSpy progressSpy(&t.model, &Model::progressChanged);
     t.model.start(folder.path());
     t.model.cancel();
-    EXPECT_EQ(t.model.status().toStdString(), "Stopping…");
+    EXPECT_EQ(t.model.progress().status.toStdString(), "Stopping…");
     ASSERT_TRUE(waitForRunEnd(t.model));
     EXPECT_EQ(stages(stageSpy), (QList<Model::Stage>{Model::Stage::running, Model::Stage::idle}));
-    EXPECT_EQ(t.model.status().toStdString(), "Stopping…"); // later reports were dropped
-    EXPECT_EQ(statusSpy.count(), 2);                      // "Looking for photos…", "Stopping…"
+    EXPECT_EQ(t.model.progress().status.toStdString(), "Stopping…"); // later reports were dropped
+    QStringList statuses;
+    for (const auto& arguments : progressSpy)
+        statuses.append(arguments.at(0).value<RunProgress>().status);
+    EXPECT_EQ(statuses, (QStringList{QStringLiteral("Looking for photos…"), QStringLiteral("Stopping…")}));
     EXPECT_TRUE(t.model.summary() == std::nullopt);
     EXPECT_TRUE(t.model.recents().isEmpty());
     EXPECT_TRUE(t.model.error().isEmpty());
@@ -253,15 +256,19 @@ TEST_F(ModelRun, StopWhileMakingThumbnailsGivesAPartialWallThatIsListedNotOpened
     TestModel t;
     t.model.start(folder.path());
     // Stop at the first thumbnail report, as the user would from the progress screen.
-    ASSERT_TRUE(waitFor([&] { return t.model.status() == QStringLiteral("Making thumbnails"); }));
-    EXPECT_TRUE(t.model.fraction().has_value());
-    QSignalSpy statusSpy(&t.model, &Model::statusChanged);
+    ASSERT_TRUE(waitFor([&] { return t.model.progress().status == QStringLiteral("Making thumbnails"); }));
+    EXPECT_TRUE(t.model.progress().fraction.has_value());
+    const RunProgress before = t.model.progress();
+    QSignalSpy progressSpy(&t.model, &Model::progressChanged);
     t.model.cancel();
     t.model.cancel(); // a second Stop does the same again
     ASSERT_TRUE(waitForRunEnd(t.model));
     ASSERT_EQ(t.model.stage(), Model::Stage::done) << t.model.error().toStdString();
-    EXPECT_EQ(statusSpy.count(), 1);
-    EXPECT_EQ(t.model.status().toStdString(), "Stopping…");
+    ASSERT_EQ(progressSpy.count(), 1);
+    EXPECT_EQ(t.model.progress().status.toStdString(), "Stopping…");
+    // The count at the stop stays beside "Stopping…".
+    EXPECT_EQ(t.model.progress().detail, before.detail);
+    EXPECT_EQ(t.model.progress().fraction, before.fraction);
     EXPECT_TRUE(t.model.summary()->partial);
     EXPECT_LT(t.model.summary()->photos, 80);
     ASSERT_EQ(t.model.recents().size(), 1);
@@ -276,7 +283,7 @@ TEST_F(ModelRun, QuittingInTheMiddleOfARunSavesItAsStopDoes)
     TestModel t;
     EXPECT_TRUE(t.model.stopRunBeforeQuitting(1000)) << "without a run there is nothing to wait for";
     t.model.start(folder.path());
-    ASSERT_TRUE(waitFor([&] { return t.model.status() == QStringLiteral("Making thumbnails"); }));
+    ASSERT_TRUE(waitFor([&] { return t.model.progress().status == QStringLiteral("Making thumbnails"); }));
     ASSERT_TRUE(t.model.stopRunBeforeQuitting(60000));
     ASSERT_EQ(t.model.stage(), Model::Stage::done) << t.model.error().toStdString();
     EXPECT_TRUE(t.model.summary()->partial);
@@ -293,7 +300,7 @@ TEST_F(ModelRun, AModelDestroyedInTheMiddleOfARunStopsItAndWaitsForIt)
     {
         auto model = std::make_unique<Model>();
         model->start(folder.path());
-        ASSERT_TRUE(waitFor([&] { return model->status() == QStringLiteral("Making thumbnails"); }));
+        ASSERT_TRUE(waitFor([&] { return model->progress().status == QStringLiteral("Making thumbnails"); }));
     }
     // The run ended with its model, as a stop ends it: its partial wall is written and the wall
     // is free for the next run.
@@ -354,7 +361,7 @@ TEST_F(ModelRun, CancelWithoutARunOnlySaysStopping)
     TestModel t;
     QSignalSpy stageSpy(&t.model, &Model::stageChanged);
     t.model.cancel();
-    EXPECT_EQ(t.model.status().toStdString(), "Stopping…");
+    EXPECT_EQ(t.model.progress().status.toStdString(), "Stopping…");
     EXPECT_EQ(t.model.stage(), Model::Stage::idle);
     EXPECT_EQ(stageSpy.count(), 0);
 }
@@ -407,12 +414,12 @@ TEST_F(ModelRun, UpdateDuringARunDoesNothing)
     const Recent missing{QStringLiteral("/nowhere"), QStringLiteral("/nowhere/index.html"), QStringLiteral("x"), 1,
                          QDateTime::currentDateTimeUtc()};
     t.model.start(folder.path());
-    const QString detail = t.model.detail();
+    const QString detail = t.model.progress().detail;
     t.model.update(missing);
     t.model.update(Recent{folder.text(), QString(), QString(), 0, QDateTime::currentDateTimeUtc()});
     t.model.open(missing);
     EXPECT_EQ(t.model.stage(), Model::Stage::running);
-    EXPECT_EQ(t.model.detail(), detail);
+    EXPECT_EQ(t.model.progress().detail, detail);
     t.model.cancel();
     ASSERT_TRUE(waitForRunEnd(t.model));
     EXPECT_TRUE(t.model.error().isEmpty());

@@ -121,7 +121,7 @@ TEST(ProgressText, EachReport)
         {JobUpdates::Waiting{0}, "Waiting for the other Kestova…", "Another Kestova is writing this wall.", std::nullopt},
     };
     for (const auto& c : cases) {
-        const ProgressText text = ProgressText::forUpdate(c.update);
+        const RunProgress text = ProgressText::forUpdate(c.update);
         EXPECT_EQ(text.status.toStdString(), c.status);
         EXPECT_EQ(text.detail.toStdString(), c.detail);
         EXPECT_EQ(text.fraction, c.fraction) << c.detail;

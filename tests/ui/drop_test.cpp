@@ -49,9 +49,9 @@ protected:
             seen.push_back({stage, m->currentTitle(), QString()});
         });
         // The stage changes first and the texts follow it.
-        QObject::connect(m.get(), &Model::detailChanged, m.get(), [this](const QString& detail) {
+        QObject::connect(m.get(), &Model::progressChanged, m.get(), [this](const RunProgress& progress) {
             if (!seen.empty() && seen.back().detail.isEmpty())
-                seen.back().detail = detail;
+                seen.back().detail = progress.detail;
         });
     }
 
@@ -97,7 +97,7 @@ TEST_F(DropTest, ADropDuringARunIsRefused)
     settle();
     EXPECT_EQ(m->stage(), Stage::running);
     EXPECT_EQ(m->currentTitle(), QStringLiteral("Card"));
-    EXPECT_EQ(m->detail(), QStringLiteral("3 of 9"));
+    EXPECT_EQ(m->progress().detail, QStringLiteral("3 of 9"));
     EXPECT_FALSE(view.dropping());
 }
 

@@ -60,10 +60,10 @@ TEST_F(KeysTest, EscapeOnTheProgressScreenStops)
 {
     ModelStates::running(*m, QStringLiteral("Card"), QStringLiteral("Making thumbnails"), QStringLiteral("3 of 9"), 1.0 / 3);
     press(Qt::Key_Return);
-    EXPECT_EQ(m->status(), QStringLiteral("Making thumbnails"));
+    EXPECT_EQ(m->progress().status, QStringLiteral("Making thumbnails"));
     EXPECT_EQ(desktop->chooses, 0);
     press(Qt::Key_Escape);
-    EXPECT_EQ(m->status(), QStringLiteral("Stopping…"));
+    EXPECT_EQ(m->progress().status, QStringLiteral("Stopping…"));
     EXPECT_EQ(m->stage(), Stage::running);
 }
 

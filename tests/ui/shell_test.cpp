@@ -127,12 +127,12 @@ TEST_F(ShellTest, QuittingDuringARunStopsItInSightAndClosesOnceItsWorkIsSaved)
     AppShell window(*m, *desktop);
     window.show();
     m->start(dir.path());
-    ASSERT_TRUE(waitFor([&] { return m->stage() != Model::Stage::running || m->fraction() > 0; }, 120000));
+    ASSERT_TRUE(waitFor([&] { return m->stage() != Model::Stage::running || m->progress().fraction > 0; }, 120000));
     ASSERT_EQ(m->stage(), Model::Stage::running) << "the run ended before it could be stopped";
 
     window.close();
     EXPECT_TRUE(window.isVisible()) << "the window went while its run lives on";
-    EXPECT_EQ(m->status(), QStringLiteral("Stopping\u2026"));
+    EXPECT_EQ(m->progress().status, QStringLiteral("Stopping\u2026"));
     ASSERT_TRUE(waitFor([&] { return !window.isVisible(); }, 120000));
     EXPECT_NE(m->stage(), Model::Stage::running);
     EXPECT_TRUE(std::filesystem::exists(dir / "_Photo Gallery/.cache.json")) << "the work so far was not saved";

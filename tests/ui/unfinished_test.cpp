@@ -55,7 +55,7 @@ TEST_F(UnfinishedTest, StopMarksTheWallUntilTheResultScreensUpdateFinishesIt)
     ContentView content(*m);
 
     m->start(QString::fromStdString(source.string()));
-    ASSERT_TRUE(waitFor([&] { return m->fraction() && *m->fraction() > 0; }, 120000)) << "no photo was ever done";
+    ASSERT_TRUE(waitFor([&] { const auto fraction = m->progress().fraction; return fraction && *fraction > 0; }, 120000)) << "no photo was ever done";
     m->cancel();
     ASSERT_TRUE(waitFor([&] { return m->stage() != Stage::running; }, 120000));
     ASSERT_EQ(m->stage(), Stage::done) << m->error().toStdString();

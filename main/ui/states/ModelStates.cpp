@@ -10,9 +10,7 @@ struct ModelStatesAccess {
         m._stage = stage;
         Q_EMIT m.stageChanged(stage);
     }
-    static void setStatus(Model& m, const QString& v) { m.setStatus(v); }
-    static void setDetail(Model& m, const QString& v) { m.setDetail(v); }
-    static void setFraction(Model& m, std::optional<double> v) { m.setFraction(v); }
+    static void setProgress(Model& m, const RunProgress& v) { m.setProgress(v); }
     static void setSummary(Model& m, std::optional<JobSummary> v) { m.setSummary(std::move(v)); }
     static void setError(Model& m, const QString& v) { m.setError(v); }
     static void setCurrentTitle(Model& m, const QString& v) { m.setCurrentTitle(v); }
@@ -42,9 +40,7 @@ void running(Model& m, const QString& title, const QString& status, const QStrin
 
 void progress(Model& m, const QString& status, const QString& detail, std::optional<double> fraction)
 {
-    Access::setStatus(m, status);
-    Access::setDetail(m, detail);
-    Access::setFraction(m, fraction);
+    Access::setProgress(m, {status, detail, fraction});
 }
 
 void done(Model& m, const JobSummary& summary, const QString& title)

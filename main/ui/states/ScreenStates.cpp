@@ -69,11 +69,11 @@ std::vector<ScreenState> screenStates()
     }});
 
     states.push_back({QStringLiteral("progress-indeterminate"), [](Model& m, AppShell&) {
-        const ProgressText texts = ProgressText::forUpdate(JobUpdates::Scanning{2512});
+        const RunProgress texts = ProgressText::forUpdate(JobUpdates::Scanning{2512});
         ModelStates::running(m, QStringLiteral("Holiday 2023"), texts.status, texts.detail, texts.fraction);
     }});
     states.push_back({QStringLiteral("progress-time-left"), [](Model& m, AppShell&) {
-        const ProgressText texts = ProgressText::forUpdate(thumbnails());
+        const RunProgress texts = ProgressText::forUpdate(thumbnails());
         ModelStates::progress(m, texts.status, texts.detail, texts.fraction);
     }});
     states.push_back({QStringLiteral("progress-long-path"), [](Model& m, AppShell&) {
@@ -83,11 +83,11 @@ std::vector<ScreenState> screenStates()
                               std::nullopt);
     }});
     states.push_back({QStringLiteral("progress-waiting"), [](Model& m, AppShell&) {
-        const ProgressText texts = ProgressText::forUpdate(JobUpdates::Waiting{4242});
+        const RunProgress texts = ProgressText::forUpdate(JobUpdates::Waiting{4242});
         ModelStates::progress(m, texts.status, texts.detail, texts.fraction);
     }});
     states.push_back({QStringLiteral("progress-stopping"), [](Model& m, AppShell&) {
-        const ProgressText texts = ProgressText::forUpdate(thumbnails());
+        const RunProgress texts = ProgressText::forUpdate(thumbnails());
         ModelStates::progress(m, Model::tr("Stopping…"), texts.detail, texts.fraction);
     }});
 
