@@ -123,6 +123,44 @@ TEST(RecentsJson, RoundTripKeepsEveryField)
     EXPECT_EQ(PathText::toBytes(decoded->front().root), "/media/caf\xE9/DCIM");
 }
 
+struct StoredCase {
+    const char* name;
+    Recent recent;
+    std::string text; ///< the list of this one wall, as stored
+    std::string rootBytes;
+};
+
+// The stored text is the one the list has always had, byte for byte: lists stored before read
+// as they did, and the list written now reads in any earlier Kestova.
+TEST(RecentsJson, TheStoredTextStaysTheSame)
+{
+    const StoredCase cases[] = {
+        {"a path that is not UTF-8",
+         {PathText::fromBytes("/media/caf\xE9/DCIM"), PathText::fromBytes("/media/caf\xE9/DCIM/_Photo Gallery/index.html"),
+          PathText::fromBytes("caf\xE9 \xFF"), 1500, reference(740000000.125)},
+         R"([{"root":"/media/caf\udce9/DCIM","gallery":"/media/caf\udce9/DCIM/_Photo Gallery/index.html",)"
+         R"("title":"caf\udce9 \udcff","photos":1500,"updated":740000000.125}])",
+         "/media/caf\xE9/DCIM"},
+        {"quotes and a newline",
+         {QStringLiteral("/home/ann/\"Trip\"\n2019"), QStringLiteral("/w/index.html"), QStringLiteral("Say \"cheese\"\n"),
+          12, reference(-86400.5), 3, 520},
+         R"([{"root":"/home/ann/\"Trip\"\n2019","gallery":"/w/index.html","title":"Say \"cheese\"\n",)"
+         R"("photos":12,"videos":3,"toDo":520,"updated":-86400.5}])",
+         "/home/ann/\"Trip\"\n2019"},
+        {"no videos and finished: neither optional key",
+         {QString::fromUtf8("/Fotos/Caf\xC3\xA9 \xF0\x9F\x93\xB7"), QStringLiteral("/g"), QStringLiteral("t"), 0, reference(2)},
+         "[{\"root\":\"/Fotos/Caf\xC3\xA9 \xF0\x9F\x93\xB7\",\"gallery\":\"/g\",\"title\":\"t\",\"photos\":0,\"updated\":2}]",
+         "/Fotos/Caf\xC3\xA9 \xF0\x9F\x93\xB7"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(RecentsJson::encode({c.recent}), c.text) << c.name;
+        const auto decoded = RecentsJson::decode(c.text);
+        ASSERT_TRUE(decoded && decoded->size() == 1) << c.name;
+        EXPECT_EQ(decoded->front(), c.recent) << c.name;
+        EXPECT_EQ(PathText::toBytes(decoded->front().root), c.rootBytes) << c.name;
+    }
+}
+
 TEST(RecentEquality, CanonicalEquivalenceAndSameInstant)
 {
     const Recent composed{QString::fromUtf8("/Fotos/Caf\u00e9"), QStringLiteral("g"), QStringLiteral("t"), 1, reference(5)};
