@@ -47,8 +47,8 @@ TEST(GermanText, progressReadsAsOneGermanSentence)
 {
     const auto de = german();
     EXPECT_EQ(ProgressText::forUpdate(JobUpdates::Scanning{2512}),
-              (ProgressText{QStringLiteral("Fotos werden gesucht…"), QStringLiteral("bisher 2.512 gefunden"), std::nullopt}));
-    const ProgressText thumbnails = ProgressText::forUpdate(JobUpdates::Thumbnails{1204, 3000, 300.0});
+              (RunProgress{QStringLiteral("Fotos werden gesucht…"), QStringLiteral("bisher 2.512 gefunden"), std::nullopt}));
+    const RunProgress thumbnails = ProgressText::forUpdate(JobUpdates::Thumbnails{1204, 3000, 300.0});
     EXPECT_EQ(thumbnails.status, QStringLiteral("Vorschaubilder werden erstellt"));
     EXPECT_EQ(thumbnails.detail, QStringLiteral("1.204 von 3.000 · noch etwa 5 Minuten"));
     EXPECT_EQ(ProgressText::forUpdate(JobUpdates::Thumbnails{3000, 3000, 1.0}).detail, QStringLiteral("3.000 von 3.000"));
