@@ -52,17 +52,39 @@ TEST(CacheFile, ShapesThatAreNotAnObjectOfArraysReadAsEmpty)
     EXPECT_EQ(CacheFormat::parse("{}")->size(), 0u);
 }
 
-TEST(CacheFile, ValuesOfOtherTypesReadAsNullAndNestedValuesAreSkipped)
+TEST(CacheFile, ARecordDamagedPastReadingIsLeftOutAndOtherValuesBeyondItsSixReadAsUnknown)
 {
     const auto map = CacheFormat::parse(
-        R"( { "a.jpg" : [ "k", 1.5, 1e3, {"x":[1,2]}, [true,false,null], 99999999999999999999, -7 ] } )");
+        R"( { "a.jpg" : [ "k", 1, 2, "d", 3, 4, {"x":[1,2]}, [true,false,null], "hevc", 5, null, 6, 7, "more" ],)"
+        R"(   "fraction.jpg" : ["k", 1.5, 2, "", 3, 4], "huge.jpg" : ["k", 1, 2, "", 3, 99999999999999999999],)"
+        R"(   "five.jpg" : ["k", 1, 2, "", 3], "textTime.jpg" : ["k", 1, 2, "", "3", 4], "numberKey.jpg" : [7, 1, 2, "", 3, 4],)"
+        R"(   "stamped.jpg" : ["k", 1, 2, "", 3, 4, 0, 0, "", "", 5, 6, ""] } )");
     ASSERT_TRUE(map);
-    const CacheRecord& r = map->at("a.jpg");
-    ASSERT_EQ(r.size(), 7u);
-    EXPECT_EQ(std::get<std::string>(r[0]), "k");
-    for (int i = 1; i <= 5; ++i)
-        EXPECT_TRUE(std::holds_alternative<std::monostate>(r[i])) << i;
-    EXPECT_EQ(std::get<std::int64_t>(r[6]), -7);
+    EXPECT_EQ(map->size(), 2u) << "only the records whose six values are of their kinds";
+    const CacheRecord& a = map->at("a.jpg");
+    EXPECT_EQ(a, (CacheRecord{"k", 1, 2, "d", 3, 4, {0, 0, "hevc", ""}, std::nullopt, std::nullopt}))
+        << "the codec as read; the stamp and the details unknown";
+    EXPECT_EQ(map->at("stamped.jpg"), Record::withDetails(Record::make("k", 1, 2, "", 3, 4, {}, {5, 6}), {}));
+}
+
+TEST(CacheFile, ARecordIsWrittenInThePositionsItsValuesNeed)
+{
+    const Record::Details details{"Cam", "", 0, 0, 0, 0, 0, std::nullopt};
+    const struct {
+        CacheRecord record;
+        std::string text;
+    } rows[] = {
+        {Record::make("k", 1, 2, "d", 3, 4), R"(["k",1,2,"d",3,4])"},
+        {Record::make("k", 1, 2, "", 3, 4, {Record::hasPreview, 9, "x", "y"}), R"(["k",1,2,"",3,4,1])"},
+        {Record::make("k", 1, 2, "", 3, 4, {Record::isVideo, 9, "h264", "y"}), R"(["k",1,2,"",3,4,2,9,"h264"])"},
+        {Record::make("k", 1, 2, "", 3, 4, {Record::isLive, 9, "hevc", "a.mov"}), R"(["k",1,2,"",3,4,4,9,"hevc","a.mov"])"},
+        {Record::make("k", 1, 2, "", 3, 4, {}, {5, 6}), R"(["k",1,2,"",3,4,0,0,"","",5,6])"},
+        {Record::withDetails(Record::make("k", 1, 2, "", 3, 4), details), R"(["k",1,2,"",3,4,0,0,"","",null,null,"Cam\t\t\t\t\t\t\t\t"])"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(CacheFormat::recordText(row.record), row.text);
+        EXPECT_EQ(CacheFormat::parseRecord(row.text), row.record) << row.text;
+    }
 }
 
 TEST(CacheFile, EscapedAndPlainSlashesReadTheSame)
@@ -144,14 +166,9 @@ TEST(CacheReuse, EveryConditionMustHold)
     EXPECT_FALSE(j.canReuse({"a/b.jpg", 20, 11}, map)) << "mtime changed by one second";
     EXPECT_FALSE(j.canReuse({"a/b.jpg", 21, 10}, map)) << "size changed";
 
-    CacheMap five{{"a/b.jpg", {key, 1, 2, "", 10}}};
-    EXPECT_FALSE(j.canReuse(entry, five)) << "five values";
-    CacheMap textMtime{{"a/b.jpg", {key, 1, 2, "", std::string("10"), 20}}};
-    EXPECT_FALSE(j.canReuse(entry, textMtime)) << "mtime as text";
-    CacheMap numberKey{{"a/b.jpg", {7, 1, 2, "", 10, 20}}};
-    EXPECT_FALSE(j.canReuse(entry, numberKey)) << "key not a string";
-    CacheMap seven{{"a/b.jpg", {key, 1, 2, "", 10, 20, std::string("extra")}}};
-    EXPECT_TRUE(j.canReuse(entry, seven)) << "extra values are fine";
+    const auto seven = CacheFormat::parse(R"({"a/b.jpg":[")" + key + R"(",1,2,"",10,20,"extra"]})");
+    ASSERT_TRUE(seven);
+    EXPECT_TRUE(j.canReuse(entry, *seven)) << "a value of another kind beyond the six is fine";
 }
 
 TEST(CachePrune, OnlyTheRunsEntriesStay)

@@ -134,7 +134,9 @@ TEST(DecoderWorkers, MessagesCarryAnyNameAndRefuseWhatIsNotOurs)
     EXPECT_EQ(back->entry, request.entry);
     EXPECT_TRUE(back->remakeThumbnail && !back->previews && back->remakePreview);
 
-    const Reply done = PhotoOutcome::done(CacheRecord{std::string("k\0y", 3), std::int64_t(-1), RecordValue{}});
+    const Reply done = PhotoOutcome::done(Record::withDetails(
+        Record::make(std::string("k\0y", 3), -1, 2, "d\n", 3, 4, {Record::isLive, 5, "hevc", "a\tb.mov"}, {6, 7}),
+        {"Cam \"1\"", "", 0.5, 2.8, 100, 0, 0, std::pair(1.5, -2.25)}));
     const auto doneBack = decodeReply(encode(done));
     ASSERT_TRUE(doneBack);
     EXPECT_EQ(std::get<PhotoOutcome>(*doneBack).record, std::get<PhotoOutcome>(done).record);

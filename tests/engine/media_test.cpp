@@ -130,17 +130,6 @@ struct Wall {
     }
 };
 
-std::string text(const RecordValue& v)
-{
-    const auto* s = std::get_if<std::string>(&v);
-    return s ? *s : std::string();
-}
-std::int64_t integer(const RecordValue& v)
-{
-    const auto* i = std::get_if<std::int64_t>(&v);
-    return i ? *i : -1;
-}
-
 /// Width, height and brightness spread of a JPEG, read back through the vips program.
 struct Jpeg {
     int width = 0;
@@ -197,14 +186,14 @@ TEST_F(Media, videoRecordsHoldShownSizeLengthCodecAndRecordingDate)
         SCOPED_TRACE(row.rel);
         const auto record = processPhoto(job.photoWork(), wall.add(row.clip, row.rel), KeepThumbnail::ifNotOlder, PhotoExtras{true, false}).record;
         ASSERT_TRUE(record);
-        ASSERT_EQ(record->size(), Record::details + 1);
-        EXPECT_EQ(integer((*record)[Record::width]), row.width);
-        EXPECT_EQ(integer((*record)[Record::height]), row.height);
-        EXPECT_EQ(text((*record)[Record::date]), row.date);
-        EXPECT_EQ(integer((*record)[Record::media]), Record::isVideo | Record::hasPreview);
-        EXPECT_GE(integer((*record)[Record::duration]), row.minMs);
-        EXPECT_LE(integer((*record)[Record::duration]), row.maxMs);
-        EXPECT_EQ(text((*record)[Record::codec]), row.codec);
+        EXPECT_TRUE(record->details);
+        EXPECT_EQ(record->width, row.width);
+        EXPECT_EQ(record->height, row.height);
+        EXPECT_EQ(record->date, row.date);
+        EXPECT_EQ(record->media.flags, Record::isVideo | Record::hasPreview);
+        EXPECT_GE(record->media.durationMs, row.minMs);
+        EXPECT_LE(record->media.durationMs, row.maxMs);
+        EXPECT_EQ(record->media.codec, row.codec);
         const Jpeg poster = inspect(job.wall.thumbURL(WallPaths::key(row.rel)));
         EXPECT_EQ(poster.width > poster.height, row.width > row.height) << "poster upright";
         EXPECT_EQ(std::max(poster.width, poster.height), 420);
@@ -268,8 +257,8 @@ TEST_F(Media, aVideoCutShortIsAsLongAsWhatCanBePlayed)
         std::ofstream(wall.source / row.rel, std::ios::binary) << bytes.substr(0, row.length);
         const auto record = process(job.photoWork(), FileEntry{row.rel, std::int64_t(row.length), 1});
         ASSERT_TRUE(record);
-        EXPECT_GE(integer((*record)[Record::duration]), row.minMs);
-        EXPECT_LE(integer((*record)[Record::duration]), row.maxMs);
+        EXPECT_GE(record->media.durationMs, row.minMs);
+        EXPECT_LE(record->media.durationMs, row.maxMs);
     }
 }
 
@@ -403,7 +392,7 @@ void expectClipInWall(const Indexer& job, const std::string& manifest, const std
 void expectStill(const Indexer& job, const std::string& rel)
 {
     EXPECT_FALSE(fs::exists(job.wall.motionURL(WallPaths::key(rel)))) << rel;
-    EXPECT_EQ(Record::mediaOf(ProgressCache::loadCache(job.wall.cacheURL()).at(rel)).flags, 0) << rel << " stays a still";
+    EXPECT_EQ(ProgressCache::loadCache(job.wall.cacheURL()).at(rel).media.flags, 0) << rel << " stays a still";
 }
 
 TEST_F(Media, aMotionPhotoIsLiveWithItsClipCopiedIntoTheWall)
@@ -452,7 +441,7 @@ TEST_F(Media, aMotionPhotoIsLiveWithItsClipCopiedIntoTheWall)
     // A clip of its name beside the photo wins over the one inside it.
     wall.add(clips.hevc, "phone/PXL_1.MP.mp4");
     wall.build();
-    EXPECT_EQ(Record::mediaOf(ProgressCache::loadCache(job.wall.cacheURL()).at("phone/PXL_1.MP.jpg")).motion, "phone/PXL_1.MP.mp4");
+    EXPECT_EQ(ProgressCache::loadCache(job.wall.cacheURL()).at("phone/PXL_1.MP.jpg").media.motion, "phone/PXL_1.MP.mp4");
 
     // The motion folder may not be a link planted to take the copies elsewhere.
     TempDir elsewhere;
@@ -623,11 +612,11 @@ TEST_F(Media, aWallBuiltBeforePreviewsGetsThemOnlyWhenAsked)
 
     wall.build();
     EXPECT_FALSE(fs::exists(job.wall.previewURL(WallPaths::key(entry.rel)))) << "an update decodes nothing again";
-    EXPECT_EQ(Record::mediaOf(ProgressCache::loadCache(job.wall.cacheURL()).at(entry.rel)).flags, 0) << "still a record without a preview";
+    EXPECT_EQ(ProgressCache::loadCache(job.wall.cacheURL()).at(entry.rel).media.flags, 0) << "still a record without a preview";
 
     wall.build(/*fillPreviews=*/true);
     EXPECT_TRUE(fs::exists(job.wall.previewURL(WallPaths::key(entry.rel))));
-    EXPECT_EQ(Record::mediaOf(ProgressCache::loadCache(job.wall.cacheURL()).at(entry.rel)).flags, Record::hasPreview);
+    EXPECT_EQ(ProgressCache::loadCache(job.wall.cacheURL()).at(entry.rel).media.flags, Record::hasPreview);
     EXPECT_EQ(inspect(job.wall.thumbURL(WallPaths::key(entry.rel))).width, 100) << "the old thumbnail stays";
 }
 

@@ -71,10 +71,10 @@ TEST(ProcessingPhase, OutcomesOfEachKindAndOlderRecordsKept)
     EXPECT_FALSE(outcome.stopped);
     EXPECT_FALSE(outcome.machineFailure);
     EXPECT_EQ(outcome.map.size(), 5u);
-    EXPECT_EQ(Record::textOrEmpty(outcome.map.at("a.jpg"), Record::key), "a.jpg");
-    EXPECT_EQ(Record::textOrEmpty(outcome.map.at("bad.jpg"), Record::key), "old");
-    EXPECT_EQ(Record::textOrEmpty(outcome.map.at("moving.jpg"), Record::key), "old");
-    EXPECT_EQ(Record::textOrEmpty(outcome.map.at("kept.jpg"), Record::key), "kept");
+    EXPECT_EQ(outcome.map.at("a.jpg").key, "a.jpg");
+    EXPECT_EQ(outcome.map.at("bad.jpg").key, "old");
+    EXPECT_EQ(outcome.map.at("moving.jpg").key, "old");
+    EXPECT_EQ(outcome.map.at("kept.jpg").key, "kept");
     EXPECT_FALSE(fs::exists(dir / ".inflight")) << "every photo ended, so there is nothing to carry";
 }
 

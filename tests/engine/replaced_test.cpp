@@ -189,8 +189,9 @@ TEST(Replaced, AWallCachedBeforeStampsWereKeptKeepsItsThumbnailsAndThenTellsAnEd
     auto cache = CacheFormat::parse(readFile(cacheFile));
     ASSERT_TRUE(cache && cache->size() == 1);
     for (auto& [rel, record] : *cache) {
-        ASSERT_TRUE(Record::stampOf(record)) << "a new record carries its stamp";
-        record.resize(Record::ctime);
+        ASSERT_TRUE(record.stamp) << "a new record carries its stamp";
+        record.stamp.reset();
+        record.details.reset();
     }
     std::ofstream(cacheFile, std::ios::binary | std::ios::trunc) << CacheFormat::serialize(*cache);
 
@@ -205,7 +206,7 @@ TEST(Replaced, AWallCachedBeforeStampsWereKeptKeepsItsThumbnailsAndThenTellsAnEd
     EXPECT_EQ(fs::last_write_time(card.thumb()), madeAt) << "an unchanged photo's thumbnail was made again";
     const auto adopted = CacheFormat::parse(readFile(cacheFile));
     ASSERT_TRUE(adopted && adopted->size() == 1);
-    EXPECT_TRUE(Record::stampOf(adopted->begin()->second)) << "the stamp seen now is kept";
+    EXPECT_TRUE(adopted->begin()->second.stamp) << "the stamp seen now is kept";
 
     // From then on an edit in place is told.
     const std::string before = readFile(card.thumb());

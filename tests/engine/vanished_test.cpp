@@ -182,7 +182,7 @@ TEST(ChangingPhotos, APhotoDeletedOrReplacedAfterTheWalkEndsConsistent)
     // The replaced photo was read whole; its record keeps the size the walk saw, so the next
     // run, which sees the new size, makes it again.
     ASSERT_TRUE(cache.contains("replaced.jpg"));
-    EXPECT_EQ(Record::intOrZero(cache.at("replaced.jpg"), Record::size),
+    EXPECT_EQ(cache.at("replaced.jpg").size,
               static_cast<std::int64_t>(fs::file_size(photos / "cameras/Canon_40D.jpg")));
     // The deleted one keeps its record until the next walk no longer finds it.
     EXPECT_TRUE(cache.contains("deleted.jpg"));
@@ -190,7 +190,7 @@ TEST(ChangingPhotos, APhotoDeletedOrReplacedAfterTheWalkEndsConsistent)
     EXPECT_EQ(next.photos, 2);
     EXPECT_EQ(next.changed, 0);
     const CacheMap after = CacheFormat::parse(readFile(s.out / ".cache.json")).value_or(CacheMap{});
-    EXPECT_EQ(Record::intOrZero(after.at("replaced.jpg"), Record::size),
+    EXPECT_EQ(after.at("replaced.jpg").size,
               static_cast<std::int64_t>(fs::file_size(photos / "cameras/Nikon_D70.jpg")));
     EXPECT_FALSE(after.contains("deleted.jpg"));
 }

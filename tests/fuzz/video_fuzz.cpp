@@ -13,7 +13,7 @@ constexpr std::array<const char*, 9> extensions{"mp4", "mov", "m4v", "3gp", "mkv
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const auto record = processOne(data, size, "clip", extensions);
-    if (record && (Record::mediaOf(*record).flags & Record::isVideo) == 0)
+    if (record && ((*record).media.flags & Record::isVideo) == 0)
         std::abort(); // a video recorded as something else
     return 0;
 }

@@ -7,14 +7,83 @@
 
 #include "engine/base/Json.h"
 
+#include <array>
 #include <charconv>
+#include <variant>
 
 namespace CacheFormat {
 namespace {
 
+/// A record's positions in the file's arrays.
+enum Position : std::size_t {
+    key = 0, width = 1, height = 2, date = 3, mtime = 4, size = 5,
+    media = 6,    ///< MediaFlags; absent for a plain photo
+    duration = 7, ///< a video's or a live photo's motion length in milliseconds; 0 unknown
+    codec = 8,    ///< the video's codec as FFmpeg names it ("h264", "hevc", "vp9")
+    motion = 9,   ///< a live photo's clip: its path relative to the source, or with clipInWall to the wall
+    ctime = 10,   ///< the file's status change time in nanoseconds, as the walk saw it
+    inode = 11,   ///< the file's inode number, as the walk saw it
+    details = 12, ///< Details as text; "" when the metadata said nothing of them
+    count = 13,
+};
+
+/// A JSON value as a record's position may hold it: an integer, a string, or anything else.
+using Value = std::variant<std::monostate, std::int64_t, std::string>;
+
+/// A record as its positions are read: each known position in its place.
+struct Positions {
+    std::array<Value, Position::count> values;
+    std::size_t length = 0;
+
+    const std::int64_t* intAt(std::size_t i) const { return i < length ? std::get_if<std::int64_t>(&values[i]) : nullptr; }
+    std::string* textAt(std::size_t i) { return i < length ? std::get_if<std::string>(&values[i]) : nullptr; }
+    std::int64_t intOrZero(std::size_t i) const
+    {
+        const auto* v = intAt(i);
+        return v ? *v : 0;
+    }
+    std::string takeText(std::size_t i)
+    {
+        auto* v = textAt(i);
+        return v ? std::move(*v) : std::string();
+    }
+
+    /// The record these positions make; nothing unless the six a photo always has are there,
+    /// each of its kind. A position of the wrong kind beyond them reads as unknown.
+    std::optional<CacheRecord> record()
+    {
+        if (!textAt(key) || !intAt(width) || !intAt(height) || !textAt(date) || !intAt(mtime) || !intAt(size))
+            return std::nullopt;
+        CacheRecord r;
+        r.key = takeText(key);
+        r.width = intOrZero(width);
+        r.height = intOrZero(height);
+        r.date = takeText(date);
+        r.mtime = intOrZero(mtime);
+        r.size = intOrZero(size);
+        r.media = {intOrZero(media), intOrZero(duration), takeText(codec), takeText(motion)};
+        if (intAt(ctime) && intAt(inode))
+            r.stamp = Record::FileStamp{intOrZero(ctime), intOrZero(inode)};
+        if (const std::string* text = textAt(details))
+            r.details = Record::detailsFromText(*text);
+        return r;
+    }
+};
+
 class Parser {
 public:
     explicit Parser(std::string_view text) : text(text) {}
+
+    /// One record's array, alone.
+    std::optional<CacheRecord> recordOnly()
+    {
+        Positions positions;
+        skipSpace();
+        if (!array(&positions))
+            return std::nullopt;
+        skipSpace();
+        return pos == text.size() ? positions.record() : std::nullopt;
+    }
 
     std::optional<CacheMap> document()
     {
@@ -34,10 +103,12 @@ public:
                 if (!take(':'))
                     return std::nullopt;
                 skipSpace();
-                CacheRecord record;
-                if (!array(&record))
+                Positions positions;
+                if (!array(&positions))
                     return std::nullopt; // one member that is not an array spoils the whole file
-                map.insert_or_assign(std::move(name), std::move(record));
+                // A record damaged past reading is as none: its photo is made again.
+                if (auto record = positions.record())
+                    map.insert_or_assign(std::move(name), std::move(*record));
                 skipSpace();
             } while (take(','));
             if (!take('}'))
@@ -67,19 +138,21 @@ private:
             ++pos;
     }
 
-    /// An array at pos; its elements go into record when one is given.
-    bool array(CacheRecord* record, int depth = 0)
+    /// An array at pos; its elements go into `positions` when given, as far as they are known.
+    bool array(Positions* positions, int depth = 0)
     {
         if (!take('['))
             return false;
         skipSpace();
         if (take(']'))
             return true;
-        if (record)
-            record->reserve(6);
+        std::size_t index = 0;
         do {
             skipSpace();
-            RecordValue* value = record ? &record->emplace_back() : nullptr;
+            Value* value = positions && index < Position::count ? &positions->values[index] : nullptr;
+            if (positions && value)
+                positions->length = index + 1;
+            ++index;
             if (!this->value(value, depth + 1))
                 return false;
             skipSpace();
@@ -118,7 +191,7 @@ private:
         return true;
     }
 
-    bool number(RecordValue* out)
+    bool number(Value* out)
     {
         const std::size_t start = pos;
         take('-');
@@ -156,7 +229,7 @@ private:
         return true;
     }
 
-    bool value(RecordValue* out, int depth)
+    bool value(Value* out, int depth)
     {
         if (depth > maxDepth || pos >= text.size())
             return false;
@@ -182,6 +255,58 @@ private:
     std::size_t pos = 0;
 };
 
+/// The record's array: the positions its values need, those between filled as a plain photo's
+/// are (a missing stamp as nulls).
+void appendRecord(std::string& out, const CacheRecord& r)
+{
+    out += '[';
+    Json::appendString(out, r.key);
+    out += ',';
+    Json::appendInt(out, r.width);
+    out += ',';
+    Json::appendInt(out, r.height);
+    out += ',';
+    Json::appendString(out, r.date);
+    out += ',';
+    Json::appendInt(out, r.mtime);
+    out += ',';
+    Json::appendInt(out, r.size);
+    std::size_t end = Position::media;
+    if (r.media.flags)
+        end = Position::duration;
+    if (r.media.flags & (Record::isVideo | Record::isLive))
+        end = Position::motion;
+    if (r.media.flags & Record::isLive)
+        end = Position::ctime;
+    if (r.stamp)
+        end = Position::details;
+    if (r.details)
+        end = Position::count;
+    for (std::size_t i = Position::media; i < end; ++i) {
+        out += ',';
+        switch (i) {
+        case Position::media: Json::appendInt(out, r.media.flags); break;
+        case Position::duration: Json::appendInt(out, r.media.durationMs); break;
+        case Position::codec: Json::appendString(out, r.media.codec); break;
+        case Position::motion: Json::appendString(out, r.media.motion); break;
+        case Position::ctime:
+            if (r.stamp)
+                Json::appendInt(out, r.stamp->ctimeNs);
+            else
+                out += "null";
+            break;
+        case Position::inode:
+            if (r.stamp)
+                Json::appendInt(out, r.stamp->inode);
+            else
+                out += "null";
+            break;
+        default: Json::appendString(out, Record::detailsText(*r.details)); break;
+        }
+    }
+    out += ']';
+}
+
 } // namespace
 
 std::optional<CacheMap> parse(std::string_view text)
@@ -200,21 +325,23 @@ std::string serialize(const CacheMap& map)
             out += ',';
         first = false;
         Json::appendString(out, rel);
-        out += ":[";
-        for (std::size_t i = 0; i < record.size(); ++i) {
-            if (i)
-                out += ',';
-            if (const auto* n = std::get_if<std::int64_t>(&record[i]))
-                Json::appendInt(out, *n);
-            else if (const auto* s = std::get_if<std::string>(&record[i]))
-                Json::appendString(out, *s);
-            else
-                out += "null";
-        }
-        out += ']';
+        out += ':';
+        appendRecord(out, record);
     }
     out += '}';
     return out;
+}
+
+std::string recordText(const CacheRecord& record)
+{
+    std::string out;
+    appendRecord(out, record);
+    return out;
+}
+
+std::optional<CacheRecord> parseRecord(std::string_view text)
+{
+    return Parser(text).recordOnly();
 }
 
 } // namespace CacheFormat

@@ -1,4 +1,12 @@
-// The progress cache's file format: a JSON object from relative path to record array.
+// The progress cache's file format: a JSON object from relative path to record array,
+// [key, width, height, date text, mtime, size]. Videos, live photos and photos with a preview
+// carry more after these: [..., media flags, length in ms, codec, motion clip]; then, when the
+// walk knew them, the file's status change time and inode: [..., ctime in ns, inode], with the
+// media positions filled (0, 0, "", "") for a plain photo; then what the photo's metadata says of
+// its camera, exposure and place, one text at position 12 (Record::detailsText), with the
+// stamp's positions null when the walk did not know it. Records without them (written before
+// they were kept) stay valid: one without details has its metadata read again, its thumbnail
+// kept. Values read from disk may have any type: the reader checks each position's.
 #pragma once
 
 #include "engine/cache/CacheRecord.h"
@@ -10,10 +18,15 @@
 namespace CacheFormat {
 
 /// The map a cache file holds, or nothing when the text is not JSON or not an object whose
-/// every member is an array. Values other than integers and strings read as null.
+/// every member is an array. A member whose first six positions are not of their kinds is
+/// left out (its photo is made again); beyond them, a value of another kind reads as unknown.
 std::optional<CacheMap> parse(std::string_view text);
 
 /// Compact JSON text of the map.
 std::string serialize(const CacheMap& map);
+
+/// One record's array, as the map's text holds it; and back, nothing when it is not one.
+std::string recordText(const CacheRecord& record);
+std::optional<CacheRecord> parseRecord(std::string_view text);
 
 } // namespace CacheFormat

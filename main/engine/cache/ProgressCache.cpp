@@ -32,33 +32,24 @@ void ProgressCache::saveCache(const std::filesystem::path& cacheFile, const Cach
 
 namespace {
 
-/// Whether a well-formed record was made from a file of this time and size, and, where both
-/// the record and the walk know them, of this status change time and inode: an edit in place
-/// that restores the size and time still changes those.
+/// Whether a record was made from a file of this time and size, and, where both the record and
+/// the walk know them, of this status change time and inode: an edit in place that restores
+/// the size and time still changes those.
 bool sameFile(const FileEntry& entry, const CacheRecord& record)
 {
-    const std::int64_t* mtime = Record::intAt(record, Record::mtime);
-    const std::int64_t* size = Record::intAt(record, Record::size);
-    if (!mtime || *mtime != entry.mtime || !size || *size != entry.size)
+    if (record.mtime != entry.mtime || record.size != entry.size)
         return false;
-    const auto stamp = Record::stampOf(record);
     const Record::FileStamp now{entry.ctimeNs, entry.inode};
-    return !stamp || now == Record::FileStamp{} || *stamp == now;
+    return !record.stamp || now == Record::FileStamp{} || *record.stamp == now;
 }
 
-/// The entry's record when it is well formed and was made from a file of this time and size.
+/// The entry's record when it was made from a file of this time and size.
 const CacheRecord* matchingRecord(const FileEntry& entry, const CacheMap& map)
 {
     const auto it = map.find(entry.rel);
-    if (it == map.end())
+    if (it == map.end() || !sameFile(entry, it->second))
         return nullptr;
-    const CacheRecord& record = it->second;
-    if (record.size() < Record::count)
-        return nullptr;
-    const std::string* key = Record::textAt(record, Record::key);
-    if (!key || !sameFile(entry, record))
-        return nullptr;
-    return &record;
+    return &it->second;
 }
 
 } // namespace
@@ -68,7 +59,7 @@ namespace ProgressCache {
 bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs)
 {
     const CacheRecord* record = matchingRecord(entry, map);
-    return record && thumbs.has(*Record::textAt(*record, Record::key));
+    return record && thumbs.has(record->key);
 }
 
 bool canReuse(const FileEntry& entry, const CacheMap& map, WallIndex& wall, Wanted wanted)
@@ -76,14 +67,14 @@ bool canReuse(const FileEntry& entry, const CacheMap& map, WallIndex& wall, Want
     const CacheRecord* record = matchingRecord(entry, map);
     if (!record)
         return false;
-    const std::string& key = *Record::textAt(*record, Record::key);
+    const std::string& key = record->key;
     if (!wall.thumbs.has(key))
         return false;
     // A record made before the metadata's details were kept: its photo's header is read again,
     // its thumbnail stays.
-    if (!Record::textAt(*record, Record::details))
+    if (!record->details)
         return false;
-    const Record::Media media = Record::mediaOf(*record);
+    const Record::Media& media = record->media;
     if ((media.flags & (Record::hasPreview | Record::copyInWall)) && !wall.previews.has(key))
         return false;
     if ((media.flags & Record::fullInWall) && !wall.full.has(key))
@@ -107,7 +98,7 @@ bool canReuse(const FileEntry& entry, const CacheMap& map, WallIndex& wall, Want
     // without its large JPEG is done again, and gets a copy or a preview.
     if (wanted.copies && !large && !PhotoKinds::isVideo(entry.rel))
         return false;
-    const bool largerThanPreview = std::max(Record::intOrZero(*record, Record::width), Record::intOrZero(*record, Record::height)) >
+    const bool largerThanPreview = std::max(record->width, record->height) >
                                    WallImages::previewSize;
     if (wanted.copies && (media.flags & Record::hasPreview) && !(media.flags & (Record::isVideo | Record::fullInWall)) &&
         largerThanPreview)
@@ -119,17 +110,12 @@ bool adoptStamp(const FileEntry& entry, CacheMap& map)
 {
     const Record::FileStamp now{entry.ctimeNs, entry.inode};
     const auto it = map.find(entry.rel);
-    if (now == Record::FileStamp{} || it == map.end() || Record::stampOf(it->second))
+    if (now == Record::FileStamp{} || it == map.end() || it->second.stamp)
         return false;
-    const CacheRecord& old = it->second;
-    const std::string* key = Record::textAt(old, Record::key);
-    if (!key || old.size() < Record::count)
-        return false;
-    it->second = Record::keepingDetails(Record::make(*key, Record::intOrZero(old, Record::width),
-                                                     Record::intOrZero(old, Record::height),
-                                                     std::string(Record::textOrEmpty(old, Record::date)), entry.mtime,
-                                                     entry.size, Record::mediaOf(old), now),
-                                        old);
+    CacheRecord& record = it->second;
+    record.mtime = entry.mtime;
+    record.size = entry.size;
+    record.stamp = now;
     return true;
 }
 
@@ -141,10 +127,7 @@ bool holdsRecordOf(const FileEntry& entry, const CacheMap& map)
 bool recordedOtherwise(const FileEntry& entry, const CacheMap& map)
 {
     const auto it = map.find(entry.rel);
-    // A record too damaged to tell says nothing about the photo.
-    if (it == map.end() || !Record::intAt(it->second, Record::mtime) || !Record::intAt(it->second, Record::size))
-        return false;
-    return !sameFile(entry, it->second);
+    return it != map.end() && !sameFile(entry, it->second);
 }
 
 void prune(CacheMap& map, const std::vector<FileEntry>& entries, const std::vector<std::string>& unreadableFolders)

@@ -222,7 +222,7 @@ JobSummary Indexer::run()
         const auto hadPreview = std::make_shared<std::unordered_set<std::string>>();
         for (const FileEntry& entry : todo) {
             const auto old = map.find(entry.rel);
-            if (old != map.end() && (Record::mediaOf(old->second).flags & Record::hasPreview))
+            if (old != map.end() && (old->second.media.flags & Record::hasPreview))
                 hadPreview->insert(entry.rel);
         }
         const ProcessingPhase::Process process = [photoWork, changed, hadPreview,

@@ -22,17 +22,6 @@ std::optional<std::int64_t> modifiedAt(const fs::path& file)
     return st.st_mtim.tv_sec;
 }
 
-/// The record with other media, every other position as it was.
-CacheRecord withMedia(const CacheRecord& record, Record::Media media)
-{
-    return Record::keepingDetails(
-        Record::make(std::string(Record::textOrEmpty(record, Record::key)), Record::intOrZero(record, Record::width),
-                     Record::intOrZero(record, Record::height), std::string(Record::textOrEmpty(record, Record::date)),
-                     Record::intOrZero(record, Record::mtime), Record::intOrZero(record, Record::size), std::move(media),
-                     Record::stampOf(record).value_or(Record::FileStamp{})),
-        record);
-}
-
 } // namespace
 
 namespace VideoCopies {
@@ -49,13 +38,12 @@ Plan plan(CacheMap& map, const std::vector<FileEntry>& entries, const std::vecto
         if (found == map.end())
             continue;
         CacheRecord& record = found->second;
-        const std::string* key = Record::textAt(record, Record::key);
-        Record::Media media = Record::mediaOf(record);
+        const std::string& key = record.key;
+        Record::Media& media = record.media;
         const bool video = media.flags & Record::isVideo;
         const bool live = !video && (media.flags & Record::isLive) && !media.motion.empty();
-        if (!key || (!video && !live)) {
+        if (!video && !live)
             continue;
-        }
         Work work;
         work.entry = entry;
         work.durationMs = media.durationMs;
@@ -75,22 +63,22 @@ Plan plan(CacheMap& map, const std::vector<FileEntry>& entries, const std::vecto
             work.source = {media.motion, false};
             work.sourceMtime = clip->second->mtime;
         }
-        const auto copyTime = modifiedAt(wall.out / WallPaths::videoCopyName(*key));
+        const auto copyTime = modifiedAt(wall.out / WallPaths::videoCopyName(key));
         const bool stands = copyTime && *copyTime >= work.sourceMtime && !changed.contains(entry.rel);
         const bool wanted = !VideoCopy::browserPlays(work.source.name, media.codec)
                             && (live || everyVideo || (media.durationMs > 0 && media.durationMs < shortVideoMs));
         const bool flagged = media.flags & Record::playableCopy;
         if (stands != flagged) {
             media.flags ^= Record::playableCopy;
-            record = withMedia(record, media);
             ++plan.adjusted;
             if (stands)
                 plan.found.push_back(entry.rel);
         }
         if (stands || !wanted)
             continue;
-        media.flags |= Record::playableCopy;
-        work.record = withMedia(record, media);
+        // The map's record gets the flag once the copy is made.
+        work.record = record;
+        work.record.media.flags |= Record::playableCopy;
         plan.work.push_back(std::move(work));
     }
     return plan;

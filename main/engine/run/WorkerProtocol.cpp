@@ -2,6 +2,7 @@
 #include "engine/run/WorkerProtocol.h"
 
 #include "engine/base/UniqueFd.h"
+#include "engine/cache/CacheFormat.h"
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -72,52 +73,16 @@ private:
 };
 
 enum Tag : std::uint8_t { hello = 'H', request = 'R', outcome = 'O', failure = 'F' };
-enum ValueTag : std::uint8_t { null = 0, integer = 1, string = 2 };
-
+/// A record crosses as the cache file's text of it: one reader and one writer of its positions.
 void writeRecord(Writer& w, const CacheRecord& record)
 {
-    w.number(static_cast<std::int64_t>(record.size()));
-    for (const RecordValue& value : record) {
-        if (const auto* n = std::get_if<std::int64_t>(&value)) {
-            w.byte(integer);
-            w.number(*n);
-        } else if (const auto* s = std::get_if<std::string>(&value)) {
-            w.byte(string);
-            w.text(*s);
-        } else {
-            w.byte(null);
-        }
-    }
+    w.text(CacheFormat::recordText(record));
 }
 
 std::optional<CacheRecord> readRecord(Reader& r)
 {
-    const auto count = r.number();
-    // Each value takes at least its tag's byte.
-    if (!count || *count < 0 || *count > std::int64_t(longestFrame))
-        return std::nullopt;
-    CacheRecord record;
-    for (std::int64_t i = 0; i < *count; ++i) {
-        const auto tag = r.byte();
-        if (!tag)
-            return std::nullopt;
-        if (*tag == integer) {
-            const auto n = r.number();
-            if (!n)
-                return std::nullopt;
-            record.emplace_back(*n);
-        } else if (*tag == string) {
-            auto s = r.text();
-            if (!s)
-                return std::nullopt;
-            record.emplace_back(std::move(*s));
-        } else if (*tag == null) {
-            record.emplace_back(std::monostate{});
-        } else {
-            return std::nullopt;
-        }
-    }
-    return record;
+    const auto text = r.text();
+    return text ? CacheFormat::parseRecord(*text) : std::nullopt;
 }
 
 template <typename Enum>

@@ -91,7 +91,7 @@ std::vector<FileEntry> LivePhotos::clipsLeftAlone(const std::vector<FileEntry>& 
         } else if (processed.contains(still.rel)) {
             // A still whose clip did not open, or is no live photo's clip by its length.
             const auto record = outcome.map.find(still.rel);
-            const Record::Media media = record == outcome.map.end() ? Record::Media{} : Record::mediaOf(record->second);
+            const Record::Media media = record == outcome.map.end() ? Record::Media{} : record->second.media;
             if (!(media.flags & Record::isLive) || media.motion != still.motion)
                 alone.push_back(*clip->second);
         }

@@ -78,20 +78,17 @@ Wall buildWall(const CacheMap& map)
     wall.entries.reserve(map.size());
     Dates::PathDates paths;
     for (const auto& [rel, record] : map) {
-        const std::string* key = Record::textAt(record, Record::key);
-        if (record.size() < Record::count || !key)
-            continue;
         WallEntry entry;
-        entry.key = *key;
+        entry.key = record.key;
         entry.rel = rel;
-        entry.width = Record::intOrZero(record, Record::width);
-        entry.height = Record::intOrZero(record, Record::height);
-        entry.date = dateOf(Record::textOrEmpty(record, Record::date), rel, paths);
+        entry.width = record.width;
+        entry.height = record.height;
+        entry.date = dateOf(record.date, rel, paths);
         entry.first = firstComponent(rel);
-        entry.mtime = Record::intOrZero(record, Record::mtime);
-        entry.media = Record::mediaOf(record);
-        entry.size = Record::intOrZero(record, Record::size);
-        entry.details = Record::detailsOf(record).value_or(Record::Details{});
+        entry.mtime = record.mtime;
+        entry.media = record.media;
+        entry.size = record.size;
+        entry.details = record.details.value_or(Record::Details{});
         const bool video = entry.media.flags & Record::isVideo;
         if (video)
             ++wall.videos;
