@@ -1,7 +1,7 @@
 // Translating the engine's failure sentences.
 #include "model/FailureText.h"
 
-#include "engine/run/JobErrors.h"
+#include "engine/base/JobErrors.h"
 #include "model/PathText.h"
 
 #include <QCoreApplication>

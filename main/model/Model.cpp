@@ -2,7 +2,7 @@
 #include "model/Model.h"
 
 #include "engine/run/Indexer.h"
-#include "engine/run/JobErrors.h"
+#include "engine/base/JobErrors.h"
 #include "model/FailureText.h"
 #include "model/PathText.h"
 #include "model/ProgressText.h"

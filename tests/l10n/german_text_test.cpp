@@ -2,7 +2,7 @@
 // whatever locale data the machine has.
 #include "GermanEnvironment.h"
 
-#include "engine/run/JobErrors.h"
+#include "engine/base/JobErrors.h"
 #include "model/FailureText.h"
 #include "model/Model.h"
 #include "model/ProgressText.h"

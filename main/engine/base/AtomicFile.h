@@ -1,7 +1,7 @@
 // Whole-file writes that readers see either complete or not at all.
 #pragma once
 
-#include "engine/run/JobErrors.h"
+#include "engine/base/JobErrors.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,7 +1,7 @@
 // Probing descriptors, memory and the wall's disk after a photo failed.
 #include "engine/base/MachineCheck.h"
 
-#include "engine/run/JobErrors.h"
+#include "engine/base/JobErrors.h"
 #include "engine/base/UniqueFd.h"
 
 #include <fcntl.h>

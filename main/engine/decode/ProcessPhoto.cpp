@@ -1,7 +1,7 @@
 // One photo's processing: its cache record and its thumbnail.
 #include "engine/decode/PhotoWork.h"
 
-#include "engine/run/JobErrors.h"
+#include "engine/base/JobErrors.h"
 #include "engine/walk/LivePhotos.h"
 #include "engine/walk/PhotoKinds.h"
 #include "engine/wall/WallImages.h"

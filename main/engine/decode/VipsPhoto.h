@@ -1,7 +1,7 @@
 // Photos decoded and thumbnails written through libvips. Nothing else includes libvips.
 #pragma once
 
-#include "engine/base/Opened.h"
+#include "engine/decode/Opened.h"
 #include "engine/decode/PixelBuffer.h"
 
 #include <filesystem>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "engine/decode/PhotoWork.h"
-#include "engine/run/JobErrors.h"
+#include "engine/base/JobErrors.h"
 #include "engine/run/JobSummary.h"
 #include "engine/run/JobUpdate.h"
 #include "engine/walk/Walk.h"

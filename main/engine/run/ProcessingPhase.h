@@ -4,7 +4,7 @@
 
 #include "engine/cache/CacheRecord.h"
 #include "engine/walk/FileEntry.h"
-#include "engine/run/JobErrors.h"
+#include "engine/base/JobErrors.h"
 #include "engine/run/JobUpdate.h"
 #include "engine/decode/PhotoOutcome.h"
 #include "engine/cache/PhotoJournal.h"

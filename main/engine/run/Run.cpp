@@ -5,6 +5,7 @@
 #include "engine/decode/BuildFingerprint.h"
 #include "engine/run/DecoderProcesses.h"
 #include "engine/base/MachineCheck.h"
+#include "engine/run/ClipsLeftAlone.h"
 #include "engine/walk/LivePhotos.h"
 #include "engine/cache/PhotoJournal.h"
 #include "engine/run/ProcessingPhase.h"
@@ -245,7 +246,7 @@ JobSummary Indexer::run()
         journal->open();
         auto outcome = ProcessingPhase::run(std::move(map), todo, journal, process, settings);
         // The clips of stills that made no live photo with them are videos of their own.
-        const std::vector<FileEntry> alone = LivePhotos::clipsLeftAlone(todo, live.clips, outcome);
+        const std::vector<FileEntry> alone = clipsLeftAlone(todo, live.clips, outcome);
         if (!alone.empty() && !outcome.stopped && !cancelled()) {
             entries.insert(entries.end(), alone.begin(), alone.end());
             auto clips = ProcessingPhase::run(std::move(outcome.map), alone, journal, process, settings);

@@ -9,7 +9,7 @@
 #pragma once
 
 #include "engine/walk/FileEntry.h"
-#include "engine/run/JobErrors.h"
+#include "engine/base/JobErrors.h"
 #include "engine/decode/PhotoOutcome.h"
 
 #include <filesystem>

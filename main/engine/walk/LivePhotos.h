@@ -2,7 +2,6 @@
 #pragma once
 
 #include "engine/walk/FileEntry.h"
-#include "engine/run/ProcessingPhase.h"
 
 #include <cstdint>
 #include <functional>
@@ -27,11 +26,5 @@ using StandsAlone = std::function<bool(const FileEntry&)>;
 /// same folder: the video leaves the list and becomes the still's `motion`. Keeps the order
 /// of what remains. A pair stands once both open and the clip is short (see ProcessPhoto.cpp).
 LivePairs pairLivePhotos(std::vector<FileEntry> entries, const StandsAlone& standsAlone = nullptr);
-
-/// The clips of `clips` whose still in `stills` was processed by this phase and made no pair
-/// with them: the still could not be read, or the clip did not open or is too long for a live
-/// photo's. Each is then a video of its own.
-std::vector<FileEntry> clipsLeftAlone(const std::vector<FileEntry>& stills, const std::vector<FileEntry>& clips,
-                                      const ProcessingPhase::Outcome& outcome);
 
 } // namespace LivePhotos

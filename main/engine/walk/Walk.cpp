@@ -1,7 +1,7 @@
 // The walk: every photo file below the root, with junk, system and output folders pruned.
 #include "engine/walk/Walk.h"
 
-#include "engine/run/JobErrors.h"
+#include "engine/base/JobErrors.h"
 #include "engine/walk/PhotoKinds.h"
 
 #include "engine/base/AsciiText.h"

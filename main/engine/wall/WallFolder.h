@@ -1,7 +1,7 @@
 // Telling a wall's folder by what it holds, and where a wall may not be written.
 #pragma once
 
-#include "engine/run/JobErrors.h"
+#include "engine/base/JobErrors.h"
 
 #include <filesystem>
 #include <optional>

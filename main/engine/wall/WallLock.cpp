@@ -1,7 +1,7 @@
 // The wall's lock file.
 #include "engine/wall/WallLock.h"
 
-#include "engine/run/JobErrors.h"
+#include "engine/base/JobErrors.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,7 +1,7 @@
 // kestova-worker: makes the thumbnails of the photos a run hands it, one at a time, so that a
 // decoder that crashes takes this process with it and not the run. Started by the run only.
 #include "engine/decode/PhotoWork.h"
-#include "engine/run/JobErrors.h"
+#include "engine/base/JobErrors.h"
 #include "engine/decode/BuildFingerprint.h"
 #include "engine/run/WorkerProtocol.h"
 

@@ -1,7 +1,7 @@
 // The window's screens in every state worth looking at.
 #include "ui/states/ScreenStates.h"
 
-#include "engine/run/JobErrors.h"
+#include "engine/base/JobErrors.h"
 #include "model/FailureText.h"
 #include "model/Model.h"
 #include "model/ProgressText.h"

@@ -1,5 +1,5 @@
 // The sentences of a run's failures, in English.
-#include "engine/run/JobErrors.h"
+#include "engine/base/JobErrors.h"
 
 #include <cstring>
 
