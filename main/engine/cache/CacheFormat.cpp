@@ -290,14 +290,10 @@ void appendRecord(std::string& out, const CacheRecord& r)
         case Position::codec: Json::appendString(out, r.media.codec); break;
         case Position::motion: Json::appendString(out, r.media.motion); break;
         case Position::ctime:
-            if (r.stamp)
-                Json::appendInt(out, r.stamp->ctimeNs);
-            else
-                out += "null";
-            break;
         case Position::inode:
+            // A record with details but no stamp keeps the stamp's places empty.
             if (r.stamp)
-                Json::appendInt(out, r.stamp->inode);
+                Json::appendInt(out, i == Position::ctime ? r.stamp->ctimeNs : r.stamp->inode);
             else
                 out += "null";
             break;
