@@ -7,12 +7,13 @@
 // Two kinds of wall each: photos as people take them (bursts at a few thousand places, a few
 // metres apart), and the worst case, every photo at a place of its own.
 import { loadavg } from 'node:os';
-import { pageSource } from '../tools/join-page.mjs';
+import { bundlePage } from '../tools/join-page.mjs';
 
 const counts = process.argv.slice(2).map(Number).filter((n) => n > 0);
-// Inside one function, as the joined page has its scripts (node's vm contexts would make every
+// Bundled as the page bundles it, inside one function (node's vm contexts would make every
 // global a slow lookup).
-const page = new Function(`'use strict';\n${['cluster.js', 'spots.js'].map((n) => pageSource(n)).join('\n')}\nreturn { gatherSpots, clusterSpots };`)();
+const { text } = await bundlePage({ entry: "export { gatherSpots, clusterSpots } from './spots.js';", globalName: 'page' });
+const page = new Function(`${text}\nreturn page;`)();
 
 // A repeatable stream of numbers in [0, 1).
 function random(seed) {

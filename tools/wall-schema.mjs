@@ -7,7 +7,7 @@
 //
 //   node tools/wall-schema.mjs header OUTPUT_FILE   the engine's header, engine/wall/WallSchema.h
 //
-// The page's part, schema.js, is made by tools/join-page.mjs when it joins the page.
+// The page's part, the module schema.js, is made by tools/join-page.mjs when it bundles the page.
 import { readFileSync, renameSync, writeFileSync } from 'node:fs';
 import { basename, dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -89,23 +89,23 @@ export function pageScript(schema = readSchema()) {
   const videoTypes = Object.fromEntries(Object.entries(schema.videoTypes).filter(([, type]) => type));
   return [
     `// ${generatedNote(schema.version)}`,
-    `var wallSchemaVersion = ${schema.version};`,
+    `export var wallSchemaVersion = ${schema.version};`,
     '// The positions of an entry of manifest.js; a plain photo\'s entry has plainEntryLength of them.',
-    `var ${schema.positions.map((p, i) => `${positionName(p)} = ${i}`).join(', ')};`,
-    `var plainEntryLength = ${schema.plainLength};`,
+    `export var ${schema.positions.map((p, i) => `${positionName(p)} = ${i}`).join(', ')};`,
+    `export var plainEntryLength = ${schema.plainLength};`,
     '// What a position holds when the entry lacks it or holds a value of another type.',
-    `var entryDefaults = ${JSON.stringify(schema.defaults)};`,
+    `export var entryDefaults = ${JSON.stringify(schema.defaults)};`,
     '// The bits of the media flags.',
-    `var ${Object.entries(schema.mediaFlags).map(([name, bit]) => `${name} = ${bit}`).join(', ')};`,
+    `export var ${Object.entries(schema.mediaFlags).map(([name, bit]) => `${name} = ${bit}`).join(', ')};`,
     '// Thumbnails are the photo scaled down so that neither side exceeds thumbSide pixels, never up.',
-    `var thumbSide = ${schema.thumbSize};`,
+    `export var thumbSide = ${schema.thumbSize};`,
     '// Camera raw files, by name.',
-    `var rawFile = /\\.(${[...schema.rawExtensions].sort().join('|')})$/i;`,
+    `export var rawFile = /\\.(${[...schema.rawExtensions].sort().join('|')})$/i;`,
     '// The container type a browser is asked about for a video of this extension; none: no browser plays it.',
-    `var videoContainers = ${JSON.stringify(videoTypes)};`,
+    `export var videoContainers = ${JSON.stringify(videoTypes)};`,
     '// The wall\'s data in pieces: the format and version wall.js must name, and a piece\'s columns in order.',
-    `var wallFormat = ${JSON.stringify(schema.wallFormat)}, wallFormatVersion = ${schema.wallFormatVersion};`,
-    `var pieceColumns = ${JSON.stringify(schema.pieceColumns)};`,
+    `export var wallFormat = ${JSON.stringify(schema.wallFormat)}, wallFormatVersion = ${schema.wallFormatVersion};`,
+    `export var pieceColumns = ${JSON.stringify(schema.pieceColumns)};`,
     '',
   ].join('\n');
 }

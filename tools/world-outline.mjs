@@ -85,11 +85,11 @@ export function worldOutline() {
   return { land: encodeLines(landRings), borders: encodeLines(borders) };
 }
 
-// The page's script with the outlines: two strings of the polyline code, whose alphabet
+// The page's module with the outlines: two strings of the polyline code, whose alphabet
 // ('?' to '~' and the space) needs no escape in a JavaScript string but the backslash.
 export function outlineScript() {
   const { land, borders } = worldOutline();
   const quote = (s) => `'${s.replace(/\\/g, '\\\\')}'`;
   return `// Natural Earth's land and borders at 1:${outlineScale.replace('m', '')} million, made by tools/world-outline.mjs.\n`
-    + `var worldLand = ${quote(land)};\nvar worldBorders = ${quote(borders)};\n`;
+    + `export var worldLand = ${quote(land)};\nexport var worldBorders = ${quote(borders)};\n`;
 }

@@ -1,8 +1,17 @@
 // Keeping the address in step with the wall: the filter and the open photo (see fragment.js).
 
-function readLocation() { return parseFragment(location.hash); }
+import { tr } from './text.js';
+import { keyOf, order } from './table.js';
+import { filter, view } from './view.js';
+import { revealPhoto } from './render.js';
+import { viewing, dropViewer, openViewer, closeViewer } from './viewer.js';
+import { parseFragment, fragmentFor } from './fragment.js';
+import { showFilter } from './controls.js';
+import { refresh, wallLoading } from './main.js';
 
-function writeLocation(mode) {
+export function readLocation() { return parseFragment(location.hash); }
+
+export function writeLocation(mode) {
   var hash = fragmentFor({ folder: filter.folder, query: filter.query, day: filter.day, photo: viewing >= 0 ? keyOf(view.pos[viewing]) : '' });
   if (hash === location.hash) return;
   var url = hash || location.pathname + location.search;
@@ -13,7 +22,7 @@ function writeLocation(mode) {
 function applyLocation() {
   var state = readLocation();
   var changed = state.folder !== filter.folder || state.query !== filter.query || state.day !== filter.day;
-  if (changed && viewing >= 0) { viewing = -1; viewer.close(); }
+  if (changed && viewing >= 0) dropViewer();
   filter.folder = state.folder;
   filter.query = state.query;
   filter.day = state.day;
@@ -26,7 +35,8 @@ function applyLocation() {
 // wall's pieces still arrive, the photo may be in one still to come, and is looked for again then.
 var linkNote = document.getElementById('link-note');
 var pendingLink = '';
-function showPhoto(key) {
+export function forgetPendingLink() { pendingLink = ''; }
+export function showPhoto(key) {
   var p = -1;
   for (var i = 0; key && i < view.pos.length; i++) {
     if (keyOf(view.pos[i]) === key) { p = i; break; }
@@ -42,7 +52,7 @@ function inWall(key) {
   return false;
 }
 // Once the whole wall is there: the photo the address names, if it waited for its piece.
-function showPendingLink() {
+export function showPendingLink() {
   if (pendingLink && viewing < 0) showPhoto(pendingLink);
   pendingLink = '';
 }

@@ -2,9 +2,15 @@
 // then the day with the most matches, each a button that brings it to the top of the screen.
 // The wall itself stays in time order, so that its months and timeline mean what they always do.
 
+import { tr, shown } from './text.js';
+import { view } from './view.js';
+import { layout, rowOf } from './layout.js';
+import { scrollToVirtual } from './scroll.js';
+import { tileAt } from './render.js';
+
 var bestLine = document.getElementById('best-line');
 
-function showBest(v) {
+export function showBest(v) {
   var best = v && v.best ? v.best : [];
   bestLine.hidden = best.length === 0;
   bestLine.textContent = '';

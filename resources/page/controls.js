@@ -1,12 +1,20 @@
 // Header, filter controls and messages
 
+import { header } from './elements.js';
+import { tr } from './text.js';
+import { folders, order } from './table.js';
+import { filter } from './view.js';
+import { writeLocation } from './address.js';
+import { showPlacesButton, showPlaceFilter } from './places.js';
+import { wallSize, refresh } from './main.js';
+
 var message = document.getElementById('message');
-var countText = document.getElementById('count');
+export var countText = document.getElementById('count');
 var folderSelect = document.getElementById('folder');
-var searchInput = document.getElementById('search');
+export var searchInput = document.getElementById('search');
 var tools = header.querySelector('.tools');
 
-function say(text, action) {
+export function say(text, action) {
   message.textContent = text;
   if (action) {
     var button = document.createElement('button');
@@ -17,7 +25,7 @@ function say(text, action) {
   }
 }
 
-function fillFolders() {
+export function fillFolders() {
   var sorted = folders.slice(1);
   if (folders[0].count > 0) sorted.push(folders[0]);
   var all = new Option(tr('allFolders', { count: wallSize() }), '');
@@ -32,7 +40,7 @@ function fillFolders() {
 
 // The search's hint in full where it fits, else in a word (a phone's narrow header): measured as
 // the field's own text, in its own font.
-function fitSearchHint() {
+export function fitSearchHint() {
   if (tools.hidden || searchInput.value) return;
   var full = tr('searchPlaceholder');
   searchInput.value = full;
@@ -43,7 +51,7 @@ function fitSearchHint() {
 
 // The controls show the filter; a folder the menu lacks (not in the wall, or not yet arrived)
 // shows as all folders.
-function showFilter() {
+export function showFilter() {
   folderSelect.value = filter.folder;
   if (folderSelect.value !== filter.folder) folderSelect.value = '';
   searchInput.value = filter.query;
@@ -68,7 +76,7 @@ searchInput.addEventListener('keydown', function (event) {
   if (event.key === 'Escape' && searchInput.value) { searchInput.value = ''; searchInput.dispatchEvent(new Event('input')); }
 });
 
-function showAll() {
+export function showAll() {
   filter.folder = '';
   filter.query = '';
   filter.day = '';

@@ -1,6 +1,14 @@
 // While scrolling: the month at the top of the screen stays named under the header, and on a
 // phone the header moves out of the way going down and comes back going up.
 
+import { header } from './elements.js';
+import { itemCount, videosIn, sectionCount } from './media.js';
+import { monthLabel } from './dates.js';
+import { view } from './view.js';
+import { dayGroupAt, dayLabel } from './groups.js';
+import { layout, sectionAt, itemAt } from './layout.js';
+import { scroll } from './scroll.js';
+
 var current = document.getElementById('current');
 var currentLabel = current.querySelector('h2');
 var currentCount = current.querySelector('span');
@@ -8,7 +16,7 @@ var currentSection = -1, currentDay = -1;
 var headerTucked = false;
 var lastVirtual = 0;
 
-function followScroll() {
+export function followScroll() {
   if (!layout || !view.pos.length) { current.hidden = true; return; }
   var m = layout.metrics;
   var delta = scroll.virtual - lastVirtual;
@@ -36,7 +44,7 @@ function followScroll() {
   }
 }
 
-function placeCurrent() {
+export function placeCurrent() {
   currentSection = -1;
   currentDay = -1;
   var m = layout.metrics;

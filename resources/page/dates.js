@@ -1,5 +1,8 @@
 // Dates: month and day texts of the engine's date values.
 
+import { pageLocale } from './language.js';
+import { tr } from './text.js';
+
 // Dates are clock times stored as if they were UTC, so they are read and shown in UTC: a photo
 // taken at 23:30 on 31 May stays in May whatever the viewer's time zone.
 
@@ -9,30 +12,30 @@ var longDayFormat = new Intl.DateTimeFormat(pageLocale, { dateStyle: 'full', tim
 var dayTimeFormat = new Intl.DateTimeFormat(pageLocale, { dateStyle: 'full', timeStyle: 'short', timeZone: 'UTC' });
 
 var yearFormat = new Intl.DateTimeFormat(pageLocale, { year: 'numeric', timeZone: 'UTC' });
-var dayMonthFormat = new Intl.DateTimeFormat(pageLocale, { month: 'long', day: 'numeric' });
+export var dayMonthFormat = new Intl.DateTimeFormat(pageLocale, { month: 'long', day: 'numeric' });
 
 // A photo's section: year * 12 + month (0-11); a year alone (a photo dated by a folder such as
 // "2019") has a section of its own, yearAlone + year; undatedMonth holds the undated photos.
-var undatedMonth = -2147483648;
-var yearAlone = 1 << 30;
+export var undatedMonth = -2147483648;
+export var yearAlone = 1 << 30;
 // The kinds of date: a clock time, a day found in the path, a year found in the path.
-var clockDate = 0, pathDay = 1, pathYear = 2;
+export var clockDate = 0, pathDay = 1, pathYear = 2;
 // Years alone lie far above every month a date can have (year 275760 at most).
-function isYearAlone(month) { return month >= yearAlone - 400000; }
+export function isYearAlone(month) { return month >= yearAlone - 400000; }
 var maxDate = 8.64e12;
-function isDated(seconds) { return typeof seconds === 'number' && seconds !== 0 && Math.abs(seconds) < maxDate; }
-function utcDate(year, month) {
+export function isDated(seconds) { return typeof seconds === 'number' && seconds !== 0 && Math.abs(seconds) < maxDate; }
+export function utcDate(year, month) {
   var d = new Date(0);
   d.setUTCFullYear(year, month, 1);
   return d;
 }
 // The year a section belongs to, NaN for the undated.
-function sectionYear(month) {
+export function sectionYear(month) {
   if (month === undatedMonth) return NaN;
   return isYearAlone(month) ? month - yearAlone : Math.floor(month / 12);
 }
 var monthLabels = new Map();
-function monthLabel(month) {
+export function monthLabel(month) {
   if (month === undatedMonth) return tr('noDate');
   var label = monthLabels.get(month);
   if (label === undefined) {
@@ -46,7 +49,7 @@ var dayTexts = new Map();
 // A photo's date as text: 'short' for tiles, 'long' for the viewer. kind says what the date is
 // (clockDate, pathDay or pathYear): a date found in a path has no time of day, and a year alone
 // is only a year, whatever noon of 15 June the engine stored for it.
-function dateText(seconds, format, kind) {
+export function dateText(seconds, format, kind) {
   if (!isDated(seconds)) return tr('noDate');
   if (kind === pathYear) return yearFormat.format(new Date(seconds * 1000));
   if (format !== 'long') {
@@ -81,7 +84,7 @@ function timeKeptTogether(parts) {
 // Whether a photo (its date, section and kind of date) was taken on this day of this month
 // (0-11) in a year before `before`. A year alone has no day.
 var dayStarts = new Map();
-function onDayOf(seconds, section, kind, month, day, before) {
+export function onDayOf(seconds, section, kind, month, day, before) {
   if (kind === pathYear || !isDated(seconds) || section === undatedMonth || isYearAlone(section)) return false;
   if (((section % 12) + 12) % 12 !== month) return false;
   var year = Math.floor(section / 12);
@@ -98,7 +101,7 @@ function onDayOf(seconds, section, kind, month, day, before) {
   return seconds >= start && seconds < start + 86400;
 }
 // "07-04" as { month: 6, day: 4 }; null when it is no day of a year.
-function parseDay(text) {
+export function parseDay(text) {
   var found = /^(\d\d)-(\d\d)$/.exec(text || '');
   if (!found) return null;
   var month = Number(found[1]) - 1, day = Number(found[2]);
@@ -106,7 +109,7 @@ function parseDay(text) {
   d.setUTCFullYear(2000, month, day);   // a leap year, so that 02-29 is a day
   return d.getUTCMonth() === month && d.getUTCDate() === day ? { month: month, day: day } : null;
 }
-function dayKey(date) {
+export function dayKey(date) {
   var pad = function (n) { return (n < 10 ? '0' : '') + n; };
   return pad(date.getMonth() + 1) + '-' + pad(date.getDate());
 }
@@ -115,7 +118,7 @@ function dayKey(date) {
 // "2019 June", month names in English or the page's language. Returns { year, month } with
 // month 0-11, or -1 for the whole year; null when it names no date.
 var monthWords = null;
-function parseWhen(text) {
+export function parseWhen(text) {
   if (!monthWords) {
     var local = new Intl.DateTimeFormat(pageLocale, { month: 'long', timeZone: 'UTC' });
     var localShort = new Intl.DateTimeFormat(pageLocale, { month: 'short', timeZone: 'UTC' });

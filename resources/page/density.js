@@ -3,12 +3,37 @@
 // The wall's own touch-action (wall.css) keeps the browser from zooming the page instead, which
 // would only blow the thumbnails up.
 
+import { wall, layer } from './elements.js';
+import { layout } from './layout.js';
+import { refresh } from './main.js';
+
 var densitySteps = [0.5, 0.7, 1, 1.4, 2];   // factors of the rows' height
 var densityStep = 2;
 var densityRatio = 1.5;                     // how far the fingers move apart (or together) for a step
 var pinchStart = null;                      // { distance, step } while two fingers are down
 
 function densityScale() { return densitySteps[densityStep]; }
+
+// The measures the wall's rows are laid out at (see layout.js), for this window and pinch.
+export function metrics() {
+  var width = document.documentElement.clientWidth;
+  var phone = width < 600;
+  var scrub = phone ? 36 : 48;
+  var left = phone ? 4 : 16;
+  return {
+    phone: phone,
+    // A pinch (density.js) scales the rows, and how far a thumbnail may be enlarged with them,
+    // as a screen of another pixel ratio would.
+    ratio: (window.devicePixelRatio || 1) / densityScale(),
+    left: left,
+    width: Math.max(120, width - left - scrub),
+    gap: phone ? 2 : 4,
+    // Scaled by a pinch on a touch screen (density.js).
+    target: Math.round((phone ? 110 : width < 1000 ? 170 : width < 1700 ? 210 : 250) * densityScale()),
+    heading: phone ? 42 : 56,
+    bottom: 24
+  };
+}
 
 function touchDistance(touches) {
   return Math.max(1, Math.hypot(touches[0].clientX - touches[1].clientX, touches[0].clientY - touches[1].clientY));

@@ -6,19 +6,22 @@
 // The arrays run over the table's photo index, as addPhoto numbers the photos; what is not
 // known (yet, or at all) is 0, -1 or NaN, and before any details were asked for the arrays are
 // empty (reading them gives undefined).
-var detailSize = new Float64Array(0); // bytes of the original
-var cameraOf = new Int32Array(0);     // into cameraNames
-var lensOf = new Int32Array(0);       // into lensNames
-var placeOf = new Int32Array(0);      // into placeList
-var latOf = new Float64Array(0);
-var lonOf = new Float64Array(0);
-var exposureOf = new Map();           // photo -> { seconds, fNumber, iso, focal, focal35 }, 0 unknown
-// One entry per name across the whole wall: pieces naming the same camera share it.
-var cameraNames = [];
-var lensNames = [];
-var placeList = [];                   // { town, region, country }; town or region may be ''
 
-var detailSlots = [];                 // per piece: { first, photos, file, number }
+import { pageLocale } from './language.js';
+import { PieceScripts } from './pieces.js';
+export var detailSize = new Float64Array(0); // bytes of the original
+export var cameraOf = new Int32Array(0);     // into cameraNames
+export var lensOf = new Int32Array(0);       // into lensNames
+export var placeOf = new Int32Array(0);      // into placeList
+export var latOf = new Float64Array(0);
+export var lonOf = new Float64Array(0);
+export var exposureOf = new Map();           // photo -> { seconds, fNumber, iso, focal, focal35 }, 0 unknown
+// One entry per name across the whole wall: pieces naming the same camera share it.
+export var cameraNames = [];
+export var lensNames = [];
+export var placeList = [];                   // { town, region, country }; town or region may be ''
+
+export var detailSlots = [];                 // per piece: { first, photos, file, number }
 var detailsGeneration = '';
 var detailsLoads = [];                // per piece: the promise of its details, once asked for
 var detailScripts = new PieceScripts('kestovaDetails');
@@ -28,7 +31,7 @@ var cameraIds = new Map(), lensIds = new Map(), placeIds = new Map();
 // The arrays are made when details are first asked for: a wall that is only looked at never
 // pays for them (six arrays of a million photos are 40 MB).
 var detailsPhotos = 0;
-function startDetails(n, slots, generation) {
+export function startDetails(n, slots, generation) {
   detailsPhotos = n;
   detailSize = new Float64Array(0);
   cameraOf = new Int32Array(0);
@@ -61,7 +64,7 @@ function makeDetailArrays() {
 }
 
 // The piece holding table photo `photo`; -1 when none does.
-function detailsPieceOf(photo) {
+export function detailsPieceOf(photo) {
   var low = 0, high = detailSlots.length - 1;
   while (low <= high) {
     var mid = (low + high) >> 1, slot = detailSlots[mid];
@@ -123,7 +126,7 @@ function takeDetails(slot, d) {
 
 // Resolves once piece `piece`'s details are in the arrays, or could not be read (then they stay
 // unknown). Each file is loaded at most once.
-function ensureDetails(piece) {
+export function ensureDetails(piece) {
   var slot = detailSlots[piece];
   if (!slot) return Promise.resolve();
   makeDetailArrays();
@@ -138,7 +141,7 @@ function ensureDetails(piece) {
 
 // Loads every piece's details in order, one after another, calling onPiece(firstPhoto, endPhoto)
 // as each lands.
-async function ensureAllDetails(onPiece) {
+export async function ensureAllDetails(onPiece) {
   for (var p = 0; p < detailSlots.length; p++) {
     await ensureDetails(p);
     if (onPiece) onPiece(detailSlots[p].first, detailSlots[p].first + detailSlots[p].photos);
@@ -158,7 +161,7 @@ function countryName(code) {
 
 // "Roma, Lazio, Italy": the town, its region and its country in the page's language, as far as
 // they are known; '' for none.
-function placeLabel(index) {
+export function placeLabel(index) {
   var p = placeList[index];
   if (!p) return '';
   var parts = [p.town, p.region, countryName(p.country)].filter(Boolean);
@@ -168,7 +171,7 @@ function placeLabel(index) {
 }
 
 // The camera of table photo `photo` as a person reads it; '' when unknown.
-function cameraLabel(photo) {
+export function cameraLabel(photo) {
   var c = cameraOf[photo];
   return c >= 0 && c < cameraNames.length ? cameraNames[c] : '';
 }

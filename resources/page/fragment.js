@@ -1,7 +1,9 @@
 // The address fragment holds the filter and the open photo, so that reload and Back work:
 // #folder=2019&q=rome&day=07-04&photo=<key>
 
-function parseFragment(hash) {
+import { decodeSegment, encodeSegment } from './text.js';
+
+export function parseFragment(hash) {
   var state = { folder: '', query: '', day: '', photo: '' };
   hash.replace(/^#/, '').split('&').forEach(function (part) {
     var eq = part.indexOf('=');
@@ -16,7 +18,7 @@ function parseFragment(hash) {
 }
 
 // The fragment of a state, '' when it is the whole wall with no photo open.
-function fragmentFor(state) {
+export function fragmentFor(state) {
   var parts = [];
   if (state.folder) parts.push('folder=' + encodeSegment(state.folder));
   if (state.query) parts.push('q=' + encodeSegment(state.query));

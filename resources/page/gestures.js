@@ -2,6 +2,11 @@
 // otherwise swipes to the next or previous one, or down to close the viewer; two fingers pinch;
 // a double click or double tap zooms in or out; a single tap beside the photo closes the viewer.
 
+import { stage } from './elements.js';
+import { step, leaveViewer } from './viewer.js';
+import { zoom, stagePoint, maxScale, applyZoom, isZoomed, panBy, toggleZoom, onPhoto } from './zoom.js';
+import { viewerTouched } from './slideshow.js';
+
 var pointers = new Map();   // pointerId -> { x, y } in stage coordinates
 var gesture = null;         // what the pointers down now are doing
 var lastTap = null;         // { time, x, y } of the last tap, for double taps

@@ -5,6 +5,12 @@
 // rows at a desktop's widths: less than that is seen at a glance) and its days hold dayPhotos
 // photos each on average (about a row): a heading for every two photos would take more room than
 // the photos, and a month of one photo a day reads better as one run.
+
+import { pageLocale } from './language.js';
+import { shown } from './text.js';
+import { utcDate, undatedMonth, isYearAlone, monthLabel } from './dates.js';
+import { keepGoing } from './slices.js';
+import { dirs, order, dirOf, dateOf } from './table.js';
 var dayMonthPhotos = 60, dayPhotos = 8;
 var noDay = -1073741824;
 
@@ -36,7 +42,7 @@ function isMonthName(text) {
 }
 
 // The trip a folder's path names: { key, name } or null.
-function tripIn(dir) {
+export function tripIn(dir) {
   var parts = dir.split('/');
   for (var i = parts.length - 1; i >= 0; i--) {
     var part = parts[i].trim();
@@ -79,8 +85,8 @@ function findTrips() {
 //   sectionFirst  each section's first group (one more entry: the end)
 //   daily    per section, 1 when cut into days
 //   tripFirst, tripLast  each trip's first and last date among the view's photos
-var tripLine = 1, dayLine = 2;
-async function viewGroups(v, job) {
+export var tripLine = 1, dayLine = 2;
+export async function viewGroups(v, job) {
   findTrips();
   var sections = v.sectionMonth.length;
   var out = { pos: [], trip: [], day: [], lines: [] };
@@ -169,9 +175,9 @@ function sectionGroups(list, start, end, tripFirst, out) {
 }
 
 // The heights of a group's lines: a trip's name above its days'.
-function tripLineHeight(m) { return m.phone ? 30 : 36; }
-function dayLineHeight(m) { return m.phone ? 24 : 30; }
-function groupHeight(groups, g, m) {
+export function tripLineHeight(m) { return m.phone ? 30 : 36; }
+export function dayLineHeight(m) { return m.phone ? 24 : 30; }
+export function groupHeight(groups, g, m) {
   var lines = groups.lines[g];
   return (lines & tripLine ? tripLineHeight(m) : 0) + (lines & dayLine ? dayLineHeight(m) : 0);
 }
@@ -182,7 +188,7 @@ var dayHeadingFormat = new Intl.DateTimeFormat(pageLocale, { weekday: 'long', da
 var dayAloneFormat = new Intl.DateTimeFormat(pageLocale, { weekday: 'long', day: 'numeric', month: 'long', year: 'numeric', timeZone: 'UTC' });
 var tripSpanFormat = new Intl.DateTimeFormat(pageLocale, { day: 'numeric', month: 'long', year: 'numeric', timeZone: 'UTC' });
 var dayLabels = new Map();
-function dayLabel(day, alone) {
+export function dayLabel(day, alone) {
   var cacheKey = alone ? -1 - day : day;
   var label = dayLabels.get(cacheKey);
   if (label === undefined) {
@@ -193,7 +199,7 @@ function dayLabel(day, alone) {
   return label;
 }
 // "Italy · 12–16 July 2019": the trip's folder's own name and the days its photos span.
-function tripLabel(groups, t) {
+export function tripLabel(groups, t) {
   var first = new Date(Math.floor(groups.tripFirst[t] / 86400) * 86400000);
   var last = new Date(Math.floor(groups.tripLast[t] / 86400) * 86400000);
   var span = first.getTime() === last.getTime() || !tripSpanFormat.formatRange ? tripSpanFormat.format(first) : tripSpanFormat.formatRange(first, last);
@@ -214,14 +220,14 @@ function groupAt(v, s, p) {
 }
 // What names the place at position p of section s: its day in a month cut into days, else its
 // month.
-function screenLabel(v, s, p) {
+export function screenLabel(v, s, p) {
   var day = v.groups && v.groups.daily[s] ? dayGroupAt(v, s, p) : null;
   return day ? dayLabel(day.day, true) : monthLabel(v.sectionMonth[s]);
 }
 
 // The day of a month cut into days that holds position p of section s: { day, start, end } with
 // the positions of that day's photos, or null.
-function dayGroupAt(v, s, p) {
+export function dayGroupAt(v, s, p) {
   var groups = v.groups, g = groupAt(v, s, p);
   if (g < 0 || groups.day[g] === noDay) return null;
   var first = g, last = g, endGroup = groups.sectionFirst[s + 1];

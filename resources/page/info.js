@@ -1,12 +1,25 @@
 // The viewer's info panel: what the photo is and where it lies, and where its date came from.
 
-var infoPanel = document.getElementById('info');
+import { viewer } from './elements.js';
+import { pageLocale } from './language.js';
+import { shown, fileName, tr, showable } from './text.js';
+import { dateText, isDated, clockDate } from './dates.js';
+import { pathDate } from './pathdates.js';
+import { widthOf, heightOf, dateKind, dateOf, hasCopyImage } from './table.js';
+import { detailsPieceOf, ensureDetails, exposureOf, cameraLabel, lensOf, lensNames, detailSize, placeOf,
+  placeLabel, latOf, lonOf } from './details.js';
+import { originalUrl, originalPath } from './originals.js';
+import { fillMediaInfo } from './movie.js';
+import { applyZoom } from './zoom.js';
+import { showSpotMap } from './places.js';
+
+export var infoPanel = document.getElementById('info');
 var infoButton = viewer.querySelector('.info-button');
 var megapixels = new Intl.NumberFormat(pageLocale, { maximumFractionDigits: 1 });
 
-function infoField(name) { return infoPanel.querySelector('.' + name); }
+export function infoField(name) { return infoPanel.querySelector('.' + name); }
 
-function fillInfo(photo, path) {
+export function fillInfo(photo, path) {
   var rel = shown(path);
   var cut = rel.lastIndexOf('/');
   infoField('name').textContent = fileName(rel);
@@ -116,7 +129,7 @@ function showInfo(open) {
   infoButton.setAttribute('aria-expanded', open ? 'true' : 'false');
   applyZoom();
 }
-function toggleInfo() { showInfo(infoPanel.hidden); }
+export function toggleInfo() { showInfo(infoPanel.hidden); }
 infoButton.addEventListener('click', toggleInfo);
 infoPanel.querySelector('.info-close').addEventListener('click', function () {
   showInfo(false);

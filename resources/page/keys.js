@@ -1,8 +1,20 @@
 // Keys on the wall: shortcuts to the search, the timeline and a date, a screen or the ends of
 // the wall at a time, and a list of every shortcut.
 
-var helpDialog = document.getElementById('help');
-var gotoDialog = document.getElementById('goto');
+import { viewer } from './elements.js';
+import { tr } from './text.js';
+import { parseWhen, undatedMonth, isYearAlone, yearAlone, sectionYear } from './dates.js';
+import { mediaInfo } from './table.js';
+import { view } from './view.js';
+import { layout } from './layout.js';
+import { scrollToVirtual, scroll } from './scroll.js';
+import { focusPhoto, tileAt, firstOnScreen } from './render.js';
+import { scrubber } from './timeline.js';
+import { searchInput } from './controls.js';
+import { placesDialog } from './places.js';
+
+export var helpDialog = document.getElementById('help');
+export var gotoDialog = document.getElementById('goto');
 var gotoInput = document.getElementById('goto-when');
 var gotoHint = gotoDialog.querySelector('.hint');
 
@@ -91,7 +103,7 @@ function focusFirstVisible() {
   if (tile) tile.focus({ preventScroll: true });
 }
 
-function typing(target) {
+export function typing(target) {
   return target && (target.isContentEditable || /^(INPUT|SELECT|TEXTAREA)$/.test(target.tagName));
 }
 

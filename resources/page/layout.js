@@ -5,31 +5,21 @@
 // The result is a list of items (a month heading or a row of photos) with their tops and
 // heights, found again by binary search, so that no position is ever measured in the DOM.
 
-function metrics() {
-  var width = document.documentElement.clientWidth;
-  var phone = width < 600;
-  var scrub = phone ? 36 : 48;
-  var left = phone ? 4 : 16;
-  return {
-    phone: phone,
-    // A pinch (density.js) scales the rows, and how far a thumbnail may be enlarged with them,
-    // as a screen of another pixel ratio would.
-    ratio: (window.devicePixelRatio || 1) / densityScale(),
-    left: left,
-    width: Math.max(120, width - left - scrub),
-    gap: phone ? 2 : 4,
-    // Scaled by a pinch on a touch screen (density.js).
-    target: Math.round((phone ? 110 : width < 1000 ? 170 : width < 1700 ? 210 : 250) * densityScale()),
-    heading: phone ? 42 : 56,
-    bottom: 24
-  };
-}
+import { sectionCount } from './media.js';
+import { monthLabel } from './dates.js';
+import { keepGoing } from './slices.js';
+import { groupHeight } from './groups.js';
+
+// The rows of the wall as laid out for the view; refresh (main.js) makes it anew.
+export var layout = null;
+export function setLayout(next) { layout = next; }
+
 
 // The widths a month's heading needs, with and without its count, measured with the page's
 // own font.
 var measureContext = null;
 var labelWidths = new Map();
-function headingWidth(v, s, m) {
+export function headingWidth(v, s, m) {
   var label = monthLabel(v.sectionMonth[s]);
   var count = sectionCount(v, s);
   var cacheKey = m.phone + label + count;
@@ -48,7 +38,7 @@ function headingWidth(v, s, m) {
 
 // A tile's width over its height: the photo's own, but no wider than 8:1 and no narrower than
 // 1:5, so that a panorama or a sliver still leaves its row room for others.
-function tileAspect(a) { return Math.min(8, Math.max(0.2, a)); }
+export function tileAspect(a) { return Math.min(8, Math.max(0.2, a)); }
 
 // The tallest a photo's tile can be drawn without showing its thumbnail larger than its pixels
 // at the screen's pixel ratio (m.ratio), or Infinity when the thumbnail's size is unknown.
@@ -71,7 +61,7 @@ function rowGoal(sharp, m) { return Math.min(m.target, Math.max(m.target * lowes
 // aspects holds each photo's width / height; widthsOf(v, s, m) is headingWidth or a stand-in;
 // heights, when given, each photo's thumbnail height in pixels (0 when unknown): rows are then
 // kept low enough that thumbnails are not enlarged wherever the photos allow.
-async function computeLayout(v, aspects, m, widthsOf, job, heights) {
+export async function computeLayout(v, aspects, m, widthsOf, job, heights) {
   var n = v.pos.length, sections = v.sectionMonth.length;
   var cap = n + sections;
   var itemTop = new Float64Array(cap), itemHeight = new Float32Array(cap);
@@ -184,7 +174,7 @@ async function computeLayout(v, aspects, m, widthsOf, job, heights) {
 
 // The last index below count whose value is at or below v (0 when there is none): values
 // ascend, so a binary search finds it.
-function lastAtOrBelow(values, count, v) {
+export function lastAtOrBelow(values, count, v) {
   var lo = 0, hi = count - 1;
   while (lo < hi) {
     var mid = (lo + hi + 1) >> 1;
@@ -193,15 +183,15 @@ function lastAtOrBelow(values, count, v) {
   return lo;
 }
 // Last item whose top is at or above y.
-function itemAt(y) {
+export function itemAt(y) {
   return lastAtOrBelow(layout.top, layout.count, y);
 }
 // The row that holds the photo at position p of the view.
-function rowOf(p) {
+export function rowOf(p) {
   return lastAtOrBelow(layout.start, layout.count, p);
 }
 // The month at height y; of months sharing a band, the first.
-function sectionAt(y) {
+export function sectionAt(y) {
   var lo = lastAtOrBelow(layout.sectionTop, layout.sectionTop.length, y);
   while (lo > 0 && layout.sectionTop[lo - 1] === layout.sectionTop[lo]) lo--;
   return lo;

@@ -1,27 +1,49 @@
 // Putting it together: filter, group and lay out in slices, then show.
 
-// The rows of the wall as laid out for the view (see layout.js); refresh makes it anew.
-var layout = null;
+import { header } from './elements.js';
+import { tr, photoCount, shown } from './text.js';
+import { wallCount } from './media.js';
+import { startJob, sliceMs, pause } from './slices.js';
+import { aspect, thumbHeight, order, rawOf, buildTable, tableSize, building, startTable, finishTable,
+  keys, paths, keyOf } from './table.js';
+import { loadPiece, firstEntries, addPiece, readIndex } from './pieces.js';
+import { parseQuery } from './search.js';
+import { ensureAllDetails, startDetails } from './details.js';
+import { view, filter, buildView, positionIn, setView } from './view.js';
+import { layout, rowOf, computeLayout, headingWidth, setLayout, itemAt } from './layout.js';
+import { scroll, measure, scrollToVirtual, onScroll } from './scroll.js';
+import { metrics } from './density.js';
+import { keepRoving, clearRendered, fetchFirstThumbnails } from './render.js';
+import { placeScrubber } from './timeline.js';
+import { viewing, openViewer } from './viewer.js';
+import { setRoot, showSource, findOriginals, root } from './originals.js';
+import { readLocation, showPhoto, showPendingLink } from './address.js';
+import { say, countText, showAll, fitSearchHint, fillFolders, showFilter } from './controls.js';
+import { showBest } from './bestline.js';
+import { showToday, findOnThisDay } from './onthisday.js';
+import { placeCurrent } from './current.js';
 
 // Rebuilds the view for the current filter. how: undefined starts at the top; 'resize' keeps
 // the view and the first visible photo in place when only the width changed; 'grow' makes the
 // view again with the photos that arrived meanwhile and keeps the first visible photo in place.
-async function refresh(then, how) {
+export async function refresh(then, how) {
   var job = startJob();
   document.body.dataset.state = 'busy';
   // A screen at the top of the wall stays there, its first heading in sight, as photos arrive or
   // the rows change their height (a new width, a pinch).
   var anchor = how && layout && view && scroll.virtual > 0 ? anchorPhoto() : null;
   if (anchor) anchor.offset = scroll.virtual - layout.top[rowOf(anchor.pos)];
-  var next = how === 'resize' && view ? view : await buildView(job);
+  var keep = how === 'resize' && view;
+  if (!keep) askDetailsFor(parseQuery(filter.query));
+  var next = keep ? view : await buildView(job);
   if (!next) return;
   if (!how && next.pos.length > 20000) say(tr('arranging', { photos: photoCount(next.pos.length) }));
   var nextLayout = await computeLayout(next, aspect, metrics(), headingWidth, job, thumbHeight);
   if (!nextLayout) return;
   if (anchor && next !== view) anchor.pos = positionIn(next, view.pos[anchor.pos]);
   keepRoving(next);
-  view = next;
-  layout = nextLayout;
+  setView(next);
+  setLayout(nextLayout);
   // While pieces are still arriving, the wall below them is as tall as its photos will make it.
   layout.laidOut = layout.total;
   if (wallLoading) layout.total += restHeight();
@@ -53,10 +75,24 @@ async function refresh(then, how) {
   markPhase(wallLoading ? 'shown' : 'ready');
 }
 
-// Where a photo is in view v, or -1.
-function positionIn(v, photo) {
-  for (var i = 0; i < v.pos.length; i++) if (v.pos[i] === photo) return i;
-  return -1;
+// The details are loaded on the first search with a word or a phrase in it (a date or a kind of
+// photo alone never needs them), so that the wall opens as fast as ever; the search's result is
+// made again as they arrive, at most every detailsRefreshMs, and once when all are there.
+var detailsAsked = false, detailsTimer = 0, detailsRefreshMs = 400;
+function askDetailsFor(terms) {
+  if (detailsAsked || wallLoading || typeof ensureAllDetails !== 'function') return;
+  if (!terms.some(function (term) { return term.kind === 'word' || term.kind === 'phrase'; })) return;
+  detailsAsked = true;
+  var again = function () {
+    detailsTimer = 0;
+    if (filter.query.trim()) refresh(null, 'grow');
+  };
+  ensureAllDetails(function () {
+    if (!detailsTimer) detailsTimer = setTimeout(again, detailsRefreshMs);
+  }).then(function () {
+    clearTimeout(detailsTimer);
+    again();
+  });
 }
 
 // The photo at the top left of the screen, and how far down its row the screen's top is.
@@ -89,7 +125,6 @@ function onResize() {
     }
   });
 }
-window.addEventListener('resize', onResize);
 
 // The header grows and shrinks with its lines (On this day, a note under the title, the tools
 // wrapping on a phone): the wall's screen and the timeline, which starts under it, follow.
@@ -103,8 +138,6 @@ function onHeaderResize() {
   scrollToVirtual(v);
   placeCurrent();
 }
-if (window.ResizeObserver) new ResizeObserver(onHeaderResize).observe(header);
-window.addEventListener('scroll', onScroll, { passive: true });
 
 // The pixel ratio changes without a resize when the window moves to another screen.
 function watchPixelRatio() {
@@ -115,7 +148,6 @@ function watchPixelRatio() {
     onResize();
   });
 }
-if (window.matchMedia) watchPixelRatio();
 
 // Marks the phases of loading for performance tools (see bench/page.mjs).
 function markPhase(name) { if (performance.mark) performance.mark('kestova:' + name); }
@@ -133,12 +165,11 @@ function showWallState() {
   document.body.dataset.wall = toDo > 0 ? 'unfinished' : 'finished';
 }
 
-var root = '';   // the photos' folder as the wall's data name it
 function showTitle(title, rootPath) {
   title = shown(title) || tr('pageTitle');
   document.getElementById('title').textContent = title;
   document.title = title;
-  root = typeof rootPath === 'string' ? rootPath : '';
+  setRoot(typeof rootPath === 'string' ? rootPath : '');
   showSource();
 }
 
@@ -151,7 +182,10 @@ function failed(text) {
 // the place of the last visit are read, and the wall is shown.
 function showWall() {
   markPhase('table');
-  findOriginals(root);
+  findOriginals(root, function () {
+    // An open viewer showed the likeliest folder's links meanwhile.
+    if (viewing >= 0) openViewer(viewing, false);
+  });
   fillFolders();
   lastWidth = document.documentElement.clientWidth;
   lastRatio = window.devicePixelRatio || 1;
@@ -187,9 +221,9 @@ async function startFromManifest() {
 }
 
 // True while pieces are still arriving.
-var wallLoading = false;
+export var wallLoading = false;
 // How many photos the wall holds: while pieces arrive, as many as its index counts.
-function wallSize() { return wallLoading ? Math.max(tableSize, order.length) : order.length; }
+export function wallSize() { return wallLoading ? Math.max(tableSize, order.length) : order.length; }
 
 // The height the photos not yet arrived will take, at the height per photo of those laid out.
 // (Of a filtered view, as many of them as the filter let through so far.)
@@ -220,7 +254,7 @@ async function startFromPieces(index) {
     var piece = await next;
     // The next piece is read while this one is taken in.
     next = i + 1 < slots.length ? loadPiece(slots[i + 1], index.generation) : null;
-    if (i === 0 && piece) firstPieceThumbnails(piece);
+    if (i === 0 && piece) fetchFirstThumbnails(firstEntries(piece));
     loader.deadline = performance.now() + sliceMs;
     if (!(await addPiece(slots[i], piece, loader))) lost = true;
     if (i + 1 === slots.length) break;
@@ -267,7 +301,6 @@ function rememberPlace() {
     history.replaceState(Object.assign({}, history.state, { place: place }), '');
   }, 250);
 }
-window.addEventListener('scroll', rememberPlace, { passive: true });
 function savedPlace() {
   var place = history.state && history.state.place;
   return place && typeof place.key === 'string' && typeof place.into === 'number' ? place : null;
@@ -292,12 +325,7 @@ function showWallProblem(text) {
 // manifest.js and wall.js are loaded by script elements: browsers refuse fetch and XHR for
 // pages opened from disk. wall.js, the index of the pieces, is asked for first; a wall without
 // one (older, or written by another program) is read from manifest.js.
-if ('scrollRestoration' in history) history.scrollRestoration = 'manual';
-say(tr('loading'));
 var scriptFailed = false;
-window.addEventListener('error', function (event) {
-  if (event.filename && /(manifest|wall)\.js$/.test(event.filename)) scriptFailed = true;
-});
 function loadScript(src) {
   return new Promise(function (settled) {
     var script = document.createElement('script');
@@ -307,16 +335,31 @@ function loadScript(src) {
     document.head.appendChild(script);
   });
 }
-// Asked for beside the data, so that its line is in place before the wall is laid out.
-var wallState = loadScript('state.js');
-loadScript('wall.js').then(function (loaded) {
-  var index = loaded ? readIndex(window.KESTOVA_WALL) : null;
-  delete window.KESTOVA_WALL;
-  scriptFailed = false;
-  if (index) return wallState.then(function () { return startFromPieces(index); });
-  return loadScript('manifest.js').then(function (loaded) {
-    if (scriptFailed) return failed(tr('manifestUnreadable'));
-    if (!loaded) return failed(tr('manifestMissing'));
-    return wallState.then(startFromManifest);
+
+// Starts the page once every module has set itself up: listens to the window, then loads the
+// wall's data.
+export function start() {
+  window.addEventListener('resize', onResize);
+  if (window.ResizeObserver) new ResizeObserver(onHeaderResize).observe(header);
+  window.addEventListener('scroll', onScroll, { passive: true });
+  if (window.matchMedia) watchPixelRatio();
+  window.addEventListener('scroll', rememberPlace, { passive: true });
+  if ('scrollRestoration' in history) history.scrollRestoration = 'manual';
+  say(tr('loading'));
+  window.addEventListener('error', function (event) {
+    if (event.filename && /(manifest|wall)\.js$/.test(event.filename)) scriptFailed = true;
   });
-});
+  // Asked for beside the data, so that its line is in place before the wall is laid out.
+  var wallState = loadScript('state.js');
+  loadScript('wall.js').then(function (loaded) {
+    var index = loaded ? readIndex(window.KESTOVA_WALL) : null;
+    delete window.KESTOVA_WALL;
+    scriptFailed = false;
+    if (index) return wallState.then(function () { return startFromPieces(index); });
+    return loadScript('manifest.js').then(function (loaded) {
+      if (scriptFailed) return failed(tr('manifestUnreadable'));
+      if (!loaded) return failed(tr('manifestMissing'));
+      return wallState.then(startFromManifest);
+    });
+  });
+}

@@ -6,13 +6,15 @@
 // the years that take more of the wall are named next, so a large year is never left a dot while
 // a small neighbour gets its label.
 
+import { sectionYear } from './dates.js';
+
 // The years along the track: [{ year, at, share, section }] in wall order, at and share as
 // fractions of the scroll range end, section the year's first. sectionMonth, sectionTop and
 // sectionItem are the view's and the layout's. A year that begins inside a line it shares with
 // earlier months (a band) begins where that line does, so the year before it has no share of
 // its own; a year that begins in the wall's last screen lies beyond the end (at over 1), where
 // pointing at it scrolls to the end, which shows it.
-function trackYears(sectionMonth, sectionTop, sectionItem, end) {
+export function trackYears(sectionMonth, sectionTop, sectionItem, end) {
   var years = [];
   end = Math.max(1, end);
   for (var s = 0; s < sectionMonth.length; s++) {
@@ -30,7 +32,7 @@ function trackYears(sectionMonth, sectionTop, sectionItem, end) {
 // The track's part of each year: [{ y, h }] in pixels, top to bottom, as tall as the year's share
 // of the wall but at least least pixels (where the track has room for that many), so that a year
 // of a few photos, or one in the last screen of the wall, can be named and pointed at.
-function trackParts(years, height, least) {
+export function trackParts(years, height, least) {
   var n = years.length;
   least = Math.min(least, height / Math.max(1, n));
   var small = new Array(n).fill(false);
@@ -59,7 +61,7 @@ function trackParts(years, height, least) {
 // Where along the wall (a share of the scroll range end, as years' at) a point of the track
 // leads, and the point that stands for a place of the wall: straight within each year's part.
 // years and parts as above; the years' at ascend.
-function partAtPixel(parts, y) {
+export function partAtPixel(parts, y) {
   var lo = 0, hi = parts.length - 1;
   while (lo < hi) {
     var mid = (lo + hi + 1) >> 1;
@@ -67,13 +69,13 @@ function partAtPixel(parts, y) {
   }
   return lo;
 }
-function wallShareAt(years, parts, y) {
+export function wallShareAt(years, parts, y) {
   if (!years.length) return 0;
   var i = partAtPixel(parts, y);
   var within = Math.max(0, Math.min(1, (y - parts[i].y) / Math.max(1e-9, parts[i].h)));
   return years[i].at + within * years[i].share;
 }
-function pixelAt(years, parts, share) {
+export function pixelAt(years, parts, share) {
   if (!years.length) return 0;
   var lo = 0, hi = years.length - 1;
   while (lo < hi) {
@@ -109,7 +111,7 @@ function freePlace(taken, lo, hi, gap) {
 // part's middle), and labels keep labelGap between their middles; a dot sits where its year
 // starts, dotGap from other dots and dotGap + 3 from labels. Crowded years beyond that, and
 // years that have no part of the track, get no mark.
-function yearMarks(years, height, labelGap, dotGap, labelHalf) {
+export function yearMarks(years, height, labelGap, dotGap, labelHalf) {
   var half = labelHalf || 0;
   var byShare = years.map(function (y, i) { return i; }).sort(function (a, b) {
     return years[b].share - years[a].share || a - b;

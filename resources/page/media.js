@@ -10,8 +10,12 @@
 // Entries of plain photos end at mtime; a value of the wrong type counts as absent (the table
 // reads them: see readMedia in table.js).
 
+import { isVideo, videoContainers, isLive } from './schema.js';
+import { photoCount, tr, shown } from './text.js';
+import { videosInTable, mediaOf, mediaInfo } from './table.js';
+
 // How many of the photos at positions start..end-1 of list are videos.
-function videosIn(list, start, end) {
+export function videosIn(list, start, end) {
   if (!videosInTable) return 0;
   var count = 0;
   for (var q = start; q < end; q++) if (mediaOf[list[q]] & isVideo) count++;
@@ -19,26 +23,26 @@ function videosIn(list, start, end) {
 }
 
 // "12 photos", "12 photos and 3 videos", "3 videos": a wall without videos reads as ever.
-function itemCount(total, videos) {
+export function itemCount(total, videos) {
   if (!videos) return photoCount(total);
   if (videos === total) return tr('videos', { n: videos });
   return tr('photosAndVideos', { photos: photoCount(total - videos), videos: tr('videos', { n: videos }) });
 }
 // The wall's count in its header: all of it, or how much of it the filter shows.
 // whole, while the wall's pieces still arrive, is how many photos the wall will hold.
-function wallCount(pos, total, whole) {
+export function wallCount(pos, total, whole) {
   var all = itemCount(whole || total, videosInTable);
   if (pos.length === total) return all;
   var shownCount = videosInTable ? itemCount(pos.length, videosIn(pos, 0, pos.length)) : pos.length;
   return tr('someOfPhotos', { shown: shownCount, photos: all });
 }
-function sectionCount(v, s) {
+export function sectionCount(v, s) {
   var start = v.sectionStart[s], end = v.sectionStart[s + 1];
   return itemCount(end - start, videosIn(v.pos, start, end));
 }
 
 // A length in milliseconds as a clock shows it: "0:07", "12:30", "1:02:03"; '' when unknown.
-function lengthText(ms) {
+export function lengthText(ms) {
   if (typeof ms !== 'number' || !(ms > 0)) return '';
   var seconds = Math.max(1, Math.round(ms / 1000));
   var h = Math.floor(seconds / 3600), m = Math.floor(seconds / 60) % 60, s = seconds % 60;
@@ -58,7 +62,7 @@ var codecs = {
   mjpeg: { name: 'Motion JPEG', type: '' },
   prores: { name: 'ProRes', type: '' }
 };
-function codecName(codec) {
+export function codecName(codec) {
   var known = codecs[codec];
   return known ? known.name : codec ? codec.toUpperCase() : '';
 }
@@ -66,7 +70,7 @@ function codecName(codec) {
 // The type a browser is asked about for a file of this name and codec; '' when no browser of
 // ours plays that container at all (AVI, MPEG transport streams).
 // The containers are the schema's videoContainers.
-function videoType(path, codec) {
+export function videoType(path, codec) {
   var dot = path.lastIndexOf('.');
   var extension = path.slice(dot + 1).toLowerCase();
   var container = Object.prototype.hasOwnProperty.call(videoContainers, extension) ? videoContainers[extension] : '';
@@ -78,29 +82,29 @@ function videoType(path, codec) {
 
 // Whether this browser may play the file: it says so for the container and codec. It may still
 // fail on the file itself; the video element's error event catches that.
-function mayPlay(path, codec, probe) {
+export function mayPlay(path, codec, probe) {
   var type = videoType(path, codec);
   return type !== '' && probe.canPlayType(type) !== '';
 }
 
 // The wall's playable copy of a video or of a live photo's clip, and what a browser is asked of it.
-function copyUrl(key) {
+export function copyUrl(key) {
   return 'videos/' + encodeURIComponent(shown(key.slice(0, 2))) + '/' + encodeURIComponent(shown(key)) + '.mp4';
 }
-var copyPath = 'copy.mp4', copyCodec = 'h264';
+export var copyPath = 'copy.mp4', copyCodec = 'h264';
 
-function previewUrl(key) {
+export function previewUrl(key) {
   return 'previews/' + encodeURIComponent(shown(key.slice(0, 2))) + '/' + encodeURIComponent(shown(key)) + '.jpg';
 }
 
 // Takes off what markTile put on: the tile is about to show another photo, or the same again.
-function unmarkTile(tile) {
+export function unmarkTile(tile) {
   tile.classList.remove('video', 'live');
   while (tile.lastElementChild !== tile.firstElementChild) tile.lastElementChild.remove();
 }
 
 // What a tile shows over its thumbnail: a video's play mark and length, a live photo's mark.
-function markTile(tile, img, photo) {
+export function markTile(tile, img, photo) {
   var flags = mediaOf[photo];
   if (!(flags & (isVideo | isLive))) return;
   var info = mediaInfo.get(photo);

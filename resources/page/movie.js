@@ -4,6 +4,17 @@
 // photo is its still; on demand its motion clip plays once, muted, over it and gives way to the
 // still again. One video element serves both.
 
+import { viewer, stage } from './elements.js';
+import { tr, thumbUrl } from './text.js';
+import { lengthText, copyUrl, mayPlay, copyPath, copyCodec, previewUrl, codecName } from './media.js';
+import { isVideoPhoto, isLivePhoto, mediaInfo, keyOf, hasPreviewImage, aspect, pathOf } from './table.js';
+import { view } from './view.js';
+import { whenText, noteText, viewing, step } from './viewer.js';
+import { originalUrl, unreachableText } from './originals.js';
+import { resetZoom } from './zoom.js';
+import { viewerTouched } from './slideshow.js';
+import { infoPanel, infoField } from './info.js';
+
 var movie = viewer.querySelector('.movie');
 var liveButton = viewer.querySelector('.live-button');
 var motionLink = viewer.querySelector('.motion');
@@ -18,7 +29,7 @@ function motionUrl(info) { return info.inWall ? info.motion : originalUrl(info.m
 
 // Called for every photo the viewer opens; notes about the photo are already written.
 // original: the video's address, '' when the originals were not found.
-function showMovie(photo, path, original) {
+export function showMovie(photo, path, original) {
   stopMovie();
   var video = isVideoPhoto(photo), live = isLivePhoto(photo);
   var info = mediaInfo.get(photo);
@@ -79,7 +90,7 @@ function cannotPlayText(name, codec) {
   return tr(name, { format: codecName(codec) || tr('infoUnknown') });
 }
 
-function stopMovie() {
+export function stopMovie() {
   if (!movie.getAttribute('src') && movie.hidden) { movieMode = ''; return; }
   // A hidden player cannot keep the focus; the stage takes it, so the viewer's keys still work.
   if (document.activeElement === movie) stage.focus();
@@ -95,7 +106,7 @@ function stopMovie() {
 
 // The video lies exactly over the photo's place, so that taps and swipes beside it still reach
 // the viewer and its own controls stay on the picture.
-function placeMovie() {
+export function placeMovie() {
   if (movie.hidden || viewing < 0) return;
   // The clip's own shape once known, else the one the wall recorded (the poster may be missing).
   var a = movie.videoWidth && movie.videoHeight ? movie.videoWidth / movie.videoHeight : aspect[view.pos[viewing]];
@@ -134,7 +145,7 @@ function endMotion() {
 }
 
 // The key p: a video plays or pauses, a live photo plays its motion.
-function playOrPause() {
+export function playOrPause() {
   if (movieMode === 'video') {
     if (movie.paused) movie.play().catch(function () { /* the error event tells */ });
     else movie.pause();
@@ -165,7 +176,7 @@ viewer.addEventListener('keydown', function (event) {
 liveButton.addEventListener('click', function () { viewerTouched(); playMotion(); });
 
 // The info panel's rows for a video or a live photo's motion.
-function fillMediaInfo(photo) {
+export function fillMediaInfo(photo) {
   var rows = infoPanel.querySelector('.media-rows');
   var info = mediaInfo.get(photo);
   rows.hidden = !info;

@@ -2,11 +2,20 @@
 // under the title shows how many and, pressed, shows only them (the filter's day, kept in the
 // address as #day=MM-DD); pressed again, the whole wall.
 
+import { tr } from './text.js';
+import { itemCount } from './media.js';
+import { onDayOf, dayKey, dayMonthFormat } from './dates.js';
+import { order, monthOf, dateOf, dateKind, isVideoPhoto } from './table.js';
+import { filter } from './view.js';
+import { scrollToVirtual } from './scroll.js';
+import { writeLocation } from './address.js';
+import { refresh } from './main.js';
+
 var todayLine = document.getElementById('today-line');
 var todayButton = document.getElementById('today');
 
 // One pass over the wall, before it is first laid out so that the header's height is final.
-function findOnThisDay(now) {
+export function findOnThisDay(now) {
   var month = now.getMonth(), day = now.getDate(), year = now.getFullYear();
   var count = 0, videos = 0, years = new Set();
   for (var i = 0; i < order.length; i++) {
@@ -28,7 +37,7 @@ function findOnThisDay(now) {
 }
 
 // Pressed while the wall shows that day's photos.
-function showToday() {
+export function showToday() {
   todayButton.setAttribute('aria-pressed', String(!!filter.day && filter.day === todayButton.dataset.day));
 }
 

@@ -6,25 +6,28 @@
 // A page from a web server may load nothing from disk, so there the stored path is never tried:
 // only the folders above the page on its own server, by their addresses.
 
+import { pathUrl, fileUrl, decodeSegment, showable, shown, tr } from './text.js';
+import { order, pathOf } from './table.js';
+
 // base: the address of the folder whose originals the viewer links to, ending in '/', '' when
 // none was found; label: that folder as the page names it (its path, or over the web its address
 // as a person reads it); state: 'checking', 'stored' (the stored folder), 'moved' (found relative
 // to the page: the folder moved with its wall, or a server offers it with the wall), 'missing'
 // (found nowhere) or 'unchecked' (the wall holds nothing an image test could load; the likeliest
 // folder stands).
-var originals = { base: '', label: '', state: 'checking' };
+export var originals = { base: '', label: '', state: 'checking' };
 var probeTimeout = 8000;
 
-function originalUrl(rel) { return originals.base ? originals.base + pathUrl(rel) : ''; }
-function originalPath(rel) {
+export function originalUrl(rel) { return originals.base ? originals.base + pathUrl(rel) : ''; }
+export function originalPath(rel) {
   return originals.label + (originals.label.endsWith('/') ? '' : '/') + rel;
 }
 
 // Whether the page came from a web server (or anything else that is not a file).
-function servedOverWeb(address) { return new URL(address).protocol !== 'file:'; }
+export function servedOverWeb(address) { return new URL(address).protocol !== 'file:'; }
 
 // A folder the originals may be in: on disk by its path, or over the web by its address.
-function diskPlace(folder) { return { base: fileUrl(folder, ''), label: folder }; }
+export function diskPlace(folder) { return { base: fileUrl(folder, ''), label: folder }; }
 function webPlace(url) {
   var path = url.pathname.split('/').map(decodeSegment).join('/');
   return { base: url.href, label: url.protocol + '//' + url.host + (path === '/' ? path : path.replace(/\/$/, '')) };
@@ -32,7 +35,7 @@ function webPlace(url) {
 
 // The folders above a page served over the web: its parent (the default wall folder's place)
 // and the one above that, as far as the server's addresses go up.
-function webCandidates(address) {
+export function webCandidates(address) {
   var found = [];
   var last = new URL('./', address).href;
   for (var up = '../', k = 0; k < 2; up += '../', k++) {
@@ -46,7 +49,7 @@ function webCandidates(address) {
 
 // The folder of a page's file: address as a path (with the bytes of a name that was not UTF-8
 // as lone surrogates, as the manifest has them), or '' for a page that is not a file.
-function pageFolder(address) {
+export function pageFolder(address) {
   var url = new URL(address);
   if (url.protocol !== 'file:') return '';
   var pieces = url.pathname.split('/').map(decodeSegment);
@@ -65,7 +68,7 @@ function isUnder(path, folder) {
 // The folders that may hold the originals, the likeliest first: the stored folder alone when
 // the page lies inside it; else the page's parent (the default wall folder's place) and the
 // one above it, then the stored folder (a wall written elsewhere for a read-only source).
-function originalCandidates(root, page) {
+export function originalCandidates(root, page) {
   if (!page || (root && isUnder(page, root))) return root ? [root] : [];
   var found = [];
   for (var up = parentFolder(page), k = 0; up && k < 2; up = parentFolder(up), k++) found.push(up);
@@ -104,13 +107,18 @@ function folderHolds(base, rels) {
   });
 }
 
+export var root = '';   // the photos' folder as the wall's data name it
+export function setRoot(path) { root = path; }
+
 function takeOriginals(place) {
   originals.base = place ? place.base : '';
   originals.label = place ? place.label : '';
 }
 
 // Tests every candidate at once and takes the likeliest that works; then shows the result.
-async function findOriginals(root) {
+// moved: called when the folder found is not the one assumed meanwhile, before the page says
+// what was found.
+export async function findOriginals(root, moved) {
   var web = servedOverWeb(location.href);
   var candidates = web ? webCandidates(location.href) : originalCandidates(root, pageFolder(location.href)).map(diskPlace);
   // Meanwhile the likeliest folder stands: the stored one, over the web the page's parent.
@@ -130,15 +138,14 @@ async function findOriginals(root) {
   }
   originals.state = state;
   showSource();
-  // An open viewer showed the likeliest folder's links meanwhile.
-  if (viewing >= 0 && originals.base !== (first ? first.base : '')) openViewer(viewing, false);
+  if (originals.base !== (first ? first.base : '')) moved();
   document.body.dataset.originals = state;
 }
 
 // The header names the folder the photos are in now, or the stored one when they were not
 // found. Over the web the stored path names a folder on the computer that made the wall, which
 // no visitor can reach: there only a folder found is named.
-function showSource() {
+export function showSource() {
   var folder = originals.label || (servedOverWeb(location.href) ? '' : root);
   var source = document.getElementById('source');
   source.textContent = shown(folder);
@@ -147,7 +154,7 @@ function showSource() {
 }
 
 // Why the viewer shows no original at all.
-function originalsMissingText() {
+export function originalsMissingText() {
   return tr(servedOverWeb(location.href) ? 'originalsNotServed' : 'originalsNotFound');
 }
 
@@ -155,7 +162,7 @@ function originalsMissingText() {
 // videoMissing or motionMissing). Over the web the server did not give it out; for a name that
 // is not UTF-8 that is the likely reason: most servers read an address as UTF-8, find no such
 // file and say so, whatever raw bytes the page asked for.
-function unreachableText(name, path) {
+export function unreachableText(name, path) {
   if (!servedOverWeb(location.href)) return tr(name);
   return tr(shown(path) !== path ? 'nameNotServed' : name + 'Web');
 }

@@ -3,6 +3,8 @@
 // dates apart by finding the same evidence in the path again, by the engine's own rule:
 // the file name first, then each folder from the deepest, a full date before a year alone.
 
+import { clockDate, pathYear, pathDay } from './dates.js';
+
 var pathDatePatterns = {
   // \p{Nd} matches any decimal digit, as the engine's patterns do; only ASCII digits read as a
   // number, so a date written in other digits counts as no date.
@@ -24,7 +26,7 @@ function pathEpoch(year, month, day) {
 }
 
 // A full date in one piece of a path, at noon, or NaN.
-function segmentDate(segment) {
+export function segmentDate(segment) {
   var m = pathDatePatterns.numeric.exec(segment);
   var date = m ? pathEpoch(asciiNumber(m[1]), asciiNumber(m[2]), asciiNumber(m[3])) : NaN;
   if (date === date) return date;
@@ -38,7 +40,7 @@ function segmentDate(segment) {
 
 // The date evidence in a relative path: { seconds, kind: 'day' or 'year', piece: how many pieces
 // from the end it was found in (0: the file name) }, or null.
-function pathDate(rel) {
+export function pathDate(rel) {
   var pieces = rel.split('/').filter(Boolean);
   for (var i = pieces.length - 1; i >= 0; i--) {
     var date = segmentDate(pieces[i]);
@@ -54,7 +56,7 @@ function pathDate(rel) {
 
 // What a date stored for this path is: pathDay or pathYear when the path holds the same date
 // (noon of that day, or of 15 June for a year), else a clock time.
-function pathKind(rel, seconds) {
+export function pathKind(rel, seconds) {
   var found = pathDate(rel);
   if (!found || found.seconds !== seconds) return clockDate;
   return found.kind === 'year' ? pathYear : pathDay;

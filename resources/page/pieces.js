@@ -3,6 +3,10 @@
 // holds the whole wall, and the first screen is shown from the first piece while the rest
 // arrives. A wall without an index is read from manifest.js as before (see main.js).
 
+import { wallFormat, wallFormatVersion, atKey } from './schema.js';
+import { keepGoing } from './slices.js';
+import { addPhoto, pathOf, readMedia } from './table.js';
+
 // A piece's file is named by the index's generation and its place, and nothing else: an index
 // cannot make the page load a script from anywhere else.
 var generationName = /^[0-9a-f]{16}$/;
@@ -11,7 +15,7 @@ var mostPerPiece = 100000;
 
 // The index as the page uses it, or null when it is not one this page reads (then manifest.js
 // is read instead). Counts are the index's; a piece that holds fewer leaves empty places.
-function readIndex(index) {
+export function readIndex(index) {
   if (!index || typeof index !== 'object' || index.format !== wallFormat || index.version !== wallFormatVersion) return null;
   if (typeof index.generation !== 'string' || !generationName.test(index.generation) || !Array.isArray(index.pieces)) return null;
   var pieces = [], first = 0;
@@ -34,9 +38,9 @@ function readIndex(index) {
 // A wall's piece scripts (its pieces, their details) each hand their JSON text to one function
 // of the page's, named callName. Those that have run but not yet been taken wait here by their
 // number; load takes the one its script handed over, when it is a piece of the generation read.
-function PieceScripts(callName) {
+export function PieceScripts(callName) {
   var arrived = new Map();
-  window[callName] = function (text) {
+  globalThis[callName] = function (text) {
     if (typeof text !== 'string') return;
     var piece;
     try { piece = JSON.parse(text); } catch (e) { return; }
@@ -63,7 +67,7 @@ function PieceScripts(callName) {
 
 var pieceScripts = new PieceScripts('kestovaPiece');
 // Loads piece slot's script of the wall's generation; resolves with the piece, or null.
-function loadPiece(slot, generation) { return pieceScripts.load(slot.file, slot.number, generation); }
+export function loadPiece(slot, generation) { return pieceScripts.load(slot.file, slot.number, generation); }
 
 function column(piece, name) {
   var values = piece && piece[name];
@@ -72,7 +76,7 @@ function column(piece, name) {
 
 // Adds the photos of slot (from piece, or empty places when it is null) to the table, in
 // slices of job's. Resolves false when the piece could not be read.
-async function addPiece(slot, piece, job) {
+export async function addPiece(slot, piece, job) {
   var keyColumn = column(piece, 'key'), dirColumn = column(piece, 'dir'), nameColumn = column(piece, 'name');
   var widths = column(piece, 'width'), heights = column(piece, 'height'), dates = column(piece, 'date');
   var folderTable = column(piece, 'dirs');
@@ -90,8 +94,8 @@ async function addPiece(slot, piece, job) {
   return piece !== null;
 }
 
-// The first photos' thumbnails, asked for as soon as the first piece is in.
-function firstPieceThumbnails(piece) {
-  var first = column(piece, 'key').slice(0, 64).map(function (key) { var entry = []; entry[atKey] = key; return entry; });
-  fetchFirstThumbnails(first);
+// The first photos of a piece as entries that hold only their key: their thumbnails are asked
+// for as soon as the first piece is in (see fetchFirstThumbnails).
+export function firstEntries(piece) {
+  return column(piece, 'key').slice(0, 64).map(function (key) { var entry = []; entry[atKey] = key; return entry; });
 }

@@ -4,7 +4,18 @@
 // a cluster, chosen, shows its photos on the wall (a filter of its own, shown and cleared beside
 // the folders). The info panel shows one photo's spot on a small map (showSpotMap).
 
-var placesDialog = document.getElementById('places');
+import { pageLocale } from './language.js';
+import { tr } from './text.js';
+import { order, tableSize } from './table.js';
+import { ensureAllDetails, latOf, lonOf, detailSlots, placeOf, placeLabel } from './details.js';
+import { filter } from './view.js';
+import { infoPanel } from './info.js';
+import { clampMap, drawWorld, mapColours, mapBounds, screenOf, worldX, worldY, dotRadius, worldOf,
+  mapScale, drawDot } from './worldmap.js';
+import { gatherSpots, clusterSpots, clusterPhotos, mapMaxZoom } from './spots.js';
+import { refresh } from './main.js';
+
+export var placesDialog = document.getElementById('places');
 var placesMap = placesDialog.querySelector('.map');
 var placesCanvas = placesMap.querySelector('canvas');
 var placesDots = placesMap.querySelector('.dots');
@@ -56,7 +67,7 @@ function openPlaces() {
 placesOpenButton.addEventListener('click', openPlaces);
 // Only a wall whose pieces have details can say where its photos were taken (older walls, and
 // those read from manifest.js alone, have none).
-function showPlacesButton() {
+export function showPlacesButton() {
   placesOpenButton.hidden = !detailsKnown() || !detailSlots.some(function (slot) { return slot.file; });
 }
 showPlacesButton();
@@ -145,7 +156,7 @@ function placeName(photo, feature) {
   var c = feature.geometry.coordinates;
   return tr('placeFilterAt', { lat: degrees.format(c[1]), lon: degrees.format(c[0]) });
 }
-function showPlaceFilter() {
+export function showPlaceFilter() {
   placeFilterButton.hidden = !filter.photos;
   placeFilterButton.textContent = filter.photos ? filter.photosLabel : '';
 }
@@ -233,7 +244,7 @@ window.addEventListener('resize', function () { if (placesDialog.open) { sizeMap
 // One photo's spot on a small map in the info panel, drawn as the panel fills in the photo's
 // details (info.js); hidden for a photo without a position.
 var spotCanvas = null;
-function showSpotMap(photo) {
+export function showSpotMap(photo) {
   var lat = typeof latOf !== 'undefined' ? latOf[photo] : NaN, lon = typeof lonOf !== 'undefined' ? lonOf[photo] : NaN;
   var known = lat >= -90 && lat <= 90 && lon >= -180 && lon <= 180;
   if (!spotCanvas) {

@@ -1,11 +1,26 @@
 // Rendering: the items from a little above the screen to a screen below it are in the DOM,
 // as one contiguous run of elements in wall order.
 
+import { header, layer } from './elements.js';
+import { atKey } from './schema.js';
+import { shown, fileName, thumbUrl, tr } from './text.js';
+import { sectionCount, unmarkTile, markTile } from './media.js';
+import { monthLabel, dateText } from './dates.js';
+import { aspect, pathOf, keyOf, dateOf, dateKind, mediaOf } from './table.js';
+import { view, positionIn } from './view.js';
+import { tripLine, tripLabel, tripLineHeight, dayLine, dayLabel, dayLineHeight, groupHeight } from './groups.js';
+import { layout, itemAt, tileAspect, rowOf } from './layout.js';
+import { sweeping, scroll, scrollToVirtual } from './scroll.js';
+import { metrics } from './density.js';
+import { openViewer } from './viewer.js';
+import { sectionCheck, markChosen } from './select.js';
+
 var rendered = new Map();   // item index -> element
 var renderedFirst = 0, renderedLast = -1;
 var firstPaint = true;
 var earlyThumbnails = [];  // the first screen's thumbnails, asked for before the wall is laid out
 var deferImages = false;    // new tiles get their thumbnail once scrolling calms down
+export function setDeferImages(defer) { deferImages = defer; }
 var settleTimer = 0;
 var holdAround = false;     // the rows around the screen wait a little longer after a sweep
 
@@ -58,7 +73,7 @@ function release(element) {
   }
 }
 
-function clearRendered() {
+export function clearRendered() {
   rendered.forEach(release);
   rendered.clear();
   layer.textContent = '';
@@ -66,7 +81,7 @@ function clearRendered() {
   renderedLast = -1;
 }
 
-function render() {
+export function render() {
   if (!layout || layout.count === 0) return;
   // A sweep draws only the screen itself: rows above and below it would be gone again in the
   // next frame, and making them (and collecting them) is what would make the sweep stutter.
@@ -232,7 +247,7 @@ function addTiles(element, item, start, end, x, y, scale, visible) {
 // The manifest lists the newest photos first, as the wall shows them (unless the address asks
 // for a folder or a search): their thumbnails can be on their way while the photo table is
 // built and the wall laid out, instead of after.
-function fetchFirstThumbnails(photos) {
+export function fetchFirstThumbnails(photos) {
   // About as many as fill a screen at the rows' usual height: each one more delays the table.
   var m = metrics();
   var count = Math.min(64, Math.ceil(m.width * window.innerHeight / (m.target * m.target * 1.2)));
@@ -286,11 +301,11 @@ layer.addEventListener('click', function (event) {
 // is on screen, else the first one on screen, takes the Tab key; arrow keys move between photos:
 // left and right along the wall, up and down to the nearest photo of the row above or below.
 // Tiles come and go as the wall scrolls, so the focus is kept by photo, not by element.
-var roving = { photo: -1, pos: -1 };   // the photo that had the focus last, and its position
+export var roving = { photo: -1, pos: -1 };   // the photo that had the focus last, and its position
 var tabStop = -1, tabStopTile = null;  // the position whose tile takes the Tab key, and that tile
 var focusLost = false;                 // the focused tile left with its row
 
-function tileAt(p) {
+export function tileAt(p) {
   var element = rendered.get(rowOf(p));
   return element ? element.querySelector('.tile[data-pos="' + p + '"]') : null;
 }
@@ -299,7 +314,7 @@ function onScreen(p) {
   return layout.top[row] + layout.height[row] > scroll.virtual && layout.top[row] < scroll.virtual + scroll.viewHeight;
 }
 // The first photo whose row is on screen.
-function firstOnScreen() {
+export function firstOnScreen() {
   for (var i = itemAt(scroll.virtual); i < layout.count; i++) {
     if (layout.end[i] >= 0 && layout.top[i] + layout.height[i] > scroll.virtual) return layout.start[i];
   }
@@ -325,7 +340,7 @@ function placeTabStop() {
   }
 }
 // A new view keeps the focused photo, wherever it now is.
-function keepRoving(next) {
+export function keepRoving(next) {
   if (roving.photo >= 0 && next !== view) roving.pos = positionIn(next, roving.photo);
   if (roving.pos < 0) roving.photo = -1;
   tabStop = -1;
@@ -385,7 +400,7 @@ function nearestInRow(item, x) {
 }
 
 // Scrolls just enough to show the photo's row, then returns its tile.
-function revealPhoto(p) {
+export function revealPhoto(p) {
   var row = rowOf(p);
   var top = layout.top[row], bottom = top + layout.height[row];
   if (row > 0 && layout.end[row - 1] < 0) top = layout.top[row - 1];  // show the month too
@@ -394,7 +409,7 @@ function revealPhoto(p) {
   var element = rendered.get(row);
   return element ? element.querySelector('.tile[data-pos="' + p + '"]') : null;
 }
-function focusPhoto(p) {
+export function focusPhoto(p) {
   var tile = revealPhoto(p);
   if (tile) tile.focus({ preventScroll: true });
 }

@@ -6,13 +6,16 @@
 // an end that the virtual position is far from. The scroll bar is hidden because it would
 // show the physical position; the timeline on the right shows the virtual one.
 
-var physicalCap = 6000000;
-var header = document.getElementById('top');
-var wall = document.getElementById('wall');
-var layer = document.getElementById('layer');
-var scroll = { virtual: 0, physical: 0, offset: 0, base: 0, viewHeight: 0, virtualMax: 0, physicalMax: 0, scaled: false };
+import { header, wall, layer } from './elements.js';
+import { layout } from './layout.js';
+import { clearRendered, setDeferImages, render } from './render.js';
+import { showScrollPosition } from './timeline.js';
+import { followScroll } from './current.js';
 
-function measure() {
+var physicalCap = 6000000;
+export var scroll = { virtual: 0, physical: 0, offset: 0, base: 0, viewHeight: 0, virtualMax: 0, physicalMax: 0, scaled: false };
+
+export function measure() {
   scroll.viewHeight = Math.max(1, window.innerHeight - header.offsetHeight);
   var physicalHeight = Math.min(layout.total, physicalCap);
   scroll.scaled = layout.total > physicalCap;
@@ -58,10 +61,10 @@ function moved(distance) {
   var now = performance.now();
   recentMoves.push([now, Math.abs(distance)]);
   while (recentMoves.length && recentMoves[0][0] < now - sweepWindow) recentMoves.shift();
-  deferImages = sweeping(now);
+  setDeferImages(sweeping(now));
 }
 
-function sweeping(now) {
+export function sweeping(now) {
   var distance = 0;
   for (var i = 0; i < recentMoves.length; i++) {
     if (recentMoves[i][0] >= now - sweepWindow) distance += recentMoves[i][1];
@@ -70,13 +73,13 @@ function sweeping(now) {
 }
 
 // fast: part of a quick sweep (a timeline drag) rather than a jump, which shows its place at once.
-function scrollToVirtual(v, fast) {
+export function scrollToVirtual(v, fast) {
   v = Math.max(0, Math.min(scroll.virtualMax, v));
   if (fast) {
     moved(v - scroll.virtual);
   } else {
     recentMoves.length = 0;
-    deferImages = false;
+    setDeferImages(false);
   }
   var s = physicalFor(v);
   scroll.virtual = v;
@@ -86,7 +89,7 @@ function scrollToVirtual(v, fast) {
   render();
 }
 
-function onScroll() {
+export function onScroll() {
   if (!layout) return;
   var s = Math.max(0, Math.min(scroll.physicalMax, window.scrollY));
   var delta = s - scroll.physical;

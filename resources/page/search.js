@@ -11,6 +11,15 @@
 // English and German month names alike. "video", "live", "raw" and "panorama" find those photos.
 // Once the wall's details have arrived, a word or phrase also matches a photo's camera and place.
 
+import { rawFile } from './schema.js';
+import { pageLocale, pageLanguage } from './language.js';
+import { shown } from './text.js';
+import { utcDate, isDated, undatedMonth, isYearAlone, yearAlone, pathYear } from './dates.js';
+import { keepGoing } from './slices.js';
+import { dateOf, monthOf, isVideoPhoto, isLivePhoto, rawOf, aspect, dirOf, dirs, dateKind } from './table.js';
+import { cameraOf, cameraNames, placeList, placeLabel, placeOf } from './details.js';
+import { dayLabel } from './groups.js';
+
 var englishMonths = ['january', 'february', 'march', 'april', 'may', 'june', 'july', 'august', 'september', 'october', 'november', 'december'];
 var searchMonthNames = null;   // name or abbreviation -> month 0-11
 function monthByName(word) {
@@ -105,7 +114,7 @@ function dateAt(words, i) {
 
 // The query's terms: { kind: 'word' | 'phrase' | 'date', text, ... }. A date or kind word that is
 // also a plain word ("June", "2012", "live") matches either way: alsoWord.
-function parseQuery(query) {
+export function parseQuery(query) {
   var terms = [];
   var text = String(query || '').toLowerCase();
   // Quoted phrases first ("…", “…”, „…“).
@@ -204,7 +213,7 @@ function kindMatches(kind, photo, path) {
 
 // Whether photo (its lower-case path, with its raw file's) matches every term. more(photo, word)
 // is what else a word may match (the photo's camera and place, once they are known).
-function matchesAll(terms, photo, path, more) {
+export function matchesAll(terms, photo, path, more) {
   var alone = terms.length === 1;
   for (var t = 0; t < terms.length; t++) {
     var term = terms[t];
@@ -247,7 +256,7 @@ function wholeFolder(terms, dir) {
 // The best matches of a view made by a search: the whole folders whose names match, most photos
 // first, then the day with the most matches. Each { kind: 'folder' | 'day', label, count, first }.
 var bestFolders = 2;
-async function bestMatches(terms, v, job) {
+export async function bestMatches(terms, v, job) {
   var wanted = folderTerms(terms);
   var folderOf = new Map(), byDir = new Map(), days = new Map();
   for (var p = 0; p < v.pos.length; p++) {
@@ -290,7 +299,7 @@ function englishCountry(code) {
   }
   try { return englishRegions ? englishRegions.of(code) || '' : ''; } catch (e) { return ''; }
 }
-function detailsMatcher() {
+export function detailsMatcher() {
   if (typeof cameraOf === 'undefined' || !cameraOf.length) return null;
   if (detailWords.camera.length !== cameraNames.length) detailWords.camera = cameraNames.map(function (name) { return shown(name).toLowerCase(); });
   if (detailWords.place.length !== placeList.length) {
@@ -302,24 +311,4 @@ function detailsMatcher() {
     var c = cameraOf[photo], at = placeOf[photo];
     return (c >= 0 && c < cameras.length && hasWord(cameras[c], word, whole)) || (at >= 0 && at < places.length && hasWord(places[at], word, whole));
   };
-}
-
-// The details are loaded on the first search with a word or a phrase in it (a date or a kind of
-// photo alone never needs them), so that the wall opens as fast as ever; the search's result is
-// made again as they arrive, at most every detailsRefreshMs, and once when all are there.
-var detailsAsked = false, detailsTimer = 0, detailsRefreshMs = 400;
-function askDetailsFor(terms) {
-  if (detailsAsked || wallLoading || typeof ensureAllDetails !== 'function') return;
-  if (!terms.some(function (term) { return term.kind === 'word' || term.kind === 'phrase'; })) return;
-  detailsAsked = true;
-  var again = function () {
-    detailsTimer = 0;
-    if (filter.query.trim()) refresh(null, 'grow');
-  };
-  ensureAllDetails(function () {
-    if (!detailsTimer) detailsTimer = setTimeout(again, detailsRefreshMs);
-  }).then(function () {
-    clearTimeout(detailsTimer);
-    again();
-  });
 }

@@ -3,6 +3,16 @@
 // sheet. The choice is kept by photo (not by tile or position), so that it stays as rows are laid
 // out anew, the filter changes or more pieces arrive.
 
+import { wall, layer, viewer } from './elements.js';
+import { isVideo } from './schema.js';
+import { tr, fileName, shown, showable } from './text.js';
+import { tableSize, order, pathOf, mediaOf } from './table.js';
+import { view, positionIn } from './view.js';
+import { roving } from './render.js';
+import { servedOverWeb, originals, originalsMissingText, originalUrl, root } from './originals.js';
+import { typing, helpDialog, gotoDialog } from './keys.js';
+import { placesDialog } from './places.js';
+
 var chosen = new Uint8Array(0);   // photo index -> 1 when chosen
 var chosenCount = 0;
 var rangeFrom = -1;               // the photo a shift-click or shift-arrow range starts from
@@ -66,7 +76,7 @@ function clearChoice() {
 }
 
 // Marks one tile as render makes it.
-function markChosen(tile, photo) {
+export function markChosen(tile, photo) {
   var on = isChosen(photo);
   tile.classList.toggle('chosen', on);
   if (chosenCount) tile.setAttribute('aria-pressed', on ? 'true' : 'false');
@@ -75,7 +85,7 @@ function markChosen(tile, photo) {
 
 // A heading's check, for the photos at positions start..end-1 of the view: a month's, or any
 // other heading that names a run of the wall.
-function sectionCheck(heading, start, end, label) {
+export function sectionCheck(heading, start, end, label) {
   var check = document.createElement('button');
   check.type = 'button';
   check.className = 'section-check';
@@ -175,9 +185,10 @@ layer.addEventListener('keydown', function (event) {
     if (event.shiftKey) extendTo(keyFrom); else togglePhoto(keyFrom);
   }
 }, true);
-layer.addEventListener('keydown', function (event) {
+wall.addEventListener('keydown', function (event) {
   if (!event.shiftKey || keyFrom < 0 || !/^Arrow/.test(event.key)) return;
-  // The wall's own handler (render.js) has moved the focus by now.
+  // The wall's own handler (render.js, on the tiles' layer inside the wall) has moved the focus
+  // by now.
   if (rangeFrom < 0 || !isChosen(rangeFrom)) { rangeFrom = view.pos[keyFrom]; choose(rangeFrom, true); }
   if (roving.pos >= 0 && roving.pos !== keyFrom) extendTo(roving.pos); else showChoice();
 });
@@ -291,7 +302,7 @@ selectionBar.querySelector('.clear').addEventListener('click', clearChoice);
 // The viewer's download of the photo it shows, where its original was found (over the web; see
 // downloadPhotos).
 var viewerDownload = viewer.querySelector('.download');
-function showViewerDownload(path, original) {
+export function showViewerDownload(path, original) {
   viewerDownload.hidden = !original || !servedOverWeb(location.href);
   if (original) {
     viewerDownload.href = original;

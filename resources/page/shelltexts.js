@@ -2,6 +2,9 @@
 // start. An element names its text with data-text (its content) and data-attrs
 // ("aria-label=close title=close": attribute=text name, separated by spaces).
 
+import { pageLanguage } from './language.js';
+import { tr } from './text.js';
+
 function translateShell(top) {
   document.documentElement.lang = pageLanguage.language;
   document.title = tr('pageTitle');

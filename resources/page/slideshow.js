@@ -2,6 +2,13 @@
 // until the last photo or until the person does anything in the viewer. With reduced motion
 // asked for, photos change without a fade.
 
+import { viewer } from './elements.js';
+import { tr } from './text.js';
+import { isVideoPhoto } from './table.js';
+import { view } from './view.js';
+import { viewing, openViewer } from './viewer.js';
+import { resetZoom } from './zoom.js';
+
 var slideInterval = 5000;
 var slideTimer = 0;
 var playButton = viewer.querySelector('.play');
@@ -42,16 +49,16 @@ function startSlideshow() {
   scheduleSlide();
   showSlideState();
 }
-function stopSlideshow() {
+export function stopSlideshow() {
   if (!slideTimer) return;
   clearTimeout(slideTimer);
   slideTimer = 0;
   showSlideState();
 }
-function toggleSlideshow() { if (slideshowRunning()) stopSlideshow(); else startSlideshow(); }
+export function toggleSlideshow() { if (slideshowRunning()) stopSlideshow(); else startSlideshow(); }
 
 // Anything the person does in the viewer stops the show: they want to look or to steer.
-function viewerTouched() { stopSlideshow(); }
+export function viewerTouched() { stopSlideshow(); }
 
 playButton.addEventListener('click', toggleSlideshow);
 motionQuery.addEventListener('change', showSlideState);

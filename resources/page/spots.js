@@ -4,16 +4,18 @@
 // a million photos are taken at far fewer places than that — so the index, the costly part,
 // holds the spots, each with its count of photos (bench/places.mjs times both).
 
+import Supercluster from 'supercluster';
+
 // Rounded to a thousandth of a degree.
 var spotGrid = 1e3;
 // The map's deepest clustering zoom (see worldmap.js); zoomed in further, the map shows spots.
-var mapMaxZoom = 10;
+export var mapMaxZoom = 10;
 
 // Spots of the photos in list (photo indexes) with a position in lat/lon (NaN for none):
 // { lat, lon: Float64Array per spot, start: Int32Array (spot s holds photos[start[s]..start[s+1]-1]),
 //   photos: Int32Array, count }. The spots are found by a hash table of typed arrays: a Map of a
 // million keys takes several times as long.
-function gatherSpots(list, lat, lon) {
+export function gatherSpots(list, lat, lon) {
   var n = list.length;
   var size = 1024;
   while (size < n * 2) size *= 2;
@@ -54,7 +56,7 @@ function gatherSpots(list, lat, lon) {
 }
 
 // The clustering index over the spots; a cluster's n is its photos, a spot's its own.
-function clusterSpots(spots) {
+export function clusterSpots(spots) {
   var points = new Array(spots.count);
   for (var s = 0; s < spots.count; s++) {
     points[s] = { geometry: { coordinates: [spots.lon[s], spots.lat[s]] }, properties: { s: s, n: spots.start[s + 1] - spots.start[s] } };
@@ -69,7 +71,7 @@ function clusterSpots(spots) {
 }
 
 // The photos of a cluster or a spot (as getClusters gives them), as a mask over the photos.
-function clusterPhotos(index, spots, feature, size) {
+export function clusterPhotos(index, spots, feature, size) {
   var mask = new Uint8Array(size);
   var leaves = feature.properties.cluster ? index.getLeaves(feature.properties.cluster_id, Infinity) : [feature];
   leaves.forEach(function (leaf) {

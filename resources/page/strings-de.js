@@ -1,6 +1,6 @@
 // The page's texts in German: the same names, fields and plural forms as the English table.
 
-var germanStrings = {
+export var germanStrings = {
   pageTitle: 'Fotos',
   wallLabel: 'Fotos',
   noScript: 'Diese Fotowand braucht JavaScript, um Ihre Fotos zu zeigen.',

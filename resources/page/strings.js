@@ -3,7 +3,7 @@
 // depends on the number {n} (by the language's plural rules).
 // The page's HTML takes its texts from here too: the build writes {{name}} as this table's text.
 
-var strings = {
+export var strings = {
   pageTitle: 'Photos',
   wallLabel: 'Photos',
   noScript: 'This wall needs JavaScript to show your photos.',

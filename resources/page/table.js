@@ -17,23 +17,32 @@
 // strings. The manifest's own list is dropped once this is built: a million small arrays
 // would stay alive and make every full garbage collection of the page take half a second.
 
-var tableSize = 0;
-var aspect = null;      // Float32Array: width / height, 1 when unknown
-var widthOf = null;     // Int32Array: the photo's pixel size as displayed, 0 when unknown
-var heightOf = null;
-var thumbHeight = null; // Uint16Array: the thumbnail's height in pixels, 0 when unknown
-var dateOf = null;      // Float64Array: the manifest's date, 0 when undated
-var dateKind = null;    // Uint8Array: clockDate, pathDay or pathYear (see dates.js)
-var monthOf = null;     // Int32Array: the photo's section (see dates.js)
-var dirOf = null;       // Int32Array: the photo's folder, an index into dirs
-var dirs = [];          // every folder that holds photos, by its path; dirs[0] is the root ''
+import { rawFile, isVideo, atKey, atRel, atWidth, atHeight, atDate, plainEntryLength, atMedia, atDuration,
+  atCodec, atMotion, clipInWall, playableCopy, hasPreview, isLive, copyInWall, fullInWall, entryDefaults,
+  thumbSide } from './schema.js';
+import { pageLocale } from './language.js';
+import { tr, shown } from './text.js';
+import { isDated, utcDate, clockDate, pathYear, yearAlone, undatedMonth, isYearAlone, sectionYear } from './dates.js';
+import { pathKind } from './pathdates.js';
+import { keepGoing } from './slices.js';
+
+export var tableSize = 0;
+export var aspect = null;      // Float32Array: width / height, 1 when unknown
+export var widthOf = null;     // Int32Array: the photo's pixel size as displayed, 0 when unknown
+export var heightOf = null;
+export var thumbHeight = null; // Uint16Array: the thumbnail's height in pixels, 0 when unknown
+export var dateOf = null;      // Float64Array: the manifest's date, 0 when undated
+export var dateKind = null;    // Uint8Array: clockDate, pathDay or pathYear (see dates.js)
+export var monthOf = null;     // Int32Array: the photo's section (see dates.js)
+export var dirOf = null;       // Int32Array: the photo's folder, an index into dirs
+export var dirs = [];          // every folder that holds photos, by its path; dirs[0] is the root ''
 var dirCount = [];      // how many of the wall's photos each folder holds itself
-var folders = [];       // the folder menu: { name, label, count, depth }; folders[0] is the root
-var order = null;       // Int32Array: the photos that are entries, newest first
-var keys = null;        // packed strings (below)
-var paths = null;
-var lowered = null;     // lower-case paths for the search, made on the first search
-var rawOf = new Map();  // a JPEG's photo index -> the raw file of the same name beside it
+export var folders = [];       // the folder menu: { name, label, count, depth }; folders[0] is the root
+export var order = null;       // Int32Array: the photos that are entries, newest first
+export var keys = null;        // packed strings (below)
+export var paths = null;
+export var lowered = null;     // lower-case paths for the search, made on the first search
+export var rawOf = new Map();  // a JPEG's photo index -> the raw file of the same name beside it
 
 // Many strings stored as one string per block of 65,536, with where each one ends.
 var blockBits = 16;
@@ -60,15 +69,15 @@ Packed.prototype.get = function (i) {
   var block = this.blocks[i >> blockBits];
   return block.slice(i & ((1 << blockBits) - 1) ? this.ends[i - 1] : 0, this.ends[i]);
 };
-function keyOf(photo) { return keys.get(photo); }
-function pathOf(photo) { return paths.get(photo); }
+export function keyOf(photo) { return keys.get(photo); }
+export function pathOf(photo) { return paths.get(photo); }
 
 // The table is built in three steps: startTable for n photos, addPhoto for each in the wall's
 // order (from manifest.js at once, or from the pieces as they arrive), and finishTable, which
 // may run again after more photos were added: it works on copies of what it changes.
-var building = null;
+export var building = null;
 
-function startTable(n) {
+export function startTable(n) {
   tableSize = n;
   aspect = new Float32Array(n);
   widthOf = new Int32Array(n);
@@ -92,7 +101,7 @@ function startTable(n) {
 }
 
 // Photo i, the next one: its key and path must be texts, or it is no entry (an empty slot).
-function addPhoto(i, key, rel, w, h, date) {
+export function addPhoto(i, key, rel, w, h, date) {
   var b = building;
   var ok = typeof key === 'string' && typeof rel === 'string';
   keys.add(i, ok ? key : '');
@@ -149,7 +158,7 @@ function addPhoto(i, key, rel, w, h, date) {
 
 // The photos so far become the wall's: raw files paired, sorted where the data were not,
 // years alone placed, the folder menu made. Resolves false when the job was cancelled.
-async function finishTable(job) {
+export async function finishTable(job) {
   var built = building;
   // Made aside and put in place together: a view being drawn meanwhile reads the old ones.
   var counts = built.counts.slice(), pairs = new Map();
@@ -175,7 +184,7 @@ async function finishTable(job) {
 }
 
 // The whole table from manifest.js's list.
-async function buildTable(photos, job) {
+export async function buildTable(photos, job) {
   var n = photos.length;
   startTable(n);
   for (var i = 0; i < n; i++) {
@@ -194,9 +203,9 @@ async function buildTable(photos, job) {
 // Videos, live photos and previews (see media.js): their flags for every photo, the rest only
 // for the few that have it. The bits of the flags (hasPreview, isVideo, isLive, clipInWall,
 // copyInWall, fullInWall, playableCopy) are the schema's.
-var mediaOf = null;      // Uint8Array: the flags of each photo
-var mediaInfo = new Map(); // photo index -> { length, codec, motion, inWall, copy } of videos and live photos
-var videosInTable = 0;   // videos among the table's entries (before the view's filter)
+export var mediaOf = null;      // Uint8Array: the flags of each photo
+export var mediaInfo = new Map(); // photo index -> { length, codec, motion, inWall, copy } of videos and live photos
+export var videosInTable = 0;   // videos among the table's entries (before the view's filter)
 
 function resetMedia(n) {
   mediaOf = new Uint8Array(n);
@@ -205,7 +214,7 @@ function resetMedia(n) {
 }
 
 // Reads the media positions of photo i (an entry's flags, length, codec and clip) into the table.
-function readMedia(i, flags, duration, codec, motion) {
+export function readMedia(i, flags, duration, codec, motion) {
   if (!Number.isInteger(flags) || flags <= 0) return;
   // A clip copied into the wall is only ever named as the wall names its own files.
   var inWall = (flags & clipInWall) !== 0;
@@ -224,13 +233,13 @@ function readMedia(i, flags, duration, codec, motion) {
   if (flags & (isVideo | isLive)) mediaInfo.set(i, { length: length, codec: codec, motion: motion, inWall: inWall && !(flags & isVideo), copy: copy });
 }
 
-function isVideoPhoto(photo) { return mediaOf !== null && (mediaOf[photo] & isVideo) !== 0; }
-function isLivePhoto(photo) { return mediaOf !== null && (mediaOf[photo] & isLive) !== 0; }
-function hasPreviewImage(photo) { return mediaOf !== null && (mediaOf[photo] & hasPreview) !== 0; }
+export function isVideoPhoto(photo) { return mediaOf !== null && (mediaOf[photo] & isVideo) !== 0; }
+export function isLivePhoto(photo) { return mediaOf !== null && (mediaOf[photo] & isLive) !== 0; }
+export function hasPreviewImage(photo) { return mediaOf !== null && (mediaOf[photo] & hasPreview) !== 0; }
 // A portable wall's screen-size copy of a photo the browser shows itself, in previews/ too.
-function hasCopyImage(photo) { return mediaOf !== null && (mediaOf[photo] & copyInWall) !== 0; }
+export function hasCopyImage(photo) { return mediaOf !== null && (mediaOf[photo] & copyInWall) !== 0; }
 // A portable wall's full-size JPEG of a photo the browser cannot show, in full/.
-function hasFullImage(photo) { return mediaOf !== null && (mediaOf[photo] & (hasPreview | fullInWall)) === (hasPreview | fullInWall); }
+export function hasFullImage(photo) { return mediaOf !== null && (mediaOf[photo] & (hasPreview | fullInWall)) === (hasPreview | fullInWall); }
 
 // The folders to filter by: every folder down to menuDepth levels, each counting the photos in
 // it and below, in the order of the tree (a folder before its subfolders, by name), labelled
@@ -265,7 +274,7 @@ function folderMenu(paths, counts) {
 }
 
 // Which folders lie in the menu's folder called name (itself and below): one flag per folder.
-function foldersIn(name) {
+export function foldersIn(name) {
   var inside = new Uint8Array(dirs.length);
   for (var d = 0; d < dirs.length; d++) {
     inside[d] = name === '/' ? d === 0 : dirs[d] === name || dirs[d].startsWith(name + '/') ? 1 : 0;
@@ -274,7 +283,7 @@ function foldersIn(name) {
 }
 
 // The thumbnail's height, as the engine makes it (thumbSide, the schema's).
-function thumbnailHeight(w, h) {
+export function thumbnailHeight(w, h) {
   var longest = Math.max(w, h);
   return Math.min(65535, longest > thumbSide ? Math.max(1, Math.round(h * thumbSide / longest)) : h);
 }
@@ -335,7 +344,7 @@ async function placeYearsAlone(sortedOrder, job) {
 
 // Lower case changes the length of a few characters (the Turkish dotted I); a block where it
 // does gets its own ends.
-async function buildLowered(job) {
+export async function buildLowered(job) {
   var result = [];
   // While pieces are still arriving, the block being filled is searched too.
   var blocks = paths.parts.length ? paths.blocks.concat([paths.parts.join('')]) : paths.blocks;
@@ -352,7 +361,7 @@ async function buildLowered(job) {
   lowered = result;
   return true;
 }
-function loweredPath(photo) {
+export function loweredPath(photo) {
   var block = lowered[photo >> blockBits], at = photo & ((1 << blockBits) - 1);
   var ends = block.ends || paths.ends;
   var index = block.ends ? at : photo;

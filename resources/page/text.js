@@ -1,11 +1,13 @@
 // Texts by name, numbers, file names and the addresses of thumbnails and originals.
 
+import { pageLocale, pageLanguage, texts } from './language.js';
+
 var numbers = new Intl.NumberFormat(pageLocale);
 // The plural forms are those of the table's language, whatever locale the numbers follow.
 var plurals = new Intl.PluralRules(pageLanguage.language);
 
 // The text called name, with each {field} replaced by values[field] (numbers formatted).
-function tr(name, values) {
+export function tr(name, values) {
   var entry = texts[name];
   if (typeof entry === 'object') entry = entry[plurals.select(values.n)] || entry.other;
   if (!values) return entry;
@@ -14,20 +16,20 @@ function tr(name, values) {
     return value === undefined ? whole : typeof value === 'number' ? numbers.format(value) : value;
   });
 }
-function photoCount(n) { return tr('photos', { n: n }); }
+export function photoCount(n) { return tr('photos', { n: n }); }
 
 // File names that were not valid UTF-8 reach us with each bad byte as a lone surrogate
 // U+DC80..U+DCFF; on screen they become U+FFFD.
 var loneSurrogate = /[\uD800-\uDBFF](?![\uDC00-\uDFFF])|(?<![\uD800-\uDBFF])[\uDC00-\uDFFF]/g;
-function shown(value) {
+export function shown(value) {
   var s = typeof value === 'string' ? value : '';
   return s.toWellFormed ? s.toWellFormed() : s.replace(loneSurrogate, '\uFFFD');
 }
-function fileName(rel) { return rel.slice(rel.lastIndexOf('/') + 1); }
+export function fileName(rel) { return rel.slice(rel.lastIndexOf('/') + 1); }
 
 // Percent-encodes one path segment by UTF-8, except that a lone surrogate U+DC80..U+DCFF stands
 // for the raw byte it was made from, which goes back into the address unchanged.
-function encodeSegment(segment) {
+export function encodeSegment(segment) {
   var out = '';
   for (var ch of segment) {
     var c = ch.codePointAt(0);
@@ -39,7 +41,7 @@ function encodeSegment(segment) {
 }
 
 // The inverse of encodeSegment: %XX bytes that do not form UTF-8 become U+DC80..U+DCFF again.
-function decodeSegment(text) {
+export function decodeSegment(text) {
   try { return decodeURIComponent(text); } catch (e) { /* not UTF-8: decode byte by byte */ }
   var bytes = [];
   for (var i = 0; i < text.length; i++) {
@@ -70,12 +72,12 @@ function decodeSegment(text) {
 
 // A path as it goes into an address, each of its names encoded on its own: a '#', '?' or '%'
 // in a name stays part of the name, on disk as on a web server.
-function pathUrl(path) { return path.split('/').map(encodeSegment).join('/'); }
-function fileUrl(root, rel) {
+export function pathUrl(path) { return path.split('/').map(encodeSegment).join('/'); }
+export function fileUrl(root, rel) {
   return 'file://' + pathUrl(root.endsWith('/') ? root + rel : root + '/' + rel);
 }
-function thumbUrl(key) {
+export function thumbUrl(key) {
   return 'thumbs/' + encodeURIComponent(shown(key.slice(0, 2))) + '/' + encodeURIComponent(shown(key)) + '.jpg';
 }
 // What the browser can show of an original; other formats (HEIC, TIFF, raw) show the thumbnail.
-var showable = /\.(jpe?g|png|gif|webp|bmp)$/i;
+export var showable = /\.(jpe?g|png|gif|webp|bmp)$/i;

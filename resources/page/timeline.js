@@ -1,7 +1,15 @@
 // The timeline on the right: years marked along it, the month under the pointer, and a click
 // or drag that jumps there.
 
-var scrubber = document.getElementById('scrubber');
+import { header } from './elements.js';
+import { sectionYear, monthLabel } from './dates.js';
+import { view } from './view.js';
+import { dayGroupAt, dayLabel, screenLabel } from './groups.js';
+import { layout, sectionAt, itemAt, rowOf } from './layout.js';
+import { trackYears, trackParts, yearMarks, wallShareAt, partAtPixel, pixelAt } from './marks.js';
+import { scroll, scrollToVirtual } from './scroll.js';
+
+export var scrubber = document.getElementById('scrubber');
 var track = scrubber.querySelector('.track');
 var yearsLayer = scrubber.querySelector('.years');
 var mark = scrubber.querySelector('.mark');
@@ -16,7 +24,7 @@ var trackTop = 0, trackHeight = 0;   // kept, so that scrolling never waits for 
 var trackMap = { years: [], parts: [] };
 var leastYear = 22;
 
-function placeScrubber() {
+export function placeScrubber() {
   var visible = layout && view.pos.length > 0 && layout.total > scroll.viewHeight * 1.5;
   scrubber.hidden = !visible;
   if (!visible) return;
@@ -61,7 +69,7 @@ function trackPoint(clientY) {
 function currentFraction() { return scroll.virtualMax > 0 ? scroll.virtual / scroll.virtualMax : 0; }
 
 // Moves the mark to the current place; while scrolling, a bubble next to it names the month.
-function showScrollPosition(flash) {
+export function showScrollPosition(flash) {
   if (scrubber.hidden) return;
   var f = currentFraction();
   var y = pixelAt(trackMap.years, trackMap.parts, f);

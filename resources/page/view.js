@@ -1,20 +1,26 @@
 // The view: the photos that pass the filter, in wall order, cut into month sections.
 
+import { parseDay, onDayOf } from './dates.js';
+import { keepGoing } from './slices.js';
+import { foldersIn, lowered, buildLowered, order, dirOf, dateOf, monthOf, dateKind, loweredPath, rawOf } from './table.js';
+import { parseQuery, detailsMatcher, matchesAll, bestMatches } from './search.js';
+import { viewGroups } from './groups.js';
+
 // folder: '' for all, '/' for the root, else a folder's path; day: 'MM-DD' for the photos of
 // that day in earlier years (see onthisday.js).
 // photos: a mask over the photos (1 for those shown), from a place on the map (see places.js),
 // with photosLabel naming it.
-var filter = { folder: '', query: '', day: '', photos: null, photosLabel: '' };
-var view = null;        // { pos: Int32Array of photo indices, sections: {start, month, count} }
+export var filter = { folder: '', query: '', day: '', photos: null, photosLabel: '' };
+export var view = null;        // { pos: Int32Array of photo indices, sections: {start, month, count} }
+export function setView(next) { view = next; }
 
-async function buildView(job) {
+export async function buildView(job) {
   // A folder that no longer exists matches nothing.
   var inside = filter.folder ? foldersIn(filter.folder) : null;
   var day = filter.day ? parseDay(filter.day) || { month: -1, day: 0 } : null;
   var thisYear = new Date().getFullYear();
   var terms = parseQuery(filter.query);
   var more = terms.length ? detailsMatcher() : null;
-  if (terms.length) askDetailsFor(terms);
   if (terms.length && !lowered && !(await buildLowered(job))) return null;
   var within = filter.photos;
   var pos;
@@ -56,3 +62,9 @@ async function buildView(job) {
   return next.best ? next : null;
 }
 
+
+// Where a photo is in view v, or -1.
+export function positionIn(v, photo) {
+  for (var i = 0; i < v.pos.length; i++) if (v.pos[i] === photo) return i;
+  return -1;
+}

@@ -1,24 +1,38 @@
 // The viewer: one photo large, with its date and path, stepping through the wall.
 
-var viewer = document.getElementById('viewer');
-var stage = viewer.querySelector('.stage');
-var thumbImage = viewer.querySelector('.thumb');
-var fullImage = viewer.querySelector('.full');
-var whenText = viewer.querySelector('.when');
+import { viewer, stage } from './elements.js';
+import { shown, tr, fileName, thumbUrl, showable } from './text.js';
+import { previewUrl } from './media.js';
+import { dateText, clockDate } from './dates.js';
+import { pathDate } from './pathdates.js';
+import { pathOf, dateOf, dateKind, keyOf, rawOf, isVideoPhoto, hasPreviewImage, hasCopyImage } from './table.js';
+import { view } from './view.js';
+import { focusPhoto } from './render.js';
+import { originalUrl, originalPath, originalsMissingText, unreachableText } from './originals.js';
+import { showMovie, placeMovie, stopMovie, playOrPause } from './movie.js';
+import { resetZoom, applyZoom, zoomBy } from './zoom.js';
+import { stopSlideshow, viewerTouched, toggleSlideshow } from './slideshow.js';
+import { fillInfo, toggleInfo } from './info.js';
+import { forgetPendingLink, writeLocation } from './address.js';
+import { showViewerDownload } from './select.js';
+
+export var thumbImage = viewer.querySelector('.thumb');
+export var fullImage = viewer.querySelector('.full');
+export var whenText = viewer.querySelector('.when');
 var pathText = viewer.querySelector('.path');
 var positionText = viewer.querySelector('.position');
 var originalLink = viewer.querySelector('.original');
 var rawLink = viewer.querySelector('.raw');
-var noteText = viewer.querySelector('.note');
+export var noteText = viewer.querySelector('.note');
 var prevButton = viewer.querySelector('.prev');
 var nextButton = viewer.querySelector('.next');
-var viewing = -1;           // position in the view, -1 when closed
+export var viewing = -1;           // position in the view, -1 when closed
 var preloaded = [];
 
-function openViewer(p, addToHistory) {
+export function openViewer(p, addToHistory) {
   if (!view || p < 0 || p >= view.pos.length) return;
   // A photo chosen now wins over one the address named before its piece arrived.
-  pendingLink = '';
+  forgetPendingLink();
   viewing = p;
   var photo = view.pos[p];
   var path = pathOf(photo);
@@ -97,7 +111,13 @@ function showWhen(photo, path) {
   whenText.append(' ', origin);
 }
 
-function closeViewer() {
+// Closes the viewer without returning the focus to its photo, whose tile a new view replaces.
+export function dropViewer() {
+  viewing = -1;
+  viewer.close();
+}
+
+export function closeViewer() {
   if (viewing < 0) return;
   var p = viewing;
   viewing = -1;
@@ -109,12 +129,12 @@ function closeViewer() {
   focusPhoto(p);
 }
 // Closing by hand goes back in history when the viewer added the entry, so Back and Close agree.
-function leaveViewer() {
+export function leaveViewer() {
   if (history.state && history.state.viewer) history.back();
   else { closeViewer(); writeLocation('replace'); }
 }
 
-function step(delta) {
+export function step(delta) {
   var p = viewing + delta;
   if (viewing >= 0 && p >= 0 && p < view.pos.length) openViewer(p, false);
 }

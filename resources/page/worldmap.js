@@ -3,9 +3,11 @@
 // 85° north), at a zoom where the world is 256·2^zoom pixels wide, as the clustering index counts
 // its zooms. The map repeats east and west, so panning over the Pacific goes on.
 
+import { worldLand, worldBorders } from './outline.js';
+
 var mapMinLat = -85.05113, mapMaxLat = 85.05113;
-function worldX(lon) { return (lon + 180) / 360; }
-function worldY(lat) {
+export function worldX(lon) { return (lon + 180) / 360; }
+export function worldY(lat) {
   var phi = Math.max(mapMinLat, Math.min(mapMaxLat, lat)) * Math.PI / 180;
   return (1 - Math.log(Math.tan(Math.PI / 4 + phi / 2)) / Math.PI) / 2;
 }
@@ -42,7 +44,7 @@ function worldPaths() {
 }
 
 // The map's colours, from the page's own (light or dark).
-function mapColours(element) {
+export function mapColours(element) {
   var style = getComputedStyle(element);
   var get = function (name, fallback) { return style.getPropertyValue(name).trim() || fallback; };
   return { sea: get('--map-sea', '#dbe7f3'), land: get('--map-land', '#f7f5ef'), border: get('--map-border', '#b9b5a9'),
@@ -51,20 +53,20 @@ function mapColours(element) {
 
 // A map's place: the world point at its middle (x, y) and its zoom; width and height in CSS
 // pixels. Returns the pixel scale (pixels per world unit).
-function mapScale(zoom) { return 256 * Math.pow(2, zoom); }
+export function mapScale(zoom) { return 256 * Math.pow(2, zoom); }
 // The screen point of world point (x, y) nearest to the map's middle (the map repeats in x).
-function screenOf(map, x, y) {
+export function screenOf(map, x, y) {
   var scale = mapScale(map.zoom);
   var dx = x - map.x;
   dx -= Math.round(dx);
   return { x: map.width / 2 + dx * scale, y: map.height / 2 + (y - map.y) * scale };
 }
-function worldOf(map, sx, sy) {
+export function worldOf(map, sx, sy) {
   var scale = mapScale(map.zoom);
   return { x: map.x + (sx - map.width / 2) / scale, y: map.y + (sy - map.height / 2) / scale };
 }
 // The map's part of the world as [west, south, east, north] in degrees, as getClusters takes it.
-function mapBounds(map) {
+export function mapBounds(map) {
   var a = worldOf(map, 0, 0), b = worldOf(map, map.width, map.height);
   var west = lonAt(a.x), east = lonAt(b.x);
   if (b.x - a.x >= 1) { west = -180; east = 180; }
@@ -76,7 +78,7 @@ function mapBounds(map) {
 }
 // Keeps the map's middle where the world fills its height (or in the middle, where the world
 // is lower than the map), its x within one turn.
-function clampMap(map) {
+export function clampMap(map) {
   var scale = mapScale(map.zoom);
   var half = map.height / 2 / scale;
   map.y = half >= 0.5 ? 0.5 : Math.max(half, Math.min(1 - half, map.y));
@@ -85,7 +87,7 @@ function clampMap(map) {
 
 // Draws the land and borders of the map's part of the world on canvas (its size in device pixels
 // set by the caller to width·ratio by height·ratio).
-function drawWorld(canvas, map, colours) {
+export function drawWorld(canvas, map, colours) {
   var ratio = map.ratio || 1;
   var context = canvas.getContext('2d');
   var paths = worldPaths();
@@ -109,8 +111,8 @@ function drawWorld(canvas, map, colours) {
 }
 
 // A dot for count photos at screen point (x, y): larger for more, with the count inside.
-function dotRadius(count) { return count > 1 ? Math.min(28, 11 + 3.2 * Math.log10(count) * 2) : 7; }
-function drawDot(context, x, y, count, colours, label) {
+export function dotRadius(count) { return count > 1 ? Math.min(28, 11 + 3.2 * Math.log10(count) * 2) : 7; }
+export function drawDot(context, x, y, count, colours, label) {
   var r = dotRadius(count);
   context.beginPath();
   context.arc(x, y, r, 0, 2 * Math.PI);

@@ -3,8 +3,16 @@
 // smaller than the screen stays centred. Zoomed in, the original is drawn at its own resolution
 // (the frame is only transformed, so the browser draws the image afresh at each scale).
 
+import { viewer, stage } from './elements.js';
+import { shown, tr } from './text.js';
+import { aspect, isVideoPhoto, hasFullImage, keyOf } from './table.js';
+import { view } from './view.js';
+import { fullImage, thumbImage, viewing, noteText } from './viewer.js';
+import { placeMovie } from './movie.js';
+import { viewerTouched } from './slideshow.js';
+
 var frame = stage.querySelector('.frame');
-var zoom = { scale: 1, x: 0, y: 0 };
+export var zoom = { scale: 1, x: 0, y: 0 };
 
 function photoAspect() {
   var image = fullImage.classList.contains('loaded') ? fullImage : thumbImage;
@@ -26,11 +34,11 @@ function actualScale() {
   return fullImage.naturalWidth / (fitRect().width * (window.devicePixelRatio || 1));
 }
 // A video is not zoomed: its player's own full screen does better.
-function maxScale() {
+export function maxScale() {
   if (viewing >= 0 && isVideoPhoto(view.pos[viewing])) return 1;
   return Math.min(64, Math.max(4, actualScale() * 2));
 }
-function isZoomed() { return zoom.scale > 1; }
+export function isZoomed() { return zoom.scale > 1; }
 
 // A photo the browser cannot show zooms into the wall's full-size copy where a portable wall has
 // one: it is fetched only once the zoom goes past the preview's own pixels, and the preview stays
@@ -64,7 +72,7 @@ function bound(offset, start, size, room) {
   return Math.min(-start, Math.max(room - size - start, offset));
 }
 
-function applyZoom() {
+export function applyZoom() {
   if (zoom.scale <= 1.001) {
     zoom.scale = 1; zoom.x = 0; zoom.y = 0;
   } else {
@@ -87,30 +95,30 @@ function zoomTo(scale, x, y) {
   zoom.scale = s;
   applyZoom();
 }
-function zoomBy(factor) { zoomTo(zoom.scale * factor, stage.clientWidth / 2, stage.clientHeight / 2); }
-function panBy(dx, dy) {
+export function zoomBy(factor) { zoomTo(zoom.scale * factor, stage.clientWidth / 2, stage.clientHeight / 2); }
+export function panBy(dx, dy) {
   zoom.x += dx;
   zoom.y += dy;
   applyZoom();
 }
-function resetZoom() {
+export function resetZoom() {
   zoom.scale = 1;
   applyZoom();
 }
 // Double-click and double-tap: in to the original's own pixels (at least twice the fit), or back.
-function toggleZoom(x, y) {
+export function toggleZoom(x, y) {
   if (isZoomed()) resetZoom();
   else zoomTo(Math.max(2, actualScale()), x, y);
 }
 
 // Whether a point of the stage lies on the photo as it is drawn now.
-function onPhoto(x, y) {
+export function onPhoto(x, y) {
   var r = fitRect(), s = zoom.scale;
   var left = zoom.x + r.x * s, top = zoom.y + r.y * s;
   return x >= left && x <= left + r.width * s && y >= top && y <= top + r.height * s;
 }
 
-function stagePoint(event) {
+export function stagePoint(event) {
   var box = stage.getBoundingClientRect();
   return { x: event.clientX - box.left, y: event.clientY - box.top };
 }

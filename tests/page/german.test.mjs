@@ -3,13 +3,12 @@
 // names are German too, including what the search and "go to a date" understand.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { mkdirSync, mkdtempSync, readFileSync, symlinkSync } from 'node:fs';
+import { mkdirSync, mkdtempSync, symlinkSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import vm from 'node:vm';
 import { after, before, describe, test } from 'node:test';
-import { pageStrings, sourceDir } from '../../tools/join-page.mjs';
+import { moduleValue, pageStrings } from '../../tools/join-page.mjs';
 import { launch } from './browser.mjs';
 import { assertQuiet, headings, open } from './harness.mjs';
 import { civil, entry, key, makeWall, mediaFlags, synthetic } from './wall.mjs';
@@ -21,7 +20,7 @@ before(async () => { browser = await launch(); });
 after(async () => { await browser?.close(); });
 
 const english = pageStrings();
-const german = vm.runInNewContext(`${readFileSync(`${sourceDir}/strings-de.js`, 'utf8')}\n;germanStrings`, {});
+const german = moduleValue('strings-de.js', 'germanStrings');
 
 // One pattern per English text that German says otherwise: its words, with each {field}
 // standing for something, not inside a longer word ("Info" is not found in "Infos").

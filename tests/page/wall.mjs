@@ -13,13 +13,13 @@ const schema = readSchema();
 export const mediaFlags = schema.mediaFlags;
 
 // The template the build joined (CTest names it), else one joined now from the sources.
-function joinedTemplate() {
+async function joinedTemplate() {
   if (process.env.KESTOVA_TEMPLATE) return process.env.KESTOVA_TEMPLATE;
   const file = join(mkdtempSync(join(tmpdir(), 'kestova-template-')), 'template.html');
-  writeFileSync(file, joinPage());
+  writeFileSync(file, await joinPage());
   return file;
 }
-export const template = joinedTemplate();
+export const template = await joinedTemplate();
 
 // Four solid-colour 24x16 JPEGs, so that tiles differ on screenshots.
 const placeholders = [

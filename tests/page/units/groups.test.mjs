@@ -4,7 +4,7 @@ import assert from 'node:assert/strict';
 import { describe, test } from 'node:test';
 import { loadPage, plain } from './page.mjs';
 
-const page = loadPage('strings.js', 'strings-de.js', 'language.js', 'text.js', 'media.js', 'dates.js', 'slices.js', 'table.js', 'search.js', 'groups.js');
+const page = await loadPage('strings.js', 'strings-de.js', 'language.js', 'text.js', 'media.js', 'dates.js', 'slices.js', 'table.js', 'search.js', 'groups.js');
 
 describe('trips', () => {
   test('a folder below a dated folder, or named after its date, is a trip; camera folders and months are not', () => {

@@ -3,7 +3,7 @@ import assert from 'node:assert/strict';
 import { describe, test } from 'node:test';
 import { endlessJob, loadPage, plain } from './page.mjs';
 
-const page = loadPage('strings.js', 'strings-de.js', 'language.js', 'text.js', 'dates.js', 'slices.js', 'layout.js', 'marks.js');
+const page = await loadPage('strings.js', 'strings-de.js', 'language.js', 'text.js', 'dates.js', 'slices.js', 'layout.js', 'marks.js');
 const desktop = { phone: false, left: 16, width: 1000, gap: 4, target: 200, heading: 56, bottom: 24 };
 const june2019 = 2019 * 12 + 5;
 
@@ -128,7 +128,7 @@ describe('finding places in the layout', () => {
 
   test('rows, photos and months are found from heights and positions', async () => {
     const { layout } = await layOut([1.5, 1.5, 0.75, 1, 1.5, 1.5, 1, 1, 1, 1], [6, 2, 2]);
-    page.layout = layout;
+    page.setLayout(layout);
     // Items: heading 0, two rows, then one band of the last two months.
     assert.deepEqual([0, 55, 56, 300, 471, 472, 1e6].map((y) => page.itemAt(y)), [0, 0, 1, 2, 2, 3, 3]);
     assert.deepEqual([0, 3, 4, 5, 6, 9].map((p) => page.rowOf(p)), [1, 1, 2, 2, 3, 3]);

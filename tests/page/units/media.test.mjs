@@ -1,12 +1,20 @@
 // The wall page's words and decisions for videos: lengths, counts, what the browser is asked.
 import assert from 'node:assert/strict';
-import vm from 'node:vm';
 import { describe, test } from 'node:test';
-import { loadPage } from './page.mjs';
+import { endlessJob, loadPage } from './page.mjs';
 
-const page = loadPage('strings.js', 'strings-de.js', 'language.js', 'text.js', 'media.js');
-// The table's media flags, as table.js keeps them: photos 1 and 3 of five are videos.
-vm.runInContext('var mediaOf = new Uint8Array([0, 2, 0, 2, 4]); var videosInTable = 2;', page);
+const page = await loadPage('strings.js', 'strings-de.js', 'language.js', 'text.js', 'table.js', 'media.js');
+// The table's media flags, as table.js keeps them: photos 1 and 3 of five are videos, 4 a live
+// photo.
+function entry(i, media) {
+  const e = [];
+  Object.assign(e, { [page.atKey]: `${i}`.padStart(16, '0'), [page.atRel]: `IMG_${i}.jpg`, [page.atWidth]: 4, [page.atHeight]: 3, [page.atDate]: 1.5e9 - i });
+  if (media) Object.assign(e, { [page.atMedia]: media, [page.atDuration]: 7000, [page.atCodec]: 'h264', [page.atMotion]: media === page.isLive ? `IMG_${i}.MOV` : '' });
+  return e;
+}
+assert.ok(await page.buildTable([entry(0), entry(1, page.isVideo), entry(2), entry(3, page.isVideo), entry(4, page.isLive)], endlessJob()));
+assert.deepEqual([...page.mediaOf], [0, page.isVideo, 0, page.isVideo, page.isLive]);
+assert.equal(page.videosInTable, 2);
 
 describe('video lengths', () => {
   test('read as a clock shows them, rounded to the second, never "0:00" for a real clip', () => {

@@ -3,7 +3,7 @@ import assert from 'node:assert/strict';
 import { describe, test } from 'node:test';
 import { loadPage, plain } from './page.mjs';
 
-const page = loadPage('strings.js', 'strings-de.js', 'language.js', 'text.js', 'originals.js');
+const page = await loadPage('strings.js', 'strings-de.js', 'language.js', 'text.js', 'originals.js');
 
 describe('originals', () => {
   test('the page\u2019s folder comes from its file address, names decoded as the manifest has them', () => {

@@ -1,8 +1,9 @@
-// Loads some of the wall page's scripts into one fresh JavaScript context, as the joined page
-// would run them but without a browser, so that their pure functions can be called directly.
+// Loads some of the wall page's modules, bundled as the page bundles them, into one fresh
+// JavaScript context, without a browser, so that their functions can be called directly. The
+// page object holds what the named modules export.
 // Formats default to American English, whatever this machine's locale.
 import vm from 'node:vm';
-import { pageSource } from '../../../tools/join-page.mjs';
+import { bundlePage } from '../../../tools/join-page.mjs';
 
 const englishByDefault = `
 for (const name of ['NumberFormat', 'DateTimeFormat', 'PluralRules', 'Collator']) {
@@ -10,14 +11,22 @@ for (const name of ['NumberFormat', 'DateTimeFormat', 'PluralRules', 'Collator']
   Intl[name] = class extends Base { constructor(locales, options) { super(locales ?? 'en-US', options); } };
 }`;
 
-export function loadPage(...names) {
-  const context = vm.createContext({ performance, MessageChannel, TextEncoder, URL });
+// The page's pause channel would keep node running after the tests: each channel the page makes
+// is let go once the page has set itself up.
+const channels = [];
+class QuietChannel extends MessageChannel {
+  constructor() { super(); channels.push(this); }
+}
+
+export async function loadPage(...names) {
+  const context = vm.createContext({ performance, MessageChannel: QuietChannel, TextEncoder, URL });
   vm.runInContext(englishByDefault, context);
   // The schema's values come first, as in the page.
-  for (const name of ['schema.js', ...names.filter((n) => n !== 'schema.js')]) vm.runInContext(`'use strict';${pageSource(name)}`, context, { filename: name });
-  // The page's pause channel would keep node running after the tests.
-  context.channel?.port1.unref();
-  return context;
+  const entry = ['schema.js', ...names.filter((n) => n !== 'schema.js')].map((name) => `export * from './${name}';`).join('\n');
+  const { text } = await bundlePage({ entry, globalName: 'page' });
+  vm.runInContext(`${text}\n;globalThis.page = page;`, context, { filename: 'page.js' });
+  for (const channel of channels.splice(0)) channel.port1.unref();
+  return context.page;
 }
 
 // A job that never pauses and is never cancelled.

@@ -5,7 +5,7 @@ import { readFileSync } from 'node:fs';
 import { describe, test } from 'node:test';
 import { endlessJob, loadPage } from './page.mjs';
 
-const page = loadPage('strings.js', 'strings-de.js', 'language.js', 'text.js', 'dates.js', 'pathdates.js', 'slices.js', 'table.js');
+const page = await loadPage('strings.js', 'strings-de.js', 'language.js', 'text.js', 'dates.js', 'pathdates.js', 'slices.js', 'table.js');
 const noonOf = (day) => Date.UTC(+day.slice(0, 4), +day.slice(5, 7) - 1, +day.slice(8, 10), 12) / 1000;
 const at = (y, mo, d, h = 0, mi = 0, s = 0) => Date.UTC(y, mo - 1, d, h, mi, s) / 1000;
 

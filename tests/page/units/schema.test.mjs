@@ -17,8 +17,8 @@ const cli = process.env.KESTOVA_CLI;
 const photos = new URL('../../../../shared/photos/', import.meta.url).pathname;
 
 describe('the wall\u2019s schema', () => {
-  test('gives the page its positions, flags, thumbnail size and file names', () => {
-    const page = loadPage('table.js', 'media.js');
+  test('gives the page its positions, flags, thumbnail size and file names', async () => {
+    const page = await loadPage('table.js', 'media.js');
     assert.equal(page.wallSchemaVersion, schema.version);
     schema.positions.forEach((name, i) => assert.equal(page[positionName(name)], i, name));
     assert.equal(page.plainEntryLength, schema.plainLength);
@@ -44,9 +44,10 @@ describe('the wall\u2019s schema', () => {
     for (const ext of schema.walkedRawExtensions) assert.ok(schema.rawExtensions.includes(ext), ext);
   });
 
-  test('is in the joined page, once, before every script that reads it', () => {
-    const html = joinPage();
-    const script = pageScript();
+  test('is in the joined page, once, before every script that reads it', async () => {
+    const html = await joinPage();
+    const script = `var thumbSide = ${schema.thumbSize};`;
+    assert.match(pageScript(), new RegExp(`^export ${script}$`, 'm'));
     assert.equal(html.split(script).length, 2);
     assert.ok(html.indexOf(script) < html.indexOf('function buildTable('));
   });
@@ -92,7 +93,7 @@ function jpegSize(bytes) {
 }
 
 describe('a wall the engine writes', { skip: !(cli && existsSync(photos)) && 'needs KESTOVA_CLI and the shared photos' }, () => {
-  test('reads back by the schema\u2019s positions and flags', () => {
+  test('reads back by the schema\u2019s positions and flags', async () => {
     const home = mkdtempSync(join(tmpdir(), 'kestova-schema-home-'));
     const source = join(home, 'Pictures');
     mkdirSync(join(source, '2008'), { recursive: true });
@@ -118,7 +119,7 @@ describe('a wall the engine writes', { skip: !(cli && existsSync(photos)) && 'ne
     assert.match(canon[at.key], /^[0-9a-f]{16}$/);
 
     // The thumbnail is as large as the schema says, and as the page expects it.
-    const page = loadPage('table.js');
+    const page = await loadPage('table.js');
     const phone = byPath.get('2008/IMG_2.jpg');
     const key = phone[at.key];
     const size = jpegSize(readFileSync(join(wall, 'thumbs', key.slice(0, 2), `${key}.jpg`)));

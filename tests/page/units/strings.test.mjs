@@ -4,7 +4,7 @@ import assert from 'node:assert/strict';
 import { describe, test } from 'node:test';
 import { loadPage, plain } from './page.mjs';
 
-const page = loadPage('strings.js', 'strings-de.js', 'language.js', 'text.js');
+const page = await loadPage('strings.js', 'strings-de.js', 'language.js', 'text.js');
 const tables = page.textTables;
 const english = tables.en;
 const fields = (text) => [...text.matchAll(/\{(\w+)\}/g)].map((m) => m[1]).sort();

@@ -3,7 +3,7 @@ import assert from 'node:assert/strict';
 import { describe, test } from 'node:test';
 import { loadPage, plain } from './page.mjs';
 
-const page = loadPage('strings.js', 'strings-de.js', 'language.js', 'text.js', 'dates.js', 'fragment.js');
+const page = await loadPage('strings.js', 'strings-de.js', 'language.js', 'text.js', 'dates.js', 'fragment.js');
 const at = (y, mo, d, h = 0, mi = 0, s = 0) => Date.UTC(y, mo - 1, d, h, mi, s) / 1000;
 
 describe('texts', () => {

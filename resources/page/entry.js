@@ -1,0 +1,47 @@
+// The page's modules in the order they set themselves up (their elements, their listeners);
+// each imports what it uses from the others, and main.js, last, loads the wall's data.
+
+import './schema.js';
+import './strings.js';
+import './strings-de.js';
+import './language.js';
+import './text.js';
+import './shelltexts.js';
+import './media.js';
+import './dates.js';
+import './pathdates.js';
+import './slices.js';
+import './table.js';
+import './pieces.js';
+import './search.js';
+import './details.js';
+import './view.js';
+import './groups.js';
+import './layout.js';
+import './marks.js';
+import './scroll.js';
+import './density.js';
+import './render.js';
+import './timeline.js';
+import './viewer.js';
+import './originals.js';
+import './movie.js';
+import './zoom.js';
+import './gestures.js';
+import './slideshow.js';
+import './info.js';
+import './fragment.js';
+import './address.js';
+import './controls.js';
+import './bestline.js';
+import './onthisday.js';
+import './current.js';
+import './keys.js';
+import './select.js';
+import './outline.js';
+import './worldmap.js';
+import './spots.js';
+import './places.js';
+import { start } from './main.js';
+
+start();
