@@ -80,7 +80,7 @@ export async function refresh(then, how) {
 // made again as they arrive, at most every detailsRefreshMs, and once when all are there.
 var detailsAsked = false, detailsTimer = 0, detailsRefreshMs = 400;
 function askDetailsFor(terms) {
-  if (detailsAsked || wallLoading || typeof ensureAllDetails !== 'function') return;
+  if (detailsAsked || wallLoading) return;
   if (!terms.some(function (term) { return term.kind === 'word' || term.kind === 'phrase'; })) return;
   detailsAsked = true;
   var again = function () {

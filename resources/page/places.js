@@ -28,8 +28,6 @@ var mapFitted = false;
 var places = { index: null, spots: null, known: -1 };
 var mapFrame = 0;
 
-// Where the details (and so the photos' positions) come from: details.js, in walls that have them.
-function detailsKnown() { return typeof ensureAllDetails === 'function' && typeof latOf !== 'undefined'; }
 function photosWithPlace() {
   var n = 0;
   for (var i = 0; i < order.length; i++) if (latOf[order[i]] >= -90) n++;
@@ -42,7 +40,6 @@ function openPlaces() {
   sizeMap();
   if (!mapFitted) fitWorld();
   drawMap();
-  if (!detailsKnown()) { placesStatus.textContent = tr('placesNone'); return; }
   placesStatus.textContent = tr('placesReading');
   ensureAllDetails(function () {}).then(function () {
     var known = photosWithPlace();
@@ -68,7 +65,7 @@ placesOpenButton.addEventListener('click', openPlaces);
 // Only a wall whose pieces have details can say where its photos were taken (older walls, and
 // those read from manifest.js alone, have none).
 export function showPlacesButton() {
-  placesOpenButton.hidden = !detailsKnown() || !detailSlots.some(function (slot) { return slot.file; });
+  placesOpenButton.hidden = !detailSlots.some(function (slot) { return slot.file; });
 }
 showPlacesButton();
 placesDialog.querySelector('.close').addEventListener('click', function () { placesDialog.close(); });
@@ -151,8 +148,8 @@ function showPlace(feature) {
 // A cluster named for its first photo's place where the details name one, else by its middle.
 var degrees = new Intl.NumberFormat(pageLocale, { maximumFractionDigits: 2 });
 function placeName(photo, feature) {
-  var place = photo >= 0 && typeof placeOf !== 'undefined' ? placeOf[photo] : -1;
-  if (place >= 0 && typeof placeLabel === 'function') return tr('placeFilter', { place: placeLabel(place) });
+  var place = photo >= 0 ? placeOf[photo] : -1;
+  if (place >= 0) return tr('placeFilter', { place: placeLabel(place) });
   var c = feature.geometry.coordinates;
   return tr('placeFilterAt', { lat: degrees.format(c[1]), lon: degrees.format(c[0]) });
 }
@@ -245,7 +242,7 @@ window.addEventListener('resize', function () { if (placesDialog.open) { sizeMap
 // details (info.js); hidden for a photo without a position.
 var spotCanvas = null;
 export function showSpotMap(photo) {
-  var lat = typeof latOf !== 'undefined' ? latOf[photo] : NaN, lon = typeof lonOf !== 'undefined' ? lonOf[photo] : NaN;
+  var lat = latOf[photo], lon = lonOf[photo];
   var known = lat >= -90 && lat <= 90 && lon >= -180 && lon <= 180;
   if (!spotCanvas) {
     if (!known) return;

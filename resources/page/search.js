@@ -300,7 +300,7 @@ function englishCountry(code) {
   try { return englishRegions ? englishRegions.of(code) || '' : ''; } catch (e) { return ''; }
 }
 export function detailsMatcher() {
-  if (typeof cameraOf === 'undefined' || !cameraOf.length) return null;
+  if (!cameraOf.length) return null;
   if (detailWords.camera.length !== cameraNames.length) detailWords.camera = cameraNames.map(function (name) { return shown(name).toLowerCase(); });
   if (detailWords.place.length !== placeList.length) {
     detailWords.place = placeList.map(function (place, i) { return (placeLabel(i) + ', ' + englishCountry(place.country)).toLowerCase(); });
