@@ -56,9 +56,9 @@ double cpuMs(const fs::path& file, const JpegTargets& targets)
         if (isRaw(file)) {
             if (auto raw = RawPhoto::open(file))
                 if (auto pixels = raw->decodeHalfSize())
-                    ok = writeJpegs(*pixels, targets).has_value();
+                    ok = bool(writeJpegs(*pixels, targets));
         } else if (auto photo = VipsPhoto::open(file)) {
-            ok = photo->writeJpegs(targets).has_value();
+            ok = bool(photo->writeJpegs(targets));
         }
         if (!ok)
             return -1;

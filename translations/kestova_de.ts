@@ -925,6 +925,12 @@ nächste Aufruf fertigstellt; während der Suche nach Fotos wurde nichts geschri
         <source>it could not be decoded or encoded</source>
         <translation>es konnte nicht dekodiert oder kodiert werden</translation>
     </message>
+    <message>
+        <source>%1 (%2 — %3)</source>
+        <comment>a file name, why it couldn&apos;t be read, then the decoder&apos;s message</comment>
+        <extracomment>A file that couldn&apos;t be read, why, and what the decoder said in its own words (left untranslated): “IMG_1.jpg (damaged, … — VipsJpeg: Premature end of JPEG file)”.</extracomment>
+        <translation>%1 (%2 — %3)</translation>
+    </message>
 </context>
 <context>
     <name>RunSession</name>

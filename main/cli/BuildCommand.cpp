@@ -18,6 +18,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -200,6 +201,36 @@ void printResult(const JobSummary& s, const QString& title)
         printLine(stdout, line);
 }
 
+/// `,"NAME":{path: code,…}` for files with why, then `,"MESSAGES":{path: message,…}` for those
+/// whose decoder said something; nothing for an empty list.
+void appendReasons(std::string& out, const char* name, const char* messages, const std::vector<UnreadablePhoto>& files)
+{
+    if (files.empty())
+        return;
+    const auto appendMap = [&out, &files](const char* key, auto valueOf) {
+        out += ",\"";
+        out += key;
+        out += "\":{";
+        bool first = true;
+        for (const UnreadablePhoto& file : files) {
+            const std::string value = valueOf(file);
+            if (value.empty())
+                continue;
+            if (!first)
+                out += ',';
+            first = false;
+            Json::appendString(out, file.rel);
+            out += ':';
+            Json::appendString(out, value);
+        }
+        out += '}';
+    };
+    appendMap(name, [](const UnreadablePhoto& file) { return std::string(code(file.why)); });
+    // Said only when a decoder said something, so that a result without words stays as it was.
+    if (std::any_of(files.begin(), files.end(), [](const UnreadablePhoto& file) { return !file.message.empty(); }))
+        appendMap(messages, [](const UnreadablePhoto& file) { return file.message; });
+}
+
 std::string summaryJson(const JobSummary& s)
 {
     std::string out = "{\"photos\":";
@@ -260,36 +291,16 @@ std::string summaryJson(const JobSummary& s)
         appendNames("passedOver", s.passedOver);
     if (!s.tookTooLong.empty())
         appendNames("tookTooLong", s.tookTooLong);
-    if (!s.unreadableFiles.empty()) {
-        // Why each of "unreadableFiles" couldn't be read, by its name.
-        out += ",\"unreadableReasons\":{";
-        for (std::size_t i = 0; i < s.unreadableFiles.size(); ++i) {
-            if (i)
-                out += ',';
-            Json::appendString(out, s.unreadableFiles[i].rel);
-            out += ':';
-            Json::appendString(out, std::string(code(s.unreadableFiles[i].why)));
-        }
-        out += '}';
-    }
+    // Why each of "unreadableFiles" couldn't be read, by its name, and what its decoder said.
+    appendReasons(out, "unreadableReasons", "unreadableMessages", s.unreadableFiles);
     if (!s.unreadableFolders.empty())
         appendNames("unreadableFolders", s.unreadableFolders);
     if (s.videoCopies > 0) {
         out += ",\"videoCopies\":";
         Json::appendInt(out, s.videoCopies);
     }
-    if (!s.noCopy.empty()) {
-        // The videos that got no playable copy, with why, by name.
-        out += ",\"noCopy\":{";
-        for (std::size_t i = 0; i < s.noCopy.size(); ++i) {
-            if (i)
-                out += ',';
-            Json::appendString(out, s.noCopy[i].rel);
-            out += ':';
-            Json::appendString(out, std::string(code(s.noCopy[i].why)));
-        }
-        out += '}';
-    }
+    // The videos that got no playable copy, with why, by name, and what FFmpeg said.
+    appendReasons(out, "noCopy", "noCopyMessages", s.noCopy);
     if (s.copiesToDo > 0) {
         out += ",\"copiesToDo\":";
         Json::appendInt(out, s.copiesToDo);

@@ -185,15 +185,28 @@ QStringList ResultText::noCopyList(const JobSummary& s)
         case WhyUnreadable::crashed: why = tr("the encoder crashed on it"); break;
         default: why = tr("it could not be decoded or encoded"); break;
         }
-        lines << QStringLiteral("  ") + tr("%1 (%2)", "a file name, then why it couldn't be read").arg(PathText::fromBytes(video.rel), why);
+        lines << QStringLiteral("  ") + fileLine(video, why);
     }
     return lines;
 }
 
+QString ResultText::fileLine(const UnreadablePhoto& photo, const QString& why)
+{
+    const QString name = PathText::fromBytes(photo.rel);
+    if (photo.message.empty()) {
+        //: A file that couldn't be read, then why: “DCIM/IMG_1.JPG (too large)”.
+        return tr("%1 (%2)", "a file name, then why it couldn't be read").arg(name, why);
+    }
+    // The decoder's words stay as the library wrote them, in English.
+    //: A file that couldn't be read, why, and what the decoder said in its own words (left
+    //: untranslated): “IMG_1.jpg (damaged, … — VipsJpeg: Premature end of JPEG file)”.
+    return tr("%1 (%2 \u2014 %3)", "a file name, why it couldn't be read, then the decoder's message")
+        .arg(name, why, QString::fromStdString(photo.message));
+}
+
 QString ResultText::unreadableLine(const UnreadablePhoto& photo)
 {
-    //: A file that couldn't be read, then why: “DCIM/IMG_1.JPG (too large)”.
-    return tr("%1 (%2)", "a file name, then why it couldn't be read").arg(PathText::fromBytes(photo.rel), reason(photo.why));
+    return fileLine(photo, reason(photo.why));
 }
 
 QStringList ResultText::unreadableNames(const JobSummary& s)

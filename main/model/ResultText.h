@@ -41,8 +41,11 @@ public:
     static QString unreadableHeading(const JobSummary& summary);
     /// The files that couldn't be read, each with why, as text, in the summary's order.
     static QStringList unreadableNames(const JobSummary& summary);
-    /// One of them: its name, then why in brackets.
+    /// One of them: its name, then why in brackets, and what its decoder said when it said
+    /// anything.
     static QString unreadableLine(const UnreadablePhoto& photo);
+    /// A file's name with `why` (and its decoder's words) in brackets.
+    static QString fileLine(const UnreadablePhoto& photo, const QString& why);
     /// Why a photo couldn't be read, in a few words: "too large", "not a video".
     static QString reason(WhyUnreadable why);
     /// The videos that got no playable copy, each with why, for the terminal; empty when none.

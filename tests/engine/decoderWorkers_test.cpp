@@ -141,6 +141,15 @@ TEST(DecoderWorkers, MessagesCarryAnyNameAndRefuseWhatIsNotOurs)
     ASSERT_TRUE(doneBack);
     EXPECT_EQ(std::get<PhotoOutcome>(*doneBack).record, std::get<PhotoOutcome>(done).record);
 
+    // An unreadable photo's reason and its decoder's words cross as they are.
+    const Reply unreadable = PhotoOutcome::unreadable(WhyUnreadable::tooLarge, "VipsJpeg: Premature end of input file");
+    const auto unreadableBack = decodeReply(encode(unreadable));
+    ASSERT_TRUE(unreadableBack);
+    const auto& photo = std::get<PhotoOutcome>(*unreadableBack);
+    EXPECT_EQ(photo.end, PhotoEnd::unreadable);
+    EXPECT_EQ(photo.why, WhyUnreadable::tooLarge);
+    EXPECT_EQ(photo.message, "VipsJpeg: Premature end of input file");
+
     const auto failed = decodeReply(encode(Reply(failureOf(JobError(JobErrorTexts::wallUnwritable, {"/w"}, 28)))));
     ASSERT_TRUE(failed);
     const auto error = errorOf(std::get<Failure>(*failed));

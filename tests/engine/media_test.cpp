@@ -341,7 +341,11 @@ TEST_F(Media, aPairIsMadeOnlyOfAStillAndAShortClipThatBothOpenInOneFolder)
             const JobSummary summary = wall.build();
             EXPECT_EQ(summary.photos, c.photos);
             EXPECT_EQ(summary.videos, c.videos);
-            EXPECT_EQ(summary.unreadableFiles, c.unreadable);
+            // Which files and why; what their decoders said is the libraries' own (PhotoEnds).
+            std::vector<UnreadablePhoto> unreadable = summary.unreadableFiles;
+            for (UnreadablePhoto& photo : unreadable)
+                photo.message.clear();
+            EXPECT_EQ(unreadable, c.unreadable);
             const std::string manifest = wall.manifest();
             // A tile's entry names its file before its size; a live photo names its clip last.
             std::vector<std::string> tiles;

@@ -4,6 +4,7 @@
 
 #include "CliProcess.h"
 #include "InterlacedPng.h"
+#include "MinimalDng.h"
 #include "ProgressiveJpeg.h"
 #include "TempDir.h"
 
@@ -11,6 +12,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <map>
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -108,15 +112,63 @@ TEST(PhotoEnds, EachPhotoThatCannotBeReadIsNamedWithWhy)
     const CliRun text = runCli({"build", src.string(), "--out", (dir / "wall").string()}, home);
     ASSERT_EQ(text.status, 0) << text.err;
     EXPECT_THAT(text.out, HasSubstr("3 files couldn't be read and were skipped\n"));
+    // Each with the decoder's own words where it said any; a size over the budget and a photo
+    // named as a video are told in our words alone.
     EXPECT_THAT(text.out, HasSubstr("These files couldn't be read:\n"
                                     "  clip.mp4 (not a video)\n"
-                                    "  notes.jpg (damaged, or not a kind of photo Kestova reads)\n"
+                                    "  notes.jpg (damaged, or not a kind of photo Kestova reads \u2014 "
+                                    "VipsForeignLoad: source is not in a known format)\n"
                                     "  panorama.jpg (too large)\n"));
 
     const CliRun json = runCli({"build", src.string(), "--out", (dir / "wall").string(), "--json"}, home);
     ASSERT_EQ(json.status, 0) << json.err;
     EXPECT_THAT(json.out, HasSubstr("\"unreadable\":3,\"unreadableFiles\":[\"clip.mp4\",\"notes.jpg\",\"panorama.jpg\"]"));
     EXPECT_THAT(json.out, HasSubstr(",\"unreadableReasons\":{\"clip.mp4\":\"notVideo\",\"notes.jpg\":\"damaged\","
-                                    "\"panorama.jpg\":\"tooLarge\"}}"));
+                                    "\"panorama.jpg\":\"tooLarge\"},\"unreadableMessages\":{"
+                                    "\"notes.jpg\":\"VipsForeignLoad: source is not in a known format\"}}"));
     EXPECT_THAT(json.out, Not(HasSubstr("tookTooLong")));
+}
+
+TEST(PhotoEnds, AnUnreadablePhotoCarriesItsDecodersOwnWordsFromAWorkerAndInProcessAlike)
+{
+    TempDir dir;
+    const fs::path src = dir.mkdir("src");
+    const fs::path photos = KESTOVA_SHARED_PHOTOS;
+    const auto bytesOf = [](const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    const std::string jpeg = bytesOf(photos / "cameras/iphone_hdr_NO.jpg");
+    const std::string heif = bytesOf(photos / "heif/samplefilehub.heif");
+    const std::string dng = dngOf(64, 48, 1, "2020:01:02 03:04:05");
+    const fs::path clip = dir / "clip.mp4";
+    ASSERT_EQ(std::system(("ffmpeg -nostdin -v error -y -f lavfi -i testsrc2=s=320x240:d=2:r=25 -c:v libx264 "
+                           "-pix_fmt yuv420p '" + clip.string() + "'").c_str()),
+              0);
+    const std::string video = bytesOf(clip);
+    // Each cut short, or no picture at all.
+    const std::map<std::string, std::string> files = {
+        {"truncated.jpg", jpeg.substr(0, jpeg.size() / 3)},
+        {"notes.jpg", "These are my holiday notes, not a photo.\n"},
+        {"truncated.heic", heif.substr(0, heif.size() / 20)},
+        {"truncated.dng", dng.substr(0, dng.size() / 2)},
+        {"truncated.mp4", video.substr(0, video.size() / 4)},
+    };
+    for (const auto& [rel, bytes] : files)
+        dir.write("src/" + rel, bytes);
+    for (const bool isolated : {true, false}) {
+        SCOPED_TRACE(isolated ? "in a worker" : "in process");
+        Indexer job(src, dir / (isolated ? "wall-workers" : "wall-inline"), "Broken", true, nullptr);
+        job.isolateDecoders = isolated;
+        const JobSummary summary = job.run();
+        ASSERT_EQ(summary.unreadableFiles.size(), files.size());
+        for (const UnreadablePhoto& photo : summary.unreadableFiles) {
+            SCOPED_TRACE(photo.rel);
+            EXPECT_EQ(photo.why, WhyUnreadable::damaged);
+            // One plain line, never the library's whole log.
+            EXPECT_FALSE(photo.message.empty());
+            EXPECT_EQ(photo.message.find('\n'), std::string::npos);
+            EXPECT_LE(photo.message.size(), 200u);
+        }
+    }
 }

@@ -23,6 +23,11 @@ using namespace TestSupport;
 
 namespace {
 
+// What libvips says of the shared corrupted photo and of a file that is no image at all.
+const std::string corruptedSaid = "VipsJpeg: Corrupt JPEG data: premature end of data segment; "
+                                  "VipsJpeg: Corrupt JPEG data: found marker 0xd1 instead of RST5";
+const std::string notAnImageSaid = "VipsForeignLoad: source is not in a known format";
+
 struct Result {
     int status = -1;
     std::string out;
@@ -95,7 +100,7 @@ TEST_F(Cli, BuildPrintsTheResultAndTheWallThenUpdates)
                          "The wall is saved at " + wall.native() + ". It opens in your web browser, and you can open "
                          "it any time, even without this app.\n"
                          "This file couldn't be read:\n"
-                         "  misc/damaged.jpg (damaged, or not a kind of photo Kestova reads)\n" + (wall / "index.html").native() + "\n");
+                         "  misc/damaged.jpg (damaged, or not a kind of photo Kestova reads \u2014 " + corruptedSaid + ")\n" + (wall / "index.html").native() + "\n");
     EXPECT_TRUE(fs::exists(wall / "manifest.js"));
     EXPECT_NE(first.err.find("Looking for photos…"), std::string::npos) << first.err;
 
@@ -113,7 +118,8 @@ TEST_F(Cli, BuildPrintsTheResultAndTheWallThenUpdates)
     EXPECT_EQ(again.out, "{\"photos\":4,\"found\":6,\"duplicates\":1,\"unreadable\":1,"
                          "\"unreadableFiles\":[\"misc/damaged.jpg\"],\"undated\":1,\"gallery\":\""
                              + (wall / "index.html").native()
-                             + "\",\"partial\":false,\"unreadableReasons\":{\"misc/damaged.jpg\":\"damaged\"}}\n");
+                             + "\",\"partial\":false,\"unreadableReasons\":{\"misc/damaged.jpg\":\"damaged\"},"
+                               "\"unreadableMessages\":{\"misc/damaged.jpg\":\"" + corruptedSaid + "\"}}\n");
     const auto updated = walls();
     ASSERT_TRUE(updated && updated->size() == 1);
     EXPECT_EQ(updated->front().photos, 4);
@@ -171,7 +177,7 @@ TEST_F(Cli, NamesTheFirstTenFilesItCouldNotReadAndJsonNamesThemAll)
     ASSERT_EQ(text.status, 0) << text.err;
     std::string list = "These files couldn't be read:\n";
     for (int i = 0; i < 10; ++i)
-        list += "  " + bad[static_cast<std::size_t>(i)] + " (damaged, or not a kind of photo Kestova reads)\n";
+        list += "  " + bad[static_cast<std::size_t>(i)] + " (damaged, or not a kind of photo Kestova reads \u2014 " + notAnImageSaid + ")\n";
     list += "  and 3 more\n";
     EXPECT_NE(text.out.find("13 files couldn't be read and were skipped\n"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("even without this app.\n" + list + (root / "_Photo Gallery" / "index.html").native() + "\n"),
@@ -199,7 +205,8 @@ TEST_F(Cli, OverridesAreForThisBuildOnly)
     EXPECT_EQ(result.out, "{\"photos\":4,\"found\":5,\"duplicates\":0,\"unreadable\":1,"
                           "\"unreadableFiles\":[\"misc/damaged.jpg\"],\"undated\":1,\"gallery\":\""
                               + (out / "index.html").native()
-                              + "\",\"partial\":false,\"unreadableReasons\":{\"misc/damaged.jpg\":\"damaged\"}}\n");
+                              + "\",\"partial\":false,\"unreadableReasons\":{\"misc/damaged.jpg\":\"damaged\"},"
+                               "\"unreadableMessages\":{\"misc/damaged.jpg\":\"" + corruptedSaid + "\"}}\n");
     EXPECT_FALSE(fs::exists(folder.path() / "src" / "_Photo Gallery"));
     std::ifstream manifest(out / "manifest.js");
     const std::string page((std::istreambuf_iterator<char>(manifest)), std::istreambuf_iterator<char>());

@@ -40,9 +40,9 @@ struct SourceState {
 PhotoOutcome copyVideo(const PhotoWork& work, std::string_view rel, const CopySource& source,
                        const std::function<bool()>& keepGoing)
 {
-    const auto failed = [&work](WhyUnreadable why) {
+    const auto failed = [&work](WhyUnreadable why, std::string message = {}) {
         MachineCheck::afterFailure(work.wall.out);
-        return PhotoOutcome::unreadable(why);
+        return PhotoOutcome::unreadable(why, std::move(message));
     };
     const fs::path from = (source.inWall ? work.wall.out : work.root) / fs::path(source.name);
     const fs::path final = work.wall.out / WallPaths::videoCopyName(WallPaths::key(rel));
@@ -56,7 +56,8 @@ PhotoOutcome copyVideo(const PhotoWork& work, std::string_view rel, const CopySo
         return failed(WhyUnreadable::notSaved);
     const fs::path temp = WallGuard::thumbnailTemporary(final);
     fs::remove(temp, ec);
-    const VideoCopy::Made made = VideoCopy::make(from, temp, keepGoing);
+    VideoCopy::Outcome copied = VideoCopy::make(from, temp, keepGoing);
+    const VideoCopy::Made made = copied.made;
     const auto discard = [&] { fs::remove(temp, ec); };
     if (made == VideoCopy::Made::stopped) {
         discard();
@@ -68,7 +69,8 @@ PhotoOutcome copyVideo(const PhotoWork& work, std::string_view rel, const CopySo
     }
     if (made != VideoCopy::Made::done) {
         discard();
-        return failed(made == VideoCopy::Made::unwritable ? WhyUnreadable::notSaved : WhyUnreadable::damaged);
+        return failed(made == VideoCopy::Made::unwritable ? WhyUnreadable::notSaved : WhyUnreadable::damaged,
+                      std::move(copied.message));
     }
     // rename() replaces atomically: the copy is seen under its name only when whole.
     fs::rename(temp, final, ec);

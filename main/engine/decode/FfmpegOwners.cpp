@@ -1,4 +1,4 @@
-// How each FFmpeg object is let go.
+// How each FFmpeg object is let go, and how a video file is opened.
 #include "engine/decode/FfmpegOwners.h"
 
 extern "C" {
@@ -10,6 +10,9 @@ extern "C" {
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
+
+#include <mutex>
+#include <string>
 
 namespace Ffmpeg {
 
@@ -28,6 +31,22 @@ void PacketFree::operator()(AVPacket* p) const { av_packet_free(&p); }
 void ScaleFree::operator()(SwsContext* s) const { sws_freeContext(s); }
 void ResampleFree::operator()(SwrContext* s) const { swr_free(&s); }
 void FifoFree::operator()(AVAudioFifo* f) const { av_audio_fifo_free(f); }
-void DictionaryFree::operator()(AVDictionary* d) const { av_dict_free(&d); }
+
+InputPtr openInput(const std::filesystem::path& file, int& status)
+{
+    static std::once_flag quiet;
+    // A large collection holds damaged videos; their warnings must not flood the terminal.
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
+    // A "file:" prefix keeps a name with a colon in it from being read as another protocol.
+    const std::string url = "file:" + file.string();
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "format_whitelist", "mov,mp4,m4a,3gp,3g2,mj2,matroska,webm,avi,mpegts", 0);
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    AVFormatContext* opened = nullptr;
+    status = avformat_open_input(&opened, url.c_str(), nullptr, &options);
+    // The options the demuxer did not take are left in the dictionary; nothing here throws.
+    av_dict_free(&options);
+    return InputPtr(status < 0 ? nullptr : opened);
+}
 
 } // namespace Ffmpeg

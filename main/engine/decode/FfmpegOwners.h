@@ -1,12 +1,13 @@
-// Owners of FFmpeg's objects, for the engine's video readers and writers. Only declared here,
-// so that a file using them includes FFmpeg's headers itself and no other file sees them.
+// Owners of FFmpeg's objects, for the engine's video readers and writers, and the one way they
+// open a video of the user's disk. Only declared here, so that a file using them includes
+// FFmpeg's headers itself and no other file sees them.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 
 struct AVAudioFifo;
 struct AVCodecContext;
-struct AVDictionary;
 struct AVFormatContext;
 struct AVFrame;
 struct AVPacket;
@@ -41,9 +42,6 @@ struct ResampleFree {
 struct FifoFree {
     void operator()(AVAudioFifo* f) const;
 };
-struct DictionaryFree {
-    void operator()(AVDictionary* d) const;
-};
 
 using InputPtr = std::unique_ptr<AVFormatContext, InputClose>;
 using OutputPtr = std::unique_ptr<AVFormatContext, OutputClose>;
@@ -53,6 +51,11 @@ using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
 using ScalePtr = std::unique_ptr<SwsContext, ScaleFree>;
 using ResamplePtr = std::unique_ptr<SwrContext, ResampleFree>;
 using FifoPtr = std::unique_ptr<AVAudioFifo, FifoFree>;
-using DictionaryPtr = std::unique_ptr<AVDictionary, DictionaryFree>;
+
+/// The demuxer of a video file, its header read; nothing when FFmpeg does not open it, and then
+/// `status` is FFmpeg's error. Only the containers a camera or a phone writes are accepted, and
+/// only as files: every other demuxer (playlists, images, network descriptions that open other
+/// files) and protocol stays off for files from the user's disk. FFmpeg's own log stays quiet.
+InputPtr openInput(const std::filesystem::path& file, int& status);
 
 } // namespace Ffmpeg

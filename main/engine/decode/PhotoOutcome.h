@@ -48,16 +48,23 @@ struct PhotoOutcome {
     PhotoEnd end = PhotoEnd::unreadable;
     WhyUnreadable why = WhyUnreadable::damaged; ///< meaningful for `unreadable` only
     std::optional<CacheRecord> record;          ///< with `done` only
+    /// With `unreadable`: what the decoder said, one plain line of UTF-8 (DecoderMessage);
+    /// empty when it said nothing, and for a crash, which leaves no words.
+    std::string message;
 
     static PhotoOutcome done(CacheRecord record) { return {PhotoEnd::done, WhyUnreadable::damaged, std::move(record)}; }
-    static PhotoOutcome unreadable(WhyUnreadable why) { return {PhotoEnd::unreadable, why, std::nullopt}; }
+    static PhotoOutcome unreadable(WhyUnreadable why, std::string message = {})
+    {
+        return {PhotoEnd::unreadable, why, std::nullopt, std::move(message)};
+    }
     static PhotoOutcome changed() { return {PhotoEnd::changed, WhyUnreadable::damaged, std::nullopt}; }
 };
 
-/// A photo that could not be read, and why.
+/// A photo that could not be read, why, and what its decoder said (empty when nothing).
 struct UnreadablePhoto {
     std::string rel;
     WhyUnreadable why = WhyUnreadable::damaged;
+    std::string message;
 
     friend bool operator==(const UnreadablePhoto&, const UnreadablePhoto&) = default;
     friend auto operator<=>(const UnreadablePhoto&, const UnreadablePhoto&) = default;

@@ -6,6 +6,7 @@
 #include "engine/walk/PhotoKinds.h"
 #include "engine/wall/WallImages.h"
 #include "engine/base/AsciiText.h"
+#include "engine/decode/DecoderMessage.h"
 #include "engine/decode/ExifReader.h"
 #include "engine/base/MachineCheck.h"
 #include "engine/decode/MotionClip.h"
@@ -43,12 +44,13 @@ struct OpenedFile {
     std::optional<RawPhoto> raw;
     std::optional<VideoFile> video;
 
-    /// One decode for every JPEG of the targets.
-    std::optional<JpegsWritten> writeJpegs(const JpegTargets& targets)
+    /// One decode for every JPEG of the targets; nothing, with the decoder's words, when the
+    /// decode fails.
+    Opened<JpegsWritten> writeJpegs(const JpegTargets& targets)
     {
         if (vips)
             return vips->writeJpegs(targets);
-        std::optional<PixelBuffer> pixels;
+        Opened<PixelBuffer> pixels = WhyUnreadable::damaged;
         if (raw) {
             pixels = raw->decodeHalfSize();
         } else if (video) {
@@ -57,7 +59,7 @@ struct OpenedFile {
             pixels = video->posterFrame(largest);
         }
         if (!pixels)
-            return std::nullopt;
+            return {pixels.reason(), pixels.message()};
         return ::writeJpegs(*pixels, targets);
     }
 };
@@ -65,15 +67,18 @@ struct OpenedFile {
 Opened<OpenedFile> openVideo(const fs::path& file)
 {
     OpenedFile opened;
-    VideoRefusal refusal = VideoRefusal::unreadable;
-    opened.video = VideoFile::open(file, &refusal);
+    VideoRefused refused;
+    opened.video = VideoFile::open(file, &refused);
     if (!opened.video) {
         // Frames beyond the decoder's memory budget, refused before one was decoded.
-        if (refusal == VideoRefusal::tooLarge)
+        if (refused.reason == VideoRefusal::tooLarge)
             return WhyUnreadable::tooLarge;
         // A photo renamed to .mp4 is not a damaged video; telling it costs a header read, and
-        // only for files that failed anyway.
-        return VipsPhoto::open(file) ? WhyUnreadable::notVideo : WhyUnreadable::damaged;
+        // only for files that failed anyway. That reason says all, FFmpeg's words on a photo
+        // would not; a damaged video keeps them.
+        if (VipsPhoto::open(file))
+            return WhyUnreadable::notVideo;
+        return {WhyUnreadable::damaged, std::move(refused.message)};
     }
     const VideoInfo& info = opened.video->info();
     opened.stored = info.displayed; // already upright
@@ -92,9 +97,10 @@ Opened<OpenedFile> openPhoto(const fs::path& file, std::string_view rel)
     if (isCameraRaw(rel)) {
         // Raw files go to LibRaw only: read as TIFF they would give the camera's small
         // embedded preview instead of the photo.
-        photo.raw = RawPhoto::open(file);
-        if (!photo.raw)
-            return WhyUnreadable::damaged;
+        auto raw = RawPhoto::open(file);
+        if (!raw)
+            return {raw.reason(), raw.message()};
+        photo.raw = std::move(*raw);
         photo.stored = photo.raw->storedSize();
         photo.orientation = photo.raw->orientation();
         auto metadata = ExifReader::metadataOfFile(file);
@@ -105,7 +111,7 @@ Opened<OpenedFile> openPhoto(const fs::path& file, std::string_view rel)
     }
     auto vips = VipsPhoto::open(file);
     if (!vips)
-        return vips.reason();
+        return {vips.reason(), vips.message()};
     photo.vips = std::move(*vips);
     photo.stored = photo.vips->storedSize();
     photo.orientation = photo.vips->orientation();
@@ -206,9 +212,9 @@ PhotoOutcome processPhoto(const PhotoWork& work, const FileEntry& entry, KeepThu
 {
     // A failure is the photo's only when the machine can still do the work: a full disk or
     // exhausted descriptors would otherwise make every good photo "unreadable".
-    const auto failed = [&work](WhyUnreadable why) {
+    const auto failed = [&work](WhyUnreadable why, std::string message = {}) {
         MachineCheck::afterFailure(work.wall.out);
-        return PhotoOutcome::unreadable(why);
+        return PhotoOutcome::unreadable(why, std::move(message));
     };
     const PhotoOutcome changed = PhotoOutcome::changed();
     try {
@@ -223,7 +229,7 @@ PhotoOutcome processPhoto(const PhotoWork& work, const FileEntry& entry, KeepThu
         const auto unchanged = [&] { return FileState::of(file) == before; };
         auto opened = PhotoKinds::isVideo(entry.rel) ? openVideo(file) : openPhoto(file, entry.rel);
         if (!opened)
-            return unchanged() ? failed(opened.reason()) : changed;
+            return unchanged() ? failed(opened.reason(), opened.message()) : changed;
 
         const std::string date = opened->date;
         const Record::Details details = opened->details;
@@ -281,7 +287,7 @@ PhotoOutcome processPhoto(const PhotoWork& work, const FileEntry& entry, KeepThu
                 thumb.discard();
                 preview.discard();
                 full.discard();
-                return same ? failed(WhyUnreadable::damaged) : changed;
+                return same ? failed(WhyUnreadable::damaged, made.message()) : changed;
             }
             if (makeThumb && (width == 0 || height == 0) && made->thumbnail) {
                 width = made->thumbnail->width;
@@ -346,6 +352,9 @@ PhotoOutcome processPhoto(const PhotoWork& work, const FileEntry& entry, KeepThu
         throw; // the machine's failure, found above
     } catch (const std::bad_alloc&) {
         return failed(WhyUnreadable::tooLarge);
+    } catch (const std::exception& error) {
+        // An image library that throws says why in its exception.
+        return failed(WhyUnreadable::damaged, DecoderMessage::plain(error.what()));
     } catch (...) {
         // Whatever else failed, the photo is unreadable; the run goes on.
         return failed(WhyUnreadable::damaged);

@@ -1,8 +1,11 @@
 // Camera raw photos decoded through LibRaw.
 #include "engine/decode/RawPhoto.h"
 
+#include "engine/decode/DecoderMessage.h"
+
 #include <libraw/libraw.h>
 
+#include <cstring>
 #include <new>
 
 namespace fs = std::filesystem;
@@ -13,6 +16,15 @@ namespace {
 // damaged photo is simply unreadable to us.
 void ignoreDataError(void*, const char*, int) {}
 void ignoreMemoryError(void*, const char*, const char*) {}
+
+/// LibRaw's words for what one of its calls returned. Its own codes are negative; a positive
+/// one is the system's errno from opening the file.
+std::string rawSaid(int status)
+{
+    if (status > 0)
+        return DecoderMessage::plain(std::strerror(status));
+    return DecoderMessage::plain(libraw_strerror(status));
+}
 
 int exifOrientation(int flip)
 {
@@ -36,18 +48,20 @@ RawPhoto::RawPhoto(RawPhoto&&) noexcept = default;
 RawPhoto& RawPhoto::operator=(RawPhoto&&) noexcept = default;
 RawPhoto::~RawPhoto() = default;
 
-std::optional<RawPhoto> RawPhoto::open(const fs::path& file)
+Opened<RawPhoto> RawPhoto::open(const fs::path& file)
 {
     // LibRaw's working state is several hundred kilobytes: on the heap, not a worker's stack.
     auto state = std::unique_ptr<State>(new (std::nothrow) State);
     if (!state)
-        return std::nullopt;
+        return WhyUnreadable::damaged;
     LibRaw& raw = state->raw;
     raw.set_dataerror_handler(ignoreDataError, nullptr);
     raw.set_memerror_handler(ignoreMemoryError, nullptr);
-    if (raw.open_file(file.c_str()) != LIBRAW_SUCCESS || raw.imgdata.sizes.width == 0 ||
-        raw.imgdata.sizes.height == 0)
-        return std::nullopt;
+    if (const int status = raw.open_file(file.c_str()); status != LIBRAW_SUCCESS)
+        return {WhyUnreadable::damaged, rawSaid(status)};
+    // Opened, but of no picture: LibRaw has no words for that.
+    if (raw.imgdata.sizes.width == 0 || raw.imgdata.sizes.height == 0)
+        return WhyUnreadable::damaged;
     return RawPhoto(std::move(state));
 }
 
@@ -58,7 +72,7 @@ PixelSize RawPhoto::storedSize() const
 
 int RawPhoto::orientation() const { return exifOrientation(state->raw.imgdata.sizes.flip); }
 
-std::optional<PixelBuffer> RawPhoto::decodeHalfSize()
+Opened<PixelBuffer> RawPhoto::decodeHalfSize()
 {
     LibRaw& raw = state->raw;
     // Half size skips demosaicing: each 2x2 sensor block becomes one pixel, which is far more
@@ -67,17 +81,20 @@ std::optional<PixelBuffer> RawPhoto::decodeHalfSize()
     raw.imgdata.params.use_camera_wb = 1;
     raw.imgdata.params.output_color = 1; // sRGB
     raw.imgdata.params.output_bps = 8;
-    if (raw.unpack() != LIBRAW_SUCCESS || raw.dcraw_process() != LIBRAW_SUCCESS)
-        return std::nullopt;
+    if (const int status = raw.unpack(); status != LIBRAW_SUCCESS)
+        return {WhyUnreadable::damaged, rawSaid(status)};
+    if (const int status = raw.dcraw_process(); status != LIBRAW_SUCCESS)
+        return {WhyUnreadable::damaged, rawSaid(status)};
     PixelBuffer pixels;
     int bits = 0;
     raw.get_mem_image_format(&pixels.width, &pixels.height, &pixels.bands, &bits);
     if (pixels.width <= 0 || pixels.height <= 0 || (pixels.bands != 1 && pixels.bands != 3) || bits != 8)
-        return std::nullopt;
+        return WhyUnreadable::damaged;
     pixels.samples.resize(std::size_t(pixels.width) * pixels.height * pixels.bands);
     // LibRaw writes the rows turned by the camera's orientation, so the pixels come out upright.
-    if (raw.copy_mem_image(pixels.samples.data(), pixels.width * pixels.bands, 0) != LIBRAW_SUCCESS)
-        return std::nullopt;
+    if (const int status = raw.copy_mem_image(pixels.samples.data(), pixels.width * pixels.bands, 0);
+        status != LIBRAW_SUCCESS)
+        return {WhyUnreadable::damaged, rawSaid(status)};
     raw.recycle();
     return pixels;
 }

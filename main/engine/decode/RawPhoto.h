@@ -1,6 +1,7 @@
 // Camera raw photos decoded through LibRaw. Nothing else includes LibRaw.
 #pragma once
 
+#include "engine/decode/Opened.h"
 #include "engine/decode/PixelBuffer.h"
 
 #include <filesystem>
@@ -11,8 +12,8 @@
 /// decoded by decodeHalfSize. The file and all decoder memory are released with the object.
 class RawPhoto {
 public:
-    /// Nothing when LibRaw does not recognise the file.
-    static std::optional<RawPhoto> open(const std::filesystem::path& file);
+    /// Nothing, with LibRaw's words, when it does not recognise the file.
+    static Opened<RawPhoto> open(const std::filesystem::path& file);
 
     RawPhoto(RawPhoto&&) noexcept;
     RawPhoto& operator=(RawPhoto&&) noexcept;
@@ -24,8 +25,9 @@ public:
     int orientation() const;
 
     /// The whole sensor image developed at half resolution (not the camera's embedded
-    /// preview), 8-bit sRGB and already upright. Nothing when the raw data cannot be decoded.
-    std::optional<PixelBuffer> decodeHalfSize();
+    /// preview), 8-bit sRGB and already upright. Nothing, with LibRaw's words, when the raw data
+    /// cannot be decoded.
+    Opened<PixelBuffer> decodeHalfSize();
 
 private:
     struct State;

@@ -7,6 +7,7 @@
 #include "engine/decode/VideoCopy.h"
 
 #include "engine/base/AsciiText.h"
+#include "engine/decode/DecoderMessage.h"
 #include "engine/decode/FfmpegOwners.h"
 
 extern "C" {
@@ -24,7 +25,6 @@ extern "C" {
 #include <cmath>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <optional>
 
 namespace fs = std::filesystem;
@@ -32,8 +32,6 @@ namespace fs = std::filesystem;
 namespace VideoCopy {
 namespace {
 
-// As VideoFile.cpp: only the containers a camera or phone writes, only files.
-constexpr const char* acceptedFormats = "mov,mp4,m4a,3gp,3g2,mj2,matroska,webm,avi,mpegts";
 // x264's constant quality: 23 is its own default, a copy that looks like the original on a
 // screen. The rate cap keeps a grainy or dark clip from taking the original's size again; it
 // scales with the frame, 8 Mbit/s at 1920 x 1080.
@@ -47,33 +45,33 @@ constexpr std::int64_t audioBitRate = 128'000;
 // every worker asking for all of them.
 constexpr int threadsPerCopy = 2;
 
-void quietOnce()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
-}
-
 using Ffmpeg::CodecPtr;
 using Ffmpeg::FramePtr;
 using Ffmpeg::PacketPtr;
 
-/// Thrown inside this file only: how the copy ended early.
+/// Thrown inside this file only: how the copy ended early, and FFmpeg's error when it was one
+/// of FFmpeg's (0 when the decision was ours).
 struct Ended {
     Made made;
+    int status = 0;
 };
-[[noreturn]] void fail(Made made) { throw Ended{made}; }
+[[noreturn]] void fail(Made made, int status = 0) { throw Ended{made, status}; }
 
-CodecPtr openDecoder(const AVStream& stream)
+/// The stream's decoder, opened; nothing when FFmpeg has none or cannot open it, and then
+/// `status` is FFmpeg's error.
+CodecPtr openDecoder(const AVStream& stream, int& status)
 {
     const AVCodec* codec = avcodec_find_decoder(stream.codecpar->codec_id);
+    status = AVERROR_DECODER_NOT_FOUND;
     if (!codec)
         return nullptr;
     CodecPtr context(avcodec_alloc_context3(codec));
-    if (!context || avcodec_parameters_to_context(context.get(), stream.codecpar) < 0)
+    status = AVERROR(ENOMEM);
+    if (!context || (status = avcodec_parameters_to_context(context.get(), stream.codecpar)) < 0)
         return nullptr;
     context->pkt_timebase = stream.time_base;
     context->thread_count = threadsPerCopy;
-    if (avcodec_open2(context.get(), codec, nullptr) < 0)
+    if ((status = avcodec_open2(context.get(), codec, nullptr)) < 0)
         return nullptr;
     return context;
 }
@@ -109,34 +107,28 @@ public:
     {
     }
 
-    Made run()
+    Outcome run()
     {
         try {
             openInput();
             openOutput();
             pump();
             finish();
-            return Made::done;
+            return {Made::done, {}};
         } catch (const Ended& ended) {
-            return ended.made;
+            return {ended.made, DecoderMessage::ofFfmpeg(ended.status)};
         }
     }
 
 private:
     void openInput()
     {
-        AVDictionary* options = nullptr;
-        av_dict_set(&options, "format_whitelist", acceptedFormats, 0);
-        av_dict_set(&options, "protocol_whitelist", "file", 0);
-        AVFormatContext* opened = nullptr;
-        const std::string url = "file:" + source.string();
-        const int status = avformat_open_input(&opened, url.c_str(), nullptr, &options);
-        av_dict_free(&options);
-        if (status < 0)
-            fail(Made::unreadable);
-        in.reset(opened);
-        if (avformat_find_stream_info(in.get(), nullptr) < 0)
-            fail(Made::unreadable);
+        int status = 0;
+        in = Ffmpeg::openInput(source, status);
+        if (!in)
+            fail(Made::unreadable, status);
+        if (const int found = avformat_find_stream_info(in.get(), nullptr); found < 0)
+            fail(Made::unreadable, found);
         for (unsigned i = 0; i < in->nb_streams; ++i) {
             const AVStream& s = *in->streams[i];
             if (s.codecpar->codec_type == AVMEDIA_TYPE_VIDEO && !(s.disposition & AV_DISPOSITION_ATTACHED_PIC)
@@ -145,11 +137,13 @@ private:
                 break;
             }
         }
-        if (videoIn < 0 || !(videoDecoder = openDecoder(*in->streams[videoIn])))
-            fail(Made::unreadable);
+        if (videoIn < 0)
+            fail(Made::unreadable, AVERROR_STREAM_NOT_FOUND);
+        if (!(videoDecoder = openDecoder(*in->streams[videoIn], status)))
+            fail(Made::unreadable, status);
         // A video without sound, or with a sound no decoder reads, is copied silent.
         audioIn = av_find_best_stream(in.get(), AVMEDIA_TYPE_AUDIO, -1, videoIn, nullptr, 0);
-        if (audioIn >= 0 && !(audioDecoder = openDecoder(*in->streams[audioIn])))
+        if (audioIn >= 0 && !(audioDecoder = openDecoder(*in->streams[audioIn], status)))
             audioIn = -1;
         if (audioDecoder && audioDecoder->ch_layout.nb_channels <= 0) {
             audioDecoder.reset();
@@ -163,21 +157,21 @@ private:
     {
         const std::string url = "file:" + target.string();
         AVFormatContext* made = nullptr;
-        if (avformat_alloc_output_context2(&made, nullptr, "mp4", url.c_str()) < 0 || !made)
-            fail(Made::unwritable);
+        if (const int allocated = avformat_alloc_output_context2(&made, nullptr, "mp4", url.c_str()); allocated < 0 || !made)
+            fail(Made::unwritable, allocated < 0 ? allocated : AVERROR(ENOMEM));
         out.reset(made);
         openVideoEncoder();
         if (audioDecoder)
             openAudioEncoder();
-        if (avio_open(&out->pb, url.c_str(), AVIO_FLAG_WRITE) < 0)
-            fail(Made::unwritable);
+        if (const int opened = avio_open(&out->pb, url.c_str(), AVIO_FLAG_WRITE); opened < 0)
+            fail(Made::unwritable, opened);
         // The index goes first, so that a browser starts playing before the whole file has come.
         AVDictionary* options = nullptr;
         av_dict_set(&options, "movflags", "+faststart", 0);
         const int status = avformat_write_header(out.get(), &options);
         av_dict_free(&options);
         if (status < 0)
-            fail(Made::unwritable);
+            fail(Made::unwritable, status);
     }
 
     void openVideoEncoder()
@@ -196,7 +190,7 @@ private:
 
         const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
         if (!codec)
-            fail(Made::unreadable);
+            fail(Made::unreadable, AVERROR_ENCODER_NOT_FOUND);
         videoEncoder.reset(avcodec_alloc_context3(codec));
         if (!videoEncoder)
             fail(Made::unreadable);
@@ -227,7 +221,7 @@ private:
         const int status = avcodec_open2(&e, codec, &options);
         av_dict_free(&options);
         if (status < 0)
-            fail(Made::unreadable);
+            fail(Made::unreadable, status);
         videoOut = avformat_new_stream(out.get(), nullptr);
         if (!videoOut || avcodec_parameters_from_context(videoOut->codecpar, &e) < 0)
             fail(Made::unwritable);
@@ -298,12 +292,18 @@ private:
             const int read = av_read_frame(in.get(), packet.get());
             if (read == AVERROR(EAGAIN))
                 continue;
-            if (read < 0)
-                break; // the end, or where a damaged file stops making sense
+            if (read < 0) {
+                // The end, or where a damaged file stops making sense.
+                if (read != AVERROR_EOF)
+                    lastDecodeError = read;
+                break;
+            }
             if (packet->stream_index == videoIn) {
                 // A damaged packet is passed over; the next keyframe may decode.
-                if (avcodec_send_packet(videoDecoder.get(), packet.get()) >= 0)
+                if (const int sent = avcodec_send_packet(videoDecoder.get(), packet.get()); sent >= 0)
                     drainVideo(*frame);
+                else
+                    lastDecodeError = sent;
             } else if (packet->stream_index == audioIn && audioEncoder) {
                 if (avcodec_send_packet(audioDecoder.get(), packet.get()) >= 0)
                     drainAudio(*frame);
@@ -320,10 +320,13 @@ private:
 
     void drainVideo(AVFrame& frame)
     {
-        while (avcodec_receive_frame(videoDecoder.get(), &frame) >= 0) {
+        int got = 0;
+        while ((got = avcodec_receive_frame(videoDecoder.get(), &frame)) >= 0) {
             encodeVideo(frame);
             av_frame_unref(&frame);
         }
+        if (got != AVERROR(EAGAIN) && got != AVERROR_EOF)
+            lastDecodeError = got;
     }
 
     void encodeVideo(const AVFrame& frame)
@@ -371,8 +374,8 @@ private:
         lastVideoPts = pts;
         scaled->pts = pts;
         scaled->pict_type = AV_PICTURE_TYPE_NONE;
-        if (avcodec_send_frame(videoEncoder.get(), scaled.get()) < 0)
-            fail(Made::unreadable);
+        if (const int sent = avcodec_send_frame(videoEncoder.get(), scaled.get()); sent < 0)
+            fail(Made::unreadable, sent);
         ++framesEncoded;
         writePackets(*videoEncoder, *videoOut);
     }
@@ -446,19 +449,19 @@ private:
             if (got == AVERROR(EAGAIN) || got == AVERROR_EOF)
                 return;
             if (got < 0)
-                fail(Made::unreadable);
+                fail(Made::unreadable, got);
             av_packet_rescale_ts(packet.get(), encoder.time_base, stream.time_base);
             packet->stream_index = stream.index;
-            if (av_interleaved_write_frame(out.get(), packet.get()) < 0)
-                fail(Made::unwritable);
+            if (const int written = av_interleaved_write_frame(out.get(), packet.get()); written < 0)
+                fail(Made::unwritable, written);
         }
     }
 
     void finish()
     {
-        // A video of which not one frame decoded is no copy.
+        // A video of which not one frame decoded is no copy; the decoder's last error says why.
         if (framesEncoded == 0)
-            fail(Made::unreadable);
+            fail(Made::unreadable, lastDecodeError);
         avcodec_send_frame(videoEncoder.get(), nullptr);
         writePackets(*videoEncoder, *videoOut);
         if (audioEncoder) {
@@ -467,8 +470,10 @@ private:
             writePackets(*audioEncoder, *audioOut);
         }
         // The index is written here, and moved before the frames.
-        if (av_write_trailer(out.get()) < 0 || avio_closep(&out->pb) < 0)
-            fail(Made::unwritable);
+        if (const int trailer = av_write_trailer(out.get()); trailer < 0)
+            fail(Made::unwritable, trailer);
+        if (const int closed = avio_closep(&out->pb); closed < 0)
+            fail(Made::unwritable, closed);
     }
 
     const fs::path& source;
@@ -494,6 +499,7 @@ private:
     std::int64_t lastVideoPts = AV_NOPTS_VALUE;
     std::int64_t nextAudioPts = AV_NOPTS_VALUE;
     std::int64_t framesEncoded = 0;
+    int lastDecodeError = 0; ///< FFmpeg's last error in reading or decoding the picture
 };
 
 } // namespace
@@ -510,13 +516,12 @@ bool browserPlays(std::string_view rel, std::string_view codec)
     return false;
 }
 
-Made make(const fs::path& source, const fs::path& target, const std::function<bool()>& keepGoing)
+Outcome make(const fs::path& source, const fs::path& target, const std::function<bool()>& keepGoing)
 {
-    quietOnce();
     try {
         return Copy(source, target, keepGoing).run();
     } catch (const std::bad_alloc&) {
-        return Made::unreadable;
+        return {Made::unreadable, {}};
     }
 }
 

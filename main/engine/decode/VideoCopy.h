@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace VideoCopy {
@@ -27,11 +28,17 @@ enum class Made {
     stopped,    ///< keepGoing said no
 };
 
+/// How a copy ended, with FFmpeg's words when an error of FFmpeg's ended it (empty otherwise).
+struct Outcome {
+    Made made = Made::done;
+    std::string message;
+};
+
 /// Writes the copy of `source` to `target`, created anew. The picture keeps its turn (the
 /// display matrix goes with the stream) and its colours' description; the first sound track
 /// goes along as AAC. `keepGoing` is asked between packets. When it is not done, `target` holds
 /// nothing worth keeping and is the caller's to remove.
-Made make(const std::filesystem::path& source, const std::filesystem::path& target,
-          const std::function<bool()>& keepGoing = {});
+Outcome make(const std::filesystem::path& source, const std::filesystem::path& target,
+             const std::function<bool()>& keepGoing = {});
 
 } // namespace VideoCopy

@@ -6,6 +6,7 @@
 #include "engine/decode/VideoFile.h"
 
 #include "dates/RecordingDates.h"
+#include "engine/decode/DecoderMessage.h"
 #include "engine/decode/ExifReader.h"
 #include "engine/decode/FfmpegOwners.h"
 
@@ -22,15 +23,11 @@ extern "C" {
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <mutex>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The containers a camera or a phone writes; every other demuxer (playlists, images, network
-// descriptions that open other files) stays off for files from the user's disk.
-constexpr const char* acceptedFormats = "mov,mp4,m4a,3gp,3g2,mj2,matroska,webm,avi,mpegts";
 // Frames this large come only from a damaged or hostile header.
 constexpr std::int64_t maxFramePixels = std::int64_t(16384) * 16384;
 // What one worker's video decoder may hold at once, the bound the photo decoders keep
@@ -49,13 +46,6 @@ constexpr int maxPacketsRead = 4000;
 // A frame whose brightness varies less than this (on a 0..255 scale) is blank: black, a fade,
 // a lens cap, a white flash.
 constexpr double blankSpread = 8.0;
-
-void quietOnce()
-{
-    static std::once_flag once;
-    // A large collection holds damaged videos; their warnings must not flood the terminal.
-    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
-}
 
 using Ffmpeg::FramePtr;
 
@@ -167,13 +157,15 @@ int quarterTurns(const AVStream& stream)
     return int(((turns % 4) + 4) % 4);
 }
 
-/// Brightness spread of a frame, measured on a small grey copy.
-double brightnessSpread(const AVFrame& frame)
+/// Brightness spread of a frame, measured on a small grey copy. `scale` is the scaler of the
+/// frames measured before: kept while their size and format stay, so that a search through
+/// many frames makes one, not one a frame.
+double brightnessSpread(const AVFrame& frame, Ffmpeg::ScalePtr& scale)
 {
     constexpr int side = 32;
-    Ffmpeg::ScalePtr scale(sws_getContext(frame.width, frame.height,
-                                                                AVPixelFormat(frame.format), side, side,
-                                                                AV_PIX_FMT_GRAY8, SWS_AREA, nullptr, nullptr, nullptr));
+    // It frees the scaler it is given when it makes another, even when that fails.
+    scale.reset(sws_getCachedContext(scale.release(), frame.width, frame.height, AVPixelFormat(frame.format), side,
+                                     side, AV_PIX_FMT_GRAY8, SWS_AREA, nullptr, nullptr, nullptr));
     if (!scale)
         return 0;
     std::uint8_t grey[side * side];
@@ -231,6 +223,9 @@ struct VideoFile::State {
     AVRational aspect{1, 1};
     VideoInfo info;
 
+    /// FFmpeg's last error in reading or decoding frames; 0 while there was none.
+    int lastError = 0;
+
     /// Decodes on from the current position; every frame goes to `take` until it answers true.
     /// False when the video ends or cannot be read first.
     template <typename Take>
@@ -238,13 +233,17 @@ struct VideoFile::State {
     {
         Ffmpeg::PacketPtr packet(av_packet_alloc());
         FramePtr frame(av_frame_alloc());
-        if (!packet || !frame)
+        if (!packet || !frame) {
+            lastError = AVERROR(ENOMEM);
             return false;
+        }
         bool draining = false;
         for (int packets = 0; packets < maxPacketsRead;) {
             if (!draining) {
                 const int read = av_read_frame(format.get(), packet.get());
                 if (read < 0) {
+                    if (read != AVERROR_EOF)
+                        lastError = read;
                     draining = true;
                     avcodec_send_packet(codec.get(), nullptr);
                 } else {
@@ -252,16 +251,22 @@ struct VideoFile::State {
                     const bool ours = packet->stream_index == stream;
                     const int sent = ours ? avcodec_send_packet(codec.get(), packet.get()) : 0;
                     av_packet_unref(packet.get());
-                    if (sent < 0 && sent != AVERROR(EAGAIN))
+                    if (sent < 0 && sent != AVERROR(EAGAIN)) {
+                        lastError = sent;
                         continue; // a damaged packet; the next keyframe may decode
+                    }
                 }
             }
             while (true) {
                 const int got = avcodec_receive_frame(codec.get(), frame.get());
                 if (got == AVERROR(EAGAIN))
                     break;
-                if (got < 0)
-                    return false; // the end, or a decoder that cannot go on
+                if (got < 0) {
+                    // The end, or a decoder that cannot go on.
+                    if (got != AVERROR_EOF)
+                        lastError = got;
+                    return false;
+                }
                 const bool done = take(*frame);
                 av_frame_unref(frame.get());
                 if (done)
@@ -287,28 +292,21 @@ VideoFile::VideoFile(VideoFile&&) noexcept = default;
 VideoFile& VideoFile::operator=(VideoFile&&) noexcept = default;
 VideoFile::~VideoFile() = default;
 
-std::optional<VideoFile> VideoFile::open(const fs::path& file, VideoRefusal* why)
+std::optional<VideoFile> VideoFile::open(const fs::path& file, VideoRefused* why)
 {
-    const auto refuse = [why](VideoRefusal reason) -> std::optional<VideoFile> {
+    // `status` is what FFmpeg answered, for its words; none when the refusal is ours.
+    const auto refuse = [why](VideoRefusal reason, int status = 0) -> std::optional<VideoFile> {
         if (why)
-            *why = reason;
+            *why = {reason, DecoderMessage::ofFfmpeg(status)};
         return std::nullopt;
     };
-    quietOnce();
     auto state = std::make_unique<State>();
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "format_whitelist", acceptedFormats, 0);
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
-    Ffmpeg::DictionaryPtr optionsOwner(options);
-    AVFormatContext* opened = nullptr;
-    // A "file:" prefix keeps a name with a colon in it from being read as another protocol.
-    const std::string url = "file:" + file.string();
-    AVDictionary* used = optionsOwner.release();
-    const int status = avformat_open_input(&opened, url.c_str(), nullptr, &used);
-    av_dict_free(&used);
-    if (status < 0)
-        return refuse(VideoRefusal::notAVideo);
-    state->format.reset(opened);
+    int status = 0;
+    state->format = Ffmpeg::openInput(file, status);
+    // A container FFmpeg knows but we do not accept is refused with EINVAL, which would read
+    // as a fault of the file: that refusal is ours and has no words.
+    if (!state->format)
+        return refuse(VideoRefusal::notAVideo, status == AVERROR(EINVAL) ? 0 : status);
     AVFormatContext& format = *state->format;
     // Reading the stream information decodes a first frame: a frame the header already
     // declares too large is refused before that.
@@ -323,12 +321,12 @@ std::optional<VideoFile> VideoFile::open(const fs::path& file, VideoRefusal* why
     }
     const int found = avformat_find_stream_info(&format, nullptr);
     if (found < 0)
-        return refuse(VideoRefusal::unreadable);
+        return refuse(VideoRefusal::unreadable, found);
 
     const AVCodec* decoder = nullptr;
     const int index = av_find_best_stream(&format, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
     if (index < 0 || !decoder)
-        return refuse(VideoRefusal::notAVideo);
+        return refuse(VideoRefusal::notAVideo, index < 0 ? index : AVERROR_DECODER_NOT_FOUND);
     AVStream& stream = *format.streams[index];
     // A cover picture stored beside the sound is no video.
     if (stream.disposition & AV_DISPOSITION_ATTACHED_PIC)
@@ -347,8 +345,10 @@ std::optional<VideoFile> VideoFile::open(const fs::path& file, VideoRefusal* why
     }
 
     state->codec.reset(avcodec_alloc_context3(decoder));
-    if (!state->codec || avcodec_parameters_to_context(state->codec.get(), &parameters) < 0)
-        return refuse(VideoRefusal::unreadable);
+    if (!state->codec)
+        return refuse(VideoRefusal::unreadable, AVERROR(ENOMEM));
+    if (const int copied = avcodec_parameters_to_context(state->codec.get(), &parameters); copied < 0)
+        return refuse(VideoRefusal::unreadable, copied);
     // The job already decodes one file per processor.
     state->codec->thread_count = 1;
     state->codec->lowres = lowres;
@@ -357,8 +357,8 @@ std::optional<VideoFile> VideoFile::open(const fs::path& file, VideoRefusal* why
     const int width = parameters.width >> lowres, height = parameters.height >> lowres;
     const double bytesPerPixel = double(frameBytes(width, height, parameters.format)) / (double(width) * height);
     state->codec->max_pixels = std::min(maxFramePixels, std::int64_t(double(maxDecodeBytes / framesHeld) / bytesPerPixel));
-    if (avcodec_open2(state->codec.get(), decoder, nullptr) < 0)
-        return refuse(VideoRefusal::unreadable);
+    if (const int ready = avcodec_open2(state->codec.get(), decoder, nullptr); ready < 0)
+        return refuse(VideoRefusal::unreadable, ready);
     state->stream = index;
     state->turns = quarterTurns(stream);
 
@@ -414,9 +414,10 @@ std::optional<std::pair<double, double>> iso6709Point(std::string_view text)
     return std::pair{round5(lat), round5(lon)};
 }
 
-std::optional<PixelBuffer> VideoFile::posterFrame(int maxSide)
+Opened<PixelBuffer> VideoFile::posterFrame(int maxSide)
 {
     State& s = *state;
+    s.lastError = 0;
     AVStream& stream = *s.format->streams[s.stream];
     // A little way in: a tenth of the length, at most three seconds.
     const double target = s.info.durationMs > 0 ? std::min(3.0, s.info.durationMs / 10000.0) : 0.0;
@@ -425,6 +426,7 @@ std::optional<PixelBuffer> VideoFile::posterFrame(int maxSide)
 
     FramePtr best;
     double bestSpread = -1;
+    Ffmpeg::ScalePtr measure;
     int searched = 0;
     double skipBefore = -1;
     const auto take = [&](const AVFrame& frame) {
@@ -434,11 +436,11 @@ std::optional<PixelBuffer> VideoFile::posterFrame(int maxSide)
         if (s.secondsOf(frame) + 0.001 < skipBefore) {
             if (!best) {
                 best.reset(av_frame_clone(&frame));
-                bestSpread = brightnessSpread(frame);
+                bestSpread = brightnessSpread(frame, measure);
             }
             return searched >= maxFramesSearched * 3;
         }
-        const double spread = brightnessSpread(frame);
+        const double spread = brightnessSpread(frame, measure);
         if (spread >= blankSpread || spread > bestSpread) {
             best.reset(av_frame_clone(&frame));
             bestSpread = spread;
@@ -454,7 +456,7 @@ std::optional<PixelBuffer> VideoFile::posterFrame(int maxSide)
         s.decodeFrames(take);
     }
     if (!best || best->width <= 0 || best->height <= 0)
-        return std::nullopt;
+        return {WhyUnreadable::damaged, DecoderMessage::ofFfmpeg(s.lastError)};
 
     // Scaled to the poster's size before it is turned, pixel aspect included.
     const int shownWidth = std::max(1, int(std::lround(best->width * av_q2d(s.aspect))));
@@ -469,7 +471,7 @@ std::optional<PixelBuffer> VideoFile::posterFrame(int maxSide)
         sws_getContext(best->width, best->height, AVPixelFormat(best->format), pixels.width, pixels.height,
                        AV_PIX_FMT_RGB24, SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
     if (!convert)
-        return std::nullopt;
+        return WhyUnreadable::damaged;
     // The frame's own matrix and range: HD and phone video is BT.709, older video BT.601.
     const int space = best->colorspace == AVCOL_SPC_BT709 || (best->colorspace == AVCOL_SPC_UNSPECIFIED &&
                                                                best->height >= 720)
@@ -481,6 +483,6 @@ std::optional<PixelBuffer> VideoFile::posterFrame(int maxSide)
     std::uint8_t* planes[4] = {pixels.samples.data(), nullptr, nullptr, nullptr};
     int strides[4] = {pixels.width * 3, 0, 0, 0};
     if (sws_scale(convert.get(), best->data, best->linesize, 0, best->height, planes, strides) <= 0)
-        return std::nullopt;
+        return WhyUnreadable::damaged;
     return turned(std::move(pixels), s.turns);
 }

@@ -2,6 +2,7 @@
 // includes FFmpeg.
 #pragma once
 
+#include "engine/decode/Opened.h"
 #include "engine/decode/PixelBuffer.h"
 
 #include <cstdint>
@@ -39,13 +40,20 @@ enum class VideoRefusal {
     tooLarge,   ///< its frames would take more memory than one decoder may hold
 };
 
+/// The refusal and FFmpeg's words for it; empty words when the refusal was ours (a budget, a
+/// cover picture taken for the video) rather than FFmpeg's.
+struct VideoRefused {
+    VideoRefusal reason = VideoRefusal::unreadable;
+    std::string message;
+};
+
 /// One video file. Opening reads the container's header and the first packets of its streams;
 /// frames are decoded only by posterFrame. The file and every decoder are released with the object.
 class VideoFile {
 public:
     /// Nothing when the file is no container we accept or holds no decodable video stream, or
     /// when its frames are beyond the decoder's memory budget; then `why` says which.
-    static std::optional<VideoFile> open(const std::filesystem::path& file, VideoRefusal* why = nullptr);
+    static std::optional<VideoFile> open(const std::filesystem::path& file, VideoRefused* why = nullptr);
 
     VideoFile(VideoFile&&) noexcept;
     VideoFile& operator=(VideoFile&&) noexcept;
@@ -55,8 +63,8 @@ public:
 
     /// A frame a little way in that is not blank (a black or faded-in opening is passed over),
     /// upright and in sRGB, scaled so that its longest side is at most maxSide. Nothing when no
-    /// frame can be decoded.
-    std::optional<PixelBuffer> posterFrame(int maxSide);
+    /// frame can be decoded, with FFmpeg's words for the last error it met.
+    Opened<PixelBuffer> posterFrame(int maxSide);
 
 private:
     struct State;

@@ -2,6 +2,7 @@
 #include "engine/decode/VipsPhoto.h"
 
 #include "engine/base/UniqueFd.h"
+#include "engine/decode/DecoderMessage.h"
 
 #include <vips/vips8>
 
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -59,6 +61,16 @@ constexpr std::array<Loader, 6> sourceLoaders{{
 constexpr Loader bmpLoader{"VipsForeignLoadMagickFile", "magickload", Format::bmp, true};
 
 void ignoreLog(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+
+/// What libvips said since its error buffer was last cleared, made plain; the buffer is cleared,
+/// so that the next photo's words are its own.
+std::string vipsSaid()
+{
+    char* said = vips_error_buffer_copy();
+    std::string message = DecoderMessage::plain(said ? said : "");
+    g_free(said);
+    return message;
+}
 
 /// Starts libvips once for the process; false when it cannot start.
 bool vipsReady()
@@ -319,11 +331,13 @@ Opened<VipsPhoto> VipsPhoto::open(const fs::path& file)
 {
     constexpr auto damaged = WhyUnreadable::damaged;
     if (!vipsReady())
-        return damaged;
+        return {damaged, vipsSaid()};
+    // Words left from an earlier photo are not this one's.
+    vips_error_clear();
     auto state = std::make_unique<State>();
     state->file = UniqueFd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
     if (!state->file)
-        return damaged;
+        return {damaged, DecoderMessage::plain(std::strerror(errno))};
     try {
         state->source.emplace(vips::VSource::new_from_descriptor(state->file.get()));
         const char* found = vips_foreign_find_load_source(state->source->get_source());
@@ -337,8 +351,9 @@ Opened<VipsPhoto> VipsPhoto::open(const fs::path& file)
             loader = &bmpLoader;
         }
         if (!loader) {
-            vips_error_clear();
-            return damaged;
+            // libvips names the format it found, or says it knows none; a format it reads but
+            // we do not trust says nothing.
+            return {damaged, vipsSaid()};
         }
         state->loader = *loader;
         if (loader->format == Format::bmp) {
@@ -369,8 +384,7 @@ Opened<VipsPhoto> VipsPhoto::open(const fs::path& file)
             state->xmp.assign(static_cast<const char*>(data), length);
         }
     } catch (const vips::VError&) {
-        vips_error_clear();
-        return damaged;
+        return {damaged, vipsSaid()};
     }
     return VipsPhoto(std::move(state));
 }
@@ -391,22 +405,25 @@ std::optional<PixelSize> VipsPhoto::writeThumbnail(const fs::path& jpeg, const T
     return written ? written->thumbnail : std::nullopt;
 }
 
-std::optional<JpegsWritten> VipsPhoto::writeJpegs(const JpegTargets& targets) const
+Opened<JpegsWritten> VipsPhoto::writeJpegs(const JpegTargets& targets) const
 {
+    vips_error_clear();
     try {
         return savedAll([this](int maxSide) { return state->decoded(maxSide); }, state->size, state->orientation,
                         targets);
     } catch (const vips::VError&) {
-        vips_error_clear();
-        return std::nullopt;
+        return {WhyUnreadable::damaged, vipsSaid()};
     }
 }
 
-std::optional<JpegsWritten> writeJpegs(const PixelBuffer& pixels, const JpegTargets& targets)
+Opened<JpegsWritten> writeJpegs(const PixelBuffer& pixels, const JpegTargets& targets)
 {
-    if (!vipsReady() || pixels.width <= 0 || pixels.height <= 0 || (pixels.bands != 1 && pixels.bands != 3) ||
+    if (!vipsReady())
+        return {WhyUnreadable::damaged, vipsSaid()};
+    if (pixels.width <= 0 || pixels.height <= 0 || (pixels.bands != 1 && pixels.bands != 3) ||
         pixels.samples.size() != std::size_t(pixels.width) * pixels.height * pixels.bands)
-        return std::nullopt;
+        return WhyUnreadable::damaged;
+    vips_error_clear();
     try {
         // The image reads from the caller's buffer, which outlives it: rendered() copies.
         const vips::VImage image = vips::VImage::new_from_memory(const_cast<std::uint8_t*>(pixels.samples.data()),
@@ -414,8 +431,7 @@ std::optional<JpegsWritten> writeJpegs(const PixelBuffer& pixels, const JpegTarg
                                                                  pixels.bands, VIPS_FORMAT_UCHAR);
         return savedAll([&image](int) { return image; }, {pixels.width, pixels.height}, 1, targets);
     } catch (const vips::VError&) {
-        vips_error_clear();
-        return std::nullopt;
+        return {WhyUnreadable::damaged, vipsSaid()};
     }
 }
 

@@ -39,8 +39,9 @@ struct JpegsWritten {
 /// writeThumbnail. The file and every decoder handle are released with the object.
 class VipsPhoto {
 public:
-    /// Nothing when the file cannot be opened or is no image format we accept (damaged), or
-    /// when decoding it would take more memory than one photo may have (tooLarge).
+    /// Nothing when the file cannot be opened or is no image format we accept (damaged, with
+    /// libvips' or the system's words), or when decoding it would take more memory than one
+    /// photo may have (tooLarge).
     static Opened<VipsPhoto> open(const std::filesystem::path& file);
 
     VipsPhoto(VipsPhoto&&) noexcept;
@@ -67,8 +68,9 @@ public:
     /// written then) or the file cannot be written (a partial file may remain at `jpeg`).
     std::optional<PixelSize> writeThumbnail(const std::filesystem::path& jpeg, const ThumbnailSpec& spec) const;
     /// Decodes the photo once and writes each wanted JPEG from those pixels, as writeThumbnail
-    /// does. Nothing when the pixels cannot be decoded or a file cannot be written.
-    std::optional<JpegsWritten> writeJpegs(const JpegTargets& targets) const;
+    /// does. Nothing, with libvips' words, when the pixels cannot be decoded or a file cannot be
+    /// written.
+    Opened<JpegsWritten> writeJpegs(const JpegTargets& targets) const;
 
 private:
     struct State;
@@ -79,5 +81,6 @@ private:
 /// Writes the thumbnail of pixels that are already upright and in sRGB, as VipsPhoto does.
 std::optional<PixelSize> writeThumbnail(const PixelBuffer& pixels, const std::filesystem::path& jpeg,
                                         const ThumbnailSpec& spec);
-/// Writes the wanted JPEGs of pixels that are already upright and in sRGB.
-std::optional<JpegsWritten> writeJpegs(const PixelBuffer& pixels, const JpegTargets& targets);
+/// Writes the wanted JPEGs of pixels that are already upright and in sRGB; nothing, with
+/// libvips' words, when they cannot be written.
+Opened<JpegsWritten> writeJpegs(const PixelBuffer& pixels, const JpegTargets& targets);

@@ -117,7 +117,7 @@ Outcome run(CacheMap map, const std::vector<FileEntry>& todo, std::shared_ptr<Ph
             // Without a new record an older one stays, and reaches the wall.
             if (result.record)
                 shared->map.insert_or_assign(entry.rel, std::move(*result.record));
-            shared->ended.push_back({entry.rel, result.end, result.why});
+            shared->ended.push_back({entry.rel, result.end, result.why, std::move(result.message)});
         });
     }
 

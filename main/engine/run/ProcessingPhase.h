@@ -53,6 +53,7 @@ struct Ended {
     std::string rel;
     PhotoEnd end = PhotoEnd::done;
     WhyUnreadable why = WhyUnreadable::damaged; ///< with PhotoEnd::unreadable only
+    std::string message;                        ///< the decoder's words, with `why`
 };
 
 struct Outcome {

@@ -268,7 +268,7 @@ JobSummary Indexer::run()
         }
         for (const ProcessingPhase::Ended& photo : outcome.ended) {
             if (photo.end == PhotoEnd::unreadable)
-                summary.unreadableFiles.push_back({photo.rel, photo.why});
+                summary.unreadableFiles.push_back({photo.rel, photo.why, photo.message});
             else if (photo.end == PhotoEnd::changed)
                 ++summary.changed;
             else if (photo.end == PhotoEnd::stalled)
@@ -277,7 +277,7 @@ JobSummary Indexer::run()
         summary.partial = outcome.stopped || !summary.tookTooLong.empty();
     }
     for (const std::string& rel : summary.passedOver)
-        summary.unreadableFiles.push_back({rel, WhyUnreadable::passedOver});
+        summary.unreadableFiles.push_back({rel, WhyUnreadable::passedOver, {}});
     std::sort(summary.unreadableFiles.begin(), summary.unreadableFiles.end());
     summary.unreadable = static_cast<std::int64_t>(summary.unreadableFiles.size());
     // A photo of the source that has no record and is not named as unreadable is still to do:
@@ -387,7 +387,7 @@ JobSummary Indexer::run()
             if (video.end == PhotoEnd::done)
                 ++summary.videoCopies;
             else if (video.end == PhotoEnd::unreadable)
-                summary.noCopy.push_back({video.rel, video.why});
+                summary.noCopy.push_back({video.rel, video.why, video.message});
             else if (video.end == PhotoEnd::stalled)
                 summary.tookTooLong.push_back(video.rel);
             else

@@ -138,6 +138,7 @@ std::string encode(const Reply& reply)
         w.byte(Tag::outcome);
         w.byte(static_cast<std::uint8_t>(photo->end));
         w.byte(static_cast<std::uint8_t>(photo->why));
+        w.text(photo->message);
         w.byte(photo->record ? 1 : 0);
         if (photo->record)
             writeRecord(w, *photo->record);
@@ -200,10 +201,11 @@ std::optional<Reply> decodeReply(std::string_view bytes)
     if (tag == Tag::outcome) {
         const auto end = enumAt(r.byte(), PhotoEnd::passedOver);
         const auto why = enumAt(r.byte(), WhyUnreadable::passedOver);
+        auto message = r.text();
         const auto hasRecord = r.byte();
-        if (!end || !why || !hasRecord)
+        if (!end || !why || !message || !hasRecord)
             return std::nullopt;
-        PhotoOutcome photo{*end, *why, std::nullopt};
+        PhotoOutcome photo{*end, *why, std::nullopt, std::move(*message)};
         if (*hasRecord) {
             photo.record = readRecord(r);
             if (!photo.record)

@@ -5,7 +5,7 @@
 //   run -> worker   Hello    once, first: the build's fingerprint, the source, the wall
 //   worker -> run   Hello    the worker's fingerprint: a worker of another build is not used
 //   run -> worker   Request  one photo to process, or one video to make a playable copy of
-//   worker -> run   Reply    how it ended, or the machine failure it met
+//   worker -> run   Reply    how it ended (with the decoder's words), or the machine failure it met
 #pragma once
 
 #include "engine/walk/FileEntry.h"
