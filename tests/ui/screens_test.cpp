@@ -183,7 +183,7 @@ TEST_F(ScreensTest, ResultScreenWordsForEachKindOfRun)
 TEST_F(ScreensTest, TheUnreadableLineIsALinkToTheNamesOfThoseFiles)
 {
     JobSummary s = summary(40, 2, 0, 3, false);
-    s.unreadableFiles = {{"DCIM/broken.jpg", WhyUnreadable::damaged},
+    s.unreadableFiles = {{"DCIM/broken.jpg", WhyUnreadable::damaged, "VipsJpeg: Premature end of JPEG file"},
                          {"DCIM/half.heic", WhyUnreadable::tooLarge},
                          {"Old/\xff.png", WhyUnreadable::passedOver}};
     ModelStates::done(*m, s, QStringLiteral("Holiday"));
@@ -203,8 +203,9 @@ TEST_F(ScreensTest, TheUnreadableLineIsALinkToTheNamesOfThoseFiles)
     UnreadableDialog* dialog = view.unreadableDialog();
     ASSERT_TRUE(dialog);
     EXPECT_TRUE(dialog->isVisible());
-    // Each with why, in the words of the result.
-    EXPECT_EQ(dialog->listText(), QStringLiteral("DCIM/broken.jpg (damaged, or not a kind of photo Kestova reads)\n"
+    // Each with why, in the words of the result, and the decoder's own after it.
+    EXPECT_EQ(dialog->listText(), QStringLiteral("DCIM/broken.jpg (damaged, or not a kind of photo Kestova reads \u2014 "
+                                                 "VipsJpeg: Premature end of JPEG file)\n"
                                                  "DCIM/half.heic (too large)\nOld/")
                                       + QChar(0xDCFF) + QStringLiteral(".png (passed over: the decoder crashed on it before)"));
     dialog->copyButton()->click();

@@ -78,10 +78,15 @@ JobSummary summary(qint64 photos, qint64 duplicates, qint64 undated, qint64 unre
     s.duplicates = duplicates;
     s.undated = undated;
     s.unreadable = unreadable;
-    // Names as a phone's camera folder has them, so the list of unreadable files looks real.
-    for (qint64 i = 0; i < unreadable; ++i)
-        s.unreadableFiles.push_back({"DCIM/" + std::to_string(100 + i / 1000) + "APPLE/IMG_" + std::to_string(4001 + i % 1000) + ".HEIC",
-                                     i % 7 == 3 ? WhyUnreadable::tooLarge : WhyUnreadable::damaged});
+    // Names as a phone's camera folder has them, so the list of unreadable files looks real; a
+    // damaged one with what libheif says of a photo cut short.
+    for (qint64 i = 0; i < unreadable; ++i) {
+        const bool tooLarge = i % 7 == 3;
+        s.unreadableFiles.push_back(
+            {"DCIM/" + std::to_string(100 + i / 1000) + "APPLE/IMG_" + std::to_string(4001 + i % 1000) + ".HEIC",
+             tooLarge ? WhyUnreadable::tooLarge : WhyUnreadable::damaged,
+             tooLarge ? std::string() : std::string("heif: Invalid input: Unexpected end of file")});
+    }
     s.partial = partial;
     s.gallery = gallery;
     return s;
