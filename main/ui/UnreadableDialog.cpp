@@ -21,7 +21,10 @@ UnreadableDialog::UnreadableDialog(Model& m, const QString& heading, const QStri
 
     list = new QPlainTextEdit(this);
     list->setReadOnly(true);
-    list->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // A file's line holds its reason and its decoder's words: it wraps, so that both are seen
+    // without scrolling sideways; a long name breaks anywhere rather than run out of view.
+    list->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    list->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     list->setPlainText(names.join(QLatin1Char('\n')));
     list->setMinimumSize(440, 220);
     stack->addWidget(list);
