@@ -43,7 +43,7 @@ out=$("$root/bin/kestova-cli" build "$stage/photos" --out "$stage/wall" 2>"$stag
 status=$?
 check "installed kestova-cli builds a wall (status $status)" test "$status" -eq 0
 check "it prints the result" grep -q '^1 photo ready$' <<<"$out"
-check "it names the unreadable file and why" grep -q '^  trip/broken.jpg (damaged, or not a kind of photo Kestova reads)$' <<<"$out"
+check "it names the unreadable file, why and the decoder's words" grep -qE '^  trip/broken.jpg \(damaged, or not a kind of photo Kestova reads — .+\)$' <<<"$out"
 check "the wall's page is the installed template" cmp -s "$root/share/kestova/template.html" "$stage/wall/index.html"
 check "the wall has its data and thumbnail" bash -c "grep -q IMG_0001 '$stage/wall/manifest.js' && ls '$stage/wall/thumbs'/*/*.jpg >/dev/null"
 [ "$status" -eq 0 ] || cat "$stage/err"
