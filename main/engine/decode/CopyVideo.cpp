@@ -2,40 +2,13 @@
 #include "engine/decode/PhotoWork.h"
 
 #include "engine/base/MachineCheck.h"
+#include "engine/decode/FileState.h"
 #include "engine/decode/VideoCopy.h"
 #include "engine/wall/WallGuard.h"
-
-#include <sys/stat.h>
 
 #include <system_error>
 
 namespace fs = std::filesystem;
-
-namespace {
-
-/// What says the source is still the file that was read: identity, size and both times.
-struct SourceState {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    timespec modified{};
-    timespec changed{};
-    static std::optional<SourceState> of(const fs::path& file)
-    {
-        struct stat st{};
-        if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-            return std::nullopt;
-        return SourceState{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
-    }
-    bool operator==(const SourceState& o) const
-    {
-        return device == o.device && inode == o.inode && size == o.size && modified.tv_sec == o.modified.tv_sec
-               && modified.tv_nsec == o.modified.tv_nsec && changed.tv_sec == o.changed.tv_sec
-               && changed.tv_nsec == o.changed.tv_nsec;
-    }
-};
-
-} // namespace
 
 PhotoOutcome copyVideo(const PhotoWork& work, std::string_view rel, const CopySource& source,
                        const std::function<bool()>& keepGoing)
@@ -46,7 +19,7 @@ PhotoOutcome copyVideo(const PhotoWork& work, std::string_view rel, const CopySo
     };
     const fs::path from = (source.inWall ? work.wall.out : work.root) / fs::path(source.name);
     const fs::path final = work.wall.out / WallPaths::videoCopyName(WallPaths::key(rel));
-    const auto before = SourceState::of(from);
+    const auto before = FileState::of(from);
     if (!before)
         return PhotoOutcome::changed();
     std::error_code ec;
@@ -63,7 +36,7 @@ PhotoOutcome copyVideo(const PhotoWork& work, std::string_view rel, const CopySo
         discard();
         return {PhotoEnd::stopped, WhyUnreadable::damaged, std::nullopt};
     }
-    if (SourceState::of(from) != before) {
+    if (FileState::of(from) != before) {
         discard();
         return PhotoOutcome::changed();
     }

@@ -8,6 +8,7 @@
 #include "engine/base/AsciiText.h"
 #include "engine/decode/DecoderMessage.h"
 #include "engine/decode/ExifReader.h"
+#include "engine/decode/FileState.h"
 #include "engine/base/MachineCheck.h"
 #include "engine/decode/MotionClip.h"
 #include "engine/decode/RawPhoto.h"
@@ -175,31 +176,6 @@ bool thumbnailStands(const fs::path& thumb, const FileEntry& entry, KeepThumbnai
         return false;
     return st.st_mtim.tv_sec >= entry.mtime;
 }
-
-/// What says a file is still the one that was read: a file replaced, rewritten or grown in
-/// between differs in identity, size or one of its times (the change time cannot be set back).
-struct FileState {
-    dev_t device = 0;
-    ino_t inode = 0;
-    std::int64_t size = 0;
-    timespec modified{};
-    timespec changed{};
-
-    static std::optional<FileState> of(const fs::path& file)
-    {
-        struct stat st{};
-        if (stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-            return std::nullopt;
-        return FileState{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
-    }
-
-    friend bool operator==(const FileState& a, const FileState& b)
-    {
-        return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modified.tv_sec == b.modified.tv_sec
-               && a.modified.tv_nsec == b.modified.tv_nsec && a.changed.tv_sec == b.changed.tv_sec
-               && a.changed.tv_nsec == b.changed.tv_nsec;
-    }
-};
 
 } // namespace
 
