@@ -77,7 +77,8 @@ public:
     void cancel();
 
     /// What the work on one photo needs of this job, `portable` as told (no for "as the wall
-    /// remembers": run() reads that from the wall).
+    /// remembers": run() takes that from the wall, and its workers and worker processes get
+    /// this value so amended).
     PhotoWork photoWork() const;
     /// What the walk needs of this job; it reports Scanning through onUpdate.
     WalkSettings walkSettings() const;

@@ -204,13 +204,15 @@ JobSummary Indexer::run()
     settings.save = [cache = wall.cacheURL()](const CacheMap& snapshot) { ProgressCache::saveCache(cache, snapshot); };
     // The workers hold their own copy of what a photo's work needs, not the job: a worker left
     // behind in a read that never returns then never reads a job that its owner has dropped.
-    const PhotoWork photoWork{root, wall, fillPreviews, wallSettings.portable};
+    PhotoWork photoWork = this->photoWork();
+    photoWork.portable = wallSettings.portable;
     // Each photo is decoded in a worker process where the program has one: a decoder that
     // crashes there costs the run that photo only, and counts against it in the journal.
-    const auto startWorkers = [this, portableWall = wallSettings.portable]() -> std::shared_ptr<DecoderProcesses> {
+    const auto startWorkers = [this, &photoWork]() -> std::shared_ptr<DecoderProcesses> {
         if (const auto worker = isolateDecoders ? DecoderProcesses::program() : std::nullopt)
             return std::make_shared<DecoderProcesses>(
-                *worker, WorkerProtocol::Hello{BuildFingerprint::current(), root, out, fillPreviews, portableWall});
+                *worker, WorkerProtocol::Hello{BuildFingerprint::current(), photoWork.root, photoWork.wall.out,
+                                               photoWork.fillPreviews, photoWork.portable});
         return nullptr;
     };
     if (!todo.empty()) {
