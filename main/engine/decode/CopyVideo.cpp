@@ -2,7 +2,7 @@
 #include "engine/decode/PhotoWork.h"
 
 #include "engine/base/MachineCheck.h"
-#include "engine/decode/FileState.h"
+#include "engine/base/FileState.h"
 #include "engine/decode/VideoCopy.h"
 #include "engine/wall/WallGuard.h"
 

@@ -8,7 +8,7 @@
 #include "engine/base/AsciiText.h"
 #include "engine/decode/DecoderMessage.h"
 #include "engine/decode/ExifReader.h"
-#include "engine/decode/FileState.h"
+#include "engine/base/FileState.h"
 #include "engine/base/MachineCheck.h"
 #include "engine/decode/MotionClip.h"
 #include "engine/decode/RawPhoto.h"
