@@ -1,12 +1,13 @@
 // Which thumbnails exist, learned by listing their folders rather than by one lookup per photo.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <filesystem>
-#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
+#include <vector>
 
 class ThumbIndex {
 public:
@@ -19,17 +20,15 @@ public:
     /// Whether thumbs/<first two characters>/<key>.jpg exists as a file. Lists each
     /// two-character folder once, on first need. Not thread-safe.
     bool has(std::string_view key);
+    /// Lists every folder now, so that no later lookup waits on the disk.
+    void listAll();
 
 private:
-    /// Looks names up by view, so that a lookup makes no string of its own.
-    struct NameHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view name) const noexcept { return std::hash<std::string_view>{}(name); }
-    };
-    using Names = std::unordered_set<std::string, NameHash, std::equal_to<>>;
-
     std::filesystem::path thumbDir;
     std::string extension;
-    /// Per two-character folder, the keys of its files named <key><extension>.
-    std::unordered_map<std::string, Names, NameHash, std::equal_to<>> folders;
+    /// Per two-character folder, by the value of its two hexadecimal digits, the keys of its
+    /// files named <key><extension>, sorted, each as the number its 16 digits spell: a key is
+    /// always 16 lower-case hexadecimal digits, and a million of them take 8 MB so.
+    std::array<std::optional<std::vector<std::uint64_t>>, 256> folders;
+    std::vector<std::uint64_t>& listed(unsigned folder);
 };
