@@ -4,7 +4,9 @@
 #include "engine/run/TimeEstimate.h"
 
 #include "TempDir.h"
+#include "WallData.h"
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <signal.h>
 
@@ -13,10 +15,16 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <map>
+#include <tuple>
 #include <thread>
 
 namespace fs = std::filesystem;
 using namespace JobUpdates;
+using WallData::dataFiles;
+using WallData::generationOf;
+using WallData::namedPieces;
 
 namespace {
 
@@ -379,4 +387,66 @@ TEST(RunOutsideTheWall, LinksPlantedForTheWallsFilesAreReplacedNotFollowed)
     EXPECT_EQ(readFile(f.dir / "victim.txt"), "keep me");
     for (const char* name : {"index.html", "manifest.js", ".cache.json"})
         EXPECT_FALSE(fs::is_symlink(f.out / name)) << name;
+}
+
+TEST(RunUpdate, AnUpdateThatChangesNoRecordWritesNoFileOfTheWallAndAnyDifferenceWritesIt)
+{
+    Fixture f;
+    f.add("2008/Canon.jpg");
+    f.add("Nikon.jpg", "cameras/Nikon_D70.jpg");
+    const fs::path page = f.dir.write("template.html", "<html>");
+    std::string title = "T";
+    const auto run = [&] {
+        Indexer job(f.src, f.out, title, true, nullptr);
+        job.templateFile = page;
+        return job.run();
+    };
+    // Which file each of the wall's is: a file written anew is another file, or has another
+    // change time.
+    const auto identities = [&f] {
+        std::map<std::string, std::tuple<ino_t, std::int64_t, std::int64_t>> files;
+        for (const auto& file : fs::recursive_directory_iterator(f.out)) {
+            const std::string rel = file.path().lexically_relative(f.out).string();
+            struct stat st{};
+            if (rel.starts_with("thumbs") || rel == ".lock" || ::stat(file.path().c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+                continue;
+            files[rel] = {st.st_ino, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec,
+                          st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec};
+        }
+        return files;
+    };
+    JobSummary last = run();
+    const struct {
+        const char* what;
+        std::function<void()> change; ///< what differs before the update
+        bool rewritten;
+        std::int64_t photos;
+    } cases[] = {
+        {"nothing changed", [] {}, false, 2},
+        {"a photo that stays unreadable", [&] { f.dir.write("src/broken.jpg", "no"); }, false, 2},
+        {"the manifest is gone", [&] { fs::remove(f.out / "manifest.js"); }, true, 2},
+        {"the page was written over", [&] { std::ofstream(f.out / "index.html") << "<html>"; }, true, 2},
+        {"a piece is gone", [&] { fs::remove(f.out / "data" / (generationOf(f.out) + "-0.js")); }, true, 2},
+        {"the template changed", [&] { std::ofstream(page) << "<html lang=en>"; }, true, 2},
+        {"the title changed", [&] { title = "U"; }, true, 2},
+        {"the stamp is damaged", [&] { std::ofstream(f.out / ".stamp") << "kestova wall stamp 1\ninputs"; }, true, 2},
+        {"a photo was added", [&] { f.add("Family/Sony.jpg", "cameras/Sony_HDR-HC3.jpg"); }, true, 3},
+        {"a photo was removed", [&] { fs::remove(f.src / "Nikon.jpg"); }, true, 2},
+        {"nothing changed again", [] {}, false, 2},
+    };
+    for (const auto& c : cases) {
+        c.change();
+        const auto before = identities();
+        const JobSummary summary = run();
+        const auto after = identities();
+        EXPECT_EQ(after != before, c.rewritten) << c.what;
+        EXPECT_EQ(summary.photos, c.photos) << c.what;
+        if (!c.rewritten)
+            EXPECT_EQ(summary.undated, last.undated) << c.what;
+        // Whatever was or was not written, the wall on disk is the whole wall of its records.
+        EXPECT_EQ(readFile(f.out / "index.html"), readFile(page)) << c.what;
+        EXPECT_THAT(readFile(f.out / "manifest.js"), ::testing::StartsWith("window.GALLERY_TITLE=\"" + title + "\";")) << c.what;
+        EXPECT_EQ(dataFiles(f.out), namedPieces(f.out)) << c.what;
+        last = summary;
+    }
 }

@@ -25,6 +25,10 @@
 #include <map>
 #include <set>
 
+using WallData::dataFiles;
+using WallData::generationOf;
+using WallData::namedPieces;
+
 namespace {
 
 std::vector<std::string> order(const Wall& wall)
@@ -307,42 +311,6 @@ std::vector<WallEntry> daysOf(std::size_t n)
         entries.push_back({WallPaths::key(rel), rel, 4032, 3024, 1700000000 - std::int64_t(i) * 86400, WallData::firstOf(rel), 1});
     }
     return entries;
-}
-
-/// The files of the wall's data folder, by name.
-std::set<std::string> dataFiles(const fs::path& out)
-{
-    std::set<std::string> names;
-    std::error_code ec;
-    for (const auto& e : fs::directory_iterator(out / "data", ec))
-        names.insert(e.path().filename().string());
-    return names;
-}
-
-/// The pieces and their details the wall's index names, each of which must exist, by name in data/.
-std::set<std::string> namedPieces(const fs::path& out)
-{
-    const auto index = WallData::index(readFile(out / "wall.js"));
-    if (!index) {
-        ADD_FAILURE() << "no index in " << out;
-        return {};
-    }
-    std::set<std::string> names;
-    for (const auto& piece : (*index)["pieces"].items) {
-        const std::string file = piece["file"].text;
-        EXPECT_TRUE(WallData::piece(readFile(out / file))) << file << " is not a whole piece";
-        names.insert(fs::path(file).filename().string());
-        const std::string details = piece["details"].text;
-        EXPECT_TRUE(fs::is_regular_file(out / details)) << details << " is missing";
-        names.insert(fs::path(details).filename().string());
-    }
-    return names;
-}
-
-std::string generationOf(const fs::path& out)
-{
-    const auto index = WallData::index(readFile(out / "wall.js"));
-    return index ? (*index)["generation"].text : "";
 }
 
 pid_t goneProcess()

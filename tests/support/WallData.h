@@ -6,10 +6,15 @@
 #include "engine/base/Json.h"
 #include "engine/wall/WallSchema.h"
 
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
 #include <charconv>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -209,6 +214,44 @@ inline std::optional<std::vector<WallEntry>> entriesOf(const Value& piece)
             m.motion = media[4].text;
     }
     return entries;
+}
+
+// The wall's data folder as a test checks it.
+
+/// The files of the wall's data folder, by name.
+inline std::set<std::string> dataFiles(const std::filesystem::path& out)
+{
+    std::set<std::string> names;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(out / "data", ec))
+        names.insert(e.path().filename().string());
+    return names;
+}
+
+/// The pieces and their details the wall's index names, each of which must exist, by name in data/.
+inline std::set<std::string> namedPieces(const std::filesystem::path& out)
+{
+    const auto index = WallData::index(readFile(out / "wall.js"));
+    if (!index) {
+        ADD_FAILURE() << "no index in " << out;
+        return {};
+    }
+    std::set<std::string> names;
+    for (const auto& piece : (*index)["pieces"].items) {
+        const std::string file = piece["file"].text;
+        EXPECT_TRUE(WallData::piece(readFile(out / file))) << file << " is not a whole piece";
+        names.insert(std::filesystem::path(file).filename().string());
+        const std::string details = piece["details"].text;
+        EXPECT_TRUE(std::filesystem::is_regular_file(out / details)) << details << " is missing";
+        names.insert(std::filesystem::path(details).filename().string());
+    }
+    return names;
+}
+
+inline std::string generationOf(const std::filesystem::path& out)
+{
+    const auto index = WallData::index(readFile(out / "wall.js"));
+    return index ? (*index)["generation"].text : "";
 }
 
 } // namespace WallData

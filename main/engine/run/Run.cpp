@@ -18,6 +18,8 @@
 #include "engine/wall/WallLock.h"
 #include "engine/wall/WallOutput.h"
 #include "engine/wall/WallSettings.h"
+#include "engine/wall/WallStamp.h"
+#include "engine/wall/PageTemplate.h"
 #include "engine/walk/ContentSample.h"
 #include "engine/walk/Dedupe.h"
 
@@ -25,6 +27,7 @@
 #include <atomic>
 #include <unordered_map>
 #include <chrono>
+#include <future>
 #include <memory>
 #include <thread>
 #include <unordered_set>
@@ -39,6 +42,25 @@ constexpr auto pollInterval = std::chrono::milliseconds(150);
 JobError linkRefused(const fs::path& link)
 {
     return JobError(JobErrorTexts::linkRefused, {link.string()});
+}
+
+/// What the wall `target` is made from besides its records.
+WallInputs wallInputs(const WallTarget& target, const WallState& state)
+{
+    return {target.wall.cacheURL(), target.templateFile.empty() ? PageTemplate::find() : target.templateFile,
+            Gazetteer::find(), BuildFingerprint::current(), target.title, WallOutput::rootText(target), state.toDo};
+}
+
+/// Writes the wall of `map` and stamps it; its counts.
+WallCounts writeStampedWall(const WallTarget& target, const CacheMap& map, PlaceNames& places, const WallState& state)
+{
+    Wall shown = WallOutput::buildWall(map);
+    WallOutput::namePlaces(shown.entries, places);
+    const std::vector<std::string> files = WallOutput::writeWall(target, shown.entries, state);
+    const WallCounts counts{static_cast<std::int64_t>(shown.entries.size()), shown.undated, shown.videos,
+                            shown.undatedVideos, shown.rawPairs};
+    WallStamp::write(target.wall.stampFile(), target.wall.out, wallInputs(target, state), counts, files);
+    return counts;
 }
 
 } // namespace
@@ -126,6 +148,21 @@ JobSummary Indexer::run()
     if (onUpdate)
         onUpdate(JobUpdates::Scanning{0});
 
+    // What the wall remembers is read while the source is walked, on a thread of its own where
+    // one is to be had: the cache file and the listings of the thumbnails' folders wait on other
+    // reads than the walk's, and on a large drive each takes a good part of an update.
+    struct Remembered {
+        std::optional<CacheMap> cache;
+        ThumbIndex thumbs;
+    };
+    auto remembering = std::async(std::launch::async | std::launch::deferred,
+                                  [cacheFile = wall.cacheURL(), thumbDir = wall.thumbDir()] {
+                                      Remembered remembered{ProgressCache::readCache(cacheFile), ThumbIndex(thumbDir)};
+                                      if (remembered.cache && !remembered.cache->empty())
+                                          remembered.thumbs.listAll();
+                                      return remembered;
+                                  });
+
     // The walk, then duplicates: what the wall will show is known before any work is spent.
     WalkResult walked = walk(walkSettings());
     std::vector<FileEntry>& entries = walked.entries;
@@ -147,9 +184,9 @@ JobSummary Indexer::run()
 
     // What is already done, from the cache, so that an update or a resumed run processes only
     // what is new or changed.
-    std::optional<CacheMap> stored = ProgressCache::readCache(wall.cacheURL());
-    const bool storedUsable = stored.has_value();
-    CacheMap map = stored ? std::move(*stored) : CacheMap{};
+    Remembered remembered = remembering.get();
+    const bool storedUsable = remembered.cache.has_value();
+    CacheMap map = storedUsable ? std::move(*remembered.cache) : CacheMap{};
     // A clip recorded as a video of its own made no pair with its still when last looked at.
     LivePhotos::LivePairs live = LivePhotos::pairLivePhotos(std::move(entries), [&](const FileEntry& clip) { return ProgressCache::holdsRecordOf(clip, map); });
     entries = std::move(live.entries);
@@ -167,9 +204,12 @@ JobSummary Indexer::run()
     // Shared with the workers, which may outlive this frame.
     const auto changed = std::make_shared<std::unordered_set<std::string>>();
     bool adoptedStamps = false;
+    // Whether the map now differs from what the cache file holds: only then is the file saved,
+    // and only then may the wall on disk be of another map.
+    bool mapChanged = !storedUsable;
     std::size_t reused = 0; ///< entries whose records stand; each names a record of its own
     {
-        ProgressCache::WallIndex wallIndex{ThumbIndex(wall.thumbDir()), ThumbIndex(wall.previewDir()), ThumbIndex(wall.fullDir()),
+        ProgressCache::WallIndex wallIndex{std::move(remembered.thumbs), ThumbIndex(wall.previewDir()), ThumbIndex(wall.fullDir()),
                                            ThumbIndex(wall.motionDir(), ".mp4")};
         for (const FileEntry& entry : entries) {
             if (ProgressCache::canReuse(entry, map, wallIndex, {fillsPreviews, wallSettings.portable})) {
@@ -262,6 +302,9 @@ JobSummary Indexer::run()
             decoders->close();
         journal->close();
         map = std::move(outcome.map);
+        // Without a photo done the map holds the records it was read with: photos that stay
+        // unreadable, or that changed while read, leave it as it was.
+        mapChanged = mapChanged || !outcome.with(PhotoEnd::done).empty();
         if (outcome.machineFailure) {
             // What was done is kept, and the photo the machine failed on is tried again next
             // run; the wall on disk stays as it was.
@@ -302,24 +345,33 @@ JobSummary Indexer::run()
     if (onUpdate)
         onUpdate(JobUpdates::Writing{});
     // When every record is of a photo that was reused, none is of a photo gone.
-    if (!todo.empty() || reused != loaded)
+    if (!todo.empty() || reused != loaded) {
+        const std::size_t before = map.size();
         ProgressCache::prune(map, entries, walked.unreadableFolders);
+        mapChanged = mapChanged || map.size() != before;
+    }
+    mapChanged = mapChanged || adoptedStamps;
     // When nothing was processed and nothing pruned, the file on disk already holds this map.
-    if (!storedUsable || !todo.empty() || map.size() != loaded || adoptedStamps)
+    if (mapChanged)
         ProgressCache::saveCache(wall.cacheURL(), map);
 
     // The wall itself, with its places named. The gazetteer is read once for the run, and only
-    // when a photo has coordinates.
+    // when a photo has coordinates. An update that changed no record finds the wall on disk
+    // made from the same records, unless something else it is made from changed since, or
+    // one of its files did.
     PlaceNames places;
-    Wall shown = WallOutput::buildWall(map);
-    WallOutput::namePlaces(shown.entries, places);
-    summary.undated = shown.undated;
-    summary.videos = shown.videos;
-    summary.undatedVideos = shown.undatedVideos;
-    summary.rawPairs = shown.rawPairs;
-    summary.photos = static_cast<std::int64_t>(shown.entries.size()) - shown.videos - shown.rawPairs;
     const WallState state{summary.unfinished() ? summary.toDo : 0};
-    WallOutput::writeWall(wallTarget(), shown.entries, state);
+    const auto counted = [&summary](const WallCounts& counts) {
+        summary.undated = counts.undated;
+        summary.videos = counts.videos;
+        summary.undatedVideos = counts.undatedVideos;
+        summary.rawPairs = counts.rawPairs;
+        summary.photos = counts.entries - counts.videos - counts.rawPairs;
+    };
+    if (const auto standing = mapChanged ? std::nullopt : WallStamp::standing(wall.stampFile(), out, wallInputs(wallTarget(), state)))
+        counted(*standing);
+    else
+        counted(writeStampedWall(wallTarget(), map, places, state));
 
     // The playable copies of the videos browsers cannot play: after the photos, so that the
     // wall opens first, and then the wall again, whose entries now name them. A stop leaves the
@@ -402,9 +454,7 @@ JobSummary Indexer::run()
     }
     if (summary.videoCopies > 0 || copies.adjusted > 0) {
         ProgressCache::saveCache(wall.cacheURL(), map);
-        Wall again = WallOutput::buildWall(map);
-        WallOutput::namePlaces(again.entries, places);
-        WallOutput::writeWall(wallTarget(), again.entries, state);
+        writeStampedWall(wallTarget(), map, places, state);
     }
     return summary;
 }

@@ -31,6 +31,9 @@ inline constexpr std::string_view wallIndex = "wall.js";
 /// The pieces of the wall's data for the page, GENERATION-N.js; nothing else belongs there.
 inline constexpr std::string_view data = "data";
 inline constexpr std::string_view journal = ".inflight";
+/// What the wall's files were last written from and as (WallStamp), so that an update that
+/// changed nothing writes nothing.
+inline constexpr std::string_view stamp = ".stamp";
 /// Locked by the run writing the wall; holds that process's id.
 inline constexpr std::string_view lock = ".lock";
 
@@ -84,6 +87,6 @@ inline bool isPieceName(std::string_view name)
 
 /// The files written whole through AtomicFile, whose temporary files a killed run may leave.
 /// The pieces in data/ are written the same way, under names of their own (WallGuard).
-inline constexpr std::array<std::string_view, 7> wholeFiles{cache, page, manifest, state, wallIndex, journal, settings};
+inline constexpr std::array<std::string_view, 8> wholeFiles{cache, page, manifest, state, wallIndex, journal, settings, stamp};
 
 } // namespace WallFiles

@@ -5,6 +5,7 @@
 #include "dates/PathDates.h"
 #include "engine/base/AtomicFile.h"
 #include "engine/wall/PageTemplate.h"
+#include "engine/wall/WallFiles.h"
 #include "engine/walk/RawPairs.h"
 #include "engine/wall/WallPieces.h"
 #include "engine/base/Json.h"
@@ -196,7 +197,23 @@ std::optional<WallPieces::Data> standing(const WallTarget& job, const std::vecto
 
 } // namespace
 
-void writeWall(const WallTarget& job, const std::vector<WallEntry>& entries, const WallState& state)
+namespace {
+
+std::vector<std::string> filesOf(const WallPieces::Data& data)
+{
+    std::vector<std::string> files;
+    for (const std::string_view name : {WallFiles::page, WallFiles::manifest, WallFiles::state, WallFiles::wallIndex})
+        files.emplace_back(name);
+    for (const WallPieces::Piece& piece : data.pieces) {
+        files.push_back(piece.file);
+        files.push_back(piece.details);
+    }
+    return files;
+}
+
+} // namespace
+
+std::vector<std::string> writeWall(const WallTarget& job, const std::vector<WallEntry>& entries, const WallState& state)
 {
     const std::filesystem::path pageFile = job.templateFile.empty() ? PageTemplate::find() : job.templateFile;
     const auto page = AtomicFile::read(pageFile);
@@ -205,7 +222,7 @@ void writeWall(const WallTarget& job, const std::vector<WallEntry>& entries, con
     // the failure is reported; only the page stays as it was.
     if (const auto data = page ? standing(job, entries, state, root, *page) : std::nullopt) {
         WallPieces::removeUnnamed(job.wall.out, *data);
-        return;
+        return filesOf(*data);
     }
     // Whatever ends the writing half way, the page must never call a wall finished that is not:
     // an unfinished state goes before the photos it speaks of, a finished one after them.
@@ -237,6 +254,7 @@ void writeWall(const WallTarget& job, const std::vector<WallEntry>& entries, con
     if (auto error = AtomicFile::write(job.wall.galleryFile(), *page))
         throw *error;
     WallPieces::removeUnnamed(job.wall.out, data);
+    return filesOf(data);
 }
 
 } // namespace WallOutput

@@ -69,7 +69,8 @@ std::string manifestText(const WallTarget& job, const std::vector<WallEntry>& en
 std::string stateText(const WallState& state);
 /// Writes state.js when unfinished, the data's pieces, manifest.js, wall.js, state.js when
 /// finished, copies the page template to index.html, and then removes from the data folder
-/// what the new wall.js does not name; throws JobError.
-void writeWall(const WallTarget& job, const std::vector<WallEntry>& entries, const WallState& state = {});
+/// what the new wall.js does not name; throws JobError. Returns the names, relative to the
+/// wall's folder, of the files that now make the wall.
+std::vector<std::string> writeWall(const WallTarget& job, const std::vector<WallEntry>& entries, const WallState& state = {});
 
 } // namespace WallOutput

@@ -20,6 +20,7 @@ fs::path WallPaths::settingsFile() const { return out / WallFiles::settings; }
 fs::path WallPaths::videoCopyDir() const { return out / WallFiles::videos; }
 fs::path WallPaths::journalFile() const { return out / WallFiles::journal; }
 fs::path WallPaths::lockFile() const { return out / WallFiles::lock; }
+fs::path WallPaths::stampFile() const { return out / WallFiles::stamp; }
 
 std::string WallPaths::key(std::string_view rel)
 {

@@ -38,6 +38,8 @@ struct WallPaths {
     std::filesystem::path videoCopyDir() const;
     /// .inflight, the photos in flight, for the next run to know which one a crash or hang came from.
     std::filesystem::path journalFile() const;
+    /// .stamp, what the wall's files were last written from and as.
+    std::filesystem::path stampFile() const;
     /// .lock, locked by the run writing the wall; holds that process's id.
     std::filesystem::path lockFile() const;
 
