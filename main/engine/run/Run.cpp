@@ -170,7 +170,7 @@ JobSummary Indexer::run()
     summary.unreadableFolders = walked.unreadableFolders;
     summary.tooLong = walked.tooLong;
     if (shouldDedupe) {
-        entries = dedupe(entries, [this](const FileEntry& entry) {
+        entries = dedupe(std::move(entries), [this](const FileEntry& entry) {
             if (cancelled())
                 throw JobCancelled();
             return ContentSample::of(root / fs::path(entry.rel), entry.size);

@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <deque>
-#include <unordered_map>
 
 namespace {
 
@@ -58,21 +57,6 @@ std::string nameKey(std::string_view name)
     return nfc(lowered);
 }
 
-struct Key {
-    std::string name;
-    std::int64_t size;
-    std::string content; ///< the content sample of a candidate copy; empty until one is needed
-    bool operator==(const Key&) const = default;
-};
-
-struct KeyHash {
-    std::size_t operator()(const Key& k) const noexcept
-    {
-        return std::hash<std::string>{}(k.name) ^ (std::hash<std::int64_t>{}(k.size) * 0x9E3779B97F4A7C15ull)
-               ^ (std::hash<std::string>{}(k.content) << 1);
-    }
-};
-
 std::size_t depth(const std::string& rel)
 {
     return static_cast<std::size_t>(std::count(rel.begin(), rel.end(), '/'));
@@ -86,86 +70,98 @@ std::string_view lastComponent(const std::string& rel)
 
 } // namespace
 
-std::vector<FileEntry> dedupe(const std::vector<FileEntry>& entries, const ContentOf& contentOf,
-                              const SameContent& sameContent)
+std::vector<FileEntry> dedupe(std::vector<FileEntry> entries, const ContentOf& contentOf, const SameContent& sameContent)
 {
-    std::vector<Key> keys;
-    keys.reserve(entries.size());
-    for (const FileEntry& entry : entries)
-        keys.push_back(Key{nameKey(lastComponent(entry.rel)), entry.size, {}});
-    if (contentOf) {
-        // Only photos that share a name and a size with another are looked into: they are
-        // copies only when their content agrees too (scans and raw files often share both).
-        // Counted by pointing at the keys, which are not copied.
-        const auto hashOf = [](const Key* k) { return KeyHash{}(*k); };
-        const auto same = [](const Key* a, const Key* b) { return *a == *b; };
-        std::unordered_map<const Key*, int, decltype(hashOf), decltype(same)> sharing(entries.size(), hashOf, same);
-        for (const Key& key : keys)
-            ++sharing[&key];
-        std::vector<bool> shared(entries.size());
-        for (std::size_t i = 0; i < entries.size(); ++i)
-            shared[i] = sharing[&keys[i]] >= 2;
-        sharing.clear();
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            // A file that cannot be read is no proven copy: a marker of its own keeps it apart.
-            if (shared[i])
-                keys[i].content = contentOf(entries[i]).value_or("unread:" + entries[i].rel);
-        }
+    const std::size_t count = entries.size();
+    std::vector<std::string> names(count);
+    std::vector<std::uint64_t> hashes(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        names[i] = nameKey(lastComponent(entries[i].rel));
+        hashes[i] = std::hash<std::string>{}(names[i]) ^ (std::uint64_t(entries[i].size) * 0x9E3779B97F4A7C15ull);
     }
-
-    // Per key, the photos of different content: one unless samples agree where whole files
-    // do not. Nearly every key holds one photo, so a key's photos are a chain of slots rather
-    // than a list of their own.
-    constexpr std::uint32_t none = UINT32_MAX;
-    struct Slot {
-        const FileEntry* entry;
-        std::uint32_t next; ///< the key's next slot, or none
+    // Entries of one name and size lie side by side, in the walk's order: grouped by sorting
+    // numbers, which a million photos do in a fraction of what a table of their keys takes.
+    std::vector<std::uint32_t> order(count);
+    for (std::uint32_t i = 0; i < count; ++i)
+        order[i] = i;
+    const auto sameKey = [&](std::uint32_t a, std::uint32_t b) {
+        return hashes[a] == hashes[b] && entries[a].size == entries[b].size && names[a] == names[b];
     };
-    std::vector<Slot> slots;
-    slots.reserve(entries.size());
-    std::unordered_map<Key, std::uint32_t, KeyHash> firstSlot;
-    firstSlot.reserve(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const FileEntry& entry = entries[i];
-        const auto [it, fresh] = firstSlot.try_emplace(std::move(keys[i]), static_cast<std::uint32_t>(slots.size()));
-        if (fresh) {
-            slots.push_back({&entry, none});
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        if (hashes[a] != hashes[b])
+            return hashes[a] < hashes[b];
+        if (entries[a].size != entries[b].size)
+            return entries[a].size < entries[b].size;
+        if (const int c = names[a].compare(names[b]); c != 0)
+            return c < 0;
+        return a < b;
+    });
+
+    std::vector<bool> kept(count);
+    std::vector<std::uint32_t> held; ///< of one group, the photos of different content
+    for (std::size_t start = 0; start < count;) {
+        std::size_t end = start + 1;
+        while (end < count && sameKey(order[start], order[end]))
+            ++end;
+        if (end - start == 1) {
+            kept[order[start]] = true;
+            start = end;
             continue;
         }
-        // A sample reads a few blocks: files that agree there are compared whole before one
-        // hides the other.
-        std::uint32_t at = it->second;
-        std::uint32_t last = at;
-        for (; at != none; last = at, at = slots[at].next) {
-            if (!sameContent || sameContent(*slots[at].entry, entry))
-                break;
+        // Only photos that share a name and a size with another are looked into: they are
+        // copies only when their content agrees too (scans and raw files often share both).
+        // A file that cannot be read is no proven copy: a marker of its own keeps it apart.
+        std::vector<std::pair<std::string, std::uint32_t>> group;
+        for (std::size_t at = start; at < end; ++at) {
+            const std::uint32_t i = order[at];
+            group.emplace_back(contentOf ? contentOf(entries[i]).value_or("unread:" + entries[i].rel) : std::string(), i);
         }
-        if (at == none) {
-            slots[last].next = static_cast<std::uint32_t>(slots.size());
-            slots.push_back({&entry, none});
-        } else if (depth(entry.rel) < depth(slots[at].entry->rel)) {
-            // A later copy replaces the held one only when it lies strictly nearer the top.
-            slots[at].entry = &entry;
+        std::sort(group.begin(), group.end());
+        for (std::size_t first = 0; first < group.size();) {
+            std::size_t last = first + 1;
+            while (last < group.size() && group[last].first == group[first].first)
+                ++last;
+            // A sample reads a few blocks: files that agree there are compared whole before one
+            // hides the other. A later copy replaces the held one only when it lies strictly
+            // nearer the top.
+            held.clear();
+            for (std::size_t at = first; at < last; ++at) {
+                const std::uint32_t i = group[at].second;
+                const auto copyOf = std::find_if(held.begin(), held.end(), [&](std::uint32_t h) {
+                    return !sameContent || sameContent(entries[h], entries[i]);
+                });
+                if (copyOf == held.end())
+                    held.push_back(i);
+                else if (depth(entries[i].rel) < depth(entries[*copyOf].rel))
+                    *copyOf = i;
+            }
+            for (const std::uint32_t i : held)
+                kept[i] = true;
+            first = last;
         }
+        start = end;
     }
+    names = {};
+    hashes = {};
 
     struct Sorted {
         std::string_view order; // rel in NFC: UTF-8 byte order is code-point order
-        const FileEntry* entry;
+        std::uint32_t entry;
     };
     std::deque<std::string> normalized; // the NFC of paths that are not ASCII, which `order` views
     std::vector<Sorted> sorted;
-    sorted.reserve(slots.size());
-    for (const Slot& slot : slots) {
-        const std::string& rel = slot.entry->rel;
-        sorted.push_back({Ascii::isAscii(rel) ? std::string_view(rel) : std::string_view(normalized.emplace_back(nfc(rel))),
-                          slot.entry});
+    sorted.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (!kept[i])
+            continue;
+        const std::string& rel = entries[i].rel;
+        sorted.push_back({Ascii::isAscii(rel) ? std::string_view(rel) : std::string_view(normalized.emplace_back(nfc(rel))), i});
     }
     std::sort(sorted.begin(), sorted.end(), [](const Sorted& a, const Sorted& b) { return a.order < b.order; });
 
     std::vector<FileEntry> out;
     out.reserve(sorted.size());
     for (const Sorted& s : sorted)
-        out.push_back(*s.entry);
+        out.push_back(std::move(entries[s.entry])); // each entry moves once; `order` views no more of it
     return out;
 }

@@ -15,5 +15,5 @@ using SameContent = std::function<bool(const FileEntry&, const FileEntry&)>;
 /// One entry per (lower-cased NFC file name, size), the shallowest surviving; sorted by rel.
 /// With `contentOf`, entries that share a name and a size collapse only when their samples
 /// agree too, and with `sameContent` only when their whole content agrees as well.
-std::vector<FileEntry> dedupe(const std::vector<FileEntry>& entries, const ContentOf& contentOf = nullptr,
+std::vector<FileEntry> dedupe(std::vector<FileEntry> entries, const ContentOf& contentOf = nullptr,
                               const SameContent& sameContent = nullptr);
