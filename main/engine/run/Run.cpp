@@ -19,7 +19,6 @@
 #include "engine/wall/WallOutput.h"
 #include "engine/wall/WallSettings.h"
 #include "engine/wall/WallStamp.h"
-#include "engine/wall/PageTemplate.h"
 #include "engine/walk/ContentSample.h"
 #include "engine/walk/Dedupe.h"
 
@@ -47,8 +46,8 @@ JobError linkRefused(const fs::path& link)
 /// What the wall `target` is made from besides its records.
 WallInputs wallInputs(const WallTarget& target, const WallState& state)
 {
-    return {target.wall.cacheURL(), target.templateFile.empty() ? PageTemplate::find() : target.templateFile,
-            Gazetteer::find(), BuildFingerprint::current(), target.title, WallOutput::rootText(target), state.toDo};
+    return {target.wall.cacheURL(), WallOutput::templateOf(target), Gazetteer::find(), BuildFingerprint::current(),
+            target.title, WallOutput::rootText(target), state.toDo};
 }
 
 /// Writes the wall of `map` and stamps it; its counts.

@@ -73,6 +73,11 @@ std::string rootText(const WallTarget& job)
     return rootPath;
 }
 
+std::filesystem::path templateOf(const WallTarget& job)
+{
+    return job.templateFile.empty() ? PageTemplate::find() : job.templateFile;
+}
+
 Wall buildWall(const CacheMap& map)
 {
     Wall wall;
@@ -215,8 +220,7 @@ std::vector<std::string> filesOf(const WallPieces::Data& data)
 
 std::vector<std::string> writeWall(const WallTarget& job, const std::vector<WallEntry>& entries, const WallState& state)
 {
-    const std::filesystem::path pageFile = job.templateFile.empty() ? PageTemplate::find() : job.templateFile;
-    const auto page = AtomicFile::read(pageFile);
+    const auto page = AtomicFile::read(templateOf(job));
     const std::string root = rootText(job);
     // Without a template the wall is written all the same, so that its data are current when
     // the failure is reported; only the page stays as it was.

@@ -60,6 +60,8 @@ Wall buildWall(const CacheMap& map);
 void namePlaces(std::vector<WallEntry>& entries, PlaceNames& places);
 /// GALLERY_ROOT's text: the source's path without the slashes it ends in ("/" stays).
 std::string rootText(const WallTarget& job);
+/// The page template the job's index.html is copied from.
+std::filesystem::path templateOf(const WallTarget& job);
 /// The media positions that follow an entry's mtime, each led by a comma, as far as the entry
 /// needs them: nothing for a plain photo.
 void appendMedia(std::string& text, const Record::Media& media);
