@@ -9,7 +9,8 @@
 
 /// A file replaced, rewritten or grown while it was read differs in identity, size or one of its
 /// times (the change time cannot be set back): a photo's or a video's work compares the file
-/// before and after, and leaves a file that changed for the next run.
+/// before and after, and leaves a file that changed for the next run; the wall's stamp tells by
+/// it whether the wall's files are still the ones written.
 struct FileState {
     dev_t device = 0;
     ino_t inode = 0;
