@@ -3,6 +3,7 @@
 #include "engine/cache/CacheFormat.h"
 #include "engine/cache/ProgressCache.h"
 #include "engine/base/Json.h"
+#include "engine/run/ReuseTest.h"
 
 #include "TempDir.h"
 
@@ -114,6 +115,10 @@ TEST(CacheFile, WrittenTextIsCompactJsonWithPlainSlashes)
     CacheMap map{{"a/b.jpg", Record::make("k", 1, 2, "", 3, 4)}};
     EXPECT_EQ(CacheFormat::serialize(map), R"({"a/b.jpg":["k",1,2,"",3,4]})");
     EXPECT_EQ(CacheFormat::serialize({}), "{}");
+    // In the order of the paths, whatever the map's own.
+    CacheMap three{{"b.jpg", Record::make("k", 1, 2, "", 3, 4)}, {"a/c.jpg", Record::make("k", 1, 2, "", 3, 4)},
+                   {"a.jpg", Record::make("k", 1, 2, "", 3, 4)}};
+    EXPECT_EQ(CacheFormat::serialize(three), R"({"a.jpg":["k",1,2,"",3,4],"a/c.jpg":["k",1,2,"",3,4],"b.jpg":["k",1,2,"",3,4]})");
 }
 
 TEST(CacheFile, JsonStringsEscapeWhatJavaScriptNeeds)
@@ -169,6 +174,44 @@ TEST(CacheReuse, EveryConditionMustHold)
     const auto seven = CacheFormat::parse(R"({"a/b.jpg":[")" + key + R"(",1,2,"",10,20,"extra"]})");
     ASSERT_TRUE(seven);
     EXPECT_TRUE(j.canReuse(entry, *seven)) << "a value of another kind beyond the six is fine";
+}
+
+TEST(CacheReuse, AWallOfThousandsIsSortedOutInTheWalksOrder)
+{
+    // Enough photos for the test to run in two halves at once.
+    Job j;
+    CacheMap map;
+    std::vector<FileEntry> entries;
+    std::vector<std::string> todo, changed;
+    for (int i = 0; i < 6000; ++i) {
+        const std::string rel = "f/" + std::to_string(10000 + i) + ".jpg";
+        entries.push_back({rel, 20, 10, {}, 5, i + 1});
+        char key[17];
+        std::snprintf(key, sizeof key, "%016llx", static_cast<unsigned long long>(i + 1) * 0x9E3779B97F4A7C15ull);
+        const bool recorded = i % 7 != 0, same = i % 5 != 0, thumb = i % 11 != 0;
+        if (recorded)
+            map[rel] = Record::withDetails(record(key, same ? 10 : 9, 20), {});
+        if (thumb)
+            j.touchThumb(key);
+        if (!recorded || !same || !thumb)
+            todo.push_back(rel);
+        if (recorded && !same)
+            changed.push_back(rel);
+    }
+    ProgressCache::WallIndex files{ThumbIndex(j.job.wall.thumbDir()), ThumbIndex(j.job.wall.previewDir()),
+                                   ThumbIndex(j.job.wall.fullDir()), ThumbIndex(j.job.wall.motionDir(), ".mp4")};
+    files.listFor(map);
+    const ReuseTest test = testReuse(entries, map, files, {});
+    std::vector<std::string> done;
+    for (const FileEntry& entry : test.todo)
+        done.push_back(entry.rel);
+    EXPECT_EQ(done, todo);
+    EXPECT_THAT(test.changed, testing::UnorderedElementsAreArray(changed));
+    EXPECT_EQ(test.reused, entries.size() - todo.size());
+    // The records reused, and only they, now carry their file's stamp.
+    ASSERT_TRUE(test.adoptedStamps);
+    EXPECT_EQ(map.at("f/10001.jpg").stamp, (Record::FileStamp{5, 2}));
+    EXPECT_FALSE(map.at("f/10005.jpg").stamp);
 }
 
 TEST(CachePrune, OnlyTheRunsEntriesStay)

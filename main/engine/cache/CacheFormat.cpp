@@ -7,9 +7,11 @@
 
 #include "engine/base/Json.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <variant>
+#include <vector>
 
 namespace CacheFormat {
 namespace {
@@ -314,15 +316,23 @@ std::string serialize(const CacheMap& map)
 {
     std::string out;
     out.reserve(map.size() * 96 + 2);
+    // In the order of their paths, which is the walk's after duplicates: a run reads the records
+    // back into memory in that order, and then finds each photo's record beside the last one's
+    // rather than anywhere in a large wall's memory.
+    std::vector<const CacheMap::value_type*> sorted;
+    sorted.reserve(map.size());
+    for (const auto& item : map)
+        sorted.push_back(&item);
+    std::sort(sorted.begin(), sorted.end(), [](const auto* a, const auto* b) { return a->first < b->first; });
     out += '{';
     bool first = true;
-    for (const auto& [rel, record] : map) {
+    for (const auto* item : sorted) {
         if (!first)
             out += ',';
         first = false;
-        Json::appendString(out, rel);
+        Json::appendString(out, item->first);
         out += ':';
-        appendRecord(out, record);
+        appendRecord(out, item->second);
     }
     out += '}';
     return out;

@@ -62,11 +62,11 @@ bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs)
     return record && thumbs.has(record->key);
 }
 
-bool canReuse(const FileEntry& entry, const CacheMap& map, WallIndex& wall, Wanted wanted)
+namespace {
+
+/// The reuse test of an entry whose record was made from the file as it is now.
+bool reusable(const FileEntry& entry, const CacheRecord* record, WallIndex& wall, Wanted wanted)
 {
-    const CacheRecord* record = matchingRecord(entry, map);
-    if (!record)
-        return false;
     const std::string& key = record->key;
     if (!wall.thumbs.has(key))
         return false;
@@ -106,28 +106,50 @@ bool canReuse(const FileEntry& entry, const CacheMap& map, WallIndex& wall, Want
     return true;
 }
 
-bool adoptStamp(const FileEntry& entry, CacheMap& map)
+/// Gives the record the stamp the walk sees now, when it has none. Whether it changed.
+bool adoptStamp(const FileEntry& entry, CacheRecord& record)
 {
     const Record::FileStamp now{entry.ctimeNs, entry.inode};
-    const auto it = map.find(entry.rel);
-    if (now == Record::FileStamp{} || it == map.end() || it->second.stamp)
+    if (now == Record::FileStamp{} || record.stamp)
         return false;
-    CacheRecord& record = it->second;
     record.mtime = entry.mtime;
     record.size = entry.size;
     record.stamp = now;
     return true;
 }
 
+} // namespace
+
+Verdict test(const FileEntry& entry, CacheMap& map, WallIndex& wall, Wanted wanted)
+{
+    const auto it = map.find(entry.rel);
+    if (it == map.end())
+        return Verdict::redo;
+    CacheRecord& record = it->second;
+    if (!sameFile(entry, record))
+        return Verdict::redoChanged;
+    if (!reusable(entry, &record, wall, wanted))
+        return Verdict::redo;
+    return adoptStamp(entry, record) ? Verdict::reusedStampAdopted : Verdict::reused;
+}
+
+void WallIndex::listFor(const CacheMap& map)
+{
+    std::int64_t flags = 0;
+    for (const auto& item : map)
+        flags |= item.second.media.flags;
+    thumbs.listAll();
+    if (flags & (Record::hasPreview | Record::copyInWall))
+        previews.listAll();
+    if (flags & Record::fullInWall)
+        full.listAll();
+    if ((flags & Record::isLive) && (flags & Record::clipInWall))
+        clips.listAll();
+}
+
 bool holdsRecordOf(const FileEntry& entry, const CacheMap& map)
 {
     return matchingRecord(entry, map) != nullptr;
-}
-
-bool recordedOtherwise(const FileEntry& entry, const CacheMap& map)
-{
-    const auto it = map.find(entry.rel);
-    return it != map.end() && !sameFile(entry, it->second);
 }
 
 void prune(CacheMap& map, const std::vector<FileEntry>& entries, const std::vector<std::string>& unreadableFolders)

@@ -29,24 +29,33 @@ struct WallIndex {
     ThumbIndex previews;
     ThumbIndex full;
     ThumbIndex clips;
+    /// Lists, now, every folder the reuse test of `map`'s records may look into.
+    void listFor(const CacheMap& map);
 };
 /// What the run makes of photos whose records lack it.
 struct Wanted {
     bool previews = false; ///< a photo that wants a preview and has none is done again
     bool copies = false;   ///< a photo browsers show that has no screen-size copy is done again, one they cannot show and larger than a preview without its full-size copy
 };
-/// As above; a record that has a preview or a copy also needs its file in `previews`, a motion
-/// photo its clip in `clips`, and what is wanted and missing is done again.
-bool canReuse(const FileEntry& entry, const CacheMap& map, WallIndex& wall, Wanted wanted);
-/// Gives the entry's record, written before records kept the file's stamp and found reusable,
-/// the stamp the walk sees now: the first run after an upgrade does not read the whole library
-/// again, and an edit in place after it is told. Whether the record changed.
-bool adoptStamp(const FileEntry& entry, CacheMap& map);
+/// What the reuse test makes of one entry, which it looks up once.
+enum class Verdict {
+    reused,
+    /// Reused, and its record, written before records kept the file's stamp, now has the stamp
+    /// the walk sees: the first run after an upgrade does not read the whole library again, and
+    /// an edit in place after it is told. The map changed.
+    reusedStampAdopted,
+    redo,
+    /// Done again, and the map holds a record of it made when its size or time were different:
+    /// the photo was replaced or edited since, and its old thumbnail shows something else.
+    redoChanged,
+};
+/// The reuse test as above, where a record that has a preview or a copy also needs its file in
+/// `previews`, a motion photo its clip in `clips`, and what is wanted and missing is done again;
+/// then the stamp adopted or a changed photo told. Changes the entry's record only. Safe on
+/// several threads at once, for different entries, after `wall.listFor(map)`.
+Verdict test(const FileEntry& entry, CacheMap& map, WallIndex& wall, Wanted wanted);
 /// Whether the map holds a well-formed record made from the file as it is now.
 bool holdsRecordOf(const FileEntry& entry, const CacheMap& map);
-/// Whether the map holds a record of this photo made when its size or time were different:
-/// the photo was replaced or edited since, and its old thumbnail shows something else.
-bool recordedOtherwise(const FileEntry& entry, const CacheMap& map);
 /// Keeps only the records of the run's entries, and those inside folders the walk could not
 /// read (their photos are unknown, not gone).
 void prune(CacheMap& map, const std::vector<FileEntry>& entries, const std::vector<std::string>& unreadableFolders = {});

@@ -18,7 +18,8 @@ public:
     }
 
     /// Whether thumbs/<first two characters>/<key>.jpg exists as a file. Lists each
-    /// two-character folder once, on first need. Not thread-safe.
+    /// two-character folder once, on first need: safe on several threads at once only after
+    /// listAll().
     bool has(std::string_view key);
     /// Lists every folder now, so that no later lookup waits on the disk.
     void listAll();

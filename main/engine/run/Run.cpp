@@ -9,6 +9,7 @@
 #include "engine/walk/LivePhotos.h"
 #include "engine/cache/PhotoJournal.h"
 #include "engine/run/ProcessingPhase.h"
+#include "engine/run/ReuseTest.h"
 #include "engine/cache/ProgressCache.h"
 #include "engine/cache/ThumbIndex.h"
 #include "engine/run/VideoCopies.h"
@@ -152,15 +153,16 @@ JobSummary Indexer::run()
     // reads than the walk's, and on a large drive each takes a good part of an update.
     struct Remembered {
         std::optional<CacheMap> cache;
-        ThumbIndex thumbs;
+        ProgressCache::WallIndex files;
     };
-    auto remembering = std::async(std::launch::async | std::launch::deferred,
-                                  [cacheFile = wall.cacheURL(), thumbDir = wall.thumbDir()] {
-                                      Remembered remembered{ProgressCache::readCache(cacheFile), ThumbIndex(thumbDir)};
-                                      if (remembered.cache && !remembered.cache->empty())
-                                          remembered.thumbs.listAll();
-                                      return remembered;
-                                  });
+    auto remembering = std::async(std::launch::async | std::launch::deferred, [wall = this->wall] {
+        Remembered remembered{ProgressCache::readCache(wall.cacheURL()),
+                              {ThumbIndex(wall.thumbDir()), ThumbIndex(wall.previewDir()), ThumbIndex(wall.fullDir()),
+                               ThumbIndex(wall.motionDir(), ".mp4")}};
+        if (remembered.cache && !remembered.cache->empty())
+            remembered.files.listFor(*remembered.cache);
+        return remembered;
+    });
 
     // The walk, then duplicates: what the wall will show is known before any work is spent.
     WalkResult walked = walk(walkSettings());
@@ -198,29 +200,18 @@ JobSummary Indexer::run()
         throw JobError(JobErrorTexts::folderUnreadable, {root.string()});
     // The reuse test, with the thumbnails' existence learned by listing their folders: a large
     // wall's update then costs a few hundred directory reads instead of a lookup per photo.
-    std::vector<FileEntry> todo;
+    ReuseTest reuse = [&, files = std::move(remembered.files)]() mutable {
+        return testReuse(entries, map, files, {fillsPreviews, wallSettings.portable});
+    }();
+    std::vector<FileEntry>& todo = reuse.todo;
     // Photos replaced or edited since their record was made: their thumbnails are made anew.
     // Shared with the workers, which may outlive this frame.
-    const auto changed = std::make_shared<std::unordered_set<std::string>>();
-    bool adoptedStamps = false;
+    const auto changed = std::make_shared<std::unordered_set<std::string>>(std::move(reuse.changed));
+    const bool adoptedStamps = reuse.adoptedStamps;
     // Whether the map now differs from what the cache file holds: only then is the file saved,
     // and only then may the wall on disk be of another map.
     bool mapChanged = !storedUsable;
-    std::size_t reused = 0; ///< entries whose records stand; each names a record of its own
-    {
-        ProgressCache::WallIndex wallIndex{std::move(remembered.thumbs), ThumbIndex(wall.previewDir()), ThumbIndex(wall.fullDir()),
-                                           ThumbIndex(wall.motionDir(), ".mp4")};
-        for (const FileEntry& entry : entries) {
-            if (ProgressCache::canReuse(entry, map, wallIndex, {fillsPreviews, wallSettings.portable})) {
-                adoptedStamps = ProgressCache::adoptStamp(entry, map) || adoptedStamps;
-                ++reused;
-                continue;
-            }
-            todo.push_back(entry);
-            if (ProgressCache::recordedOtherwise(entry, map))
-                changed->insert(entry.rel);
-        }
-    }
+    const std::size_t reused = reuse.reused; ///< entries whose records stand; each names a record of its own
     const std::size_t loaded = map.size();
     // Photos that were in flight when earlier runs died: one that crashes the decoder is passed
     // over after a few crashes, the others are tried first, alone.

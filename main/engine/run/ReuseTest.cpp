@@ -1,0 +1,58 @@
+// The reuse test of a run's entries, in two halves at once.
+#include "engine/run/ReuseTest.h"
+
+#include <future>
+#include <span>
+#include <system_error>
+
+namespace {
+
+ReuseTest testPart(std::span<const FileEntry> entries, CacheMap& map, ProgressCache::WallIndex& wall,
+                   ProgressCache::Wanted wanted)
+{
+    using ProgressCache::Verdict;
+    ReuseTest part;
+    for (const FileEntry& entry : entries) {
+        switch (ProgressCache::test(entry, map, wall, wanted)) {
+        case Verdict::reusedStampAdopted:
+            part.adoptedStamps = true;
+            [[fallthrough]];
+        case Verdict::reused:
+            ++part.reused;
+            continue;
+        case Verdict::redoChanged:
+            part.changed.insert(entry.rel);
+            [[fallthrough]];
+        case Verdict::redo:
+            part.todo.push_back(entry);
+            continue;
+        }
+    }
+    return part;
+}
+
+} // namespace
+
+ReuseTest testReuse(const std::vector<FileEntry>& entries, CacheMap& map, ProgressCache::WallIndex& wall,
+                    ProgressCache::Wanted wanted)
+{
+    // A small run gains nothing from a second thread.
+    constexpr std::size_t alone = 4096;
+    const std::span<const FileEntry> all(entries);
+    if (entries.size() < alone)
+        return testPart(all, map, wall, wanted);
+    const std::size_t half = entries.size() / 2;
+    std::future<ReuseTest> second;
+    try {
+        second = std::async(std::launch::async, [&] { return testPart(all.subspan(half), map, wall, wanted); });
+    } catch (const std::system_error&) {
+        return testPart(all, map, wall, wanted); // no thread to be had
+    }
+    ReuseTest test = testPart(all.first(half), map, wall, wanted);
+    ReuseTest rest = second.get();
+    test.todo.insert(test.todo.end(), std::make_move_iterator(rest.todo.begin()), std::make_move_iterator(rest.todo.end()));
+    test.changed.merge(rest.changed);
+    test.reused += rest.reused;
+    test.adoptedStamps = test.adoptedStamps || rest.adoptedStamps;
+    return test;
+}

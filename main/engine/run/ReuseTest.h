@@ -1,0 +1,21 @@
+// Which of the walked photos a run does again, and which stand as the wall remembers them.
+#pragma once
+
+#include "engine/cache/ProgressCache.h"
+
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+struct ReuseTest {
+    std::vector<FileEntry> todo;             ///< in the entries' order
+    std::unordered_set<std::string> changed; ///< of todo, the photos replaced or edited since their record was made
+    std::size_t reused = 0;                  ///< entries whose records stand
+    bool adoptedStamps = false;              ///< some of those records were given their file's stamp
+};
+
+/// The reuse test of every entry, on two threads where there are two to be had: on a large
+/// wall's update, each of its lookups waits on memory, and the test takes a good part of it.
+/// `wall` has listed every folder the test needs (WallIndex::listFor).
+ReuseTest testReuse(const std::vector<FileEntry>& entries, CacheMap& map, ProgressCache::WallIndex& wall,
+                    ProgressCache::Wanted wanted);
