@@ -120,17 +120,18 @@ bool adoptStamp(const FileEntry& entry, CacheRecord& record)
 
 } // namespace
 
-Verdict test(const FileEntry& entry, CacheMap& map, WallIndex& wall, Wanted wanted)
+Tested test(const FileEntry& entry, CacheMap& map, WallIndex& wall, Wanted wanted)
 {
     const auto it = map.find(entry.rel);
     if (it == map.end())
-        return Verdict::redo;
+        return {Verdict::redo};
     CacheRecord& record = it->second;
+    const std::int64_t flags = record.media.flags;
     if (!sameFile(entry, record))
-        return Verdict::redoChanged;
+        return {Verdict::redoChanged, flags};
     if (!reusable(entry, &record, wall, wanted))
-        return Verdict::redo;
-    return adoptStamp(entry, record) ? Verdict::reusedStampAdopted : Verdict::reused;
+        return {Verdict::redo, flags};
+    return {adoptStamp(entry, record) ? Verdict::reusedStampAdopted : Verdict::reused, flags};
 }
 
 void WallIndex::listFor(const CacheMap& map)

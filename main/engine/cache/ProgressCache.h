@@ -53,7 +53,11 @@ enum class Verdict {
 /// `previews`, a motion photo its clip in `clips`, and what is wanted and missing is done again;
 /// then the stamp adopted or a changed photo told. Changes the entry's record only. Safe on
 /// several threads at once, for different entries, after `wall.listFor(map)`.
-Verdict test(const FileEntry& entry, CacheMap& map, WallIndex& wall, Wanted wanted);
+struct Tested {
+    Verdict verdict;
+    std::int64_t flags = 0; ///< the media flags of the entry's record; 0 without one
+};
+Tested test(const FileEntry& entry, CacheMap& map, WallIndex& wall, Wanted wanted);
 /// Whether the map holds a well-formed record made from the file as it is now.
 bool holdsRecordOf(const FileEntry& entry, const CacheMap& map);
 /// Keeps only the records of the run's entries, and those inside folders the walk could not

@@ -7,24 +7,30 @@
 
 namespace {
 
-ReuseTest testPart(std::span<const FileEntry> entries, CacheMap& map, ProgressCache::WallIndex& wall,
+/// The test of the entries from `first` on.
+ReuseTest testPart(std::span<const FileEntry> entries, std::size_t first, CacheMap& map, ProgressCache::WallIndex& wall,
                    ProgressCache::Wanted wanted)
 {
     using ProgressCache::Verdict;
     ReuseTest part;
-    for (const FileEntry& entry : entries) {
-        switch (ProgressCache::test(entry, map, wall, wanted)) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const FileEntry& entry = entries[i];
+        const auto [verdict, flags] = ProgressCache::test(entry, map, wall, wanted);
+        switch (verdict) {
         case Verdict::reusedStampAdopted:
             part.adoptedStamps = true;
             [[fallthrough]];
         case Verdict::reused:
             ++part.reused;
+            if (flags & (Record::isVideo | Record::isLive))
+                part.mayPlay.push_back(first + i);
             continue;
         case Verdict::redoChanged:
             part.changed.insert(entry.rel);
             [[fallthrough]];
         case Verdict::redo:
             part.todo.push_back(entry);
+            part.mayPlay.push_back(first + i);
             continue;
         }
     }
@@ -40,18 +46,19 @@ ReuseTest testReuse(const std::vector<FileEntry>& entries, CacheMap& map, Progre
     constexpr std::size_t alone = 4096;
     const std::span<const FileEntry> all(entries);
     if (entries.size() < alone)
-        return testPart(all, map, wall, wanted);
+        return testPart(all, 0, map, wall, wanted);
     const std::size_t half = entries.size() / 2;
     std::future<ReuseTest> second;
     try {
-        second = std::async(std::launch::async, [&] { return testPart(all.subspan(half), map, wall, wanted); });
+        second = std::async(std::launch::async, [&] { return testPart(all.subspan(half), half, map, wall, wanted); });
     } catch (const std::system_error&) {
-        return testPart(all, map, wall, wanted); // no thread to be had
+        return testPart(all, 0, map, wall, wanted); // no thread to be had
     }
-    ReuseTest test = testPart(all.first(half), map, wall, wanted);
+    ReuseTest test = testPart(all.first(half), 0, map, wall, wanted);
     ReuseTest rest = second.get();
     test.todo.insert(test.todo.end(), std::make_move_iterator(rest.todo.begin()), std::make_move_iterator(rest.todo.end()));
     test.changed.merge(rest.changed);
+    test.mayPlay.insert(test.mayPlay.end(), rest.mayPlay.begin(), rest.mayPlay.end());
     test.reused += rest.reused;
     test.adoptedStamps = test.adoptedStamps || rest.adoptedStamps;
     return test;

@@ -12,6 +12,9 @@ struct ReuseTest {
     std::unordered_set<std::string> changed; ///< of todo, the photos replaced or edited since their record was made
     std::size_t reused = 0;                  ///< entries whose records stand
     bool adoptedStamps = false;              ///< some of those records were given their file's stamp
+    /// By their index, in order, the entries done again and those reused whose records are of
+    /// videos or live photos: of the entries, the only ones that may want a playable copy.
+    std::vector<std::size_t> mayPlay;
 };
 
 /// The reuse test of every entry, on two threads where there are two to be had: on a large

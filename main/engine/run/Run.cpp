@@ -212,6 +212,7 @@ JobSummary Indexer::run()
     // and only then may the wall on disk be of another map.
     bool mapChanged = !storedUsable;
     const std::size_t reused = reuse.reused; ///< entries whose records stand; each names a record of its own
+    const std::size_t tested = entries.size();
     const std::size_t loaded = map.size();
     // Photos that were in flight when earlier runs died: one that crashes the decoder is passed
     // over after a few crashes, the others are tried first, alone.
@@ -368,7 +369,14 @@ JobSummary Indexer::run()
     // rest to the next run.
     if (cancelled())
         return summary;
-    VideoCopies::Plan copies = VideoCopies::plan(map, entries, live.clips, wall, everyVideoCopy, *changed);
+    // Only the entries the reuse test named, and the clips of no live photo, may want a copy:
+    // the records of the others are of plain photos and stand as they were.
+    std::vector<FileEntry> mayPlay;
+    mayPlay.reserve(reuse.mayPlay.size() + entries.size() - tested);
+    for (const std::size_t i : reuse.mayPlay)
+        mayPlay.push_back(entries[i]);
+    mayPlay.insert(mayPlay.end(), entries.begin() + std::ptrdiff_t(tested), entries.end());
+    VideoCopies::Plan copies = VideoCopies::plan(map, mayPlay, live.clips, wall, everyVideoCopy, *changed);
     // A copy found made was in flight when a run was killed before it said so: no suspect. The
     // journal is over for the photos (again, when they were processed), before the copies'.
     for (const std::string& rel : copies.found)

@@ -74,27 +74,30 @@ std::vector<FileEntry> dedupe(std::vector<FileEntry> entries, const ContentOf& c
 {
     const std::size_t count = entries.size();
     std::vector<std::string> names(count);
-    std::vector<std::uint64_t> hashes(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        names[i] = nameKey(lastComponent(entries[i].rel));
-        hashes[i] = std::hash<std::string>{}(names[i]) ^ (std::uint64_t(entries[i].size) * 0x9E3779B97F4A7C15ull);
-    }
     // Entries of one name and size lie side by side, in the walk's order: grouped by sorting
-    // numbers, which a million photos do in a fraction of what a table of their keys takes.
-    std::vector<std::uint32_t> order(count);
-    for (std::uint32_t i = 0; i < count; ++i)
-        order[i] = i;
-    const auto sameKey = [&](std::uint32_t a, std::uint32_t b) {
-        return hashes[a] == hashes[b] && entries[a].size == entries[b].size && names[a] == names[b];
+    // numbers, which a million photos do in a fraction of what a table of their keys takes. The
+    // hash travels with its entry's number, so that the sort reads nothing else unless two
+    // hashes agree.
+    struct Keyed {
+        std::uint64_t hash;
+        std::uint32_t entry;
     };
-    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        if (hashes[a] != hashes[b])
-            return hashes[a] < hashes[b];
-        if (entries[a].size != entries[b].size)
-            return entries[a].size < entries[b].size;
-        if (const int c = names[a].compare(names[b]); c != 0)
+    std::vector<Keyed> order(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        names[i] = nameKey(lastComponent(entries[i].rel));
+        order[i] = {std::hash<std::string>{}(names[i]) ^ (std::uint64_t(entries[i].size) * 0x9E3779B97F4A7C15ull), i};
+    }
+    const auto sameKey = [&](const Keyed& a, const Keyed& b) {
+        return a.hash == b.hash && entries[a.entry].size == entries[b.entry].size && names[a.entry] == names[b.entry];
+    };
+    std::sort(order.begin(), order.end(), [&](const Keyed& a, const Keyed& b) {
+        if (a.hash != b.hash)
+            return a.hash < b.hash;
+        if (entries[a.entry].size != entries[b.entry].size)
+            return entries[a.entry].size < entries[b.entry].size;
+        if (const int c = names[a.entry].compare(names[b.entry]); c != 0)
             return c < 0;
-        return a < b;
+        return a.entry < b.entry;
     });
 
     std::vector<bool> kept(count);
@@ -104,7 +107,7 @@ std::vector<FileEntry> dedupe(std::vector<FileEntry> entries, const ContentOf& c
         while (end < count && sameKey(order[start], order[end]))
             ++end;
         if (end - start == 1) {
-            kept[order[start]] = true;
+            kept[order[start].entry] = true;
             start = end;
             continue;
         }
@@ -113,7 +116,7 @@ std::vector<FileEntry> dedupe(std::vector<FileEntry> entries, const ContentOf& c
         // A file that cannot be read is no proven copy: a marker of its own keeps it apart.
         std::vector<std::pair<std::string, std::uint32_t>> group;
         for (std::size_t at = start; at < end; ++at) {
-            const std::uint32_t i = order[at];
+            const std::uint32_t i = order[at].entry;
             group.emplace_back(contentOf ? contentOf(entries[i]).value_or("unread:" + entries[i].rel) : std::string(), i);
         }
         std::sort(group.begin(), group.end());
@@ -142,7 +145,6 @@ std::vector<FileEntry> dedupe(std::vector<FileEntry> entries, const ContentOf& c
         start = end;
     }
     names = {};
-    hashes = {};
 
     struct Sorted {
         std::string_view order; // rel in NFC: UTF-8 byte order is code-point order

@@ -74,8 +74,13 @@ struct Item {
     std::string name;
     unsigned char type;
     ino_t inode;
+    bool photo = false; ///< not a folder, and named as a photo or a video
     bool haveStat = false;
-    struct stat st{};
+    // Of a stat'ed item, what its entry keeps.
+    mode_t mode = 0;
+    std::int64_t size = 0;
+    std::int64_t mtime = 0; ///< whole seconds
+    std::int64_t ctimeNs = 0;
 };
 
 /// Whether a name has a photo or video extension and is not hidden: only such files are looked
@@ -90,9 +95,9 @@ bool photoName(std::string_view name)
 
 /// Whether a path is longer than the system lets a program name a file by: such a folder cannot
 /// be opened, nor such a photo decoded or linked from the page.
-bool tooLong(const std::string& path)
+bool tooLong(std::size_t pathLength)
 {
-    return path.size() >= PATH_MAX;
+    return pathLength >= PATH_MAX;
 }
 
 /// One folder's items, and whether they make it a wall.
@@ -136,10 +141,18 @@ FolderRead readFolder(const std::string& path, bool followLink, std::optional<de
     while (const dirent* e = dir.next()) {
         const char* n = e->d_name;
         Item item{n, e->d_type, e->d_ino};
-        if (item.type == DT_UNKNOWN || (item.type == DT_REG && photoName(item.name))) {
-            item.haveStat = fstatat(dir.fd(), n, &item.st, AT_SYMLINK_NOFOLLOW) == 0;
-            if (item.haveStat)
-                item.type = typeOf(item.st.st_mode);
+        item.photo = item.type != DT_DIR && photoName(item.name);
+        if (item.type == DT_UNKNOWN || (item.type == DT_REG && item.photo)) {
+            struct stat st{};
+            item.haveStat = fstatat(dir.fd(), n, &st, AT_SYMLINK_NOFOLLOW) == 0;
+            if (item.haveStat) {
+                item.type = typeOf(st.st_mode);
+                item.mode = st.st_mode;
+                item.size = st.st_size;
+                item.mtime = wholeSeconds(st.st_mtim);
+                item.ctimeNs = std::int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+                item.inode = st.st_ino;
+            }
         }
         signs.note(item.name, item.type == DT_DIR || item.type == DT_UNKNOWN, item.type == DT_REG || item.type == DT_UNKNOWN);
         folder.items.push_back(std::move(item));
@@ -243,27 +256,25 @@ void walkOn(WalkState& s, int walker, const WalkSettings& job)
             continue;
         }
         Item item = std::move(frame.items[frame.next++]);
-        const std::string parentRel = frame.rel; // frame may move when the stack grows
         const bool parentIsWall = frame.isWall;
         const dev_t parentDevice = frame.device;
+        const bool atTop = frame.rel.empty();
 
         if (job.cancelled && job.cancelled())
             throw JobCancelled();
         // Most items of a drive are files that are no photos: drop them before any path is built.
-        if ((item.type == DT_REG || item.type == DT_LNK) && !item.haveStat && !photoName(item.name))
+        if ((item.type == DT_REG || item.type == DT_LNK) && !item.haveStat && !item.photo)
             continue;
-
-        const std::string rel = parentRel + item.name;
-        const std::string path = s.prefix + rel;
-        const std::string& name = item.name;
-
         const unsigned char type = item.type;
         if (type == DT_LNK)
             continue; // links are never followed and never listed
         if (type == DT_FIFO || type == DT_SOCK || type == DT_CHR || type == DT_BLK)
             continue; // opening a pipe or a device named like a photo would block the run
 
+        std::string rel = frame.rel + item.name; // `frame` may move once a folder is entered below
+        const std::string& name = item.name;
         if (type == DT_DIR) {
+            const std::string path = s.prefix + rel;
             if (name.front() == '.')
                 continue;
             if (PhotoKinds::skipDirs().contains(name) || name.ends_with(".sparsebundle"))
@@ -274,7 +285,7 @@ void walkOn(WalkState& s, int walker, const WalkSettings& job)
             // when it lies in the source itself, and those of any other wall built inside the source.
             if (parentIsWall && WallFiles::isWallFolder(name))
                 continue;
-            if (parentRel.empty()) {
+            if (atTop) {
                 if (s.rootIsSystemRoot && topLevelSystemFolders().contains(name))
                     continue;
                 if (s.rootIsHome && name == "Library")
@@ -282,7 +293,7 @@ void walkOn(WalkState& s, int walker, const WalkSettings& job)
             }
             if (PhotoKinds::isJunk("/" + rel + "/"))
                 continue;
-            if (tooLong(path)) {
+            if (tooLong(path.size())) {
                 ++s.result.tooLong;
                 continue;
             }
@@ -299,9 +310,9 @@ void walkOn(WalkState& s, int walker, const WalkSettings& job)
         }
 
         // Anything else is treated as a file.
-        if (!photoName(name))
+        if (!item.photo)
             continue;
-        if (tooLong(path)) {
+        if (tooLong(s.prefix.size() + rel.size())) { // the path itself is not needed
             ++s.result.tooLong;
             continue;
         }
@@ -309,14 +320,14 @@ void walkOn(WalkState& s, int walker, const WalkSettings& job)
         // so a match lies within the folders of the path, and each of those passed the same test
         // when the walk entered it.
 
-        FileEntry entry{rel, 0, 0};
+        FileEntry entry{std::move(rel), 0, 0};
         if (item.haveStat) {
-            if (!S_ISREG(item.st.st_mode))
+            if (!S_ISREG(item.mode))
                 continue; // replaced by a link or a pipe since the folder was read
-            entry.size = item.st.st_size;
-            entry.mtime = wholeSeconds(item.st.st_mtim);
-            entry.ctimeNs = std::int64_t(item.st.st_ctim.tv_sec) * 1000000000 + item.st.st_ctim.tv_nsec;
-            entry.inode = std::int64_t(item.st.st_ino);
+            entry.size = item.size;
+            entry.mtime = item.mtime;
+            entry.ctimeNs = item.ctimeNs;
+            entry.inode = std::int64_t(item.inode);
         }
         found.push_back(std::move(entry));
 
