@@ -8,6 +8,10 @@
 #include "engine/walk/Dedupe.h"
 #include "engine/cache/CacheFormat.h"
 #include "engine/cache/ProgressCache.h"
+#include "engine/decode/BuildFingerprint.h"
+#include "engine/run/ReuseTest.h"
+#include "engine/wall/Gazetteer.h"
+#include "engine/wall/WallStamp.h"
 #include "engine/wall/WallOutput.h"
 #include "engine/wall/WallPieces.h"
 
@@ -104,12 +108,21 @@ int main(int argc, char** argv)
     CacheMap map = ProgressCache::loadCache(steps.wall.cacheURL());
     const double load = seconds(t);
     t = Clock::now();
-    std::size_t todo = 0;
-    ThumbIndex thumbs(steps.wall.thumbDir());
-    for (const auto& e : entries) {
-        todo += ProgressCache::canReuse(e, map, thumbs) ? 0 : 1;
-    }
+    ProgressCache::WallIndex files{ThumbIndex(steps.wall.thumbDir()), ThumbIndex(steps.wall.previewDir()),
+                                   ThumbIndex(steps.wall.fullDir()), ThumbIndex(steps.wall.motionDir(), ".mp4")};
+    files.listFor(map);
+    const double listing = seconds(t);
+    t = Clock::now();
+    const std::size_t todo = testReuse(entries, map, files, {}).todo.size();
     const double reuse = seconds(t);
+    // What an update that changes no record does instead of the steps after it.
+    t = Clock::now();
+    const WallTarget target = steps.wallTarget();
+    const bool standing = WallStamp::standing(steps.wall.stampFile(), out,
+                                              {steps.wall.cacheURL(), WallOutput::templateOf(target), Gazetteer::find(),
+                                               BuildFingerprint::current(), target.title, WallOutput::rootText(target), 0})
+                              .has_value();
+    const double stamp = seconds(t);
     t = Clock::now();
     ProgressCache::prune(map, entries);
     ProgressCache::saveCache(steps.wall.cacheURL(), map);
@@ -143,17 +156,20 @@ int main(int argc, char** argv)
                 static_cast<long long>(summary.photos), static_cast<long long>(summary.found), todo,
                 static_cast<long long>(summary.undated), summary.partial);
     std::printf("run():             %.3f s wall, %.3f s CPU  (goal: a no-op update at most 0.80x a find that stats each file, bench/update.sh)\n", total, cpu(after) - cpu(before));
-    std::printf("  walk             %.3f s\n  dedupe           %.3f s\n  cache load       %.3f s\n"
-                "  reuse test       %.3f s\n  prune + save     %.3f s\n  dating + sort    %.3f s\n"
-                "  wall write       %.3f s  (manifest.js, wall.js and its pieces; the pieces' texts alone %.3f s)\n",
-                walk, dedupe, load, reuse, save, dating, write, pieceTexts);
+    std::printf("  walk             %.3f s\n  dedupe           %.3f s\n  cache load       %.3f s  (run() reads it while it walks)\n"
+                "  wall's listing   %.3f s  (the same)\n  reuse test       %.3f s  (two halves at once)\n"
+                "  stamp check      %.3f s  (the wall %s)\n"
+                " * prune + save     %.3f s\n * dating + sort    %.3f s\n"
+                " * wall write       %.3f s  (manifest.js, wall.js and its pieces; the pieces' texts alone %.3f s)\n",
+                walk, dedupe, load, listing, reuse, stamp, standing ? "stands" : "does not stand", save, dating, write,
+                pieceTexts);
     std::printf("manifest.js %.2f MB; wall.js %.1f kB + %zu pieces %.2f MB = %.0f %% of manifest.js\n",
                 manifestBytes / 1e6, indexBytes / 1e3, pieces, pieceBytes / 1e6,
                 100.0 * double(indexBytes + pieceBytes) / double(manifestBytes));
     if (data.pieces.size() != pieces || textBytes + data.index.size() != pieceBytes + indexBytes)
         std::printf("(on disk %zu pieces of %ju bytes, made here %zu of %zu)\n", pieces, pieceBytes + indexBytes,
                     data.pieces.size(), textBytes + data.index.size());
-    std::printf("(* run() skips the save when nothing was processed or pruned)\n");
+    std::printf("(* run() skips these steps when no record changed and the wall's stamp stands)\n");
     std::printf("peak resident memory: %.0f MB (goal under 300 MB)\n", usage.ru_maxrss / 1024.0);
     return todo == 0 ? 0 : 1;
 }
