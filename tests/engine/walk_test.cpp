@@ -98,6 +98,17 @@ TEST(WalkNames, RelIsRelativeWithSlashesAndSizeAndMtimeComeFromTheFile)
     EXPECT_EQ(entries[0], (FileEntry{"2019/Rome/IMG_0001.JPG", 5, 1563210000, {}, ctimeNs, std::int64_t(st.st_ino)}));
 }
 
+TEST(WalkNames, PhotosAreFoundInTheByteOrderOfTheirPaths)
+{
+    // A folder's photos sort as if its name ended in "/": after "a b" and "a.jpg", before "a0".
+    TempDir dir;
+    const std::vector<std::string> sorted{"A.jpg", "B/x.jpg", "Z.jpg", "a b/x.jpg", "a.jpg", "a/b.jpg", "a/b/c.jpg",
+                                          "a/z.jpg", "a0.jpg", "b.jpg", "caf\xC3\xA9.jpg", "\xFF.jpg"};
+    for (auto name = sorted.rbegin(); name != sorted.rend(); ++name)
+        dir.write(*name);
+    EXPECT_EQ(Walk(dir.path()).files(), sorted);
+}
+
 TEST(WalkNames, MtimeBefore1970IsCutTowardZero)
 {
     TempDir dir;

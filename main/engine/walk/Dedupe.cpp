@@ -159,7 +159,11 @@ std::vector<FileEntry> dedupe(std::vector<FileEntry> entries, const ContentOf& c
         const std::string& rel = entries[i].rel;
         sorted.push_back({Ascii::isAscii(rel) ? std::string_view(rel) : std::string_view(normalized.emplace_back(nfc(rel))), i});
     }
-    std::sort(sorted.begin(), sorted.end(), [](const Sorted& a, const Sorted& b) { return a.order < b.order; });
+    // The walk goes through each folder in this order already: only names that are not in NFC,
+    // or a file system that changed while walked, leave work for the sort.
+    const auto byPath = [](const Sorted& a, const Sorted& b) { return a.order < b.order; };
+    if (!std::is_sorted(sorted.begin(), sorted.end(), byPath))
+        std::sort(sorted.begin(), sorted.end(), byPath);
 
     std::vector<FileEntry> out;
     out.reserve(sorted.size());

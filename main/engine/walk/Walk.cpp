@@ -93,6 +93,22 @@ bool photoName(std::string_view name)
     return PhotoKinds::imageExt().contains(ext) || PhotoKinds::videoExt().contains(ext);
 }
 
+/// Whether `a`'s path comes before `b`'s in byte order, where a folder's name is followed by
+/// "/" in the paths of everything inside it: "a b/", "a.jpg", "a/".
+bool inPathOrder(const Item& a, const Item& b)
+{
+    const std::size_t common = std::min(a.name.size(), b.name.size());
+    if (const int c = std::char_traits<char>::compare(a.name.data(), b.name.data(), common); c != 0)
+        return c < 0;
+    const auto next = [common](const Item& item) {
+        // What follows the shared part: a character of the name, "/" after a folder's, or nothing.
+        return item.name.size() > common ? int(static_cast<unsigned char>(item.name[common]))
+               : item.type == DT_DIR     ? int('/')
+                                         : -1;
+    };
+    return next(a) < next(b);
+}
+
 /// Whether a path is longer than the system lets a program name a file by: such a folder cannot
 /// be opened, nor such a photo decoded or linked from the page.
 bool tooLong(std::size_t pathLength)
@@ -161,6 +177,20 @@ FolderRead readFolder(const std::string& path, bool followLink, std::optional<de
             watch.stepProgress();
     }
     folder.isWall = signs.isWall();
+    // In the order of the paths below: the photos are then found in the order the list of the
+    // wall's photos is sorted by, and which of two equal copies is kept no longer depends on
+    // the order a file system lists a folder in.
+    std::vector<std::uint32_t> order(folder.items.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    // Numbers are sorted rather than the items themselves, each of which then moves once.
+    std::sort(order.begin(), order.end(),
+              [&items = folder.items](std::uint32_t a, std::uint32_t b) { return inPathOrder(items[a], items[b]); });
+    std::vector<Item> sorted;
+    sorted.reserve(order.size());
+    for (const std::uint32_t i : order)
+        sorted.push_back(std::move(folder.items[i]));
+    folder.items = std::move(sorted);
     return read;
 }
 
