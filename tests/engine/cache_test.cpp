@@ -119,6 +119,19 @@ TEST(CacheFile, WrittenTextIsCompactJsonWithPlainSlashes)
     CacheMap three{{"b.jpg", Record::make("k", 1, 2, "", 3, 4)}, {"a/c.jpg", Record::make("k", 1, 2, "", 3, 4)},
                    {"a.jpg", Record::make("k", 1, 2, "", 3, 4)}};
     EXPECT_EQ(CacheFormat::serialize(three), R"({"a.jpg":["k",1,2,"",3,4],"a/c.jpg":["k",1,2,"",3,4],"b.jpg":["k",1,2,"",3,4]})");
+    // Read back, the records come in that order too; from a file in another order, in none.
+    CacheInOrder inOrder;
+    const auto back = CacheFormat::parse(CacheFormat::serialize(three), &inOrder);
+    ASSERT_EQ(inOrder.size(), 3u);
+    EXPECT_EQ(inOrder[1]->first, "a/c.jpg");
+    EXPECT_EQ(&inOrder[1]->second, &back->at("a/c.jpg"));
+    for (const char* text : {R"({"b.jpg":["k",1,2,"",3,4],"a.jpg":["k",1,2,"",3,4]})",
+                             R"({"a.jpg":["k",1,2,"",3,4],"a.jpg":["k",1,2,"",3,5]})"}) {
+        ASSERT_TRUE(CacheFormat::parse(text, &inOrder)) << text;
+        EXPECT_TRUE(inOrder.empty()) << text;
+    }
+    EXPECT_FALSE(CacheFormat::parse(R"({"a.jpg":["k",1,2,"",3,4],"b.jpg":5})", &inOrder));
+    EXPECT_TRUE(inOrder.empty()) << "nothing of a file that does not read";
 }
 
 TEST(CacheFile, JsonStringsEscapeWhatJavaScriptNeeds)
@@ -178,40 +191,53 @@ TEST(CacheReuse, EveryConditionMustHold)
 
 TEST(CacheReuse, AWallOfThousandsIsSortedOutInTheWalksOrder)
 {
-    // Enough photos for the test to run in two halves at once.
+    // Enough photos for the test to run in two halves at once; two of them out of the paths'
+    // order, as names that are not in NFC leave them.
     Job j;
     CacheMap map;
     std::vector<FileEntry> entries;
-    std::vector<std::string> todo, changed;
     for (int i = 0; i < 6000; ++i) {
         const std::string rel = "f/" + std::to_string(10000 + i) + ".jpg";
         entries.push_back({rel, 20, 10, {}, 5, i + 1});
         char key[17];
         std::snprintf(key, sizeof key, "%016llx", static_cast<unsigned long long>(i + 1) * 0x9E3779B97F4A7C15ull);
-        const bool recorded = i % 7 != 0, same = i % 5 != 0, thumb = i % 11 != 0;
-        if (recorded)
-            map[rel] = Record::withDetails(record(key, same ? 10 : 9, 20), {});
-        if (thumb)
+        if (i % 7 != 0)
+            map[rel] = Record::withDetails(record(key, i % 5 != 0 ? 10 : 9, 20), {});
+        if (i % 11 != 0)
             j.touchThumb(key);
-        if (!recorded || !same || !thumb)
-            todo.push_back(rel);
-        if (recorded && !same)
-            changed.push_back(rel);
     }
-    ProgressCache::WallIndex files{ThumbIndex(j.job.wall.thumbDir()), ThumbIndex(j.job.wall.previewDir()),
-                                   ThumbIndex(j.job.wall.fullDir()), ThumbIndex(j.job.wall.motionDir(), ".mp4")};
-    files.listFor(map);
-    const ReuseTest test = testReuse(entries, map, files, {});
-    std::vector<std::string> done;
-    for (const FileEntry& entry : test.todo)
-        done.push_back(entry.rel);
-    EXPECT_EQ(done, todo);
-    EXPECT_THAT(test.changed, testing::UnorderedElementsAreArray(changed));
-    EXPECT_EQ(test.reused, entries.size() - todo.size());
-    // The records reused, and only they, now carry their file's stamp.
-    ASSERT_TRUE(test.adoptedStamps);
-    EXPECT_EQ(map.at("f/10001.jpg").stamp, (Record::FileStamp{5, 2}));
-    EXPECT_FALSE(map.at("f/10005.jpg").stamp);
+    std::swap(entries[12], entries[4001]);
+    std::vector<std::string> todo, changed;
+    for (const FileEntry& entry : entries) {
+        const int i = std::stoi(entry.rel.substr(2)) - 10000;
+        if (i % 7 == 0 || i % 5 == 0 || i % 11 == 0)
+            todo.push_back(entry.rel);
+        if (i % 7 != 0 && i % 5 == 0)
+            changed.push_back(entry.rel);
+    }
+    // Found by lookups alone, and by going through the records as the cache file holds them.
+    for (const bool inFileOrder : {false, true}) {
+        SCOPED_TRACE(inFileOrder ? "in the file's order" : "looked up");
+        CacheInOrder inOrder;
+        CacheMap read = *CacheFormat::parse(CacheFormat::serialize(map), inFileOrder ? &inOrder : nullptr);
+        EXPECT_EQ(inOrder.size(), inFileOrder ? read.size() : 0u);
+        ProgressCache::WallIndex files{ThumbIndex(j.job.wall.thumbDir()), ThumbIndex(j.job.wall.previewDir()),
+                                       ThumbIndex(j.job.wall.fullDir()), ThumbIndex(j.job.wall.motionDir(), ".mp4")};
+        files.listFor(read);
+        const ReuseTest test = testReuse(entries, read, files, {}, inOrder);
+        std::vector<std::string> done;
+        for (const FileEntry& entry : test.todo)
+            done.push_back(entry.rel);
+        EXPECT_EQ(done, todo);
+        EXPECT_THAT(test.changed, testing::UnorderedElementsAreArray(changed));
+        EXPECT_EQ(test.reused, entries.size() - todo.size());
+        // The records reused, and only they, now carry their file's stamp; the two out of order too.
+        ASSERT_TRUE(test.adoptedStamps);
+        EXPECT_EQ(read.at("f/10001.jpg").stamp, (Record::FileStamp{5, 2}));
+        EXPECT_EQ(read.at("f/10012.jpg").stamp, (Record::FileStamp{5, 13}));
+        EXPECT_EQ(read.at("f/14001.jpg").stamp, (Record::FileStamp{5, 4002}));
+        EXPECT_FALSE(read.at("f/10005.jpg").stamp);
+    }
 }
 
 TEST(CachePrune, OnlyTheRunsEntriesStay)

@@ -87,7 +87,7 @@ public:
         return pos == text.size() ? positions.record() : std::nullopt;
     }
 
-    std::optional<CacheMap> document()
+    std::optional<CacheMap> document(CacheInOrder* inOrder)
     {
         CacheMap map;
         map.reserve(text.size() / 64); // a record takes about 80 bytes of text
@@ -109,8 +109,13 @@ public:
                 if (!array(&positions))
                     return std::nullopt; // one member that is not an array spoils the whole file
                 // A record damaged past reading is as none: its photo is made again.
-                if (auto record = positions.record())
-                    map.insert_or_assign(std::move(name), std::move(*record));
+                if (auto record = positions.record()) {
+                    const auto [item, added] = map.insert_or_assign(std::move(name), std::move(*record));
+                    if (inOrder && order && added && (inOrder->empty() || inOrder->back()->first < item->first))
+                        inOrder->push_back(&*item);
+                    else if (inOrder)
+                        order = false;
+                }
                 skipSpace();
             } while (take(','));
             if (!take('}'))
@@ -119,6 +124,8 @@ public:
         skipSpace();
         if (pos != text.size())
             return std::nullopt;
+        if (inOrder && !order)
+            inOrder->clear();
         return map;
     }
 
@@ -255,6 +262,7 @@ private:
 
     std::string_view text;
     std::size_t pos = 0;
+    bool order = true; ///< the records read so far came in the order of their paths
 };
 
 /// The record's array: the positions its values need, those between filled as a plain photo's
@@ -307,9 +315,14 @@ void appendRecord(std::string& out, const CacheRecord& r)
 
 } // namespace
 
-std::optional<CacheMap> parse(std::string_view text)
+std::optional<CacheMap> parse(std::string_view text, CacheInOrder* inOrder)
 {
-    return Parser(text).document();
+    if (inOrder)
+        inOrder->clear();
+    auto map = Parser(text).document(inOrder);
+    if (!map && inOrder)
+        inOrder->clear(); // of a map that is gone
+    return map;
 }
 
 std::string serialize(const CacheMap& map)

@@ -20,7 +20,9 @@ namespace CacheFormat {
 /// The map a cache file holds, or nothing when the text is not JSON or not an object whose
 /// every member is an array. A member whose first six positions are not of their kinds is
 /// left out (its photo is made again); beyond them, a value of another kind reads as unknown.
-std::optional<CacheMap> parse(std::string_view text);
+/// With `inOrder`, also the map's records in the byte order of their paths when the file holds
+/// them in that order, as it writes them; else nothing there.
+std::optional<CacheMap> parse(std::string_view text, CacheInOrder* inOrder = nullptr);
 
 /// Compact JSON text of the map.
 std::string serialize(const CacheMap& map);

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 namespace Record {
 
@@ -85,6 +86,8 @@ struct CacheRecord {
 
 /// Relative path (raw bytes) to record.
 using CacheMap = std::unordered_map<std::string, CacheRecord>;
+/// A map's records in the byte order of their paths, while the map keeps every one of them.
+using CacheInOrder = std::vector<CacheMap::value_type*>;
 
 namespace Record {
 

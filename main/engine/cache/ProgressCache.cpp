@@ -10,12 +10,12 @@
 #include <algorithm>
 #include <unordered_set>
 
-std::optional<CacheMap> ProgressCache::readCache(const std::filesystem::path& cacheFile)
+std::optional<CacheMap> ProgressCache::readCache(const std::filesystem::path& cacheFile, CacheInOrder* inOrder)
 {
     const auto text = AtomicFile::read(cacheFile);
     if (!text)
         return std::nullopt;
-    return CacheFormat::parse(*text);
+    return CacheFormat::parse(*text, inOrder);
 }
 
 CacheMap ProgressCache::loadCache(const std::filesystem::path& cacheFile)
@@ -123,9 +123,14 @@ bool adoptStamp(const FileEntry& entry, CacheRecord& record)
 Tested test(const FileEntry& entry, CacheMap& map, WallIndex& wall, Wanted wanted)
 {
     const auto it = map.find(entry.rel);
-    if (it == map.end())
+    return test(entry, it == map.end() ? nullptr : &it->second, wall, wanted);
+}
+
+Tested test(const FileEntry& entry, CacheRecord* found, WallIndex& wall, Wanted wanted)
+{
+    if (!found)
         return {Verdict::redo};
-    CacheRecord& record = it->second;
+    CacheRecord& record = *found;
     const std::int64_t flags = record.media.flags;
     if (!sameFile(entry, record))
         return {Verdict::redoChanged, flags};

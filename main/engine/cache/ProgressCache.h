@@ -14,7 +14,8 @@
 namespace ProgressCache {
 
 /// The cache file's map, or nothing when it is missing, unreadable or of the wrong shape.
-std::optional<CacheMap> readCache(const std::filesystem::path& cacheFile);
+/// With `inOrder`, also its records in the order of their paths (CacheFormat::parse).
+std::optional<CacheMap> readCache(const std::filesystem::path& cacheFile, CacheInOrder* inOrder = nullptr);
 /// The same, or the empty map.
 CacheMap loadCache(const std::filesystem::path& cacheFile);
 /// Atomic replace; failures are swallowed.
@@ -58,6 +59,8 @@ struct Tested {
     std::int64_t flags = 0; ///< the media flags of the entry's record; 0 without one
 };
 Tested test(const FileEntry& entry, CacheMap& map, WallIndex& wall, Wanted wanted);
+/// The same for the entry's record found already, or nullptr for none.
+Tested test(const FileEntry& entry, CacheRecord* record, WallIndex& wall, Wanted wanted);
 /// Whether the map holds a well-formed record made from the file as it is now.
 bool holdsRecordOf(const FileEntry& entry, const CacheMap& map);
 /// Keeps only the records of the run's entries, and those inside folders the walk could not

@@ -19,6 +19,8 @@ struct ReuseTest {
 
 /// The reuse test of every entry, on two threads where there are two to be had: on a large
 /// wall's update, each of its lookups waits on memory, and the test takes a good part of it.
-/// `wall` has listed every folder the test needs (WallIndex::listFor).
+/// `wall` has listed every folder the test needs (WallIndex::listFor). With `inOrder`, the map's
+/// records in the order of their paths, entries in that order find theirs by going through it
+/// alongside, reading memory in the order it was filled, and the others by looking them up.
 ReuseTest testReuse(const std::vector<FileEntry>& entries, CacheMap& map, ProgressCache::WallIndex& wall,
-                    ProgressCache::Wanted wanted);
+                    ProgressCache::Wanted wanted, const CacheInOrder& inOrder = {});

@@ -154,11 +154,14 @@ JobSummary Indexer::run()
     struct Remembered {
         std::optional<CacheMap> cache;
         ProgressCache::WallIndex files;
+        CacheInOrder inOrder; ///< the cache's records as the file holds them, which the map does not
     };
     auto remembering = std::async(std::launch::async | std::launch::deferred, [wall = this->wall] {
-        Remembered remembered{ProgressCache::readCache(wall.cacheURL()),
+        Remembered remembered{std::nullopt,
                               {ThumbIndex(wall.thumbDir()), ThumbIndex(wall.previewDir()), ThumbIndex(wall.fullDir()),
-                               ThumbIndex(wall.motionDir(), ".mp4")}};
+                               ThumbIndex(wall.motionDir(), ".mp4")},
+                              {}};
+        remembered.cache = ProgressCache::readCache(wall.cacheURL(), &remembered.inOrder);
         if (remembered.cache && !remembered.cache->empty())
             remembered.files.listFor(*remembered.cache);
         return remembered;
@@ -201,7 +204,7 @@ JobSummary Indexer::run()
     // The reuse test, with the thumbnails' existence learned by listing their folders: a large
     // wall's update then costs a few hundred directory reads instead of a lookup per photo.
     ReuseTest reuse = [&, files = std::move(remembered.files)]() mutable {
-        return testReuse(entries, map, files, {fillsPreviews, wallSettings.portable});
+        return testReuse(entries, map, files, {fillsPreviews, wallSettings.portable}, remembered.inOrder);
     }();
     std::vector<FileEntry>& todo = reuse.todo;
     // Photos replaced or edited since their record was made: their thumbnails are made anew.

@@ -162,8 +162,18 @@ std::vector<FileEntry> dedupe(std::vector<FileEntry> entries, const ContentOf& c
     // The walk goes through each folder in this order already: only names that are not in NFC,
     // or a file system that changed while walked, leave work for the sort.
     const auto byPath = [](const Sorted& a, const Sorted& b) { return a.order < b.order; };
-    if (!std::is_sorted(sorted.begin(), sorted.end(), byPath))
-        std::sort(sorted.begin(), sorted.end(), byPath);
+    if (std::is_sorted(sorted.begin(), sorted.end(), byPath)) {
+        // The copies hidden leave their places; the others stay where they are.
+        std::size_t placed = 0;
+        for (const Sorted& s : sorted) {
+            if (s.entry != placed)
+                entries[placed] = std::move(entries[s.entry]);
+            ++placed;
+        }
+        entries.erase(entries.begin() + std::ptrdiff_t(placed), entries.end());
+        return entries;
+    }
+    std::sort(sorted.begin(), sorted.end(), byPath);
 
     std::vector<FileEntry> out;
     out.reserve(sorted.size());
