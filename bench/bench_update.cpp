@@ -105,7 +105,9 @@ int main(int argc, char** argv)
     entries = dedupe(entries);
     const double dedupe = seconds(t);
     t = Clock::now();
-    CacheMap map = ProgressCache::loadCache(steps.wall.cacheURL());
+    CacheInOrder inOrder;
+    auto read = ProgressCache::readCache(steps.wall.cacheURL(), &inOrder);
+    CacheMap map = read ? std::move(*read) : CacheMap{}; // moved, so that `inOrder` still points into it
     const double load = seconds(t);
     t = Clock::now();
     ProgressCache::WallIndex files{ThumbIndex(steps.wall.thumbDir()), ThumbIndex(steps.wall.previewDir()),
@@ -113,7 +115,7 @@ int main(int argc, char** argv)
     files.listFor(map);
     const double listing = seconds(t);
     t = Clock::now();
-    const std::size_t todo = testReuse(entries, map, files, {}).todo.size();
+    const std::size_t todo = testReuse(entries, map, files, {}, inOrder).todo.size();
     const double reuse = seconds(t);
     // What an update that changes no record does instead of the steps after it.
     t = Clock::now();
