@@ -110,8 +110,7 @@ int main(int argc, char** argv)
     CacheMap map = read ? std::move(*read) : CacheMap{}; // moved, so that `inOrder` still points into it
     const double load = seconds(t);
     t = Clock::now();
-    ProgressCache::WallIndex files{ThumbIndex(steps.wall.thumbDir()), ThumbIndex(steps.wall.previewDir()),
-                                   ThumbIndex(steps.wall.fullDir()), ThumbIndex(steps.wall.motionDir(), ".mp4")};
+    auto files = ProgressCache::WallIndex::of(steps.wall);
     files.listFor(map);
     const double listing = seconds(t);
     t = Clock::now();

@@ -221,8 +221,7 @@ TEST(CacheReuse, AWallOfThousandsIsSortedOutInTheWalksOrder)
         CacheInOrder inOrder;
         CacheMap read = *CacheFormat::parse(CacheFormat::serialize(map), inFileOrder ? &inOrder : nullptr);
         EXPECT_EQ(inOrder.size(), inFileOrder ? read.size() : 0u);
-        ProgressCache::WallIndex files{ThumbIndex(j.job.wall.thumbDir()), ThumbIndex(j.job.wall.previewDir()),
-                                       ThumbIndex(j.job.wall.fullDir()), ThumbIndex(j.job.wall.motionDir(), ".mp4")};
+        auto files = ProgressCache::WallIndex::of(j.job.wall);
         files.listFor(read);
         const ReuseTest test = testReuse(entries, read, files, {}, inOrder);
         std::vector<std::string> done;

@@ -65,16 +65,16 @@ bool canReuse(const FileEntry& entry, const CacheMap& map, ThumbIndex& thumbs)
 namespace {
 
 /// The reuse test of an entry whose record was made from the file as it is now.
-bool reusable(const FileEntry& entry, const CacheRecord* record, WallIndex& wall, Wanted wanted)
+bool reusable(const FileEntry& entry, const CacheRecord& record, WallIndex& wall, Wanted wanted)
 {
-    const std::string& key = record->key;
+    const std::string& key = record.key;
     if (!wall.thumbs.has(key))
         return false;
     // A record made before the metadata's details were kept: its photo's header is read again,
     // its thumbnail stays.
-    if (!record->details)
+    if (!record.details)
         return false;
-    const Record::Media& media = record->media;
+    const Record::Media& media = record.media;
     if ((media.flags & (Record::hasPreview | Record::copyInWall)) && !wall.previews.has(key))
         return false;
     if ((media.flags & Record::fullInWall) && !wall.full.has(key))
@@ -98,7 +98,7 @@ bool reusable(const FileEntry& entry, const CacheRecord* record, WallIndex& wall
     // without its large JPEG is done again, and gets a copy or a preview.
     if (wanted.copies && !large && !PhotoKinds::isVideo(entry.rel))
         return false;
-    const bool largerThanPreview = std::max(record->width, record->height) >
+    const bool largerThanPreview = std::max(record.width, record.height) >
                                    WallImages::previewSize;
     if (wanted.copies && (media.flags & Record::hasPreview) && !(media.flags & (Record::isVideo | Record::fullInWall)) &&
         largerThanPreview)
@@ -120,12 +120,6 @@ bool adoptStamp(const FileEntry& entry, CacheRecord& record)
 
 } // namespace
 
-Tested test(const FileEntry& entry, CacheMap& map, WallIndex& wall, Wanted wanted)
-{
-    const auto it = map.find(entry.rel);
-    return test(entry, it == map.end() ? nullptr : &it->second, wall, wanted);
-}
-
 Tested test(const FileEntry& entry, CacheRecord* found, WallIndex& wall, Wanted wanted)
 {
     if (!found)
@@ -134,9 +128,15 @@ Tested test(const FileEntry& entry, CacheRecord* found, WallIndex& wall, Wanted 
     const std::int64_t flags = record.media.flags;
     if (!sameFile(entry, record))
         return {Verdict::redoChanged, flags};
-    if (!reusable(entry, &record, wall, wanted))
+    if (!reusable(entry, record, wall, wanted))
         return {Verdict::redo, flags};
     return {adoptStamp(entry, record) ? Verdict::reusedStampAdopted : Verdict::reused, flags};
+}
+
+WallIndex WallIndex::of(const WallPaths& wall)
+{
+    return {ThumbIndex(wall.thumbDir()), ThumbIndex(wall.previewDir()), ThumbIndex(wall.fullDir()),
+            ThumbIndex(wall.motionDir(), ".mp4")};
 }
 
 void WallIndex::listFor(const CacheMap& map)

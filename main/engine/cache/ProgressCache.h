@@ -5,6 +5,7 @@
 #include "engine/cache/CacheRecord.h"
 #include "engine/walk/FileEntry.h"
 #include "engine/cache/ThumbIndex.h"
+#include "engine/wall/WallPaths.h"
 
 #include <filesystem>
 #include <optional>
@@ -30,6 +31,8 @@ struct WallIndex {
     ThumbIndex previews;
     ThumbIndex full;
     ThumbIndex clips;
+    /// The indexes of `wall`'s folders, none listed yet.
+    static WallIndex of(const WallPaths& wall);
     /// Lists, now, every folder the reuse test of `map`'s records may look into.
     void listFor(const CacheMap& map);
 };
@@ -50,16 +53,16 @@ enum class Verdict {
     /// the photo was replaced or edited since, and its old thumbnail shows something else.
     redoChanged,
 };
-/// The reuse test as above, where a record that has a preview or a copy also needs its file in
-/// `previews`, a motion photo its clip in `clips`, and what is wanted and missing is done again;
-/// then the stamp adopted or a changed photo told. Changes the entry's record only. Safe on
-/// several threads at once, for different entries, after `wall.listFor(map)`.
+/// An entry's verdict, with what its record says of its media.
 struct Tested {
     Verdict verdict;
     std::int64_t flags = 0; ///< the media flags of the entry's record; 0 without one
 };
-Tested test(const FileEntry& entry, CacheMap& map, WallIndex& wall, Wanted wanted);
-/// The same for the entry's record found already, or nullptr for none.
+/// The reuse test as above, where a record that has a preview or a copy also needs its file in
+/// `previews`, a motion photo its clip in `clips`, and what is wanted and missing is done again;
+/// then the stamp adopted or a changed photo told. `record` is the entry's record in the map,
+/// found by the caller; nullptr for none. Changes that record only. Safe on several threads at
+/// once, for different entries, after `wall.listFor(map)`.
 Tested test(const FileEntry& entry, CacheRecord* record, WallIndex& wall, Wanted wanted);
 /// Whether the map holds a well-formed record made from the file as it is now.
 bool holdsRecordOf(const FileEntry& entry, const CacheMap& map);

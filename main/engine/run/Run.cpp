@@ -157,10 +157,7 @@ JobSummary Indexer::run()
         CacheInOrder inOrder; ///< the cache's records as the file holds them, which the map does not
     };
     auto remembering = std::async(std::launch::async | std::launch::deferred, [wall = this->wall] {
-        Remembered remembered{std::nullopt,
-                              {ThumbIndex(wall.thumbDir()), ThumbIndex(wall.previewDir()), ThumbIndex(wall.fullDir()),
-                               ThumbIndex(wall.motionDir(), ".mp4")},
-                              {}};
+        Remembered remembered{std::nullopt, ProgressCache::WallIndex::of(wall), {}};
         remembered.cache = ProgressCache::readCache(wall.cacheURL(), &remembered.inOrder);
         if (remembered.cache && !remembered.cache->empty())
             remembered.files.listFor(*remembered.cache);
