@@ -121,7 +121,7 @@ int main(int argc, char** argv)
     const WallTarget target = steps.wallTarget();
     const bool standing = WallStamp::standing(steps.wall.stampFile(), out,
                                               {steps.wall.cacheURL(), WallOutput::templateOf(target), Gazetteer::find(),
-                                               BuildFingerprint::current(), target.title, WallOutput::rootText(target), 0})
+                                               BuildFingerprint::engine(), target.title, WallOutput::rootText(target), 0})
                               .has_value();
     const double stamp = seconds(t);
     t = Clock::now();

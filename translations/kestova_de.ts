@@ -525,6 +525,10 @@ nächste Aufruf fertigstellt; während der Suche nach Fotos wurde nichts geschri
         <source>The system ran out of resources while making thumbnails: %1. Kestova stopped and kept the photos done so far; update the wall once more is free.</source>
         <translation>Dem System gingen beim Erstellen der Miniaturen die Ressourcen aus: %1. Kestova hat angehalten und die bisher fertigen Fotos behalten; aktualisieren Sie die Fotowand, sobald wieder mehr frei ist.</translation>
     </message>
+    <message>
+        <source>The photo decoders are missing from the app (%1). Please re-download Kestova.</source>
+        <translation>Der App fehlen die Decoder für Fotos (%1). Bitte laden Sie Kestova erneut herunter.</translation>
+    </message>
 </context>
 <context>
     <name>Model</name>

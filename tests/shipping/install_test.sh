@@ -16,7 +16,7 @@ root=$stage/root/usr
 mv "$stage/root" "$stage/moved"
 root=$stage/moved/usr
 
-for file in bin/kestova-cli libexec/kestova/kestova-worker share/kestova/template.html share/kestova/gazetteer.tsv \
+for file in bin/kestova-cli libexec/kestova/kestova-worker libexec/kestova/kestova-decoders.so share/kestova/template.html share/kestova/gazetteer.tsv \
             share/kestova/translations/kestova_de.qm \
             share/man/man1/kestova-cli.1.gz \
             share/bash-completion/completions/kestova-cli share/zsh/vendor-completions/_kestova-cli \
@@ -61,6 +61,23 @@ german=(env LANGUAGE=de LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8)
 out=$("${german[@]}" "$root/bin/kestova-cli" build "$stage/photos" --out "$stage/wall" 2>&1)
 check "installed kestova-cli speaks German" grep -q '^1 Foto bereit$' <<<"$out"
 check "and names the unreadable file under a German heading" grep -q '^Diese Datei war nicht lesbar:$' <<<"$out"
+
+# The decoders are a module the program loads when a photo needs them: an update with nothing to
+# decode runs without it, and one with a photo to make says what is missing.
+mkdir -p "$stage/few"
+cp "$photo" "$stage/few/IMG_0001.jpg"
+"$root/bin/kestova-cli" build "$stage/few" --out "$stage/few-wall" >/dev/null 2>&1
+mv "$root/libexec/kestova/kestova-decoders.so" "$stage/decoders.so"
+out=$("$root/bin/kestova-cli" build "$stage/few" --out "$stage/few-wall" 2>&1)
+check "an update with nothing to decode needs no decoders" grep -q '^1 photo ready$' <<<"$out"
+cp "$photo" "$stage/few/IMG_0002.jpg"
+out=$("$root/bin/kestova-cli" build "$stage/few" --out "$stage/few-wall" 2>&1)
+status=$?
+check "without its decoders a build fails (status $status)" test "$status" -ne 0
+check "and says so" grep -q 'The photo decoders are missing from the app (.*kestova-decoders.so.*)\. Please re-download Kestova\.' <<<"$out"
+mv "$stage/decoders.so" "$root/libexec/kestova/kestova-decoders.so"
+out=$("$root/bin/kestova-cli" build "$stage/few" --out "$stage/few-wall" 2>&1)
+check "with them back it makes the photo" grep -q '^2 photos ready$' <<<"$out"
 
 if [ "$window" = ON ]; then
   check "installed kestova answers --version" bash -c "'$root/bin/kestova' --version | grep -q '^kestova '"

@@ -56,6 +56,10 @@ inline constexpr const char* linkRefused =
                                   "folder, so nothing was written.");
 inline constexpr const char* templateMissing =
     QT_TRANSLATE_NOOP("JobError", "The gallery template is missing from the app. Please re-download Kestova.");
+/// The program's decoders, a module installed beside it, could not be loaded; %1 is the
+/// loader's own words.
+inline constexpr const char* decodersMissing =
+    QT_TRANSLATE_NOOP("JobError", "The photo decoders are missing from the app (%1). Please re-download Kestova.");
 inline constexpr const char* folderUnreadable =
     QT_TRANSLATE_NOOP("JobError", "Couldn't read the folder \u201C%1\u201D. Check that it may be opened.");
 inline constexpr const char* foreignPage =

@@ -504,18 +504,6 @@ private:
 
 } // namespace
 
-bool browserPlays(std::string_view rel, std::string_view codec)
-{
-    const std::string ext = AsciiText::lowerExtension(rel);
-    const bool mp4 = ext == "mp4" || ext == "mov" || ext == "m4v" || ext == "3gp";
-    const bool webm = ext == "webm" || ext == "mkv";
-    if (mp4)
-        return codec == "h264" || codec == "vp9" || codec == "av1";
-    if (webm)
-        return codec == "vp8" || codec == "vp9" || codec == "av1";
-    return false;
-}
-
 Outcome make(const fs::path& source, const fs::path& target, const std::function<bool()>& keepGoing)
 {
     try {

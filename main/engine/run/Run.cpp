@@ -47,7 +47,9 @@ JobError linkRefused(const fs::path& link)
 /// What the wall `target` is made from besides its records.
 WallInputs wallInputs(const WallTarget& target, const WallState& state)
 {
-    return {target.wall.cacheURL(), WallOutput::templateOf(target), Gazetteer::find(), BuildFingerprint::current(),
+    // The engine's release, not the decoders': they decide the photos' records, not how a wall
+    // is written from them, and a no-op update then never loads them.
+    return {target.wall.cacheURL(), WallOutput::templateOf(target), Gazetteer::find(), BuildFingerprint::engine(),
             target.title, WallOutput::rootText(target), state.toDo};
 }
 
@@ -216,7 +218,10 @@ JobSummary Indexer::run()
     const std::size_t loaded = map.size();
     // Photos that were in flight when earlier runs died: one that crashes the decoder is passed
     // over after a few crashes, the others are tried first, alone.
-    const auto journal = std::make_shared<PhotoJournal>(wall.journalFile(), entries, BuildFingerprint::current(), retryPassedOver);
+    // Without photos to do the journal is read and never asked or written: its build's
+    // fingerprint, which loads the decoders, is not needed then.
+    const auto journal = std::make_shared<PhotoJournal>(
+        wall.journalFile(), entries, todo.empty() ? std::string() : BuildFingerprint::current(), retryPassedOver);
     std::erase_if(todo, [&](const FileEntry& e) {
         if (!journal->passesOver(e))
             return false;
