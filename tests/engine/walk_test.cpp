@@ -1,5 +1,6 @@
 // The walk: which files are photos, which folders are pruned, and how a stop ends it.
 #include "engine/run/Indexer.h"
+#include "engine/walk/LivePhotos.h"
 #include "engine/walk/PhotoKinds.h"
 #include "engine/decode/Processors.h"
 
@@ -24,6 +25,7 @@
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::Pair;
 using ::testing::UnorderedElementsAre;
 using ::testing::UnorderedElementsAreArray;
 
@@ -71,6 +73,24 @@ private:
 };
 
 } // namespace
+
+TEST(WalkNames, LivePairsKeepTheOrderOfWhatRemainsAndTakeOnlyTheClipsThatPaired)
+{
+    const auto entry = [](const char* rel) { return FileEntry{rel, 1000, 1}; };
+    std::vector<FileEntry> walked{entry("a/IMG_1.HEIC"), entry("a/IMG_1.MOV"), entry("a/IMG_2.jpg"),
+                                  entry("a/IMG_3.mov"),  entry("b/IMG_1.mov"), entry("b/IMG_4.jpg"),
+                                  entry("b/img_4.MP4"),  entry("c/IMG_5.jpg")};
+    const LivePhotos::LivePairs live = LivePhotos::pairLivePhotos(walked);
+    std::vector<std::pair<std::string, std::string>> kept;
+    for (const FileEntry& e : live.entries)
+        kept.emplace_back(e.rel, e.motion);
+    EXPECT_THAT(kept, ElementsAre(Pair("a/IMG_1.HEIC", "a/IMG_1.MOV"), Pair("a/IMG_2.jpg", ""), Pair("a/IMG_3.mov", ""),
+                                  Pair("b/IMG_1.mov", ""), Pair("b/IMG_4.jpg", "b/img_4.MP4"), Pair("c/IMG_5.jpg", "")));
+    std::vector<std::string> clips;
+    for (const FileEntry& e : live.clips)
+        clips.push_back(e.rel);
+    EXPECT_THAT(clips, ElementsAre("a/IMG_1.MOV", "b/img_4.MP4"));
+}
 
 TEST(WalkNames, PhotoExtensionsInAnyCaseCountAndNothingElse)
 {

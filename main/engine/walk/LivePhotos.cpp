@@ -60,8 +60,19 @@ LivePhotos::LivePairs LivePhotos::pairLivePhotos(std::vector<FileEntry> entries,
         entry.motion = entries[it->second].rel;
         paired[it->second] = true;
     }
-    live.entries.reserve(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        (paired[i] ? live.clips : live.entries).push_back(std::move(entries[i]));
+    // The stills stay where they are, in order, and the clips they took leave: no second list
+    // of every entry is made.
+    std::size_t placed = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (paired[i]) {
+            live.clips.push_back(std::move(entries[i]));
+            continue;
+        }
+        if (i != placed)
+            entries[placed] = std::move(entries[i]);
+        ++placed;
+    }
+    entries.erase(entries.begin() + std::ptrdiff_t(placed), entries.end());
+    live.entries = std::move(entries);
     return live;
 }
