@@ -249,6 +249,13 @@ TEST(HostileCrash, APhotoTheDecoderCrashedOnThriceIsPassedOverUntilARetryOrAnoth
     EXPECT_TRUE(retried.passedOver.empty());
     EXPECT_EQ(f.journal(), "");
 
+    // An update with nothing to do keeps what a journal left still counts, under this build's
+    // fingerprint and never under none.
+    const std::string count = " " + HangFixture::hangSize() + " " + std::to_string(fixedTime) + " \"hang.jpg\"\n";
+    f.dir.write("src/_Photo Gallery/.inflight", "F \"an older build\"\nD 1" + count);
+    EXPECT_EQ(f.run().photos, 4);
+    EXPECT_EQ(f.journal(), "F \"" + BuildFingerprint::current() + "\"\nD 1" + count);
+
     // Counts written by another build of the program are tried again too.
     f.dir.write("src/_Photo Gallery/.inflight", "F \"an older build\"\nD 3 " + HangFixture::hangSize() + " "
                                                     + std::to_string(fixedTime) + " \"hang.jpg\"\n");

@@ -9,8 +9,11 @@ namespace BuildFingerprint {
 /// Known without loading the decoders.
 std::string engine();
 
-/// engine() and the decoders' versions: what decides how a photo is decoded. Loads the
-/// decoders where a program loads them on first use.
+/// engine() and the versions of the image and video libraries it runs with: what decides how
+/// a photo is decoded, the same for every program of one build. A photo passed over for
+/// crashing a decoder is tried again once this changes: an update of the engine or of a
+/// library may have mended the crash. Loads the decoders where a program loads them on first
+/// use.
 std::string current();
 
 } // namespace BuildFingerprint

@@ -218,10 +218,13 @@ JobSummary Indexer::run()
     const std::size_t loaded = map.size();
     // Photos that were in flight when earlier runs died: one that crashes the decoder is passed
     // over after a few crashes, the others are tried first, alone.
-    // Without photos to do the journal is read and never asked or written: its build's
-    // fingerprint, which loads the decoders, is not needed then.
+    // Its counts are written under the fingerprint of the build, which loads the decoders: an
+    // update with no photo to do and no journal left by an earlier run writes none and needs none.
+    std::error_code noJournal;
+    const bool journalLeft = fs::exists(wall.journalFile(), noJournal);
     const auto journal = std::make_shared<PhotoJournal>(
-        wall.journalFile(), entries, todo.empty() ? std::string() : BuildFingerprint::current(), retryPassedOver);
+        wall.journalFile(), entries, todo.empty() && !journalLeft ? std::string() : BuildFingerprint::current(),
+        retryPassedOver);
     std::erase_if(todo, [&](const FileEntry& e) {
         if (!journal->passesOver(e))
             return false;
