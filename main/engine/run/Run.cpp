@@ -167,7 +167,15 @@ JobSummary Indexer::run()
     });
 
     // The walk, then duplicates: what the wall will show is known before any work is spent.
-    WalkResult walked = walk(walkSettings());
+    // The wall's cache tells how many photos the walk will find about: a record takes more than
+    // 64 bytes of its text.
+    WalkSettings walkWith = walkSettings();
+    {
+        std::error_code ec;
+        const std::uintmax_t cacheBytes = fs::file_size(wall.cacheURL(), ec);
+        walkWith.expectedPhotos = ec ? 0 : static_cast<std::size_t>(cacheBytes / 64);
+    }
+    WalkResult walked = walk(walkWith);
     std::vector<FileEntry>& entries = walked.entries;
     summary.found = static_cast<std::int64_t>(entries.size());
     summary.unreadableFolders = walked.unreadableFolders;

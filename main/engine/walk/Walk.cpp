@@ -391,6 +391,7 @@ WalkResult walk(const WalkSettings& settings)
     s->rootIsSystemRoot = rootPath == "/";
     const std::string home = homeFolder();
     s->rootIsHome = !home.empty() && rootPath == standardPath(home);
+    s->result.entries.reserve(settings.expectedPhotos);
 
     // The walk runs on a thread of its own: a folder that never answers holds that thread
     // alone, which is left behind (the folder named as unread) while another walks on, and a

@@ -22,6 +22,11 @@ struct WalkSettings {
     std::chrono::milliseconds stallLimit = std::chrono::minutes(5);
     /// How long a stop waits for a read in progress before the walk ends without it.
     std::chrono::milliseconds stopLimit = std::chrono::seconds(1);
+    /// About how many photos the walk will find, rather more than fewer: its list is made that
+    /// large at once. A list that grows copies itself into fresh memory each time it doubles,
+    /// which on a large drive costs a good part of the walk; room set aside and never filled
+    /// costs no memory.
+    std::size_t expectedPhotos = 0;
 };
 
 /// Walks `root`; throws JobCancelled when stopped.
