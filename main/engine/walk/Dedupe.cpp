@@ -73,29 +73,28 @@ std::string_view lastComponent(const std::string& rel)
 std::vector<FileEntry> dedupe(std::vector<FileEntry> entries, const ContentOf& contentOf, const SameContent& sameContent)
 {
     const std::size_t count = entries.size();
-    std::vector<std::string> names(count);
     // Entries of one name and size lie side by side, in the walk's order: grouped by sorting
     // numbers, which a million photos do in a fraction of what a table of their keys takes. The
     // hash travels with its entry's number, so that the sort reads nothing else unless two
-    // hashes agree.
+    // hashes agree; only then are the names' keys made again and compared, and no list of a
+    // key per photo is kept.
     struct Keyed {
         std::uint64_t hash;
         std::uint32_t entry;
     };
+    const auto nameOf = [&entries](std::uint32_t i) { return nameKey(lastComponent(entries[i].rel)); };
     std::vector<Keyed> order(count);
-    for (std::uint32_t i = 0; i < count; ++i) {
-        names[i] = nameKey(lastComponent(entries[i].rel));
-        order[i] = {std::hash<std::string>{}(names[i]) ^ (std::uint64_t(entries[i].size) * 0x9E3779B97F4A7C15ull), i};
-    }
+    for (std::uint32_t i = 0; i < count; ++i)
+        order[i] = {std::hash<std::string>{}(nameOf(i)) ^ (std::uint64_t(entries[i].size) * 0x9E3779B97F4A7C15ull), i};
     const auto sameKey = [&](const Keyed& a, const Keyed& b) {
-        return a.hash == b.hash && entries[a.entry].size == entries[b.entry].size && names[a.entry] == names[b.entry];
+        return a.hash == b.hash && entries[a.entry].size == entries[b.entry].size && nameOf(a.entry) == nameOf(b.entry);
     };
     std::sort(order.begin(), order.end(), [&](const Keyed& a, const Keyed& b) {
         if (a.hash != b.hash)
             return a.hash < b.hash;
         if (entries[a.entry].size != entries[b.entry].size)
             return entries[a.entry].size < entries[b.entry].size;
-        if (const int c = names[a.entry].compare(names[b.entry]); c != 0)
+        if (const int c = nameOf(a.entry).compare(nameOf(b.entry)); c != 0)
             return c < 0;
         return a.entry < b.entry;
     });
@@ -144,7 +143,6 @@ std::vector<FileEntry> dedupe(std::vector<FileEntry> entries, const ContentOf& c
         }
         start = end;
     }
-    names = {};
 
     struct Sorted {
         std::string_view order; // rel in NFC: UTF-8 byte order is code-point order
