@@ -72,6 +72,21 @@ std::string vipsSaid()
     return message;
 }
 
+/// What libvips said of this failure: the words the error took from the buffer as it was thrown.
+/// The buffer is the process's, and photos decoded in this process on other threads clear it
+/// and take their own words from it, so by now it may hold another photo's words or none.
+std::string vipsSaid(const vips::VError& error)
+{
+    const std::string later = vipsSaid();
+    const std::string message = DecoderMessage::plain(error.what());
+    if (!message.empty())
+        return message;
+    return later.empty() ? std::string("libvips gave no reason") : later;
+}
+
+/// The words for a file no loader of libvips takes, when another thread took libvips' own.
+constexpr const char* noLoader = "not an image format libvips reads";
+
 /// Starts libvips once for the process; false when it cannot start.
 bool vipsReady()
 {
@@ -353,7 +368,8 @@ Opened<VipsPhoto> VipsPhoto::open(const fs::path& file)
         if (!loader) {
             // libvips names the format it found, or says it knows none; a format it reads but
             // we do not trust says nothing.
-            return {damaged, vipsSaid()};
+            const std::string said = vipsSaid();
+            return {damaged, said.empty() ? std::string(noLoader) : said};
         }
         state->loader = *loader;
         if (loader->format == Format::bmp) {
@@ -383,8 +399,8 @@ Opened<VipsPhoto> VipsPhoto::open(const fs::path& file)
             const void* data = state->header.get_blob(VIPS_META_XMP_NAME, &length);
             state->xmp.assign(static_cast<const char*>(data), length);
         }
-    } catch (const vips::VError&) {
-        return {damaged, vipsSaid()};
+    } catch (const vips::VError& error) {
+        return {damaged, vipsSaid(error)};
     }
     return VipsPhoto(std::move(state));
 }
@@ -411,8 +427,8 @@ Opened<JpegsWritten> VipsPhoto::writeJpegs(const JpegTargets& targets) const
     try {
         return savedAll([this](int maxSide) { return state->decoded(maxSide); }, state->size, state->orientation,
                         targets);
-    } catch (const vips::VError&) {
-        return {WhyUnreadable::damaged, vipsSaid()};
+    } catch (const vips::VError& error) {
+        return {WhyUnreadable::damaged, vipsSaid(error)};
     }
 }
 
@@ -430,8 +446,8 @@ Opened<JpegsWritten> writeJpegs(const PixelBuffer& pixels, const JpegTargets& ta
                                                                  pixels.samples.size(), pixels.width, pixels.height,
                                                                  pixels.bands, VIPS_FORMAT_UCHAR);
         return savedAll([&image](int) { return image; }, {pixels.width, pixels.height}, 1, targets);
-    } catch (const vips::VError&) {
-        return {WhyUnreadable::damaged, vipsSaid()};
+    } catch (const vips::VError& error) {
+        return {WhyUnreadable::damaged, vipsSaid(error)};
     }
 }
 
