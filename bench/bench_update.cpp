@@ -8,9 +8,7 @@
 #include "engine/walk/Dedupe.h"
 #include "engine/cache/CacheFormat.h"
 #include "engine/cache/ProgressCache.h"
-#include "engine/decode/BuildFingerprint.h"
 #include "engine/run/ReuseTest.h"
-#include "engine/wall/Gazetteer.h"
 #include "engine/wall/WallStamp.h"
 #include "engine/wall/WallOutput.h"
 #include "engine/wall/WallPieces.h"
@@ -118,11 +116,8 @@ int main(int argc, char** argv)
     const double reuse = seconds(t);
     // What an update that changes no record does instead of the steps after it.
     t = Clock::now();
-    const WallTarget target = steps.wallTarget();
-    const bool standing = WallStamp::standing(steps.wall.stampFile(), out,
-                                              {steps.wall.cacheURL(), WallOutput::templateOf(target), Gazetteer::find(),
-                                               BuildFingerprint::engine(), target.title, WallOutput::rootText(target), 0})
-                              .has_value();
+    const bool standing =
+        WallStamp::standing(steps.wall.stampFile(), out, WallOutput::stampInputs(steps.wallTarget(), {})).has_value();
     const double stamp = seconds(t);
     t = Clock::now();
     ProgressCache::prune(map, entries);

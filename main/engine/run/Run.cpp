@@ -44,15 +44,6 @@ JobError linkRefused(const fs::path& link)
     return JobError(JobErrorTexts::linkRefused, {link.string()});
 }
 
-/// What the wall `target` is made from besides its records.
-WallInputs wallInputs(const WallTarget& target, const WallState& state)
-{
-    // The engine's release, not the decoders': they decide the photos' records, not how a wall
-    // is written from them, and a no-op update then never loads them.
-    return {target.wall.cacheURL(), WallOutput::templateOf(target), Gazetteer::find(), BuildFingerprint::engine(),
-            target.title, WallOutput::rootText(target), state.toDo};
-}
-
 /// Writes the wall of `map` and stamps it; its counts.
 WallCounts writeStampedWall(const WallTarget& target, const CacheMap& map, PlaceNames& places, const WallState& state)
 {
@@ -61,7 +52,7 @@ WallCounts writeStampedWall(const WallTarget& target, const CacheMap& map, Place
     const std::vector<std::string> files = WallOutput::writeWall(target, shown.entries, state);
     const WallCounts counts{static_cast<std::int64_t>(shown.entries.size()), shown.undated, shown.videos,
                             shown.undatedVideos, shown.rawPairs};
-    WallStamp::write(target.wall.stampFile(), target.wall.out, wallInputs(target, state), counts, files);
+    WallStamp::write(target.wall.stampFile(), target.wall.out, WallOutput::stampInputs(target, state), counts, files);
     return counts;
 }
 
@@ -375,7 +366,7 @@ JobSummary Indexer::run()
         summary.rawPairs = counts.rawPairs;
         summary.photos = counts.entries - counts.videos - counts.rawPairs;
     };
-    if (const auto standing = mapChanged ? std::nullopt : WallStamp::standing(wall.stampFile(), out, wallInputs(wallTarget(), state)))
+    if (const auto standing = mapChanged ? std::nullopt : WallStamp::standing(wall.stampFile(), out, WallOutput::stampInputs(wallTarget(), state)))
         counted(*standing);
     else
         counted(writeStampedWall(wallTarget(), map, places, state));

@@ -4,6 +4,7 @@
 #include "dates/Dates.h"
 #include "dates/PathDates.h"
 #include "engine/base/AtomicFile.h"
+#include "engine/decode/BuildFingerprint.h"
 #include "engine/wall/PageTemplate.h"
 #include "engine/wall/WallFiles.h"
 #include "engine/walk/RawPairs.h"
@@ -76,6 +77,14 @@ std::string rootText(const WallTarget& job)
 std::filesystem::path templateOf(const WallTarget& job)
 {
     return job.templateFile.empty() ? PageTemplate::find() : job.templateFile;
+}
+
+WallInputs stampInputs(const WallTarget& job, const WallState& state)
+{
+    // The engine's release, not the decoders': they decide the photos' records, not how a wall
+    // is written from them, and a no-op update then never loads them.
+    return {job.wall.cacheURL(), templateOf(job), Gazetteer::find(), BuildFingerprint::engine(),
+            job.title, rootText(job), state.toDo};
 }
 
 Wall buildWall(const CacheMap& map)

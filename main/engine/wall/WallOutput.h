@@ -5,6 +5,7 @@
 #include "engine/cache/CacheRecord.h"
 #include "engine/wall/Gazetteer.h"
 #include "engine/wall/WallPaths.h"
+#include "engine/wall/WallStamp.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -62,6 +63,8 @@ void namePlaces(std::vector<WallEntry>& entries, PlaceNames& places);
 std::string rootText(const WallTarget& job);
 /// The page template the job's index.html is copied from.
 std::filesystem::path templateOf(const WallTarget& job);
+/// What the job's wall is made from besides its records, as its stamp names them.
+WallInputs stampInputs(const WallTarget& job, const WallState& state);
 /// The media positions that follow an entry's mtime, each led by a comma, as far as the entry
 /// needs them: nothing for a plain photo.
 void appendMedia(std::string& text, const Record::Media& media);
