@@ -118,10 +118,9 @@ JobSummary Indexer::run()
     }
     // A journal left behind means a run died while making thumbnails, and may have left
     // thumbnails half written.
-    {
-        std::error_code ec;
-        WallGuard::removeStaleTemporaries(out, fs::exists(wall.journalFile(), ec));
-    }
+    std::error_code noJournal;
+    const bool journalLeft = fs::exists(wall.journalFile(), noJournal);
+    WallGuard::removeStaleTemporaries(out, journalLeft);
 
     // What the wall remembers: a portable wall stays portable through an update that does not
     // say, and a run told otherwise is remembered before its work, so a stop keeps it too.
@@ -201,9 +200,8 @@ JobSummary Indexer::run()
         throw JobError(JobErrorTexts::folderUnreadable, {root.string()});
     // The reuse test, with the thumbnails' existence learned by listing their folders: a large
     // wall's update then costs a few hundred directory reads instead of a lookup per photo.
-    ReuseTest reuse = [&, files = std::move(remembered.files)]() mutable {
-        return testReuse(entries, map, files, {fillsPreviews, wallSettings.portable}, remembered.inOrder);
-    }();
+    ReuseTest reuse =
+        testReuse(entries, map, remembered.files, {fillsPreviews, wallSettings.portable}, remembered.inOrder);
     std::vector<FileEntry>& todo = reuse.todo;
     // Photos replaced or edited since their record was made: their thumbnails are made anew.
     // Shared with the workers, which may outlive this frame.
@@ -219,8 +217,6 @@ JobSummary Indexer::run()
     // over after a few crashes, the others are tried first, alone.
     // Its counts are written under the fingerprint of the build, which loads the decoders: an
     // update with no photo to do and no journal left by an earlier run writes none and needs none.
-    std::error_code noJournal;
-    const bool journalLeft = fs::exists(wall.journalFile(), noJournal);
     const auto journal = std::make_shared<PhotoJournal>(
         wall.journalFile(), entries, todo.empty() && !journalLeft ? std::string() : BuildFingerprint::current(),
         retryPassedOver);
